@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, makes the sample simulator folder and
+# starts velk on the bundled sample plan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+build=${VELK_BUILD_DIR:-build}
+sim="$PWD/$build/sample-sim"
+if [ -x "$build/bin/velk-make-sample-sim" ]; then
+  "$build/bin/velk-make-sample-sim" "$sim" >/dev/null
+  export VELK_FS_PATH="$sim"
+fi
+exec "$build/bin/velk" "$PWD/sample/FlightPlans.txt"

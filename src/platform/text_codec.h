@@ -1,0 +1,24 @@
+#pragma once
+// Windows-1252 <-> UTF-8. Every text file the programs read or write is
+// Windows-1252; in memory the plan keeps those bytes unchanged, and only the
+// window layer converts to Unicode for display.
+#include <string>
+#include <string_view>
+
+namespace velk {
+
+// Each byte becomes its Unicode character; the five unassigned bytes
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value so
+// that a round trip keeps every byte.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// Characters outside Windows-1252 become `replacement`. Malformed UTF-8
+// sequences are taken byte by byte.
+std::string Utf8ToCp1252(std::string_view utf8, char replacement = '?');
+
+// Unicode code point of one Windows-1252 byte.
+char32_t Cp1252ToCodePoint(unsigned char byte);
+// Windows-1252 byte of a code point, or -1 when it has none.
+int CodePointToCp1252(char32_t cp);
+
+}  // namespace velk

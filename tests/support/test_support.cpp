@@ -1,0 +1,60 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace velk::test {
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "velk-test-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::optional<std::string> ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value)
+    : name_(name) {
+  if (const char* old = std::getenv(name.c_str())) old_ = old;
+  if (value) ::setenv(name.c_str(), value->c_str(), 1);
+  else ::unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (old_) ::setenv(name_.c_str(), old_->c_str(), 1);
+  else ::unsetenv(name_.c_str());
+}
+
+std::filesystem::path SourceDir() {
+  const char* s = std::getenv("VELK_SOURCE_DIR");
+  return s ? std::filesystem::path(s) : std::filesystem::current_path();
+}
+
+std::filesystem::path ToolsDir() {
+  const char* s = std::getenv("VELK_TOOLS_DIR");
+  return s ? std::filesystem::path(s) : std::filesystem::current_path();
+}
+
+}  // namespace velk::test

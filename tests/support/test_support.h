@@ -1,0 +1,44 @@
+#pragma once
+// Fixtures shared by all test programs.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace velk::test {
+
+// A private folder removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Writes bytes exactly as given (creating parent folders).
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// The file's bytes; empty optional when it cannot be read.
+std::optional<std::string> ReadFile(const std::filesystem::path& path);
+
+// Sets (or with nullopt unsets) an environment variable for a scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const std::string& name, const std::optional<std::string>& value);
+  ~ScopedEnv();
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// The source tree and the folder of the built programs, as the test
+// environment names them.
+std::filesystem::path SourceDir();
+std::filesystem::path ToolsDir();
+
+}  // namespace velk::test
