@@ -18,7 +18,7 @@ class ConsoleWindow : public QWidget {
   explicit ConsoleWindow(const QString& title, QWidget* parent = nullptr);
 
   // Bytes of the program's output: UTF-8 where they form it, else
-  // Windows-1252. A character cut between two pieces is kept for the next.
+  // Windows-1252. A character cut between two chunks waits for the rest.
   void AppendOutput(std::string_view bytes);
   // The lines typed since the last call, as Windows-1252 text with "\n".
   std::string TakeTypedText();
