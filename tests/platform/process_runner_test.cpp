@@ -66,14 +66,14 @@ TEST(RunAndWait, HiddenProgramFindsItsInputClosed) {
   // would wait for Enter for ever. The pump closes it after many rounds
   // so that a fault ends the test instead of hanging it.
   int pipeFds[2];
-  ASSERT_EQ(::pipe(pipeFds), 0);
+  ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
   int savedIn = ::dup(0);
   ::dup2(pipeFds[0], 0);
   ::close(pipeFds[0]);
   int rounds = 0;
   bool forced = false;
   SetEventPump([&] {
-    if (++rounds == 300 && pipeFds[1] >= 0) {
+    if (++rounds == 100 && pipeFds[1] >= 0) {
       ::close(pipeFds[1]);
       pipeFds[1] = -1;
       forced = true;
