@@ -149,7 +149,14 @@ std::string SpellRoot(std::string path) {
 bool Save(CachedStore& store) {
   std::error_code ec;
   std::filesystem::create_directories(store.path.parent_path(), ec);
-  if (!WriteFileAtomic(store.path, store.file.Serialize())) return false;
+  // A store kept elsewhere through a link is rewritten where it lies; the
+  // link stays.
+  std::filesystem::path target = store.path;
+  if (std::filesystem::is_symlink(target, ec)) {
+    std::filesystem::path real = std::filesystem::weakly_canonical(target, ec);
+    if (!ec) target = real;
+  }
+  if (!WriteFileAtomic(target, store.file.Serialize())) return false;
   store.stamp = StampOf(store.path);
   return true;
 }

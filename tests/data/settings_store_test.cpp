@@ -129,6 +129,15 @@ TEST_F(SettingsStore, UnwritableStoreReportsFailureAndKeepsTheOldValue) {
   EXPECT_EQ(Get("Settings", "A", ""), "old");
 }
 
+TEST_F(SettingsStore, LinkedStoreIsWrittenThroughItsLink) {
+  std::filesystem::path real = dir / "dotfiles" / "velk.reg";
+  WriteFile(real, "WINE REGISTRY Version 2\n");
+  std::filesystem::create_symlink(real, store);
+  ASSERT_TRUE(Save("Settings", "A", "1"));
+  EXPECT_TRUE(std::filesystem::is_symlink(store));
+  EXPECT_NE(ReadFile(real).value_or("").find("\"A\"=str(2):\"1\""), std::string::npos);
+}
+
 TEST_F(SettingsStore, BrokenKeyPathsFailQuietly) {
   EXPECT_FALSE(SaveUserSetting("", "", kVersion, "Settings", "A", "1"));
   EXPECT_EQ(GetUserSetting("", "", kVersion, "Settings", "A", "dflt"), "dflt");
