@@ -147,6 +147,32 @@ TEST(ParseFlightPlans, ReportsProgressEvery202Lines) {
   EXPECT_EQ(values[4], static_cast<int>(808 * lineLen * 100 / plan.size()));
 }
 
+TEST(ParseFlightPlans, LargeTextGivesTheSameFlightsInFileOrder) {
+  // Big enough to be read in several pieces: the cuts must neither lose nor
+  // repeat a line, whatever its end and length.
+  std::string plan = "; head\r\n";
+  std::vector<Flight> expected;
+  for (int i = 0; plan.size() < (size_t{6} << 20); ++i) {
+    std::string line = "AC#" + std::to_string(i) + ",N" + std::to_string(i) + ",5%,24Hr,IFR";
+    int legs = 2 + i % 5 + (i % 997 == 0 ? 3000 : 0);
+    for (int k = 0; k < legs; ++k) line += ",06:00,07:00,350,F,12,K" + std::to_string(k % 100);
+    plan += line;
+    plan += i % 3 == 0 ? "\n" : (i % 11 == 0 ? " ; note\r\n;comment\r\n\r\n" : "\r\n");
+    expected.push_back(Parse(line));
+  }
+  plan += std::string(kTwoLegs);  // last line without an end
+  expected.push_back(Parse(kTwoLegs));
+  int calls = 0;
+  auto flights = ParseFlightPlans(plan, [&](int v) {
+    EXPECT_GE(v, 0);
+    EXPECT_LE(v, 100);
+    ++calls;
+  });
+  EXPECT_GT(calls, 1);
+  ASSERT_EQ(flights.size(), expected.size());
+  for (size_t i = 0; i < flights.size(); ++i) ASSERT_EQ(flights[i], expected[i]) << i;
+}
+
 TEST(CountFileLines, CountsNonBlankLinesIncludingComments) {
   TempDir dir;
   WriteFile(dir / "p.txt", "; comment\r\n\r\n   \r\nline\n\tx\nlast");
