@@ -226,7 +226,8 @@ void CheckFSAircraftFiles() {
       if (!problems.empty()) problems += " | ";
       problems += text;
     };
-    const fs::path folder = fs::path(r.CfgFile).parent_path();
+    fs::path folder = fs::path(r.CfgFile).parent_path();
+    if (folder.empty()) folder = r.CfgFile;
     const std::string texture = r.Texture.empty() ? "Texture" : "Texture." + r.Texture;
     if (!Exists(ResolvePathNoCase(folder, texture))) add(kNoTextureFolder);
     if (r.ModelFile.empty()) {
