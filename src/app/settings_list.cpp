@@ -3,8 +3,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
+#include "data/config_text.h"
 #include "data/program_state.h"
 #include "data/settings_store.h"
 
@@ -83,15 +83,7 @@ std::optional<bool> SettingToBoolean(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<int> SettingToNumber(std::string_view text) {
-  auto number = ParseDecimal(text);
-  if (!number) return std::nullopt;
-  // nearbyint rounds halves to the even neighbour in the default mode.
-  double rounded = std::nearbyint(*number);
-  if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
-    return std::nullopt;
-  return static_cast<int>(rounded);
-}
+std::optional<int> SettingToNumber(std::string_view text) { return ParseWholeNumber(text); }
 
 std::string BooleanSetting(bool value) { return value ? "-1" : "0"; }
 

@@ -11,10 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/message_box.h"
+
 namespace velk {
 
-// Caption of every message the configuration readers show.
-inline constexpr const char* kProgramTitle = "VELK";
+// kProgramTitle, the caption of every message, comes with the message box.
 
 // True when `path` names an ordinary file (a folder of that name does not
 // count).
