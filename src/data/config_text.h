@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/plan_records.h"
 #include "platform/message_box.h"
 
 namespace velk {
@@ -26,8 +27,7 @@ bool ConfigFileExists(const std::filesystem::path& path);
 // value when the file cannot be read.
 std::optional<std::vector<std::string>> ReadConfigLines(const std::filesystem::path& path);
 
-// Spaces (only spaces) removed at both ends.
-std::string_view TrimSpaces(std::string_view s);
+// TrimSpaces (spaces only, at both ends) comes with the plan records.
 
 // Fields between commas; an empty text is one empty field.
 std::vector<std::string_view> SplitAtCommas(std::string_view s);
