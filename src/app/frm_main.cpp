@@ -398,10 +398,10 @@ bool frmMain::ShutDown() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Resize && resizer_ && watched->isWidgetType() &&
-      watched->parent() && tabMain->indexOf(static_cast<QWidget*>(watched)) >= 0) {
-    resizer_->rSize(static_cast<QWidget*>(watched)->size());
-  }
+  // Hidden pages keep whatever size they had when last shown (or none); the
+  // controls follow the page that is on show.
+  if (event->type() == QEvent::Resize && resizer_ && watched == tabMain->currentWidget())
+    resizer_->rSize(tabMain->currentWidget()->size());
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -243,8 +243,8 @@ void frmMain::BuildShuffleTab() {
   ckCheckFL = Check(p, "ckCheckFL", "Correct &Flight Levels", 8, 374, 480);
   ckIFRVFR = Check(p, "ckIFRVFR", "Change flight t&ype depending on aircraft type (VFR --> IFR)", 8, 394, 480);
   ckCheckVisitedAirports = Check(p, "ckCheckVisitedAirports", "Include &visited Airports in search", 8, 414, 480);
-  cmdShuffle = Button(p, "cmdShuffle", "Sh&uffle", 225, 436, 150);
-  cmdACTypeDat = Button(p, "cmdACTypeDat", "Create 'AircraftTypes.dat'", 385, 436, 150);
+  cmdShuffle = Button(p, "cmdShuffle", "Sh&uffle", 200, 436, 170);
+  cmdACTypeDat = Button(p, "cmdACTypeDat", "Create 'AircraftTypes.dat'", 380, 436, 180);
   lblShufflerView->setBuddy(cmShufflerView);
   lblShuffleAircraft->setBuddy(tvShuffleAircraft);
   lblStartNumber->setBuddy(txtStartNumber);

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include "app/frm_about.h"
 #include "app/frm_main.h"
@@ -13,9 +14,24 @@ int main(int argc, char** argv) {
                                           .arg(velk::kVersionMinor)
                                           .arg(velk::kVersionRevision));
   velk::InstallQtMessageBoxHandler();
+
+  // Arguments: an optional flight plan to open; "--screenshot FILE" (for
+  // developers) saves a picture of the main window once the splash is gone
+  // and ends the program.
+  QString screenshot;
+  QStringList args = app.arguments().mid(1);
+  if (int at = args.indexOf("--screenshot"); at >= 0 && at + 1 < args.size()) {
+    screenshot = args.at(at + 1);
+    args.remove(at, 2);
+  }
   velk::frmMain window;
-  const QStringList args = app.arguments();
-  if (args.size() > 1) window.SetCommandLinePlan(args.at(1).toStdString());
+  if (!args.isEmpty()) window.SetCommandLinePlan(args.first().toStdString());
   if (!window.StartUp()) return 1;
+  if (!screenshot.isEmpty()) {
+    QTimer::singleShot(window.SplashInterval() + 500, &window, [&] {
+      bool saved = window.grab().save(screenshot, "PNG");
+      QApplication::exit(saved ? 0 : 1);
+    });
+  }
   return app.exec();
 }
