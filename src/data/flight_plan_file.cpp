@@ -1,9 +1,18 @@
 #include "data/flight_plan_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <optional>
 #include <system_error>
+#include <thread>
 
 #include "platform/message_box.h"
 #include "platform/text_file.h"
@@ -20,13 +29,6 @@ constexpr int kLinesPerProgressStep = 202;
 
 bool IsCommentOrEmpty(std::string_view line) {
   return line.empty() || line[0] == ';' || line.starts_with("//");
-}
-
-// The data part of a line: everything before its first ";", then before its
-// first "//".
-std::string_view DataPart(std::string_view line) {
-  line = line.substr(0, line.find(';'));
-  return line.substr(0, line.find("//"));
 }
 
 // True when `text` (blanks around it allowed) is a plain decimal number
@@ -48,39 +50,48 @@ bool IsHundred(std::string_view text) {
 
 // A level of four characters is feet in hundreds ("3500" -> "035"), one of
 // five or more is plain feet ("35000" -> "350").
-void NormaliseLevel(std::string& level) {
+std::string NormalisedLevel(std::string_view level) {
   if (level.size() == 4) {
-    level = "0" + level.substr(0, 2);
-  } else if (level.size() > 4) {
-    level.resize(3);
+    std::string out("0");
+    out.append(level.substr(0, 2));
+    return out;
   }
+  if (level.size() > 4) return std::string(level.substr(0, 3));
+  return std::string(level);
 }
 
-// Splits at every "," into `fields` (reused between lines to keep the
-// allocations out of the loop).
-void SplitFields(std::string_view data, std::vector<std::string_view>& fields) {
+// The fields of a line's data part, in one pass: the data ends at the first
+// ";" or "//", and is split at every ",". `fields` is reused between lines
+// to keep allocations out of the loop.
+void SplitDataFields(std::string_view line, std::vector<std::string_view>& fields) {
   fields.clear();
-  size_t start = 0;
-  for (;;) {
-    const void* hit = std::memchr(data.data() + start, ',', data.size() - start);
-    if (!hit) {
-      fields.push_back(data.substr(start));
-      return;
+  const char* p = line.data();
+  const char* end = p + line.size();
+  const char* start = p;
+  for (; p < end; ++p) {
+    char c = *p;
+    if (c == ',') {
+      fields.emplace_back(start, static_cast<size_t>(p - start));
+      start = p + 1;
+    } else if (c == ';' || (c == '/' && p + 1 < end && p[1] == '/')) {
+      break;
     }
-    size_t comma = static_cast<size_t>(static_cast<const char*>(hit) - data.data());
-    fields.push_back(data.substr(start, comma - start));
-    start = comma + 1;
   }
+  fields.emplace_back(start, static_cast<size_t>(p - start));
 }
 
-bool FillFlight(const std::vector<std::string_view>& f, Flight& flight) {
+std::string Trimmed(std::string_view field) { return std::string(TrimSpaces(field)); }
+
+// Appends the flight of a split line to `out`; false when the line has
+// fewer fields than a two-leg flight.
+bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& out) {
   if (f.size() < kMinFields) return false;
-  flight.AircraftId.assign(TrimSpaces(f[0]));
-  flight.Registration.assign(TrimSpaces(f[1]));
-  flight.Percent.assign(TrimSpaces(f[2]));
-  flight.Period.assign(TrimSpaces(f[3]));
-  flight.FlightRules.assign(TrimSpaces(f[4]));
-  flight.Removed = false;
+  Flight& flight = out.emplace_back();
+  flight.AircraftId = Trimmed(f[0]);
+  flight.Registration = Trimmed(f[1]);
+  flight.Percent = Trimmed(f[2]);
+  flight.Period = Trimmed(f[3]);
+  flight.FlightRules = Trimmed(f[4]);
   // The compiler's percent runs to 100, but a flight at 100% is stored as
   // 99% by design. A percent that is empty or no number stays as written.
   if (!flight.Percent.empty() &&
@@ -88,21 +99,15 @@ bool FillFlight(const std::vector<std::string_view>& f, Flight& flight) {
     flight.Percent = "99%";
   }
   size_t legCount = (f.size() - kHeaderFields) / kLegFields;
-  flight.Legs.clear();
-  flight.Legs.resize(legCount);
+  flight.Legs.reserve(legCount);
   for (size_t k = 0; k < legCount; ++k) {
     const std::string_view* g = &f[kHeaderFields + k * kLegFields];
-    FlightLeg& leg = flight.Legs[k];
-    leg.DepartureTime.assign(TrimSpaces(g[0]));
     std::string_view arrival = TrimSpaces(g[1]);
-    leg.FixedArrival = !arrival.empty() && arrival[0] == '@';
-    if (leg.FixedArrival) arrival.remove_prefix(1);
-    leg.ArrivalTime.assign(arrival);
-    leg.FlightLevel.assign(TrimSpaces(g[2]));
-    NormaliseLevel(leg.FlightLevel);
-    leg.UseFlightNumber.assign(TrimSpaces(g[3]));
-    leg.FlightNumber.assign(TrimSpaces(g[4]).substr(0, 4));
-    leg.DestinationIcao.assign(TrimSpaces(g[5]));
+    bool fixed = !arrival.empty() && arrival[0] == '@';
+    if (fixed) arrival.remove_prefix(1);
+    flight.Legs.push_back(FlightLeg{Trimmed(g[0]), std::string(arrival), fixed,
+                                    NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
+                                    std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5])});
   }
   return true;
 }
@@ -130,6 +135,130 @@ int CountNonBlankLines(std::string_view text) {
   return count;
 }
 
+size_t CountLineEnds(std::string_view text) {
+  size_t count = 0;
+  for (const char* p = text.data(), *end = p + text.size();
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+       ++p) {
+    ++count;
+  }
+  return count;
+}
+
+// Parses whole lines of `text` into `out`. With a progress receiver, the
+// bar's value is the share of `progressTotal` read so far, served every
+// 202 lines.
+void ParseLines(std::string_view text, std::vector<Flight>& out, const ReadProgress* progress,
+                size_t progressTotal) {
+  std::vector<std::string_view> fields;
+  fields.reserve(64);
+  size_t charsRead = 0;
+  int lineCounter = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    if (progress) {
+      charsRead += line.size();
+      if (lineCounter >= kLinesPerProgressStep - 1) {
+        lineCounter = 0;
+        (*progress)(static_cast<int>(charsRead * 100 / std::max<size_t>(progressTotal, 1)));
+      } else {
+        ++lineCounter;
+      }
+    }
+    if (IsCommentOrEmpty(line)) return;
+    SplitDataFields(line, fields);
+    AppendFlight(fields, out);
+  });
+}
+
+// Below this much text per worker a single thread is quicker.
+constexpr size_t kMinBytesPerWorker = size_t{1} << 20;
+
+unsigned WorkerCount(size_t bytes) {
+  unsigned hw = std::max(1u, std::thread::hardware_concurrency());
+  size_t byBytes = std::max<size_t>(1, bytes / kMinBytesPerWorker);
+  return static_cast<unsigned>(std::min<size_t>({hw, byBytes, 8}));
+}
+
+// Runs fn(k) for k in [0, n): k = 0 on the calling thread (which serves the
+// progress receiver), the others on worker threads that have all ended when
+// this returns. An exception of any worker is passed on to the caller.
+template <typename Fn>
+void RunParallel(unsigned n, Fn&& fn) {
+  std::vector<std::exception_ptr> errors(n);
+  std::vector<std::thread> threads;
+  threads.reserve(n);
+  for (unsigned k = 1; k < n; ++k) {
+    threads.emplace_back([&, k] {
+      try {
+        fn(k);
+      } catch (...) {
+        errors[k] = std::current_exception();
+      }
+    });
+  }
+  try {
+    fn(0);
+  } catch (...) {
+    errors[0] = std::current_exception();
+  }
+  for (auto& t : threads) t.join();
+  for (auto& e : errors) {
+    if (e) std::rethrow_exception(e);
+  }
+}
+
+// A file's bytes in a buffer that is not zero-filled first, read by several
+// threads at once: for a large plan, copying out of the page cache is a
+// good part of the reading time.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+bool PreadAll(int fd, char* to, size_t length, off_t offset) {
+  while (length > 0) {
+    ssize_t n = ::pread(fd, to, length, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    to += n;
+    length -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+std::optional<FileBytes> ReadWholeFile(const std::filesystem::path& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  FileBytes bytes;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok && st.st_size > 0) {
+    bytes.size = static_cast<size_t>(st.st_size);
+    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
+    unsigned n = WorkerCount(bytes.size);
+    std::vector<char> good(n, 0);
+    RunParallel(n, [&](unsigned k) {
+      size_t begin = bytes.size * k / n;
+      size_t end = bytes.size * (k + 1) / n;
+      good[k] = PreadAll(fd, bytes.data.get() + begin, end - begin, static_cast<off_t>(begin));
+    });
+    ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
+    // A file that grew meanwhile is read up to the size it had.
+  }
+  ::close(fd);
+  if (!ok) {
+    // Not a regular file, or it shrank while being read: read it plainly.
+    auto plain = ReadFileBytes(path);
+    if (!plain) return std::nullopt;
+    bytes.size = plain->size();
+    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
+    std::memcpy(bytes.data.get(), plain->data(), bytes.size);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 int CountFileLines(const std::filesystem::path& path) {
@@ -140,49 +269,66 @@ int CountFileLines(const std::filesystem::path& path) {
 bool ParseFlightPlanLine(std::string_view line, Flight& flight) {
   if (IsCommentOrEmpty(line)) return false;
   std::vector<std::string_view> fields;
-  SplitFields(DataPart(line), fields);
-  return FillFlight(fields, flight);
+  SplitDataFields(line, fields);
+  std::vector<Flight> one;
+  if (!AppendFlight(fields, one)) return false;
+  flight = std::move(one.front());
+  return true;
 }
 
 std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& progress) {
   std::vector<Flight> flights;
-  if (progress) progress(0);
-  // Sized once from the number of lines, so the records are never moved
-  // while the file is read; shrunk to the flights found at the end.
-  flights.reserve(static_cast<size_t>(CountNonBlankLines(text)));
-  std::vector<std::string_view> fields;
-  fields.reserve(64);
-  size_t charsRead = 0;
-  int lineCounter = 0;
-  ForEachLine(text, [&](std::string_view line) {
-    charsRead += line.size();
-    if (lineCounter >= kLinesPerProgressStep - 1) {
-      lineCounter = 0;
-      if (progress) progress(static_cast<int>(charsRead * 100 / text.size()));
-    } else {
-      ++lineCounter;
+  const ReadProgress* receiver = progress ? &progress : nullptr;
+  if (receiver) progress(0);
+  unsigned n = WorkerCount(text.size());
+  if (n <= 1) {
+    // Sized once from the number of lines, so no record moves while the
+    // file is read.
+    flights.reserve(CountLineEnds(text) + 1);
+    ParseLines(text, flights, receiver, text.size());
+    if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
+    return flights;
+  }
+  // A large plan is cut into n pieces at line ends and read by n threads;
+  // the pieces are joined in file order. The calling thread reads the first
+  // piece and serves the progress receiver, whose value is then the share
+  // of its own piece (all pieces advance at about the same pace).
+  std::vector<size_t> cuts(n + 1, text.size());
+  cuts[0] = 0;
+  for (unsigned k = 1; k < n; ++k) {
+    size_t p = std::max(text.size() * k / n, cuts[k - 1]);
+    if (p > 0 && p < text.size() && text[p - 1] != '\n') {
+      size_t nl = text.find('\n', p);
+      p = nl == std::string_view::npos ? text.size() : nl + 1;
     }
-    if (IsCommentOrEmpty(line)) return;
-    SplitFields(DataPart(line), fields);
-    if (fields.size() < kMinFields) return;
-    flights.emplace_back();
-    FillFlight(fields, flights.back());
+    cuts[k] = p;
+  }
+  std::vector<std::vector<Flight>> pieces(n);
+  RunParallel(n, [&](unsigned k) {
+    std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
+    pieces[k].reserve(CountLineEnds(piece) + 1);
+    ParseLines(piece, pieces[k], k == 0 ? receiver : nullptr, piece.size());
   });
-  flights.shrink_to_fit();
+  size_t total = 0;
+  for (const auto& p : pieces) total += p.size();
+  flights.reserve(total);
+  for (auto& p : pieces) {
+    flights.insert(flights.end(), std::make_move_iterator(p.begin()), std::make_move_iterator(p.end()));
+  }
   return flights;
 }
 
 bool ReadFlightPlans(const ReadProgress& progress) {
   PlanState& plan = Plan();
   plan.Flights.clear();
-  auto bytes = ReadFileBytes(plan.FlightplanPath);
+  auto bytes = ReadWholeFile(plan.FlightplanPath);
   if (!bytes) {
     if (progress) progress(0);
     ShowMessageBox(kFlightplanNotFoundMessage, kMbOk | kMbIconCritical, kProgramTitle,
                    MainWindowOwner());
     return false;
   }
-  plan.Flights = ParseFlightPlans(*bytes, progress);
+  plan.Flights = ParseFlightPlans(bytes->view(), progress);
   return true;
 }
 
