@@ -1,0 +1,86 @@
+#include "app/frm_about.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <filesystem>
+
+#include "app/app_pictures.h"
+#include "platform/message_box.h"
+
+namespace velk {
+
+QString AboutVersionText(int major, int minor, int revision) {
+  return QString("Version %1.%2.%3 SP1").arg(major).arg(minor).arg(revision);
+}
+
+SysInfoLookup& frmAbout::Lookup() {
+  static SysInfoLookup lookup{
+      [](const std::string& key, const std::string& value) { return ReadMachineValue(key, value); },
+      [](const std::string& path) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(path, ec);
+      }};
+  return lookup;
+}
+
+std::function<bool(const std::string&)>& frmAbout::Launcher() {
+  static std::function<bool(const std::string&)> launcher = [](const std::string& program) {
+    return QProcess::startDetached(QString::fromStdString(program), {});
+  };
+  return launcher;
+}
+
+frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
+  setObjectName("frmAbout");
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(kWidth, kHeight);
+  setAttribute(Qt::WA_DeleteOnClose);
+  const QString title = kApplicationTitle;
+  setWindowTitle("About " + title);
+
+  picIcon = new QLabel(this);
+  picIcon->setObjectName("picIcon");
+  picIcon->setGeometry(4, 4, 324, 244);
+  picIcon->setPixmap(AboutPicture(picIcon->size()));
+  QFont bold = font();
+  bold.setBold(true);
+  QFont titleFont = bold;
+  titleFont.setPointSizeF(bold.pointSizeF() * 9.75 / 8.25);
+  lblTitle = new QLabel(title, this);
+  lblTitle->setObjectName("lblTitle");
+  lblTitle->setGeometry(331, 28, 205, 20);
+  lblTitle->setFont(titleFont);
+  lblVersion = new QLabel(AboutVersionText(kVersionMajor, kVersionMinor, kVersionRevision), this);
+  lblVersion->setObjectName("lblVersion");
+  lblVersion->setGeometry(331, 49, 205, 16);
+  lblVersion->setFont(bold);
+  lblCopyright = new QLabel("Free AI traffic tools for everyone", this);
+  lblCopyright->setObjectName("lblCopyright");
+  lblCopyright->setGeometry(331, 69, 205, 16);
+  lblCopyright->setFont(bold);
+  lblCopyright->setWordWrap(true);
+
+  cmdOK = new QPushButton("OK", this);
+  cmdOK->setObjectName("cmdOK");
+  cmdOK->setGeometry(347, 220, 84, 23);
+  cmdOK->setDefault(true);  // Enter; Esc rejects the dialog
+  cmdSysInfo = new QPushButton("&System Info...", this);
+  cmdSysInfo->setObjectName("cmdSysInfo");
+  cmdSysInfo->setGeometry(437, 220, 83, 23);
+  cmdSysInfo->setAutoDefault(false);
+  setTabOrder(cmdOK, cmdSysInfo);
+  connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
+}
+
+void frmAbout::StartSysInfo() {
+  if (auto program = FindSysInfoProgram(Lookup())) {
+    if (Launcher() && Launcher()(*program)) return;
+  }
+  ShowMessageBox(kSysInfoUnavailable, kMbOk, "", this);
+}
+
+}  // namespace velk
