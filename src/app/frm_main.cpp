@@ -123,6 +123,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   tmrSplash->setInterval(1000);
   tmrSplash->setSingleShot(true);
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
+  ConnectPlanCommands();
 
   // The design size: a tab page of about kDesignPageWidth x kDesignPageHeight.
   resize(kDesignPageWidth + 16, kDesignPageHeight + 84);
@@ -462,10 +463,6 @@ void frmMain::UpdateShuffleTab() {
   cmdACTypeDat->setEnabled(true);
   cmdCalcStartNumber->setEnabled(true);
 }
-
-// Until the plan files can be written from here, nothing is saved and the
-// caller keeps the window open.
-bool frmMain::SaveFlightplan() { return false; }
 
 // Until projects can be written from here, nothing is saved and the caller
 // keeps the window open.

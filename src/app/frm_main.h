@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/aircraft_tree.h"
+#include "app/plan_undo.h"
 #include "app/settings_list.h"
 
 class QAction;
@@ -111,6 +113,67 @@ class frmMain : public QMainWindow {
   // that no change is lost.
   virtual bool SaveFlightplan();
   virtual bool SaveProject();
+
+  // ---- The plan: opening, saving, undo, recent files -----------------------
+  // Opens a flight plan with the Aircraft.txt and Airports.txt beside it and
+  // the installed aircraft; an empty path asks for the file.
+  void LoadFlightplan(const std::string& path);
+  // The file dialogs of the window: the chosen path, "" when cancelled.
+  std::string ShowOpenDialog(const std::string& title, const std::string& initDir,
+                             const std::string& filter, int filterIndex,
+                             const std::string& fileName, int flags);
+  std::string ShowSaveDialog(const std::string& title, const std::string& initDir,
+                             const std::string& filter, int filterIndex,
+                             const std::string& fileName, const std::string& defaultExt,
+                             int flags);
+  // Every change of the flights or plan aircraft ends here: the plan is
+  // marked modified and can be saved.
+  void MarkPlanModified();
+  // One level of undo. Features that change the plan call SaveUndo just
+  // before the change.
+  void SaveUndo();
+  void ClearUndo();
+  void Undo();
+  const PlanUndo& UndoCopy() const { return undo_; }
+  void AddRecentFlightplan(const std::string& path);
+  void AddRecentProject(const std::string& path);
+
+  // ---- Aircraft trees ------------------------------------------------------
+  // The trees' contents; tvShuffleAircraft and tvMoveAircrafts show them.
+  AircraftTree& ShuffleTree() { return shuffleTree_; }
+  AircraftTree& MoveTree() { return moveTree_; }
+  // Fills both trees again from the installed and the plan aircraft.
+  void RebuildAircraftTrees();
+  // A view chooser changed: rebuilds its tree when there is a plan.
+  void RebuildAircraftTree(QTreeWidget* tree);
+  // The user (or code) set the check box of a node of `tree`.
+  void NodeCheck(QTreeWidget* tree, int node);
+  // Pointer over a tree: sets the tree's tooltip. A released mouse button:
+  // the right one pops up the Select menu while the plan has flights.
+  void TreeMouseMove(QTreeWidget* tree, const QPoint& position);
+  void TreeMouseUp(QTreeWidget* tree, Qt::MouseButton button, const QPoint& position);
+  // Shows the trees' state (checks, colours, tags) in the two widgets.
+  void ShowAircraftTrees();
+  // "&Select Aircraft to use for the Flightplan (n aircraft selected)".
+  void UpdateShuffleAircraftLabel();
+
+  // ---- Tabs and selection ---------------------------------------------------
+  // The switch to the selected tab: its default button and focus.
+  void ShowSelectedTab();
+  // Selects the tab of `key` ("SHUFFLE", "MOVE", "EXPORT", "TIMETABLE",
+  // "PROJECT") and switches to it.
+  void SelectTab(const QString& key);
+  QPushButton* DefaultButton() const { return defaultButton_; }
+  void DeselectAllSearchResults();
+  void DeselectAllTimetable();
+  void DeselectAllProjects();
+  // The Select pop-up's commands, on the list or tree that raised it (or,
+  // without one, the control with the focus).
+  void SelectAllCommand();
+  void DeselectAllCommand();
+  void InverseSelectionCommand();
+  // Delete and Insert released over lvExPreview or lvProject.
+  void KeyReleased(int key);
 
   // ---- Menus ---------------------------------------------------------------
   QMenu* mnuFile = nullptr;
@@ -318,6 +381,16 @@ class frmMain : public QMainWindow {
   void BuildExportTab();
   void BuildTimetableTab();
   void BuildProjectTab();
+  // Attaches the plan, tree, tab, selection and switch commands.
+  void ConnectPlanCommands();
+  void ConnectSwitchCommands();
+  void SaveFlightplanCommand();
+  void SaveFlightplanAsCommand();
+  // Sets the controls for a plan that is being opened, and for none.
+  void DisablePlanCommands();
+  void EnterNoPlanState();
+  QWidget* SelectTarget() const;
+  QTreeWidget* SelectTree() const;
   void ApplyStoredSettings(const StoredSettings& stored);
   // Moves and sizes the window as stored; true when it is to open maximised.
   bool ApplyPlacement();
@@ -337,6 +410,16 @@ class frmMain : public QMainWindow {
   int busyDepth_ = 0;
   bool closing_ = false;
   bool closed_ = false;
+
+  AircraftTree shuffleTree_{AircraftTreeKind::Shuffle};
+  AircraftTree moveTree_{AircraftTreeKind::Move};
+  PlanUndo undo_;
+  // True while a tree's check handling runs; the widgets' own check signals
+  // are not handled meanwhile.
+  bool NodeCheckBusy = false;
+  QPushButton* defaultButton_ = nullptr;
+  QPointer<QWidget> selectTarget_;
+  bool selectingTab_ = false;
 };
 
 }  // namespace velk

@@ -4,6 +4,7 @@
 
 #include "app/frm_about.h"
 #include "app/frm_main.h"
+#include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
                                           .arg(velk::kVersionMinor)
                                           .arg(velk::kVersionRevision));
   velk::InstallQtMessageBoxHandler();
+  velk::InstallQtFileDialogHandler();
 
   // Arguments: an optional flight plan to open; "--screenshot FILE" (for
   // developers) saves a picture of the main window once the splash is gone
@@ -27,6 +29,9 @@ int main(int argc, char** argv) {
   velk::frmMain window;
   if (!args.isEmpty()) window.SetCommandLinePlan(args.first().toStdString());
   if (!window.StartUp()) return 1;
+  // The plan named on the command line opens once the window is up.
+  if (!window.CommandLinePlan().empty())
+    QTimer::singleShot(0, &window, [&window] { window.LoadFlightplan(window.CommandLinePlan()); });
   if (!screenshot.isEmpty()) {
     QTimer::singleShot(window.SplashInterval() + 500, &window, [&] {
       bool saved = window.grab().save(screenshot, "PNG");

@@ -1,0 +1,70 @@
+#include "app/aircraft_tree_view.h"
+
+#include <QSignalBlocker>
+
+#include "platform/text_codec.h"
+
+namespace velk {
+namespace {
+
+// Plan and aircraft texts are Windows-1252 bytes.
+QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
+
+void ApplyState(QTreeWidgetItem* item, const AircraftTreeNode& node, AircraftTreeKind kind) {
+  Qt::CheckState check = node.Checked ? Qt::Checked : Qt::Unchecked;
+  if (item->checkState(0) != check) item->setCheckState(0, check);
+  uint colour = node.Colour;
+  if (item->data(0, kNodeColourRole).toUInt() != colour || !item->data(0, kNodeColourRole).isValid()) {
+    item->setData(0, kNodeColourRole, colour);
+    if (colour & 0x80000000u) {
+      item->setData(0, Qt::ForegroundRole, QVariant());  // the window-text colour
+    } else {
+      item->setForeground(0, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+    }
+  }
+  QVariant tag = kind == AircraftTreeKind::Move ? QVariant(Text(node.Tag)) : QVariant(node.Index);
+  if (item->data(0, kNodeTagRole) != tag) item->setData(0, kNodeTagRole, tag);
+}
+
+}  // namespace
+
+int AircraftTreeNodeId(const QTreeWidgetItem* item) {
+  if (!item) return -1;
+  bool ok = false;
+  int id = item->data(0, kNodeIdRole).toInt(&ok);
+  return ok ? id : -1;
+}
+
+void ShowAircraftTree(QTreeWidget* widget, const AircraftTree& tree) {
+  QSignalBlocker block(widget);
+  bool updates = widget->updatesEnabled();
+  widget->setUpdatesEnabled(false);
+  widget->setSortingEnabled(false);
+  widget->clear();
+  std::vector<QTreeWidgetItem*> items(static_cast<size_t>(tree.Size()), nullptr);
+  QList<QTreeWidgetItem*> roots;
+  for (int id : tree.DisplayOrder()) {
+    const AircraftTreeNode& node = tree.Node(id);
+    QTreeWidgetItem* item = node.Parent < 0 ? new QTreeWidgetItem
+                                            : new QTreeWidgetItem(items[static_cast<size_t>(node.Parent)]);
+    item->setText(0, Text(node.Text));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setData(0, kNodeIdRole, id);
+    item->setData(0, kNodeKeyRole, Text(node.Key));
+    ApplyState(item, node, tree.Kind());
+    items[static_cast<size_t>(id)] = item;
+    if (node.Parent < 0) roots.append(item);
+  }
+  widget->addTopLevelItems(roots);
+  widget->setUpdatesEnabled(updates);
+}
+
+void RefreshAircraftTree(QTreeWidget* widget, const AircraftTree& tree) {
+  QSignalBlocker block(widget);
+  for (QTreeWidgetItemIterator it(widget); *it; ++it) {
+    int id = AircraftTreeNodeId(*it);
+    if (id >= 0 && id < tree.Size()) ApplyState(*it, tree.Node(id), tree.Kind());
+  }
+}
+
+}  // namespace velk

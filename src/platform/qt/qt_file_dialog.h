@@ -1,0 +1,21 @@
+#pragma once
+// The window layer's file dialogs and document opener.
+#include <QString>
+
+#include "platform/file_dialog.h"
+
+namespace velk {
+
+// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*" as a dialog's name filters
+// ("Text Files (*.txt)", "All Files (*)"): a description keeps its text, the
+// pattern "*.*" means every file.
+QStringList DialogNameFilters(const std::string& filter);
+
+// Shows a QFileDialog for the request and returns the chosen path ("" on
+// cancel).
+std::string ShowQtFileDialog(const FileDialogRequest& request);
+
+// Routes ShowFileDialog to ShowQtFileDialog and OpenDocument to the desktop.
+void InstallQtFileDialogHandler();
+
+}  // namespace velk
