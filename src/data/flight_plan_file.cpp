@@ -105,9 +105,9 @@ bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& o
     std::string_view arrival = TrimSpaces(g[1]);
     bool fixed = !arrival.empty() && arrival[0] == '@';
     if (fixed) arrival.remove_prefix(1);
-    flight.Legs.push_back(FlightLeg{Trimmed(g[0]), std::string(arrival), fixed,
-                                    NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
-                                    std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5])});
+    flight.Legs.emplace_back(Trimmed(g[0]), std::string(arrival), fixed,
+                             NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
+                             std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5]));
   }
   return true;
 }
@@ -180,31 +180,55 @@ unsigned WorkerCount(size_t bytes) {
 }
 
 // Runs fn(k) for k in [0, n): k = 0 on the calling thread (which serves the
-// progress receiver), the others on worker threads that have all ended when
-// this returns. An exception of any worker is passed on to the caller.
-template <typename Fn>
-void RunParallel(unsigned n, Fn&& fn) {
+// progress receiver), the others on worker threads. After fn(0), the caller
+// gets joined(k) for k = 1, 2, ... in order, each as soon as piece k is
+// done, while later pieces may still run. A piece whose thread cannot be
+// started runs on the calling thread. The first exception of any piece is
+// passed on once every thread has ended.
+template <typename Fn, typename Joined>
+void RunParallel(unsigned n, Fn&& fn, Joined&& joined) {
   std::vector<std::exception_ptr> errors(n);
-  std::vector<std::thread> threads;
-  threads.reserve(n);
+  auto guarded = [&](unsigned k) {
+    try {
+      fn(k);
+    } catch (...) {
+      errors[k] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads(n);
   for (unsigned k = 1; k < n; ++k) {
-    threads.emplace_back([&, k] {
+    try {
+      threads[k] = std::thread(guarded, k);
+    } catch (const std::system_error&) {
+      // Left to the calling thread below.
+    }
+  }
+  guarded(0);
+  bool failed = errors[0] != nullptr;
+  for (unsigned k = 1; k < n; ++k) {
+    if (threads[k].joinable()) {
+      threads[k].join();
+    } else {
+      guarded(k);
+    }
+    failed = failed || errors[k];
+    if (!failed) {
       try {
-        fn(k);
+        joined(k);
       } catch (...) {
         errors[k] = std::current_exception();
+        failed = true;
       }
-    });
+    }
   }
-  try {
-    fn(0);
-  } catch (...) {
-    errors[0] = std::current_exception();
-  }
-  for (auto& t : threads) t.join();
   for (auto& e : errors) {
     if (e) std::rethrow_exception(e);
   }
+}
+
+template <typename Fn>
+void RunParallel(unsigned n, Fn&& fn) {
+  RunParallel(n, std::forward<Fn>(fn), [](unsigned) {});
 }
 
 // A file's bytes in a buffer that is not zero-filled first, read by several
@@ -303,18 +327,27 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
     }
     cuts[k] = p;
   }
+  // The calling thread reads straight into the result, sized for every
+  // line; the other pieces are moved over, in order, as each is done.
   std::vector<std::vector<Flight>> pieces(n);
-  RunParallel(n, [&](unsigned k) {
-    std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
-    pieces[k].reserve(CountLineEnds(piece) + 1);
-    ParseLines(piece, pieces[k], k == 0 ? receiver : nullptr, piece.size());
-  });
-  size_t total = 0;
-  for (const auto& p : pieces) total += p.size();
-  flights.reserve(total);
-  for (auto& p : pieces) {
-    flights.insert(flights.end(), std::make_move_iterator(p.begin()), std::make_move_iterator(p.end()));
-  }
+  RunParallel(
+      n,
+      [&](unsigned k) {
+        std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
+        if (k == 0) {
+          flights.reserve(CountLineEnds(text) + 1);
+          ParseLines(piece, flights, receiver, piece.size());
+        } else {
+          pieces[k].reserve(CountLineEnds(piece) + 1);
+          ParseLines(piece, pieces[k], nullptr, piece.size());
+        }
+      },
+      [&](unsigned k) {
+        flights.insert(flights.end(), std::make_move_iterator(pieces[k].begin()),
+                       std::make_move_iterator(pieces[k].end()));
+        std::vector<Flight>().swap(pieces[k]);
+      });
+  if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
   return flights;
 }
 
