@@ -20,7 +20,7 @@
 namespace velk {
 namespace {
 
-// Fields of the five header fields and the six of each leg.
+// Five header fields, then six fields for each leg.
 constexpr size_t kHeaderFields = 5;
 constexpr size_t kLegFields = 6;
 constexpr size_t kMinFields = kHeaderFields + 2 * kLegFields;  // two legs
@@ -112,7 +112,8 @@ bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& o
   return true;
 }
 
-// Calls `fn` for every line of `text` (CRLF, LF, last line without an end).
+// Calls `fn` for every line of `text` (CRLF, LF, last line without an end,
+// even one cut between its CR and LF).
 template <typename Fn>
 void ForEachLine(std::string_view text, Fn&& fn) {
   size_t start = 0;
@@ -120,7 +121,7 @@ void ForEachLine(std::string_view text, Fn&& fn) {
     const void* hit = std::memchr(text.data() + start, '\n', text.size() - start);
     size_t end = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
     size_t len = end - start;
-    if (hit && len > 0 && text[end - 1] == '\r') --len;
+    if (len > 0 && text[end - 1] == '\r') --len;
     fn(text.substr(start, len));
     if (!hit) break;
     start = end + 1;
