@@ -366,31 +366,78 @@ bool ReadFlightPlans(const ReadProgress& progress) {
   return true;
 }
 
-void AppendFlightPlanLine(std::string& out, const Flight& f) {
-  out += f.AircraftId;
-  out += ',';
-  out += f.Registration;
-  out += ',';
-  out += f.Percent;
-  out += ',';
-  out += f.Period;
-  out += ',';
-  out += f.FlightRules;
+namespace {
+
+// The bytes of a flight's line, without its end.
+size_t LineLength(const Flight& f) {
+  size_t n = f.AircraftId.size() + f.Registration.size() + f.Percent.size() + f.Period.size() +
+             f.FlightRules.size() + 4;
   for (const FlightLeg& leg : f.Legs) {
-    out += ',';
-    out += leg.DepartureTime;
-    out += ',';
-    if (leg.FixedArrival) out += '@';
-    out += leg.ArrivalTime;
-    out += ',';
-    out += leg.FlightLevel;
-    out += ',';
-    out += leg.UseFlightNumber;
-    out += ',';
-    out += leg.FlightNumber;
-    out += ',';
-    out += leg.DestinationIcao;
+    n += 6 + leg.DepartureTime.size() + (leg.FixedArrival ? 1 : 0) + leg.ArrivalTime.size() +
+         leg.FlightLevel.size() + leg.UseFlightNumber.size() + leg.FlightNumber.size() +
+         leg.DestinationIcao.size();
   }
+  return n;
+}
+
+char* Put(char* p, const std::string& s) {
+  std::memcpy(p, s.data(), s.size());
+  return p + s.size();
+}
+
+// Writes the line of `f` at `p` (LineLength(f) bytes); returns its end.
+char* PutLine(char* p, const Flight& f) {
+  p = Put(p, f.AircraftId);
+  *p++ = ',';
+  p = Put(p, f.Registration);
+  *p++ = ',';
+  p = Put(p, f.Percent);
+  *p++ = ',';
+  p = Put(p, f.Period);
+  *p++ = ',';
+  p = Put(p, f.FlightRules);
+  for (const FlightLeg& leg : f.Legs) {
+    *p++ = ',';
+    p = Put(p, leg.DepartureTime);
+    *p++ = ',';
+    if (leg.FixedArrival) *p++ = '@';
+    p = Put(p, leg.ArrivalTime);
+    *p++ = ',';
+    p = Put(p, leg.FlightLevel);
+    *p++ = ',';
+    p = Put(p, leg.UseFlightNumber);
+    *p++ = ',';
+    p = Put(p, leg.FlightNumber);
+    *p++ = ',';
+    p = Put(p, leg.DestinationIcao);
+  }
+  return p;
+}
+
+// The CRLF-ended lines of the flights whose Removed mark is `removed`,
+// sized exactly before anything is copied.
+std::string FileText(const std::vector<Flight>& flights, bool removed) {
+  size_t total = 0;
+  for (const Flight& f : flights) {
+    if (f.Removed == removed) total += LineLength(f) + 2;
+  }
+  std::string out(total, '\0');
+  char* p = out.data();
+  for (const Flight& f : flights) {
+    if (f.Removed != removed) continue;
+    p = PutLine(p, f);
+    *p++ = '\r';
+    *p++ = '\n';
+  }
+  return out;
+}
+
+}  // namespace
+
+void AppendFlightPlanLine(std::string& out, const Flight& f) {
+  size_t at = out.size();
+  out.resize(at + LineLength(f));
+  PutLine(out.data() + at, f);
 }
 
 std::string FormatFlightPlanLine(const Flight& flight) {
@@ -400,17 +447,8 @@ std::string FormatFlightPlanLine(const Flight& flight) {
 }
 
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights) {
-  std::string kept;
-  std::string removed;
-  // A header line is about 40 bytes and a leg about 35.
-  size_t estimate = 0;
-  for (const Flight& f : flights) estimate += 48 + 40 * f.Legs.size();
-  kept.reserve(estimate);
-  for (const Flight& f : flights) {
-    std::string& out = f.Removed ? removed : kept;
-    AppendFlightPlanLine(out, f);
-    out += "\r\n";
-  }
+  const std::string kept = FileText(flights, false);
+  const std::string removed = FileText(flights, true);
 
   std::error_code ec;
   if (Plan().BackupPlan && std::filesystem::is_regular_file(path, ec)) {
