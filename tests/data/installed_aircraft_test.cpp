@@ -143,6 +143,19 @@ TEST_F(InstalledAircraftTest, ReadsEveryVariationOfTheSampleSimulator) {
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Green").Section, "fltsim.2");
 }
 
+TEST_F(InstalledAircraftTest, ShippedClassFileClassifiesEverySampleAircraft) {
+  ASSERT_TRUE(fs::exists(test::ToolsDir() / kClassConfigFileName));
+  ASSERT_TRUE(ReadClassConfig(test::ToolsDir()));
+  MakeSample();
+  ASSERT_TRUE(LoadFSAircraft(false));
+  for (const auto& r : List()) {
+    EXPECT_GE(r.Class, kClassMicroProp) << r.Title;
+    EXPECT_NE(r.ClassEntryId, "") << r.Title;
+    EXPECT_GT(r.CruiseSpeed, 0) << r.Title;
+    EXPECT_GT(r.MaxRange, 0) << r.Title;
+  }
+}
+
 TEST_F(InstalledAircraftTest, FindsFoldersAndFilesWhateverTheirCase) {
   // The sample spells aircraft.cfg, model folders, model.cfg, model files,
   // texture folders and .air files in assorted cases.
