@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: velk-make-sample-scenery <sim folder> [count]\n");
     return 2;
   }
-  std::vector<velk::sample::AirportSpec> airports;
+  std::vector<velk::sample::SampleAirport> airports;
   if (argc == 3) {
     char* end = nullptr;
     long count = std::strtol(argv[2], &end, 10);
