@@ -98,16 +98,16 @@ struct FSAircraft {
   std::string UIVariation;
   bool VisualDamage = false;
   std::string Description;
-  // Filled by the installed-aircraft reader from the class configuration and
-  // the section; see the reader for their meaning.
+  std::string Performance;  // [General] Performance, the same for the whole file
+  int CfgCruiseSpeed = 0;   // [Reference Speeds] cruise_speed, whole knots
+  // Class limits: -1 (numbers) and "" (texts) mean no limit.
   int RunwayLength = 0;
   std::string RunwayTypes;
   int MinParkingRadius = 0;
   std::string ParkingTypes;
   int IFRPercent = 0;
-  std::string ClassEntryId;
-  std::vector<std::string> ExtraKeys;     // remaining "key=value" lines, when asked for
-  std::vector<std::string> MissingFiles;  // when asked for
+  std::string ClassEntryId;  // Id of the class entry that gave the class
+  std::string Errors;        // file problems joined by " | "; "" when none or unchecked
 
   bool operator==(const FSAircraft&) const = default;
 };
@@ -135,6 +135,7 @@ struct PlanState {
   std::vector<Airport> Airports;
   AirportIndexMap AirportIndex;
   std::vector<FSAircraft> FSAircraftList;
+  bool FSAircraftErrors = false;  // some installed aircraft has file problems
 
   // Copies of the flights the last search found.
   std::vector<Flight> WorkList;

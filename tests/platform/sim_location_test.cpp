@@ -1,0 +1,98 @@
+#include "platform/sim_location.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScopedEnv;
+using test::TempDir;
+using test::WriteFile;
+
+// A Wine prefix as an installer leaves it: dosdevices/c: links to drive_c,
+// and the simulator's folders are spelt in a case of their own.
+class FakePrefix : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    sim = prefix.path() / "drive_c" / "program files" / "Microsoft Games" / "fs2002";
+    WriteFile(sim / "SceneDB" / "atc" / "Scenery" / "traffic.bgl", "x");
+    WriteFile(sim / "Aircraft" / "B737" / "Aircraft.CFG", "[fltsim.0]\n");
+  }
+
+  void WriteSystemReg(const std::string& keys) {
+    WriteFile(prefix / "system.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n" + keys);
+  }
+
+  static std::string SimKey(bool wow, const std::string& exePath) {
+    return std::string("[Software\\\\") + (wow ? "Wow6432Node\\\\" : "") +
+           "Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\8.0] 1700000000\n"
+           "\"EXE Path\"=\"" + exePath + "\"\n\n";
+  }
+
+  TempDir prefix;
+  ScopedEnv wine{"WINEPREFIX", prefix.path().string()};
+  ScopedEnv noOverride{"VELK_FS_PATH", std::nullopt};
+  fs::path sim;
+};
+
+TEST_F(FakePrefix, FindsTheSimulatorThroughTheRegistry) {
+  EXPECT_EQ(FlightSimFolder(), fs::path());  // no system.reg yet
+
+  // Only the plain key, a value in other case, trailing blanks and backslash.
+  WriteSystemReg(SimKey(false, "C:\\\\Program Files\\\\MICROSOFT GAMES\\\\FS2002\\\\  "));
+  EXPECT_EQ(fs::canonical(FlightSimFolder()), fs::canonical(sim));
+  EXPECT_EQ(FlightSimFolder().filename(), "fs2002");
+
+  // The 32-bit view comes first when both are there.
+  fs::create_directories(prefix / "drive_c" / "Other");
+  WriteSystemReg(SimKey(false, "C:\\\\Program Files\\\\Microsoft Games\\\\FS2002") +
+                 SimKey(true, "c:\\\\other"));
+  EXPECT_EQ(FlightSimFolder().filename(), "Other");
+
+  // A Linux path is taken as it is; the override beats the registry.
+  WriteSystemReg(SimKey(true, (sim.string() + "/")));
+  EXPECT_EQ(fs::canonical(FlightSimFolder()), fs::canonical(sim));
+  ScopedEnv override("VELK_FS_PATH", "/somewhere/else");
+  EXPECT_EQ(FlightSimFolder(), fs::path("/somewhere/else"));
+}
+
+TEST_F(FakePrefix, TranslatesDrivesThroughDosdevices) {
+  fs::path other = prefix.path() / "mnt-d";
+  fs::create_directories(other / "Games");
+  fs::create_directory_symlink(other, prefix / "dosdevices" / "d:");
+  EXPECT_EQ(TranslateWindowsPath("D:\\games"), fs::canonical(other) / "Games");
+  EXPECT_EQ(fs::canonical(TranslateWindowsPath("\\Program Files\\microsoft games\\FS2002")),
+            fs::canonical(sim));
+  EXPECT_EQ(TranslateWindowsPath("\\\\server\\share"), fs::path());
+  // Windows-1252 names meet the UTF-8 names of the file system.
+  fs::create_directories(prefix / "drive_c" / "Jeux \xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(TranslateWindowsPath("C:\\JEUX \xC9T\xC9").filename(), "Jeux \xC3\xA9t\xC3\xA9");
+}
+
+TEST(ResolvePathNoCase, ReturnsExistingSpellingAndKeepsTheRest) {
+  TempDir dir;
+  WriteFile(dir / "Aircraft" / "b737" / "aircraft.cfg", "");
+  WriteFile(dir / "SCENEDB" / "ATC" / "Scenery" / "Traffic.BGL", "");
+  EXPECT_EQ(ResolvePathNoCase(dir.path(), "aircraft\\B737\\AIRCRAFT.cfg"),
+            dir.path() / "Aircraft" / "b737" / "aircraft.cfg");
+  EXPECT_EQ(ResolvePathNoCase(dir.path(), "\\SceneDB\\atc\\scenery\\traffic.bgl"),
+            dir.path() / "SCENEDB" / "ATC" / "Scenery" / "Traffic.BGL");
+  // A new file keeps the name it was asked for, in the folder's spelling.
+  EXPECT_EQ(ResolvePathNoCase(dir.path(), "scenedb/atc/scenery/traffic_TEMP.bgl"),
+            dir.path() / "SCENEDB" / "ATC" / "Scenery" / "traffic_TEMP.bgl");
+  EXPECT_EQ(ResolvePathNoCase(dir.path(), "missing\\aircraft"), dir.path() / "missing" / "aircraft");
+  // The exact name wins over a name differing only in case.
+  WriteFile(dir / "Aircraft" / "B737" / "x", "");
+  EXPECT_EQ(ResolvePathNoCase(dir.path(), "Aircraft\\B737"), dir.path() / "Aircraft" / "B737");
+  EXPECT_EQ(ResolvePathNoCase(dir.path(), "AIRCRAFT\\b737"), dir.path() / "Aircraft" / "b737");
+}
+
+}  // namespace
+}  // namespace velk
