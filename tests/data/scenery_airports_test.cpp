@@ -7,6 +7,7 @@
 #include "data/scenery_test_support.h"
 #include "platform/message_box.h"
 #include "sample_scenery.h"
+#include "sample_sim/sample_sim.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -479,6 +480,23 @@ TEST_F(SceneryLoad, CacheThatCannotBeWrittenKeepsTheAirports) {
   EXPECT_EQ(airports.size(), 2u);
   ASSERT_EQ(boxes.Prompts().size(), 1u);
   EXPECT_EQ(boxes.Prompts()[0].rfind("Error during getting FS2002 Scenery (A.BGL).\r\n", 0), 0u);
+}
+
+// The sample simulator spells its folders in mixed case; its facility
+// files hold the sample plan's airports, and a second build keeps them.
+TEST_F(SceneryLoad, SampleSimulatorSceneryIsFoundAndKept) {
+  ASSERT_TRUE(sample::MakeSampleSimulator(dir / "sim"));
+  std::vector<SceneryAirport> airports;
+  ASSERT_TRUE(LoadSceneryAirports(airports, context));
+  const std::vector<sample::SampleAirport> plan = sample::SamplePlanAirports();
+  ASSERT_EQ(airports.size(), plan.size());
+  EXPECT_EQ(airports.front().ICAO, plan.front().icao);
+  EXPECT_TRUE(boxes.Shown().empty());
+
+  const std::filesystem::path file = dir / "sim" / "SceneDB" / "AfdFiles" / "Scenery" / "SAMPLE_001.BGL";
+  test::WriteFile(file, "edited");
+  ASSERT_TRUE(sample::MakeSampleSimulator(dir / "sim"));
+  EXPECT_EQ(test::ReadFile(file), "edited");
 }
 
 }  // namespace

@@ -466,10 +466,18 @@ std::vector<SampleAirport> AirportsFromAirportsTxt(const std::filesystem::path& 
   return out;
 }
 
-bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
-                       std::string* error, int airportsPerFile) {
+std::vector<SampleAirport> SamplePlanAirports() {
+  std::vector<SampleAirport> airports;
+  const std::filesystem::path plan = std::filesystem::path(VELK_SAMPLE_SOURCE_DIR) / "sample" / "Airports.txt";
+  std::error_code ec;
+  if (std::filesystem::exists(plan, ec)) airports = AirportsFromAirportsTxt(plan);
+  if (airports.empty()) airports = SampleAirports();
+  return airports;
+}
+
+bool WriteSceneryFolder(const std::filesystem::path& folder, const std::vector<SampleAirport>& airports,
+                        std::string* error, int airportsPerFile, bool keepExisting) {
   if (airportsPerFile < 1) airportsPerFile = 1;
-  const std::filesystem::path folder = ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY");
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) {
@@ -479,16 +487,23 @@ bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector
   int fileNumber = 0;
   for (size_t start = 0; start < airports.size(); start += static_cast<size_t>(airportsPerFile)) {
     size_t end = std::min(airports.size(), start + static_cast<size_t>(airportsPerFile));
-    std::vector<SampleAirport> part(airports.begin() + static_cast<std::ptrdiff_t>(start),
-                                  airports.begin() + static_cast<std::ptrdiff_t>(end));
     char name[32];
     std::snprintf(name, sizeof name, "SAMPLE_%03d.BGL", ++fileNumber);
+    if (keepExisting && std::filesystem::exists(folder / name, ec)) continue;
+    std::vector<SampleAirport> part(airports.begin() + static_cast<std::ptrdiff_t>(start),
+                                    airports.begin() + static_cast<std::ptrdiff_t>(end));
     if (!WriteFileAtomic(folder / name, BuildFacilityFile(part))) {
       if (error) *error = "Cannot write " + (folder / name).string();
       return false;
     }
   }
   return true;
+}
+
+bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
+                       std::string* error, int airportsPerFile) {
+  return WriteSceneryFolder(ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY"), airports, error,
+                            airportsPerFile);
 }
 
 }  // namespace velk::sample

@@ -127,9 +127,18 @@ std::vector<SampleAirport> GeneratedAirports(int count);
 // named from the sample list where it knows them. Empty when unreadable.
 std::vector<SampleAirport> AirportsFromAirportsTxt(const std::filesystem::path& path);
 
-// Writes the airports into <simFolder>/SCENEDB/AFDFILES/SCENERY as
-// SAMPLE_nnn.BGL files of at most airportsPerFile airports each. False, with
-// `error`, when a file cannot be written.
+// The airports of the sample plan (sample/Airports.txt of the source tree)
+// when it is there, else SampleAirports().
+std::vector<SampleAirport> SamplePlanAirports();
+
+// Writes the airports into `sceneryFolder` as SAMPLE_nnn.BGL files of at
+// most airportsPerFile airports each; with keepExisting a file that exists
+// already is left as it is (gate radii may have been edited in it). False,
+// with `error`, when a file cannot be written.
+bool WriteSceneryFolder(const std::filesystem::path& sceneryFolder, const std::vector<SampleAirport>& airports,
+                        std::string* error = nullptr, int airportsPerFile = 500, bool keepExisting = false);
+// The same into <simFolder>/SCENEDB/AFDFILES/SCENERY, found without regard
+// to case.
 bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
                        std::string* error = nullptr, int airportsPerFile = 500);
 
