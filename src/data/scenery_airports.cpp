@@ -81,6 +81,30 @@ class Bytes {
   std::string_view b_;
 };
 
+}  // namespace
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  std::error_code ec;
+  std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  char buf[1 << 16];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
+  const bool failed = std::ferror(file) != 0;
+  const int err = errno;
+  std::fclose(file);
+  if (failed && error) *error = std::strerror(err);
+  return !failed;
+}
+
+namespace {
+
 float AngleFromRaw(std::int32_t raw) {
   double d = raw / 4294967296.0 * 360.0;
   if (d < 0) d += 360.0;
@@ -351,25 +375,31 @@ AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& 
   f.I32(static_cast<std::int64_t>(indexAt) + 20, noWalk);
   if (noWalk == 1) return AfdFileResult::kRead;
 
-  std::vector<SceneryAirport> found;
+  // Airports go straight into the list and are taken out again when the
+  // file turns out broken.
+  const size_t before = airports.size();
+  auto broken = [&] {
+    airports.resize(before);
+    return AfdFileResult::kBroken;
+  };
   std::string region, country, state, city, airportName;
   std::int64_t p = static_cast<std::int64_t>(indexAt) + 32;
   for (;;) {
     std::uint32_t kind;
     std::int32_t value;
-    if (!f.U32(p, kind) || !f.I32(p + 4, value)) return AfdFileResult::kBroken;
+    if (!f.U32(p, kind) || !f.I32(p + 4, value)) return broken();
     p += 8;
     std::string name;
     switch (kind) {
       case kRegionEntry: case kCountryEntry: case kStateEntry: case kCityEntry:
       case kAirportEntry: case kNamedEntry3: case kNamedEntry4:
-        if (!f.String(p, name, p)) return AfdFileResult::kBroken;
+        if (!f.String(p, name, p)) return broken();
         break;
       default:
         break;
     }
     std::int32_t more1, more2;
-    if (!f.I32(p, more1) || !f.I32(p + 4, more2)) return AfdFileResult::kBroken;
+    if (!f.I32(p, more1) || !f.I32(p + 4, more2)) return broken();
     p += 8;
     switch (kind) {
       case kRegionEntry:
@@ -390,15 +420,14 @@ AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& 
         break;
       case kAirportEntry: {
         airportName = name;
-        SceneryAirport a;
+        SceneryAirport& a = airports.emplace_back();
         a.Name = airportName;
         a.Region = region;
         a.Country = country;
         a.State = state;
         a.City = city;
-        if (!ReadAFDAirport(bytes, value, a)) return AfdFileResult::kBroken;
+        if (!ReadAFDAirport(bytes, value, a)) return broken();
         ComputeAirportLimits(a);
-        found.push_back(std::move(a));
         break;
       }
       default:
@@ -406,29 +435,13 @@ AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& 
     }
     if (more1 == 0 || more2 == 0) break;
   }
-  airports.insert(airports.end(), std::make_move_iterator(found.begin()),
-                  std::make_move_iterator(found.end()));
   return AfdFileResult::kRead;
 }
 
 bool ReadAFDFile(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,
                  std::string* error, AfdFileResult* result) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
   std::string bytes;
-  char buf[1 << 16];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
-  bool failed = std::ferror(file) != 0;
-  int err = errno;
-  std::fclose(file);
-  if (failed) {
-    if (error) *error = std::strerror(err);
-    return false;
-  }
+  if (!ReadWholeFile(path, bytes, error)) return false;
   AfdFileResult r = ReadAFDBytes(bytes, airports);
   if (result) *result = r;
   return true;

@@ -29,7 +29,9 @@ class Writer {
   }
   void I32(std::int32_t v) {
     auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+    const char b[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
+                       static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
+    out.append(b, 4);
   }
   void U64(std::uint64_t u) {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
@@ -276,6 +278,8 @@ SceneryCacheHeader& SceneryCacheInfo() {
 std::string EncodeSceneryCache(const std::vector<SceneryAirport>& airports, SceneryCacheHeader& header) {
   header.Version = kSceneryCacheVersion;
   Writer w;
+  // Enough for a typical airport, so that the buffer seldom grows.
+  w.out.reserve(64 + airports.size() * 1200);
   w.Text(header.Version);
   w.F64(header.Created);
   w.I32(header.Count);
@@ -317,22 +321,8 @@ bool SaveSceneryCache(const std::filesystem::path& path, const std::vector<Scene
 
 SceneryCacheResult LoadSceneryCache(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,
                                     SceneryCacheHeader& header, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    if (error) *error = std::strerror(errno);
-    return SceneryCacheResult::kFailed;
-  }
   std::string bytes;
-  char buf[1 << 16];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
-  bool failed = std::ferror(file) != 0;
-  int err = errno;
-  std::fclose(file);
-  if (failed) {
-    if (error) *error = std::strerror(err);
-    return SceneryCacheResult::kFailed;
-  }
+  if (!ReadWholeFile(path, bytes, error)) return SceneryCacheResult::kFailed;
   return DecodeSceneryCache(bytes, airports, header, error);
 }
 

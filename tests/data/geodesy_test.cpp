@@ -176,7 +176,7 @@ TEST_F(AirportLookup, CourseNeverUsesTheScenery) {
 
 TEST_F(AirportLookup, LoadsTheSceneryOnFirstNeedWithoutAPlan) {
   test::TempDir dir;
-  std::vector<sample::AirportSpec> airports = sample::SampleAirports();
+  std::vector<sample::SampleAirport> airports = sample::SampleAirports();
   ASSERT_TRUE(sample::WriteSceneryFiles(dir / "sim", airports));
   test::ScopedEnv env("VELK_FS_PATH", (dir / "sim").string());
   std::vector<std::string> waits;

@@ -16,8 +16,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  std::vector<velk::SceneryAirport> airports;
-  velk::ReadAFDBytes(bytes, airports);
+  // A file that is not read whole leaves the list as it found it.
+  std::vector<velk::SceneryAirport> airports(1);
+  airports[0].ICAO = "KEEP";
+  if (velk::ReadAFDBytes(bytes, airports) != velk::AfdFileResult::kRead) {
+    if (airports.size() != 1 || airports[0].ICAO != "KEEP") std::abort();
+  }
   for (std::int64_t offset : {std::int64_t{0}, std::int64_t{160}, static_cast<std::int64_t>(size) - 61}) {
     velk::ReadAirportIdent(bytes, offset);
   }

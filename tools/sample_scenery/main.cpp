@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: velk-make-sample-scenery <sim folder> [count]\n");
     return 2;
   }
-  std::vector<velk::sample::AirportSpec> airports;
+  std::vector<velk::sample::SampleAirport> airports;
   if (argc == 3) {
     char* end = nullptr;
     long count = std::strtol(argv[2], &end, 10);
@@ -23,9 +23,7 @@ int main(int argc, char** argv) {
     }
     airports = velk::sample::GeneratedAirports(static_cast<int>(count));
   } else {
-    std::filesystem::path plan = std::filesystem::path(VELK_SOURCE_DIR) / "sample" / "Airports.txt";
-    if (std::filesystem::exists(plan)) airports = velk::sample::AirportsFromAirportsTxt(plan);
-    if (airports.empty()) airports = velk::sample::SampleAirports();
+    airports = velk::sample::SamplePlanAirports();
   }
   std::string error;
   if (!velk::sample::WriteSceneryFiles(argv[1], airports, &error)) {

@@ -79,7 +79,7 @@ AirportRecordBuilder& AirportRecordBuilder::Ident(const std::string& icao) {
   return *this;
 }
 
-AirportRecordBuilder& AirportRecordBuilder::Runway(const RunwaySpec& r) {
+AirportRecordBuilder& AirportRecordBuilder::Runway(const SampleRunway& r) {
   std::string p(20, '\0');  // values from sub-record offset 28
   PutI32(p, r.elevation);
   Put32(p, AngleRaw(r.heading));
@@ -110,7 +110,7 @@ AirportRecordBuilder& AirportRecordBuilder::Ils(double heading, std::uint32_t fr
   return *this;
 }
 
-AirportRecordBuilder& AirportRecordBuilder::Frequency(const FrequencySpec& f) {
+AirportRecordBuilder& AirportRecordBuilder::Frequency(const SampleFrequency& f) {
   std::string p;
   Put32(p, f.frequency);
   PutI32(p, f.type);
@@ -119,7 +119,7 @@ AirportRecordBuilder& AirportRecordBuilder::Frequency(const FrequencySpec& f) {
   return *this;
 }
 
-AirportRecordBuilder& AirportRecordBuilder::ParkingList(const std::vector<ParkingSpec>& parkings, int skipRows,
+AirportRecordBuilder& AirportRecordBuilder::ParkingList(const std::vector<SampleParking>& parkings, int skipRows,
                                                         int skipRowBytes) {
   std::string p;
   PutI32(p, skipRows);
@@ -127,7 +127,7 @@ AirportRecordBuilder& AirportRecordBuilder::ParkingList(const std::vector<Parkin
   p.append(static_cast<size_t>(skipRows) * static_cast<size_t>(skipRowBytes), '\0');
   PutI32(p, static_cast<std::int32_t>(parkings.size()));
   PutI32(p, 0);
-  for (const ParkingSpec& k : parkings) {
+  for (const SampleParking& k : parkings) {
     PutI32(p, k.rawValue1);
     PutI32(p, k.rawValue2);
     PutF32(p, k.radius);
@@ -159,11 +159,11 @@ std::string AirportRecordBuilder::Build() const {
   return out + body;
 }
 
-std::string BuildAirportRecord(const AirportSpec& a) {
+std::string BuildAirportRecord(const SampleAirport& a) {
   AirportRecordBuilder b;
   b.Position(a.latitude, a.longitude, a.elevation).Ident(a.icao);
-  for (const RunwaySpec& r : a.runways) b.Runway(r);
-  for (const FrequencySpec& f : a.frequencies) b.Frequency(f);
+  for (const SampleRunway& r : a.runways) b.Runway(r);
+  for (const SampleFrequency& f : a.frequencies) b.Frequency(f);
   // The reader stops at the parking list, so it comes last.
   b.ParkingList(a.parkings);
   return b.Build();
@@ -222,10 +222,10 @@ std::string FacilityFileBuilder::Build() const {
   return out;
 }
 
-std::string BuildFacilityFile(const std::vector<AirportSpec>& airports) {
+std::string BuildFacilityFile(const std::vector<SampleAirport>& airports) {
   FacilityFileBuilder f;
-  const AirportSpec* last = nullptr;
-  for (const AirportSpec& a : airports) {
+  const SampleAirport* last = nullptr;
+  for (const SampleAirport& a : airports) {
     bool region = !last || last->region != a.region;
     bool country = region || last->country != a.country;
     bool state = country || last->state != a.state;
@@ -240,10 +240,10 @@ std::string BuildFacilityFile(const std::vector<AirportSpec>& airports) {
   return f.Build();
 }
 
-AirportSpec MakeAirport(const std::string& icao, const std::string& name, double latitude, double longitude,
+SampleAirport MakeAirport(const std::string& icao, const std::string& name, double latitude, double longitude,
                         int elevationMetres, unsigned seed) {
   Lcg rng{seed * 2654435761u + 17u};
-  AirportSpec a;
+  SampleAirport a;
   a.icao = icao;
   a.name = name;
   a.latitude = latitude;
@@ -252,7 +252,7 @@ AirportSpec MakeAirport(const std::string& icao, const std::string& name, double
   int runways = rng.Range(1, 3);
   int heading = rng.Range(1, 18) * 10;
   for (int i = 0; i < runways; ++i) {
-    RunwaySpec r;
+    SampleRunway r;
     r.heading = heading + i * 40 % 180;
     r.number = static_cast<int>(std::lround(r.heading / 10.0));
     if (r.number == 0) r.number = 36;
@@ -271,7 +271,7 @@ AirportSpec MakeAirport(const std::string& icao, const std::string& name, double
   }
   const int gates = rng.Range(4, 20);
   for (int i = 0; i < gates; ++i) {
-    ParkingSpec k;
+    SampleParking k;
     k.type = rng.Range(8, 10);
     k.kind = 10;
     k.number = i + 1;
@@ -283,7 +283,7 @@ AirportSpec MakeAirport(const std::string& icao, const std::string& name, double
   }
   const int ramps = rng.Range(2, 10);
   for (int i = 0; i < ramps; ++i) {
-    ParkingSpec k;
+    SampleParking k;
     k.type = rng.Range(2, 4);
     k.kind = 1;
     k.number = i + 1;
@@ -361,8 +361,8 @@ const KnownAirport kKnownAirports[] = {
 
 int FeetToMetres(int feet) { return static_cast<int>(std::lround(feet * 0.3048)); }
 
-AirportSpec FromKnown(const KnownAirport& k, unsigned seed) {
-  AirportSpec a = MakeAirport(k.icao, k.name, k.latitude, k.longitude, FeetToMetres(k.elevationFeet), seed);
+SampleAirport FromKnown(const KnownAirport& k, unsigned seed) {
+  SampleAirport a = MakeAirport(k.icao, k.name, k.latitude, k.longitude, FeetToMetres(k.elevationFeet), seed);
   a.region = k.region;
   a.country = k.country;
   a.state = k.state;
@@ -391,15 +391,15 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
-std::vector<AirportSpec> SampleAirports() {
-  std::vector<AirportSpec> out;
+std::vector<SampleAirport> SampleAirports() {
+  std::vector<SampleAirport> out;
   unsigned seed = 1;
   for (const KnownAirport& k : kKnownAirports) out.push_back(FromKnown(k, seed++));
   return out;
 }
 
-std::vector<AirportSpec> GeneratedAirports(int count) {
-  std::vector<AirportSpec> out;
+std::vector<SampleAirport> GeneratedAirports(int count) {
+  std::vector<SampleAirport> out;
   Lcg rng{12345};
   for (int i = 0; i < count; ++i) {
     std::string icao = "ZZZZ";
@@ -410,7 +410,7 @@ std::vector<AirportSpec> GeneratedAirports(int count) {
     }
     double lat = rng.Range(-6000, 7000) / 100.0;
     double lon = rng.Range(-17999, 17999) / 100.0;
-    AirportSpec a = MakeAirport(icao, "Generated Field " + std::to_string(i + 1), lat, lon,
+    SampleAirport a = MakeAirport(icao, "Generated Field " + std::to_string(i + 1), lat, lon,
                                 rng.Range(0, 1500), static_cast<unsigned>(i + 1));
     // Regions of 500 airports, countries of 100, states of 20, cities of 4.
     a.region = "Region " + std::to_string(i / 500 + 1);
@@ -422,8 +422,8 @@ std::vector<AirportSpec> GeneratedAirports(int count) {
   return out;
 }
 
-std::vector<AirportSpec> AirportsFromAirportsTxt(const std::filesystem::path& path) {
-  std::vector<AirportSpec> out;
+std::vector<SampleAirport> AirportsFromAirportsTxt(const std::filesystem::path& path) {
+  std::vector<SampleAirport> out;
   auto bytes = ReadFileBytes(path);
   if (!bytes) return out;
   unsigned seed = 1000;
@@ -449,7 +449,7 @@ std::vector<AirportSpec> AirportsFromAirportsTxt(const std::filesystem::path& pa
     for (const KnownAirport& k : kKnownAirports) {
       if (fields[0] == k.icao) known = &k;
     }
-    AirportSpec a;
+    SampleAirport a;
     if (known) {
       a = FromKnown(*known, seed++);
       a.latitude = lat;
@@ -466,10 +466,18 @@ std::vector<AirportSpec> AirportsFromAirportsTxt(const std::filesystem::path& pa
   return out;
 }
 
-bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<AirportSpec>& airports,
-                       std::string* error, int airportsPerFile) {
+std::vector<SampleAirport> SamplePlanAirports() {
+  std::vector<SampleAirport> airports;
+  const std::filesystem::path plan = std::filesystem::path(VELK_SAMPLE_SOURCE_DIR) / "sample" / "Airports.txt";
+  std::error_code ec;
+  if (std::filesystem::exists(plan, ec)) airports = AirportsFromAirportsTxt(plan);
+  if (airports.empty()) airports = SampleAirports();
+  return airports;
+}
+
+bool WriteSceneryFolder(const std::filesystem::path& folder, const std::vector<SampleAirport>& airports,
+                        std::string* error, int airportsPerFile, bool keepExisting) {
   if (airportsPerFile < 1) airportsPerFile = 1;
-  const std::filesystem::path folder = ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY");
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) {
@@ -479,16 +487,23 @@ bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector
   int fileNumber = 0;
   for (size_t start = 0; start < airports.size(); start += static_cast<size_t>(airportsPerFile)) {
     size_t end = std::min(airports.size(), start + static_cast<size_t>(airportsPerFile));
-    std::vector<AirportSpec> part(airports.begin() + static_cast<std::ptrdiff_t>(start),
-                                  airports.begin() + static_cast<std::ptrdiff_t>(end));
     char name[32];
     std::snprintf(name, sizeof name, "SAMPLE_%03d.BGL", ++fileNumber);
+    if (keepExisting && std::filesystem::exists(folder / name, ec)) continue;
+    std::vector<SampleAirport> part(airports.begin() + static_cast<std::ptrdiff_t>(start),
+                                    airports.begin() + static_cast<std::ptrdiff_t>(end));
     if (!WriteFileAtomic(folder / name, BuildFacilityFile(part))) {
       if (error) *error = "Cannot write " + (folder / name).string();
       return false;
     }
   }
   return true;
+}
+
+bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
+                       std::string* error, int airportsPerFile) {
+  return WriteSceneryFolder(ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY"), airports, error,
+                            airportsPerFile);
 }
 
 }  // namespace velk::sample

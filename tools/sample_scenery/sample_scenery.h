@@ -12,7 +12,7 @@
 
 namespace velk::sample {
 
-struct RunwaySpec {
+struct SampleRunway {
   int number = 9;
   int designator = 0;         // 1 L, 2 R, 3 C, 4 helipad
   double heading = 90;        // true, degrees
@@ -28,7 +28,7 @@ struct RunwaySpec {
   std::string ilsIdent;
 };
 
-struct ParkingSpec {
+struct SampleParking {
   std::int32_t rawValue1 = 0;
   std::int32_t rawValue2 = 0;
   float radius = 18;  // metres
@@ -38,13 +38,13 @@ struct ParkingSpec {
   int number = 1;
 };
 
-struct FrequencySpec {
+struct SampleFrequency {
   std::uint32_t frequency = 0x11830000;  // 118.300
   int type = 6;
   std::string name;
 };
 
-struct AirportSpec {
+struct SampleAirport {
   std::string icao;
   std::string name;
   std::string region;
@@ -54,9 +54,9 @@ struct AirportSpec {
   double latitude = 0;   // degrees, north positive
   double longitude = 0;  // degrees, east positive
   int elevation = 0;     // metres
-  std::vector<RunwaySpec> runways;
-  std::vector<ParkingSpec> parkings;
-  std::vector<FrequencySpec> frequencies;
+  std::vector<SampleRunway> runways;
+  std::vector<SampleParking> parkings;
+  std::vector<SampleFrequency> frequencies;
 };
 
 // Builds one airport record sub-record by sub-record, in call order. The
@@ -66,11 +66,11 @@ class AirportRecordBuilder {
  public:
   AirportRecordBuilder& Position(double latitude, double longitude, int elevation);
   AirportRecordBuilder& Ident(const std::string& icao);
-  AirportRecordBuilder& Runway(const RunwaySpec& runway);  // with its landing system, if any
+  AirportRecordBuilder& Runway(const SampleRunway& runway);  // with its landing system, if any
   AirportRecordBuilder& Ils(double heading, std::uint32_t frequency, int end, const std::string& ident);
-  AirportRecordBuilder& Frequency(const FrequencySpec& frequency);
+  AirportRecordBuilder& Frequency(const SampleFrequency& frequency);
   // `skipped` bytes of unused table come before the entries.
-  AirportRecordBuilder& ParkingList(const std::vector<ParkingSpec>& parkings, int skipRows = 0, int skipRowBytes = 0);
+  AirportRecordBuilder& ParkingList(const std::vector<SampleParking>& parkings, int skipRows = 0, int skipRowBytes = 0);
   AirportRecordBuilder& Raw(std::uint32_t kind, const std::string& payload);
   AirportRecordBuilder& FirstValue(std::int32_t value);  // 1 for an airport record
   // The record, ended by an empty sub-record.
@@ -81,7 +81,7 @@ class AirportRecordBuilder {
   std::string body_;
 };
 
-std::string BuildAirportRecord(const AirportSpec& airport);
+std::string BuildAirportRecord(const SampleAirport& airport);
 
 // Builds a facility file: index entries in call order, records after them.
 class FacilityFileBuilder {
@@ -113,24 +113,33 @@ class FacilityFileBuilder {
 
 // One facility file holding the airports, grouped under their region,
 // country, state and city names as these change from airport to airport.
-std::string BuildFacilityFile(const std::vector<AirportSpec>& airports);
+std::string BuildFacilityFile(const std::vector<SampleAirport>& airports);
 
 // A plausible airport: runways with a landing system, gates and ramps, the
 // usual frequencies. The same arguments give the same airport.
-AirportSpec MakeAirport(const std::string& icao, const std::string& name, double latitude, double longitude,
+SampleAirport MakeAirport(const std::string& icao, const std::string& name, double latitude, double longitude,
                         int elevationMetres, unsigned seed);
 // About forty real airports with their positions.
-std::vector<AirportSpec> SampleAirports();
+std::vector<SampleAirport> SampleAirports();
 // `count` airports spread over the world, deterministic.
-std::vector<AirportSpec> GeneratedAirports(int count);
+std::vector<SampleAirport> GeneratedAirports(int count);
 // The airports of a plan's Airports.txt (coordinates as "N47* 26.99'"),
 // named from the sample list where it knows them. Empty when unreadable.
-std::vector<AirportSpec> AirportsFromAirportsTxt(const std::filesystem::path& path);
+std::vector<SampleAirport> AirportsFromAirportsTxt(const std::filesystem::path& path);
 
-// Writes the airports into <simFolder>/SCENEDB/AFDFILES/SCENERY as
-// SAMPLE_nnn.BGL files of at most airportsPerFile airports each. False, with
-// `error`, when a file cannot be written.
-bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<AirportSpec>& airports,
+// The airports of the sample plan (sample/Airports.txt of the source tree)
+// when it is there, else SampleAirports().
+std::vector<SampleAirport> SamplePlanAirports();
+
+// Writes the airports into `sceneryFolder` as SAMPLE_nnn.BGL files of at
+// most airportsPerFile airports each; with keepExisting a file that exists
+// already is left as it is (gate radii may have been edited in it). False,
+// with `error`, when a file cannot be written.
+bool WriteSceneryFolder(const std::filesystem::path& sceneryFolder, const std::vector<SampleAirport>& airports,
+                        std::string* error = nullptr, int airportsPerFile = 500, bool keepExisting = false);
+// The same into <simFolder>/SCENEDB/AFDFILES/SCENERY, found without regard
+// to case.
+bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
                        std::string* error = nullptr, int airportsPerFile = 500);
 
 }  // namespace velk::sample
