@@ -23,7 +23,10 @@
 #include "app/frm_splash.h"
 #include "app/neighbour_services.h"
 #include "app/resize_map.h"
+#include "data/airline_config.h"
 #include "data/class_config.h"
+#include "data/flight_levels.h"
+#include "data/name_lists.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/message_box.h"
@@ -72,7 +75,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 std::vector<frmMain::ConfigReader> frmMain::ConfigurationReaders() {
-  return {[](const std::filesystem::path& folder) { return ReadClassConfig(folder); }};
+  return {ReadClassConfig,   ReadAirlineConfig, ReadAirlineNames,
+          ReadATCModelNames, ReadATCTypeNames,  ReadFlightLevelRules};
 }
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(ConfigurationReaders()) {
@@ -384,6 +388,8 @@ bool frmMain::ShutDown() {
   QCoreApplication::processEvents();
 
   PlanState& plan = Plan();
+  RegionRules().clear();
+  CountryRules().clear();
   ShuffleAircraftList().clear();
   plan.Flights.clear();
   plan.PlanAircraftList.clear();
