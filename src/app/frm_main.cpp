@@ -178,10 +178,13 @@ bool frmMain::StartUp() {
   txtTTEnd->setText("23:59:59");
   txtTTEnd->selectAll();
 
-  if (ApplyPlacement())
+  if (ApplyPlacement()) {
     showMaximized();
-  else
+  } else {
     show();
+    // The frame's size is known only now; centre the whole window on it.
+    if (centred_) CentreOnScreen();
+  }
   QCoreApplication::processEvents();
 
   splash_ = new frmSplash(this);
@@ -239,12 +242,20 @@ void frmMain::ApplyStoredSettings(const StoredSettings& s) {
   g.FlightEditZone = s.FlightEditZone;
 }
 
-bool frmMain::ApplyPlacement() {
+QPoint frmMain::CentredPosition() const {
   QScreen* screen = QGuiApplication::primaryScreen();
   QRect area = screen ? screen->geometry() : QRect(0, 0, 800, 600);
   QSize outer = frameGeometry().size();
-  int centredLeft = area.left() + (area.width() - outer.width()) / 2;
-  int centredTop = area.top() + (area.height() - outer.height()) / 2;
+  return {area.left() + (area.width() - outer.width()) / 2,
+          area.top() + (area.height() - outer.height()) / 2};
+}
+
+void frmMain::CentreOnScreen() { move(CentredPosition()); }
+
+bool frmMain::ApplyPlacement() {
+  QPoint centred = CentredPosition();
+  int centredLeft = centred.x();
+  int centredTop = centred.y();
   WindowPlacement p = ReadWindowPlacement(centredLeft, centredTop, width(), height());
   QRect wanted(p.Left, p.Top, p.Width, p.Height);
   // A place on a screen that is no longer there would leave the window out
@@ -252,7 +263,8 @@ bool frmMain::ApplyPlacement() {
   bool reachable = false;
   for (QScreen* s : QGuiApplication::screens())
     if (s->availableGeometry().intersects(wanted)) reachable = true;
-  if (p.Centred || !reachable || p.Width <= 0 || p.Height <= 0) {
+  centred_ = p.Centred || !reachable || p.Width <= 0 || p.Height <= 0;
+  if (centred_) {
     move(centredLeft, centredTop);
   } else {
     move(p.Left, p.Top);
