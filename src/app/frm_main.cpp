@@ -481,12 +481,16 @@ void frmMain::UpdateShuffleTab() {
   cmdCalcStartNumber->setEnabled(true);
 }
 
-// Until the plan files can be written from here, nothing is saved and the
-// caller keeps the window open.
-bool frmMain::SaveFlightplan() { return false; }
+// Until the plan and project files are written from here, nothing can be
+// saved: say so, and the caller keeps the window open.
+bool frmMain::SaveFlightplan() {
+  ShowMessageBox("Errors occured during saving Flightplan.", kMbOk | kMbIconExclamation, kProgramTitle, this);
+  return false;
+}
 
-// Until projects can be written from here, nothing is saved and the caller
-// keeps the window open.
-bool frmMain::SaveProject() { return false; }
+bool frmMain::SaveProject() {
+  ShowMessageBox("Errors occured during saving Project.", kMbOk | kMbIconExclamation, kProgramTitle, this);
+  return false;
+}
 
 }  // namespace velk
