@@ -60,11 +60,10 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
   lblVersion->setObjectName("lblVersion");
   lblVersion->setGeometry(331, 49, 205, 16);
   lblVersion->setFont(bold);
-  lblCopyright = new QLabel("Free AI traffic tools for everyone", this);
+  lblCopyright = new QLabel("(C) The VELK developers", this);
   lblCopyright->setObjectName("lblCopyright");
   lblCopyright->setGeometry(331, 69, 205, 16);
   lblCopyright->setFont(bold);
-  lblCopyright->setWordWrap(true);
 
   cmdOK = new QPushButton("OK", this);
   cmdOK->setObjectName("cmdOK");
