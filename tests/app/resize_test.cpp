@@ -109,6 +109,18 @@ TEST(ResizeMap, ControlsFollowTheirEdgesWhenTheWindowGrows) {
   window.resize(640 + 40 + 60, 480 + 20);
   QCoreApplication::processEvents();
   EXPECT_EQ(window.cmdShuffle->geometry(), shuffle.translated(30, 0));
+
+  // The project entry frame follows the bottom; what is inside it only grows
+  // with the frame's width, so nothing leaves the frame.
+  window.tabMain->setCurrentWidget(window.picProject);
+  QCoreApplication::processEvents();
+  QRect frame = window.frProject->geometry(), inner = window.picProjectDummy->geometry(),
+        browse = window.cmdProjectFile->geometry();
+  window.resize(window.width() + 50, window.height() + 30);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.frProject->geometry(), frame.adjusted(0, 30, 50, 30));
+  EXPECT_EQ(window.picProjectDummy->geometry(), inner.adjusted(0, 0, 50, 0));
+  EXPECT_EQ(window.cmdProjectFile->geometry(), browse.translated(50, 0));
 }
 
 TEST(ResizeMap, WindowIsHeldToItsSizeLimits) {
