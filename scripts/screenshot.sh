@@ -13,9 +13,14 @@ build=${VELK_BUILD_DIR:-build}
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 if [ "$mode" = maximized ]; then
-  mkdir -p "$config/velk"
-  printf 'WINE REGISTRY Version 2\r\n\r\n[Software\\\\Brennhall\\\\Corrivan\\\\1.0\\\\Settings]\r\n"MainState"=str(2):"2"\r\n' \
-    > "$config/velk/user.reg"
+  # Maximised, and placed over the whole screen for servers without a
+  # window manager, where maximising has no effect.
+  w=${screen%x*}; h=${screen#*x}
+  {
+    printf 'WINE REGISTRY Version 2\n\n[Software\\\\Brennhall\\\\Corrivan\\\\1.0\\\\Settings]\n'
+    printf '"MainState"=str(2):"2"\n"MainLeft"=str(2):"0"\n"MainTop"=str(2):"0"\n'
+    printf '"MainWidth"=str(2):"%d"\n"MainHeight"=str(2):"%d"\n' $((w * 15)) $((h * 15))
+  } > "$config/user.reg"
 fi
 plan=()
 [ -f sample/FlightPlans.txt ] && plan=("$PWD/sample/FlightPlans.txt")

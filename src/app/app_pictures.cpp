@@ -26,8 +26,8 @@ void PaintSky(QPainter& p, QSize size) {
   }
   QPainterPath track;
   track.moveTo(size.width() * 0.08, ground - 4);
-  track.cubicTo(size.width() * 0.45, ground - 10, size.width() * 0.62, size.height() * 0.45,
-                size.width() * 0.92, size.height() * 0.16);
+  track.cubicTo(size.width() * 0.45, ground - 6, size.width() * 0.7, size.height() * 0.75,
+                size.width() * 0.95, size.height() * 0.62);
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(QColor(255, 255, 255, 150), 2, Qt::DashLine));
   p.drawPath(track);

@@ -8,6 +8,7 @@
 
 #include "app/app_pictures.h"
 #include "platform/message_box.h"
+#include "platform/sim_location.h"
 
 namespace velk {
 
@@ -17,17 +18,19 @@ QString AboutVersionText(int major, int minor, int revision) {
 
 SysInfoLookup& frmAbout::Lookup() {
   static SysInfoLookup lookup{
-      [](const std::string& key, const std::string& value) { return ReadMachineValue(key, value); },
+      [](const std::string& key, const std::string& value) { return GetKeyValue(key, value); },
       [](const std::string& path) {
         std::error_code ec;
-        return std::filesystem::is_regular_file(path, ec);
+        std::filesystem::path file = TranslateWindowsPath(path);
+        return !file.empty() && std::filesystem::is_regular_file(file, ec);
       }};
   return lookup;
 }
 
 std::function<bool(const std::string&)>& frmAbout::Launcher() {
   static std::function<bool(const std::string&)> launcher = [](const std::string& program) {
-    return QProcess::startDetached(QString::fromStdString(program), {});
+    std::filesystem::path file = TranslateWindowsPath(program);
+    return !file.empty() && QProcess::startDetached(QString::fromStdString(file.string()), {});
   };
   return launcher;
 }
@@ -57,11 +60,10 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
   lblVersion->setObjectName("lblVersion");
   lblVersion->setGeometry(331, 49, 205, 16);
   lblVersion->setFont(bold);
-  lblCopyright = new QLabel("Free AI traffic tools for everyone", this);
+  lblCopyright = new QLabel("(C) The VELK developers", this);
   lblCopyright->setObjectName("lblCopyright");
   lblCopyright->setGeometry(331, 69, 205, 16);
   lblCopyright->setFont(bold);
-  lblCopyright->setWordWrap(true);
 
   cmdOK = new QPushButton("OK", this);
   cmdOK->setObjectName("cmdOK");

@@ -23,7 +23,10 @@
 #include "app/frm_splash.h"
 #include "app/neighbour_services.h"
 #include "app/resize_map.h"
+#include "data/airline_config.h"
 #include "data/class_config.h"
+#include "data/flight_levels.h"
+#include "data/name_lists.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/message_box.h"
@@ -72,7 +75,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 std::vector<frmMain::ConfigReader> frmMain::ConfigurationReaders() {
-  return {[](const std::filesystem::path& folder) { return ReadClassConfig(folder); }};
+  return {ReadClassConfig,   ReadAirlineConfig, ReadAirlineNames,
+          ReadATCModelNames, ReadATCTypeNames,  ReadFlightLevelRules};
 }
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(ConfigurationReaders()) {
@@ -175,10 +179,13 @@ bool frmMain::StartUp() {
   txtTTEnd->setText("23:59:59");
   txtTTEnd->selectAll();
 
-  if (ApplyPlacement())
+  if (ApplyPlacement()) {
     showMaximized();
-  else
+  } else {
     show();
+    // The frame's size is known only now; centre the whole window on it.
+    if (centred_) CentreOnScreen();
+  }
   QCoreApplication::processEvents();
 
   splash_ = new frmSplash(this);
@@ -236,12 +243,20 @@ void frmMain::ApplyStoredSettings(const StoredSettings& s) {
   g.FlightEditZone = s.FlightEditZone;
 }
 
-bool frmMain::ApplyPlacement() {
+QPoint frmMain::CentredPosition() const {
   QScreen* screen = QGuiApplication::primaryScreen();
   QRect area = screen ? screen->geometry() : QRect(0, 0, 800, 600);
   QSize outer = frameGeometry().size();
-  int centredLeft = area.left() + (area.width() - outer.width()) / 2;
-  int centredTop = area.top() + (area.height() - outer.height()) / 2;
+  return {area.left() + (area.width() - outer.width()) / 2,
+          area.top() + (area.height() - outer.height()) / 2};
+}
+
+void frmMain::CentreOnScreen() { move(CentredPosition()); }
+
+bool frmMain::ApplyPlacement() {
+  QPoint centred = CentredPosition();
+  int centredLeft = centred.x();
+  int centredTop = centred.y();
   WindowPlacement p = ReadWindowPlacement(centredLeft, centredTop, width(), height());
   QRect wanted(p.Left, p.Top, p.Width, p.Height);
   // A place on a screen that is no longer there would leave the window out
@@ -249,7 +264,8 @@ bool frmMain::ApplyPlacement() {
   bool reachable = false;
   for (QScreen* s : QGuiApplication::screens())
     if (s->availableGeometry().intersects(wanted)) reachable = true;
-  if (p.Centred || !reachable || p.Width <= 0 || p.Height <= 0) {
+  centred_ = p.Centred || !reachable || p.Width <= 0 || p.Height <= 0;
+  if (centred_) {
     move(centredLeft, centredTop);
   } else {
     move(p.Left, p.Top);
@@ -385,6 +401,8 @@ bool frmMain::ShutDown() {
   QCoreApplication::processEvents();
 
   PlanState& plan = Plan();
+  RegionRules().clear();
+  CountryRules().clear();
   ShuffleAircraftList().clear();
   plan.Flights.clear();
   plan.PlanAircraftList.clear();
@@ -464,8 +482,11 @@ void frmMain::UpdateShuffleTab() {
   cmdCalcStartNumber->setEnabled(true);
 }
 
-// Until projects can be written from here, nothing is saved and the caller
-// keeps the window open.
-bool frmMain::SaveProject() { return false; }
+// Until the project files are written from here, nothing can be saved: say
+// so, and the caller keeps the window open.
+bool frmMain::SaveProject() {
+  ShowMessageBox("Errors occured during saving Project.", kMbOk | kMbIconExclamation, kProgramTitle, this);
+  return false;
+}
 
 }  // namespace velk

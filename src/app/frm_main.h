@@ -394,6 +394,8 @@ class frmMain : public QMainWindow {
   void ApplyStoredSettings(const StoredSettings& stored);
   // Moves and sizes the window as stored; true when it is to open maximised.
   bool ApplyPlacement();
+  QPoint CentredPosition() const;
+  void CentreOnScreen();
   SettingsToSave GatherSettings() const;
   // The unload steps; false when the user or a failed save keeps the
   // window open.
@@ -410,6 +412,7 @@ class frmMain : public QMainWindow {
   int busyDepth_ = 0;
   bool closing_ = false;
   bool closed_ = false;
+  bool centred_ = false;
 
   AircraftTree shuffleTree_{AircraftTreeKind::Shuffle};
   AircraftTree moveTree_{AircraftTreeKind::Move};

@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "app/app_pictures.h"
+#include "platform/qt/window_alpha.h"
 
 namespace velk {
 
@@ -13,7 +14,7 @@ frmSplash::frmSplash(QWidget* owner)
   setObjectName("frmSplash");
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(kWidth, kHeight);
-  setWindowOpacity(kOpacity);
+  SetWindowAlpha(this, true, kAlpha);
   picSplash = new QLabel(this);
   picSplash->setObjectName("picSplash");
   picSplash->setGeometry(0, 0, kWidth - 1, kHeight - 1);

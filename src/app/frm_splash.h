@@ -13,7 +13,7 @@ class frmSplash : public QWidget {
  public:
   static constexpr int kWidth = 517;
   static constexpr int kHeight = 389;
-  static constexpr double kOpacity = 192 / 255.0;
+  static constexpr unsigned char kAlpha = 192;  // of 255
 
   // Created hidden, owned by `owner` and centred on it when shown.
   explicit frmSplash(QWidget* owner);

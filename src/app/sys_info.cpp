@@ -1,8 +1,6 @@
 #include "app/sys_info.h"
 
-#include <vector>
-
-#include "data/settings_store.h"
+#include "platform/registry_store.h"
 
 namespace velk {
 
@@ -17,20 +15,10 @@ std::optional<std::string> FindSysInfoProgram(const SysInfoLookup& lookup) {
   return std::nullopt;
 }
 
-std::optional<std::string> ReadMachineValue(const std::string& key, const std::string& value) {
-  // The store builds "SOFTWARE\<application>\<version>\" for an empty
-  // company and section, so the key's parts below SOFTWARE go there.
-  const std::string prefix = "SOFTWARE\\";
-  if (key.rfind(prefix, 0) != 0) return std::nullopt;
-  std::string rest = key.substr(prefix.size());
-  size_t cut = rest.find('\\');
-  if (cut == std::string::npos) return std::nullopt;
-  // A default no stored value can hold tells "missing" from "empty".
-  const std::string missing(1, '\x01');
-  std::string text =
-      GetMachineSetting("", rest.substr(0, cut), rest.substr(cut + 1), "", value, missing);
-  if (text == missing) return std::nullopt;
-  return text;
+std::optional<std::string> GetKeyValue(const std::string& key, const std::string& value) {
+  std::optional<std::string> data = ReadMachineValue(key, value);
+  if (data && !data->empty() && data->back() == '\0') data->pop_back();
+  return data;
 }
 
 }  // namespace velk

@@ -20,8 +20,9 @@ struct SysInfoLookup {
 // (when that file exists).
 std::optional<std::string> FindSysInfoProgram(const SysInfoLookup& lookup);
 
-// Reads a machine value through the settings store.
-std::optional<std::string> ReadMachineValue(const std::string& key, const std::string& value);
+// One machine value as text: a string's data without its terminating NUL.
+// Nothing when the key or the value is not there.
+std::optional<std::string> GetKeyValue(const std::string& key, const std::string& value);
 
 inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavailable At This Time";
 
