@@ -390,7 +390,8 @@ class frmMain : public QMainWindow {
   void DisablePlanCommands();
   void EnterNoPlanState();
   QWidget* SelectTarget() const;
-  QTreeWidget* SelectTree() const;
+  // The aircraft tree `target` is, or null.
+  QTreeWidget* SelectTree(QWidget* target) const;
   void ApplyStoredSettings(const StoredSettings& stored);
   // Moves and sizes the window as stored; true when it is to open maximised.
   bool ApplyPlacement();

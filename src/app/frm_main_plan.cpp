@@ -554,8 +554,7 @@ QWidget* frmMain::SelectTarget() const {
   return QApplication::focusWidget();
 }
 
-QTreeWidget* frmMain::SelectTree() const {
-  QWidget* target = SelectTarget();
+QTreeWidget* frmMain::SelectTree(QWidget* target) const {
   if (target == tvShuffleAircraft || target == tvMoveAircrafts) return static_cast<QTreeWidget*>(target);
   return nullptr;
 }
@@ -573,7 +572,7 @@ void frmMain::SelectAllCommand() {
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
     SetAllSelected(lvExPreview, true);
-  } else if (QTreeWidget* widget = SelectTree()) {
+  } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.SelectAll();
     RefreshAircraftTree(widget, tree);
@@ -586,7 +585,7 @@ void frmMain::DeselectAllCommand() {
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
     SetAllSelected(lvExPreview, false);
-  } else if (QTreeWidget* widget = SelectTree()) {
+  } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.DeselectAll();
     RefreshAircraftTree(widget, tree);
@@ -602,7 +601,7 @@ void frmMain::InverseSelectionCommand() {
       QTreeWidgetItem* row = lvExPreview->topLevelItem(i);
       row->setSelected(!row->isSelected());
     }
-  } else if (QTreeWidget* widget = SelectTree()) {
+  } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.InverseSelection();
     RefreshAircraftTree(widget, tree);

@@ -1,0 +1,518 @@
+// The main window with a plan: opening the sample plan against the sample
+// simulator, saving it, the failure paths, undo, the trees, the selection
+// commands, the tabs and the switch menus. Dialogs and messages are scripted.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "app/aircraft_tree_view.h"
+#include "app/frm_main.h"
+#include "app/neighbour_services.h"
+#include "data/aircraft_airport_files.h"
+#include "data/plan_records.h"
+#include "data/program_state.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "sample_sim/sample_sim.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::ScopedEnv;
+using test::TempDir;
+using test::WriteFile;
+
+constexpr const char* kSaved = "Successfully saved modified Flightplan.";
+constexpr const char* kSaveFailed = "Errors occured during saving Flightplan.";
+
+class PlanWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    simulator_ = new TempDir;
+    std::string error;
+    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
+  }
+  static void TearDownTestSuite() {
+    delete simulator_;
+    simulator_ = nullptr;
+  }
+
+  void SetUp() override {
+    Program() = ProgramState{};
+    Project() = ProjectState{};
+    Plan() = PlanState{};
+    main_ = CopySamplePlan("main");
+    w_.SetProgramFolder(test::ToolsDir());
+    ASSERT_TRUE(w_.StartUp());
+    w_.onSplashTimer();
+  }
+
+  fs::path CopySamplePlan(const std::string& folder) {
+    fs::path target = plans_ / folder;
+    fs::create_directories(target);
+    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
+      fs::copy_file(test::SourceDir() / "sample" / name, target / name, fs::copy_options::overwrite_existing);
+    return target / "FlightPlans.txt";
+  }
+
+  void Open(const fs::path& plan) {
+    dialogs_.Answer(plan.string());
+    w_.mnuFileLoad->trigger();
+  }
+
+  std::vector<std::string> Prompts() const { return boxes_.Prompts(); }
+
+  static TempDir* simulator_;
+  TempDir home_;
+  TempDir plans_;
+  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
+  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
+  ScriptedMessageBoxes boxes_{kIdOk};
+  ScriptedFileDialogs dialogs_;
+  fs::path main_;
+  frmMain w_;
+};
+
+TempDir* PlanWindowTest::simulator_ = nullptr;
+
+TEST_F(PlanWindowTest, OpeningTheSamplePlanFillsTheWindow) {
+  Open(main_);
+  const PlanState& plan = Plan();
+  EXPECT_TRUE(Prompts().empty());
+  ASSERT_TRUE(plan.PlanLoaded);
+  ASSERT_FALSE(plan.Flights.empty());
+  EXPECT_EQ(w_.StatusText().toStdString(), "Flightplan loaded with " + std::to_string(plan.Flights.size()) +
+                                               " flights [" + main_.string() + "].");
+  ASSERT_EQ(dialogs_.Shown().size(), 1u);
+  EXPECT_EQ(dialogs_.Shown()[0].title, "Open Flightplan");
+  EXPECT_EQ(dialogs_.Shown()[0].fileName, "");
+  EXPECT_EQ(dialogs_.Shown()[0].flags, 0x209004);
+
+  // Commands of a loaded plan are open; nothing is to be saved yet.
+  EXPECT_FALSE(w_.mnuFileSave->isEnabled());
+  EXPECT_TRUE(w_.mnuFileSaveAs->isEnabled());
+  EXPECT_TRUE(w_.mnuToolsCheckFL->isEnabled() && w_.mnuToolsReports->menuAction()->isEnabled());
+  EXPECT_TRUE(w_.cmdShuffle->isEnabled() && w_.cmdTTShow->isEnabled() && w_.cmdPreview->isEnabled());
+  EXPECT_EQ(w_.cmSource->count(), static_cast<int>(plan.Airports.size()));
+  EXPECT_TRUE(w_.cmdMove->isEnabled());
+  EXPECT_EQ(w_.cmExportAircraft->count(), static_cast<int>(plan.PlanAircraftList.size()) + 1);
+  EXPECT_EQ(w_.cmExportAircraft->itemData(0).toInt(), -1);
+  EXPECT_EQ(w_.RecentFlightplans[0], main_.string());
+
+  // Every distinct plan aircraft title is installed, so each is checked in
+  // the Shuffle tree and the label counts them.
+  std::set<std::string> titles;
+  for (const PlanAircraft& a : plan.PlanAircraftList) titles.insert(LeafKey(a.Title));
+  EXPECT_EQ(w_.ShuffleTree().CountSelectedAircraft(), static_cast<int>(titles.size()));
+  EXPECT_EQ(w_.lblShuffleAircraft->text(),
+            QString("&Select Aircraft to use for the Flightplan (%1 aircraft selected)").arg(titles.size()));
+  // The widgets show the trees: leaves carry their key and tag.
+  EXPECT_EQ(w_.tvMoveAircrafts->topLevelItemCount(), static_cast<int>(w_.MoveTree().Roots().size()));
+  const PlanAircraft& first = plan.PlanAircraftList.front();
+  int leaf = w_.MoveTree().FindLeaf(LeafKey(first.Title));
+  ASSERT_GE(leaf, 0);
+  EXPECT_NE(w_.MoveTree().Node(leaf).Tag.find("," + first.Id + ","), std::string::npos);
+  bool shown = false;
+  for (QTreeWidgetItemIterator it(w_.tvMoveAircrafts); *it; ++it)
+    if (AircraftTreeNodeId(*it) == leaf)
+      shown = (*it)->data(0, kNodeTagRole).toString().toStdString() == w_.MoveTree().Node(leaf).Tag;
+  EXPECT_TRUE(shown);
+
+  // The next dialog starts from this plan.
+  w_.mnuFileLoad->trigger();
+  EXPECT_EQ(dialogs_.Shown().back().fileName, main_.string());
+}
+
+TEST_F(PlanWindowTest, SaveWritesBothFilesAndKeepsTheFirstBackup) {
+  std::string original = *ReadFile(main_);
+  Open(main_);
+  Plan().Flights[0].Registration = "N-FIRST";
+  w_.MarkPlanModified();
+  EXPECT_TRUE(w_.mnuFileSave->isEnabled());
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kSaved}));
+  EXPECT_FALSE(Program().PlanModified);
+  EXPECT_FALSE(w_.mnuFileSave->isEnabled());
+  EXPECT_NE(ReadFile(main_)->find("N-FIRST"), std::string::npos);
+  EXPECT_EQ(*ReadFile(main_.string() + ".velk.bak"), original);
+  EXPECT_TRUE(fs::exists(main_.parent_path() / "Aircraft.txt.velk.bak"));
+
+  Plan().Flights[0].Registration = "N-SECOND";
+  w_.MarkPlanModified();
+  w_.mnuFileSave->trigger();
+  EXPECT_NE(ReadFile(main_)->find("N-SECOND"), std::string::npos);
+  EXPECT_EQ(*ReadFile(main_.string() + ".velk.bak"), original);
+
+  // What was saved opens again as it was.
+  size_t flights = Plan().Flights.size();
+  w_.LoadFlightplan(main_.string());
+  EXPECT_EQ(Plan().Flights.size(), flights);
+  EXPECT_EQ(Plan().Flights[0].Registration, "N-SECOND");
+}
+
+TEST_F(PlanWindowTest, FailedSaveIsReportedAndKeepsTheChanges) {
+  Open(main_);
+  Plan().Flights[0].Registration = "N-KEEP";
+  w_.MarkPlanModified();
+  // The plan's folder is gone: nothing can be written there.
+  fs::remove_all(main_.parent_path());
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kSaveFailed}));
+  EXPECT_TRUE(Program().PlanModified);
+  EXPECT_TRUE(w_.mnuFileSave->isEnabled());
+
+  // Opening another plan first offers to save; a save that fails keeps the
+  // modified plan open.
+  fs::path other = CopySamplePlan("other");
+  boxes_.Clear();
+  boxes_.Answer(kIdYes);
+  w_.LoadFlightplan(other.string());
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Save the modified Flightplan?", kSaveFailed}));
+  EXPECT_EQ(Plan().FlightplanPath, main_.string());
+  EXPECT_EQ(Plan().Flights[0].Registration, "N-KEEP");
+  EXPECT_TRUE(Plan().PlanLoaded);
+}
+
+TEST_F(PlanWindowTest, ModifiedPlanQuestionBeforeOpening) {
+  Open(main_);
+  Plan().Flights[0].Registration = "N-CHANGED";
+  w_.MarkPlanModified();
+  fs::path other = CopySamplePlan("other");
+  boxes_.Answer(kIdCancel);
+  w_.LoadFlightplan(other.string());
+  EXPECT_EQ(Plan().FlightplanPath, main_.string());
+  EXPECT_EQ(Plan().Flights[0].Registration, "N-CHANGED");
+
+  // No: the changes are dropped and the other plan opens.
+  boxes_.Answer(kIdNo);
+  w_.LoadFlightplan(other.string());
+  EXPECT_EQ(Plan().FlightplanPath, other.string());
+  EXPECT_NE(Plan().Flights[0].Registration, "N-CHANGED");
+  EXPECT_FALSE(Program().PlanModified);
+  EXPECT_EQ(ReadFile(main_)->find("N-CHANGED"), std::string::npos);
+}
+
+TEST_F(PlanWindowTest, SaveAsAsksBeforeReplacingAnotherPlansAircraftFile) {
+  Open(main_);
+  fs::path target = plans_ / "other" / "FlightPlans.txt";
+  WriteFile(plans_ / "other" / "Aircraft.txt", "AC#1,100,\"Someone else's\"\r\n");
+
+  dialogs_.Answer(target.string());
+  boxes_.Answer(kIdNo);
+  w_.mnuFileSaveAs->trigger();
+  EXPECT_EQ(dialogs_.Shown().back().title, "Save Flightplan as...");
+  EXPECT_EQ(dialogs_.Shown().back().flags, 0x281006);
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_EQ(*ReadFile(plans_ / "other" / "Aircraft.txt"), "AC#1,100,\"Someone else's\"\r\n");
+  EXPECT_EQ(Plan().FlightplanPath, main_.string());
+
+  dialogs_.Answer(target.string());
+  boxes_.Answer(kIdYes);
+  w_.mnuFileSaveAs->trigger();
+  EXPECT_EQ(Prompts().back(), kSaved);
+  EXPECT_TRUE(fs::exists(target));
+  EXPECT_NE(ReadFile(plans_ / "other" / "Aircraft.txt")->find("VELK Sample"), std::string::npos);
+  EXPECT_EQ(Plan().FlightplanPath, target.string());
+  EXPECT_EQ(w_.RecentFlightplans[0], target.string());
+
+  // A cancelled dialog changes nothing.
+  size_t shown = Prompts().size();
+  w_.mnuFileSaveAs->trigger();
+  EXPECT_EQ(Prompts().size(), shown);
+  EXPECT_EQ(Plan().FlightplanPath, target.string());
+}
+
+TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
+  Open(main_);
+  // Rows of the old plan in the tabs.
+  new QTreeWidgetItem(w_.lvExPreview, QStringList{"row"});
+  new QTreeWidgetItem(w_.lvTimetable, QStringList{"row"});
+  fs::path broken = CopySamplePlan("broken");
+  fs::remove(broken.parent_path() / "Airports.txt");
+
+  w_.LoadFlightplan(broken.string());
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kAirportsNotFoundMessage}));
+  EXPECT_FALSE(Plan().PlanLoaded);
+  EXPECT_EQ(w_.tvShuffleAircraft->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.tvMoveAircrafts->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvTimetable->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.cmSource->count(), 0);
+  EXPECT_EQ(w_.StatusText(), "");
+  // Nothing may write the empty plan over a file.
+  EXPECT_FALSE(w_.mnuFileSaveAs->isEnabled() || w_.mnuFileSave->isEnabled());
+  EXPECT_FALSE(w_.cmdAddFlight->isEnabled() || w_.cmdTTShow->isEnabled() || w_.cmdShuffle->isEnabled() ||
+               w_.mnuToolsCheckFL->isEnabled());
+  EXPECT_EQ(w_.RecentFlightplans[0], main_.string());
+
+  // A file that is not there changes nothing at all.
+  Open(main_);
+  boxes_.Clear();
+  w_.LoadFlightplan((plans_ / "missing.txt").string());
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Flightplan file not found."}));
+  EXPECT_TRUE(Plan().PlanLoaded);
+  EXPECT_EQ(Plan().FlightplanPath, main_.string());
+}
+
+TEST_F(PlanWindowTest, OpeningWithoutInstalledAircraftSaysWhy) {
+  TempDir emptySimulator;
+  ScopedEnv noAircraft("VELK_FS_PATH", emptySimulator.path().string());
+  w_.LoadFlightplan(main_.string());
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_NE(Prompts()[0].find("No FS2002 Aircraft found"), std::string::npos);
+  EXPECT_FALSE(Plan().PlanLoaded);
+  EXPECT_FALSE(Plan().Flights.empty());
+  EXPECT_EQ(w_.tvShuffleAircraft->topLevelItemCount(), 0);
+}
+
+TEST_F(PlanWindowTest, MissingAircraftCanBeListed) {
+  // The first plan aircraft gets a title no simulator has.
+  std::string aircraft = *ReadFile(main_.parent_path() / "Aircraft.txt");
+  size_t at = aircraft.find("VELK Sample 737-800 Blue");
+  ASSERT_NE(at, std::string::npos);
+  aircraft.replace(at, 24, "Not installed anywhere");
+  WriteFile(main_.parent_path() / "Aircraft.txt", aircraft);
+
+  boxes_.Answer(kIdYes);
+  Open(main_);
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_EQ(Prompts()[0], "Some aircraft could not been found on your system. Would you like to see all related flights?");
+  size_t expected = std::count_if(Plan().Flights.begin(), Plan().Flights.end(),
+                                  [](const Flight& f) { return f.AircraftId == "AC#1"; });
+  ASSERT_GT(expected, 0u);
+  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), static_cast<int>(expected));
+  EXPECT_EQ(Plan().WorkList.size(), expected);
+  EXPECT_EQ(w_.lvExPreview->topLevelItem(0)->text(0), "# NOT FOUND #");
+  EXPECT_EQ(w_.lblExPreview->text(), QString("Previe&w (%1 flights found)").arg(expected));
+  EXPECT_TRUE(w_.cmdExport->isEnabled() && w_.cmdDeleteFlight->isEnabled());
+  EXPECT_EQ(w_.tabMain->currentWidget(), w_.picExport);
+  EXPECT_EQ(w_.DefaultButton(), w_.cmdPreview);
+
+  // With the check switched off nothing is asked.
+  w_.mnuToolsACCheck->trigger();
+  EXPECT_FALSE(Program().AircraftCheck);
+  boxes_.Clear();
+  w_.LoadFlightplan(main_.string());
+  EXPECT_TRUE(Prompts().empty());
+}
+
+TEST_F(PlanWindowTest, UndoRoundTrip) {
+  Open(main_);
+  const std::vector<Flight> before = Plan().Flights;
+  w_.SaveUndo();
+  EXPECT_TRUE(w_.mnuToolsUndo->isEnabled());
+  Plan().Flights.erase(Plan().Flights.begin());
+  w_.MarkPlanModified();
+  w_.mnuFileSave->trigger();  // the smaller plan is now on disk
+  boxes_.Clear();
+
+  w_.mnuToolsUndo->trigger();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Successfully completed undo."}));
+  EXPECT_EQ(Plan().Flights, before);
+  EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
+  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  // Memory differs from the saved file again: it must be saved or asked for.
+  EXPECT_TRUE(Program().PlanModified);
+  EXPECT_TRUE(w_.mnuFileSave->isEnabled());
+  EXPECT_GT(w_.ShuffleTree().CountSelectedAircraft(), 0);
+
+  // Switching undo off drops a held copy and takes no new one.
+  w_.SaveUndo();
+  w_.mnuToolsUndoOn->trigger();
+  EXPECT_FALSE(Program().UndoEnabled);
+  EXPECT_FALSE(w_.mnuToolsUndoOn->isChecked());
+  EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
+  w_.SaveUndo();
+  EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
+
+  // Opening a plan drops the copy as well.
+  w_.mnuToolsUndoOn->trigger();
+  w_.SaveUndo();
+  boxes_.Answer(kIdNo);
+  w_.LoadFlightplan(main_.string());
+  EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
+  EXPECT_FALSE(w_.UndoCopy().Held());
+}
+
+TEST_F(PlanWindowTest, TreeChecksTooltipsAndViews) {
+  Open(main_);
+  const PlanAircraft& first = Plan().PlanAircraftList.front();
+  QTreeWidgetItem* leaf = nullptr;
+  for (QTreeWidgetItemIterator it(w_.tvShuffleAircraft); *it; ++it)
+    if ((*it)->data(0, kNodeKeyRole).toString().toStdString() == LeafKey(first.Title)) leaf = *it;
+  ASSERT_NE(leaf, nullptr);
+  ASSERT_EQ(leaf->checkState(0), Qt::Checked);
+  int selected = w_.ShuffleTree().CountSelectedAircraft();
+
+  // The user clears the box: the tree, its parents and the label follow.
+  leaf->setCheckState(0, Qt::Unchecked);
+  EXPECT_EQ(w_.ShuffleTree().CountSelectedAircraft(), selected - 1);
+  EXPECT_TRUE(w_.lblShuffleAircraft->text().contains(QString("(%1 aircraft selected)").arg(selected - 1)));
+  EXPECT_EQ(leaf->parent()->checkState(0), Qt::Unchecked);
+
+  // Another view keeps the checked aircraft.
+  w_.cmShufflerView->setCurrentIndex(0);
+  EXPECT_EQ(w_.cmShufflerView->property("Tag").toString(), "0");
+  EXPECT_GE(w_.ShuffleTree().FindGroup("#Large Jet"), 0);
+  EXPECT_EQ(w_.ShuffleTree().CountSelectedAircraft(), selected - 1);
+
+  // Tooltip over a Move leaf names the plan aircraft that use it.
+  w_.tvMoveAircrafts->expandAll();
+  QTreeWidgetItem* moveLeaf = nullptr;
+  for (QTreeWidgetItemIterator it(w_.tvMoveAircrafts); *it; ++it)
+    if ((*it)->data(0, kNodeKeyRole).toString().toStdString() == LeafKey(first.Title)) moveLeaf = *it;
+  ASSERT_NE(moveLeaf, nullptr);
+  w_.tabMain->setCurrentWidget(w_.picMove);
+  QPoint at = w_.tvMoveAircrafts->visualItemRect(moveLeaf).center();
+  w_.TreeMouseMove(w_.tvMoveAircrafts, at);
+  EXPECT_TRUE(w_.tvMoveAircrafts->toolTip().startsWith("Aircraft /"));
+  EXPECT_TRUE(w_.tvMoveAircrafts->toolTip().contains(QString::fromStdString("/" + first.Id + "/")));
+}
+
+TEST_F(PlanWindowTest, SelectMenuOnTheTrees) {
+  // No plan: no pop-up.
+  w_.TreeMouseUp(w_.tvShuffleAircraft, Qt::RightButton, QPoint(5, 5));
+  EXPECT_FALSE(w_.mnuSelect->isVisible());
+
+  Open(main_);
+  w_.TreeMouseUp(w_.tvShuffleAircraft, Qt::LeftButton, QPoint(5, 5));
+  EXPECT_FALSE(w_.mnuSelect->isVisible());
+  w_.TreeMouseUp(w_.tvShuffleAircraft, Qt::RightButton, QPoint(5, 5));
+  EXPECT_TRUE(w_.mnuSelect->isVisible());
+  w_.mnuSelectAll->trigger();
+  w_.mnuSelect->hide();
+  int leaves = 0;
+  for (const AircraftTreeNode& n : w_.ShuffleTree().Nodes()) leaves += n.Level == NodeLevel::Leaf;
+  EXPECT_EQ(w_.ShuffleTree().CountSelectedAircraft(), leaves);
+  EXPECT_TRUE(w_.lblShuffleAircraft->text().endsWith(QString("(%1 aircraft selected)").arg(leaves)));
+  EXPECT_EQ(w_.tvShuffleAircraft->topLevelItem(0)->checkState(0), Qt::Checked);
+
+  w_.TreeMouseUp(w_.tvShuffleAircraft, Qt::RightButton, QPoint(5, 5));
+  w_.mnuDeselectAll->trigger();
+  EXPECT_EQ(w_.ShuffleTree().CountSelectedAircraft(), 0);
+  EXPECT_EQ(w_.lblShuffleAircraft->text(), "&Select Aircraft to use for the Flightplan (0 aircraft selected)");
+
+  // On the Move tree the Shuffle label stays as it was.
+  w_.TreeMouseUp(w_.tvMoveAircrafts, Qt::RightButton, QPoint(5, 5));
+  w_.mnuInverseSelection->trigger();
+  w_.mnuSelect->hide();
+  for (const AircraftTreeNode& n : w_.MoveTree().Nodes()) EXPECT_TRUE(n.Checked);
+  EXPECT_TRUE(w_.lblShuffleAircraft->text().endsWith("(0 aircraft selected)"));
+}
+
+TEST_F(PlanWindowTest, KeysTabsAndDefaultButtons) {
+  Open(main_);
+  w_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w_));
+  int deletes = 0;
+  int adds = 0;
+  QObject::connect(w_.cmdDeleteFlight, &QPushButton::clicked, [&] { ++deletes; });
+  QObject::connect(w_.cmdAddFlight, &QPushButton::clicked, [&] { ++adds; });
+  w_.SelectTab("EXPORT");
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtExDeparture);
+  EXPECT_EQ(w_.DefaultButton(), w_.cmdPreview);
+  w_.lvExPreview->setFocus();
+
+  ASSERT_FALSE(w_.cmdDeleteFlight->isEnabled());
+  QTest::keyRelease(w_.lvExPreview, Qt::Key_Delete);
+  EXPECT_EQ(deletes, 0);
+  w_.cmdDeleteFlight->setEnabled(true);
+  QTest::keyRelease(w_.lvExPreview, Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(deletes, 1);
+  QTest::keyRelease(w_.lvExPreview, Qt::Key_Insert);
+  EXPECT_EQ(adds, 1);
+  // Other lists do not take the keys.
+  w_.SelectTab("TIMETABLE");
+  w_.lvTimetable->setFocus();
+  QTest::keyRelease(w_.lvTimetable, Qt::Key_Insert);
+  EXPECT_EQ(adds, 1);
+
+  // Enter presses the tab's default button.
+  int moves = 0;
+  QObject::connect(w_.cmdMove, &QPushButton::clicked, [&] { ++moves; });
+  w_.SelectTab("MOVE");
+  EXPECT_EQ(QApplication::focusWidget(), w_.cmSource);
+  EXPECT_EQ(w_.DefaultButton(), w_.cmdMove);
+  QTest::keyClick(w_.cmSource, Qt::Key_Return);
+  EXPECT_EQ(moves, 1);
+
+  // A focus target that is disabled leaves the focus where it was.
+  w_.txtTTAirport->setEnabled(false);
+  w_.SelectTab("TIMETABLE");
+  EXPECT_EQ(w_.tabMain->currentWidget(), w_.picTimetable);
+  EXPECT_EQ(w_.DefaultButton(), w_.cmdTTShow);
+  EXPECT_NE(QApplication::focusWidget(), w_.txtTTAirport);
+  w_.SelectTab("PROJECT");
+  EXPECT_EQ(w_.DefaultButton(), w_.cmdProjectCompile);
+}
+
+TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
+  w_.mnuTA45->trigger();
+  EXPECT_EQ(Program().MinTurnAround, 45);
+  for (QAction* a : w_.mnuTA->actions()) EXPECT_EQ(a->isChecked(), a == w_.mnuTA45) << a->text().toStdString();
+  w_.mnuTA45->trigger();
+  EXPECT_TRUE(w_.mnuTA45->isChecked());
+  w_.mnuMaxTAOff->trigger();
+  EXPECT_EQ(Program().MaxTurnAround, kTurnAroundOff);
+  EXPECT_EQ(Program().MinTurnAround, 45);
+
+  for (auto [item, value] : {std::pair{w_.mnuToolsBackupPlan, &Plan().BackupPlan},
+                             std::pair{w_.mnuToolsBackupAircraft, &Program().BackupAircraft},
+                             std::pair{w_.mnuToolsACCheck, &Program().AircraftCheck}}) {
+    bool start = *value;
+    item->trigger();
+    EXPECT_EQ(*value, !start);
+    EXPECT_EQ(item->isChecked(), !start);
+    item->trigger();
+    EXPECT_EQ(*value, start);
+    EXPECT_EQ(item->isChecked(), start);
+  }
+  w_.mnuToolsDebug->trigger();
+  EXPECT_EQ(Program().DebugEnabled, w_.mnuToolsDebug->isChecked());
+}
+
+TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
+  std::vector<std::string> opened;
+  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) { opened.push_back(path); });
+  TempDir folder;
+  w_.SetProgramFolder(folder.path());
+  w_.mnuHelpContents->trigger();
+  EXPECT_TRUE(opened.empty());
+  WriteFile(folder / "Help/index.html", "<html></html>");
+  w_.mnuHelpContents->trigger();
+  EXPECT_EQ(opened, (std::vector<std::string>{(folder.path() / "Help" / "index.html").string()}));
+  SetDocumentOpener(previous);
+  // The shipped pages are there.
+  EXPECT_TRUE(fs::is_regular_file(test::ToolsDir() / "Help" / "index.html"));
+}
+
+TEST_F(PlanWindowTest, RecentMenuOpensItsPlan) {
+  fs::path other = CopySamplePlan("other");
+  Open(main_);
+  Open(other);
+  EXPECT_EQ(w_.mnuRecentFlightPlanItems[0]->data().toString().toStdString(), other.string());
+  EXPECT_EQ(w_.mnuRecentFlightPlanItems[1]->data().toString().toStdString(), main_.string());
+  w_.mnuRecentFlightPlanItems[1]->trigger();
+  EXPECT_EQ(Plan().FlightplanPath, main_.string());
+  EXPECT_EQ(w_.RecentFlightplans[0], main_.string());
+  EXPECT_TRUE(w_.mnuRecentFlightPlan->menuAction()->isEnabled());
+}
+
+}  // namespace
+}  // namespace velk
