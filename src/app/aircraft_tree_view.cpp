@@ -12,7 +12,10 @@ QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(
 
 void ApplyState(QTreeWidgetItem* item, const AircraftTreeNode& node, AircraftTreeKind kind) {
   Qt::CheckState check = node.Checked ? Qt::Checked : Qt::Unchecked;
-  if (item->checkState(0) != check) item->setCheckState(0, check);
+  // An item shows its box only once it has a check state of its own, so a
+  // new item gets one even when it is unchecked.
+  QVariant current = item->data(0, Qt::CheckStateRole);
+  if (!current.isValid() || current.toInt() != check) item->setCheckState(0, check);
   uint colour = node.Colour;
   if (item->data(0, kNodeColourRole).toUInt() != colour || !item->data(0, kNodeColourRole).isValid()) {
     item->setData(0, kNodeColourRole, colour);

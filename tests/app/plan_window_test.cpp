@@ -132,6 +132,10 @@ TEST_F(PlanWindowTest, OpeningTheSamplePlanFillsTheWindow) {
     if (AircraftTreeNodeId(*it) == leaf)
       shown = (*it)->data(0, kNodeTagRole).toString().toStdString() == w_.MoveTree().Node(leaf).Tag;
   EXPECT_TRUE(shown);
+  // Every node has its check box, checked or not.
+  for (QTreeWidget* tree : {w_.tvShuffleAircraft, w_.tvMoveAircrafts})
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+      EXPECT_TRUE((*it)->data(0, Qt::CheckStateRole).isValid()) << (*it)->text(0).toStdString();
 
   // The next dialog starts from this plan.
   w_.mnuFileLoad->trigger();
