@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 
@@ -27,7 +28,9 @@ int main(int argc, char** argv) {
     args.remove(at, 2);
   }
   velk::frmMain window;
-  if (!args.isEmpty()) window.SetCommandLinePlan(args.first().toStdString());
+  // The plan is kept by its full path (the recent list and the status bar
+  // show it), whatever folder the program was started from.
+  if (!args.isEmpty()) window.SetCommandLinePlan(QFileInfo(args.first()).absoluteFilePath().toStdString());
   if (!window.StartUp()) return 1;
   // The plan named on the command line opens once the window is up.
   if (!window.CommandLinePlan().empty())

@@ -19,13 +19,6 @@ TEST(RecentFiles, KnownPathMovesUpWithoutLosingOthers) {
   EXPECT_EQ(list, (RecentList{"C", "A", "B", "D", "E"}));
 }
 
-TEST(RecentFiles, FillsFreePlacesFirst) {
-  RecentList list{};
-  AddRecentPath(list, "/p/one.txt");
-  AddRecentPath(list, "/p/two.txt");
-  EXPECT_EQ(list, (RecentList{"/p/two.txt", "/p/one.txt", "", "", ""}));
-}
-
 TEST(RecentFiles, PathsDifferingInCaseAreTwoFiles) {
   RecentList list{"/d/Plan.txt", "/d/other.txt", "", "", ""};
   AddRecentPath(list, "/d/plan.txt");
