@@ -1,6 +1,7 @@
 #pragma once
 // The window layer's file dialogs and document opener.
 #include <QString>
+#include <QStringList>
 
 #include "platform/file_dialog.h"
 
