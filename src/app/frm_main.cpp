@@ -400,6 +400,7 @@ bool frmMain::ShutDown() {
   progress->show();
   QCoreApplication::processEvents();
 
+  ClearUndo();
   PlanState& plan = Plan();
   RegionRules().clear();
   CountryRules().clear();
