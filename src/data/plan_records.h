@@ -37,7 +37,10 @@ struct Flight {
 
   int LegCount() const { return static_cast<int>(Legs.size()); }
   // Leg k departs from the destination of leg k-1; leg 0 from the last leg's.
+  // A flight without legs (only a half-built one) has no departure: "".
   const std::string& DepartureIcao(int leg) const {
+    static const std::string kNone;
+    if (Legs.empty()) return kNone;
     return Legs[leg == 0 ? Legs.size() - 1 : leg - 1].DestinationIcao;
   }
   bool operator==(const Flight&) const = default;
@@ -55,8 +58,8 @@ struct PlanAircraft {
 struct Airport {
   std::string Icao;
   std::string Latitude;   // N47* 26.99'
-  std::string Longitude;  // E008* 33.00'
-  std::string Elevation;  // feet
+  std::string Longitude;  // E8* 33.00'
+  std::string Elevation;  // whole feet
 
   bool operator==(const Airport&) const = default;
 };
@@ -159,5 +162,8 @@ PlanState& Plan();
 std::string UpperAscii(std::string_view s);
 // Blanks (spaces and tabs) trimmed at both ends.
 std::string_view TrimBlanks(std::string_view s);
+// Spaces only trimmed at both ends; tabs are kept. The traffic text files are
+// trimmed this way, so a field's tabs survive a round trip.
+std::string_view TrimSpaces(std::string_view s);
 
 }  // namespace velk

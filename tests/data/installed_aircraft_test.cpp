@@ -58,7 +58,7 @@ class InstalledAircraftTest : public ::testing::Test {
     ClassDefaults()[kClassHugeJet - 2] = Defaults(490, 250, 420, 2000, 7000);
     ClassAircraftLists lists;
     lists.MicroPropList = {IdOnly("C172")};
-    lists.MidPropList = {IdOnly("BE58")};
+    lists.MidPropList = {IdOnly("BE20")};
     lists.LargePropList = {IdOnly("AT72"), IdOnly("DH8D")};
     lists.MicroJetList = {IdOnly("LJ45")};
     ClassAircraft a320 = IdOnly("A320");
@@ -67,9 +67,10 @@ class InstalledAircraftTest : public ::testing::Test {
     a320.MaxFL = 390;
     a320.MinRange = 200;
     a320.MaxRange = -1;  // one limit left open: still the entry's own values
-    lists.SmallJetList = {IdOnly("B738"), a320, IdOnly("CRJ"), IdOnly("E145"), IdOnly("MD8")};
-    lists.LargeJetList = {IdOnly("B763"), IdOnly("A333")};
-    lists.HugeJetList = {IdOnly("B744")};
+    lists.SmallJetList = {IdOnly("B738"), a320, IdOnly("CRJ"), IdOnly("E145"), IdOnly("MD8"),
+                          IdOnly("F100")};
+    lists.LargeJetList = {IdOnly("B752"), IdOnly("B763")};
+    lists.HugeJetList = {IdOnly("B744"), IdOnly("B772"), IdOnly("A34")};
     ClassAircraft glider;
     glider.Id = "GLID";  // a "Not Used" entry as read from the file: zeros
     lists.NotUsedList = {glider};
@@ -142,6 +143,19 @@ TEST_F(InstalledAircraftTest, ReadsEveryVariationOfTheSampleSimulator) {
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Green").Section, "fltsim.2");
 }
 
+TEST_F(InstalledAircraftTest, ShippedClassFileClassifiesEverySampleAircraft) {
+  ASSERT_TRUE(fs::exists(test::ToolsDir() / kClassConfigFileName));
+  ASSERT_TRUE(ReadClassConfig(test::ToolsDir()));
+  MakeSample();
+  ASSERT_TRUE(LoadFSAircraft(false));
+  for (const auto& r : List()) {
+    EXPECT_GE(r.Class, kClassMicroProp) << r.Title;
+    EXPECT_NE(r.ClassEntryId, "") << r.Title;
+    EXPECT_GT(r.CruiseSpeed, 0) << r.Title;
+    EXPECT_GT(r.MaxRange, 0) << r.Title;
+  }
+}
+
 TEST_F(InstalledAircraftTest, FindsFoldersAndFilesWhateverTheirCase) {
   // The sample spells aircraft.cfg, model folders, model.cfg, model files,
   // texture folders and .air files in assorted cases.
@@ -157,30 +171,30 @@ TEST_F(InstalledAircraftTest, FindsFoldersAndFilesWhateverTheirCase) {
     }
   }
   EXPECT_FALSE(Plan().FSAircraftErrors);
-  const FSAircraft& a320 = ByTitle("VELK Sample A320 Sun");
+  const FSAircraft& a320 = ByTitle("VELK Sample A320 White");
   EXPECT_EQ(a320.ModelFile, (Folder("VELK_A320") / "model.std" / "VELKA320.MDL").string());
 }
 
 TEST_F(InstalledAircraftTest, FileChecksReadTheExtraKeys) {
   MakeSample();
   ASSERT_TRUE(LoadFSAircraft(true));
-  const FSAircraft& gold = ByTitle("VELK Sample 747-400 Gold");
+  const FSAircraft& gold = ByTitle("VELK Sample 747-400 Navy");
   EXPECT_EQ(gold.Sim, "velk_b744");
   EXPECT_EQ(gold.Model, "");
-  EXPECT_EQ(gold.ATCId, "N744VG");
+  EXPECT_EQ(gold.ATCId, "N744VN");
   EXPECT_EQ(gold.ATCFlightNumber, "1");
   EXPECT_TRUE(gold.ATCHeavy);
   EXPECT_TRUE(gold.VisualDamage);
   EXPECT_EQ(gold.Description, "Boeing 747-400 made for the VELK sample simulator folder.");
   EXPECT_EQ(gold.Class, kClassHugeJet);
   EXPECT_FALSE(ByTitle("VELK Sample 737-800 Red").ATCHeavy);
-  EXPECT_EQ(ByTitle("VELK Sample 767-300 Ocean").Model, "er");
+  EXPECT_EQ(ByTitle("VELK Sample 767-300 Orange").Model, "er");
 }
 
 TEST_F(InstalledAircraftTest, ReportsMissingFiles) {
   MakeSample();
   fs::remove_all(Folder("VELK_B738") / "texture.red");
-  fs::remove(Folder("VELK_A333") / "velk_a333.air");
+  fs::remove(Folder("VELK_A343") / "velk_a343.air");
   fs::remove(Folder("VELK_C172") / "model" / "velk_c172.mdl");
   WriteCfg("VELK_LJ45",
            "[fltsim.0]\r\ntitle=No Sim\r\ntexture=2\r\n[General]\r\natc_model=LJ45\r\n");
@@ -190,7 +204,7 @@ TEST_F(InstalledAircraftTest, ReportsMissingFiles) {
 
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Red").Errors, "Texture folder not found");
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Blue").Errors, "");
-  EXPECT_EQ(ByTitle("VELK Sample A330-300 Night").Errors, "AIR file not found");
+  EXPECT_EQ(ByTitle("VELK Sample A340-300 Night").Errors, "AIR file not found");
   EXPECT_EQ(ByTitle("VELK Sample 172 Trainer").Errors, "No model defined");
   // Texture.2 exists (other case); no model and no sim key.
   EXPECT_EQ(ByTitle("No Sim").Errors, "No model defined | No AIR file defined");
@@ -223,14 +237,14 @@ TEST_F(InstalledAircraftTest, BrokenModelFileGivesNoRadiusButKeepsThePath) {
   fs::path mdl = Folder("VELK_B744") / "model" / "velk_b744.mdl";
   std::string bytes = *ReadFile(mdl);
   WriteFile(mdl, bytes.substr(0, 4615));  // cut inside the radius markers
-  fs::path riff = Folder("VELK_MD83") / "model" / "velk_md83.mdl";
+  fs::path riff = Folder("VELK_MD80") / "model" / "velk_md80.mdl";
   WriteFile(riff, "RIFF\x10");
   ASSERT_TRUE(LoadFSAircraft(true));
   const FSAircraft& cut = ByTitle("VELK Sample 747-400 Cargo");
   EXPECT_EQ(cut.ModelKind, 0);
   EXPECT_EQ(cut.Radius, -1);
   EXPECT_EQ(cut.ModelFile, mdl.string());
-  const FSAircraft& shortRiff = ByTitle("VELK Sample MD-83 Sunset");
+  const FSAircraft& shortRiff = ByTitle("VELK Sample MD-80 Yellow");
   EXPECT_EQ(shortRiff.ModelKind, 0);
   EXPECT_EQ(shortRiff.Radius, -1);
   EXPECT_EQ(shortRiff.ModelFile, riff.string());
@@ -291,7 +305,7 @@ TEST_F(InstalledAircraftTest, ClassLimitsComeFromTheEntryOrTheClassDefaults) {
            "[fltsim.0]\r\ntitle=Not Used\r\n[General]\r\natc_type=GLIDER\r\n"
            "[Reference Speeds]\r\ncruise_speed=60\r\n");
   WriteCfg("5", "[fltsim.0]\r\ntitle=Micro Prop\r\n[General]\r\natc_model=C172\r\n");
-  WriteCfg("6", "[fltsim.0]\r\ntitle=By Type\r\n[General]\r\natc_type=BE58\r\n");
+  WriteCfg("6", "[fltsim.0]\r\ntitle=By Type\r\n[General]\r\natc_type=BE20\r\n");
   ClassAircraftConfig().NotUsedList[0].Id = "GLID";
   ASSERT_TRUE(LoadFSAircraft(false));
   ASSERT_EQ(List().size(), 6u);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -51,6 +52,25 @@ TEST(SampleSimulator, BuildsAircraftAndSceneryFolders) {
   }
   // Titles must be unique: the plan joins aircraft by title.
   EXPECT_EQ(titles.size(), SampleAircraftTitles().size());
+}
+
+TEST(SampleSimulator, InstallsEveryAircraftOfTheSamplePlan) {
+  // Opening the sample plan must find each of its aircraft installed.
+  auto text = ReadFile(test::SourceDir() / "sample" / "Aircraft.txt");
+  if (!text) GTEST_SKIP() << "no sample plan";
+  std::vector<std::string> installed = SampleAircraftTitles();
+  int count = 0;
+  size_t pos = 0;
+  while ((pos = text->find('"', pos)) != std::string::npos) {
+    size_t end = text->find('"', pos + 1);
+    ASSERT_NE(end, std::string::npos);
+    std::string title = text->substr(pos + 1, end - pos - 1);
+    pos = end + 1;
+    if (title == "title") continue;  // the header comment
+    ++count;
+    EXPECT_NE(std::find(installed.begin(), installed.end(), title), installed.end()) << title;
+  }
+  EXPECT_GT(count, 0);
 }
 
 TEST(SampleSimulator, SecondRunKeepsWhatTheUserChanged) {
