@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-class QWidget;
+#include "platform/message_box.h"
 
 namespace velk {
 
@@ -146,7 +146,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::s
 struct SceneryLoadContext {
   // Folder that holds AFDCache.dat; the executable's folder when empty.
   std::filesystem::path programFolder;
-  std::string title = "VELK";     // caption of the messages
+  std::string title = kProgramTitle;  // caption of the messages
   QWidget* owner = nullptr;       // owner of "Couldn't find FS2002 Path."
   // Step texts of a running load ("Getting FS2002 Scenery (File '...')...");
   // the receiver shows them and lets window events run.
