@@ -19,6 +19,7 @@
 
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
+#include "app/frm_progress.h"
 #include "app/neighbour_services.h"
 #include "data/aircraft_airport_files.h"
 #include "data/plan_records.h"
@@ -96,6 +97,7 @@ TEST_F(PlanWindowTest, OpeningTheSamplePlanFillsTheWindow) {
   EXPECT_TRUE(Prompts().empty());
   ASSERT_TRUE(plan.PlanLoaded);
   ASSERT_FALSE(plan.Flights.empty());
+  EXPECT_FALSE(w_.IsBusy() || w_.ProgressLoaded());
   EXPECT_EQ(w_.StatusText().toStdString(), "Flightplan loaded with " + std::to_string(plan.Flights.size()) +
                                                " flights [" + main_.string() + "].");
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
@@ -272,6 +274,25 @@ TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   EXPECT_EQ(Prompts(), (std::vector<std::string>{"Flightplan file not found."}));
   EXPECT_TRUE(Plan().PlanLoaded);
   EXPECT_EQ(Plan().FlightplanPath, main_.string());
+}
+
+TEST_F(PlanWindowTest, ReaderMessagesComeUnderTheirStepAndTheWindowIsFreedAfterwards) {
+  fs::remove(main_.parent_path() / "Aircraft.txt");
+  std::vector<std::string> captions;
+  MessageBoxHandler previous = SetMessageBoxHandler([&](const MessageBoxRequest& r) {
+    captions.push_back(w_.ProgressLoaded() ? w_.Progress()->Caption().toStdString() : "");
+    captions.push_back(r.prompt);
+    return static_cast<int>(kIdOk);
+  });
+  w_.LoadFlightplan(main_.string());
+  SetMessageBoxHandler(previous);
+  EXPECT_EQ(captions, (std::vector<std::string>{"Reading Aircraft configuration...", kAircraftNotFoundMessage}));
+  EXPECT_FALSE(w_.ProgressLoaded());
+  EXPECT_FALSE(w_.IsBusy());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  // The airports were read before the step that failed.
+  EXPECT_FALSE(Plan().Airports.empty());
+  EXPECT_TRUE(Plan().PlanAircraftList.empty());
 }
 
 TEST_F(PlanWindowTest, OpeningWithoutInstalledAircraftSaysWhy) {
