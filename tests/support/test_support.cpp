@@ -49,7 +49,12 @@ ScopedEnv::~ScopedEnv() {
 
 std::filesystem::path SourceDir() {
   const char* s = std::getenv("VELK_SOURCE_DIR");
-  return s ? std::filesystem::path(s) : std::filesystem::current_path();
+  if (s) return std::filesystem::path(s);
+  // Without the variable, the tree this file was compiled from
+  // (tests/support/ below the source root).
+  std::filesystem::path here(__FILE__);
+  if (here.is_absolute()) return here.parent_path().parent_path().parent_path();
+  return std::filesystem::current_path();
 }
 
 std::filesystem::path ToolsDir() {
