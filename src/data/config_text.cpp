@@ -22,13 +22,6 @@ std::optional<std::vector<std::string>> ReadConfigLines(const std::filesystem::p
   return lines;
 }
 
-std::string_view TrimSpaces(std::string_view s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
-}
-
 std::vector<std::string_view> SplitAtCommas(std::string_view s) {
   std::vector<std::string_view> fields;
   size_t start = 0;

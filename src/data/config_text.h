@@ -11,10 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "data/plan_records.h"
+#include "platform/message_box.h"
+
 namespace velk {
 
-// Caption of every message the configuration readers show.
-inline constexpr const char* kProgramTitle = "VELK";
+// kProgramTitle, the caption of every message, comes with the message box.
 
 // True when `path` names an ordinary file (a folder of that name does not
 // count).
@@ -25,8 +27,7 @@ bool ConfigFileExists(const std::filesystem::path& path);
 // value when the file cannot be read.
 std::optional<std::vector<std::string>> ReadConfigLines(const std::filesystem::path& path);
 
-// Spaces (only spaces) removed at both ends.
-std::string_view TrimSpaces(std::string_view s);
+// TrimSpaces (spaces only, at both ends) comes with the plan records.
 
 // Fields between commas; an empty text is one empty field.
 std::vector<std::string_view> SplitAtCommas(std::string_view s);

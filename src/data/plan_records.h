@@ -37,7 +37,10 @@ struct Flight {
 
   int LegCount() const { return static_cast<int>(Legs.size()); }
   // Leg k departs from the destination of leg k-1; leg 0 from the last leg's.
+  // A flight without legs (only a half-built one) has no departure: "".
   const std::string& DepartureIcao(int leg) const {
+    static const std::string kNone;
+    if (Legs.empty()) return kNone;
     return Legs[leg == 0 ? Legs.size() - 1 : leg - 1].DestinationIcao;
   }
   bool operator==(const Flight&) const = default;
@@ -55,8 +58,8 @@ struct PlanAircraft {
 struct Airport {
   std::string Icao;
   std::string Latitude;   // N47* 26.99'
-  std::string Longitude;  // E008* 33.00'
-  std::string Elevation;  // feet
+  std::string Longitude;  // E8* 33.00'
+  std::string Elevation;  // whole feet
 
   bool operator==(const Airport&) const = default;
 };
@@ -98,16 +101,16 @@ struct FSAircraft {
   std::string UIVariation;
   bool VisualDamage = false;
   std::string Description;
-  // Filled by the installed-aircraft reader from the class configuration and
-  // the section; see the reader for their meaning.
+  std::string Performance;  // [General] Performance, the same for the whole file
+  int CfgCruiseSpeed = 0;   // [Reference Speeds] cruise_speed, whole knots
+  // Class limits: -1 (numbers) and "" (texts) mean no limit.
   int RunwayLength = 0;
   std::string RunwayTypes;
   int MinParkingRadius = 0;
   std::string ParkingTypes;
   int IFRPercent = 0;
-  std::string ClassEntryId;
-  std::vector<std::string> ExtraKeys;     // remaining "key=value" lines, when asked for
-  std::vector<std::string> MissingFiles;  // when asked for
+  std::string ClassEntryId;  // Id of the class entry that gave the class
+  std::string Errors;        // file problems joined by " | "; "" when none or unchecked
 
   bool operator==(const FSAircraft&) const = default;
 };
@@ -135,6 +138,7 @@ struct PlanState {
   std::vector<Airport> Airports;
   AirportIndexMap AirportIndex;
   std::vector<FSAircraft> FSAircraftList;
+  bool FSAircraftErrors = false;  // some installed aircraft has file problems
 
   // Copies of the flights the last search found.
   std::vector<Flight> WorkList;
@@ -158,5 +162,8 @@ PlanState& Plan();
 std::string UpperAscii(std::string_view s);
 // Blanks (spaces and tabs) trimmed at both ends.
 std::string_view TrimBlanks(std::string_view s);
+// Spaces only trimmed at both ends; tabs are kept. The traffic text files are
+// trimmed this way, so a field's tabs survive a round trip.
+std::string_view TrimSpaces(std::string_view s);
 
 }  // namespace velk

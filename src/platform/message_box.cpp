@@ -1,5 +1,6 @@
 #include "platform/message_box.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace velk {
@@ -14,7 +15,26 @@ bool IsBlank(const std::string& s) {
   return s.find_first_not_of(' ') == std::string::npos;
 }
 
+QWidget*& OwnerSlot() {
+  static QWidget* owner = nullptr;
+  return owner;
+}
+
+int RoundHalfEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
 }  // namespace
+
+void SetMainWindowOwner(QWidget* window) { OwnerSlot() = window; }
+QWidget* MainWindowOwner() { return OwnerSlot(); }
+
+ScreenPoint CentredBoxPosition(const ScreenRect& reference, int boxWidth, int boxHeight,
+                               int x, int y) {
+  // Computed in floating point and rounded once, so an odd width splits
+  // the same way whichever side the odd pixel comes from.
+  double cx = x != 0 ? x : reference.left + reference.width / 2.0;
+  double cy = y != 0 ? y : reference.top + reference.height / 2.0;
+  return {RoundHalfEven(cx - boxWidth / 2.0), RoundHalfEven(cy - boxHeight / 2.0)};
+}
 
 int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title,
                    QWidget* owner, bool usePosition, int x, int y) {

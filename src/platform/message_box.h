@@ -53,6 +53,33 @@ struct MessageBoxRequest {
 
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 
+// The caption of every message of the program.
+inline constexpr const char* kProgramTitle = "VELK";
+
+// The main window owns the messages of code that has no window of its own
+// (the file readers). The window layer registers it; null until then, and a
+// box without an owner is centred on the screen.
+void SetMainWindowOwner(QWidget* window);
+QWidget* MainWindowOwner();
+
+// Where a box goes: the top-left corner that centres a box of the given size
+// on the reference rectangle (the owner window, or the whole screen), or on
+// the point (x, y). Each coordinate is decided by itself: a point coordinate
+// of 0 means "the reference's centre". Halves round to the even neighbour.
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ScreenPoint&) const = default;
+};
+ScreenPoint CentredBoxPosition(const ScreenRect& reference, int boxWidth, int boxHeight,
+                               int x, int y);
+
 // HelpFile and Context of the original interface have no effect and are
 // left out. A prompt that is blank after trimming shows nothing and gives 0.
 int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title,

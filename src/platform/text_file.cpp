@@ -16,11 +16,20 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return std::nullopt;
   std::string data;
-  char buf[1 << 16];
-  for (;;) {
-    size_t n = std::fread(buf, 1, sizeof buf, f);
-    data.append(buf, n);
-    if (n < sizeof buf) break;
+  // A regular file is read straight into one buffer of its size; the loop
+  // after it copes with files that grow or report no size (pipes, /proc).
+  struct stat st {};
+  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.resize(static_cast<size_t>(st.st_size));
+    data.resize(std::fread(data.data(), 1, data.size(), f));
+  }
+  if (!std::ferror(f)) {
+    char buf[1 << 16];
+    for (;;) {
+      size_t n = std::fread(buf, 1, sizeof buf, f);
+      data.append(buf, n);
+      if (n < sizeof buf) break;
+    }
   }
   bool bad = std::ferror(f) != 0;
   std::fclose(f);

@@ -1,0 +1,185 @@
+#include "data/aircraft_airport_files.h"
+
+#include <climits>
+#include <cmath>
+#include <string>
+#include <system_error>
+
+#include "data/flight_plan_file.h"
+#include "platform/message_box.h"
+#include "platform/text_file.h"
+
+namespace velk {
+namespace {
+
+// The fields of one line of either file, or nothing (an empty vector) for a
+// blank or comment line. The line is trimmed before the comment test, so
+// "   ; remark" is a comment here.
+void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
+  fields.clear();
+  std::string_view line = TrimSpaces(raw);
+  if (line.empty() || line[0] == ';' || line.starts_with("//")) return;
+  line = line.substr(0, line.find(';'));
+  line = line.substr(0, line.find("//"));
+  size_t start = 0;
+  for (;;) {
+    size_t comma = line.find(',', start);
+    fields.push_back(line.substr(start, comma == std::string_view::npos ? comma : comma - start));
+    if (comma == std::string_view::npos) return;
+    start = comma + 1;
+  }
+}
+
+// The leading number of a text the way a loose conversion reads it: blanks
+// are skipped, then an optional sign, digits, a fraction and an exponent;
+// reading stops at the first other character. 0 when no digit comes first.
+double LeadingNumber(std::string_view s) {
+  std::string digits;
+  size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+  };
+  auto takeDigits = [&] {
+    bool any = false;
+    for (skipBlanks(); i < s.size() && s[i] >= '0' && s[i] <= '9'; skipBlanks()) {
+      digits += s[i++];
+      any = true;
+    }
+    return any;
+  };
+  skipBlanks();
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) digits += s[i++];
+  bool whole = takeDigits();
+  bool fraction = false;
+  if (i < s.size() && s[i] == '.') {
+    digits += s[i++];
+    fraction = takeDigits();
+  }
+  if (!whole && !fraction) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    std::string exponent = "e";
+    size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
+    size_t k = j;
+    while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
+    if (k > j) digits += exponent + std::string(s.substr(j, k - j));
+  }
+  double v = std::strtod(digits.c_str(), nullptr);
+  return std::isfinite(v) ? v : 0;
+}
+
+// Rounds half to even into an int, saturating.
+int ToInt(double v) {
+  double r = std::nearbyint(v);
+  if (r >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (r <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(r);
+}
+
+bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::string& bytes) {
+  auto data = ReadFileBytes(PlanFolderFile(name));
+  if (!data) {
+    ShowMessageBox(notFoundMessage, kMbOk | kMbIconCritical, kProgramTitle, MainWindowOwner());
+    return false;
+  }
+  bytes = std::move(*data);
+  return true;
+}
+
+}  // namespace
+
+std::filesystem::path PlanFolderFile(const char* name) {
+  std::filesystem::path folder = std::filesystem::path(Plan().FlightplanPath).parent_path();
+  if (folder.empty()) folder = ".";
+  std::filesystem::path exact = folder / name;
+  std::error_code ec;
+  if (std::filesystem::exists(exact, ec)) return exact;
+  std::string wanted = UpperAscii(name);
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (UpperAscii(it->path().filename().string()) == wanted) return it->path();
+  }
+  return exact;
+}
+
+std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNumber) {
+  std::vector<PlanAircraft> list;
+  highestNumber = 0;
+  std::vector<std::string_view> fields;
+  for (std::string_view line : SplitLines(text)) {
+    LineFields(line, fields);
+    if (fields.size() != 3) continue;
+    PlanAircraft& a = list.emplace_back();
+    a.Id.assign(TrimSpaces(fields[0]));
+    if (fields[0].size() > 3) {
+      double n = LeadingNumber(fields[0].substr(3));
+      if (n > highestNumber) highestNumber = ToInt(n);
+    }
+    a.CruiseSpeed.assign(TrimSpaces(fields[1]));
+    std::string_view title = TrimSpaces(fields[2]);
+    if (title.starts_with('"')) title.remove_prefix(1);
+    if (title.ends_with('"')) title.remove_suffix(1);
+    a.Title.assign(TrimSpaces(title));
+  }
+  return list;
+}
+
+std::vector<Airport> ParseAirportsTxt(std::string_view text) {
+  std::vector<Airport> list;
+  std::vector<std::string_view> fields;
+  for (std::string_view line : SplitLines(text)) {
+    LineFields(line, fields);
+    if (fields.size() != 4) continue;
+    Airport& a = list.emplace_back();
+    a.Icao.assign(TrimSpaces(fields[0]));
+    a.Latitude.assign(TrimSpaces(fields[1]));
+    a.Longitude.assign(TrimSpaces(fields[2]));
+    a.Elevation.assign(TrimSpaces(fields[3]));
+  }
+  return list;
+}
+
+bool ReadAircraftTxt() {
+  PlanState& plan = Plan();
+  plan.PlanAircraftList.clear();
+  plan.HighestAircraftNumber = 0;
+  std::string bytes;
+  if (!ReadPlanFolderFile(kAircraftFileName, kAircraftNotFoundMessage, bytes)) return false;
+  plan.PlanAircraftList = ParseAircraftTxt(bytes, plan.HighestAircraftNumber);
+  return true;
+}
+
+bool WriteAircraftTxt() {
+  const PlanState& plan = Plan();
+  std::filesystem::path path = PlanFolderFile(kAircraftFileName);
+  std::string out;
+  out.reserve(plan.PlanAircraftList.size() * 48);
+  for (const PlanAircraft& a : plan.PlanAircraftList) {
+    out += a.Id;
+    out += ',';
+    out += a.CruiseSpeed;
+    out += ",\"";
+    out += a.Title;
+    out += "\"\r\n";
+  }
+  std::error_code ec;
+  if (plan.BackupPlan && std::filesystem::is_regular_file(path, ec)) {
+    CopyFileOnce(path, path.string() + kBackupSuffix);
+  }
+  return WriteFileAtomic(path, out);
+}
+
+bool ReadAirportsTxt() {
+  PlanState& plan = Plan();
+  plan.Airports.clear();
+  plan.AirportIndex.Clear();
+  std::string bytes;
+  if (!ReadPlanFolderFile(kAirportsFileName, kAirportsNotFoundMessage, bytes)) return false;
+  plan.Airports = ParseAirportsTxt(bytes);
+  for (size_t i = 0; i < plan.Airports.size(); ++i) {
+    // A second airport of the same code keeps its place but is not indexed.
+    plan.AirportIndex.Add(plan.Airports[i].Icao, static_cast<int>(i));
+  }
+  return true;
+}
+
+}  // namespace velk

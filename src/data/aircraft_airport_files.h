@@ -1,0 +1,49 @@
+#pragma once
+// Aircraft.txt and Airports.txt, the two files that lie beside every flight
+// plan file. Aircraft.txt: AC#n,cruise speed,"title". Airports.txt:
+// ICAO,latitude,longitude,elevation. Lines are trimmed first; ";" and "//"
+// start comments; fields are kept as text.
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "data/plan_records.h"
+
+namespace velk {
+
+inline constexpr const char* kAircraftFileName = "Aircraft.txt";
+inline constexpr const char* kAirportsFileName = "Airports.txt";
+
+inline constexpr const char* kAircraftNotFoundMessage =
+    "File 'AIRCRAFT.TXT' not found.  Please copy the file to the Flightplan folder.";
+inline constexpr const char* kAirportsNotFoundMessage =
+    "File 'AIRPORTS.TXT' not found. Please copy the file to the Flightplan folder.";
+
+// The file `name` in the folder of the loaded plan, under the spelling it has
+// there when only its letter case differs (plans copied from Windows often
+// carry AIRCRAFT.TXT); `name` itself when there is none.
+std::filesystem::path PlanFolderFile(const char* name);
+
+// The aircraft of a file's text; `highestNumber` gets the largest n of the
+// ids "AC#n" (0 when there is none).
+std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNumber);
+// The airports of a file's text, in file order, duplicates included.
+std::vector<Airport> ParseAirportsTxt(std::string_view text);
+
+// Fills Plan().PlanAircraftList and HighestAircraftNumber from Aircraft.txt
+// beside the plan. A file that cannot be read gives kAircraftNotFoundMessage
+// and false, with no aircraft.
+bool ReadAircraftTxt();
+
+// Writes the plan aircraft back to Aircraft.txt beside the plan, each line
+// ended by CRLF, replacing the file atomically after a one-time backup to
+// Aircraft.txt.velk.bak when Plan().BackupPlan is on. False when the file
+// could not be written; the old file is then left as it was.
+bool WriteAircraftTxt();
+
+// Fills Plan().Airports and rebuilds Plan().AirportIndex from Airports.txt
+// beside the plan. A file that cannot be read gives kAirportsNotFoundMessage
+// and false, with no airports.
+bool ReadAirportsTxt();
+
+}  // namespace velk

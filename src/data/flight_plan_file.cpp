@@ -1,0 +1,391 @@
+#include "data/flight_plan_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "platform/message_box.h"
+#include "platform/text_file.h"
+
+namespace velk {
+namespace {
+
+// Fields of the five header fields and the six of each leg.
+constexpr size_t kHeaderFields = 5;
+constexpr size_t kLegFields = 6;
+constexpr size_t kMinFields = kHeaderFields + 2 * kLegFields;  // two legs
+// The progress bar moves once per this many lines.
+constexpr int kLinesPerProgressStep = 202;
+
+bool IsCommentOrEmpty(std::string_view line) {
+  return line.empty() || line[0] == ';' || line.starts_with("//");
+}
+
+// True when `text` (blanks around it allowed) is a plain decimal number
+// equal to 100: "100", "+100", "100.0", "0100".
+bool IsHundred(std::string_view text) {
+  text = TrimBlanks(text);
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  size_t dot = text.find('.');
+  std::string_view whole = text.substr(0, dot);
+  std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+  if (whole.empty() && fraction.empty()) return false;
+  auto allDigits = [](std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (!allDigits(whole) || !allDigits(fraction)) return false;
+  whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+  return whole == "100" && fraction.find_first_not_of('0') == std::string_view::npos;
+}
+
+// A level of four characters is feet in hundreds ("3500" -> "035"), one of
+// five or more is plain feet ("35000" -> "350").
+std::string NormalisedLevel(std::string_view level) {
+  if (level.size() == 4) {
+    std::string out("0");
+    out.append(level.substr(0, 2));
+    return out;
+  }
+  if (level.size() > 4) return std::string(level.substr(0, 3));
+  return std::string(level);
+}
+
+// The fields of a line's data part, in one pass: the data ends at the first
+// ";" or "//", and is split at every ",". `fields` is reused between lines
+// to keep allocations out of the loop.
+void SplitDataFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  const char* p = line.data();
+  const char* end = p + line.size();
+  const char* start = p;
+  for (; p < end; ++p) {
+    char c = *p;
+    if (c == ',') {
+      fields.emplace_back(start, static_cast<size_t>(p - start));
+      start = p + 1;
+    } else if (c == ';' || (c == '/' && p + 1 < end && p[1] == '/')) {
+      break;
+    }
+  }
+  fields.emplace_back(start, static_cast<size_t>(p - start));
+}
+
+std::string Trimmed(std::string_view field) { return std::string(TrimSpaces(field)); }
+
+// Appends the flight of a split line to `out`; false when the line has
+// fewer fields than a two-leg flight.
+bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& out) {
+  if (f.size() < kMinFields) return false;
+  Flight& flight = out.emplace_back();
+  flight.AircraftId = Trimmed(f[0]);
+  flight.Registration = Trimmed(f[1]);
+  flight.Percent = Trimmed(f[2]);
+  flight.Period = Trimmed(f[3]);
+  flight.FlightRules = Trimmed(f[4]);
+  // The compiler's percent runs to 100, but a flight at 100% is stored as
+  // 99% by design. A percent that is empty or no number stays as written.
+  if (!flight.Percent.empty() &&
+      IsHundred(std::string_view(flight.Percent).substr(0, flight.Percent.size() - 1))) {
+    flight.Percent = "99%";
+  }
+  size_t legCount = (f.size() - kHeaderFields) / kLegFields;
+  flight.Legs.reserve(legCount);
+  for (size_t k = 0; k < legCount; ++k) {
+    const std::string_view* g = &f[kHeaderFields + k * kLegFields];
+    std::string_view arrival = TrimSpaces(g[1]);
+    bool fixed = !arrival.empty() && arrival[0] == '@';
+    if (fixed) arrival.remove_prefix(1);
+    flight.Legs.push_back(FlightLeg{Trimmed(g[0]), std::string(arrival), fixed,
+                                    NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
+                                    std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5])});
+  }
+  return true;
+}
+
+// Calls `fn` for every line of `text` (CRLF, LF, last line without an end).
+template <typename Fn>
+void ForEachLine(std::string_view text, Fn&& fn) {
+  size_t start = 0;
+  while (start < text.size()) {
+    const void* hit = std::memchr(text.data() + start, '\n', text.size() - start);
+    size_t end = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+    size_t len = end - start;
+    if (hit && len > 0 && text[end - 1] == '\r') --len;
+    fn(text.substr(start, len));
+    if (!hit) break;
+    start = end + 1;
+  }
+}
+
+int CountNonBlankLines(std::string_view text) {
+  int count = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    if (!TrimSpaces(line).empty()) ++count;
+  });
+  return count;
+}
+
+size_t CountLineEnds(std::string_view text) {
+  size_t count = 0;
+  for (const char* p = text.data(), *end = p + text.size();
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+       ++p) {
+    ++count;
+  }
+  return count;
+}
+
+// Parses whole lines of `text` into `out`. With a progress receiver, the
+// bar's value is the share of `progressTotal` read so far, served every
+// 202 lines.
+void ParseLines(std::string_view text, std::vector<Flight>& out, const ReadProgress* progress,
+                size_t progressTotal) {
+  std::vector<std::string_view> fields;
+  fields.reserve(64);
+  size_t charsRead = 0;
+  int lineCounter = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    if (progress) {
+      charsRead += line.size();
+      if (lineCounter >= kLinesPerProgressStep - 1) {
+        lineCounter = 0;
+        (*progress)(static_cast<int>(charsRead * 100 / std::max<size_t>(progressTotal, 1)));
+      } else {
+        ++lineCounter;
+      }
+    }
+    if (IsCommentOrEmpty(line)) return;
+    SplitDataFields(line, fields);
+    AppendFlight(fields, out);
+  });
+}
+
+// Below this much text per worker a single thread is quicker.
+constexpr size_t kMinBytesPerWorker = size_t{1} << 20;
+
+unsigned WorkerCount(size_t bytes) {
+  unsigned hw = std::max(1u, std::thread::hardware_concurrency());
+  size_t byBytes = std::max<size_t>(1, bytes / kMinBytesPerWorker);
+  return static_cast<unsigned>(std::min<size_t>({hw, byBytes, 8}));
+}
+
+// Runs fn(k) for k in [0, n): k = 0 on the calling thread (which serves the
+// progress receiver), the others on worker threads that have all ended when
+// this returns. An exception of any worker is passed on to the caller.
+template <typename Fn>
+void RunParallel(unsigned n, Fn&& fn) {
+  std::vector<std::exception_ptr> errors(n);
+  std::vector<std::thread> threads;
+  threads.reserve(n);
+  for (unsigned k = 1; k < n; ++k) {
+    threads.emplace_back([&, k] {
+      try {
+        fn(k);
+      } catch (...) {
+        errors[k] = std::current_exception();
+      }
+    });
+  }
+  try {
+    fn(0);
+  } catch (...) {
+    errors[0] = std::current_exception();
+  }
+  for (auto& t : threads) t.join();
+  for (auto& e : errors) {
+    if (e) std::rethrow_exception(e);
+  }
+}
+
+// A file's bytes in a buffer that is not zero-filled first, read by several
+// threads at once: for a large plan, copying out of the page cache is a
+// good part of the reading time.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+bool PreadAll(int fd, char* to, size_t length, off_t offset) {
+  while (length > 0) {
+    ssize_t n = ::pread(fd, to, length, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    to += n;
+    length -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+std::optional<FileBytes> ReadWholeFile(const std::filesystem::path& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  FileBytes bytes;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok && st.st_size > 0) {
+    bytes.size = static_cast<size_t>(st.st_size);
+    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
+    unsigned n = WorkerCount(bytes.size);
+    std::vector<char> good(n, 0);
+    RunParallel(n, [&](unsigned k) {
+      size_t begin = bytes.size * k / n;
+      size_t end = bytes.size * (k + 1) / n;
+      good[k] = PreadAll(fd, bytes.data.get() + begin, end - begin, static_cast<off_t>(begin));
+    });
+    ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
+    // A file that grew meanwhile is read up to the size it had.
+  }
+  ::close(fd);
+  if (!ok) {
+    // Not a regular file, or it shrank while being read: read it plainly.
+    auto plain = ReadFileBytes(path);
+    if (!plain) return std::nullopt;
+    bytes.size = plain->size();
+    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
+    std::memcpy(bytes.data.get(), plain->data(), bytes.size);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+int CountFileLines(const std::filesystem::path& path) {
+  auto bytes = ReadFileBytes(path);
+  return bytes ? CountNonBlankLines(*bytes) : 0;
+}
+
+bool ParseFlightPlanLine(std::string_view line, Flight& flight) {
+  if (IsCommentOrEmpty(line)) return false;
+  std::vector<std::string_view> fields;
+  SplitDataFields(line, fields);
+  std::vector<Flight> one;
+  if (!AppendFlight(fields, one)) return false;
+  flight = std::move(one.front());
+  return true;
+}
+
+std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& progress) {
+  std::vector<Flight> flights;
+  const ReadProgress* receiver = progress ? &progress : nullptr;
+  if (receiver) progress(0);
+  unsigned n = WorkerCount(text.size());
+  if (n <= 1) {
+    // Sized once from the number of lines, so no record moves while the
+    // file is read.
+    flights.reserve(CountLineEnds(text) + 1);
+    ParseLines(text, flights, receiver, text.size());
+    if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
+    return flights;
+  }
+  // A large plan is cut into n pieces at line ends and read by n threads;
+  // the pieces are joined in file order. The calling thread reads the first
+  // piece and serves the progress receiver, whose value is then the share
+  // of its own piece (all pieces advance at about the same pace).
+  std::vector<size_t> cuts(n + 1, text.size());
+  cuts[0] = 0;
+  for (unsigned k = 1; k < n; ++k) {
+    size_t p = std::max(text.size() * k / n, cuts[k - 1]);
+    if (p > 0 && p < text.size() && text[p - 1] != '\n') {
+      size_t nl = text.find('\n', p);
+      p = nl == std::string_view::npos ? text.size() : nl + 1;
+    }
+    cuts[k] = p;
+  }
+  std::vector<std::vector<Flight>> pieces(n);
+  RunParallel(n, [&](unsigned k) {
+    std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
+    pieces[k].reserve(CountLineEnds(piece) + 1);
+    ParseLines(piece, pieces[k], k == 0 ? receiver : nullptr, piece.size());
+  });
+  size_t total = 0;
+  for (const auto& p : pieces) total += p.size();
+  flights.reserve(total);
+  for (auto& p : pieces) {
+    flights.insert(flights.end(), std::make_move_iterator(p.begin()), std::make_move_iterator(p.end()));
+  }
+  return flights;
+}
+
+bool ReadFlightPlans(const ReadProgress& progress) {
+  PlanState& plan = Plan();
+  plan.Flights.clear();
+  auto bytes = ReadWholeFile(plan.FlightplanPath);
+  if (!bytes) {
+    if (progress) progress(0);
+    ShowMessageBox(kFlightplanNotFoundMessage, kMbOk | kMbIconCritical, kProgramTitle,
+                   MainWindowOwner());
+    return false;
+  }
+  plan.Flights = ParseFlightPlans(bytes->view(), progress);
+  return true;
+}
+
+void AppendFlightPlanLine(std::string& out, const Flight& f) {
+  out += f.AircraftId;
+  out += ',';
+  out += f.Registration;
+  out += ',';
+  out += f.Percent;
+  out += ',';
+  out += f.Period;
+  out += ',';
+  out += f.FlightRules;
+  for (const FlightLeg& leg : f.Legs) {
+    out += ',';
+    out += leg.DepartureTime;
+    out += ',';
+    if (leg.FixedArrival) out += '@';
+    out += leg.ArrivalTime;
+    out += ',';
+    out += leg.FlightLevel;
+    out += ',';
+    out += leg.UseFlightNumber;
+    out += ',';
+    out += leg.FlightNumber;
+    out += ',';
+    out += leg.DestinationIcao;
+  }
+}
+
+std::string FormatFlightPlanLine(const Flight& flight) {
+  std::string line;
+  AppendFlightPlanLine(line, flight);
+  return line;
+}
+
+bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights) {
+  std::string kept;
+  std::string removed;
+  // A header line is about 40 bytes and a leg about 35.
+  size_t estimate = 0;
+  for (const Flight& f : flights) estimate += 48 + 40 * f.Legs.size();
+  kept.reserve(estimate);
+  for (const Flight& f : flights) {
+    std::string& out = f.Removed ? removed : kept;
+    AppendFlightPlanLine(out, f);
+    out += "\r\n";
+  }
+
+  std::error_code ec;
+  if (Plan().BackupPlan && std::filesystem::is_regular_file(path, ec)) {
+    CopyFileOnce(path, path.string() + kBackupSuffix);
+  }
+  if (!removed.empty()) {
+    if (!WriteFileAtomic(path.parent_path() / kRemovedFlightsFileName, removed)) return false;
+  }
+  return WriteFileAtomic(path, kept);
+}
+
+}  // namespace velk

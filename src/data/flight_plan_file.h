@@ -1,0 +1,63 @@
+#pragma once
+// The flight plan file (FlightPlans.txt and its exports): one flight a line,
+//   AC#n,REG,25%,24Hr,IFR, then per leg: dep,[@]arr,level,F|R,number,ICAO
+// with ";" and "//" comments. Every field is kept as text; checking them is
+// left to the compiler.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/plan_records.h"
+
+namespace velk {
+
+// Written beside a saved plan with the flights marked removed.
+inline constexpr const char* kRemovedFlightsFileName = "Removed Flights.txt";
+// Appended to a plan or aircraft file's name for its one-time backup.
+inline constexpr const char* kBackupSuffix = ".velk.bak";
+
+// Shown when the plan file cannot be read.
+inline constexpr const char* kFlightplanNotFoundMessage =
+    "Flightplan file not found or access denied.";
+
+// Progress of a long read: the value of a bar that runs from 0 to 100. It is
+// called once with 0 before the first line and then every 202 lines; the
+// receiver may let window events run.
+using ReadProgress = std::function<void(int value)>;
+
+// The number of lines of the file whose text, with spaces trimmed, is not
+// empty (comment lines count too). 0 when the file cannot be read.
+int CountFileLines(const std::filesystem::path& path);
+
+// One line of the file as a flight, or false when the line is no flight (a
+// comment, blank, or fewer than the 17 fields of a two-leg flight). Fields
+// after the last whole leg are dropped; levels and flight numbers are
+// normalised as the reader stores them.
+bool ParseFlightPlanLine(std::string_view line, Flight& flight);
+
+// Every flight of a file's text. Lines may end in CRLF or LF; the last one
+// needs no end.
+std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& progress = {});
+
+// Reads Plan().FlightplanPath into Plan().Flights (emptied first). When the
+// file cannot be read it shows kFlightplanNotFoundMessage and returns false
+// with no flights; the caller judges the result by the number of flights.
+bool ReadFlightPlans(const ReadProgress& progress = {});
+
+// The line of a flight as it is written, without its line end.
+std::string FormatFlightPlanLine(const Flight& flight);
+void AppendFlightPlanLine(std::string& out, const Flight& flight);
+
+// Writes every flight not marked removed to `path`, each line ended by CRLF,
+// and the removed ones to "Removed Flights.txt" in the same folder. Before the
+// plan file is first replaced it is copied once to `path` + ".velk.bak" when
+// Plan().BackupPlan is on. Both files are replaced atomically: the removed
+// list first, then the plan, so a flight is never dropped from the plan
+// before it is in the removed list. When nothing is removed, an existing
+// removed list is left alone. False when a file could not be written; a
+// plan file that was not written is left as it was.
+bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights);
+
+}  // namespace velk

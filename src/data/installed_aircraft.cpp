@@ -1,0 +1,249 @@
+#include "data/installed_aircraft.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "data/class_config.h"
+#include "data/class_lookup.h"
+#include "data/config_text.h"
+#include "data/model_radius.h"
+#include "data/plan_records.h"
+#include "platform/profile_file.h"
+#include "platform/sim_location.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Clean(const ProfileFile& cfg, std::string_view section, std::string_view key) {
+  return CleanProfileValue(cfg.GetString(section, key));
+}
+
+// cruise_speed is given in knots, often with a fraction and a comment; only
+// the whole knots count.
+int CruiseSpeedOf(const ProfileFile& cfg) {
+  std::string v = cfg.GetString("Reference Speeds", "cruise_speed");
+  v = v.substr(0, v.find('.'));
+  return ParseWholeNumber(CleanProfileValue(v)).value_or(0);
+}
+
+// The class of one aircraft.cfg with the values of its class entry, as the
+// class lookup hands them back.
+struct ClassMatch {
+  int cls = kClassNone;
+  ClassAircraft entry;  // Id empty until an entry matched
+
+  void Lookup(const std::string& atcModel, const std::string& atcType) {
+    cls = GetAircraftClassInfo(atcModel.empty() ? atcType : atcModel, entry.MinFL, entry.MaxFL,
+                               entry.MinRange, entry.MaxRange, entry.CruiseSpeed,
+                               entry.RunwayLength, entry.RunwayTypes, entry.MinParkingRadius,
+                               entry.ParkingTypes, entry.IFRPercent, entry.Id);
+  }
+};
+
+void SetClassValues(FSAircraft& r, const ClassMatch& m) {
+  const ClassAircraft& e = m.entry;
+  bool entryHasLimits = !(e.MinFL == -1 && e.MaxFL == -1 && e.MinRange == -1 && e.MaxRange == -1);
+  if (entryHasLimits) {
+    r.MinFL = e.MinFL;
+    r.MaxFL = e.MaxFL;
+    r.MaxRange = e.MaxRange;
+    r.MinRange = e.MinRange;
+    r.CruiseSpeed = e.CruiseSpeed;
+    r.RunwayLength = e.RunwayLength;
+    r.RunwayTypes = e.RunwayTypes;
+    r.MinParkingRadius = e.MinParkingRadius;
+    r.ParkingTypes = e.ParkingTypes;
+    r.IFRPercent = e.IFRPercent;
+    return;
+  }
+  if (const ClassSettings* d = ClassDefaultsOf(m.cls)) {
+    // MinFL already holds Mid Prop's text field as its number (0 when the
+    // text is not a whole number).
+    r.MinFL = d->MinFL;
+    r.MaxFL = d->MaxFL;
+    r.MaxRange = d->MaxRange;
+    r.MinRange = d->MinRange;
+    r.CruiseSpeed = d->CruiseSpeed;
+    r.RunwayLength = d->RunwayLength;
+    r.RunwayTypes = d->RunwayTypes;
+    r.MinParkingRadius = d->MinParkingRadius;
+    r.ParkingTypes = d->ParkingTypes;
+    r.IFRPercent = d->IFRPercent;
+    return;
+  }
+  // No class, or "Not Used" without limits: no limits at all, and the
+  // aircraft's own cruise speed.
+  r.MinFL = r.MaxFL = r.MaxRange = r.MinRange = -1;
+  r.RunwayLength = r.MinParkingRadius = r.IFRPercent = -1;
+  r.RunwayTypes.clear();
+  r.ParkingTypes.clear();
+  r.CruiseSpeed = r.CfgCruiseSpeed;
+}
+
+bool StartsWithFltsim(std::string_view name) {
+  return name.size() >= 6 && EqualsNoCase(name.substr(0, 6), "FLTSIM");
+}
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+  std::string ua = UpperAscii(a), ub = UpperAscii(b);
+  return ua != ub ? ua < ub : a < b;
+}
+
+}  // namespace
+
+std::string CleanProfileValue(std::string_view value) {
+  return std::string(TrimBlanks(value.substr(0, value.find(';'))));
+}
+
+bool ProfileFlag(std::string_view cleanedValue) {
+  std::string v(TrimBlanks(cleanedValue));
+  if (EqualsNoCase(v, "True")) return true;
+  if (v.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  double d = std::strtod(v.c_str(), &end);
+  if (end != v.c_str() + v.size() || errno == ERANGE || !std::isfinite(d)) return false;
+  return d != 0.0;
+}
+
+std::string GetFSPath() {
+  std::string folder = FlightSimFolder().string();
+  return std::string(TrimBlanks(folder));
+}
+
+void ReadAircraftCfg(const std::string& folder, bool checkFiles) {
+  const fs::path cfgPath = ResolvePathNoCase(folder, "aircraft.cfg");
+  std::error_code ec;
+  if (!fs::is_regular_file(cfgPath, ec)) return;
+  auto size = fs::file_size(cfgPath, ec);
+  if (ec || size == 0) return;
+  auto loaded = ProfileFile::Load(cfgPath);
+  if (!loaded) return;
+  const ProfileFile& cfg = *loaded;
+  const std::vector<std::string> sections = cfg.SectionNames();
+  if (sections.empty()) return;
+
+  std::string atcModel = Clean(cfg, "General", "atc_model");
+  std::string atcType = Clean(cfg, "General", "atc_type");
+  const std::string performance = Clean(cfg, "General", "Performance");
+  const int cfgCruiseSpeed = CruiseSpeedOf(cfg);
+
+  ClassMatch match;
+  match.Lookup(atcModel, atcType);
+
+  auto& list = Plan().FSAircraftList;
+  for (const std::string& section : sections) {
+    if (!StartsWithFltsim(section)) continue;
+    std::string title = Clean(cfg, section, "title");
+    std::string manufacturer = Clean(cfg, section, "ui_manufacturer");
+    std::string uiType = Clean(cfg, section, "ui_type");
+    std::string airline = Clean(cfg, section, "atc_airline");
+    // A model or type code found in one section stands for every later
+    // section of the file too, untitled sections included.
+    if (atcModel.empty()) atcModel = Clean(cfg, section, "atc_model");
+    if (atcType.empty()) atcType = Clean(cfg, section, "atc_type");
+    if (match.cls == kClassNone) match.Lookup(atcModel, atcType);
+    if (title.empty()) continue;
+
+    FSAircraft r;
+    r.Section = section;
+    r.Class = match.cls;
+    r.ATCModel = atcModel;
+    r.ATCType = atcType;
+    r.Title = title;
+    r.CfgFile = cfgPath.string();
+    r.ATCAirline = airline;
+    r.UIManufacturer = manufacturer;
+    r.UIType = uiType;
+    r.CfgCruiseSpeed = cfgCruiseSpeed;
+    r.Performance = performance;
+    r.ClassEntryId = match.entry.Id;
+    r.Texture = Clean(cfg, section, "texture");
+    r.UIVariation = Clean(cfg, section, "ui_variation");
+    if (checkFiles) {
+      r.Sim = Clean(cfg, section, "sim");
+      r.Model = Clean(cfg, section, "model");
+      r.Panel = Clean(cfg, section, "panel");
+      r.Sound = Clean(cfg, section, "sound");
+      r.KbChecklists = Clean(cfg, section, "kb_checklists");
+      r.KbReference = Clean(cfg, section, "kb_reference");
+      r.ATCId = Clean(cfg, section, "atc_id");
+      r.ATCFlightNumber = Clean(cfg, section, "atc_flight_number");
+      r.VisualDamage = ProfileFlag(Clean(cfg, section, "visual_damage"));
+      r.Description = Clean(cfg, section, "description");
+      r.ATCHeavy = ProfileFlag(Clean(cfg, section, "atc_heavy"));
+    }
+    SetClassValues(r, match);
+    ReadModelRadius(cfg, folder, section, r.ModelKind, r.Radius, r.ModelFile);
+    list.push_back(std::move(r));
+  }
+}
+
+bool LoadFSAircraft(bool checkFiles) {
+  PlanState& plan = Plan();
+  const std::string folder = GetFSPath();
+  plan.FSAircraftList.clear();
+  plan.FSAircraftErrors = false;
+  // Without a simulator folder there is nothing to list; a relative
+  // "Aircraft" would be looked for wherever the program happens to run.
+  if (folder.empty()) return false;
+
+  const fs::path aircraftDir = ResolvePathNoCase(folder, "Aircraft");
+  std::vector<std::string> names;
+  std::error_code ec;
+  fs::directory_iterator it(aircraftDir, ec);
+  bool listed = !ec;
+  for (; listed && it != fs::directory_iterator(); it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+    if (ec) listed = false;
+  }
+  if (ec) listed = false;
+  // Listings come in no particular order; sorting by name keeps the list,
+  // and with it the trees and the shuffle, the same from run to run.
+  std::sort(names.begin(), names.end(), LessNoCase);
+  for (const std::string& name : names) ReadAircraftCfg((aircraftDir / name).string(), checkFiles);
+  if (checkFiles) CheckFSAircraftFiles();
+  return listed;
+}
+
+void CheckFSAircraftFiles() {
+  PlanState& plan = Plan();
+  for (FSAircraft& r : plan.FSAircraftList) {
+    std::string problems;
+    auto add = [&](const char* text) {
+      if (!problems.empty()) problems += " | ";
+      problems += text;
+    };
+    fs::path folder = fs::path(r.CfgFile).parent_path();
+    if (folder.empty()) folder = r.CfgFile;
+    const std::string texture = r.Texture.empty() ? "Texture" : "Texture." + r.Texture;
+    if (!Exists(ResolvePathNoCase(folder, texture))) add(kNoTextureFolder);
+    if (r.ModelFile.empty()) {
+      add(kNoModelDefined);
+    } else if (!Exists(r.ModelFile)) {
+      add(kNoModelFolder);
+    }
+    if (r.Sim.empty()) {
+      add(kNoAirDefined);
+    } else if (!Exists(ResolvePathNoCase(folder, r.Sim + ".air")) &&
+               !Exists(ResolvePathNoCase(folder, r.Sim))) {
+      add(kNoAirFile);
+    }
+    r.Errors = problems;
+    if (!problems.empty()) plan.FSAircraftErrors = true;
+  }
+}
+
+}  // namespace velk

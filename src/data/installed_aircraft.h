@@ -1,0 +1,41 @@
+#pragma once
+// The simulator's installed aircraft: one FSAircraft for every titled
+// [fltsim...] section of every aircraft.cfg one level below the simulator's
+// Aircraft folder, classified through the class configuration, with its
+// model radius and, when asked for, its remaining keys and file problems.
+// The list lives in Plan().FSAircraftList; Plan().FSAircraftErrors says
+// whether any record has file problems.
+#include <string>
+#include <string_view>
+
+namespace velk {
+
+// The simulator folder ("" when the simulator is not installed).
+std::string GetFSPath();
+
+// Empties and rebuilds the installed-aircraft list from GetFSPath(). With
+// `checkFiles` the extra keys are read and CheckFSAircraftFiles runs. False
+// when the Aircraft folder could not be listed (no simulator folder, no
+// Aircraft folder, a listing error); the records read so far stay.
+bool LoadFSAircraft(bool checkFiles);
+
+// Appends the records of <folder>/aircraft.cfg (any case of the name).
+void ReadAircraftCfg(const std::string& folder, bool checkFiles);
+
+// Fills Errors of every record and sets FSAircraftErrors when any is set.
+void CheckFSAircraftFiles();
+
+// Problem texts of CheckFSAircraftFiles.
+inline constexpr const char* kNoTextureFolder = "Texture folder not found";
+inline constexpr const char* kNoModelDefined = "No model defined";
+inline constexpr const char* kNoModelFolder = "Model folder not found";
+inline constexpr const char* kNoAirDefined = "No AIR file defined";
+inline constexpr const char* kNoAirFile = "AIR file not found";
+
+// Value conversions of the aircraft.cfg reader, exposed for the editors.
+// A key's value cut before its first ";" and stripped of blanks.
+std::string CleanProfileValue(std::string_view value);
+// True for a non-zero number or "True" in any case.
+bool ProfileFlag(std::string_view cleanedValue);
+
+}  // namespace velk

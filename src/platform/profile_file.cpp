@@ -1,0 +1,204 @@
+#include "platform/profile_file.h"
+
+#include <system_error>
+
+#include "platform/text_file.h"
+
+namespace velk {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r";
+
+std::string_view Trim(std::string_view s) {
+  size_t b = s.find_first_not_of(kBlanks);
+  if (b == std::string_view::npos) return {};
+  size_t e = s.find_last_not_of(kBlanks);
+  return s.substr(b, e - b + 1);
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+ProfileFile::ProfileFile(std::string_view bytes) {
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t nl = bytes.find('\n', start);
+    if (nl == std::string_view::npos) {
+      lines_.push_back({std::string(bytes.substr(start)), ""});
+      break;
+    }
+    size_t end = nl;
+    if (end > start && bytes[end - 1] == '\r') --end;
+    lines_.push_back({std::string(bytes.substr(start, end - start)),
+                      std::string(bytes.substr(end, nl + 1 - end))});
+    start = nl + 1;
+  }
+  Index();
+}
+
+std::optional<ProfileFile> ProfileFile::Load(const std::filesystem::path& path) {
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return ProfileFile(*bytes);
+}
+
+void ProfileFile::Index() {
+  sections_.clear();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    std::string_view t = Trim(lines_[i].text);
+    if (t.empty() || t.front() == ';') continue;
+    if (t.front() == '[') {
+      if (!sections_.empty()) sections_.back().endLine = i;
+      std::string_view inner = t.substr(1);
+      size_t close = inner.find(']');
+      if (close != std::string_view::npos) inner = inner.substr(0, close);
+      sections_.push_back({std::string(Trim(inner)), i, lines_.size(), {}});
+      continue;
+    }
+    // Lines before the first section belong to no section and are never read.
+    if (sections_.empty()) continue;
+    size_t eq = t.find('=');
+    if (eq == std::string_view::npos) continue;
+    std::string_view name = Trim(t.substr(0, eq));
+    if (name.empty()) continue;
+    sections_.back().keys.push_back({std::string(name), i});
+  }
+}
+
+const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
+  std::string_view want = Trim(name);
+  for (const auto& s : sections_) {
+    if (EqualsNoCase(s.name, want)) return &s;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
+  const Section* s = FindSection(section);
+  if (!s) return std::nullopt;
+  std::string_view want = Trim(key);
+  for (const auto& k : s->keys) {
+    if (!EqualsNoCase(k.name, want)) continue;
+    std::string_view text = lines_[k.line].text;
+    return std::string(Trim(text.substr(text.find('=') + 1)));
+  }
+  return std::nullopt;
+}
+
+std::string ProfileFile::GetString(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) const {
+  auto v = Find(section, key);
+  return v ? *v : std::string(defaultValue);
+}
+
+std::vector<std::string> ProfileFile::SectionNames() const {
+  std::vector<std::string> names;
+  names.reserve(sections_.size());
+  for (const auto& s : sections_) names.push_back(s.name);
+  return names;
+}
+
+std::vector<std::string> ProfileFile::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  if (const Section* s = FindSection(section)) {
+    for (const auto& k : s->keys) names.push_back(k.name);
+  }
+  return names;
+}
+
+bool ProfileFile::SetString(std::string_view section, std::string_view key,
+                            std::string_view value) {
+  std::string_view sec = Trim(section);
+  std::string_view name = Trim(key);
+  if (sec.empty() || HasLineBreak(sec) || sec.find(']') != std::string_view::npos) return false;
+  if (name.empty() || HasLineBreak(name) || name.find('=') != std::string_view::npos ||
+      name.front() == ';' || name.front() == '[') {
+    return false;
+  }
+  if (HasLineBreak(value)) return false;
+
+  const Section* s = FindSection(sec);
+  if (s) {
+    for (const auto& k : s->keys) {
+      if (!EqualsNoCase(k.name, name)) continue;
+      // Keep the key's spelling and the spacing around "=" as the file has it.
+      std::string& text = lines_[k.line].text;
+      size_t eq = text.find('=');
+      size_t valueStart = text.find_first_not_of(" \t", eq + 1);
+      if (valueStart == std::string::npos) valueStart = text.size();
+      text = text.substr(0, valueStart);
+      text.append(value);
+      return true;
+    }
+    // New key after the section's last non-blank line, so that blank lines
+    // separating it from the next section stay where they are.
+    size_t after = s->line;
+    for (size_t i = s->line + 1; i < s->endLine; ++i) {
+      if (!Trim(lines_[i].text).empty()) after = i;
+    }
+    if (lines_[after].end.empty()) lines_[after].end = "\r\n";
+    Line added{std::string(name) + "=" + std::string(value), "\r\n"};
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1), std::move(added));
+    Index();
+    return true;
+  }
+
+  if (!lines_.empty()) {
+    if (lines_.back().end.empty()) lines_.back().end = "\r\n";
+    if (!Trim(lines_.back().text).empty()) lines_.push_back({"", "\r\n"});
+  }
+  lines_.push_back({"[" + std::string(sec) + "]", "\r\n"});
+  lines_.push_back({std::string(name) + "=" + std::string(value), "\r\n"});
+  Index();
+  return true;
+}
+
+std::string ProfileFile::Bytes() const {
+  std::string out;
+  for (const auto& l : lines_) {
+    out += l.text;
+    out += l.end;
+  }
+  return out;
+}
+
+bool ProfileFile::Save(const std::filesystem::path& path) const {
+  return WriteFileAtomic(path, Bytes());
+}
+
+std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
+                             std::string_view key, std::string_view defaultValue) {
+  auto profile = ProfileFile::Load(file);
+  if (!profile) return std::string(defaultValue);
+  return profile->GetString(section, key, defaultValue);
+}
+
+bool WriteProfileValue(const std::filesystem::path& file, std::string_view section,
+                       std::string_view key, std::string_view value) {
+  std::error_code ec;
+  ProfileFile profile;
+  if (std::filesystem::exists(file, ec)) {
+    auto loaded = ProfileFile::Load(file);
+    // A file that exists but cannot be read must not be replaced by one
+    // holding only the new key.
+    if (!loaded) return false;
+    profile = std::move(*loaded);
+  } else if (ec) {
+    return false;
+  }
+  if (!profile.SetString(section, key, value)) return false;
+  return profile.Save(file);
+}
+
+}  // namespace velk

@@ -1,0 +1,88 @@
+#pragma once
+// Sectioned "key=value" files (aircraft.cfg, model.cfg) read and written the
+// way the simulator's own tools treat them:
+//   - section and key names compare without regard to (ASCII) case;
+//   - the first section of a name wins, and within it the first key;
+//   - values come back with leading and trailing blanks removed;
+//   - a line whose first non-blank character is ";" is a comment;
+//   - a write changes only the line of its key, or appends the key at the end
+//     of its section, or the section at the end of the file; every other byte
+//     (comments, blank lines, spacing, line ends) stays as it was.
+// Files are kept as bytes (Windows-1252); nothing is converted.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velk {
+
+class ProfileFile {
+ public:
+  ProfileFile() = default;
+  explicit ProfileFile(std::string_view bytes);
+
+  // The file's contents; nothing when it cannot be read (missing, a folder,
+  // no permission).
+  static std::optional<ProfileFile> Load(const std::filesystem::path& path);
+
+  // The trimmed value of `key` in the first section named `section`; nothing
+  // when the section or the key is missing.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view defaultValue = {}) const;
+
+  // Section names in file order as written (trimmed), duplicates included.
+  std::vector<std::string> SectionNames() const;
+  // Key names of the first section named `section`, in file order.
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
+  // Sets `key` of the first section named `section` to `value`. False, with
+  // nothing changed, when a name or the value would break the file's layout:
+  // an empty or line-breaking name, "]" in the section name, "=" in the key
+  // name, a line break in the value, or a key name that would read back as a
+  // comment.
+  bool SetString(std::string_view section, std::string_view key, std::string_view value);
+
+  // The whole file as it would be written.
+  std::string Bytes() const;
+  // Replaces the file atomically with Bytes(); false when it could not.
+  bool Save(const std::filesystem::path& path) const;
+
+ private:
+  struct Line {
+    std::string text;  // without its end
+    std::string end;   // "\r\n", "\n" or "" for a last line without an end
+  };
+  struct Key {
+    std::string name;  // trimmed
+    size_t line;
+  };
+  struct Section {
+    std::string name;  // trimmed
+    size_t line;       // the header line
+    size_t endLine;    // one past the last line before the next section
+    std::vector<Key> keys;
+  };
+
+  void Index();
+  const Section* FindSection(std::string_view name) const;
+
+  std::vector<Line> lines_;
+  std::vector<Section> sections_;
+};
+
+// One-shot helpers over a file on disk, for callers that touch a single key.
+// A file that cannot be read gives `defaultValue`.
+std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,
+                             std::string_view key, std::string_view defaultValue = {});
+// Writes one key and replaces the file atomically; a missing file is created.
+// False when the file exists but cannot be read, or cannot be written, or
+// the names or value are refused (see SetString); the file is then unchanged.
+bool WriteProfileValue(const std::filesystem::path& file, std::string_view section,
+                       std::string_view key, std::string_view value);
+
+// ASCII comparison without regard to case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace velk

@@ -1,0 +1,305 @@
+#include "data/flight_plan_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/message_box.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const char* const kTwoLegs =
+    "AC#12,N123AB,25%,24Hr,IFR,06:00:00,@07:25:00,350,F,0450,KBOS,"
+    "09:10:00,10:35:00,350,F,0451,KJFK";
+
+Flight Parse(std::string_view line) {
+  Flight f;
+  EXPECT_TRUE(ParseFlightPlanLine(line, f)) << line;
+  return f;
+}
+
+// A two-leg line with the given header fields and leg-0 level and number.
+std::string Line(const std::string& percent, const std::string& level = "350",
+                 const std::string& number = "0450") {
+  return "AC#1,N1,"+ percent + ",24Hr,IFR,06:00:00,07:00:00," + level + ",F," + number +
+         ",KBOS,09:00:00,10:00:00,350,F,0451,KJFK";
+}
+
+TEST(FlightPlanLine, ReadsEveryFieldOfTheExample) {
+  Flight f = Parse(kTwoLegs);
+  EXPECT_EQ(f.AircraftId, "AC#12");
+  EXPECT_EQ(f.Registration, "N123AB");
+  EXPECT_EQ(f.Percent, "25%");
+  EXPECT_EQ(f.Period, "24Hr");
+  EXPECT_EQ(f.FlightRules, "IFR");
+  ASSERT_EQ(f.LegCount(), 2);
+  EXPECT_EQ(f.Legs[0].DepartureTime, "06:00:00");
+  EXPECT_TRUE(f.Legs[0].FixedArrival);
+  EXPECT_EQ(f.Legs[0].ArrivalTime, "07:25:00");
+  EXPECT_FALSE(f.Legs[1].FixedArrival);
+  EXPECT_EQ(f.Legs[0].UseFlightNumber, "F");
+  EXPECT_EQ(f.Legs[1].FlightNumber, "0451");
+  EXPECT_EQ(f.Legs[1].DestinationIcao, "KJFK");
+  // Leg 0 departs from the last leg's destination.
+  EXPECT_EQ(f.DepartureIcao(0), "KJFK");
+  EXPECT_EQ(f.DepartureIcao(1), "KBOS");
+  EXPECT_EQ(FormatFlightPlanLine(f), kTwoLegs);
+}
+
+TEST(FlightPlanLine, FieldCountDecidesTheLegs) {
+  std::string sixteen = "AC#1,R,5%,24Hr,IFR,1,2,3,F,4,A,1,2,3,F,4";
+  Flight f;
+  EXPECT_FALSE(ParseFlightPlanLine(sixteen, f));
+  EXPECT_EQ(Parse(sixteen + ",B").LegCount(), 2);
+  // Five fields past the last whole leg are dropped, and not written back.
+  Flight extra = Parse(sixteen + ",B,x,y,z,w,v");
+  EXPECT_EQ(extra.LegCount(), 2);
+  EXPECT_EQ(FormatFlightPlanLine(extra), sixteen + ",B");
+}
+
+TEST(FlightPlanLine, CommentsAndBlanks) {
+  Flight f;
+  EXPECT_FALSE(ParseFlightPlanLine("", f));
+  EXPECT_FALSE(ParseFlightPlanLine(std::string(";") + kTwoLegs, f));
+  EXPECT_FALSE(ParseFlightPlanLine(std::string("//") + kTwoLegs, f));
+  // Not a comment by the first test, but nothing but blanks is left.
+  EXPECT_FALSE(ParseFlightPlanLine("  ; remark", f));
+  // A trailing comment ends the data, ";" first, then "//".
+  EXPECT_EQ(Parse(std::string(kTwoLegs) + " ; a remark, with, commas").Legs[1].DestinationIcao,
+            "KJFK");
+  EXPECT_EQ(Parse(std::string(kTwoLegs) + "// x,y;z").Legs[1].DestinationIcao, "KJFK");
+  // A comment that cuts into the second leg leaves too few fields.
+  EXPECT_FALSE(ParseFlightPlanLine("AC#1,R,5%,24Hr,IFR,1,2,3,F,4,A,1,2;3,F,4,B", f));
+}
+
+TEST(FlightPlanLine, TrimsSpacesButKeepsTabsAndCase) {
+  Flight f = Parse(" ac#3 ,  n1 ,\t25%, week , vfr ,0/06:00,07:00, 350 , f ,12, eddf ,"
+                   "1/06:00,07:00,350,R,13,KJFK ");
+  EXPECT_EQ(f.AircraftId, "ac#3");
+  EXPECT_EQ(f.Registration, "n1");
+  EXPECT_EQ(f.Percent, "\t25%");
+  EXPECT_EQ(f.Period, "week");
+  EXPECT_EQ(f.FlightRules, "vfr");
+  EXPECT_EQ(f.Legs[0].UseFlightNumber, "f");
+  EXPECT_EQ(f.Legs[0].DestinationIcao, "eddf");
+  EXPECT_EQ(f.Legs[1].DestinationIcao, "KJFK");
+}
+
+TEST(FlightPlanLine, PercentOfHundredBecomesNinetyNine) {
+  EXPECT_EQ(Parse(Line("100%")).Percent, "99%");
+  EXPECT_EQ(Parse(Line("100.0%")).Percent, "99%");
+  EXPECT_EQ(Parse(Line("50%")).Percent, "50%");
+  EXPECT_EQ(Parse(Line("100")).Percent, "100");
+  EXPECT_EQ(Parse(Line("1000%")).Percent, "1000%");
+  // Empty, or no number before the last character: kept as written.
+  EXPECT_EQ(Parse(Line("")).Percent, "");
+  EXPECT_EQ(Parse(Line("%")).Percent, "%");
+  EXPECT_EQ(Parse(Line("abc%")).Percent, "abc%");
+  EXPECT_EQ(Parse(Line("100x1%")).Percent, "100x1%");
+}
+
+TEST(FlightPlanLine, LevelsAndFlightNumbersAreNormalised) {
+  EXPECT_EQ(Parse(Line("5%", "350")).Legs[0].FlightLevel, "350");
+  EXPECT_EQ(Parse(Line("5%", "3500")).Legs[0].FlightLevel, "035");
+  EXPECT_EQ(Parse(Line("5%", "35000")).Legs[0].FlightLevel, "350");
+  EXPECT_EQ(Parse(Line("5%", "35")).Legs[0].FlightLevel, "35");
+  EXPECT_EQ(Parse(Line("5%", "350", "12345")).Legs[0].FlightNumber, "1234");
+  EXPECT_EQ(Parse(Line("5%", "350", "7")).Legs[0].FlightNumber, "7");
+}
+
+TEST(FlightPlanLine, LineOfMoreThan4001FieldsIsReadWhole) {
+  std::string line = "AC#1,R,5%,24Hr,IFR";
+  const int legs = 700;  // 5 + 4200 fields
+  for (int k = 0; k < legs; ++k) line += ",1,2,350,F," + std::to_string(k) + ",A" + std::to_string(k);
+  Flight f = Parse(line);
+  ASSERT_EQ(f.LegCount(), legs);
+  EXPECT_EQ(f.Legs.back().DestinationIcao, "A699");
+  EXPECT_EQ(FormatFlightPlanLine(f), line);
+}
+
+TEST(ParseFlightPlans, AcceptsEveryLineEnd) {
+  std::string plan = std::string(kTwoLegs) + "\r\n" + kTwoLegs + "\n" + kTwoLegs;
+  auto flights = ParseFlightPlans(plan);
+  ASSERT_EQ(flights.size(), 3u);
+  // No CR is left on the last field of a CRLF line.
+  EXPECT_EQ(flights[0].Legs[1].DestinationIcao, "KJFK");
+  EXPECT_EQ(flights[2].Legs[1].DestinationIcao, "KJFK");
+  EXPECT_TRUE(ParseFlightPlans("").empty());
+}
+
+TEST(ParseFlightPlans, ReportsProgressEvery202Lines) {
+  std::string plan;
+  for (int i = 0; i < 1000; ++i) plan += std::string(kTwoLegs) + "\r\n";
+  std::vector<int> values;
+  auto flights = ParseFlightPlans(plan, [&](int v) { values.push_back(v); });
+  EXPECT_EQ(flights.size(), 1000u);
+  // Once at the start, then at lines 202, 404, 606 and 808.
+  ASSERT_EQ(values.size(), 5u);
+  EXPECT_EQ(values[0], 0);
+  const size_t lineLen = std::string(kTwoLegs).size();
+  EXPECT_EQ(values[1], static_cast<int>(202 * lineLen * 100 / plan.size()));
+  EXPECT_EQ(values[4], static_cast<int>(808 * lineLen * 100 / plan.size()));
+}
+
+TEST(ParseFlightPlans, LargeTextGivesTheSameFlightsInFileOrder) {
+  // Big enough to be read in several pieces: the cuts must neither lose nor
+  // repeat a line, whatever its end and length.
+  std::string plan = "; head\r\n";
+  std::vector<Flight> expected;
+  for (int i = 0; plan.size() < (size_t{6} << 20); ++i) {
+    std::string line = "AC#" + std::to_string(i) + ",N" + std::to_string(i) + ",5%,24Hr,IFR";
+    int legs = 2 + i % 5 + (i % 997 == 0 ? 3000 : 0);
+    for (int k = 0; k < legs; ++k) line += ",06:00,07:00,350,F,12,K" + std::to_string(k % 100);
+    plan += line;
+    plan += i % 3 == 0 ? "\n" : (i % 11 == 0 ? " ; note\r\n;comment\r\n\r\n" : "\r\n");
+    expected.push_back(Parse(line));
+  }
+  plan += std::string(kTwoLegs);  // last line without an end
+  expected.push_back(Parse(kTwoLegs));
+  int calls = 0;
+  auto flights = ParseFlightPlans(plan, [&](int v) {
+    EXPECT_GE(v, 0);
+    EXPECT_LE(v, 100);
+    ++calls;
+  });
+  EXPECT_GT(calls, 1);
+  ASSERT_EQ(flights.size(), expected.size());
+  for (size_t i = 0; i < flights.size(); ++i) ASSERT_EQ(flights[i], expected[i]) << i;
+}
+
+TEST(CountFileLines, CountsNonBlankLinesIncludingComments) {
+  TempDir dir;
+  WriteFile(dir / "p.txt", "; comment\r\n\r\n   \r\nline\n\tx\nlast");
+  EXPECT_EQ(CountFileLines(dir / "p.txt"), 4);
+  EXPECT_EQ(CountFileLines(dir / "missing.txt"), 0);
+}
+
+class FlightPlanFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = Plan();
+    Plan() = PlanState{};
+    Plan().FlightplanPath = (dir_ / "FlightPlans.txt").string();
+  }
+  void TearDown() override { Plan() = saved_; }
+
+  std::filesystem::path PlanPath() const { return Plan().FlightplanPath; }
+
+  TempDir dir_;
+  PlanState saved_;
+  ScriptedMessageBoxes boxes_;
+};
+
+TEST_F(FlightPlanFileTest, ReadsOnlyTheFlightsOfAFileWithComments) {
+  WriteFile(PlanPath(),
+            "; header\r\n// another\r\n" + std::string(kTwoLegs) + "\r\n;x\r\n\r\n" + kTwoLegs +
+                " ; trailing\r\n//y\r\n;z\r\n" + kTwoLegs + "\r\n;end\r\n");
+  Plan().Flights.resize(5);  // left from an earlier plan
+  ASSERT_TRUE(ReadFlightPlans());
+  EXPECT_EQ(Plan().Flights.size(), 3u);
+  EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+TEST_F(FlightPlanFileTest, MissingFileShowsTheMessageAndLeavesNoFlights) {
+  Plan().Flights.resize(2);
+  EXPECT_FALSE(ReadFlightPlans());
+  EXPECT_TRUE(Plan().Flights.empty());
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].prompt, "Flightplan file not found or access denied.");
+  EXPECT_EQ(boxes_.Shown()[0].buttons, kMbOk | kMbIconCritical);
+  EXPECT_EQ(boxes_.Shown()[0].title, "VELK");
+  // A folder in place of the file cannot be read either.
+  std::filesystem::create_directory(PlanPath());
+  EXPECT_FALSE(ReadFlightPlans());
+  EXPECT_EQ(boxes_.Shown().size(), 2u);
+}
+
+TEST_F(FlightPlanFileTest, RoundTripDropsCommentsAndNormalises) {
+  WriteFile(PlanPath(), ";c\nAC#1,N1,100%,24Hr,IFR,06:00:00,@08:15:00,3500,F,12345,KBOS,"
+                        "09:00:00,10:00:00,350,R,0451,KJFK ;x\n");
+  ASSERT_TRUE(ReadFlightPlans());
+  Plan().BackupPlan = false;
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), Plan().Flights));
+  EXPECT_EQ(*ReadFile(PlanPath()),
+            "AC#1,N1,99%,24Hr,IFR,06:00:00,@08:15:00,035,F,1234,KBOS,"
+            "09:00:00,10:00:00,350,R,0451,KJFK\r\n");
+  std::vector<Flight> before = Plan().Flights;
+  ASSERT_TRUE(ReadFlightPlans());
+  EXPECT_EQ(Plan().Flights, before);
+}
+
+TEST_F(FlightPlanFileTest, RemovedFlightsGoToTheirOwnFile) {
+  std::vector<Flight> flights(3, Parse(kTwoLegs));
+  flights[1].Registration = "GONE";
+  flights[1].Removed = true;
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  std::string kept = std::string(kTwoLegs) + "\r\n";
+  EXPECT_EQ(*ReadFile(PlanPath()), kept + kept);
+  EXPECT_EQ(*ReadFile(dir_ / "Removed Flights.txt"), FormatFlightPlanLine(flights[1]) + "\r\n");
+
+  // A later save (or an export into this folder) with nothing removed keeps
+  // the earlier list rather than deleting it.
+  flights[1].Removed = false;
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "Removed Flights.txt"));
+
+  // An empty plan is written as an empty file.
+  ASSERT_TRUE(WriteFlightPlans(dir_ / "Empty.txt", {}));
+  EXPECT_EQ(*ReadFile(dir_ / "Empty.txt"), "");
+}
+
+TEST_F(FlightPlanFileTest, NoRemovedListWhenNothingWasEverRemoved) {
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), {Parse(kTwoLegs)}));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "Removed Flights.txt"));
+}
+
+TEST_F(FlightPlanFileTest, BackupIsMadeOnceAndOnlyWhenSwitchedOn) {
+  const auto backup = dir_ / "FlightPlans.txt.velk.bak";
+  std::vector<Flight> flights{Parse(kTwoLegs)};
+  // No old file: nothing to back up.
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_FALSE(std::filesystem::exists(backup));
+
+  WriteFile(PlanPath(), "original\r\n");
+  Plan().BackupPlan = false;
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_FALSE(std::filesystem::exists(backup));
+
+  WriteFile(PlanPath(), "original\r\n");
+  Plan().BackupPlan = true;
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_EQ(*ReadFile(backup), "original\r\n");
+  // The second save keeps the first backup.
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_EQ(*ReadFile(backup), "original\r\n");
+}
+
+TEST_F(FlightPlanFileTest, FailedWriteIsReportedAndChangesNothing) {
+  std::vector<Flight> flights{Parse(kTwoLegs)};
+  // The target is a folder: it cannot be replaced by a file.
+  auto folderTarget = dir_ / "Plan.txt";
+  std::filesystem::create_directory(folderTarget);
+  EXPECT_FALSE(WriteFlightPlans(folderTarget, flights));
+  EXPECT_TRUE(std::filesystem::is_directory(folderTarget));
+  // A folder that does not exist.
+  EXPECT_FALSE(WriteFlightPlans(dir_ / "missing" / "FlightPlans.txt", flights));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "missing"));
+
+  // When the removed list cannot be written, the plan keeps its old text, so
+  // the removed flight is still in a file.
+  WriteFile(PlanPath(), "old\r\n");
+  std::filesystem::create_directory(dir_ / "Removed Flights.txt");
+  flights.push_back(flights[0]);
+  flights[1].Removed = true;
+  EXPECT_FALSE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_EQ(*ReadFile(PlanPath()), "old\r\n");
+}
+
+}  // namespace
+}  // namespace velk

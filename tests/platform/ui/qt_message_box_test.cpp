@@ -1,0 +1,94 @@
+#include "platform/qt/qt_message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+namespace velk {
+namespace {
+
+MessageBoxRequest Request(int style, QWidget* owner = nullptr) {
+  MessageBoxRequest r;
+  r.prompt = "Save the modified Flightplan?";
+  r.buttons = style;
+  r.title = "VELK";
+  r.owner = owner;
+  return r;
+}
+
+TEST(QtMessageBox, StyleBitsGiveButtonsIconAndDefault) {
+  CentredMessageBox box(Request(kMbYesNoCancel | kMbIconQuestion | kMbDefButton2));
+  EXPECT_EQ(box.buttons().size(), 3);
+  EXPECT_EQ(box.icon(), QMessageBox::Question);
+  EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+  EXPECT_EQ(box.escapeButton(), box.button(QMessageBox::Cancel));
+  EXPECT_EQ(box.windowTitle(), "VELK");
+
+  CentredMessageBox ok(Request(kMbOk | kMbIconCritical | kMbDefButton3));
+  ASSERT_EQ(ok.buttons().size(), 1);
+  // A default beyond the buttons falls back to the first.
+  EXPECT_EQ(ok.defaultButton(), ok.button(QMessageBox::Ok));
+  EXPECT_EQ(ok.escapeButton(), ok.button(QMessageBox::Ok));
+  EXPECT_EQ(ok.icon(), QMessageBox::Critical);
+
+  CentredMessageBox yesNo(Request(kMbYesNo | kMbIconExclamation));
+  EXPECT_EQ(yesNo.defaultButton(), yesNo.button(QMessageBox::Yes));
+  EXPECT_EQ(yesNo.icon(), QMessageBox::Warning);
+}
+
+TEST(QtMessageBox, TextIsWindows1252AndPlain) {
+  MessageBoxRequest r = Request(kMbOk);
+  r.prompt = "Caf\xe9 <b>x</b>";
+  CentredMessageBox box(r);
+  EXPECT_EQ(box.text(), QString::fromUtf8("Caf\xc3\xa9 <b>x</b>"));
+  EXPECT_EQ(box.textFormat(), Qt::PlainText);
+}
+
+TEST(QtMessageBox, CentredOnOwnerOrScreenWhenShown) {
+  QWidget owner;
+  owner.setGeometry(100, 80, 640, 480);
+  owner.show();
+  CentredMessageBox box(Request(kMbYesNo, &owner));
+  box.show();
+  QRect ref = owner.frameGeometry();
+  QSize size = box.frameGeometry().size();
+  ScreenPoint expected = CentredBoxPosition({ref.x(), ref.y(), ref.width(), ref.height()},
+                                            size.width(), size.height(), 0, 0);
+  EXPECT_EQ(box.frameGeometry().topLeft(), QPoint(expected.x, expected.y));
+  box.button(QMessageBox::No)->click();
+  EXPECT_EQ(box.ResultCode(), kIdNo);
+
+  CentredMessageBox free(Request(kMbOk));
+  free.show();
+  QRect screen = QGuiApplication::primaryScreen()->geometry();
+  size = free.frameGeometry().size();
+  expected = CentredBoxPosition({screen.x(), screen.y(), screen.width(), screen.height()},
+                                size.width(), size.height(), 0, 0);
+  EXPECT_EQ(free.frameGeometry().topLeft(), QPoint(expected.x, expected.y));
+  free.close();
+}
+
+TEST(QtMessageBox, HandlerReturnsThePressedButtonsCode) {
+  InstallQtMessageBoxHandler();
+  int codes[] = {kIdYes, kIdNo, kIdCancel};
+  QMessageBox::StandardButton press[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+  for (int i = 0; i < 3; ++i) {
+    QTimer::singleShot(0, [&, i] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      box->button(press[i])->click();
+    });
+    EXPECT_EQ(ShowMessageBox("Question?", kMbYesNoCancel | kMbIconQuestion, kProgramTitle),
+              codes[i]);
+  }
+  SetMessageBoxHandler({});
+}
+
+}  // namespace
+}  // namespace velk

@@ -1,0 +1,118 @@
+#include "sample_sim/sample_sim.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "data/model_radius.h"
+#include "platform/profile_file.h"
+#include "support/test_support.h"
+
+namespace velk::sample {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(SampleSimulator, BuildsAircraftAndSceneryFolders) {
+  TempDir dir;
+  std::string error;
+  ASSERT_TRUE(MakeSampleSimulator(dir.path(), &error)) << error;
+  EXPECT_TRUE(fs::is_directory(dir / "SceneDB/AfdFiles/Scenery"));
+  EXPECT_TRUE(fs::is_directory(dir / "SceneDB/ATC/Scenery"));
+  EXPECT_TRUE(fs::is_empty(dir / "SceneDB/ATC/Scenery"));
+
+  const auto& list = SampleAircraftList();
+  ASSERT_GE(list.size(), 12u);
+  std::set<std::string> titles;
+  for (const auto& a : list) {
+    fs::path folder = dir / "Aircraft" / a.Folder;
+    auto cfg = ProfileFile::Load(folder / a.CfgName);
+    ASSERT_TRUE(cfg) << a.Folder;
+    EXPECT_GE(a.Variations.size(), 2u);
+    for (size_t i = 0; i < a.Variations.size(); ++i) {
+      std::string section = "fltsim." + std::to_string(i);
+      EXPECT_EQ(cfg->GetString(section, "title"), a.Variations[i].Title);
+      EXPECT_TRUE(fs::is_directory(folder / a.Variations[i].TextureFolder));
+      titles.insert(a.Variations[i].Title);
+    }
+    EXPECT_EQ(cfg->GetString("General", "atc_model"), a.AtcModel);
+    // The model file carries the radius in its layout.
+    auto mdl = ReadFile(folder / a.ModelFolder / a.MdlFile);
+    ASSERT_TRUE(mdl) << a.Folder;
+    ModelRadiusFound found = FindModelRadius(*mdl);
+    EXPECT_EQ(found.kind, a.ModelKind) << a.Folder;
+    EXPECT_EQ(found.radius, a.Radius) << a.Folder;
+    EXPECT_TRUE(fs::is_regular_file(folder / a.AirFile));
+  }
+  // Titles must be unique: the plan joins aircraft by title.
+  EXPECT_EQ(titles.size(), SampleAircraftTitles().size());
+}
+
+TEST(SampleSimulator, InstallsEveryAircraftOfTheSamplePlan) {
+  // Opening the sample plan must find each of its aircraft installed.
+  auto text = ReadFile(test::SourceDir() / "sample" / "Aircraft.txt");
+  if (!text) GTEST_SKIP() << "no sample plan";
+  std::vector<std::string> installed = SampleAircraftTitles();
+  int count = 0;
+  size_t pos = 0;
+  while ((pos = text->find('"', pos)) != std::string::npos) {
+    size_t end = text->find('"', pos + 1);
+    ASSERT_NE(end, std::string::npos);
+    std::string title = text->substr(pos + 1, end - pos - 1);
+    pos = end + 1;
+    if (title == "title") continue;  // the header comment
+    ++count;
+    EXPECT_NE(std::find(installed.begin(), installed.end(), title), installed.end()) << title;
+  }
+  EXPECT_GT(count, 0);
+}
+
+TEST(SampleSimulator, SecondRunKeepsWhatTheUserChanged) {
+  TempDir dir;
+  ASSERT_TRUE(MakeSampleSimulator(dir.path()));
+  const SampleAircraft& first = SampleAircraftList().front();
+  fs::path cfg = dir / "Aircraft" / first.Folder / first.CfgName;
+  ASSERT_TRUE(WriteProfileValue(cfg, "fltsim.0", "title", "Renamed"));
+  fs::remove_all(dir / "SceneDB/ATC");
+  ASSERT_TRUE(MakeSampleSimulator(dir.path()));
+  EXPECT_EQ(ReadProfileValue(cfg, "fltsim.0", "title"), "Renamed");
+  EXPECT_TRUE(fs::is_directory(dir / "SceneDB/ATC/Scenery"));
+}
+
+TEST(SampleSimulator, ReusesFoldersSpelledInAnotherCase) {
+  TempDir dir;
+  fs::create_directories(dir / "AIRCRAFT");
+  fs::create_directories(dir / "SCENEDB/ATC/SCENERY");
+  ASSERT_TRUE(MakeSampleSimulator(dir.path()));
+  EXPECT_FALSE(fs::exists(dir / "Aircraft"));
+  EXPECT_FALSE(fs::exists(dir / "SceneDB"));
+  EXPECT_TRUE(fs::is_directory(dir / "SCENEDB/AfdFiles/Scenery"));
+  EXPECT_FALSE(fs::is_empty(dir / "AIRCRAFT"));
+}
+
+TEST(SampleSimulator, ReportsAFolderItCannotCreate) {
+  TempDir dir;
+  WriteFile(dir / "file", "x");
+  std::string error;
+  EXPECT_FALSE(MakeSampleSimulator(dir / "file", &error));
+  EXPECT_NE(error.find("file"), std::string::npos);
+}
+
+TEST(SampleSimulator, CommandBuildsTheFolder) {
+  TempDir dir;
+  std::string tool = (test::ToolsDir() / "velk-make-sample-sim").string();
+  if (!fs::exists(tool)) GTEST_SKIP() << "tool not built";
+  std::string cmd = "'" + tool + "' '" + (dir / "sim").string() + "' >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_TRUE(fs::is_directory(dir / "sim/Aircraft" / SampleAircraftList().back().Folder));
+  EXPECT_NE(std::system(("'" + tool + "' >/dev/null 2>&1").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace velk::sample
