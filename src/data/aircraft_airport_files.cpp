@@ -17,6 +17,8 @@ namespace {
 // "   ; remark" is a comment here.
 void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
   fields.clear();
+  // A last line may keep the CR of a line end cut short.
+  if (raw.ends_with('\r')) raw.remove_suffix(1);
   std::string_view line = TrimSpaces(raw);
   if (line.empty() || line[0] == ';' || line.starts_with("//")) return;
   line = line.substr(0, line.find(';'));

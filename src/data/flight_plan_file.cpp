@@ -20,7 +20,7 @@
 namespace velk {
 namespace {
 
-// Fields of the five header fields and the six of each leg.
+// Five header fields, then six fields for each leg.
 constexpr size_t kHeaderFields = 5;
 constexpr size_t kLegFields = 6;
 constexpr size_t kMinFields = kHeaderFields + 2 * kLegFields;  // two legs
@@ -105,14 +105,15 @@ bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& o
     std::string_view arrival = TrimSpaces(g[1]);
     bool fixed = !arrival.empty() && arrival[0] == '@';
     if (fixed) arrival.remove_prefix(1);
-    flight.Legs.push_back(FlightLeg{Trimmed(g[0]), std::string(arrival), fixed,
-                                    NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
-                                    std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5])});
+    flight.Legs.emplace_back(Trimmed(g[0]), std::string(arrival), fixed,
+                             NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
+                             std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5]));
   }
   return true;
 }
 
-// Calls `fn` for every line of `text` (CRLF, LF, last line without an end).
+// Calls `fn` for every line of `text` (CRLF, LF, last line without an end,
+// even one cut between its CR and LF).
 template <typename Fn>
 void ForEachLine(std::string_view text, Fn&& fn) {
   size_t start = 0;
@@ -120,7 +121,7 @@ void ForEachLine(std::string_view text, Fn&& fn) {
     const void* hit = std::memchr(text.data() + start, '\n', text.size() - start);
     size_t end = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
     size_t len = end - start;
-    if (hit && len > 0 && text[end - 1] == '\r') --len;
+    if (len > 0 && text[end - 1] == '\r') --len;
     fn(text.substr(start, len));
     if (!hit) break;
     start = end + 1;
@@ -180,31 +181,55 @@ unsigned WorkerCount(size_t bytes) {
 }
 
 // Runs fn(k) for k in [0, n): k = 0 on the calling thread (which serves the
-// progress receiver), the others on worker threads that have all ended when
-// this returns. An exception of any worker is passed on to the caller.
-template <typename Fn>
-void RunParallel(unsigned n, Fn&& fn) {
+// progress receiver), the others on worker threads. After fn(0), the caller
+// gets joined(k) for k = 1, 2, ... in order, each as soon as piece k is
+// done, while later pieces may still run. A piece whose thread cannot be
+// started runs on the calling thread. The first exception of any piece is
+// passed on once every thread has ended.
+template <typename Fn, typename Joined>
+void RunParallel(unsigned n, Fn&& fn, Joined&& joined) {
   std::vector<std::exception_ptr> errors(n);
-  std::vector<std::thread> threads;
-  threads.reserve(n);
+  auto guarded = [&](unsigned k) {
+    try {
+      fn(k);
+    } catch (...) {
+      errors[k] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads(n);
   for (unsigned k = 1; k < n; ++k) {
-    threads.emplace_back([&, k] {
+    try {
+      threads[k] = std::thread(guarded, k);
+    } catch (const std::system_error&) {
+      // Left to the calling thread below.
+    }
+  }
+  guarded(0);
+  bool failed = errors[0] != nullptr;
+  for (unsigned k = 1; k < n; ++k) {
+    if (threads[k].joinable()) {
+      threads[k].join();
+    } else {
+      guarded(k);
+    }
+    failed = failed || errors[k];
+    if (!failed) {
       try {
-        fn(k);
+        joined(k);
       } catch (...) {
         errors[k] = std::current_exception();
+        failed = true;
       }
-    });
+    }
   }
-  try {
-    fn(0);
-  } catch (...) {
-    errors[0] = std::current_exception();
-  }
-  for (auto& t : threads) t.join();
   for (auto& e : errors) {
     if (e) std::rethrow_exception(e);
   }
+}
+
+template <typename Fn>
+void RunParallel(unsigned n, Fn&& fn) {
+  RunParallel(n, std::forward<Fn>(fn), [](unsigned) {});
 }
 
 // A file's bytes in a buffer that is not zero-filled first, read by several
@@ -303,18 +328,27 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
     }
     cuts[k] = p;
   }
+  // The calling thread reads straight into the result, sized for every
+  // line; the other pieces are moved over, in order, as each is done.
   std::vector<std::vector<Flight>> pieces(n);
-  RunParallel(n, [&](unsigned k) {
-    std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
-    pieces[k].reserve(CountLineEnds(piece) + 1);
-    ParseLines(piece, pieces[k], k == 0 ? receiver : nullptr, piece.size());
-  });
-  size_t total = 0;
-  for (const auto& p : pieces) total += p.size();
-  flights.reserve(total);
-  for (auto& p : pieces) {
-    flights.insert(flights.end(), std::make_move_iterator(p.begin()), std::make_move_iterator(p.end()));
-  }
+  RunParallel(
+      n,
+      [&](unsigned k) {
+        std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
+        if (k == 0) {
+          flights.reserve(CountLineEnds(text) + 1);
+          ParseLines(piece, flights, receiver, piece.size());
+        } else {
+          pieces[k].reserve(CountLineEnds(piece) + 1);
+          ParseLines(piece, pieces[k], nullptr, piece.size());
+        }
+      },
+      [&](unsigned k) {
+        flights.insert(flights.end(), std::make_move_iterator(pieces[k].begin()),
+                       std::make_move_iterator(pieces[k].end()));
+        std::vector<Flight>().swap(pieces[k]);
+      });
+  if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
   return flights;
 }
 
@@ -332,31 +366,78 @@ bool ReadFlightPlans(const ReadProgress& progress) {
   return true;
 }
 
-void AppendFlightPlanLine(std::string& out, const Flight& f) {
-  out += f.AircraftId;
-  out += ',';
-  out += f.Registration;
-  out += ',';
-  out += f.Percent;
-  out += ',';
-  out += f.Period;
-  out += ',';
-  out += f.FlightRules;
+namespace {
+
+// The bytes of a flight's line, without its end.
+size_t LineLength(const Flight& f) {
+  size_t n = f.AircraftId.size() + f.Registration.size() + f.Percent.size() + f.Period.size() +
+             f.FlightRules.size() + 4;
   for (const FlightLeg& leg : f.Legs) {
-    out += ',';
-    out += leg.DepartureTime;
-    out += ',';
-    if (leg.FixedArrival) out += '@';
-    out += leg.ArrivalTime;
-    out += ',';
-    out += leg.FlightLevel;
-    out += ',';
-    out += leg.UseFlightNumber;
-    out += ',';
-    out += leg.FlightNumber;
-    out += ',';
-    out += leg.DestinationIcao;
+    n += 6 + leg.DepartureTime.size() + (leg.FixedArrival ? 1 : 0) + leg.ArrivalTime.size() +
+         leg.FlightLevel.size() + leg.UseFlightNumber.size() + leg.FlightNumber.size() +
+         leg.DestinationIcao.size();
   }
+  return n;
+}
+
+char* Put(char* p, const std::string& s) {
+  std::memcpy(p, s.data(), s.size());
+  return p + s.size();
+}
+
+// Writes the line of `f` at `p` (LineLength(f) bytes); returns its end.
+char* PutLine(char* p, const Flight& f) {
+  p = Put(p, f.AircraftId);
+  *p++ = ',';
+  p = Put(p, f.Registration);
+  *p++ = ',';
+  p = Put(p, f.Percent);
+  *p++ = ',';
+  p = Put(p, f.Period);
+  *p++ = ',';
+  p = Put(p, f.FlightRules);
+  for (const FlightLeg& leg : f.Legs) {
+    *p++ = ',';
+    p = Put(p, leg.DepartureTime);
+    *p++ = ',';
+    if (leg.FixedArrival) *p++ = '@';
+    p = Put(p, leg.ArrivalTime);
+    *p++ = ',';
+    p = Put(p, leg.FlightLevel);
+    *p++ = ',';
+    p = Put(p, leg.UseFlightNumber);
+    *p++ = ',';
+    p = Put(p, leg.FlightNumber);
+    *p++ = ',';
+    p = Put(p, leg.DestinationIcao);
+  }
+  return p;
+}
+
+// The CRLF-ended lines of the flights whose Removed mark is `removed`,
+// sized exactly before anything is copied.
+std::string FileText(const std::vector<Flight>& flights, bool removed) {
+  size_t total = 0;
+  for (const Flight& f : flights) {
+    if (f.Removed == removed) total += LineLength(f) + 2;
+  }
+  std::string out(total, '\0');
+  char* p = out.data();
+  for (const Flight& f : flights) {
+    if (f.Removed != removed) continue;
+    p = PutLine(p, f);
+    *p++ = '\r';
+    *p++ = '\n';
+  }
+  return out;
+}
+
+}  // namespace
+
+void AppendFlightPlanLine(std::string& out, const Flight& f) {
+  size_t at = out.size();
+  out.resize(at + LineLength(f));
+  PutLine(out.data() + at, f);
 }
 
 std::string FormatFlightPlanLine(const Flight& flight) {
@@ -366,17 +447,8 @@ std::string FormatFlightPlanLine(const Flight& flight) {
 }
 
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights) {
-  std::string kept;
-  std::string removed;
-  // A header line is about 40 bytes and a leg about 35.
-  size_t estimate = 0;
-  for (const Flight& f : flights) estimate += 48 + 40 * f.Legs.size();
-  kept.reserve(estimate);
-  for (const Flight& f : flights) {
-    std::string& out = f.Removed ? removed : kept;
-    AppendFlightPlanLine(out, f);
-    out += "\r\n";
-  }
+  const std::string kept = FileText(flights, false);
+  const std::string removed = FileText(flights, true);
 
   std::error_code ec;
   if (Plan().BackupPlan && std::filesystem::is_regular_file(path, ec)) {

@@ -37,6 +37,7 @@ TEST(AircraftTxt, ReadsIdSpeedAndUnquotedTitle) {
   // Quotes are removed one at each end, blanks inside them trimmed.
   EXPECT_EQ(Aircraft("AC#1,1,\" A \"\"")[0].Title, "A \"");
   EXPECT_EQ(Aircraft("AC#1,1,No quotes")[0].Title, "No quotes");
+  EXPECT_EQ(Aircraft("AC#1,1,\"Last\"\r")[0].Title, "Last");
   // A comment cuts the title: the opening quote goes, the closing one is lost.
   EXPECT_EQ(Aircraft("AC#1,1,\"Jet; A\"")[0].Title, "Jet");
   EXPECT_EQ(Aircraft("AC#1,1,\"Jet// A\"")[0].Title, "Jet");

@@ -131,6 +131,8 @@ TEST(ParseFlightPlans, AcceptsEveryLineEnd) {
   EXPECT_EQ(flights[0].Legs[1].DestinationIcao, "KJFK");
   EXPECT_EQ(flights[2].Legs[1].DestinationIcao, "KJFK");
   EXPECT_TRUE(ParseFlightPlans("").empty());
+  // A file cut between the CR and LF of its last line.
+  EXPECT_EQ(ParseFlightPlans(std::string(kTwoLegs) + "\r")[0].Legs[1].DestinationIcao, "KJFK");
 }
 
 TEST(ParseFlightPlans, ReportsProgressEvery202Lines) {

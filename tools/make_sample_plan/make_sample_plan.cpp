@@ -18,7 +18,7 @@
 
 namespace {
 
-struct AirportSpec {
+struct AirportRow {
   const char* icao;
   const char* city;
   int latMicro;  // millionths of a degree, north positive
@@ -28,7 +28,7 @@ struct AirportSpec {
   int registrationStyle;           // 0: letters after the prefix, 1: "N" digits, 2: "JA" digits
 };
 
-const AirportSpec kAirports[] = {
+const AirportRow kAirports[] = {
     {"KBOS", "Boston", 42362900, -71006400, 20, "N", 1},
     {"KJFK", "New York", 40639800, -73778900, 13, "N", 1},
     {"KIAD", "Washington", 38944500, -77455800, 313, "N", 1},
@@ -72,7 +72,7 @@ const AirportSpec kAirports[] = {
 };
 constexpr int kAirportCount = sizeof kAirports / sizeof kAirports[0];
 
-struct AircraftSpec {
+struct AircraftRow {
   const char* title;
   int cruiseKt;
   int rangeNm;
@@ -81,7 +81,7 @@ struct AircraftSpec {
   bool prop;     // turboprops and the charter twin: short legs, call by registration
 };
 
-const AircraftSpec kAircraft[] = {
+const AircraftRow kAircraft[] = {
     {"VELK Sample 737-800 Blue", 450, 2900, 290, 410, false},
     {"VELK Sample 737-800 Green", 450, 2900, 290, 410, false},
     {"VELK Sample A320 Red", 447, 3000, 290, 390, false},
@@ -136,7 +136,7 @@ std::string Coordinate(int micro, char positive, char negative) {
 
 double Radians(int micro) { return micro / 1e6 * 0.017453292519943295; }
 
-double DistanceNm(const AirportSpec& a, const AirportSpec& b) {
+double DistanceNm(const AirportRow& a, const AirportRow& b) {
   double p1 = Radians(a.latMicro), p2 = Radians(b.latMicro);
   double dl = Radians(a.lonMicro) - Radians(b.lonMicro);
   double c = std::cos(p1) * std::cos(p2) * std::cos(dl) + std::sin(p1) * std::sin(p2);
@@ -144,7 +144,7 @@ double DistanceNm(const AirportSpec& a, const AirportSpec& b) {
   return std::acos(c) * 3437.7467707849396;
 }
 
-bool Eastbound(const AirportSpec& from, const AirportSpec& to) {
+bool Eastbound(const AirportRow& from, const AirportRow& to) {
   double dl = Radians(to.lonMicro) - Radians(from.lonMicro);
   if (dl > M_PI) dl -= 2 * M_PI;
   if (dl < -M_PI) dl += 2 * M_PI;
@@ -152,7 +152,7 @@ bool Eastbound(const AirportSpec& from, const AirportSpec& to) {
 }
 
 // Odd thousands eastbound, even westbound; lower on short legs.
-int Level(const AircraftSpec& type, double nm, bool east, Rng& rng) {
+int Level(const AircraftRow& type, double nm, bool east, Rng& rng) {
   int cap = type.maxLevel;
   if (nm < 150) cap = std::min(cap, type.prop ? 170 : 210);
   else if (nm < 300) cap = std::min(cap, type.prop ? 210 : 290);
@@ -177,7 +177,7 @@ std::string Time(long seconds, bool weekly) {
   return buf;
 }
 
-std::string Registration(const AirportSpec& home, int serial, Rng& rng) {
+std::string Registration(const AirportRow& home, int serial, Rng& rng) {
   std::string r = home.registrationPrefix;
   auto letter = [&] { return static_cast<char>('A' + rng.Range(0, 25)); };
   switch (home.registrationStyle) {
@@ -207,7 +207,7 @@ struct Leg {
 
 // A closed cycle from `home` of `legs` legs that `type` can fly, or an empty
 // list when none was found.
-std::vector<int> Route(int home, int legs, const AircraftSpec& type, Rng& rng) {
+std::vector<int> Route(int home, int legs, const AircraftRow& type, Rng& rng) {
   auto ok = [&](int a, int b) {
     if (a == b) return false;
     double d = DistanceNm(kAirports[a], kAirports[b]);
@@ -239,7 +239,7 @@ std::vector<int> Route(int home, int legs, const AircraftSpec& type, Rng& rng) {
   return {};
 }
 
-bool Feasible(int home, const AircraftSpec& type) {
+bool Feasible(int home, const AircraftRow& type) {
   for (int c = 0; c < kAirportCount; ++c) {
     double d = DistanceNm(kAirports[home], kAirports[c]);
     if (c != home && d >= kMinLegNm && d <= type.rangeNm) return true;
@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
         home = rng.Range(0, kAirportCount - 1);
       }
     }
-    const AircraftSpec& type = kAircraft[typeIndex];
+    const AircraftRow& type = kAircraft[typeIndex];
     bool weekly = rng.Percent(30);
     int legs = rng.Range(2, 6);
     std::vector<Leg> plan;
@@ -336,7 +336,7 @@ int main(int argc, char** argv) {
       }
       break;
     }
-    const AirportSpec& base = kAirports[home];
+    const AirportRow& base = kAirports[home];
     int percent = 10 + 5 * rng.Range(0, 16);  // 10% to 90%
     bool vfr = type.prop && rng.Percent(40);
     std::string line = "AC#" + std::to_string(typeIndex + 1) + "," + Registration(base, i, rng) + "," +
