@@ -1,0 +1,15 @@
+#include "app/neighbour_services.h"
+
+namespace velk {
+
+std::vector<FSAircraft>& ShuffleAircraftList() {
+  static std::vector<FSAircraft> list;
+  return list;
+}
+
+ProjectState& Project() {
+  static ProjectState state;
+  return state;
+}
+
+}  // namespace velk
