@@ -1,13 +1,12 @@
+#include "sample_scenery/sample_scenery.h"
 #include "sample_sim/sample_sim.h"
 
 namespace velk::sample {
 
-// The sample airports' facility files are not written yet; the folder stays
-// empty and the scenery readers find no airports.
+// Facility files for the sample plan's airports. Files already there are
+// kept, so that parking radii changed through velk survive a second run.
 bool WriteSampleScenery(const std::filesystem::path& sceneryFolder, std::string* error) {
-  (void)sceneryFolder;
-  (void)error;
-  return true;
+  return WriteSceneryFolder(sceneryFolder, SamplePlanAirports(), error, 500, true);
 }
 
 }  // namespace velk::sample

@@ -67,8 +67,8 @@ std::string AircraftCfgText(const SampleAircraft& aircraft);
 bool WriteSampleAircraft(const std::filesystem::path& aircraftFolder,
                          const SampleAircraft& aircraft, std::string* error = nullptr);
 
-// Fills the airport facility folder (SceneDB/AfdFiles/Scenery). The scenery
-// files are added here; until then the folder is left empty.
+// Fills the airport facility folder (SceneDB/AfdFiles/Scenery) with files for
+// the sample plan's airports.
 bool WriteSampleScenery(const std::filesystem::path& sceneryFolder, std::string* error = nullptr);
 
 // Builds the whole sample simulator in `folder` (created when missing).

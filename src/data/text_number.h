@@ -1,0 +1,76 @@
+#pragma once
+// Conversions of number texts shared by the geodesy and time functions:
+// blanks around the number are allowed, the value is rounded to the nearest
+// whole number with a half going to the even neighbour, and a text that is not
+// a number gives nothing.
+#include <cmath>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velk::text_number {
+
+inline std::optional<double> ParseDecimal(std::string_view text) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return std::nullopt;
+  size_t e = text.find_last_not_of(" \t");
+  std::string s(text.substr(b, e - b + 1));
+  size_t i = 0;
+  if (s[i] == '+' || s[i] == '-') ++i;
+  bool digits = false;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') { ++i; digits = true; }
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') { ++i; digits = true; }
+  }
+  if (!digits || i != s.size()) return std::nullopt;
+  // Parsed by hand above so that the locale's decimal mark never matters.
+  double value = 0;
+  double scale = 0;
+  for (size_t k = 0; k < s.size(); ++k) {
+    char c = s[k];
+    if (c == '.') { scale = 1; continue; }
+    if (c < '0' || c > '9') continue;
+    if (scale == 0) {
+      value = value * 10 + (c - '0');
+    } else {
+      scale /= 10;
+      value += (c - '0') * scale;
+    }
+  }
+  return s[0] == '-' ? -value : value;
+}
+
+// std::nearbyint rounds halves to even under the default rounding mode.
+// Values beyond the range saturate and NaN gives 0, so that a garbled
+// number read from a file can never make the conversion undefined.
+inline std::int64_t RoundHalfEven(double v) {
+  if (std::isnan(v)) return 0;
+  double r = std::nearbyint(v);
+  if (r >= 9.2e18) return INT64_MAX;
+  if (r <= -9.2e18) return INT64_MIN;
+  return static_cast<std::int64_t>(r);
+}
+
+// As RoundHalfEven, saturating at the 32-bit range.
+inline std::int32_t RoundToInt32(double v) {
+  std::int64_t r = RoundHalfEven(v);
+  if (r > INT32_MAX) return INT32_MAX;
+  if (r < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(r);
+}
+
+// A 32-bit whole number from text, or nothing when the text is no number or
+// the rounded value does not fit.
+inline std::optional<std::int32_t> ParseInt32(std::string_view text) {
+  auto d = ParseDecimal(text);
+  if (!d) return std::nullopt;
+  double r = std::nearbyint(*d);
+  if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
+  return static_cast<std::int32_t>(r);
+}
+
+}  // namespace velk::text_number

@@ -1,0 +1,210 @@
+#include "data/geodesy.h"
+
+#include <gtest/gtest.h>
+
+#include "data/scenery_test_support.h"
+#include "platform/message_box.h"
+#include "sample_scenery.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+struct Coord {
+  std::int32_t deg, min;
+};
+
+Coord Parse(const char* text, bool* ok = nullptr) {
+  Coord c{99, 99};
+  bool r = ParseCoordinate(text, c.deg, c.min);
+  if (ok) *ok = r;
+  return c;
+}
+
+// Positions as latitude degrees/minutes then longitude degrees/minutes,
+// west positive.
+std::int32_t Distance(Coord a1, Coord o1, Coord a2, Coord o2) {
+  return GetGreatCircleDistance(a1.deg, a1.min, o1.deg, o1.min, a2.deg, a2.min, o2.deg, o2.min);
+}
+std::int32_t Course(Coord a1, Coord o1, Coord a2, Coord o2) {
+  return GetInitialCourse(a1.deg, a1.min, o1.deg, o1.min, a2.deg, a2.min, o2.deg, o2.min);
+}
+
+TEST(ParseCoordinate, ReadsWholeDegreesAndMinutesWithHemisphereSign) {
+  bool ok = false;
+  Coord c = Parse("N47* 26.99'", &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(c.deg, 47);
+  EXPECT_EQ(c.min, 26);  // decimals dropped, not rounded up to 27
+  c = Parse("S33* 56.50'");
+  EXPECT_EQ(c.deg, -33);
+  EXPECT_EQ(c.min, -56);
+  c = Parse("E8* 34.21'");
+  EXPECT_EQ(c.deg, -8);
+  EXPECT_EQ(c.min, -34);
+  c = Parse("W71* 0.38'");
+  EXPECT_EQ(c.deg, 71);
+  EXPECT_EQ(c.min, 0);
+  c = Parse("e008* 33.00'");
+  EXPECT_EQ(c.deg, -8);
+  EXPECT_EQ(c.min, -33);
+}
+
+TEST(ParseCoordinate, RejectsTextWithoutStarOrDecimalPoint) {
+  bool ok = true;
+  Coord c = Parse("N47* 26'", &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(c.deg, 0);
+  EXPECT_EQ(c.min, 0);
+  c = Parse("N47 26.99", &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(c.deg, 0);
+  EXPECT_EQ(c.min, 0);
+  EXPECT_FALSE(ParseCoordinate("", c.deg, c.min));
+  // Parts that are no number stay 0 but the form is accepted.
+  c = Parse("Nxx* yy.5'", &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(c.deg, 0);
+  EXPECT_EQ(c.min, 0);
+}
+
+TEST(GreatCircle, DistancesWorkedByHand) {
+  const Coord z{0, 0};
+  EXPECT_EQ(Distance(z, z, {1, 0}, z), 60);
+  EXPECT_EQ(Distance(z, z, z, {1, 0}), 60);
+  EXPECT_EQ(Distance(z, z, z, z), 0);
+  EXPECT_EQ(Distance(z, z, z, {90, 0}), 5400);  // a quarter of the equator
+  // London Heathrow N51*28' W0*27' to New York N40*38' W73*47': 2990.05 nm.
+  EXPECT_EQ(Distance({51, 28}, {0, 27}, {40, 38}, {73, 47}), 2990);
+  EXPECT_EQ(Distance({40, 38}, {73, 47}, {51, 28}, {0, 27}), 2990);
+  // Southern and eastern halves: S33*56' E151*10' to S37*0' E174*47'.
+  EXPECT_EQ(Distance({-33, -56}, {-151, -10}, {-37, 0}, {-174, -47}), Distance({33, 56}, {151, 10}, {37, 0}, {174, 47}));
+}
+
+TEST(GreatCircle, AntipodesAreHalfTheWorldAwayNotZero) {
+  const Coord z{0, 0};
+  // The cosine of the arc is exactly -1 here.
+  EXPECT_EQ(Distance(z, z, z, {180, 0}), 10800);
+  EXPECT_EQ(Distance({90, 0}, z, {-90, 0}, z), 10800);
+  EXPECT_EQ(Course(z, z, z, {-180, 0}), 90);
+}
+
+TEST(GreatCircle, CoursesInEveryQuadrant) {
+  const Coord z{0, 0};
+  EXPECT_EQ(Course(z, z, {1, 0}, z), 0);
+  EXPECT_EQ(Course({1, 0}, z, z, z), 180);
+  EXPECT_EQ(Course(z, z, z, {1, 0}), 270);   // west
+  EXPECT_EQ(Course(z, z, z, {-1, 0}), 90);   // east
+  EXPECT_EQ(Course(z, z, {1, 0}, {-1, 0}), 45);
+  EXPECT_EQ(Course(z, z, {-1, 0}, {-1, 0}), 135);
+  EXPECT_EQ(Course(z, z, {-1, 0}, {1, 0}), 225);
+  EXPECT_EQ(Course(z, z, {1, 0}, {1, 0}), 315);
+  EXPECT_EQ(Course({47, 30}, z, {47, 10}, z), 180);
+  EXPECT_EQ(Course(z, z, z, z), 0);
+  // Heathrow to New York 287.94, back 51.35.
+  EXPECT_EQ(Course({51, 28}, {0, 27}, {40, 38}, {73, 47}), 288);
+  EXPECT_EQ(Course({40, 38}, {73, 47}, {51, 28}, {0, 27}), 51);
+}
+
+TEST(GreatCircle, AcrossTheAntimeridian) {
+  // E179 to W179 on the equator: two degrees east over the date line.
+  const Coord z{0, 0};
+  EXPECT_EQ(Distance(z, {-179, 0}, z, {179, 0}), 120);
+  EXPECT_EQ(Course(z, {-179, 0}, z, {179, 0}), 90);
+  EXPECT_EQ(Course(z, {179, 0}, z, {-179, 0}), 270);
+  // Fiji S17*45' E177*26' to Honolulu N21*19' W157*55', about 2765 nm north-east.
+  std::int32_t d = Distance({-17, -45}, {-177, -26}, {21, 19}, {157, 55});
+  EXPECT_GT(d, 2700);
+  EXPECT_LT(d, 2800);
+  std::int32_t c = Course({-17, -45}, {-177, -26}, {21, 19}, {157, 55});
+  EXPECT_GT(c, 20);
+  EXPECT_LT(c, 60);
+}
+
+// VELK counts west longitudes positive and rounds leg times to whole
+// minutes. The traffic compiler counts east positive and works in truncated
+// seconds: both are deliberate, and these values must not be "aligned" with
+// the compiler's.
+TEST(VelkConventions, WestPositiveLongitudeIsPinned) {
+  Coord e = Parse("E8* 34.21'");
+  Coord w = Parse("W8* 34.21'");
+  EXPECT_EQ(e.deg, -8);
+  EXPECT_EQ(w.deg, 8);
+  const Coord z{0, 0};
+  // Towards a negative (east) longitude is a course of 90.
+  EXPECT_EQ(Course(z, z, z, {-1, 0}), 90);
+  EXPECT_EQ(Course(z, z, z, e), 90);
+}
+
+class AirportLookup : public ::testing::Test {
+ protected:
+  test::SceneryStateGuard guard;
+  ScriptedMessageBoxes boxes;
+};
+
+TEST_F(AirportLookup, PlanAirportsAreFoundInAnyCase) {
+  test::AddPlanAirport("KBOS", "N42* 21.86'", "W71* 0.31'");
+  test::AddPlanAirport("KJFK", "N40* 38.39'", "W73* 46.73'");
+  test::AddPlanAirport("BAD1", "N40 38", "W73* 46.73'");
+  Plan().PlanLoaded = true;
+  EXPECT_EQ(GetAirportDistance("KBOS", "KBOS"), 0);
+  EXPECT_EQ(GetAirportDistance("KNOWHERE", "KNOWHERE"), 0);
+  std::int32_t d = GetAirportDistance("KBOS", "KJFK");
+  EXPECT_EQ(GetAirportDistance("kbos", "kjfk"), d);
+  EXPECT_EQ(d, Distance({42, 21}, {71, 0}, {40, 38}, {73, 46}));
+  EXPECT_EQ(GetAirportDistance("KBOS", "XXXX"), -1);
+  EXPECT_EQ(GetAirportDistance("KBOS", "BAD1"), -1);
+  EXPECT_EQ(GetAirportCourse("kbos", "KJFK"), Course({42, 21}, {71, 0}, {40, 38}, {73, 46}));
+  EXPECT_EQ(GetAirportCourse("KBOS", "XXXX"), -1);
+  EXPECT_TRUE(SceneryAirports().empty());  // never touched while a plan is loaded
+}
+
+TEST_F(AirportLookup, CourseNeverUsesTheScenery) {
+  SceneryAirport a, b;
+  a.ICAO = "AAAA";
+  a.Latitude = "N0*0.0000'";
+  a.Longitude = "E0*0.0000'";
+  b = a;
+  b.ICAO = "BBBB";
+  b.Latitude = "N1*0.0000'";
+  SceneryAirports() = {a, b};
+  EXPECT_EQ(GetAirportDistance("AAAA", "BBBB"), 60);
+  EXPECT_EQ(GetAirportCourse("AAAA", "BBBB"), -1);
+  // Scenery idents match exactly, case counting.
+  EXPECT_EQ(GetAirportDistance("aaaa", "BBBB"), -1);
+}
+
+TEST_F(AirportLookup, LoadsTheSceneryOnFirstNeedWithoutAPlan) {
+  test::TempDir dir;
+  std::vector<sample::SampleAirport> airports = sample::SampleAirports();
+  ASSERT_TRUE(sample::WriteSceneryFiles(dir / "sim", airports));
+  test::ScopedEnv env("VELK_FS_PATH", (dir / "sim").string());
+  std::vector<std::string> waits;
+  int ended = 0;
+  DefaultSceneryContext().programFolder = dir / "program";
+  std::filesystem::create_directories(dir / "program");
+  DefaultSceneryContext().beginWait = [&](const std::string& t) { waits.push_back(t); };
+  DefaultSceneryContext().endWait = [&] { ++ended; };
+
+  std::int32_t d = GetAirportDistance("EGLL", "KJFK");
+  EXPECT_EQ(waits, std::vector<std::string>{"Getting FS2002 Scenery..."});
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(SceneryAirports().size(), airports.size());
+  // 51.4775N 0.4614W to 40.6398N 73.7789W, read back as whole minutes.
+  EXPECT_EQ(d, Distance({51, 28}, {0, 27}, {40, 38}, {73, 46}));
+  EXPECT_EQ(GetAirportDistance("EGLL", "ZZZZ"), -1);
+  EXPECT_EQ(waits.size(), 1u);  // loaded once, kept
+  EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(AirportLookup, NoSceneryGivesUnknownDistance) {
+  test::ScopedEnv env("VELK_FS_PATH", std::nullopt);
+  test::TempDir dir;
+  DefaultSceneryContext().programFolder = dir.path();
+  EXPECT_EQ(GetAirportDistance("EGLL", "KJFK"), -1);
+  ASSERT_EQ(boxes.Prompts().size(), 1u);
+  EXPECT_EQ(boxes.Prompts()[0], "Couldn't find FS2002 Path.");
+}
+
+}  // namespace
+}  // namespace velk

@@ -1,0 +1,37 @@
+#pragma once
+// Saves and restores the program-wide plan and scenery state around a test.
+#include "data/plan_records.h"
+#include "data/scenery_airports.h"
+#include "data/scenery_cache.h"
+
+namespace velk::test {
+
+class SceneryStateGuard {
+ public:
+  SceneryStateGuard()
+      : plan_(std::move(Plan())), scenery_(std::move(SceneryAirports())),
+        info_(SceneryCacheInfo()), context_(DefaultSceneryContext()) {
+    Plan() = PlanState();
+    SceneryAirports().clear();
+  }
+  ~SceneryStateGuard() {
+    Plan() = std::move(plan_);
+    SceneryAirports() = std::move(scenery_);
+    SceneryCacheInfo() = info_;
+    DefaultSceneryContext() = context_;
+  }
+
+ private:
+  PlanState plan_;
+  std::vector<SceneryAirport> scenery_;
+  SceneryCacheHeader info_;
+  SceneryLoadContext context_;
+};
+
+inline void AddPlanAirport(const std::string& icao, const std::string& lat, const std::string& lon) {
+  PlanState& plan = Plan();
+  plan.Airports.push_back({icao, lat, lon, "0"});
+  plan.AirportIndex.Add(icao, static_cast<int>(plan.Airports.size() - 1));
+}
+
+}  // namespace velk::test
