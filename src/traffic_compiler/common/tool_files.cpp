@@ -79,10 +79,28 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
 }
 
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return CopyResult::kFailed;
   const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  const auto bytes = ReadWholeFile(from);
-  bool ok = bytes && WriteAll(fd, *bytes);
+  if (fd < 0) {
+    const int error = errno;
+    ::close(in);
+    return error == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
+  }
+  // Copied in blocks: a database can be far larger than is worth holding.
+  std::string buffer(1 << 20, '\0');
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    if (!WriteAll(fd, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(in);
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (!ok) {
