@@ -237,3 +237,18 @@ TEST(LocateSim, ConfiguredFolderThenParentOfCurrentFolder) {
 
 }  // namespace
 }  // namespace traffic
+
+namespace traffic {
+namespace {
+
+TEST(LocateSim, TrafficFolderIsFoundWhateverItsCase) {
+  velk::test::TempDir dir;
+  std::filesystem::create_directories(dir / "SceneDB/atc/SCENERY");
+  EXPECT_EQ(TrafficSceneryFolder(dir.path()), dir / "SceneDB/atc/SCENERY");
+  velk::test::TempDir plain;
+  std::filesystem::create_directories(plain / "SCENEDB/ATC/Scenery");
+  EXPECT_EQ(TrafficSceneryFolder(plain.path()), plain / "SCENEDB/ATC/Scenery");
+}
+
+}  // namespace
+}  // namespace traffic

@@ -166,7 +166,13 @@ fs::path LocateFlightSim() {
 }
 
 fs::path TrafficSceneryFolder(const fs::path& sim_folder) {
-  return velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+  fs::path folder = velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+  std::error_code ec;
+  if (fs::is_directory(folder, ec)) return folder;
+  // Trees copied from Windows keep whatever case their installer used.
+  folder = sim_folder;
+  for (const char* part : {"SCENEDB", "ATC", "Scenery"}) folder = FindFileNoCase(folder, part);
+  return folder;
 }
 
 }  // namespace traffic
