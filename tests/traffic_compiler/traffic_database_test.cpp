@@ -263,12 +263,12 @@ TEST(ArrivalWriteBack, ReplacesThePlanOnlyWhenEverythingFits) {
   ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
 
   // Out of step (the file changed since it was parsed): error 55, the plan
-  // stays as it was and no temporary file is left.
+  // stays as it was; the temporary file keeps what was done.
   const std::string changed = "; changed\r\nAC#2,N1,50%,24Hr,IFR\r\n";
   velk::test::WriteFile(dir / "FlightPlans.txt", changed);
   EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 55);
   EXPECT_EQ(velk::test::ReadFile(dir / "FlightPlans.txt"), changed);
-  EXPECT_FALSE(std::filesystem::exists(dir / "FlightPlansTemp.txt"));
+  EXPECT_EQ(velk::test::ReadFile(dir / "FlightPlansTemp.txt"), "; changed\r\n");
   EXPECT_NE(out.text().find("\nERROR in file FlightPlans.txt :\n\nLine 2: AC#2,N1,50%,24Hr,IFR\n"),
             std::string::npos);
 
