@@ -3,6 +3,7 @@
 #include <charconv>
 #include <climits>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <thread>
@@ -20,6 +21,14 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// Characters at which a field may end: "," and ";", and "/" when a second
+// one follows.
+constexpr auto kMayEndField = [] {
+  std::array<bool, 256> t{};
+  t[','] = t[';'] = t['/'] = true;
+  return t;
+}();
+
 // The fields of one line. A field ends before ",", before a ";" or "//"
 // comment, or at the end; the search position stays on the terminator so
 // nothing is read past a comment.
@@ -32,10 +41,11 @@ class FieldCursor {
     while (pos_ < line_.size() && IsBlank(line_[pos_])) ++pos_;
     start_ = pos_;
     std::size_t end = pos_;
-    while (end < line_.size()) {
-      const char c = line_[end];
-      if (c == ',' || c == ';' || (c == '/' && end + 1 < line_.size() && line_[end + 1] == '/')) break;
-      ++end;
+    const std::size_t n = line_.size();
+    for (;;) {
+      while (end < n && !kMayEndField[static_cast<unsigned char>(line_[end])]) ++end;
+      if (end >= n || line_[end] != '/' || (end + 1 < n && line_[end + 1] == '/')) break;
+      ++end;  // a single "/" belongs to the field
     }
     pos_ = end;
     while (end > start_ && IsBlank(line_[end - 1])) --end;
