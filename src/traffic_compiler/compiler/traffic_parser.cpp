@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/parallel.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
@@ -258,10 +259,7 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
         pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
         &results[i].lines);
   };
-  std::vector<std::thread> threads;
-  for (std::size_t i = 1; i < pieces.size(); ++i) threads.emplace_back(run, i);
-  run(0);
-  for (auto& t : threads) t.join();
+  RunOnThreads(pieces.size(), run);
 
   std::size_t total = out.size();
   for (const auto& r : results) total += r.records.size();
