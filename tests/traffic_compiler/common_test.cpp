@@ -203,6 +203,10 @@ TEST(ToolFiles, ExclusiveCopyNeverOverwrites) {
   EXPECT_EQ(ReadFile(dir / "c"), "new");
   EXPECT_EQ(CopyFileExclusive(dir / "missing", dir / "d"), CopyResult::kFailed);
   EXPECT_FALSE(std::filesystem::exists(dir / "d"));
+  EXPECT_EQ(CreateFileExclusive(dir / "b", "other"), CopyResult::kTargetExists);
+  EXPECT_EQ(ReadFile(dir / "b"), "old");
+  EXPECT_EQ(CreateFileExclusive(dir / "e", "fresh"), CopyResult::kCopied);
+  EXPECT_EQ(ReadFile(dir / "e"), "fresh");
 }
 
 TEST(ToolFiles, FindsNamesWithoutRegardToCase) {
