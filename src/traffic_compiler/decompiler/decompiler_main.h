@@ -1,0 +1,22 @@
+#pragma once
+// The whole ulvane run: find the simulator's traffic.bgl, decode it and write
+// Airports.txt, Aircraft.txt and FlightPlans.txt into the work folder.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "traffic_compiler/decompiler/traffic_reader.h"
+
+namespace ulvane {
+
+// `args` are the command-line arguments after the program name. Console text
+// goes to `out`; the wait for Enter reads from `in`. Returns the exit code.
+int DecompilerMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* in,
+                   const std::filesystem::path& workFolder);
+
+// Writes the three text files of `db` into `folder`, all or none. Returns 0
+// or the code of the error it has already reported on `out`.
+int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder, std::FILE* out);
+
+}  // namespace ulvane

@@ -1,0 +1,34 @@
+#pragma once
+// Turning decoded traffic records back into the lines of Airports.txt,
+// Aircraft.txt and FlightPlans.txt. Lines end in CRLF.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "traffic_compiler/decompiler/traffic_reader.h"
+
+namespace ulvane {
+
+// Seconds from the start of the period for a time code; each code carries
+// its own period in its top three bits.
+std::uint32_t DecodeTimeCode(std::uint16_t code);
+
+// "N47* 26.98'"-style text of a coordinate in file units.
+std::string LatitudeText(std::int32_t units);
+std::string LongitudeText(std::int32_t units);
+
+// One line each, with its CRLF, appended to `out`.
+void AppendAirportLine(std::string& out, const DecodedAirport& airport);
+void AppendAircraftLine(std::string& out, const DecodedAircraft& aircraft);
+// Returns the flights a day this plan adds to the total (one per leg for a
+// weekly plan, 24 / hours per leg otherwise).
+std::uint64_t AppendPlanLine(std::string& out, const DecodedPlan& plan, const TrafficDatabase& db);
+
+// The three files' contents, with the progress texts of their writing on
+// `console` (may be null). "Creating <name> now..." is printed by the caller,
+// which owns the files.
+std::string AirportsText(const TrafficDatabase& db, std::FILE* console);
+std::string AircraftText(const TrafficDatabase& db, std::FILE* console);
+std::string FlightPlansText(const TrafficDatabase& db, std::FILE* console);
+
+}  // namespace ulvane
