@@ -1,0 +1,119 @@
+#include "traffic_compiler/common/tool_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/sim_location.h"
+#include "platform/text_file.h"
+
+namespace traffic {
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return std::nullopt;
+  return velk::ReadFileBytes(path);
+}
+
+bool LineReader::Next(TextLine& line) {
+  if (pos_ >= text_.size()) return false;
+  const std::size_t nl = text_.find('\n', pos_);
+  std::size_t end = nl == std::string_view::npos ? text_.size() : nl;
+  const std::size_t after = nl == std::string_view::npos ? text_.size() : nl + 1;
+  if (end > pos_ && text_[end - 1] == '\r') --end;
+  line.text = text_.substr(pos_, end - pos_);
+  line.end = text_.substr(end, after - end);
+  pos_ = after;
+  return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return WriteResult::kOpenFailed;
+  bool ok = WriteAll(fd, bytes);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  return ok ? WriteResult::kOk : WriteResult::kWriteFailed;
+}
+
+bool ReplaceFile(const fs::path& from, const fs::path& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  const auto bytes = ReadWholeFile(from);
+  if (!bytes) return CopyResult::kFailed;
+  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
+  bool ok = WriteAll(fd, *bytes);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (!ok) {
+    ::unlink(to.c_str());
+    return CopyResult::kFailed;
+  }
+  return CopyResult::kCopied;
+}
+
+namespace {
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+}  // namespace
+
+fs::path FindFileNoCase(const fs::path& folder, const std::string& name) {
+  std::error_code ec;
+  const fs::path exact = folder / name;
+  if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+  const std::string wanted = Lower(name);
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (Lower(it->path().filename().string()) == wanted) return folder / it->path().filename();
+  }
+  return exact;
+}
+
+fs::path LocateFlightSim() {
+  std::string configured = velk::FlightSimFolder().string();
+  while (!configured.empty() &&
+         (configured.back() == ' ' || configured.back() == '\\' || configured.back() == '/'))
+    configured.pop_back();
+  std::error_code ec;
+  if (!configured.empty() && fs::exists(configured, ec)) return fs::path(configured);
+  // A tool run by hand from a folder inside the simulator.
+  const fs::path cwd = fs::current_path(ec);
+  if (ec) return {};
+  const fs::path parent = cwd / "..";
+  if (fs::exists(FindFileNoCase(parent, "SCENEDB"), ec)) return parent;
+  return {};
+}
+
+fs::path TrafficSceneryFolder(const fs::path& sim_folder) {
+  return velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+}
+
+}  // namespace traffic
