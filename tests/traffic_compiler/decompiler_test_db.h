@@ -2,8 +2,6 @@
 // Hand-laid traffic databases for the decompiler tests. The layout is written
 // out field by field here, independently of the reader under test.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -149,44 +147,6 @@ inline std::string BuildDatabase(const std::vector<DbAirport>& airports,
   entry(kPlanEntry, static_cast<std::uint32_t>(plans.size()), 0, 3, index);
   entry(kSectorEntry, 0, 0, 4, static_cast<std::uint32_t>(b.size()));
   return b;
-}
-
-// Everything a piece of code prints to a FILE*, collected in memory.
-class CapturedOutput {
- public:
-  CapturedOutput() : file_(open_memstream(&buffer_, &size_)) {}
-  ~CapturedOutput() {
-    if (file_) std::fclose(file_);
-    std::free(buffer_);
-  }
-  CapturedOutput(const CapturedOutput&) = delete;
-  CapturedOutput& operator=(const CapturedOutput&) = delete;
-  std::FILE* file() { return file_; }
-  std::string text() {
-    std::fflush(file_);
-    return std::string(buffer_, size_);
-  }
-
- private:
-  char* buffer_ = nullptr;
-  size_t size_ = 0;
-  std::FILE* file_;
-};
-
-// Console text with the "\r" progress segments taken out, as a user reads
-// it once the counters have been overwritten.
-inline std::string WithoutProgress(const std::string& text) {
-  std::string out;
-  size_t lineStart = 0;
-  for (char c : text) {
-    if (c == '\r') {
-      out.resize(lineStart);
-    } else {
-      out.push_back(c);
-      if (c == '\n') lineStart = out.size();
-    }
-  }
-  return out;
 }
 
 }  // namespace ulvane::test

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "traffic_compiler/common/traffic_codes.h"
 #include "traffic_compiler/decompiler/traffic_reader.h"
 #include "traffic_compiler/decompiler/traffic_text.h"
 #include "traffic_compiler/decompiler_test_db.h"
@@ -16,15 +17,6 @@ namespace {
 std::uint16_t Code(std::uint64_t seconds, int pc) {
   static const std::uint64_t hours[] = {1, 2, 4, 6, 8, 12, 24, 168};
   return static_cast<std::uint16_t>(((seconds * 8192 / (hours[pc] * 3600)) & 0x1FFF) | pc << 13);
-}
-
-TEST(DecompilerTimeCodes, DecodeToTheNearestSecondOfTheStep) {
-  EXPECT_EQ(DecodeTimeCode(0xDEAA), 82793u);  // 23:00:00 of a daily plan comes back 22:59:53
-  EXPECT_EQ(DecodeTimeCode(0x3000), 3600u);   // 2-hour period
-  EXPECT_EQ(DecodeTimeCode(0xE96D), 178147u); // weekly 2/01:30 -> 2/01:29:07
-  EXPECT_EQ(DecodeTimeCode(0), 0u);
-  // The last step of a week stays inside the week.
-  EXPECT_EQ(DecodeTimeCode(0xFFFF), (604800ull * 8191 + 4096) / 8192);
 }
 
 TEST(DecompilerCoordinates, MinutesAreCutToHundredthsAfterSinglePrecision) {
@@ -117,7 +109,7 @@ TEST(DecompilerLines, TimesFromForeignPeriodBitsStayOnTheClock) {
   p.legCount = 2;
   std::string out;
   AppendPlanLine(out, p, db);
-  std::uint32_t t = DecodeTimeCode(0xFFFF) % 86400;
+  std::uint32_t t = traffic::DecodeTimeCode(0xFFFF) % 86400;
   char clock[16];
   std::snprintf(clock, sizeof clock, "%02u:%02u:%02u", t / 3600, t / 60 % 60, t % 60);
   EXPECT_EQ(out, std::string("AC#1,,1%,24Hr,VFR,") + clock + "," + clock + ",000,R,0000,," + clock +

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -6,9 +5,10 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   std::error_code ec;
   std::filesystem::path here = std::filesystem::current_path(ec);
   if (ec) here = ".";
-  return ulvane::DecompilerMain(args, stdout, stdin, here);
+  return ulvane::DecompilerMain(args, here);
 }

@@ -10,7 +10,10 @@
 namespace ulvane {
 
 StagedFiles::~StagedFiles() {
-  for (const Entry& e : staged_) ::unlink(e.temporary.c_str());
+  for (const Entry& e : staged_) {
+    ::unlink(e.temporary.c_str());
+    if (!e.backup.empty()) ::unlink(e.backup.c_str());
+  }
 }
 
 StagedFiles::Result StagedFiles::Stage(const std::filesystem::path& target, std::string_view bytes) {
@@ -48,19 +51,38 @@ StagedFiles::Result StagedFiles::Stage(const std::filesystem::path& target, std:
     ::unlink(name.c_str());
     return Result::kCannotWrite;
   }
-  staged_.push_back({target, std::move(name)});
+  Entry entry;
+  entry.target = target;
+  entry.temporary = std::move(name);
+  staged_.push_back(std::move(entry));
   return Result::kOk;
 }
 
 bool StagedFiles::Commit(std::filesystem::path& failed) {
-  while (!staged_.empty()) {
-    Entry& e = staged_.front();
-    if (std::rename(e.temporary.c_str(), e.target.c_str()) != 0) {
-      failed = e.target;
-      return false;  // the destructor removes this and the later temporaries
-    }
-    staged_.erase(staged_.begin());
+  // Keep a second name for each old file, so that a rename failing half way
+  // can be undone; a file system without hard links just loses that undo.
+  for (Entry& e : staged_) {
+    struct stat st;
+    e.existed = ::lstat(e.target.c_str(), &st) == 0;
+    std::string backup = e.temporary + ".old";
+    if (e.existed && ::link(e.target.c_str(), backup.c_str()) == 0) e.backup = std::move(backup);
   }
+  for (size_t i = 0; i < staged_.size(); ++i) {
+    if (std::rename(staged_[i].temporary.c_str(), staged_[i].target.c_str()) == 0) continue;
+    failed = staged_[i].target;
+    for (size_t j = 0; j < i; ++j) {
+      Entry& done = staged_[j];
+      if (!done.backup.empty()) {
+        if (std::rename(done.backup.c_str(), done.target.c_str()) == 0) done.backup.clear();
+      } else if (!done.existed) {
+        ::unlink(done.target.c_str());
+      }
+    }
+    return false;  // the destructor removes what is left over
+  }
+  for (const Entry& e : staged_)
+    if (!e.backup.empty()) ::unlink(e.backup.c_str());
+  staged_.clear();
   return true;
 }
 

@@ -22,14 +22,18 @@ class StagedFiles {
   // Writes `bytes` to a new temporary file for `target`, flushed to disk.
   Result Stage(const std::filesystem::path& target, std::string_view bytes);
 
-  // Renames every staged file over its target, in staging order. On a failed
-  // rename the rest are not renamed; `failed` names the target concerned.
+  // Renames every staged file over its target, in staging order. When one
+  // rename fails, the targets already replaced get their old files back (or
+  // are removed again when they are new) and `failed` names the target
+  // concerned.
   bool Commit(std::filesystem::path& failed);
 
  private:
   struct Entry {
     std::filesystem::path target;
     std::string temporary;
+    std::string backup;  // a second link to the old target, when there was one
+    bool existed = false;
   };
   std::vector<Entry> staged_;
 };

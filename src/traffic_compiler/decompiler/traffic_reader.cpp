@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_error.h"
+
 namespace ulvane {
 namespace {
 
-constexpr int kUnreadable = 5;
+constexpr int kUnreadable = traffic::kErrReadInput;
 
 // Layout of the fixed part of the file.
 constexpr std::uint64_t kHeaderSize = 168;
@@ -70,18 +73,9 @@ bool ReadSection(const Bytes& file, int index, Section& section) {
   return true;
 }
 
-void Progress(std::FILE* console, const char* format, std::uint64_t n) {
-  if (!console) return;
-  std::fprintf(console, format, static_cast<unsigned long long>(n));
-  std::fflush(console);
-}
 
-void Say(std::FILE* console, const char* text) {
-  if (console) std::fputs(text, console);
-}
-
-int ReadAirports(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
-  Say(console, "Extracting airport database now...\n");
+int ReadAirports(const Bytes& file, TrafficDatabase& db) {
+  traffic::ConsoleWrite("Extracting airport database now...\n");
   Section s;
   if (!ReadSection(file, 0, s)) return kUnreadable;
   if (s.count > 0) {
@@ -104,19 +98,19 @@ int ReadAirports(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
                        return CompareCodesNoCase(x.code, y.code) < 0;
                      });
     for (std::uint32_t i = 0; i < s.count; ++i)
-      if (i % 33 == 0) Progress(console, "  Airports %llu\r", i);
+      if (i % 33 == 0) traffic::ConsoleProgress("  Airports", i);
   }
-  Progress(console, "  Airports %llu\n", db.airports.size());
+  traffic::ConsoleCount("  Airports", static_cast<long long>(db.airports.size()));
   return 0;
 }
 
-int ReadAircraft(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
-  Say(console, "Extracting aircraft database now...\n");
+int ReadAircraft(const Bytes& file, TrafficDatabase& db) {
+  traffic::ConsoleWrite("Extracting aircraft database now...\n");
   Section s;
   if (!ReadSection(file, 1, s)) return kUnreadable;
   std::uint64_t at = s.firstRecord;
   for (std::uint32_t i = 0; i < s.count; ++i) {
-    if (i % 10 == 0) Progress(console, "  Aircraft %llu\r", i);
+    if (i % 10 == 0) traffic::ConsoleProgress("  Aircraft", i);
     if (!file.Has(at, kAircraftHeadSize)) return kUnreadable;
     std::uint64_t size = file.U16(at);
     // A record holds at least its head and the name's NUL, lies inside the
@@ -131,12 +125,12 @@ int ReadAircraft(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
     ac.name.assign(name, static_cast<const char*>(nul));
     at += size;
   }
-  Progress(console, "  Aircraft %llu\n", db.aircraft.size());
+  traffic::ConsoleCount("  Aircraft", static_cast<long long>(db.aircraft.size()));
   return 0;
 }
 
-int ReadPlans(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
-  Say(console, "Extracting flight plan database now...\n");
+int ReadPlans(const Bytes& file, TrafficDatabase& db) {
+  traffic::ConsoleWrite("Extracting flight plan database now...\n");
   Section s;
   if (!ReadSection(file, 2, s)) return kUnreadable;
   if (s.count > 0) {
@@ -147,7 +141,7 @@ int ReadPlans(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
   }
   std::uint64_t at = s.firstRecord;
   for (std::uint32_t i = 0; i < s.count; ++i) {
-    if (i % 33 == 0) Progress(console, "  Flight plans %llu\r", i);
+    if (i % 33 == 0) traffic::ConsoleProgress("  Flight plans", i);
     if (!file.Has(at, kPlanHeadSize)) return kUnreadable;
     std::uint64_t size = file.U32(at);
     if (size < kPlanHeadSize || !file.Has(at, size)) return kUnreadable;
@@ -171,7 +165,7 @@ int ReadPlans(const Bytes& file, TrafficDatabase& db, std::FILE* console) {
     // The size, not the leg count, says where the next record starts.
     at += size;
   }
-  Progress(console, "  Flight plans %llu\n", db.plans.size());
+  traffic::ConsoleCount("  Flight plans", static_cast<long long>(db.plans.size()));
   return 0;
 }
 
@@ -189,13 +183,13 @@ int CompareCodesNoCase(const std::array<char, 4>& a, const std::array<char, 4>& 
   return 0;
 }
 
-int ReadTrafficDatabase(std::string_view data, TrafficDatabase& db, std::FILE* console) {
+int ReadTrafficDatabase(std::string_view data, TrafficDatabase& db) {
   db = TrafficDatabase{};
   Bytes file(data);
   if (!file.Has(0, kHeaderSize + kTableSize)) return kUnreadable;
-  if (int rc = ReadAirports(file, db, console)) return rc;
-  if (int rc = ReadAircraft(file, db, console)) return rc;
-  return ReadPlans(file, db, console);
+  if (int rc = ReadAirports(file, db)) return rc;
+  if (int rc = ReadAircraft(file, db)) return rc;
+  return ReadPlans(file, db);
 }
 
 }  // namespace ulvane

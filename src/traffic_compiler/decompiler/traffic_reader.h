@@ -4,7 +4,6 @@
 // really there before it is used.
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,9 +59,10 @@ inline bool LegArrivalFixed(const DecodedLeg& leg) { return (leg.packed >> 25) &
 // first NUL. Codes never compare past their 4 bytes.
 int CompareCodesNoCase(const std::array<char, 4>& a, const std::array<char, 4>& b);
 
-// Decodes `file` (the whole traffic.bgl) into `db`. Returns 0, or 5 when the
-// file is short or damaged; `db` is then incomplete and must not be used.
-// Progress texts go to `console` when it is not null.
-int ReadTrafficDatabase(std::string_view file, TrafficDatabase& db, std::FILE* console);
+// Decodes `file` (the whole traffic.bgl) into `db`, printing the progress
+// texts of the extraction on the console. Returns 0, or 5 (unreadable) when
+// the file is short or damaged; `db` is then incomplete and must not be used.
+// Nothing is reported here: the caller knows the file's path.
+int ReadTrafficDatabase(std::string_view file, TrafficDatabase& db);
 
 }  // namespace ulvane

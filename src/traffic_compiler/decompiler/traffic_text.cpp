@@ -3,13 +3,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/traffic_codes.h"
+
 namespace ulvane {
 namespace {
 
-constexpr std::uint32_t kPeriodHours[8] = {1, 2, 4, 6, 8, 12, 24, 168};
-constexpr int kWeekCode = 7;
-constexpr std::uint32_t kDay = 86400;
-constexpr std::uint32_t kWeek = 7 * kDay;
+using traffic::DecodeTimeCode;
+using traffic::kPeriodHours;
+constexpr std::uint32_t kDay = traffic::kSecondsPerDay;
+constexpr std::uint32_t kWeek = traffic::kSecondsPerWeek;
 
 // Degrees per file unit.
 constexpr double kLatitudeScale = 8.998425275576776e-6;
@@ -89,18 +92,7 @@ void AppendLegTime(std::string& out, std::uint32_t seconds, bool weekly) {
   }
 }
 
-void Progress(std::FILE* console, const char* format, std::uint64_t n) {
-  if (!console) return;
-  std::fprintf(console, format, static_cast<unsigned long long>(n));
-  std::fflush(console);
-}
-
 }  // namespace
-
-std::uint32_t DecodeTimeCode(std::uint16_t code) {
-  std::uint64_t hours = kPeriodHours[code >> 13];
-  return static_cast<std::uint32_t>((hours * 3600 * (code & 0x1FFFu) + 4096) / 8192);
-}
 
 std::string LatitudeText(std::int32_t units) {
   std::string s;
@@ -140,7 +132,7 @@ void AppendAircraftLine(std::string& out, const DecodedAircraft& aircraft) {
 
 std::uint64_t AppendPlanLine(std::string& out, const DecodedPlan& plan, const TrafficDatabase& db) {
   const int periodCode = plan.periodCode();
-  const bool weekly = periodCode == kWeekCode;
+  const bool weekly = periodCode == traffic::kWeekPeriodCode;
   const std::uint32_t hours = kPeriodHours[periodCode];
   const std::uint32_t period = hours * 3600;
 
@@ -189,40 +181,40 @@ std::uint64_t AppendPlanLine(std::string& out, const DecodedPlan& plan, const Tr
   return std::uint64_t{plan.legCount} * (weekly ? 1 : 24 / hours);
 }
 
-std::string AirportsText(const TrafficDatabase& db, std::FILE* console) {
+std::string AirportsText(const TrafficDatabase& db) {
   std::string out;
   out.reserve(db.airports.size() * 40);
   std::uint64_t n = 0;
   for (const DecodedAirport& a : db.airports) {
     AppendAirportLine(out, a);
-    if (++n % 33 == 0) Progress(console, "  Airports %llu\r", n);
+    if (++n % 33 == 0) traffic::ConsoleProgress("  Airports", static_cast<long long>(n));
   }
-  Progress(console, "  Airports %llu\n", n);
+  traffic::ConsoleCount("  Airports", static_cast<long long>(n));
   return out;
 }
 
-std::string AircraftText(const TrafficDatabase& db, std::FILE* console) {
+std::string AircraftText(const TrafficDatabase& db) {
   std::string out;
   std::uint64_t n = 0;
   for (const DecodedAircraft& a : db.aircraft) {
     AppendAircraftLine(out, a);
-    if (++n % 10 == 0) Progress(console, "  Aircraft %llu\r", n);
+    if (++n % 10 == 0) traffic::ConsoleProgress("  Aircraft", static_cast<long long>(n));
   }
-  Progress(console, "  Aircraft %llu\n", n);
+  traffic::ConsoleCount("  Aircraft", static_cast<long long>(n));
   return out;
 }
 
-std::string FlightPlansText(const TrafficDatabase& db, std::FILE* console) {
+std::string FlightPlansText(const TrafficDatabase& db) {
   std::string out;
   out.reserve(db.plans.size() * 40 + db.legs.size() * 40);
   std::uint64_t n = 0;
   std::uint64_t flights = 0;
   for (const DecodedPlan& p : db.plans) {
     flights += AppendPlanLine(out, p, db);
-    if (++n % 33 == 0) Progress(console, "  Flight Plans %llu\r", n);
+    if (++n % 33 == 0) traffic::ConsoleProgress("  Flight Plans", static_cast<long long>(n));
   }
-  Progress(console, "  Flight Plans  %llu\n", n);
-  Progress(console, "  Total Flights %llu\n", flights);
+  traffic::ConsoleCount("  Flight Plans ", static_cast<long long>(n));
+  traffic::ConsoleCount("  Total Flights", static_cast<long long>(flights));
   return out;
 }
 

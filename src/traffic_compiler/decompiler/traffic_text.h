@@ -2,16 +2,11 @@
 // Turning decoded traffic records back into the lines of Airports.txt,
 // Aircraft.txt and FlightPlans.txt. Lines end in CRLF.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "traffic_compiler/decompiler/traffic_reader.h"
 
 namespace ulvane {
-
-// Seconds from the start of the period for a time code; each code carries
-// its own period in its top three bits.
-std::uint32_t DecodeTimeCode(std::uint16_t code);
 
 // "N47* 26.98'"-style text of a coordinate in file units.
 std::string LatitudeText(std::int32_t units);
@@ -25,10 +20,10 @@ void AppendAircraftLine(std::string& out, const DecodedAircraft& aircraft);
 std::uint64_t AppendPlanLine(std::string& out, const DecodedPlan& plan, const TrafficDatabase& db);
 
 // The three files' contents, with the progress texts of their writing on
-// `console` (may be null). "Creating <name> now..." is printed by the caller,
-// which owns the files.
-std::string AirportsText(const TrafficDatabase& db, std::FILE* console);
-std::string AircraftText(const TrafficDatabase& db, std::FILE* console);
-std::string FlightPlansText(const TrafficDatabase& db, std::FILE* console);
+// the console. "Creating <name> now..." is printed by the caller, which owns
+// the files.
+std::string AirportsText(const TrafficDatabase& db);
+std::string AircraftText(const TrafficDatabase& db);
+std::string FlightPlansText(const TrafficDatabase& db);
 
 }  // namespace ulvane

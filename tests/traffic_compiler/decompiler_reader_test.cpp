@@ -1,0 +1,287 @@
+// Reading databases: exact text from hand-laid files, and damaged or hostile
+// files that must end in a clean "unreadable" without touching memory they
+// do not own.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "support/test_support.h"
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/decompiler/decompiler_main.h"
+#include "traffic_compiler/decompiler/traffic_reader.h"
+#include "traffic_compiler/decompiler/traffic_text.h"
+#include "traffic_compiler/decompiler_test_db.h"
+
+namespace ulvane::test {
+namespace {
+
+using velk::test::ReadFile;
+using velk::test::TempDir;
+
+constexpr int kUnreadable = 5;
+
+// Byte positions in the database of SampleDatabase(), worked out from its
+// layout: 3 airports, 2 aircraft ("Test Jet" and a 100-byte name), 3 plans of
+// 2 legs each.
+constexpr size_t kAirportIndex = 252;
+constexpr size_t kAirportRecords = kAirportIndex + 3 * 8;        // 276
+constexpr size_t kAircraftIndex = kAirportRecords + 3 * 16;      // 324
+constexpr size_t kAircraftRecords = kAircraftIndex + 2 * 8;      // 340
+constexpr size_t kSecondAircraft = kAircraftRecords + 8 + 11;    // 359
+constexpr size_t kPlanIndex = kSecondAircraft + 100 + 11;        // 470
+constexpr size_t kPlanRecords = kPlanIndex + 3 * 8;              // 494
+constexpr size_t kPlanSize = 22 + 2 * 12;                        // 46
+constexpr size_t kDatabaseSize = kPlanRecords + 3 * kPlanSize;   // 632
+
+std::string SampleDatabase() {
+  std::vector<DbAirport> airports = {
+      {"ABC", -3771030, 1803488582, -3},
+      {"KSEA", 5273126, -1459237011, 132},
+      {"egll", 5720723, -5503921, 25},  // lower case sorts by letter, not by byte
+  };
+  std::vector<DbAircraft> aircraft = {{1, 250, "Test Jet"}, {3, 450, std::string(100, 'x')}};
+  std::vector<DbPlan> plans(3);
+  plans[0] = {1, "N123AB", 50, 6, true,
+              {{0xDEAA, 0xC155, "KSEA", 350, 1234, true, false},
+               {0xC2AA, 0xC4AA, "egll", 5, 7, false, true}}};
+  plans[1] = {3, "ABCDEFG", 100, 5, false,
+              {{0xBD55, 0xA2AA, "ABC", 0, 0, false, false},
+               {0xA000, 0xA2AA, "KSEA", 10, 100, true, false}}};
+  plans[2] = {1, "WK1", 1, 7, true,
+              {{0xE96D, 0xFFCF, "egll", 1023, 16383, true, false},
+               {0xE030, 0xE061, "KSEA", 0, 0, false, false}}};
+  return BuildDatabase(airports, aircraft, plans);
+}
+
+const char kSampleAirports[] =
+    "ABC ,S33* 55.99',E151* 9.99',-9\r\n"
+    "egll,N51* 28.64',W0* 27.68',82\r\n"
+    "KSEA,N47* 26.98',W122* 18.70',433\r\n";
+const std::string kSampleAircraft =
+    "AC#1,250,\"Test Jet\"\r\n"
+    "AC#3,450,\"" + std::string(100, 'x') + "\"\r\n";
+const char kSamplePlans[] =
+    "AC#1,N123AB,50%,24Hr,IFR,22:59:53,00:59:56,350,F,1234,KSEA,01:59:53,@03:29:53,005,R,0007,egll\r\n"
+    "AC#3,ABCDEFG,100%,12Hr,VFR,10:59:58,12:59:56,000,R,0000,ABC,12:00:00,12:59:56,010,F,0100,KSEA\r\n"
+    "AC#1,WK1,1%,WEEK,IFR,2/01:29:07,6/22:59:42,1023,F,16383,egll,0/00:59:04,0/01:59:21,000,R,0000,KSEA\r\n";
+
+int Read(const std::string& bytes, TrafficDatabase& db) {
+  traffic::ScopedConsoleCapture quiet;
+  return ReadTrafficDatabase(bytes, db);
+}
+
+int Read(const std::string& bytes) {
+  TrafficDatabase db;
+  return Read(bytes, db);
+}
+
+// Decoding must also be able to turn whatever it accepted into text.
+void WriteAllTexts(const TrafficDatabase& db) {
+  traffic::ScopedConsoleCapture quiet;
+  AirportsText(db);
+  AircraftText(db);
+  FlightPlansText(db);
+}
+
+TEST(DecompilerReader, SampleDatabaseLayoutIsAsWorkedOut) {
+  // Guards the offsets the damage tests below rely on.
+  std::string db = SampleDatabase();
+  ASSERT_EQ(db.size(), kDatabaseSize);
+  EXPECT_EQ(traffic::GetU32(db, kAircraftEntry + 16), kAircraftIndex);
+  EXPECT_EQ(traffic::GetU32(db, kPlanEntry + 16), kPlanIndex);
+  EXPECT_EQ(traffic::GetU32(db, kPlanIndex + 4), kPlanRecords);
+}
+
+TEST(DecompilerReader, WritesTheThreeFilesExactly) {
+  TrafficDatabase db;
+  ASSERT_EQ(Read(SampleDatabase(), db), 0);
+  TempDir dir;
+  traffic::ScopedConsoleCapture console;
+  ASSERT_EQ(WriteTrafficFiles(db, dir.path()), 0);
+  EXPECT_EQ(ReadFile(dir / "Airports.txt"), kSampleAirports);
+  EXPECT_EQ(ReadFile(dir / "Aircraft.txt"), kSampleAircraft);
+  EXPECT_EQ(ReadFile(dir / "FlightPlans.txt"), kSamplePlans);
+  EXPECT_EQ(console.WithoutProgress(),
+            "Creating Airports.txt now...\n"
+            "  Airports 3\n"
+            "Creating Aircraft.txt now...\n"
+            "  Aircraft 2\n"
+            "Creating FlightPlans.txt now...\n"
+            "  Flight Plans  3\n"
+            "  Total Flights 8\n");
+  // Nothing but the three files is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            3);
+}
+
+TEST(DecompilerReader, ProgressCountersComeEveryThirtyThirdAndTenthRecord) {
+  std::vector<DbAirport> airports(34, {"AAAA", 0, 0, 0});
+  std::vector<DbAircraft> aircraft(11, {1, 100, "A"});
+  std::string bytes = BuildDatabase(airports, aircraft, {});
+  TrafficDatabase db;
+  traffic::ScopedConsoleCapture console;
+  ASSERT_EQ(ReadTrafficDatabase(bytes, db), 0);
+  EXPECT_EQ(console.text(),
+            "Extracting airport database now...\n"
+            "  Airports 0\r  Airports 33\r  Airports 34\n"
+            "Extracting aircraft database now...\n"
+            "  Aircraft 0\r  Aircraft 10\r  Aircraft 11\n"
+            "Extracting flight plan database now...\n"
+            "  Flight plans 0\n");
+}
+
+TEST(DecompilerReader, OnlyTheFirstIndexEntryIsFollowed) {
+  std::string bytes = SampleDatabase();
+  // Later index entries pointing anywhere (even outside the file) change
+  // nothing: records are read one after the other.
+  PutU32(bytes, kAirportIndex + 8 + 4, 0xFFFFFFF0);
+  PutU32(bytes, kAircraftIndex + 8 + 4, 7);
+  PutU32(bytes, kPlanIndex + 16 + 4, 0x7FFFFFFF);
+  TrafficDatabase db;
+  ASSERT_EQ(Read(bytes, db), 0);
+  TempDir dir;
+  traffic::ScopedConsoleCapture quiet;
+  ASSERT_EQ(WriteTrafficFiles(db, dir.path()), 0);
+  EXPECT_EQ(ReadFile(dir / "FlightPlans.txt"), kSamplePlans);
+}
+
+TEST(DecompilerReader, EmptySectionsAreSkippedWhateverTheirIndexSays) {
+  // What the compiler writes for comment-only text files: counts of 0 with
+  // index offsets at the end of the file.
+  std::string bytes = BuildDatabase({}, {}, {});
+  ASSERT_EQ(bytes.size(), 252u);
+  TrafficDatabase db;
+  EXPECT_EQ(Read(bytes, db), 0);
+  // Even an index offset far outside the file is not looked at.
+  PutU32(bytes, kAirportEntry + 16, 0xFFFFFFFF);
+  PutU32(bytes, kPlanEntry + 16, 0xFFFFFFFF);
+  EXPECT_EQ(Read(bytes, db), 0);
+  EXPECT_TRUE(db.airports.empty() && db.aircraft.empty() && db.plans.empty());
+
+  TempDir dir;
+  traffic::ScopedConsoleCapture quiet;
+  ASSERT_EQ(WriteTrafficFiles(db, dir.path()), 0);
+  EXPECT_EQ(ReadFile(dir / "FlightPlans.txt"), "");
+}
+
+TEST(DecompilerReader, AirportCodesCompareAtMostFourBytesWithoutCase) {
+  using Code = std::array<char, 4>;
+  EXPECT_EQ(CompareCodesNoCase(Code{'K', 'S', 'E', 'A'}, Code{'k', 's', 'e', 'a'}), 0);
+  EXPECT_LT(CompareCodesNoCase(Code{'A', 'B', 'C', '\0'}, Code{'a', 'b', 'c', 'd'}), 0);
+  EXPECT_LT(CompareCodesNoCase(Code{'e', 'g', 'l', 'l'}, Code{'K', 'S', 'E', 'A'}), 0);
+  // Bytes after a NUL do not count; 8-bit bytes sort after ASCII.
+  EXPECT_EQ(CompareCodesNoCase(Code{'A', '\0', 'x', 'y'}, Code{'A', '\0', 'z', 'w'}), 0);
+  EXPECT_GT(CompareCodesNoCase(Code{'\xC4', 'A', 'A', 'A'}, Code{'Z', 'Z', 'Z', 'Z'}), 0);
+
+  // Codes equal without regard to case keep their order in the file, and
+  // the sort never looks at the coordinates that follow the code.
+  std::string bytes = BuildDatabase({{"KSEA", 1, 0, 0}, {"ksea", 2, 0, 0}, {"Ksea", 3, 0, 0}}, {}, {});
+  TrafficDatabase db;
+  ASSERT_EQ(Read(bytes, db), 0);
+  ASSERT_EQ(db.airports.size(), 3u);
+  EXPECT_EQ(db.airports[0].latitude, 1);
+  EXPECT_EQ(db.airports[1].latitude, 2);
+  EXPECT_EQ(db.airports[2].latitude, 3);
+}
+
+TEST(DecompilerReader, DamagedCountsSizesAndOffsetsAreUnreadable) {
+  struct Damage {
+    const char* what;
+    size_t at;
+    int bytes;  // 2 or 4
+    std::uint32_t value;
+  };
+  const Damage damages[] = {
+      {"airport count beyond the file", kAirportEntry, 4, 40},
+      {"airport count whose byte size wraps 32 bits", kAirportEntry, 4, 0x10000001},
+      {"airport count at the maximum", kAirportEntry, 4, 0xFFFFFFFF},
+      {"airport index offset past the end", kAirportEntry + 16, 4, kDatabaseSize - 7},
+      {"airport record offset past the end", kAirportIndex + 4, 4, 0xFFFFFFF0},
+      {"airport block running past the end", kAirportIndex + 4, 4, kDatabaseSize - 40},
+      {"aircraft count beyond the records", kAircraftEntry, 4, 0xFFFFFFFF},
+      {"aircraft record offset past the end", kAircraftIndex + 4, 4, kDatabaseSize},
+      {"aircraft record size below its head", kAircraftRecords, 2, 3},
+      {"aircraft record size of a head without name", kAircraftRecords, 2, 10},
+      {"aircraft record size past the end", kSecondAircraft, 2, 0xFFFF},
+      {"aircraft name without its NUL", kSecondAircraft + 10 + 100, 2, 0x7878},
+      {"plan count beyond the records", kPlanEntry, 4, 4},
+      {"plan count at the maximum", kPlanEntry, 4, 0xFFFFFFFF},
+      {"plan index offset past the end", kPlanEntry + 16, 4, 0xFFFFFFF9},
+      {"plan record size below its head", kPlanRecords, 4, 21},
+      {"plan record size of zero", kPlanRecords, 4, 0},
+      {"plan record size past the end", kPlanRecords + 2 * kPlanSize, 4, kPlanSize + 1},
+      {"plan record size at the maximum", kPlanRecords, 4, 0xFFFFFFFF},
+      {"period code 8", kPlanRecords + 20, 2, 50 | 8 << 8},
+      {"period code 15", kPlanRecords + 20, 2, 50 | 15 << 8 | 0x1000},
+  };
+  for (const Damage& d : damages) {
+    std::string bytes = SampleDatabase();
+    if (d.bytes == 2) PutU16(bytes, d.at, d.value);
+    else PutU32(bytes, d.at, d.value);
+    EXPECT_EQ(Read(bytes), kUnreadable) << d.what;
+  }
+}
+
+TEST(DecompilerReader, RecordSizesDecideWhereTheNextRecordStarts) {
+  // A plan record with a size that is not 22 + 12 x legs: the spare bytes
+  // are skipped rather than read as the start of the next plan.
+  std::string bytes = SampleDatabase();
+  bytes.insert(kPlanRecords + kPlanSize, 5, '\x7F');
+  PutU32(bytes, kPlanRecords, kPlanSize + 5);
+  TrafficDatabase db;
+  ASSERT_EQ(Read(bytes, db), 0);
+  ASSERT_EQ(db.plans.size(), 3u);
+  EXPECT_EQ(db.plans[0].legCount, 2u);
+  EXPECT_EQ(db.plans[1].acNumber, 3u);
+  EXPECT_EQ(db.plans[2].periodCode(), 7);
+
+  // A plan of no legs at all is read as such.
+  bytes = BuildDatabase({}, {}, {DbPlan{}});
+  ASSERT_EQ(Read(bytes, db), 0);
+  EXPECT_EQ(db.plans.at(0).legCount, 0u);
+}
+
+TEST(DecompilerReader, EveryTruncationIsUnreadable) {
+  const std::string full = SampleDatabase();
+  for (size_t n = 0; n < full.size(); ++n)
+    ASSERT_EQ(Read(full.substr(0, n)), kUnreadable) << "cut at " << n;
+  EXPECT_EQ(Read(full), 0);
+}
+
+TEST(DecompilerReader, RandomBytesNeverGoBeyondAnError) {
+  std::mt19937 rng(20021);
+  std::uniform_int_distribution<int> byte(0, 255);
+  // Pure noise of every small size, with a plausible table so that reading
+  // goes past the first checks.
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes(static_cast<size_t>(rng() % 1200), '\0');
+    for (char& c : bytes) c = static_cast<char>(byte(rng));
+    if (bytes.size() >= 252 && round % 2 == 0) {
+      for (size_t e : {kAirportEntry, kAircraftEntry, kPlanEntry}) {
+        PutU32(bytes, e, rng() % 8);
+        PutU32(bytes, e + 16, static_cast<std::uint32_t>(rng() % bytes.size()));
+      }
+    }
+    TrafficDatabase db;
+    int rc = Read(bytes, db);
+    ASSERT_TRUE(rc == 0 || rc == kUnreadable);
+    if (rc == 0) WriteAllTexts(db);
+  }
+  // Single and multiple byte changes of a valid database.
+  const std::string base = SampleDatabase();
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes = base;
+    int changes = 1 + static_cast<int>(rng() % 6);
+    for (int i = 0; i < changes; ++i) bytes[rng() % bytes.size()] = static_cast<char>(byte(rng));
+    TrafficDatabase db;
+    int rc = Read(bytes, db);
+    ASSERT_TRUE(rc == 0 || rc == kUnreadable);
+    if (rc == 0) WriteAllTexts(db);
+  }
+}
+
+}  // namespace
+}  // namespace ulvane::test
