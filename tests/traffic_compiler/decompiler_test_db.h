@@ -149,4 +149,49 @@ inline std::string BuildDatabase(const std::vector<DbAirport>& airports,
   return b;
 }
 
+// Byte positions in the database of SampleDatabase(), worked out from its
+// layout: 3 airports, 2 aircraft ("Test Jet" and a 100-byte name), 3 plans of
+// 2 legs each.
+inline constexpr size_t kAirportIndex = 252;
+inline constexpr size_t kAirportRecords = kAirportIndex + 3 * 8;        // 276
+inline constexpr size_t kAircraftIndex = kAirportRecords + 3 * 16;      // 324
+inline constexpr size_t kAircraftRecords = kAircraftIndex + 2 * 8;      // 340
+inline constexpr size_t kSecondAircraft = kAircraftRecords + 8 + 11;    // 359
+inline constexpr size_t kPlanIndex = kSecondAircraft + 100 + 11;        // 470
+inline constexpr size_t kPlanRecords = kPlanIndex + 3 * 8;              // 494
+inline constexpr size_t kPlanSize = 22 + 2 * 12;                        // 46
+inline constexpr size_t kDatabaseSize = kPlanRecords + 3 * kPlanSize;   // 632
+
+inline std::string SampleDatabase() {
+  std::vector<DbAirport> airports = {
+      {"ABC", -3771030, 1803488582, -3},
+      {"KSEA", 5273126, -1459237011, 132},
+      {"egll", 5720723, -5503921, 25},  // lower case sorts by letter, not by byte
+  };
+  std::vector<DbAircraft> aircraft = {{1, 250, "Test Jet"}, {3, 450, std::string(100, 'x')}};
+  std::vector<DbPlan> plans(3);
+  plans[0] = {1, "N123AB", 50, 6, true,
+              {{0xDEAA, 0xC155, "KSEA", 350, 1234, true, false},
+               {0xC2AA, 0xC4AA, "egll", 5, 7, false, true}}};
+  plans[1] = {3, "ABCDEFG", 100, 5, false,
+              {{0xBD55, 0xA2AA, "ABC", 0, 0, false, false},
+               {0xA000, 0xA2AA, "KSEA", 10, 100, true, false}}};
+  plans[2] = {1, "WK1", 1, 7, true,
+              {{0xE96D, 0xFFCF, "egll", 1023, 16383, true, false},
+               {0xE030, 0xE061, "KSEA", 0, 0, false, false}}};
+  return BuildDatabase(airports, aircraft, plans);
+}
+
+inline const char kSampleAirports[] =
+    "ABC ,S33* 55.99',E151* 9.99',-9\r\n"
+    "egll,N51* 28.64',W0* 27.68',82\r\n"
+    "KSEA,N47* 26.98',W122* 18.70',433\r\n";
+inline const std::string kSampleAircraft =
+    "AC#1,250,\"Test Jet\"\r\n"
+    "AC#3,450,\"" + std::string(100, 'x') + "\"\r\n";
+inline const char kSamplePlans[] =
+    "AC#1,N123AB,50%,24Hr,IFR,22:59:53,00:59:56,350,F,1234,KSEA,01:59:53,@03:29:53,005,R,0007,egll\r\n"
+    "AC#3,ABCDEFG,100%,12Hr,VFR,10:59:58,12:59:56,000,R,0000,ABC,12:00:00,12:59:56,010,F,0100,KSEA\r\n"
+    "AC#1,WK1,1%,WEEK,IFR,2/01:29:07,6/22:59:42,1023,F,16383,egll,0/00:59:04,0/01:59:21,000,R,0000,KSEA\r\n";
+
 }  // namespace ulvane::test

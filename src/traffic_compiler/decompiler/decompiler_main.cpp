@@ -86,17 +86,12 @@ int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& fo
   StagedFiles files;
   for (const Output& o : kOutputs) {
     traffic::ConsoleWrite(std::string("Creating ") + o.name + " now...\n");
-    std::string text = o.text(db);
     // An existing file spelt in another case is replaced, not joined by a twin.
     std::filesystem::path target = traffic::FindFileNoCase(folder, o.name);
-    switch (files.Stage(target, text)) {
-      case StagedFiles::Result::kOk:
-        break;
-      case StagedFiles::Result::kCannotCreate:
-        return traffic::ReportFileError(traffic::kErrCreateFile, o.name);
-      case StagedFiles::Result::kCannotWrite:
-        return traffic::ReportFileError(traffic::kErrWriteOutput, o.name);
-    }
+    if (files.Create(target) != StagedFiles::Result::kOk)
+      return traffic::ReportFileError(traffic::kErrCreateFile, o.name);
+    if (files.Write(o.text(db)) != StagedFiles::Result::kOk)
+      return traffic::ReportFileError(traffic::kErrWriteOutput, o.name);
   }
   std::filesystem::path failed;
   if (!files.Commit(failed))

@@ -19,8 +19,10 @@ class StagedFiles {
   StagedFiles(const StagedFiles&) = delete;
   StagedFiles& operator=(const StagedFiles&) = delete;
 
-  // Writes `bytes` to a new temporary file for `target`, flushed to disk.
-  Result Stage(const std::filesystem::path& target, std::string_view bytes);
+  // Creates the temporary file for `target` (kCannotCreate when that fails).
+  Result Create(const std::filesystem::path& target);
+  // Writes `bytes` to the file made by the last Create and flushes it to disk.
+  Result Write(std::string_view bytes);
 
   // Renames every staged file over its target, in staging order. When one
   // rename fails, the targets already replaced get their old files back (or
@@ -34,6 +36,7 @@ class StagedFiles {
     std::string temporary;
     std::string backup;  // a second link to the old target, when there was one
     bool existed = false;
+    int fd = -1;  // open until written
   };
   std::vector<Entry> staged_;
 };
