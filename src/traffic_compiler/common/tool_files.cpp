@@ -49,13 +49,29 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool OutputFile::Create(const fs::path& path) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd_ >= 0;
+}
+
+bool OutputFile::WriteAndClose(std::string_view bytes) {
+  if (fd_ < 0) return false;
+  bool ok = WriteAll(fd_, bytes);
+  if (ok && ::fsync(fd_) != 0) ok = false;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  return ok;
+}
+
 WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return WriteResult::kOpenFailed;
-  bool ok = WriteAll(fd, bytes);
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  return ok ? WriteResult::kOk : WriteResult::kWriteFailed;
+  OutputFile file;
+  if (!file.Create(path)) return WriteResult::kOpenFailed;
+  return file.WriteAndClose(bytes) ? WriteResult::kOk : WriteResult::kWriteFailed;
 }
 
 bool ReplaceFile(const fs::path& from, const fs::path& to) {

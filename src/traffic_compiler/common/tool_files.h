@@ -41,6 +41,21 @@ enum class WriteResult { kOk, kOpenFailed, kWriteFailed };
 // the caller removes.
 WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes);
 
+// A file created (or truncated) now and written later in one go; the write
+// is checked through the flush to disk and the close.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  bool Create(const fs::path& path);
+  bool WriteAndClose(std::string_view bytes);
+
+ private:
+  int fd_ = -1;
+};
+
 // Renames `from` over `to` in one step; true on success.
 bool ReplaceFile(const fs::path& from, const fs::path& to);
 
