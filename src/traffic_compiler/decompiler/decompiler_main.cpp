@@ -1,5 +1,7 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "traffic_compiler/common/console.h"
@@ -41,6 +43,9 @@ void PrintUsage() {
 int ReadDatabaseFile(const std::filesystem::path& path, std::string& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return traffic::kErrOpenInput;
+  // The size is only a hint for the buffer: reading goes on to the real end.
+  struct stat st;
+  if (::fstat(::fileno(f), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
   char buf[1 << 16];
   for (;;) {
     size_t n = std::fread(buf, 1, sizeof buf, f);
