@@ -79,11 +79,10 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
 }
 
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
-  const auto bytes = ReadWholeFile(from);
-  if (!bytes) return CopyResult::kFailed;
   const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  bool ok = WriteAll(fd, *bytes);
+  const auto bytes = ReadWholeFile(from);
+  bool ok = bytes && WriteAll(fd, *bytes);
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (!ok) {
