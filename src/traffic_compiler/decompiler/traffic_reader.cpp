@@ -73,7 +73,6 @@ bool ReadSection(const Bytes& file, int index, Section& section) {
   return true;
 }
 
-
 int ReadAirports(const Bytes& file, TrafficDatabase& db) {
   traffic::ConsoleWrite("Extracting airport database now...\n");
   Section s;
@@ -133,12 +132,8 @@ int ReadPlans(const Bytes& file, TrafficDatabase& db) {
   traffic::ConsoleWrite("Extracting flight plan database now...\n");
   Section s;
   if (!ReadSection(file, 2, s)) return kUnreadable;
-  if (s.count > 0) {
-    // Every plan takes at least its head, which bounds what is worth reserving.
-    std::uint64_t room = file.Has(s.firstRecord, 0) ? file.size() - s.firstRecord : 0;
-    db.plans.reserve(std::min<std::uint64_t>(s.count, room / kPlanHeadSize));
-    db.legs.reserve(room / kLegSize);
-  }
+  // Nothing is reserved from the count: the records grow only as far as the
+  // file really holds them.
   std::uint64_t at = s.firstRecord;
   for (std::uint32_t i = 0; i < s.count; ++i) {
     if (i % 33 == 0) traffic::ConsoleProgress("  Flight plans", i);
