@@ -1,7 +1,5 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "traffic_compiler/common/console.h"
@@ -38,23 +36,16 @@ void PrintUsage() {
       "Exit code: 0 on success, 1 on any error.\n");
 }
 
-// Opening and reading are told apart: a file that is not there is error 10,
-// one that cannot be read through is error 5.
+// A database that is not there (or cannot be opened) is error 10, one that
+// cannot be read through is error 5.
 int ReadDatabaseFile(const std::filesystem::path& path, std::string& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return traffic::kErrOpenInput;
-  // The size is only a hint for the buffer: reading goes on to the real end.
-  struct stat st;
-  if (::fstat(::fileno(f), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-  char buf[1 << 16];
-  for (;;) {
-    size_t n = std::fread(buf, 1, sizeof buf, f);
-    bytes.append(buf, n);
-    if (n < sizeof buf) break;
-  }
-  bool bad = std::ferror(f) != 0;
   std::fclose(f);
-  return bad ? traffic::kErrReadInput : traffic::kOk;
+  auto read = traffic::ReadWholeFile(path);
+  if (!read) return traffic::kErrReadInput;
+  bytes = std::move(*read);
+  return traffic::kOk;
 }
 
 int Decompile(const std::filesystem::path& workFolder) {

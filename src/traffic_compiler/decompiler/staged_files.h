@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "traffic_compiler/common/tool_files.h"
+
 namespace ulvane {
 
 class StagedFiles {
@@ -36,9 +38,10 @@ class StagedFiles {
     std::string temporary;
     std::string backup;  // a second link to the old target, when there was one
     bool existed = false;
-    int fd = -1;  // open until written
+    bool written = false;
   };
   std::vector<Entry> staged_;
+  traffic::OutputFile current_;  // the last created, until written
 };
 
 }  // namespace ulvane
