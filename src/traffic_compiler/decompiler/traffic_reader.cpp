@@ -166,7 +166,7 @@ int ReadPlans(const Bytes& file, TrafficDatabase& db) {
 
 }  // namespace
 
-int CompareCodesNoCase(const std::array<char, 4>& a, const std::array<char, 4>& b) {
+int CompareCodesNoCase(const traffic::AirportCode& a, const traffic::AirportCode& b) {
   for (size_t i = 0; i < 4; ++i) {
     unsigned x = static_cast<unsigned char>(a[i]);
     unsigned y = static_cast<unsigned char>(b[i]);

@@ -8,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "traffic_compiler/common/traffic_records.h"
+
 namespace ulvane {
 
 struct DecodedAirport {
-  std::array<char, 4> code{};  // NUL-padded
+  traffic::AirportCode code{};  // NUL-padded
   std::int32_t latitude = 0;   // 10001750 units per 90 degrees, north positive
   std::int32_t longitude = 0;  // 2^32 units per 360 degrees, east positive
   std::int32_t elevation = 0;  // metres
@@ -26,7 +28,7 @@ struct DecodedAircraft {
 struct DecodedLeg {
   std::uint16_t departure = 0;  // time codes
   std::uint16_t arrival = 0;
-  std::array<char, 4> code{};   // destination, NUL-padded
+  traffic::AirportCode code{};  // destination, NUL-padded
   std::uint32_t packed = 0;     // altitude, flight number, F/R and fixed flags
 };
 
@@ -57,7 +59,7 @@ inline bool LegArrivalFixed(const DecodedLeg& leg) { return (leg.packed >> 25) &
 
 // Orders two 4-byte codes without regard to (ASCII) case, stopping at the
 // first NUL. Codes never compare past their 4 bytes.
-int CompareCodesNoCase(const std::array<char, 4>& a, const std::array<char, 4>& b);
+int CompareCodesNoCase(const traffic::AirportCode& a, const traffic::AirportCode& b);
 
 // Decodes `file` (the whole traffic.bgl) into `db`, printing the progress
 // texts of the extraction on the console. Returns 0, or 5 (unreadable) when
