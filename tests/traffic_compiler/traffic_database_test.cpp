@@ -251,3 +251,44 @@ TEST(TrafficSectors, FixedLegBeforeItsDepartureGetsAUsableSpeed) {
 
 }  // namespace
 }  // namespace traffic
+
+namespace traffic {
+namespace {
+
+TEST(ArrivalWriteBack, ReplacesThePlanOnlyWhenEverythingFits) {
+  velk::test::TempDir dir;
+  TrafficData data = Parse(kAirports, kAircraft, kPlans);
+  std::string bytes;
+  ScopedConsoleCapture out;
+  ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
+
+  // Out of step (the file changed since it was parsed): error 55, the plan
+  // stays as it was and no temporary file is left.
+  const std::string changed = "; changed\r\nAC#2,N1,50%,24Hr,IFR\r\n";
+  velk::test::WriteFile(dir / "FlightPlans.txt", changed);
+  EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 55);
+  EXPECT_EQ(velk::test::ReadFile(dir / "FlightPlans.txt"), changed);
+  EXPECT_FALSE(std::filesystem::exists(dir / "FlightPlansTemp.txt"));
+  EXPECT_NE(out.text().find("\nERROR in file FlightPlans.txt :\n\nLine 2: AC#2,N1,50%,24Hr,IFR\n"),
+            std::string::npos);
+
+  velk::test::WriteFile(dir / "FlightPlans.txt", kPlans);
+  std::filesystem::permissions(dir / "FlightPlans.txt", std::filesystem::perms::owner_read |
+                                                            std::filesystem::perms::owner_write);
+  EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 0);
+  EXPECT_EQ(velk::test::ReadFile(dir / "FlightPlans.txt"),
+            "AC#2,N1,50%,24Hr,IFR,01:00:00,01:17:08,350,F,100,BBB,02:00,02:17,120,R,7,AAAA\r\n"
+            "; weekly\r\n"
+            "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,1/03:17,10,F,6,AAAA\r\n");
+  EXPECT_EQ(std::filesystem::status(dir / "FlightPlans.txt").permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_FALSE(std::filesystem::exists(dir / "FlightPlansTemp.txt"));
+
+  // A missing plan file: error 10, nothing created.
+  std::filesystem::remove(dir / "FlightPlans.txt");
+  EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 10);
+  EXPECT_FALSE(std::filesystem::exists(dir / "FlightPlansTemp.txt"));
+}
+
+}  // namespace
+}  // namespace traffic

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,63 @@ TEST(TrafficParserConsole, MissingFileNamesIt) {
             "  Airports 0\n"
             "Parsing Aircraft.txt now...\n"
             "\nERROR: Unable to find or open file Aircraft.txt\n\n");
+}
+
+}  // namespace
+}  // namespace traffic
+
+namespace traffic {
+namespace {
+
+// Plans of several megabytes are read in pieces; the records, the error line
+// and the progress must be those of one pass over the file.
+TEST(TrafficParserLargeFiles, PiecesGiveTheResultOfOnePass) {
+  std::string text;
+  const int lines = 30000;  // about 2.5 MB
+  for (int i = 1; i <= lines; ++i) {
+    if (i % 7 == 0) {
+      text += "; comment line\r\n";
+    } else {
+      text += "AC#" + std::to_string(i % 500 + 1) + ",N" + std::to_string(i % 10000) +
+              ",50%,24Hr,IFR,08:00,,350,F,100,KSEA,09:00,,350,F,101,EGLL,10:00,,350,F,102,LFPG\r\n";
+    }
+  }
+  std::vector<TrafficPlan> plans;
+  ASSERT_EQ(ParsePlansText(text, plans).code, 0);
+  ASSERT_EQ(plans.size(), static_cast<std::size_t>(lines - lines / 7));
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    // Plan i comes from line i + 1 + (number of comments before it).
+    const int line = static_cast<int>(i) + 1 + static_cast<int>(i) / 6;
+    ASSERT_EQ(plans[i].aircraft_number, line % 500 + 1) << i;
+    ASSERT_EQ(plans[i].legs.size(), 3u);
+  }
+
+  // An error late in the file: its own line number, and every plan before it.
+  const std::size_t at = text.find("AC#", text.size() * 5 / 6);
+  std::string broken = text;
+  broken.replace(at, 3, "XX#");
+  const int line = static_cast<int>(std::count(broken.begin(), broken.begin() + at, '\n')) + 1;
+  plans.clear();
+  ParseError e = ParsePlansText(broken, plans);
+  EXPECT_EQ(e.code, 34);
+  EXPECT_EQ(e.line, line);
+  EXPECT_EQ(plans.size(), static_cast<std::size_t>(line - 1 - (line - 1) / 7));
+
+  velk::test::TempDir dir;
+  velk::test::WriteFile(dir / "Airports.txt", "KSEA,N47* 26.99',W122* 18.71',433\n");
+  velk::test::WriteFile(dir / "Aircraft.txt", "AC#1,450,\"Jet\"\n");
+  velk::test::WriteFile(dir / "FlightPlans.txt", broken);
+  TrafficData data;
+  ScopedConsoleCapture out;
+  EXPECT_EQ(ParseTrafficFiles(dir.path(), data), 34);
+  // One counter before every 33rd record line read, the failing one included.
+  const std::string& t = out.text();
+  const std::size_t accepted = plans.size();
+  const auto counters = std::count(t.begin(), t.end(), '\r');
+  EXPECT_EQ(static_cast<std::size_t>(counters), 1 + 1 + accepted / 33 + 1);
+  EXPECT_NE(t.find("  Flight plans " + std::to_string(accepted / 33 * 33) + "\r\nERROR in file FlightPlans.txt"),
+            std::string::npos);
+  EXPECT_NE(t.find("Line " + std::to_string(line) + ": XX#"), std::string::npos);
 }
 
 }  // namespace

@@ -8,14 +8,34 @@
 #include <cstdio>
 
 #include "platform/sim_location.h"
-#include "platform/text_file.h"
 
 namespace traffic {
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return std::nullopt;
-  return velk::ReadFileBytes(path);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  // Sized once from the file, then grown only if the file grows meanwhile.
+  std::string data(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 1, '\0');
+  std::size_t used = 0;
+  for (;;) {
+    if (used == data.size()) data.resize(data.size() * 2 + 4096);
+    const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  data.resize(used);
+  return data;
 }
 
 bool LineReader::Next(TextLine& line) {
@@ -79,10 +99,28 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
 }
 
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return CopyResult::kFailed;
   const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  const auto bytes = ReadWholeFile(from);
-  bool ok = bytes && WriteAll(fd, *bytes);
+  if (fd < 0) {
+    const int error = errno;
+    ::close(in);
+    return error == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
+  }
+  // Copied in blocks: a database can be far larger than is worth holding.
+  std::string buffer(1 << 20, '\0');
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    if (!WriteAll(fd, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(in);
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (!ok) {

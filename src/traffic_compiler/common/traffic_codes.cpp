@@ -106,21 +106,30 @@ DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to) {
   return r;
 }
 
-GeoPoint PointAlong(const GeoPoint& from, double distance, double course) {
+GreatCircleTrack::GreatCircleTrack(const GeoPoint& from, double course)
+    : lon1_(from.lon),
+      sin_lat1_(std::sin(from.lat)),
+      cos_lat1_(std::cos(from.lat)),
+      cos_lat1_cos_course_(cos_lat1_ * std::cos(course)),
+      sin_course_(std::sin(course)) {}
+
+GeoPoint GreatCircleTrack::PointAt(double distance) const {
   GeoPoint p;
   const double sin_d = std::sin(distance);
   const double cos_d = std::cos(distance);
-  const double cos_lat1 = std::cos(from.lat);
-  const double sin_lat1 = std::sin(from.lat);
-  p.lat = std::asin(Clamp1(cos_lat1 * std::cos(course) * sin_d + sin_lat1 * cos_d));
-  double lon = std::fmod(std::atan2(sin_d * cos_lat1 * std::sin(course), cos_d - std::sin(p.lat) * sin_lat1) +
-                             from.lon + kPi,
+  p.lat = std::asin(Clamp1(cos_lat1_cos_course_ * sin_d + sin_lat1_ * cos_d));
+  double lon = std::fmod(std::atan2(sin_d * cos_lat1_ * sin_course_, cos_d - std::sin(p.lat) * sin_lat1_) +
+                             lon1_ + kPi,
                          2.0 * kPi) -
                kPi;
   if (lon < -kPi) lon += 2.0 * kPi;
   else if (lon > kPi) lon -= 2.0 * kPi;
   p.lon = lon;
   return p;
+}
+
+GeoPoint PointAlong(const GeoPoint& from, double distance, double course) {
+  return GreatCircleTrack(from, course).PointAt(distance);
 }
 
 std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds) {

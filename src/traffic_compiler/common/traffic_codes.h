@@ -79,6 +79,21 @@ DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to);
 // The point `distance` radians from `from` along the initial `course`.
 GeoPoint PointAlong(const GeoPoint& from, double distance, double course);
 
+// The same for many points of one track, with the track's sines and
+// cosines worked out once (bit for bit the results of PointAlong).
+class GreatCircleTrack {
+ public:
+  GreatCircleTrack(const GeoPoint& from, double course);
+  GeoPoint PointAt(double distance) const;
+
+ private:
+  double lon1_;
+  double sin_lat1_;
+  double cos_lat1_;
+  double cos_lat1_cos_course_;
+  double sin_course_;
+};
+
 // "HH:MM:SS" (or "HH:MM" without seconds) of a time of day in seconds.
 std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds);
 

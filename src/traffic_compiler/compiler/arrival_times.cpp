@@ -145,6 +145,9 @@ int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vecto
     std::filesystem::remove(temp, ec);
     return ReportFileError(kErrWriteOutput, "FlightPlansTemp.txt");
   }
+  // The plan keeps its permissions.
+  const auto perms = std::filesystem::status(plans_file, ec).permissions();
+  if (!ec) std::filesystem::permissions(temp, perms, ec);
   if (!ReplaceFile(temp, plans_file)) {
     std::filesystem::remove(temp, ec);
     return ReportFileError(kErrCreateFile, "FlightPlans.txt");

@@ -123,42 +123,48 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
   ConsoleCount("  Flight plans", plan_count);
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
-  const auto bands = SectorizeFlightPlans(data.plans, lookup, airports);
+  if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
+  SectorBands bands = SectorizeFlightPlans(data.plans, lookup, airports);
   const std::size_t sectors_start = out.size();
-  std::size_t runs = 0;
-  for (const auto& band : bands)
-    for (std::size_t i = 0; i < band.size(); ++i)
-      if (i == 0 || band[i].where.cell != band[i - 1].where.cell) ++runs;
+  std::size_t runs = 0, records = 0;
+  for (int b = 0; b < kGridBands; ++b) {
+    runs += bands.RunCount(b);
+    records += bands.RecordCount(b);
+  }
+  const std::size_t total = sectors_start + 8 * runs + 8 * runs + 8 * records;
+  if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  out.reserve(total);
   offset = sectors_start + 8 * runs;
   for (int b = 0; b < kGridBands; ++b) {
-    const auto& band = bands[b];
+    const auto& band = bands.Packed(b);
     for (std::size_t i = 0; i < band.size();) {
       std::size_t j = i;
-      while (j < band.size() && band[j].where.cell == band[i].where.cell) ++j;
-      PutU16(out, band[i].where.cell);
+      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
+      PutU16(out, static_cast<std::uint16_t>(band[i] >> 55));
       PutU16(out, static_cast<std::uint16_t>(b));
       PutU32(out, static_cast<std::uint32_t>(offset));
       offset += 8 + 8 * (j - i);
       i = j;
     }
   }
-  if (offset > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
   ConsoleWrite("Generating traffic sector database now...\n");
   for (int b = 0; b < kGridBands; ++b) {
     ConsoleProgress("  Bands", b);
-    const auto& band = bands[b];
+    const auto& band = bands.Packed(b);
     for (std::size_t i = 0; i < band.size();) {
       std::size_t j = i;
-      while (j < band.size() && band[j].where.cell == band[i].where.cell) ++j;
+      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
       PutU32(out, static_cast<std::uint32_t>(8 + 8 * (j - i)));
-      PutU32(out, band[i].where.cell | static_cast<std::uint32_t>(b) << 16);
+      PutU32(out, static_cast<std::uint32_t>(band[i] >> 55) | static_cast<std::uint32_t>(b) << 16);
       for (std::size_t r = i; r < j; ++r) {
-        PutI32(out, band[r].plan_id);
-        PutU16(out, band[r].entry);
-        PutU16(out, band[r].exit);
+        const SectorRecord rec = bands.Decode(b, band[r]);
+        PutI32(out, rec.plan_id);
+        PutU16(out, rec.entry);
+        PutU16(out, rec.exit);
       }
       i = j;
     }
+    bands.Release(b);
   }
   ConsoleWrite("\n");
 

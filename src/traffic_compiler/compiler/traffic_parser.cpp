@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <climits>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <thread>
 #include <cstdint>
 
 #include "traffic_compiler/common/console.h"
@@ -188,13 +191,15 @@ ParseError Fail(int code, int line, const FieldCursor& cur) {
   return {code, line, std::string(cur.line()), cur.start(), cur.length()};
 }
 
-// Calls `record(cursor, line_number)` for every line that is not blank or a
-// comment; stops at the first error.
+// Calls `record(line, line_number)` for every line that is not blank or a
+// comment, numbering lines from `first_line`; stops at the first error.
+// `lines` receives the number of lines read.
 template <typename Record>
-ParseError ForEachRecordLine(std::string_view text, Record record) {
+ParseError ForEachRecordLine(std::string_view text, Record record, int first_line = 1, int* lines = nullptr) {
   LineReader reader(text);
   TextLine l;
-  int number = 0;
+  int number = first_line - 1;
+  ParseError result;
   while (reader.Next(l)) {
     ++number;
     std::string_view s = l.text;
@@ -203,7 +208,63 @@ ParseError ForEachRecordLine(std::string_view text, Record record) {
     s.remove_prefix(i);
     if (s.empty() || s[0] == ';' || (s.size() >= 2 && s[0] == '/' && s[1] == '/')) continue;
     ParseError e = record(s, number);
-    if (e.code) return e;
+    if (e.code) {
+      result = std::move(e);
+      break;
+    }
+  }
+  if (lines) *lines = number - (first_line - 1);
+  return result;
+}
+
+// Parses a text with `parse_line`, large texts in pieces on several
+// threads; the records and the first error come out as from one pass.
+template <typename Rec, typename LineParser>
+ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
+  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
+  if (workers == 1 || text.size() < (1u << 20)) {
+    return ForEachRecordLine(text, [&](std::string_view s, int n) { return parse_line(s, n, out); });
+  }
+  // Pieces end right after a line end.
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (unsigned w = 0; w < workers && start < text.size(); ++w) {
+    std::size_t end = w + 1 == workers ? text.size() : start + (text.size() - start) / (workers - w);
+    if (end < text.size()) {
+      end = text.find('\n', end);
+      end = end == std::string_view::npos ? text.size() : end + 1;
+    }
+    pieces.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  struct Piece {
+    std::vector<Rec> records;
+    ParseError error;
+    int lines = 0;
+  };
+  std::vector<Piece> results(pieces.size());
+  auto run = [&](std::size_t i) {
+    results[i].error = ForEachRecordLine(
+        pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
+        &results[i].lines);
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < pieces.size(); ++i) threads.emplace_back(run, i);
+  run(0);
+  for (auto& t : threads) t.join();
+
+  std::size_t total = out.size();
+  for (const auto& r : results) total += r.records.size();
+  out.reserve(total);
+  int line_offset = 0;
+  for (auto& r : results) {
+    std::move(r.records.begin(), r.records.end(), std::back_inserter(out));
+    std::vector<Rec>().swap(r.records);
+    if (r.error.code) {
+      r.error.line += line_offset;
+      return std::move(r.error);
+    }
+    line_offset += r.lines;
   }
   return {};
 }
@@ -301,6 +362,8 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
   else if (Upper(f[0]) == 'V') p.ifr = false;
   else return Fail(kErrFlightRules, n, cur);
 
+  // Six fields a leg after the five of the header.
+  p.legs.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), ',')) / 6 + 1);
   // The field that a "too few legs" error points at: the last one read.
   std::size_t last_start = cur.start(), last_length = cur.length();
   while (!cur.AtEnd()) {
@@ -372,11 +435,11 @@ int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which
   ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
   const auto bytes = ReadWholeFile(FindFileNoCase(folder, info.name));
   if (!bytes) return ReportFileError(kErrOpenInput, info.name);
-  ParseError e = ForEachRecordLine(*bytes, [&](std::string_view s, int n) {
-    if (out.size() % static_cast<std::size_t>(info.every) == 0)
-      ConsoleProgress(info.label, static_cast<long long>(out.size()));
-    return parse_line(s, n, out);
-  });
+  ParseError e = ParseRecords(*bytes, out, parse_line);
+  // The counter stood before every record line read, the failing one too.
+  const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
+  for (std::size_t i = 0; i < lines_read; i += static_cast<std::size_t>(info.every))
+    ConsoleProgress(info.label, static_cast<long long>(i));
   if (e.code) ReportToolError(info.name, e.line, e.text, e.start, e.length, e.code);
   ConsoleCount(info.label, static_cast<long long>(out.size()));
   return e.code;
@@ -385,15 +448,15 @@ int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which
 }  // namespace
 
 ParseError ParseAirportsText(std::string_view text, std::vector<TrafficAirport>& out) {
-  return ForEachRecordLine(text, [&](std::string_view s, int n) { return ParseAirportLine(s, n, out); });
+  return ParseRecords(text, out, ParseAirportLine);
 }
 
 ParseError ParseAircraftText(std::string_view text, std::vector<TrafficAircraft>& out) {
-  return ForEachRecordLine(text, [&](std::string_view s, int n) { return ParseAircraftLine(s, n, out); });
+  return ParseRecords(text, out, ParseAircraftLine);
 }
 
 ParseError ParsePlansText(std::string_view text, std::vector<TrafficPlan>& out) {
-  return ForEachRecordLine(text, [&](std::string_view s, int n) { return ParsePlanLine(s, n, out); });
+  return ParseRecords(text, out, ParsePlanLine);
 }
 
 int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "traffic_compiler/common/console.h"
 
@@ -18,14 +19,11 @@ GridCell CellOf(const GeoPoint& p) {
 namespace {
 
 struct Leg {
-  GeoPoint from;
+  GreatCircleTrack track;
   double distance_nm;
-  double course;
 };
 
-GeoPoint PointAtNm(const Leg& leg, double nm) {
-  return PointAlong(leg.from, nm * kRadiansPerNm, leg.course);
-}
+GeoPoint PointAtNm(const Leg& leg, double nm) { return leg.track.PointAt(nm * kRadiansPerNm); }
 
 // Moves `t` to the next cell boundary along the leg (placed at most 0.1 nm
 // past the true crossing) and sets `cur` to the new cell; false when the
@@ -96,7 +94,7 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
     if (cur == to_cell) continue;
 
     const DistanceCourse dc = GreatCircle(from, to);
-    const Leg geo{from, dc.distance * kNmPerRadian, dc.course};
+    const Leg geo{GreatCircleTrack(from, dc.course), dc.distance * kNmPerRadian};
     double knots = speed;
     if (leg.fixed_arrival) {
       // A fixed leg moves from 900 s after departure to 900 s before
@@ -128,29 +126,103 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
   return records;
 }
 
-std::vector<std::vector<SectorRecord>> SectorizeFlightPlans(const std::vector<TrafficPlan>& plans,
-                                                            const AircraftLookup& aircraft,
-                                                            const AirportIndex& airports) {
-  std::vector<std::vector<SectorRecord>> bands(kGridBands);
-  ConsoleWrite("Sectorizing flight plans now...\n");
-  const std::int64_t count = static_cast<std::int64_t>(plans.size());
-  for (std::int64_t k = 0; k < count; ++k) {
-    if (k % 33 == 0) ConsoleProgress("  Flight plans", k);
-    const TrafficPlan& plan = plans[static_cast<std::size_t>(k)];
-    const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
-    const std::uint16_t speed = ac ? ac->cruise_speed : 1;
-    for (const SectorRecord& r : WalkPlan(plan, PlanId(k, count), speed, airports))
-      if (KeepSectorRecord(r)) bands[r.where.band].push_back(r);
+void SectorBands::Add(const SectorRecord& r, std::size_t plan_index) {
+  auto& chunks = chunks_[r.where.band];
+  if (chunks.empty() || chunks.back().size() == kChunk) {
+    chunks.emplace_back();
+    chunks.back().reserve(kChunk);
   }
-  ConsoleCount("  Flight plans", count);
+  chunks.back().push_back(std::uint64_t(r.where.cell) << 55 | std::uint64_t(r.entry) << 39 |
+                          std::uint64_t(plan_index) << 16 | r.exit);
+  ++sizes_[r.where.band];
+}
+
+void SectorBands::SortBand(int band) {
+  auto& sorted = sorted_[band];
+  sorted.reserve(sizes_[band]);
+  for (auto& chunk : chunks_[band]) {
+    sorted.insert(sorted.end(), chunk.begin(), chunk.end());
+    std::vector<std::uint64_t>().swap(chunk);
+  }
+  std::vector<std::vector<std::uint64_t>>().swap(chunks_[band]);
+  // Cell, entry code and plan index decide; equal ones keep route order.
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](std::uint64_t a, std::uint64_t b) { return (a >> 16) < (b >> 16); });
+}
+
+std::size_t SectorBands::RunCount(int band) const {
+  std::size_t runs = 0;
+  const auto& v = sorted_[band];
+  for (std::size_t i = 0; i < v.size(); ++i)
+    if (i == 0 || (v[i] >> 55) != (v[i - 1] >> 55)) ++runs;
+  return runs;
+}
+
+SectorRecord SectorBands::Decode(int band, std::uint64_t packed) const {
+  SectorRecord r;
+  r.where = {static_cast<std::uint16_t>(packed >> 55), static_cast<std::uint16_t>(band)};
+  r.entry = static_cast<std::uint16_t>(packed >> 39);
+  r.plan_id = PlanId(static_cast<std::int64_t>((packed >> 16) & kMaxSectorPlans),
+                     static_cast<std::int64_t>(plan_count_));
+  r.exit = static_cast<std::uint16_t>(packed);
+  return r;
+}
+
+SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
+                                 const AirportIndex& airports) {
+  const std::size_t count = plans.size();
+  SectorBands bands(count);
+  ConsoleWrite("Sectorizing flight plans now...\n");
+
+  // Plans are walked in windows, each split among worker threads; the kept
+  // records are then added in plan order, so the result does not depend on
+  // the number of threads.
+  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
+  const std::size_t window = 256 * workers;
+  struct Kept {
+    SectorRecord record;
+    std::size_t plan;
+  };
+  std::vector<std::vector<Kept>> slices(workers);
+  for (std::size_t begin = 0; begin < count; begin += window) {
+    const std::size_t end = std::min(count, begin + window);
+    const std::size_t per = (end - begin + workers - 1) / workers;
+    auto walk = [&](unsigned w) {
+      auto& out = slices[w];
+      out.clear();
+      const std::size_t from = begin + per * w, to = std::min(end, from + per);
+      for (std::size_t k = from; k < to; ++k) {
+        const TrafficPlan& plan = plans[k];
+        const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
+        const std::uint16_t speed = ac ? ac->cruise_speed : 1;
+        for (const SectorRecord& r :
+             WalkPlan(plan, PlanId(static_cast<std::int64_t>(k), static_cast<std::int64_t>(count)), speed, airports))
+          if (KeepSectorRecord(r)) out.push_back({r, k});
+      }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned w = 1; w < workers; ++w) threads.emplace_back(walk, w);
+    walk(0);
+    for (auto& t : threads) t.join();
+
+    std::size_t next_plan = begin;
+    for (const auto& slice : slices) {
+      for (const Kept& k : slice) {
+        for (; next_plan <= k.plan; ++next_plan)
+          if (next_plan % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(next_plan));
+        bands.Add(k.record, k.plan);
+      }
+    }
+    for (; next_plan < end; ++next_plan)
+      if (next_plan % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(next_plan));
+  }
+  for (auto& slice : slices) std::vector<Kept>().swap(slice);
+  ConsoleCount("  Flight plans", static_cast<long long>(count));
 
   ConsoleWrite("Sorting sector bands now...\n");
   for (int b = 0; b < kGridBands; ++b) {
     ConsoleProgress("  Bands", b);
-    std::stable_sort(bands[b].begin(), bands[b].end(), [](const SectorRecord& x, const SectorRecord& y) {
-      if (x.where.cell != y.where.cell) return x.where.cell < y.where.cell;
-      return x.entry < y.entry;
-    });
+    bands.SortBand(b);
   }
   ConsoleWrite("\n");
   return bands;

@@ -41,12 +41,40 @@ inline bool KeepSectorRecord(const SectorRecord& r) {
   return (r.entry & 0x1FFF) == 0 || (r.entry & 0x1FFF) != (r.exit & 0x1FFF);
 }
 
-// All kept records of all plans, per band, ordered by cell and entry code
-// (ties in plan and route order). Prints the sectorizing and sorting
-// progress. Arrival times must be computed and every aircraft and airport
-// known.
-std::vector<std::vector<SectorRecord>> SectorizeFlightPlans(const std::vector<TrafficPlan>& plans,
-                                                            const AircraftLookup& aircraft,
-                                                            const AirportIndex& airports);
+// Plans beyond this count do not fit the compact sector records.
+inline constexpr std::size_t kMaxSectorPlans = (1u << 23) - 1;
+
+// The kept records of all plans, one list per band. Each record is packed
+// into 64 bits: cell (9 bits), entry code (16), plan index (23), exit code
+// (16), so that sorting the packed values orders them as the database wants.
+class SectorBands {
+ public:
+  explicit SectorBands(std::size_t plan_count) : plan_count_(plan_count) {}
+  void Add(const SectorRecord& r, std::size_t plan_index);
+  // Orders every band by cell and entry code, ties in plan and route order.
+  void SortBand(int band);
+  std::size_t RunCount(int band) const;  // distinct cells of a sorted band
+  std::size_t RecordCount(int band) const { return sizes_[band]; }
+  // The records of a sorted band, decoded; `Release` frees its memory.
+  const std::vector<std::uint64_t>& Packed(int band) const { return sorted_[band]; }
+  void Release(int band) { std::vector<std::uint64_t>().swap(sorted_[band]); }
+  SectorRecord Decode(int band, std::uint64_t packed) const;
+
+ private:
+  static constexpr std::size_t kChunk = 16384;
+  std::size_t plan_count_;
+  // Filled in fixed-size chunks (no copying, little slack), then made
+  // contiguous band by band for sorting.
+  std::vector<std::vector<std::uint64_t>> chunks_[kGridBands];
+  std::vector<std::uint64_t> sorted_[kGridBands];
+  std::size_t sizes_[kGridBands] = {};
+};
+
+// Walks every plan (several at a time on the available cores), keeps the
+// records by the keep rule and sorts the bands, printing the sectorizing and
+// sorting progress. Arrival times must be computed and every aircraft and
+// airport known; at most kMaxSectorPlans plans.
+SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
+                                 const AirportIndex& airports);
 
 }  // namespace traffic
