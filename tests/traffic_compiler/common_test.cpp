@@ -203,6 +203,10 @@ TEST(ToolFiles, ExclusiveCopyNeverOverwrites) {
   EXPECT_EQ(ReadFile(dir / "c"), "new");
   EXPECT_EQ(CopyFileExclusive(dir / "missing", dir / "d"), CopyResult::kFailed);
   EXPECT_FALSE(std::filesystem::exists(dir / "d"));
+  EXPECT_EQ(CreateFileExclusive(dir / "b", "other"), CopyResult::kTargetExists);
+  EXPECT_EQ(ReadFile(dir / "b"), "old");
+  EXPECT_EQ(CreateFileExclusive(dir / "e", "fresh"), CopyResult::kCopied);
+  EXPECT_EQ(ReadFile(dir / "e"), "fresh");
 }
 
 TEST(ToolFiles, FindsNamesWithoutRegardToCase) {
@@ -233,6 +237,21 @@ TEST(LocateSim, ConfiguredFolderThenParentOfCurrentFolder) {
     EXPECT_TRUE(LocateFlightSim().empty());
   }
   std::filesystem::current_path(old_cwd);
+}
+
+}  // namespace
+}  // namespace traffic
+
+namespace traffic {
+namespace {
+
+TEST(LocateSim, TrafficFolderIsFoundWhateverItsCase) {
+  velk::test::TempDir dir;
+  std::filesystem::create_directories(dir / "SceneDB/atc/SCENERY");
+  EXPECT_EQ(TrafficSceneryFolder(dir.path()), dir / "SceneDB/atc/SCENERY");
+  velk::test::TempDir plain;
+  std::filesystem::create_directories(plain / "SCENEDB/ATC/Scenery");
+  EXPECT_EQ(TrafficSceneryFolder(plain.path()), plain / "SCENEDB/ATC/Scenery");
 }
 
 }  // namespace

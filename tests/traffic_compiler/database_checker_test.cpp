@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "database_checker.h"
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/compiler/arrival_times.h"
 #include "traffic_compiler/compiler/traffic_database.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
+#include "traffic_compiler/compiler/traffic_sectors.h"
 
 namespace traffic {
 namespace {
@@ -97,6 +100,63 @@ TEST(DatabaseChecker, NoticesBrokenFiles) {
   std::string swapped = bytes;  // first two airport index entries exchanged
   swapped.replace(252, 16, bytes.substr(260, 8) + bytes.substr(252, 8));
   EXPECT_FALSE(test::CheckTrafficDatabase(swapped).empty());
+}
+
+}  // namespace
+}  // namespace traffic
+
+namespace traffic {
+namespace {
+
+// The sectors are walked on several threads in windows of plans; the
+// section must equal a plain walk of one plan after the other.
+TEST(DatabaseChecker, SectorsEqualAPlainSequentialWalk) {
+  PlanMaker maker(99);
+  TrafficData data;
+  ASSERT_EQ(ParseAirportsText(maker.Airports(), data.airports).code, 0);
+  ASSERT_EQ(ParseAircraftText("AC#1,60,\"Slow\"\nAC#2,450,\"Jet\"\nAC#3,1,\"Crawler\"\n", data.aircraft).code, 0);
+  ASSERT_EQ(ParsePlansText(maker.Plans(5000), data.plans).code, 0);
+  std::string bytes;
+  {
+    ScopedConsoleCapture quiet;
+    ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
+  }
+
+  const AirportIndex airports(data.airports);
+  const AircraftLookup aircraft(data.aircraft);
+  std::vector<std::vector<SectorRecord>> bands(kGridBands);
+  const auto n = static_cast<std::int64_t>(data.plans.size());
+  for (std::int64_t k = 0; k < n; ++k) {
+    const TrafficPlan& plan = data.plans[static_cast<std::size_t>(k)];
+    for (const auto& r : WalkPlan(plan, PlanId(k, n), aircraft.Find(plan.aircraft_number)->cruise_speed, airports))
+      if (KeepSectorRecord(r)) bands[r.where.band].push_back(r);
+  }
+  std::string blocks;
+  std::size_t runs = 0;
+  auto put16 = [&](unsigned v) { blocks += static_cast<char>(v & 0xFF), blocks += static_cast<char>(v >> 8); };
+  auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+  for (int b = 0; b < kGridBands; ++b) {
+    auto& band = bands[b];
+    std::stable_sort(band.begin(), band.end(), [](const SectorRecord& x, const SectorRecord& y) {
+      return x.where.cell != y.where.cell ? x.where.cell < y.where.cell : x.entry < y.entry;
+    });
+    for (std::size_t i = 0; i < band.size();) {
+      std::size_t j = i;
+      while (j < band.size() && band[j].where.cell == band[i].where.cell) ++j;
+      ++runs;
+      put32(static_cast<std::uint32_t>(8 + 8 * (j - i)));
+      put32(band[i].where.cell | static_cast<std::uint32_t>(b) << 16);
+      for (; i < j; ++i) {
+        put32(static_cast<std::uint32_t>(band[i].plan_id));
+        put16(band[i].entry);
+        put16(band[i].exit);
+      }
+    }
+  }
+  ASSERT_GT(runs, 10u);
+  ASSERT_GE(bytes.size(), blocks.size());
+  EXPECT_TRUE(bytes.substr(bytes.size() - blocks.size()) == blocks);
+  EXPECT_TRUE(test::CheckTrafficDatabase(bytes).empty());
 }
 
 }  // namespace

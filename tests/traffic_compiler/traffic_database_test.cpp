@@ -263,12 +263,12 @@ TEST(ArrivalWriteBack, ReplacesThePlanOnlyWhenEverythingFits) {
   ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
 
   // Out of step (the file changed since it was parsed): error 55, the plan
-  // stays as it was and no temporary file is left.
+  // stays as it was; the temporary file keeps what was done.
   const std::string changed = "; changed\r\nAC#2,N1,50%,24Hr,IFR\r\n";
   velk::test::WriteFile(dir / "FlightPlans.txt", changed);
   EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 55);
   EXPECT_EQ(velk::test::ReadFile(dir / "FlightPlans.txt"), changed);
-  EXPECT_FALSE(std::filesystem::exists(dir / "FlightPlansTemp.txt"));
+  EXPECT_EQ(velk::test::ReadFile(dir / "FlightPlansTemp.txt"), "; changed\r\n");
   EXPECT_NE(out.text().find("\nERROR in file FlightPlans.txt :\n\nLine 2: AC#2,N1,50%,24Hr,IFR\n"),
             std::string::npos);
 
@@ -288,6 +288,39 @@ TEST(ArrivalWriteBack, ReplacesThePlanOnlyWhenEverythingFits) {
   std::filesystem::remove(dir / "FlightPlans.txt");
   EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 10);
   EXPECT_FALSE(std::filesystem::exists(dir / "FlightPlansTemp.txt"));
+}
+
+}  // namespace
+}  // namespace traffic
+
+namespace traffic {
+namespace {
+
+TEST(TrafficDatabase, OneAirportOneAircraftNoPlans) {
+  TrafficData data = Parse("KSEA,N47* 26.99',W122* 18.71',433\n", "AC#1,250,\"ABCDEFGHIJ\"\n", "; none\n");
+  std::string bytes;
+  ScopedConsoleCapture out;
+  ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
+  std::string expected(168, '\0');
+  expected[0] = 1;
+  expected.replace(2, 4, U32(10001750));
+  expected.replace(6, 4, U32(static_cast<std::uint32_t>(-10001750)));
+  expected.replace(10, 4, U32(0xFFFFFFFF));
+  expected.replace(46, 4, U32(168));
+  expected.replace(118, 4, U32(0x87654321));
+  expected += U32(4);
+  expected += U32(1) + U32(16) + U32(1) + U32(1) + U32(252);
+  expected += U32(1) + U32(0) + U32(1) + U32(2) + U32(276);
+  expected += U32(0) + U32(0) + U32(1) + U32(3) + U32(305);
+  expected += U32(0) + U32(0) + U32(1) + U32(4) + U32(305);
+  expected += "KSEA" + U32(260);
+  // 26.99' is held as the float 26.989999771118164:
+  // (26.98999977/60 + 47) x 111130.5556 = 5273126.3;
+  // -(18.70999908/60 + 122) x 11930464.71 = -1459237011.15; 433 ft = 132 m.
+  expected += "KSEA" + U32(5273126) + U32(static_cast<std::uint32_t>(-1459237011)) + U32(132);
+  expected += U32(0) + U32(284);
+  expected += U16(21) + U16(0) + U16(0) + U16(0) + U16(250) + std::string("ABCDEFGHIJ\0", 11);
+  EXPECT_TRUE(bytes == expected);
 }
 
 }  // namespace

@@ -98,6 +98,19 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+CopyResult CreateFileExclusive(const fs::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
+  bool ok = WriteAll(fd, bytes);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (!ok) {
+    ::unlink(path.c_str());
+    return CopyResult::kFailed;
+  }
+  return CopyResult::kCopied;
+}
+
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return CopyResult::kFailed;
@@ -166,7 +179,13 @@ fs::path LocateFlightSim() {
 }
 
 fs::path TrafficSceneryFolder(const fs::path& sim_folder) {
-  return velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+  fs::path folder = velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+  std::error_code ec;
+  if (fs::is_directory(folder, ec)) return folder;
+  // Trees copied from Windows keep whatever case their installer used.
+  folder = sim_folder;
+  for (const char* part : {"SCENEDB", "ATC", "Scenery"}) folder = FindFileNoCase(folder, part);
+  return folder;
 }
 
 }  // namespace traffic

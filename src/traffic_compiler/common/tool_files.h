@@ -61,6 +61,11 @@ bool ReplaceFile(const fs::path& from, const fs::path& to);
 
 enum class CopyResult { kCopied, kTargetExists, kFailed };
 
+// Creates `path` only when it does not exist yet (never overwriting, even in
+// a race) and writes `bytes` with the checks of WriteFileChecked; a failed
+// write removes the file again.
+CopyResult CreateFileExclusive(const fs::path& path, std::string_view bytes);
+
 // Copies `from` to `to` only when `to` does not exist yet, creating it
 // exclusively so that an existing file is never overwritten, even by a race.
 // A failed copy removes what it created.

@@ -136,8 +136,9 @@ int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vecto
   std::string updated;
   WriteBackError sync;
   if (!SpliceArrivalTimes(*original, plans, updated, sync)) {
-    out.WriteAndClose({});
-    std::filesystem::remove(temp, ec);
+    // What was spliced so far stays in the temporary file for a look; the
+    // plan itself is not touched.
+    out.WriteAndClose(updated);
     return ReportToolError("FlightPlans.txt", sync.line, sync.text, sync.position, 0, kErrArrivalSync);
   }
   ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));

@@ -3,12 +3,14 @@
 #include <charconv>
 #include <climits>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <thread>
 #include <cstdint>
 
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/parallel.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
@@ -19,6 +21,14 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Characters at which a field may end: "," and ";", and "/" when a second
+// one follows.
+constexpr auto kMayEndField = [] {
+  std::array<bool, 256> t{};
+  t[','] = t[';'] = t['/'] = true;
+  return t;
+}();
 
 // The fields of one line. A field ends before ",", before a ";" or "//"
 // comment, or at the end; the search position stays on the terminator so
@@ -32,10 +42,11 @@ class FieldCursor {
     while (pos_ < line_.size() && IsBlank(line_[pos_])) ++pos_;
     start_ = pos_;
     std::size_t end = pos_;
-    while (end < line_.size()) {
-      const char c = line_[end];
-      if (c == ',' || c == ';' || (c == '/' && end + 1 < line_.size() && line_[end + 1] == '/')) break;
-      ++end;
+    const std::size_t n = line_.size();
+    for (;;) {
+      while (end < n && !kMayEndField[static_cast<unsigned char>(line_[end])]) ++end;
+      if (end >= n || line_[end] != '/' || (end + 1 < n && line_[end + 1] == '/')) break;
+      ++end;  // a single "/" belongs to the field
     }
     pos_ = end;
     while (end > start_ && IsBlank(line_[end - 1])) --end;
@@ -248,10 +259,7 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
         pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
         &results[i].lines);
   };
-  std::vector<std::thread> threads;
-  for (std::size_t i = 1; i < pieces.size(); ++i) threads.emplace_back(run, i);
-  run(0);
-  for (auto& t : threads) t.join();
+  RunOnThreads(pieces.size(), run);
 
   std::size_t total = out.size();
   for (const auto& r : results) total += r.records.size();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <thread>
 
+#include "traffic_compiler/common/parallel.h"
+
 #include "traffic_compiler/common/console.h"
 
 namespace traffic {
@@ -200,10 +202,7 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
           if (KeepSectorRecord(r)) out.push_back({r, k});
       }
     };
-    std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w) threads.emplace_back(walk, w);
-    walk(0);
-    for (auto& t : threads) t.join();
+    RunOnThreads(workers, walk);
 
     std::size_t next_plan = begin;
     for (const auto& slice : slices) {
