@@ -7,6 +7,7 @@
 #include "data/config_text.h"
 #include "data/program_state.h"
 #include "data/settings_store.h"
+#include "data/times_zones.h"
 
 namespace velk {
 namespace {
@@ -88,14 +89,7 @@ std::optional<int> SettingToNumber(std::string_view text) { return ParseWholeNum
 std::string BooleanSetting(bool value) { return value ? "-1" : "0"; }
 
 const std::vector<std::string>& DisplayZones() {
-  static const std::vector<std::string> zones{
-      "GMT -12:00", "GMT -11:00", "GMT -10:00", "GMT -09:00", "GMT -08:00", "GMT -07:00",
-      "GMT -06:00", "GMT -05:00", "GMT -04:00", "GMT -03:30", "GMT -03:00", "GMT -02:30",
-      "GMT -02:00", "GMT -01:00", "GMT",        "GMT +01:00", "GMT +02:00", "GMT +03:00",
-      "GMT +03:30", "GMT +04:00", "GMT +04:30", "GMT +05:00", "GMT +05:30", "GMT +05:40",
-      "GMT +06:00", "GMT +06:30", "GMT +06:45", "GMT +07:00", "GMT +07:30", "GMT +08:00",
-      "GMT +09:00", "GMT +09:30", "GMT +10:00", "GMT +10:30", "GMT +11:00", "GMT +12:00",
-      "GMT +13:00", "GMT +14:00"};
+  static const std::vector<std::string> zones(kTimeZoneNames.begin(), kTimeZoneNames.end());
   return zones;
 }
 

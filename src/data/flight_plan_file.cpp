@@ -105,9 +105,9 @@ bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& o
     std::string_view arrival = TrimSpaces(g[1]);
     bool fixed = !arrival.empty() && arrival[0] == '@';
     if (fixed) arrival.remove_prefix(1);
-    flight.Legs.emplace_back(Trimmed(g[0]), std::string(arrival), fixed,
-                             NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
-                             std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5]));
+    flight.Legs.push_back(FlightLeg{Trimmed(g[0]), std::string(arrival), fixed,
+                                    NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
+                                    std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5])});
   }
   return true;
 }

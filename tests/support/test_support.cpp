@@ -48,18 +48,13 @@ ScopedEnv::~ScopedEnv() {
 }
 
 std::filesystem::path SourceDir() {
-  const char* s = std::getenv("VELK_SOURCE_DIR");
-  if (s) return std::filesystem::path(s);
-  // Without the variable, the tree this file was compiled from
-  // (tests/support/ below the source root).
-  std::filesystem::path here(__FILE__);
-  if (here.is_absolute()) return here.parent_path().parent_path().parent_path();
-  return std::filesystem::current_path();
+  if (const char* s = std::getenv("VELK_SOURCE_DIR")) return std::filesystem::path(s);
+  return std::filesystem::path(VELK_DEFAULT_SOURCE_DIR);
 }
 
 std::filesystem::path ToolsDir() {
-  const char* s = std::getenv("VELK_TOOLS_DIR");
-  return s ? std::filesystem::path(s) : std::filesystem::current_path();
+  if (const char* s = std::getenv("VELK_TOOLS_DIR")) return std::filesystem::path(s);
+  return std::filesystem::path(VELK_DEFAULT_TOOLS_DIR);
 }
 
 }  // namespace velk::test

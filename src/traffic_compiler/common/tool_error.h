@@ -1,0 +1,95 @@
+#pragma once
+// The one error reporter of the traffic tools. Codes 1-11 are file errors
+// printed as one text; every other code is a line error that shows the
+// offending line with a marker under the faulty field.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace traffic {
+
+enum ToolError : int {
+  kOk = 0,
+  kErrSimNotFound = 1,
+  kErrOpenOutput = 2,
+  kErrWriteOutput = 4,
+  kErrReadInput = 5,
+  kErrDeleteOld = 6,
+  kErrUnknownAircraft = 8,
+  kErrUnknownAirport = 9,
+  kErrOpenInput = 10,
+  kErrCreateFile = 11,
+  kErrMissingAirportCode = 12,
+  kErrMissingLatitude = 13,
+  kErrMissingLongitude = 14,
+  kErrMissingElevation = 15,
+  kErrMissingAircraftNumber = 16,
+  kErrMissingCruiseSpeed = 17,
+  kErrMissingAircraftName = 18,
+  kErrMissingRegistration = 19,
+  kErrMissingPercent = 20,
+  kErrMissingPeriod = 21,
+  kErrMissingFlightRules = 22,
+  kErrMissingDeparture = 23,
+  kErrMissingAltitude = 24,
+  kErrMissingArrival = 25,
+  kErrMissingFlightNumber = 26,
+  kErrMissingFlightNumberChoice = 27,
+  kErrAirportCodeTooLong = 28,
+  kErrElevationFormat = 29,
+  kErrLatitudeFormat = 30,
+  kErrLongitudeFormat = 31,
+  kErrLatitudeRange = 32,
+  kErrLongitudeRange = 33,
+  kErrAircraftNumberFormat = 34,
+  kErrAircraftNumberZero = 35,
+  kErrCruiseSpeedFormat = 36,
+  kErrCruiseSpeedZero = 37,
+  kErrAircraftNameFormat = 38,
+  kErrAircraftNameTooLong = 39,
+  kErrRegistrationTooLong = 40,
+  kErrPercentFormat = 41,
+  kErrPercentRange = 42,
+  kErrPeriod = 43,
+  kErrFlightRules = 44,
+  kErrDepartureFormat = 45,
+  kErrArrivalFormat = 46,
+  kErrAltitudeFormat = 47,
+  kErrAltitudeRange = 48,
+  kErrFlightNumberFormat = 49,
+  kErrFlightNumberRange = 50,
+  kErrFlightNumberChoice = 51,
+  kErrTooFewLegs = 52,
+  kErrDayRange = 53,
+  kErrDayMissing = 54,
+  kErrArrivalSync = 55,
+  // Numbers that do not fit the 16-bit fields of the database.
+  kErrAircraftNumberRange = 56,
+  kErrCruiseSpeedRange = 57,
+};
+
+inline constexpr int kMaxAircraftName = 100;
+inline constexpr int kMaxRegistration = 7;
+
+// True for the codes printed as a single file error text.
+bool IsFileError(int code);
+
+// The message printed under a line error (empty for unassigned codes).
+std::string_view LineErrorMessage(int code);
+
+// The full text of a report, as printed. For file errors `text` is the
+// detail put in place of "%s" (file name, path, "AC#n" or an airport code)
+// and the other arguments are unused; for line errors `text` is the line,
+// `start` the field start in it and `length` the field length (0 for a
+// missing field).
+std::string FormatToolError(std::string_view file, int line, std::string_view text,
+                            std::size_t start, std::size_t length, int code);
+
+// Prints the report on the console and returns `code`.
+int ReportToolError(std::string_view file, int line, std::string_view text, std::size_t start,
+                    std::size_t length, int code);
+
+// Shorthand for file errors.
+int ReportFileError(int code, std::string_view detail);
+
+}  // namespace traffic

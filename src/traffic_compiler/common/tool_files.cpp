@@ -1,0 +1,173 @@
+#include "traffic_compiler/common/tool_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/sim_location.h"
+
+namespace traffic {
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  // Sized once from the file, then grown only if the file grows meanwhile.
+  std::string data(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 1, '\0');
+  std::size_t used = 0;
+  for (;;) {
+    if (used == data.size()) data.resize(data.size() * 2 + 4096);
+    const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  data.resize(used);
+  return data;
+}
+
+bool LineReader::Next(TextLine& line) {
+  if (pos_ >= text_.size()) return false;
+  const std::size_t nl = text_.find('\n', pos_);
+  std::size_t end = nl == std::string_view::npos ? text_.size() : nl;
+  const std::size_t after = nl == std::string_view::npos ? text_.size() : nl + 1;
+  if (end > pos_ && text_[end - 1] == '\r') --end;
+  line.text = text_.substr(pos_, end - pos_);
+  line.end = text_.substr(end, after - end);
+  pos_ = after;
+  return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool OutputFile::Create(const fs::path& path) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd_ >= 0;
+}
+
+bool OutputFile::WriteAndClose(std::string_view bytes) {
+  if (fd_ < 0) return false;
+  bool ok = WriteAll(fd_, bytes);
+  if (ok && ::fsync(fd_) != 0) ok = false;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  return ok;
+}
+
+WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes) {
+  OutputFile file;
+  if (!file.Create(path)) return WriteResult::kOpenFailed;
+  return file.WriteAndClose(bytes) ? WriteResult::kOk : WriteResult::kWriteFailed;
+}
+
+bool ReplaceFile(const fs::path& from, const fs::path& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+CopyResult CreateFileExclusive(const fs::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
+  bool ok = WriteAll(fd, bytes);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (!ok) {
+    ::unlink(path.c_str());
+    return CopyResult::kFailed;
+  }
+  return CopyResult::kCopied;
+}
+
+CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return CopyResult::kFailed;
+  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    ::close(in);
+    return error == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
+  }
+  // Copied in blocks: a database can be far larger than is worth holding.
+  std::string buffer(1 << 20, '\0');
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    if (!WriteAll(fd, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(in);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (!ok) {
+    ::unlink(to.c_str());
+    return CopyResult::kFailed;
+  }
+  return CopyResult::kCopied;
+}
+
+fs::path FindFileNoCase(const fs::path& folder, const std::string& name) {
+  return velk::ResolvePathNoCase(folder, name);
+}
+
+fs::path LocateFlightSim() {
+  std::string configured = velk::FlightSimFolder().string();
+  while (!configured.empty() &&
+         (configured.back() == ' ' || configured.back() == '\\' || configured.back() == '/'))
+    configured.pop_back();
+  // No value at all: the simulator's usual install folder in the prefix.
+  if (configured.empty())
+    configured = velk::TranslateWindowsPath("c:\\Program Files\\Microsoft Games\\FS2002").string();
+  std::error_code ec;
+  if (!configured.empty() && fs::exists(configured, ec)) return fs::path(configured);
+  // A tool run by hand from a folder inside the simulator.
+  const fs::path cwd = fs::current_path(ec);
+  if (ec) return {};
+  const fs::path parent = cwd / "..";
+  if (fs::exists(FindFileNoCase(parent, "SCENEDB"), ec)) return parent;
+  return {};
+}
+
+fs::path TrafficSceneryFolder(const fs::path& sim_folder) {
+  // Trees copied from Windows keep whatever case their installer used.
+  return velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+}
+
+}  // namespace traffic

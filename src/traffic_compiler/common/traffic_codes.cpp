@@ -1,0 +1,143 @@
+#include "traffic_compiler/common/traffic_codes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace traffic {
+
+int PeriodCodeForHours(std::int64_t hours) {
+  for (int i = 0; kPeriodHours[i] != 0; ++i)
+    if (kPeriodHours[i] == hours) return i;
+  return -1;
+}
+
+std::uint32_t PeriodSeconds(int period_code) { return kPeriodHours[period_code & 7] * 3600u; }
+
+std::uint16_t EncodeTimeCode(std::uint64_t seconds, int period_code) {
+  const std::uint64_t period = PeriodSeconds(period_code);
+  const std::uint64_t steps = (seconds * 8192u) / period;
+  return static_cast<std::uint16_t>((steps & 0x1FFFu) | (static_cast<unsigned>(period_code & 7) << 13));
+}
+
+std::uint32_t DecodeTimeCode(std::uint16_t code) {
+  const std::uint64_t period = PeriodSeconds(code >> 13);
+  return static_cast<std::uint32_t>((period * (code & 0x1FFFu) + 4096u) / 8192u);
+}
+
+AirportCode MakeAirportCode(std::string_view text) {
+  AirportCode c{};
+  for (std::size_t i = 0; i < text.size() && i < 4; ++i) c[i] = text[i];
+  return c;
+}
+
+std::string AirportCodeText(const AirportCode& code) {
+  std::size_t n = 0;
+  while (n < 4 && code[n] != 0) ++n;
+  return std::string(code.data(), n);
+}
+
+bool AirportCodeLess(const AirportCode& a, const AirportCode& b) {
+  for (int i = 3; i >= 0; --i) {
+    const auto x = static_cast<signed char>(a[i]);
+    const auto y = static_cast<signed char>(b[i]);
+    if (x != y) return x < y;
+  }
+  return false;
+}
+
+namespace {
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
+AirportIndex::AirportIndex(const std::vector<TrafficAirport>& airports) {
+  sorted_.reserve(airports.size());
+  for (const auto& a : airports) sorted_.push_back(&a);
+  std::stable_sort(sorted_.begin(), sorted_.end(),
+                   [](const TrafficAirport* x, const TrafficAirport* y) {
+                     return AirportCodeLess(x->code, y->code);
+                   });
+}
+
+const TrafficAirport* AirportIndex::Find(const AirportCode& code) const {
+  auto it = std::lower_bound(
+      sorted_.begin(), sorted_.end(), code,
+      [](const TrafficAirport* a, const AirportCode& c) { return AirportCodeLess(a->code, c); });
+  if (it == sorted_.end()) return nullptr;
+  for (int i = 0; i < 4; ++i)
+    if (AsciiLower((*it)->code[i]) != AsciiLower(code[i])) return nullptr;
+  return *it;
+}
+
+double ToRadians(std::int32_t degrees, float minutes) {
+  return (static_cast<double>(minutes) * 0.016666666666666666 + degrees) * 0.017453292519943295;
+}
+
+GeoPoint AirportPosition(const TrafficAirport& airport) {
+  return {ToRadians(airport.lat_degrees, airport.lat_minutes),
+          ToRadians(airport.lon_degrees, airport.lon_minutes)};
+}
+
+namespace {
+double Clamp1(double v) { return v < -1.0 ? -1.0 : (v > 1.0 ? 1.0 : v); }
+}  // namespace
+
+DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to) {
+  const double c = Clamp1(std::cos(from.lat) * std::cos(to.lat) * std::cos(from.lon - to.lon) +
+                          std::sin(to.lat) * std::sin(from.lat));
+  DistanceCourse r;
+  r.distance = std::acos(c);
+  const double cos_lat1 = std::cos(from.lat);
+  if (cos_lat1 >= 1e-6) {
+    const double sin_d = std::sin(r.distance);
+    if (sin_d == 0.0) {
+      // Same point or antipode: no defined course; keep north.
+      r.course = 0.0;
+    } else {
+      const double x = Clamp1((std::sin(to.lat) - std::sin(from.lat) * std::cos(r.distance)) /
+                              (cos_lat1 * sin_d));
+      r.course = std::acos(x);
+    }
+    if (std::sin(from.lon - to.lon) >= 0.0) r.course = 2.0 * kPi - r.course;
+  } else {
+    // Starting at a pole every way is south (north pole) or north.
+    r.course = from.lat > 0 ? kPi : 2.0 * kPi;
+  }
+  return r;
+}
+
+GreatCircleTrack::GreatCircleTrack(const GeoPoint& from, double course)
+    : lon1_(from.lon),
+      sin_lat1_(std::sin(from.lat)),
+      cos_lat1_(std::cos(from.lat)),
+      cos_lat1_cos_course_(cos_lat1_ * std::cos(course)),
+      sin_course_(std::sin(course)) {}
+
+GeoPoint GreatCircleTrack::PointAt(double distance) const {
+  GeoPoint p;
+  const double sin_d = std::sin(distance);
+  const double cos_d = std::cos(distance);
+  p.lat = std::asin(Clamp1(cos_lat1_cos_course_ * sin_d + sin_lat1_ * cos_d));
+  double lon = std::fmod(std::atan2(sin_d * cos_lat1_ * sin_course_, cos_d - std::sin(p.lat) * sin_lat1_) +
+                             lon1_ + kPi,
+                         2.0 * kPi) -
+               kPi;
+  if (lon < -kPi) lon += 2.0 * kPi;
+  else if (lon > kPi) lon -= 2.0 * kPi;
+  p.lon = lon;
+  return p;
+}
+
+GeoPoint PointAlong(const GeoPoint& from, double distance, double course) {
+  return GreatCircleTrack(from, course).PointAt(distance);
+}
+
+std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds) {
+  char buf[32];
+  const unsigned h = seconds_of_day / 3600, m = seconds_of_day / 60 % 60, s = seconds_of_day % 60;
+  if (with_seconds) std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", h, m, s);
+  else std::snprintf(buf, sizeof buf, "%02u:%02u", h, m);
+  return buf;
+}
+
+}  // namespace traffic

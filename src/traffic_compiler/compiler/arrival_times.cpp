@@ -1,0 +1,159 @@
+#include "traffic_compiler/compiler/arrival_times.h"
+
+#include <cstdio>
+
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_error.h"
+#include "traffic_compiler/common/tool_files.h"
+
+namespace traffic {
+
+AircraftLookup::AircraftLookup(const std::vector<TrafficAircraft>& aircraft) : table_(65536, nullptr) {
+  for (const auto& a : aircraft)
+    if (!table_[a.number]) table_[a.number] = &a;
+}
+
+int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
+                        const AirportIndex& airports) {
+  std::vector<const TrafficAirport*> dest;
+  for (auto& plan : plans) {
+    const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
+    if (!ac) return ReportFileError(kErrUnknownAircraft, "AC#" + std::to_string(plan.aircraft_number));
+    dest.clear();
+    for (const auto& leg : plan.legs) {
+      const TrafficAirport* a = airports.Find(leg.destination);
+      if (!a) return ReportFileError(kErrUnknownAirport, AirportCodeText(leg.destination));
+      dest.push_back(a);
+    }
+    const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
+    const std::size_t n = plan.legs.size();
+    for (std::size_t k = 0; k < n; ++k) {
+      TrafficLeg& leg = plan.legs[k];
+      if (leg.fixed_arrival) continue;
+      const TrafficAirport* from = dest[k == 0 ? n - 1 : k - 1];
+      const double nm =
+          GreatCircle(AirportPosition(*from), AirportPosition(*dest[k])).distance * kNmPerRadian;
+      leg.arrival = leg.departure + static_cast<std::uint32_t>(nm / nm_per_second) + 900u;
+    }
+  }
+  return 0;
+}
+
+std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds) {
+  if (week) {
+    seconds %= kSecondsPerWeek;
+    return std::to_string(seconds / kSecondsPerDay) + "/" +
+           FormatClockTime(seconds % kSecondsPerDay, with_seconds);
+  }
+  return FormatClockTime(seconds % kSecondsPerDay, with_seconds);
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Position of the `count`-th "," at or after `from`, or npos.
+std::size_t NthComma(std::string_view s, std::size_t from, int count) {
+  std::size_t p = from;
+  for (int i = 0; i < count; ++i) {
+    p = s.find(',', p);
+    if (p == std::string_view::npos) return p;
+    if (i + 1 < count) ++p;
+  }
+  return p;
+}
+
+}  // namespace
+
+bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
+                        std::string& result, WriteBackError& error) {
+  result.clear();
+  result.reserve(original.size() + original.size() / 8);
+  LineReader reader(original);
+  TextLine l;
+  int line_number = 0;
+  std::size_t plan_index = 0;
+  auto fail = [&](std::string_view text, std::size_t pos) {
+    error.line = line_number;
+    error.text.assign(text);
+    error.position = pos > text.size() ? text.size() : pos;
+    return false;
+  };
+  while (reader.Next(l)) {
+    ++line_number;
+    const std::string_view s = l.text;
+    std::size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    if (i == s.size() || s[i] == ';' || (s[i] == '/' && i + 1 < s.size() && s[i + 1] == '/')) {
+      result += s;
+      result += l.end;
+      continue;
+    }
+    if (plan_index >= plans.size()) return fail(s, 0);
+    if (plan_index % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(plan_index));
+    const TrafficPlan& plan = plans[plan_index++];
+    const bool week = plan.period_code == kWeekPeriodCode;
+
+    std::size_t pos = NthComma(s, 0, 5);
+    if (pos == std::string_view::npos) return fail(s, s.size());
+    std::size_t mark = 0;
+    for (std::size_t k = 0; k < plan.legs.size(); ++k) {
+      pos += 1;
+      const std::size_t e = s.find(',', pos);
+      if (e == std::string_view::npos) return fail(s, pos);
+      int colons = 0;
+      for (std::size_t j = pos; j < e; ++j) colons += s[j] == ':';
+      result += s.substr(mark, e + 1 - mark);
+      mark = e + 1;
+      if (!plan.legs[k].fixed_arrival) {
+        result += FormatArrivalTime(plan.legs[k].arrival, week, colons >= 2);
+        const std::size_t next = s.find(',', e + 1);
+        mark = next == std::string_view::npos ? s.size() : next;
+      }
+      if (k + 1 == plan.legs.size()) {
+        result += s.substr(mark);
+        result += l.end;
+        break;
+      }
+      pos = NthComma(s, e + 1, 5);
+      if (pos == std::string_view::npos) return fail(s, e + 1);
+    }
+  }
+  if (plan_index != plans.size()) return fail({}, 0);
+  return true;
+}
+
+int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans) {
+  ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
+  const auto original = ReadWholeFile(plans_file);
+  if (!original) return ReportFileError(kErrOpenInput, "FlightPlans.txt");
+  const std::filesystem::path temp = plans_file.parent_path() / "FlightPlansTemp.txt";
+
+  // The plan is only replaced once its new text is safely on disk.
+  OutputFile out;
+  if (!out.Create(temp)) return ReportFileError(kErrCreateFile, "FlightPlansTemp.txt");
+  std::error_code ec;
+  std::string updated;
+  WriteBackError sync;
+  if (!SpliceArrivalTimes(*original, plans, updated, sync)) {
+    // What was spliced so far stays in the temporary file for a look; the
+    // plan itself is not touched.
+    out.WriteAndClose(updated);
+    return ReportToolError("FlightPlans.txt", sync.line, sync.text, sync.position, 0, kErrArrivalSync);
+  }
+  ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
+  if (!out.WriteAndClose(updated)) {
+    std::filesystem::remove(temp, ec);
+    return ReportFileError(kErrWriteOutput, "FlightPlansTemp.txt");
+  }
+  // The plan keeps its permissions.
+  const auto perms = std::filesystem::status(plans_file, ec).permissions();
+  if (!ec) std::filesystem::permissions(temp, perms, ec);
+  if (!ReplaceFile(temp, plans_file)) {
+    std::filesystem::remove(temp, ec);
+    return ReportFileError(kErrCreateFile, "FlightPlans.txt");
+  }
+  return 0;
+}
+
+}  // namespace traffic

@@ -1,0 +1,51 @@
+#pragma once
+// Computed arrival times and their write-back into FlightPlans.txt.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "traffic_compiler/common/traffic_codes.h"
+#include "traffic_compiler/common/traffic_records.h"
+
+namespace traffic {
+
+// For each AC number the first aircraft of Aircraft.txt with it, or null.
+class AircraftLookup {
+ public:
+  explicit AircraftLookup(const std::vector<TrafficAircraft>& aircraft);
+  const TrafficAircraft* Find(std::uint16_t number) const { return table_[number]; }
+
+ private:
+  std::vector<const TrafficAircraft*> table_;
+};
+
+// Fills the arrival of every leg that is not fixed: departure + flight time
+// at cruise speed (whole seconds, truncated) + 900 s. Reports error 8 or 9
+// and returns its code when a plan names an aircraft or airport that is not
+// listed.
+int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
+                        const AirportIndex& airports);
+
+// Arrival text for the write-back, reduced into the day (or the week for
+// WEEK plans, with its "d/" day).
+std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds);
+
+// The new text of FlightPlans.txt with the computed arrivals spliced in;
+// everything else, comments and line ends included, is kept byte for byte.
+// On error 55 returns false with the line, its text and the scan position.
+struct WriteBackError {
+  int line = 0;
+  std::string text;
+  std::size_t position = 0;
+};
+bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
+                        std::string& result, WriteBackError& error);
+
+// Writes the computed arrivals into `plans_file` (through a temporary file
+// beside it, replaced in one step after every write succeeded), with its
+// console progress and error reports. Returns 0 or the error code.
+int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans);
+
+}  // namespace traffic

@@ -1,0 +1,200 @@
+#include "traffic_compiler/compiler/traffic_database.h"
+
+#include <cstdint>
+
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_error.h"
+#include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/common/traffic_codes.h"
+#include "traffic_compiler/compiler/arrival_times.h"
+#include "traffic_compiler/compiler/traffic_sectors.h"
+
+namespace traffic {
+namespace {
+
+constexpr std::size_t kHeaderSize = 168;
+constexpr std::size_t kTableSize = 84;
+constexpr std::size_t kAirportsStart = kHeaderSize + kTableSize;
+
+// Latitude and longitude in the database's units, truncated toward zero.
+std::int32_t LatitudeUnits(std::int32_t degrees, float minutes) {
+  return static_cast<std::int32_t>((static_cast<double>(minutes) * 0.016666666666666666 + degrees) *
+                                   111130.55555555556);
+}
+std::int32_t LongitudeUnits(std::int32_t degrees, float minutes) {
+  return static_cast<std::int32_t>((static_cast<double>(minutes) * 0.016666666666666666 + degrees) *
+                                   11930464.711111112);
+}
+
+void PutCode(std::string& out, const AirportCode& code) { out.append(code.data(), 4); }
+
+void PutTableEntry(std::string& out, std::size_t at, std::uint32_t count, std::uint32_t type,
+                   std::uint32_t index_offset, std::uint32_t record_size) {
+  SetU32(out, at, count);
+  SetU32(out, at + 4, record_size);
+  SetU32(out, at + 8, 1);
+  SetU32(out, at + 12, type);
+  SetU32(out, at + 16, index_offset);
+}
+
+}  // namespace
+
+int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesystem::path& path) {
+  const std::string path_text = path.string();
+  out.assign(kHeaderSize + kTableSize, '\0');
+
+  // Airports, in the database's airport order.
+  const AirportIndex airports(data.airports);
+  const auto& sorted = airports.sorted();
+  ConsoleWrite("Generating airport database now...\n");
+  const std::size_t airport_records = kAirportsStart + 8 * sorted.size();
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    PutCode(out, sorted[i]->code);
+    PutU32(out, static_cast<std::uint32_t>(airport_records + 16 * i));
+  }
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    if (i % 33 == 0) ConsoleProgress("  Airports", static_cast<long long>(i));
+    const TrafficAirport& a = *sorted[i];
+    PutCode(out, a.code);
+    PutI32(out, LatitudeUnits(a.lat_degrees, a.lat_minutes));
+    PutI32(out, LongitudeUnits(a.lon_degrees, a.lon_minutes));
+    PutI32(out, a.elevation_m);
+  }
+  ConsoleCount("  Airports", static_cast<long long>(sorted.size()));
+
+  // Aircraft, by AC number; equal numbers keep file order.
+  const std::size_t aircraft_start = out.size();
+  std::vector<const TrafficAircraft*> aircraft;
+  aircraft.reserve(data.aircraft.size());
+  for (const auto& a : data.aircraft) aircraft.push_back(&a);
+  std::stable_sort(aircraft.begin(), aircraft.end(),
+                   [](const TrafficAircraft* x, const TrafficAircraft* y) { return x->number < y->number; });
+  ConsoleWrite("Generating aircraft database now...\n");
+  std::size_t offset = aircraft_start + 8 * aircraft.size();
+  for (const TrafficAircraft* a : aircraft) {
+    PutU32(out, a->number - 1u);
+    PutU32(out, static_cast<std::uint32_t>(offset));
+    offset += a->name.size() + 11;
+  }
+  for (std::size_t i = 0; i < aircraft.size(); ++i) {
+    if (i % 5 == 0) ConsoleProgress("  Aircraft", static_cast<long long>(i));
+    const TrafficAircraft& a = *aircraft[i];
+    PutU16(out, static_cast<std::uint16_t>(a.name.size() + 11));
+    PutU16(out, 0);
+    PutU16(out, static_cast<std::uint16_t>(a.number - 1u));
+    PutU16(out, 0);
+    PutU16(out, a.cruise_speed);
+    out += a.name;
+    out += '\0';
+  }
+  ConsoleCount("  Aircraft", static_cast<long long>(aircraft.size()));
+
+  // Arrival times, then the plans in file order.
+  const AircraftLookup lookup(data.aircraft);
+  if (int e = ComputeArrivalTimes(data.plans, lookup, airports)) return e;
+
+  const std::size_t plans_start = out.size();
+  const std::int64_t plan_count = static_cast<std::int64_t>(data.plans.size());
+  ConsoleWrite("Generating flight plan database now...\n");
+  offset = plans_start + 8 * data.plans.size();
+  for (std::int64_t k = 0; k < plan_count; ++k) {
+    PutI32(out, PlanId(k, plan_count));
+    // Offsets past 32 bits are caught below, before anything is written.
+    PutU32(out, static_cast<std::uint32_t>(offset));
+    offset += 22 + 12 * data.plans[static_cast<std::size_t>(k)].legs.size();
+  }
+  if (offset > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  for (std::int64_t k = 0; k < plan_count; ++k) {
+    if (k % 33 == 0) ConsoleProgress("  Flight plans", k);
+    const TrafficPlan& p = data.plans[static_cast<std::size_t>(k)];
+    PutU32(out, static_cast<std::uint32_t>(22 + 12 * p.legs.size()));
+    PutI32(out, PlanId(k, plan_count));
+    PutU32(out, p.aircraft_number - 1u);
+    out.append(p.registration.data(), 8);
+    PutU16(out, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
+    for (const TrafficLeg& leg : p.legs) {
+      PutU16(out, EncodeTimeCode(leg.departure, p.period_code));
+      PutU16(out, EncodeTimeCode(leg.arrival, p.period_code));
+      PutCode(out, leg.destination);
+      PutU32(out, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
+                      (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
+    }
+  }
+  ConsoleCount("  Flight plans", plan_count);
+
+  // Sectors: an index entry per run of one cell in a band, then the blocks.
+  if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
+  SectorBands bands = SectorizeFlightPlans(data.plans, lookup, airports);
+  const std::size_t sectors_start = out.size();
+  std::size_t runs = 0, records = 0;
+  for (int b = 0; b < kGridBands; ++b) {
+    runs += bands.RunCount(b);
+    records += bands.RecordCount(b);
+  }
+  const std::size_t total = sectors_start + 8 * runs + 8 * runs + 8 * records;
+  if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  out.reserve(total);
+  offset = sectors_start + 8 * runs;
+  for (int b = 0; b < kGridBands; ++b) {
+    const auto& band = bands.Packed(b);
+    for (std::size_t i = 0; i < band.size();) {
+      std::size_t j = i;
+      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
+      PutU16(out, static_cast<std::uint16_t>(band[i] >> 55));
+      PutU16(out, static_cast<std::uint16_t>(b));
+      PutU32(out, static_cast<std::uint32_t>(offset));
+      offset += 8 + 8 * (j - i);
+      i = j;
+    }
+  }
+  ConsoleWrite("Generating traffic sector database now...\n");
+  for (int b = 0; b < kGridBands; ++b) {
+    ConsoleProgress("  Bands", b);
+    const auto& band = bands.Packed(b);
+    for (std::size_t i = 0; i < band.size();) {
+      std::size_t j = i;
+      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
+      PutU32(out, static_cast<std::uint32_t>(8 + 8 * (j - i)));
+      PutU32(out, static_cast<std::uint32_t>(band[i] >> 55) | static_cast<std::uint32_t>(b) << 16);
+      for (std::size_t r = i; r < j; ++r) {
+        const SectorRecord rec = bands.Decode(b, band[r]);
+        PutI32(out, rec.plan_id);
+        PutU16(out, rec.entry);
+        PutU16(out, rec.exit);
+      }
+      i = j;
+    }
+    bands.Release(b);
+  }
+  ConsoleWrite("\n");
+
+  // Header and section table.
+  out[0] = 1;  // u16 version 1
+  SetU32(out, 2, 10001750u);
+  SetU32(out, 6, static_cast<std::uint32_t>(-10001750));
+  SetU32(out, 10, 0xFFFFFFFFu);
+  SetU32(out, 14, 0);
+  SetU32(out, 46, kHeaderSize);
+  SetU32(out, 118, 0x87654321u);
+  SetU32(out, kHeaderSize, 4);
+  PutTableEntry(out, 172, static_cast<std::uint32_t>(sorted.size()), 1, kAirportsStart, 16);
+  PutTableEntry(out, 192, static_cast<std::uint32_t>(aircraft.size()), 2,
+                static_cast<std::uint32_t>(aircraft_start), 0);
+  PutTableEntry(out, 212, static_cast<std::uint32_t>(data.plans.size()), 3,
+                static_cast<std::uint32_t>(plans_start), 0);
+  PutTableEntry(out, 232, static_cast<std::uint32_t>(runs), 4, static_cast<std::uint32_t>(sectors_start), 0);
+  return 0;
+}
+
+int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
+  // The output is created first so that an unwritable folder is reported
+  // before any work is done.
+  OutputFile file;
+  if (!file.Create(path)) return ReportFileError(kErrOpenOutput, path.string());
+  std::string bytes;
+  if (int e = BuildTrafficDatabase(data, bytes, path)) return e;
+  if (!file.WriteAndClose(bytes)) return ReportFileError(kErrWriteOutput, path.string());
+  return 0;
+}
+
+}  // namespace traffic

@@ -1,0 +1,21 @@
+#pragma once
+// traffic.bgl: the compiled traffic database.
+#include <filesystem>
+#include <string>
+
+#include "traffic_compiler/common/traffic_records.h"
+
+namespace traffic {
+
+// Computes the arrival times of `data.plans` and builds the whole database
+// in memory, printing the progress of each section. Returns 0 with the file
+// bytes in `bytes`, or the error code (8, 9, or 4 when the file would grow
+// past the 32-bit offsets), already reported with `path` as the file name.
+int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::filesystem::path& path);
+
+// Builds the database and writes it to `path`. Returns 0 or the reported
+// error code (2 when the file cannot be created, 4 when writing fails); on
+// error the caller removes the file.
+int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data);
+
+}  // namespace traffic

@@ -1,0 +1,476 @@
+#include "traffic_compiler/compiler/traffic_parser.h"
+
+#include <charconv>
+#include <climits>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iterator>
+#include <thread>
+#include <cstdint>
+
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/parallel.h"
+#include "traffic_compiler/common/tool_error.h"
+#include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/common/traffic_codes.h"
+
+namespace traffic {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Characters at which a field may end: "," and ";", and "/" when a second
+// one follows.
+constexpr auto kMayEndField = [] {
+  std::array<bool, 256> t{};
+  t[','] = t[';'] = t['/'] = true;
+  return t;
+}();
+
+// The fields of one line. A field ends before ",", before a ";" or "//"
+// comment, or at the end; the search position stays on the terminator so
+// nothing is read past a comment.
+class FieldCursor {
+ public:
+  explicit FieldCursor(std::string_view line) : line_(line) {}
+
+  std::string_view Next() {
+    if (pos_ < line_.size() && line_[pos_] == ',') ++pos_;
+    while (pos_ < line_.size() && IsBlank(line_[pos_])) ++pos_;
+    start_ = pos_;
+    std::size_t end = pos_;
+    const std::size_t n = line_.size();
+    for (;;) {
+      while (end < n && !kMayEndField[static_cast<unsigned char>(line_[end])]) ++end;
+      if (end >= n || line_[end] != '/' || (end + 1 < n && line_[end + 1] == '/')) break;
+      ++end;  // a single "/" belongs to the field
+    }
+    pos_ = end;
+    while (end > start_ && IsBlank(line_[end - 1])) --end;
+    length_ = end - start_;
+    return line_.substr(start_, length_);
+  }
+
+  // True when only blanks or a comment remain.
+  bool AtEnd() const {
+    std::size_t p = pos_;
+    while (p < line_.size() && IsBlank(line_[p])) ++p;
+    if (p >= line_.size()) return true;
+    return line_[p] == ';' || (line_[p] == '/' && p + 1 < line_.size() && line_[p + 1] == '/');
+  }
+
+  std::size_t start() const { return start_; }
+  std::size_t length() const { return length_; }
+  std::string_view line() const { return line_; }
+
+ private:
+  std::string_view line_;
+  std::size_t pos_ = 0;
+  std::size_t start_ = 0;
+  std::size_t length_ = 0;
+};
+
+// A leading decimal integer (blanks and a sign allowed before the digits;
+// whatever follows the digits is ignored). Saturates instead of wrapping so
+// that range checks reject numbers too large for their field.
+std::int64_t LeadingInt(std::string_view s, std::size_t* used = nullptr) {
+  std::size_t i = 0;
+  while (i < s.size() && (IsBlank(s[i]) || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f')) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  std::int64_t v = 0;
+  while (i < s.size() && IsDigit(s[i])) {
+    if (v < INT32_MAX) v = v * 10 + (s[i] - '0');
+    ++i;
+  }
+  if (v > INT32_MAX) v = INT32_MAX;
+  if (used) *used = i;
+  return negative ? -v : v;
+}
+
+// digits [ "." digits ] as a double, at `i`; false when no digit is there.
+bool ReadDecimal(std::string_view s, std::size_t& i, double& value) {
+  const std::size_t begin = i;
+  while (i < s.size() && IsDigit(s[i])) ++i;
+  if (i == begin) return false;
+  if (i + 1 < s.size() && s[i] == '.' && IsDigit(s[i + 1])) {
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) ++i;
+  } else if (i < s.size() && s[i] == '.') {
+    ++i;
+  }
+  auto r = std::from_chars(s.data() + begin, s.data() + i, value);
+  if (r.ec == std::errc::result_out_of_range) value = HUGE_VAL;
+  return true;
+}
+
+struct Coordinate {
+  std::int32_t degrees = 0;
+  float minutes = 0;
+};
+
+// "N45* 21.43'", "N45* 21' 10\"", "N47 26.99". Returns 0, the format code
+// or the range code.
+int ParseCoordinate(std::string_view f, bool latitude, Coordinate& out) {
+  const int format_error = latitude ? kErrLatitudeFormat : kErrLongitudeFormat;
+  const int range_error = latitude ? kErrLatitudeRange : kErrLongitudeRange;
+  const char letter = Upper(f[0]);
+  int sign = 0;
+  if (latitude) sign = letter == 'N' ? 1 : (letter == 'S' ? -1 : 0);
+  else sign = letter == 'E' ? 1 : (letter == 'W' ? -1 : 0);
+
+  std::size_t i = 1;
+  if (i >= f.size() || !IsDigit(f[i])) return format_error;
+  std::int64_t degrees = 0;
+  while (i < f.size() && IsDigit(f[i])) {
+    if (degrees < INT32_MAX) degrees = degrees * 10 + (f[i] - '0');
+    ++i;
+  }
+  while (i < f.size() && (IsBlank(f[i]) || f[i] == '*')) ++i;
+  double minutes = 0;
+  if (!ReadDecimal(f, i, minutes)) return format_error;
+  while (i < f.size() && (IsBlank(f[i]) || f[i] == '\'')) ++i;
+  double seconds = 0;
+  if (i < f.size() && IsDigit(f[i])) ReadDecimal(f, i, seconds);
+
+  if (degrees >= (latitude ? 90 : 180) || minutes >= 60 || seconds >= 60) return range_error;
+  if (sign == 0) return format_error;
+  out.degrees = static_cast<std::int32_t>(degrees) * sign;
+  out.minutes = static_cast<float>((seconds * 0.016666666666666666 + minutes) * sign);
+  return 0;
+}
+
+// Time of day "H:MM", "HH:MM" or with ":SS"; false when malformed.
+bool ParseClockTime(std::string_view s, std::uint32_t& seconds) {
+  std::size_t i = 0;
+  unsigned h = 0;
+  while (i < s.size() && i < 2 && IsDigit(s[i])) h = h * 10 + static_cast<unsigned>(s[i++] - '0');
+  if (i == 0 || i >= s.size() || s[i] != ':' || h > 23) return false;
+  ++i;
+  if (i + 2 > s.size() || !IsDigit(s[i]) || !IsDigit(s[i + 1])) return false;
+  const unsigned m = static_cast<unsigned>((s[i] - '0') * 10 + (s[i + 1] - '0'));
+  if (m > 59) return false;
+  i += 2;
+  unsigned sec = 0;
+  if (i < s.size() && s[i] == ':') {
+    ++i;
+    if (i + 2 > s.size() || !IsDigit(s[i]) || !IsDigit(s[i + 1])) return false;
+    sec = static_cast<unsigned>((s[i] - '0') * 10 + (s[i + 1] - '0'));
+    if (sec > 59) return false;
+  }
+  seconds = h * 3600 + m * 60 + sec;
+  return true;
+}
+
+// Departure or fixed arrival text: optional day with "/" or "\", then the
+// clock. Returns 0 or the error code.
+int ParseLegTime(std::string_view f, bool week, int format_error, std::uint32_t& seconds) {
+  const std::size_t sep = f.find_first_of("/\\");
+  std::int64_t day = -1;
+  std::string_view clock = f;
+  if (sep != std::string_view::npos) {
+    day = LeadingInt(f);
+    if (day < 0 || day > 6) return kErrDayRange;
+    std::size_t i = sep + 1;
+    while (i < f.size() && IsBlank(f[i])) ++i;
+    clock = f.substr(i);
+  }
+  if (week && day < 0) return kErrDayMissing;
+  std::uint32_t t = 0;
+  if (!ParseClockTime(clock, t)) return format_error;
+  if (week) t += static_cast<std::uint32_t>(day) * kSecondsPerDay;
+  seconds = t;
+  return 0;
+}
+
+// Checks "AC#n". Returns 0 or the error code.
+int ParseAircraftNumber(std::string_view f, std::uint16_t& number) {
+  if (f.empty()) return kErrMissingAircraftNumber;
+  if (f.size() < 3 || Upper(f[0]) != 'A' || Upper(f[1]) != 'C' || f[2] != '#')
+    return kErrAircraftNumberFormat;
+  const std::int64_t n = LeadingInt(f.substr(3));
+  if (n <= 0) return kErrAircraftNumberZero;
+  if (n > 65535) return kErrAircraftNumberRange;
+  number = static_cast<std::uint16_t>(n);
+  return 0;
+}
+
+ParseError Fail(int code, int line, const FieldCursor& cur) {
+  return {code, line, std::string(cur.line()), cur.start(), cur.length()};
+}
+
+// Calls `record(line, line_number)` for every line that is not blank or a
+// comment, numbering lines from `first_line`; stops at the first error.
+// `lines` receives the number of lines read.
+template <typename Record>
+ParseError ForEachRecordLine(std::string_view text, Record record, int first_line = 1, int* lines = nullptr) {
+  LineReader reader(text);
+  TextLine l;
+  int number = first_line - 1;
+  ParseError result;
+  while (reader.Next(l)) {
+    ++number;
+    std::string_view s = l.text;
+    std::size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    s.remove_prefix(i);
+    if (s.empty() || s[0] == ';' || (s.size() >= 2 && s[0] == '/' && s[1] == '/')) continue;
+    ParseError e = record(s, number);
+    if (e.code) {
+      result = std::move(e);
+      break;
+    }
+  }
+  if (lines) *lines = number - (first_line - 1);
+  return result;
+}
+
+// Parses a text with `parse_line`, large texts in pieces on several
+// threads; the records and the first error come out as from one pass.
+template <typename Rec, typename LineParser>
+ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
+  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
+  if (workers == 1 || text.size() < (1u << 20)) {
+    return ForEachRecordLine(text, [&](std::string_view s, int n) { return parse_line(s, n, out); });
+  }
+  // Pieces end right after a line end.
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (unsigned w = 0; w < workers && start < text.size(); ++w) {
+    std::size_t end = w + 1 == workers ? text.size() : start + (text.size() - start) / (workers - w);
+    if (end < text.size()) {
+      end = text.find('\n', end);
+      end = end == std::string_view::npos ? text.size() : end + 1;
+    }
+    pieces.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  struct Piece {
+    std::vector<Rec> records;
+    ParseError error;
+    int lines = 0;
+  };
+  std::vector<Piece> results(pieces.size());
+  auto run = [&](std::size_t i) {
+    results[i].error = ForEachRecordLine(
+        pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
+        &results[i].lines);
+  };
+  RunOnThreads(pieces.size(), run);
+
+  std::size_t total = out.size();
+  for (const auto& r : results) total += r.records.size();
+  out.reserve(total);
+  int line_offset = 0;
+  for (auto& r : results) {
+    std::move(r.records.begin(), r.records.end(), std::back_inserter(out));
+    std::vector<Rec>().swap(r.records);
+    if (r.error.code) {
+      r.error.line += line_offset;
+      return std::move(r.error);
+    }
+    line_offset += r.lines;
+  }
+  return {};
+}
+
+ParseError ParseAirportLine(std::string_view s, int n, std::vector<TrafficAirport>& out) {
+  FieldCursor cur(s);
+  if (s[0] == ',') return {kErrMissingAirportCode, n, std::string(s), 0, 0};
+  TrafficAirport a;
+  std::string_view f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingAirportCode, n, cur);
+  if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
+  for (std::size_t i = 0; i < f.size(); ++i) a.code[i] = Upper(f[i]);
+
+  Coordinate c;
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingLatitude, n, cur);
+  if (int e = ParseCoordinate(f, true, c)) return Fail(e, n, cur);
+  a.lat_degrees = c.degrees;
+  a.lat_minutes = c.minutes;
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingLongitude, n, cur);
+  if (int e = ParseCoordinate(f, false, c)) return Fail(e, n, cur);
+  a.lon_degrees = c.degrees;
+  a.lon_minutes = c.minutes;
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingElevation, n, cur);
+  if (!IsDigit(f[0]) && f[0] != '-') return Fail(kErrElevationFormat, n, cur);
+  const double feet = static_cast<double>(LeadingInt(f));
+  double metres = std::trunc(feet * 0.3048000000012192 + 0.5);
+  if (metres > INT32_MAX) metres = INT32_MAX;
+  if (metres < INT32_MIN) metres = INT32_MIN;
+  a.elevation_m = static_cast<std::int32_t>(metres);
+  out.push_back(a);
+  return {};
+}
+
+ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircraft>& out) {
+  if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
+  FieldCursor cur(s);
+  TrafficAircraft a;
+  std::string_view f = cur.Next();
+  if (int e = ParseAircraftNumber(f, a.number)) return Fail(e, n, cur);
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingCruiseSpeed, n, cur);
+  if (!IsDigit(f[0])) return Fail(kErrCruiseSpeedFormat, n, cur);
+  const std::int64_t speed = LeadingInt(f);
+  if (speed == 0) return Fail(kErrCruiseSpeedZero, n, cur);
+  if (speed > 65535) return Fail(kErrCruiseSpeedRange, n, cur);
+  a.cruise_speed = static_cast<std::uint16_t>(speed);
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingAircraftName, n, cur);
+  if (f.front() == '"') f.remove_prefix(1);
+  if (!f.empty() && f.back() == '"') f.remove_suffix(1);
+  if (f.size() > static_cast<std::size_t>(kMaxAircraftName)) return Fail(kErrAircraftNameTooLong, n, cur);
+  if (f.empty()) return Fail(kErrAircraftNameFormat, n, cur);
+  a.name.assign(f);
+  out.push_back(std::move(a));
+  return {};
+}
+
+ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& out) {
+  if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
+  FieldCursor cur(s);
+  TrafficPlan p;
+  std::string_view f = cur.Next();
+  if (int e = ParseAircraftNumber(f, p.aircraft_number)) return Fail(e, n, cur);
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingRegistration, n, cur);
+  if (f.size() > static_cast<std::size_t>(kMaxRegistration)) return Fail(kErrRegistrationTooLong, n, cur);
+  for (std::size_t i = 0; i < f.size(); ++i) p.registration[i] = Upper(f[i]);
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingPercent, n, cur);
+  if (!IsDigit(f[0])) return Fail(kErrPercentFormat, n, cur);
+  const std::int64_t percent = LeadingInt(f);
+  if (percent < 1 || percent > 100) return Fail(kErrPercentRange, n, cur);
+  p.percent = static_cast<std::uint8_t>(percent);
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingPeriod, n, cur);
+  int period = -1;
+  if (f.size() >= 2 && Upper(f[0]) == 'W' && Upper(f[1]) == 'E') period = kWeekPeriodCode;
+  else if (IsDigit(f[0])) period = PeriodCodeForHours(LeadingInt(f));
+  if (period < 0) return Fail(kErrPeriod, n, cur);
+  p.period_code = static_cast<std::uint8_t>(period);
+  const bool week = period == kWeekPeriodCode;
+
+  f = cur.Next();
+  if (f.empty()) return Fail(kErrMissingFlightRules, n, cur);
+  if (Upper(f[0]) == 'I') p.ifr = true;
+  else if (Upper(f[0]) == 'V') p.ifr = false;
+  else return Fail(kErrFlightRules, n, cur);
+
+  // Six fields a leg after the five of the header.
+  p.legs.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), ',')) / 6 + 1);
+  // The field that a "too few legs" error points at: the last one read.
+  std::size_t last_start = cur.start(), last_length = cur.length();
+  while (!cur.AtEnd()) {
+    TrafficLeg leg;
+    f = cur.Next();
+    if (f.empty()) return Fail(kErrMissingDeparture, n, cur);
+    if (int e = ParseLegTime(f, week, kErrDepartureFormat, leg.departure)) return Fail(e, n, cur);
+
+    f = cur.Next();
+    if (!f.empty() && f[0] == '@') {
+      leg.fixed_arrival = true;
+      if (int e = ParseLegTime(f.substr(1), week, kErrArrivalFormat, leg.arrival)) return Fail(e, n, cur);
+    }
+
+    f = cur.Next();
+    if (f.empty()) return Fail(kErrMissingAltitude, n, cur);
+    if (!IsDigit(f[0])) return Fail(kErrAltitudeFormat, n, cur);
+    const std::int64_t altitude = LeadingInt(f);
+    if (altitude > 1023) return Fail(kErrAltitudeRange, n, cur);
+    leg.altitude = static_cast<std::uint16_t>(altitude);
+
+    f = cur.Next();
+    if (f.empty()) return Fail(kErrMissingFlightNumberChoice, n, cur);
+    if (Upper(f[0]) == 'F') leg.use_flight_number = true;
+    else if (Upper(f[0]) == 'R') leg.use_flight_number = false;
+    else return Fail(kErrFlightNumberChoice, n, cur);
+
+    f = cur.Next();
+    if (f.empty()) return Fail(kErrMissingFlightNumber, n, cur);
+    if (!IsDigit(f[0])) return Fail(kErrFlightNumberFormat, n, cur);
+    const std::int64_t number = LeadingInt(f);
+    if (number > 16383) return Fail(kErrFlightNumberRange, n, cur);
+    leg.flight_number = static_cast<std::uint16_t>(number);
+
+    f = cur.Next();
+    if (f.empty()) return Fail(kErrMissingAirportCode, n, cur);
+    if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
+    for (std::size_t i = 0; i < f.size(); ++i) leg.destination[i] = Upper(f[i]);
+    last_start = cur.start();
+    last_length = cur.length();
+    p.legs.push_back(leg);
+  }
+  if (p.legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
+  out.push_back(std::move(p));
+  return {};
+}
+
+struct FileInfo {
+  const char* name;
+  const char* label;
+  int every;
+};
+
+FileInfo Info(TrafficFile which) {
+  switch (which) {
+    case TrafficFile::kAirports: return {kAirportsFile, "  Airports", 33};
+    case TrafficFile::kAircraft: return {kAircraftFile, "  Aircraft", 10};
+    case TrafficFile::kFlightPlans: break;
+  }
+  return {kFlightPlansFile, "  Flight plans", 33};
+}
+
+// Runs a parser with the console progress: a counter before every
+// `every`-th record and the final count.
+template <typename Records, typename LineParser>
+int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which, Records& out,
+                          LineParser parse_line) {
+  const FileInfo info = Info(which);
+  ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
+  const auto bytes = ReadWholeFile(FindFileNoCase(folder, info.name));
+  if (!bytes) return ReportFileError(kErrOpenInput, info.name);
+  ParseError e = ParseRecords(*bytes, out, parse_line);
+  // The counter stood before every record line read, the failing one too.
+  const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
+  for (std::size_t i = 0; i < lines_read; i += static_cast<std::size_t>(info.every))
+    ConsoleProgress(info.label, static_cast<long long>(i));
+  if (e.code) ReportToolError(info.name, e.line, e.text, e.start, e.length, e.code);
+  ConsoleCount(info.label, static_cast<long long>(out.size()));
+  return e.code;
+}
+
+}  // namespace
+
+ParseError ParseAirportsText(std::string_view text, std::vector<TrafficAirport>& out) {
+  return ParseRecords(text, out, ParseAirportLine);
+}
+
+ParseError ParseAircraftText(std::string_view text, std::vector<TrafficAircraft>& out) {
+  return ParseRecords(text, out, ParseAircraftLine);
+}
+
+ParseError ParsePlansText(std::string_view text, std::vector<TrafficPlan>& out) {
+  return ParseRecords(text, out, ParsePlanLine);
+}
+
+int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data) {
+  if (int e = ParseFileWithProgress(folder, TrafficFile::kAirports, data.airports, ParseAirportLine)) return e;
+  if (int e = ParseFileWithProgress(folder, TrafficFile::kAircraft, data.aircraft, ParseAircraftLine)) return e;
+  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine);
+}
+
+}  // namespace traffic

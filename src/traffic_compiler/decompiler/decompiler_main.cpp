@@ -1,0 +1,120 @@
+#include "traffic_compiler/decompiler/decompiler_main.h"
+
+#include <cstdio>
+
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_error.h"
+#include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/decompiler/staged_files.h"
+#include "traffic_compiler/decompiler/traffic_text.h"
+
+namespace ulvane {
+namespace {
+
+// The version the banner has always shown; VELK users and scripts see it.
+constexpr const char* kBannerVersion = "1.3.3";
+
+bool IsNoPauseSwitch(const std::string& arg) {
+  if (arg.size() != 3 || arg[0] != '/') return false;
+  return (arg[1] == 'n' || arg[1] == 'N') && (arg[2] == 'p' || arg[2] == 'P');
+}
+
+void PrintUsage() {
+  traffic::ConsoleWrite(
+      "Usage: ulvane [/np]\n"
+      "       ulvane --help | --version\n"
+      "\n"
+      "Turns the simulator's traffic database (SCENEDB/ATC/Scenery/traffic.bgl\n"
+      "below the simulator folder) back into Airports.txt, Aircraft.txt and\n"
+      "FlightPlans.txt in the current folder.\n"
+      "\n"
+      "  /np        do not wait for Enter before exiting\n"
+      "  --help     show this text and exit\n"
+      "  --version  show the version and exit\n"
+      "\n"
+      "The simulator folder is taken from VELK_FS_PATH when it is set.\n"
+      "Exit code: 0 on success, 1 on any error.\n");
+}
+
+// A database that is not there (or cannot be opened) is error 10, one that
+// cannot be read through is error 5.
+int ReadDatabaseFile(const std::filesystem::path& path, std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return traffic::kErrOpenInput;
+  std::fclose(f);
+  auto read = traffic::ReadWholeFile(path);
+  if (!read) return traffic::kErrReadInput;
+  bytes = std::move(*read);
+  return traffic::kOk;
+}
+
+int Decompile(const std::filesystem::path& workFolder) {
+  std::filesystem::path sim = traffic::LocateFlightSim();
+  if (sim.empty()) return traffic::ReportFileError(traffic::kErrSimNotFound, "");
+  traffic::ConsoleWrite("FS2002 located, decompiling traffic.bgl file now...\n\n");
+
+  std::filesystem::path database =
+      traffic::FindFileNoCase(traffic::TrafficSceneryFolder(sim), "traffic.bgl");
+  std::string bytes;
+  int rc = ReadDatabaseFile(database, bytes);
+  TrafficDatabase db;
+  if (rc == traffic::kOk) rc = ReadTrafficDatabase(bytes, db);
+  if (rc != traffic::kOk) return traffic::ReportFileError(rc, database.string());
+  bytes = std::string();  // the records hold all that is needed now
+
+  rc = WriteTrafficFiles(db, workFolder);
+  if (rc == traffic::kOk) traffic::ConsoleWrite("\nDecompile of traffic.bgl completed\n\n");
+  return rc;
+}
+
+}  // namespace
+
+int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder) {
+  struct Output {
+    const char* name;
+    std::string (*text)(const TrafficDatabase&);
+  };
+  static constexpr Output kOutputs[] = {{"Airports.txt", AirportsText},
+                                        {"Aircraft.txt", AircraftText},
+                                        {"FlightPlans.txt", FlightPlansText}};
+  // Nothing is put in place until all three are written, so a failure never
+  // leaves a new file beside old ones or a truncated file.
+  StagedFiles files;
+  for (const Output& o : kOutputs) {
+    traffic::ConsoleWrite(std::string("Creating ") + o.name + " now...\n");
+    // An existing file spelt in another case is replaced, not joined by a twin.
+    std::filesystem::path target = traffic::FindFileNoCase(folder, o.name);
+    if (files.Create(target) != StagedFiles::Result::kOk)
+      return traffic::ReportFileError(traffic::kErrCreateFile, o.name);
+    if (files.Write(o.text(db)) != StagedFiles::Result::kOk)
+      return traffic::ReportFileError(traffic::kErrWriteOutput, o.name);
+  }
+  std::filesystem::path failed;
+  if (!files.Commit(failed))
+    return traffic::ReportFileError(traffic::kErrCreateFile, failed.filename().string());
+  return traffic::kOk;
+}
+
+int DecompilerMain(const std::vector<std::string>& args, const std::filesystem::path& workFolder) {
+  // Only the first argument counts.
+  const std::string first = args.empty() ? std::string() : args.front();
+  if (first == "--help") {
+    PrintUsage();
+    traffic::ConsoleFlush();
+    return 0;
+  }
+  if (first == "--version") {
+    traffic::ConsoleWrite(std::string("ulvane ") + kBannerVersion + "\n");
+    traffic::ConsoleFlush();
+    return 0;
+  }
+
+  traffic::ConsoleWrite(std::string("De-compiler for FS2002 traffic.bgl file, version ") +
+                        kBannerVersion + "\n\n");
+  int rc = Decompile(workFolder);
+  traffic::ConsoleFlush();
+  if (!IsNoPauseSwitch(first)) traffic::WaitForEnter();
+  return rc == traffic::kOk ? 0 : 1;
+}
+
+}  // namespace ulvane

@@ -1,0 +1,21 @@
+#pragma once
+// The whole ulvane run: find the simulator's traffic.bgl, decode it and write
+// Airports.txt, Aircraft.txt and FlightPlans.txt into the work folder.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "traffic_compiler/decompiler/traffic_reader.h"
+
+namespace ulvane {
+
+// `args` are the command-line arguments after the program name; the work
+// folder is where the text files go. Everything is printed on the tools'
+// console. Returns the exit code.
+int DecompilerMain(const std::vector<std::string>& args, const std::filesystem::path& workFolder);
+
+// Writes the three text files of `db` into `folder`, all or none. Returns 0
+// or the code of the error it has already reported.
+int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder);
+
+}  // namespace ulvane
