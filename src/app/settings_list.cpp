@@ -1,6 +1,5 @@
 #include "app/settings_list.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -8,30 +7,17 @@
 #include "data/program_state.h"
 #include "data/settings_store.h"
 #include "data/times_zones.h"
+#include "platform/ascii_text.h"
 
 namespace velk {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 // A plain decimal number: sign, digits with an optional fraction, optional
 // exponent. Words such as "inf" or "nan" are not numbers here.
 std::optional<double> ParseDecimal(std::string_view text) {
-  std::string_view s = Trim(text);
+  std::string_view s = TrimBlanks(text);
   bool negative = false;
   if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
     negative = s.front() == '-';
@@ -77,7 +63,7 @@ std::string PixelsAsTwips(int pixels) { return std::to_string(pixels * kTwipsPer
 }  // namespace
 
 std::optional<bool> SettingToBoolean(std::string_view text) {
-  std::string_view s = Trim(text);
+  std::string_view s = TrimBlanks(text);
   if (EqualsNoCase(s, "true")) return true;
   if (EqualsNoCase(s, "false")) return false;
   if (auto number = ParseDecimal(s)) return *number != 0;

@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ascii_text.h"
+
 namespace velk {
 
 struct FlightLeg {
@@ -157,13 +159,5 @@ struct PlanState {
 
 // The one plan of the running program.
 PlanState& Plan();
-
-// ASCII upper case; other bytes are kept.
-std::string UpperAscii(std::string_view s);
-// Blanks (spaces and tabs) trimmed at both ends.
-std::string_view TrimBlanks(std::string_view s);
-// Spaces only trimmed at both ends; tabs are kept. The traffic text files are
-// trimmed this way, so a field's tabs survive a round trip.
-std::string_view TrimSpaces(std::string_view s);
 
 }  // namespace velk

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_text.h"
+
 namespace velk {
 
 class ProfileFile {
@@ -82,7 +84,5 @@ std::string ReadProfileValue(const std::filesystem::path& file, std::string_view
 bool WriteProfileValue(const std::filesystem::path& file, std::string_view section,
                        std::string_view key, std::string_view value);
 
-// ASCII comparison without regard to case.
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace velk

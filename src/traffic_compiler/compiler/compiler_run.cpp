@@ -11,20 +11,12 @@
 #include "traffic_compiler/compiler/arrival_times.h"
 #include "traffic_compiler/compiler/traffic_database.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
+#include "platform/ascii_text.h"
 
 namespace traffic {
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
+using velk::EqualsNoCase;
 
 constexpr const char* kHelp =
     "Usage: orvane [/np] [/ep] [/na]\n"

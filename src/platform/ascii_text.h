@@ -1,0 +1,18 @@
+#pragma once
+// Small text helpers over Windows-1252 bytes that only touch ASCII letters
+// and blanks, so that they never depend on the process's locale.
+#include <string>
+#include <string_view>
+
+namespace velk {
+
+// ASCII comparison without regard to case; other bytes compare exactly.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// ASCII upper case; other bytes are kept.
+std::string UpperAscii(std::string_view s);
+// Blanks (spaces and tabs) trimmed at both ends.
+std::string_view TrimBlanks(std::string_view s);
+// Spaces trimmed at both ends; tabs are kept, as the traffic text files do.
+std::string_view TrimSpaces(std::string_view s);
+
+}  // namespace velk
