@@ -12,15 +12,7 @@ namespace {
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
 
 unsigned char FoldByte(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-  switch (c) {
-    case 0x8A: return 0x9A;  // S caron
-    case 0x8C: return 0x9C;  // OE
-    case 0x8E: return 0x9E;  // Z caron
-    case 0x9F: return 0xFF;  // Y diaeresis
-    default: return c;
-  }
+  return static_cast<unsigned char>(CodePointToCp1252(FoldCaseCp1252(Cp1252ToCodePoint(c))));
 }
 
 bool IsHex(char c) {
@@ -36,22 +28,9 @@ int HexValue(char c) {
 // One character of raw file text: a UTF-8 sequence when the bytes form one,
 // else the byte as a Windows-1252 character (older files).
 char32_t NextRawChar(std::string_view s, size_t& i) {
-  unsigned char c = static_cast<unsigned char>(s[i]);
-  int extra = (c >= 0xC2 && c < 0xE0) ? 1 : (c >= 0xE0 && c < 0xF0) ? 2 : (c >= 0xF0 && c < 0xF5) ? 3 : 0;
-  if (extra && i + static_cast<size_t>(extra) < s.size()) {
-    char32_t cp = c & (0x3F >> extra);
-    bool ok = true;
-    for (int k = 1; ok && k <= extra; ++k) {
-      unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (ok) {
-      i += static_cast<size_t>(extra) + 1;
-      return cp;
-    }
-  }
-  ++i;
+  char32_t cp = 0;
+  if (DecodeUtf8At(s, i, cp)) return cp;
+  unsigned char c = static_cast<unsigned char>(s[i++]);
   return c < 0x80 ? c : Cp1252ToCodePoint(c);
 }
 

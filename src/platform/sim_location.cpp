@@ -12,53 +12,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-char32_t FoldCodePoint(char32_t cp) {
-  if (cp >= 'A' && cp <= 'Z') return cp + 32;
-  if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 32;
-  switch (cp) {
-    case 0x0160: return 0x0161;
-    case 0x0152: return 0x0153;
-    case 0x017D: return 0x017E;
-    case 0x0178: return 0x00FF;
-    default: return cp;
-  }
-}
-
 // Decodes a file name: UTF-8 as the file system normally holds it, or, when
 // the bytes are no valid UTF-8, Windows-1252 as the simulator's own files
 // name things. Folded for comparing without regard to case.
 std::u32string NameKey(std::string_view name) {
   std::u32string out;
   size_t i = 0;
-  bool utf8 = true;
-  while (i < name.size() && utf8) {
+  while (i < name.size()) {
     unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 0x80) {
-      out.push_back(FoldCodePoint(c));
-      ++i;
-      continue;
+    char32_t cp = c;
+    if (c >= 0x80 && !DecodeUtf8At(name, i, cp)) {
+      out.clear();
+      for (unsigned char b : name) out.push_back(FoldCaseCp1252(Cp1252ToCodePoint(b)));
+      return out;
     }
-    int extra = (c >= 0xC2 && c < 0xE0) ? 1 : (c >= 0xE0 && c < 0xF0) ? 2 : (c >= 0xF0 && c < 0xF5) ? 3 : 0;
-    if (!extra || i + static_cast<size_t>(extra) >= name.size()) {
-      utf8 = false;
-      break;
-    }
-    char32_t cp = c & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char cc = static_cast<unsigned char>(name[i + static_cast<size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) {
-        utf8 = false;
-        break;
-      }
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (!utf8) break;
-    out.push_back(FoldCodePoint(cp));
-    i += static_cast<size_t>(extra) + 1;
-  }
-  if (!utf8) {
-    out.clear();
-    for (unsigned char c : name) out.push_back(FoldCodePoint(Cp1252ToCodePoint(c)));
+    if (c < 0x80) ++i;
+    out.push_back(FoldCaseCp1252(cp));
   }
   return out;
 }

@@ -49,6 +49,33 @@ int CodePointToCp1252(char32_t cp) {
   return -1;
 }
 
+bool DecodeUtf8At(std::string_view s, size_t& i, char32_t& cp) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  int extra = (c >= 0xC2 && c < 0xE0) ? 1 : (c >= 0xE0 && c < 0xF0) ? 2 : (c >= 0xF0 && c < 0xF5) ? 3 : 0;
+  if (!extra || i + static_cast<size_t>(extra) >= s.size()) return false;
+  char32_t v = c & (0x3F >> extra);
+  for (int k = 1; k <= extra; ++k) {
+    unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+    if ((cc & 0xC0) != 0x80) return false;
+    v = (v << 6) | (cc & 0x3F);
+  }
+  cp = v;
+  i += static_cast<size_t>(extra) + 1;
+  return true;
+}
+
+char32_t FoldCaseCp1252(char32_t cp) {
+  if (cp >= 'A' && cp <= 'Z') return cp + 32;
+  if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 32;
+  switch (cp) {
+    case 0x0160: return 0x0161;  // S caron
+    case 0x0152: return 0x0153;  // OE
+    case 0x017D: return 0x017E;  // Z caron
+    case 0x0178: return 0x00FF;  // Y diaeresis
+    default: return cp;
+  }
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
@@ -70,18 +97,8 @@ std::string Utf8ToCp1252(std::string_view s, char replacement) {
       ++i;
       continue;
     }
-    int extra = (c >= 0xF0 && c < 0xF8) ? 3 : (c >= 0xE0) ? 2 : (c >= 0xC0) ? 1 : -1;
     char32_t cp = 0;
-    bool ok = extra > 0 && i + extra < s.size();
-    if (ok) {
-      cp = c & (0x3F >> extra);
-      for (int k = 1; k <= extra; ++k) {
-        unsigned char cc = static_cast<unsigned char>(s[i + k]);
-        if ((cc & 0xC0) != 0x80) { ok = false; break; }
-        cp = (cp << 6) | (cc & 0x3F);
-      }
-    }
-    if (!ok) {
+    if (!DecodeUtf8At(s, i, cp)) {
       // Not UTF-8: keep the byte as it is.
       out.push_back(static_cast<char>(c));
       ++i;
@@ -89,7 +106,6 @@ std::string Utf8ToCp1252(std::string_view s, char replacement) {
     }
     int b = CodePointToCp1252(cp);
     out.push_back(b >= 0 ? static_cast<char>(b) : replacement);
-    i += extra + 1;
   }
   return out;
 }

@@ -21,4 +21,13 @@ char32_t Cp1252ToCodePoint(unsigned char byte);
 // Windows-1252 byte of a code point, or -1 when it has none.
 int CodePointToCp1252(char32_t cp);
 
+// Decodes the well-formed UTF-8 sequence of two or more bytes at `i` into
+// `cp` and moves `i` past it; false (with `i` unchanged) for an ASCII byte, a
+// malformed sequence or one cut off by the end of `s`.
+bool DecodeUtf8At(std::string_view s, size_t& i, char32_t& cp);
+
+// Lower case of the letters that Windows-1252 has (ASCII, Latin-1, S/Z
+// caron, OE, Y diaeresis), for comparing names without regard to case.
+char32_t FoldCaseCp1252(char32_t cp);
+
 }  // namespace velk
