@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/text_codec.h"
+
 namespace velk {
 namespace {
 
@@ -10,19 +12,6 @@ const char* const kClassNames[] = {"Not Used",  "Micro Prop", "Mid Prop",  "Larg
 constexpr const char* kUnknownClass = "Unkown";
 constexpr const char* kNoAirline = "# VELK - No Airline";
 constexpr const char* kNoManufacturer = "# VELK - No Manufacturer";
-
-unsigned char UpperByte(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 0x20);
-  // Windows-1252: à..þ (but not ÷) map to À..Þ; š œ ž ÿ to Š Œ Ž Ÿ.
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
-  switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
-  }
-}
 
 bool TextBefore(const std::string& a, const std::string& b) {
   std::string ua = NodeKeyUpper(a);
@@ -43,11 +32,7 @@ TreeGrouping ShuffleTreeGrouping(int viewIndex) {
   return TreeGrouping::Manufacturers;
 }
 
-std::string NodeKeyUpper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
-  return out;
-}
+std::string NodeKeyUpper(std::string_view text) { return UpperCp1252(text); }
 
 std::string LeafKey(std::string_view title) { return "##" + NodeKeyUpper(TrimBlanks(title)); }
 

@@ -12,8 +12,6 @@
 namespace velk {
 namespace {
 
-
-
 // A plain decimal number: sign, digits with an optional fraction, optional
 // exponent. Words such as "inf" or "nan" are not numbers here.
 std::optional<double> ParseDecimal(std::string_view text) {

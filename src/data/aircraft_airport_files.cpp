@@ -1,11 +1,11 @@
 #include "data/aircraft_airport_files.h"
 
-#include <climits>
 #include <cmath>
 #include <string>
 #include <system_error>
 
 #include "data/flight_plan_file.h"
+#include "data/text_number.h"
 #include "platform/message_box.h"
 #include "platform/text_file.h"
 
@@ -70,14 +70,6 @@ double LeadingNumber(std::string_view s) {
   return std::isfinite(v) ? v : 0;
 }
 
-// Rounds half to even into an int, saturating.
-int ToInt(double v) {
-  double r = std::nearbyint(v);
-  if (r >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (r <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(r);
-}
-
 bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::string& bytes) {
   auto data = ReadFileBytes(PlanFolderFile(name));
   if (!data) {
@@ -114,7 +106,7 @@ std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNu
     a.Id.assign(TrimSpaces(fields[0]));
     if (fields[0].size() > 3) {
       double n = LeadingNumber(fields[0].substr(3));
-      if (n > highestNumber) highestNumber = ToInt(n);
+      if (n > highestNumber) highestNumber = text_number::RoundToInt32(n);
     }
     a.CruiseSpeed.assign(TrimSpaces(fields[1]));
     std::string_view title = TrimSpaces(fields[2]);

@@ -1,6 +1,5 @@
 #include "data/config_text.h"
 
-#include <cmath>
 #include <limits>
 #include <system_error>
 
@@ -120,43 +119,13 @@ std::optional<std::int32_t> ParseWholeNumberClamped(std::string_view text) {
   return std::nullopt;
 }
 
-double RoundHalfEven(double x) {
-  double lower = std::floor(x);
-  double diff = x - lower;
-  if (diff > 0.5) return lower + 1.0;
-  if (diff < 0.5) return lower;
-  return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
-}
-
-namespace {
-
-unsigned char UpperByte(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 'a' + 'A');
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
-  switch (c) {
-    case 0x9A: return 0x8A;  // s caron
-    case 0x9C: return 0x8C;  // oe
-    case 0x9E: return 0x8E;  // z caron
-    case 0xFF: return 0x9F;  // y diaeresis
-    default: return c;
-  }
-}
-
-}  // namespace
-
-std::string UpperCp1252(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
-  return out;
-}
-
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
   if (haystack.empty()) return false;
   if (needle.size() > haystack.size()) return false;
   for (size_t start = 0; start + needle.size() <= haystack.size(); ++start) {
     size_t k = 0;
-    while (k < needle.size() && UpperByte(static_cast<unsigned char>(haystack[start + k])) ==
-                                    UpperByte(static_cast<unsigned char>(needle[k]))) {
+    while (k < needle.size() && UpperCp1252Byte(static_cast<unsigned char>(haystack[start + k])) ==
+                                    UpperCp1252Byte(static_cast<unsigned char>(needle[k]))) {
       ++k;
     }
     if (k == needle.size()) return true;

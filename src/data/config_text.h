@@ -13,6 +13,7 @@
 
 #include "data/plan_records.h"
 #include "platform/message_box.h"
+#include "platform/text_codec.h"
 
 namespace velk {
 
@@ -41,12 +42,6 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text);
 // Like ParseWholeNumber, but a number too large for 32 bits is clamped to
 // the nearest 32-bit value instead of failing.
 std::optional<std::int32_t> ParseWholeNumberClamped(std::string_view text);
-
-// Rounds to the nearest whole number, a half to the even neighbour.
-double RoundHalfEven(double x);
-
-// Windows-1252 upper case (ASCII and the accented letters).
-std::string UpperCp1252(std::string_view s);
 
 // True when `needle` occurs in `haystack`, letters compared without regard to
 // case. An empty needle occurs in every non-empty haystack and in no empty

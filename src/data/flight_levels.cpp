@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "data/config_text.h"
+#include "data/text_number.h"
 #include "platform/random_source.h"
 
 namespace velk {
@@ -151,7 +152,7 @@ std::string GetFlightLevel(const std::string& flightRules, int distance, int cou
     if (n == 0) return lead + FormatFlightLevel(w.lower);
     if (prefix) return RangeText(w.lower, w.step, n);
     // Rounding makes the two ends half as likely as the levels between them.
-    std::int64_t r = static_cast<std::int64_t>(RoundHalfEven(NextRandom() * static_cast<double>(n)));
+    std::int64_t r = text_number::RoundHalfEven(NextRandom() * static_cast<double>(n));
     return FormatFlightLevel(w.lower + w.step * r);
   }
   return lead + FormatFlightLevel(w.lower);

@@ -30,4 +30,9 @@ bool DecodeUtf8At(std::string_view s, size_t& i, char32_t& cp);
 // caron, OE, Y diaeresis), for comparing names without regard to case.
 char32_t FoldCaseCp1252(char32_t cp);
 
+// Upper case of one Windows-1252 byte and of a Windows-1252 text: ASCII and
+// the accented letters (a grave..thorn, s/z caron, oe, y diaeresis).
+unsigned char UpperCp1252Byte(unsigned char c);
+std::string UpperCp1252(std::string_view s);
+
 }  // namespace velk
