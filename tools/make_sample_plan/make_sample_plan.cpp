@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/splitmix_rng.h"
+
 namespace {
 
 struct AirportRow {
@@ -105,24 +107,7 @@ constexpr int kMinLegNm = 90;
 constexpr long kDay = 86400;
 constexpr long kWeek = 7 * kDay;
 
-// splitmix64: the same sequence everywhere.
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  int Range(int lo, int hi) {
-    return lo + static_cast<int>(Next() % static_cast<std::uint64_t>(hi - lo + 1));
-  }
-  bool Percent(int p) { return Range(0, 99) < p; }
-
- private:
-  std::uint64_t state_;
-};
+using Rng = velk::tools::SplitMixRng;
 
 // Latitude "N42* 21.77'": whole degrees, minutes cut (not rounded) to
 // hundredths.
