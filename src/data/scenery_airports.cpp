@@ -12,6 +12,7 @@
 #include "data/text_number.h"
 #include "platform/message_box.h"
 #include "platform/sim_location.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace {
@@ -82,26 +83,6 @@ class Bytes {
 };
 
 }  // namespace
-
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  bytes.clear();
-  std::error_code ec;
-  std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (!ec) bytes.reserve(static_cast<size_t>(size));
-  char buf[1 << 16];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
-  const bool failed = std::ferror(file) != 0;
-  const int err = errno;
-  std::fclose(file);
-  if (failed && error) *error = std::strerror(err);
-  return !failed;
-}
 
 namespace {
 
@@ -440,9 +421,9 @@ AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& 
 
 bool ReadAFDFile(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,
                  std::string* error, AfdFileResult* result) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes, error)) return false;
-  AfdFileResult r = ReadAFDBytes(bytes, airports);
+  std::optional<std::string> bytes = ReadFileBytes(path, error);
+  if (!bytes) return false;
+  AfdFileResult r = ReadAFDBytes(*bytes, airports);
   if (result) *result = r;
   return true;
 }

@@ -137,10 +137,6 @@ void ComputeAirportLimits(SceneryAirport& airport);
 bool ReadAFDFile(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,
                  std::string* error = nullptr, AfdFileResult* result = nullptr);
 
-// The whole file; false, with `error` set to the system's reason, when it
-// cannot be opened or read.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* error = nullptr);
-
 // What a load needs from its surroundings. The window layer fills the
 // program-wide one (DefaultSceneryContext) at start-up.
 struct SceneryLoadContext {

@@ -321,9 +321,9 @@ bool SaveSceneryCache(const std::filesystem::path& path, const std::vector<Scene
 
 SceneryCacheResult LoadSceneryCache(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,
                                     SceneryCacheHeader& header, std::string* error) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes, error)) return SceneryCacheResult::kFailed;
-  return DecodeSceneryCache(bytes, airports, header, error);
+  std::optional<std::string> bytes = ReadFileBytes(path, error);
+  if (!bytes) return SceneryCacheResult::kFailed;
+  return DecodeSceneryCache(*bytes, airports, header, error);
 }
 
 double CurrentCacheDate() {

@@ -7,14 +7,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 
 namespace velk {
 
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return std::nullopt;
+  if (!f) {
+    if (error) *error = std::strerror(errno);
+    return std::nullopt;
+  }
   std::string data;
   // A regular file is read straight into one buffer of its size; the loop
   // after it copes with files that grow or report no size (pipes, /proc).
@@ -32,8 +36,12 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
     }
   }
   bool bad = std::ferror(f) != 0;
+  int err = errno;
   std::fclose(f);
-  if (bad) return std::nullopt;
+  if (bad) {
+    if (error) *error = std::strerror(err);
+    return std::nullopt;
+  }
   return data;
 }
 

@@ -8,8 +8,10 @@
 
 namespace velk {
 
-// The file's bytes, or nothing when it cannot be opened or read.
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+// The file's bytes, or nothing when it cannot be opened or read; then
+// `error`, when given, receives the system's reason.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
+                                         std::string* error = nullptr);
 
 // Lines of a text: split at LF, one CR before the LF is dropped, a last line
 // without an end is kept, an empty text gives no lines. A lone CR stays part

@@ -8,35 +8,11 @@
 #include <cstdio>
 
 #include "platform/sim_location.h"
+#include "platform/text_file.h"
 
 namespace traffic {
 
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
-  }
-  // Sized once from the file, then grown only if the file grows meanwhile.
-  std::string data(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 1, '\0');
-  std::size_t used = 0;
-  for (;;) {
-    if (used == data.size()) data.resize(data.size() * 2 + 4096);
-    const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    used += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  data.resize(used);
-  return data;
-}
+std::optional<std::string> ReadWholeFile(const fs::path& path) { return velk::ReadFileBytes(path); }
 
 bool LineReader::Next(TextLine& line) {
   if (pos_ >= text_.size()) return false;
