@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need.
 # Skips apt-get when everything is present already.
 set -euo pipefail
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev xvfb xauth)
+packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev xvfb xauth poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

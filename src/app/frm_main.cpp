@@ -19,6 +19,7 @@
 
 #include "app/c_resize.h"
 #include "app/frm_about.h"
+#include "app/plan_tab_services.h"
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
 #include "app/neighbour_services.h"
@@ -312,7 +313,7 @@ SettingsToSave frmMain::GatherSettings() const {
   v.MainHeight = height();
   v.MinTurnAround = g.MinTurnAround;
   v.MaxTurnAround = g.MaxTurnAround;
-  v.BackupPlan = Plan().BackupPlan;
+  v.BackupPlan = velk::Plan().BackupPlan;
   v.BackupAircraft = g.BackupAircraft;
   v.StartNumber = g.StartNumber;
   v.DebugOn = mnuToolsDebug->isChecked();
@@ -454,10 +455,24 @@ void frmMain::SetStatusText(const QString& text) { statusPanel_->setText(text); 
 
 QString frmMain::StatusText() const { return statusPanel_->text(); }
 
-void frmMain::reactivate() {
+void frmMain::Reactivate() {
   raise();
   activateWindow();
 }
+
+PlanState& frmMain::Plan() { return velk::Plan(); }
+
+bool frmMain::UndoHeld() const { return undo_.Held(); }
+
+void frmMain::ResetSearchResults() { ClearSearchTab(*this); }
+
+void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
+
+void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
+
+// Until the flight editor is in, every edit counts as cancelled and leaves
+// the flight as it was.
+std::string frmMain::EditFlight(int /*index*/, bool& /*inWorkList*/, int /*selectLeg*/) { return {}; }
 
 frmSplash* frmMain::Splash() const { return splash_.data(); }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/aircraft_tree.h"
+#include "app/plan_host.h"
 #include "app/plan_undo.h"
 #include "app/settings_list.h"
 
@@ -36,7 +37,7 @@ class cResize;
 class frmProgress;
 class frmSplash;
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
  public:
   // The area of a tab page the controls were designed for; the resize map
@@ -64,7 +65,7 @@ class frmMain : public QMainWindow {
 
   // Folder of the configuration files, help pages and console programs: the
   // folder of the running executable unless set otherwise.
-  std::filesystem::path ProgramFolder() const;
+  std::filesystem::path ProgramFolder() const override;
   void SetProgramFolder(const std::filesystem::path& folder) { programFolder_ = folder; }
 
   // A flight plan named on the command line, opened once the window is up.
@@ -74,22 +75,31 @@ class frmMain : public QMainWindow {
   // The shared progress window. Touching it loads it (placed over the
   // middle of this window) when it is not loaded; unloading discards it, so
   // the next touch starts from its design values.
-  frmProgress* Progress();
-  void UnloadProgress();
+  frmProgress* Progress() override;
+  void UnloadProgress() override;
   bool ProgressLoaded() const { return !progress_.isNull(); }
 
   // While busy the window takes no user input (mouse, keys, shortcuts), the
   // pointer is the hourglass and a close request is refused; message boxes
   // and the progress window are not affected. Calls nest.
-  void BeginBusy();
-  void EndBusy();
-  bool IsBusy() const { return busyDepth_ > 0; }
+  void BeginBusy() override;
+  void EndBusy() override;
+  bool IsBusy() const override { return busyDepth_ > 0; }
 
-  void SetStatusText(const QString& text);
+  void SetStatusText(const QString& text) override;
   QString StatusText() const;
 
   // Raises the window and gives it the focus again after a dialog.
-  void reactivate();
+  void Reactivate() override;
+
+  // ---- PlanHost --------------------------------------------------------------
+  PlanState& Plan() override;
+  QWidget* Window() override { return this; }
+  bool UndoHeld() const override;
+  void ResetSearchResults() override;
+  void ResetTimetable() override;
+  void FillMoveAirports() override;
+  std::string EditFlight(int index, bool& inWorkList, int selectLeg) override;
 
   // The splash window while it is open, else null.
   frmSplash* Splash() const;
@@ -108,10 +118,10 @@ class frmMain : public QMainWindow {
 
   // Enables the commands that need a loaded plan on the Shuffle tab and in
   // the Tools menu; called after every replacement of the plan.
-  void UpdateShuffleTab();
+  void UpdateShuffleTab() override;
   // Saving on closing. False when nothing was saved; the close then stops so
   // that no change is lost.
-  virtual bool SaveFlightplan();
+  bool SaveFlightplan() override;
   virtual bool SaveProject();
 
   // ---- The plan: opening, saving, undo, recent files -----------------------
@@ -128,10 +138,10 @@ class frmMain : public QMainWindow {
                              int flags);
   // Every change of the flights or plan aircraft ends here: the plan is
   // marked modified and can be saved.
-  void MarkPlanModified();
+  void MarkPlanModified() override;
   // One level of undo. Features that change the plan call SaveUndo just
   // before the change.
-  void SaveUndo();
+  void SaveUndo() override;
   void ClearUndo();
   void Undo();
   const PlanUndo& UndoCopy() const { return undo_; }
@@ -143,7 +153,7 @@ class frmMain : public QMainWindow {
   AircraftTree& ShuffleTree() { return shuffleTree_; }
   AircraftTree& MoveTree() { return moveTree_; }
   // Fills both trees again from the installed and the plan aircraft.
-  void RebuildAircraftTrees();
+  void RebuildAircraftTrees() override;
   // A view chooser changed: rebuilds its tree when there is a plan.
   void RebuildAircraftTree(QTreeWidget* tree);
   // The user (or code) set the check box of a node of `tree`.
@@ -162,7 +172,7 @@ class frmMain : public QMainWindow {
   void ShowSelectedTab();
   // Selects the tab of `key` ("SHUFFLE", "MOVE", "EXPORT", "TIMETABLE",
   // "PROJECT") and switches to it.
-  void SelectTab(const QString& key);
+  void SelectTab(const QString& key) override;
   QPushButton* DefaultButton() const { return defaultButton_; }
   void DeselectAllSearchResults();
   void DeselectAllTimetable();

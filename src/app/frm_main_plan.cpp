@@ -296,9 +296,9 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       op.Step("Refreshing...", 6);
       FillAircraftTrees(moveTree_, cmMoveView->currentIndex(), shuffleTree_, cmShufflerView->currentIndex(), plan);
       ShowAircraftTrees();
-      ResetTimetable(*this);
-      ResetSearchResults(*this);
-      FillMoveAirports(*this);
+      ResetTimetable();
+      ResetSearchResults();
+      FillMoveAirports();
       UpdateShuffleTab();
       for (QAction* a : {mnuToolsEditPlanAircraft, mnuToolsRemoveMinus, mnuToolsRandPerc, mnuToolsRandFlightNumbers,
                          mnuToolsRandPlan, mnuToolsCheckFL, mnuToolsCheckFT, mnuToolsReports->menuAction()})
@@ -406,9 +406,9 @@ void frmMain::Undo() {
     ClearUndo();
     op.Step("Refreshing...", 2);
     RebuildAircraftTrees();
-    ResetTimetable(*this);
-    ResetSearchResults(*this);
-    FillMoveAirports(*this);
+    ResetTimetable();
+    ResetSearchResults();
+    FillMoveAirports();
     UpdateShuffleTab();
   }
   // The plan in memory now differs from the one saved last (also when the

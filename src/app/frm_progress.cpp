@@ -85,7 +85,7 @@ void frmProgress::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-LongOperation::LongOperation(frmMain& main, const QString& firstStep, double maximum, double value)
+LongOperation::LongOperation(PlanHost& main, const QString& firstStep, double maximum, double value)
     : main_(main) {
   main_.BeginBusy();
   frmProgress* p = main_.Progress();
@@ -100,8 +100,7 @@ LongOperation::LongOperation(frmMain& main, const QString& firstStep, double max
 LongOperation::~LongOperation() {
   main_.UnloadProgress();
   main_.EndBusy();
-  main_.activateWindow();
-  main_.setFocus();
+  main_.Reactivate();
 }
 
 void LongOperation::Step(const QString& text) {

@@ -52,10 +52,10 @@ class frmProgress : public QFrame {
 // pointer is the hourglass and the progress window shows the steps; pending
 // window events run after each step. The end (destruction) unloads the
 // progress window, restores the pointer and gives the main window the focus.
-class frmMain;
+class PlanHost;
 class LongOperation {
  public:
-  LongOperation(frmMain& main, const QString& firstStep, double maximum = 100, double value = 0);
+  LongOperation(PlanHost& main, const QString& firstStep, double maximum = 100, double value = 0);
   ~LongOperation();
   LongOperation(const LongOperation&) = delete;
   LongOperation& operator=(const LongOperation&) = delete;
@@ -68,7 +68,7 @@ class LongOperation {
   std::function<void(int)> ValueCallback();
 
  private:
-  frmMain& main_;
+  PlanHost& main_;
 };
 
 }  // namespace velk

@@ -25,7 +25,7 @@ int& MovePercentage() {
   return percentage;
 }
 
-void ResetTimetable(frmMain& m) {
+void ClearTimetableTab(frmMain& m) {
   m.lvTimetable->clear();
   m.lblTTPreview->setText("Previe&w");
   m.cmdTTPrint->setEnabled(false);
@@ -34,7 +34,7 @@ void ResetTimetable(frmMain& m) {
   m.cmdTTShow->setEnabled(true);
 }
 
-void ResetSearchResults(frmMain& m) {
+void ClearSearchTab(frmMain& m) {
   m.cmdExport->setEnabled(false);
   m.cmdExportRemainder->setEnabled(false);
   m.cmdExportPrint->setEnabled(false);
@@ -53,7 +53,7 @@ void ResetSearchResults(frmMain& m) {
   if (m.cmExClass->count() > 0) m.cmExClass->setCurrentIndex(0);
 }
 
-void FillMoveAirports(frmMain& m) {
+void FillMoveAirportLists(frmMain& m) {
   MovePercentage() = -1;
   m.cmSource->clear();
   m.cmDest->clear();

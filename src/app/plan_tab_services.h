@@ -12,13 +12,13 @@ class frmMain;
 inline constexpr int kSearchAircraftNotFound = 2;
 
 // Empties the timetable list and sets its buttons for a new plan.
-void ResetTimetable(frmMain& main);
+void ClearTimetableTab(frmMain& main);
 // Empties the search result list, sets its buttons for a new plan and fills
 // the aircraft choice with the plan aircraft.
-void ResetSearchResults(frmMain& main);
+void ClearSearchTab(frmMain& main);
 // Fills the Move tab's source and destination choices with the plan's
 // airports and sets its buttons.
-void FillMoveAirports(frmMain& main);
+void FillMoveAirportLists(frmMain& main);
 // The percentage the Move tab remembers between two moves; -1 for none.
 int& MovePercentage();
 // Lists the flights a search mode finds in the work list and lvExPreview.

@@ -14,6 +14,7 @@
 #include "app/frm_about.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
+#include "support/fake_plan_host.h"
 #include "platform/message_box.h"
 #include "support/test_support.h"
 
@@ -196,6 +197,30 @@ TEST(SysInfoKeys, MachineStringValuesComeWithoutTheirTerminator) {
   test::ScopedEnv env("WINEPREFIX", prefix.path().string());
   EXPECT_EQ(GetKeyValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"), "C:\\Tools\\msinfo32.exe");
   EXPECT_EQ(GetKeyValue("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace velk
+
+namespace velk {
+namespace {
+
+// A controller's long work runs against any host: the frame is balanced and
+// the progress window is gone when the work ends, also when it ends early.
+TEST(LongOperationOnAHost, BalancesTheBusyFrameAndUnloadsProgress) {
+  test::FakePlanHost host;
+  try {
+    LongOperation op(host, "Searching in Flights...", 4, 2);
+    EXPECT_TRUE(host.IsBusy());
+    EXPECT_TRUE(host.ProgressLoaded());
+    op.Step("Filling View...", 3);
+    EXPECT_EQ(host.Progress()->Caption(), "Filling View...");
+    throw std::runtime_error("stop");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_FALSE(host.IsBusy());
+  EXPECT_FALSE(host.ProgressLoaded());
+  EXPECT_EQ(host.reactivations, 1);
 }
 
 }  // namespace
