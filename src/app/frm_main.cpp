@@ -24,6 +24,7 @@
 #include "app/frm_splash.h"
 #include "app/neighbour_services.h"
 #include "app/resize_map.h"
+#include "timetable/ui/timetable_tab.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
 #include "data/flight_levels.h"
@@ -466,7 +467,7 @@ bool frmMain::UndoHeld() const { return undo_.Held(); }
 
 void frmMain::ResetSearchResults() { ClearSearchTab(*this); }
 
-void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
+void frmMain::ResetTimetable() { timetable_->Reset(); }
 
 void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
 

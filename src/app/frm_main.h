@@ -36,6 +36,7 @@ namespace velk {
 class cResize;
 class frmProgress;
 class frmSplash;
+class TimetableTab;
 
 class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
@@ -377,6 +378,9 @@ class frmMain : public QMainWindow, public PlanHost {
   QPushButton* cmdProjectAdd = nullptr;
   QPushButton* cmdProjectDelete = nullptr;
 
+  // The Timetable tab's controller.
+  TimetableTab* Timetable() const { return timetable_.get(); }
+
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
@@ -434,6 +438,8 @@ class frmMain : public QMainWindow, public PlanHost {
   QPushButton* defaultButton_ = nullptr;
   QPointer<QWidget> selectTarget_;
   bool selectingTab_ = false;
+  // Tab controllers; they go before the controls they were handed.
+  std::unique_ptr<TimetableTab> timetable_;
 };
 
 }  // namespace velk

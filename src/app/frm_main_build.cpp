@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "timetable/ui/timetable_tab.h"
 
 namespace velk {
 namespace {
@@ -360,6 +361,13 @@ void frmMain::BuildTimetableTab() {
   lblTTEnd->setBuddy(txtTTEnd);
   lblTTPercent->setBuddy(txtTTPercent);
   lblTTPreview->setBuddy(lvTimetable);
+  const int widths[] = {140, 70, 70, 120, 90, 200};
+  for (int i = 0; i < 6; ++i) lvTimetable->setColumnWidth(i, widths[i]);
+  timetable_ = std::make_unique<TimetableTab>(
+      TimetableControls{txtTTAirport, cmTTDay, txtTTStart, txtTTEnd, txtTTPercent, ckTTIFR, ckTTVFR, ckTTArrival,
+                        ckTTDeparture, cmTTZone, lblTTPreview, lvTimetable, cmdTTShow, cmdTTPrint, cmdTTSave,
+                        cmdTTStatistics},
+      *this);
 }
 
 void frmMain::BuildProjectTab() {

@@ -221,9 +221,8 @@ void frmMain::EnterNoPlanState() {
   for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdAddFlight,
                          cmdDeleteFlight, cmdPreview})
     b->setEnabled(false);
-  lvTimetable->clear();
-  lblTTPreview->setText("Previe&w");
-  for (QPushButton* b : {cmdTTShow, cmdTTPrint, cmdTTSave, cmdTTStatistics}) b->setEnabled(false);
+  ResetTimetable();
+  cmdTTShow->setEnabled(false);
   cmSource->clear();
   cmDest->clear();
   lblShuffleAircraft->setText(kShuffleLabel);

@@ -30,21 +30,6 @@ void EmptyPlan(PlanState& plan) {
   plan.WorkListNotes.clear();
 }
 
-std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
-  // First installed aircraft of each upper-case title.
-  std::unordered_map<std::string, int> byTitle;
-  byTitle.reserve(plan.FSAircraftList.size());
-  for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
-    byTitle.emplace(NodeKeyUpper(plan.FSAircraftList[i].Title), static_cast<int>(i));
-  std::vector<int> match;
-  match.reserve(plan.PlanAircraftList.size());
-  for (const PlanAircraft& a : plan.PlanAircraftList) {
-    auto it = byTitle.find(NodeKeyUpper(a.Title));
-    match.push_back(it == byTitle.end() ? -1 : it->second);
-  }
-  return match;
-}
-
 bool PlanAircraftMissing(const PlanState& plan) {
   std::unordered_map<std::string, bool> installed;
   for (const FSAircraft& a : plan.FSAircraftList)

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/aircraft_match.h"
 #include "data/plan_records.h"
 
 namespace velk {
@@ -17,10 +18,6 @@ bool PlanFileExists(const std::string& path);
 // Drops the loaded plan: flights, plan aircraft, airports with their index,
 // installed aircraft and the search work list.
 void EmptyPlan(PlanState& plan);
-
-// For each plan aircraft, the index of the first installed aircraft of the
-// same title (letter case ignored), or -1.
-std::vector<int> MatchInstalledAircraft(const PlanState& plan);
 
 // True when some plan aircraft's title is not installed. Installed aircraft
 // whose title starts with "~" do not count.

@@ -25,15 +25,6 @@ int& MovePercentage() {
   return percentage;
 }
 
-void ClearTimetableTab(frmMain& m) {
-  m.lvTimetable->clear();
-  m.lblTTPreview->setText("Previe&w");
-  m.cmdTTPrint->setEnabled(false);
-  m.cmdTTSave->setEnabled(false);
-  m.cmdTTStatistics->setEnabled(false);
-  m.cmdTTShow->setEnabled(true);
-}
-
 void ClearSearchTab(frmMain& m) {
   m.cmdExport->setEnabled(false);
   m.cmdExportRemainder->setEnabled(false);

@@ -1,7 +1,7 @@
 #pragma once
-// The little the opening of a plan and undo need of the Export/Search, Move
-// and Timetable tabs: emptying them for the new plan and listing the flights
-// whose aircraft is not installed. The tabs' own features extend these.
+// The little the opening of a plan and undo need of the Export/Search and
+// Move tabs: emptying them for the new plan and listing the flights whose
+// aircraft is not installed. The tabs' own features extend these.
 #include <string>
 
 namespace velk {
@@ -11,8 +11,6 @@ class frmMain;
 // Search modes of SearchFlights used here.
 inline constexpr int kSearchAircraftNotFound = 2;
 
-// Empties the timetable list and sets its buttons for a new plan.
-void ClearTimetableTab(frmMain& main);
 // Empties the search result list, sets its buttons for a new plan and fills
 // the aircraft choice with the plan aircraft.
 void ClearSearchTab(frmMain& main);
