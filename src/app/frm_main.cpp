@@ -24,6 +24,7 @@
 #include "app/frm_splash.h"
 #include "app/neighbour_services.h"
 #include "app/resize_map.h"
+#include "airport_tools/ui/airport_tools.h"
 #include "timetable/ui/timetable_tab.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"

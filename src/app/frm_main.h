@@ -36,6 +36,7 @@ namespace velk {
 class cResize;
 class frmProgress;
 class frmSplash;
+class AirportTools;
 class TimetableTab;
 
 class frmMain : public QMainWindow, public PlanHost {
@@ -380,6 +381,8 @@ class frmMain : public QMainWindow, public PlanHost {
 
   // The Timetable tab's controller.
   TimetableTab* Timetable() const { return timetable_.get(); }
+  // The airport tools of the Tools menu.
+  AirportTools* AirportToolWindows() const { return airportTools_.get(); }
 
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
@@ -440,6 +443,7 @@ class frmMain : public QMainWindow, public PlanHost {
   bool selectingTab_ = false;
   // Tab controllers; they go before the controls they were handed.
   std::unique_ptr<TimetableTab> timetable_;
+  std::unique_ptr<AirportTools> airportTools_;
 };
 
 }  // namespace velk

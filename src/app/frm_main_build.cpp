@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "airport_tools/ui/airport_tools.h"
 #include "timetable/ui/timetable_tab.h"
 
 namespace velk {
@@ -214,6 +215,9 @@ void frmMain::BuildMenus() {
   mnuToolsAirportDistance = action(mnuTools, "mnuToolsAirportDistance", "Airport Distance");
   mnuToolsResizeGates = action(mnuTools, "mnuToolsResizeGates", "Resi&ze Gates");
   mnuToolsDeleteCache = action(mnuTools, "mnuToolsDeleteCache", "De&lete Cache");
+  airportTools_ = std::make_unique<AirportTools>(
+      AirportToolsControls{mnuToolsAirportSearch, mnuToolsAirportDistance, mnuToolsResizeGates, mnuToolsDeleteCache},
+      *this);
 
   mnuHelp = submenu(nullptr, "mnuHelp", "&Help");
   menuBar()->addMenu(mnuHelp);

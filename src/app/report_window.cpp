@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/window_busy.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -20,24 +21,6 @@
 
 namespace velk {
 namespace {
-
-// The window takes no input and shows the hourglass while a command runs.
-class WindowBusy {
- public:
-  explicit WindowBusy(QWidget* window) : window_(window) {
-    window_->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  }
-  ~WindowBusy() {
-    QApplication::restoreOverrideCursor();
-    window_->setEnabled(true);
-  }
-  WindowBusy(const WindowBusy&) = delete;
-  WindowBusy& operator=(const WindowBusy&) = delete;
-
- private:
-  QWidget* window_;
-};
 
 QFont ReportFont() {
   QFont font("Courier New", 10);

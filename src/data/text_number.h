@@ -6,6 +6,7 @@
 #include <cmath>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -71,6 +72,32 @@ inline std::optional<std::int32_t> ParseInt32(std::string_view text) {
   double r = std::nearbyint(*d);
   if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
   return static_cast<std::int32_t>(r);
+}
+
+// `value` with exactly `decimals` (0 to 6) digits after a "." whatever the
+// locale, rounded half away from zero as the windows' number formats do
+// ("0.00": 95.5 gives "95.50", -0.125 gives "-0.13"). A value too large to
+// round this way is written as it is, with the same number of decimals.
+inline std::string FormatFixed(double value, int decimals) {
+  if (decimals < 0) decimals = 0;
+  if (decimals > 6) decimals = 6;
+  double scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  double scaled = std::round(value * scale);
+  if (std::isnan(scaled) || std::fabs(scaled) >= 9e15) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    return buf;
+  }
+  long long units = static_cast<long long>(std::fabs(scaled));
+  long long whole = units / static_cast<long long>(scale);
+  long long fraction = units % static_cast<long long>(scale);
+  std::string text = (scaled < 0 ? "-" : "") + std::to_string(whole);
+  if (decimals > 0) {
+    std::string digits = std::to_string(fraction);
+    text += "." + std::string(static_cast<size_t>(decimals) - digits.size(), '0') + digits;
+  }
+  return text;
 }
 
 }  // namespace velk::text_number

@@ -2,19 +2,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 #include <optional>
 
+#include "app/box_check.h"
 #include "app/frm_progress.h"
+#include "app/list_row.h"
 #include "app/plan_host.h"
 #include "app/report_window.h"
 #include "data/program_state.h"
@@ -47,65 +46,37 @@ const ReportTexts& StatisticsTexts() {
   return texts;
 }
 
-constexpr int kColumns = 7;
-
-// One row of the list: its seven texts, and the flight, leg and place in
-// which Show found it. The texts are kept here rather than in the item's
-// role table, so that thousands of rows are made and sorted quickly.
-class TimetableItem : public QTreeWidgetItem {
+// One row of the list, with the flight, leg and place in which Show found
+// it; the leg number shows as the row's tip.
+class TimetableItem : public ListRow {
  public:
-  // `previous` is the row made before it: rows of one flight come
-  // together and share its texts.
-  TimetableItem(const TimetableRow& row, int order, const TimetableItem* previous)
-      : QTreeWidgetItem(QTreeWidgetItem::UserType), flight(row.flight), leg(row.leg), order(order) {
-    static const QString kArrive = QStringLiteral("Arrive");
-    static const QString kDepart = QStringLiteral("Depart");
-    texts_[0] = FromPlanText(row.time);
-    texts_[1] = row.kind == TimetableKind::Arrive ? kArrive : kDepart;
-    texts_[2] = FromPlanText(row.fromTo);
-    texts_[4] = FromPlanText(row.flightNumber);
-    if (previous && previous->flight == row.flight) {
-      for (int c : {3, 5, 6}) texts_[c] = previous->texts_[c];
-    } else {
-      texts_[3] = FromPlanText(row.airline);
-      texts_[5] = FromPlanText(row.aircraft);
-      texts_[6] = FromPlanText(row.registration);
-    }
-  }
+  TimetableItem(QStringList texts, const TimetableRow& row, int order)
+      : ListRow(std::move(texts)), flight(row.flight), leg(row.leg), order(order) {}
 
   QVariant data(int column, int role) const override {
-    if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < kColumns) return texts_[column];
-    // The leg number shows as the row's tip.
     if (role == Qt::ToolTipRole && column == 0) return QString::number(leg);
-    return QTreeWidgetItem::data(column, role);
-  }
-
-  void setData(int column, int role, const QVariant& value) override {
-    if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < kColumns) {
-      texts_[column] = value.toString();
-      emitDataChanged();
-      return;
-    }
-    QTreeWidgetItem::setData(column, role, value);
-  }
-
-  // Rows sort by the text of the sort column without regard to letter
-  // case; rows of equal text keep their order.
-  bool operator<(const QTreeWidgetItem& other) const override {
-    int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    if (column < 0 || column >= kColumns) return false;
-    auto* row = dynamic_cast<const TimetableItem*>(&other);
-    const QString& theirs = row ? row->texts_[column] : other.text(column);
-    return texts_[column].compare(theirs, Qt::CaseInsensitive) < 0;
+    return ListRow::data(column, role);
   }
 
   const int flight;  // index in Flights
   const int leg;     // 0-based leg number
   const int order;   // position in which Show found it
-
- private:
-  QString texts_[kColumns];
 };
+
+// The texts of a row. `previous` holds those of the row made before it:
+// rows of one flight come together and share its texts.
+QStringList RowTexts(const TimetableRow& row, const TimetableRow* previous, const QStringList* previousTexts) {
+  static const QString kArrive = QStringLiteral("Arrive");
+  static const QString kDepart = QStringLiteral("Depart");
+  const bool sameFlight = previous && previousTexts && previous->flight == row.flight;
+  return {FromPlanText(row.time),
+          row.kind == TimetableKind::Arrive ? kArrive : kDepart,
+          FromPlanText(row.fromTo),
+          sameFlight ? (*previousTexts)[3] : FromPlanText(row.airline),
+          FromPlanText(row.flightNumber),
+          sameFlight ? (*previousTexts)[5] : FromPlanText(row.aircraft),
+          sameFlight ? (*previousTexts)[6] : FromPlanText(row.registration)};
+}
 
 std::string Plain(const QString& text) { return ToPlanText(text); }
 
@@ -125,7 +96,9 @@ TimetableTab::TimetableTab(const TimetableControls& controls, PlanHost& host, QO
   connect(c_.cmdTTSave, &QPushButton::clicked, this, &TimetableTab::Save);
   connect(c_.cmdTTStatistics, &QPushButton::clicked, this, &TimetableTab::ShowStatistics);
   connect(c_.cmTTZone, &QComboBox::currentIndexChanged, this, &TimetableTab::ChangeZone);
-  for (QLineEdit* box : {c_.txtTTStart, c_.txtTTEnd, c_.txtTTPercent}) box->installEventFilter(this);
+  CheckOnLeaving(c_.txtTTStart, [this] { return ValidateStart(); });
+  CheckOnLeaving(c_.txtTTEnd, [this] { return ValidateEnd(); });
+  CheckOnLeaving(c_.txtTTPercent, [this] { return ValidatePercent(); });
 }
 
 TimetableTab::~TimetableTab() = default;
@@ -170,11 +143,10 @@ void TimetableTab::Show() {
   list->clear();
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(rows.size()));
-  const TimetableItem* previous = nullptr;
+  QStringList texts;
   for (size_t k = 0; k < rows.size(); ++k) {
-    auto* item = new TimetableItem(rows[k], static_cast<int>(k), previous);
-    items.append(item);
-    previous = item;
+    texts = RowTexts(rows[k], k > 0 ? &rows[k - 1] : nullptr, k > 0 ? &texts : nullptr);
+    items.append(new TimetableItem(texts, rows[k], static_cast<int>(k)));
   }
   list->addTopLevelItems(items);
   c_.lblTTPreview->setText(QString("Previe&w (%1 flights found)").arg(rows.size()));
@@ -339,11 +311,9 @@ void TimetableTab::EditSelectedFlight() {
 
 bool TimetableTab::Check(QLineEdit* box, const std::string& message) {
   if (message.empty()) return true;
-  validating_ = true;
   ShowMessageBox(message, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
   box->setFocus();
   box->selectAll();
-  validating_ = false;
   return false;
 }
 
@@ -353,28 +323,6 @@ bool TimetableTab::ValidateEnd() { return Check(c_.txtTTEnd, CheckTimetableTime(
 
 bool TimetableTab::ValidatePercent() {
   return Check(c_.txtTTPercent, CheckTimetablePercent(Plain(c_.txtTTPercent->text())));
-}
-
-bool TimetableTab::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::FocusOut || validating_) return false;
-  // Leaving the box for another control of the window checks it; the
-  // window losing the focus (a message box, another window) does not.
-  Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
-  QLineEdit* box = qobject_cast<QLineEdit*>(watched);
-  if (!box) return false;
-  // Refocusing from inside the focus change would fight it: do it after.
-  QTimer::singleShot(0, this, [this, box] {
-    // Back in the box already: Show has checked it meanwhile.
-    if (box->hasFocus()) return;
-    if (box == c_.txtTTStart)
-      ValidateStart();
-    else if (box == c_.txtTTEnd)
-      ValidateEnd();
-    else if (box == c_.txtTTPercent)
-      ValidatePercent();
-  });
-  return false;
 }
 
 }  // namespace velk

@@ -79,9 +79,6 @@ class TimetableTab : public QObject {
   // The statistics window while it is open, else null.
   ReportWindow* StatisticsWindow() const;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   // What the boxes held when the list was built: the printout and the
   // statistics describe the rows, not what was typed since.
@@ -100,7 +97,6 @@ class TimetableTab : public QObject {
   PlanHost& host_;
   QString shownZone_;
   Built built_;
-  bool validating_ = false;
   QPointer<ReportWindow> statistics_;
 };
 
