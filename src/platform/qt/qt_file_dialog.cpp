@@ -45,7 +45,7 @@ std::string ShowQtFileDialog(const FileDialogRequest& r) {
 void InstallQtFileDialogHandler() {
   SetFileDialogHandler(&ShowQtFileDialog);
   SetDocumentOpener([](const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
   });
 }
 
