@@ -413,7 +413,6 @@ void frmFSAircraftEdit::ShowRadius(const FSAircraft& entry) {
   txtRadius->setEnabled(known);
   txtRadius->setText(known ? QString::number(entry.Radius) : QString());
   txtRadius->setToolTip(known ? FromPlanText(FeetText(entry.Radius)) : QString());
-  txtRadius->selectAll();
 }
 
 void frmFSAircraftEdit::ShowEntry(QTreeWidgetItem* row) {
@@ -451,11 +450,10 @@ void frmFSAircraftEdit::ShowEntry(QTreeWidgetItem* row) {
   txtModelFile->setText(FromPlanText(a.Model));
   txtSim->setText(FromPlanText(a.Sim));
   txtTexture->setText(FromPlanText(a.Texture));
-  // Typing replaces the whole text of a field.
-  for (QWidget* f : fields_) {
-    if (auto* box = qobject_cast<QLineEdit*>(f)) box->selectAll();
-    if (auto* box = qobject_cast<QComboBox*>(f); box && box->lineEdit()) box->lineEdit()->selectAll();
-  }
+  // Typing replaces the whole text of the field with the focus; the others
+  // select theirs when tabbed into.
+  if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget()); box && box->window() == this)
+    box->selectAll();
   ShowRadius(a);
   lvAircrafts->setToolTip(row->data(0, kTagRole).toString());
   currentKey_ = "#" + std::to_string(IndexOf(row));
@@ -581,7 +579,6 @@ void frmFSAircraftEdit::StoreModel() {
   editor_.SetModel(static_cast<size_t>(i), text);
   ShowRadius(a);
   txtModelFile->setText(FromPlanText(a.Model));
-  txtModelFile->selectAll();
   EnableSaveUndo();
 }
 
@@ -809,7 +806,10 @@ void frmFSAircraftEdit::reject() {
       // A save that failed keeps the window open with the edits in it.
       if (!SaveChanges()) return;
     } else if (answer == kIdNo) {
-      editor_.Undo();
+      // Unsaved edits must not live on in the program's list (the shuffle
+      // and the trees would use them), nor unsaved class moves reach the
+      // next save.
+      UndoChanges();
     } else {
       return;
     }
