@@ -194,6 +194,15 @@ std::vector<size_t> FSAircraftEditor::RederiveClasses() {
   return velk::RederiveClasses(list_, listed_, classes_, defaults_);
 }
 
+std::vector<const FSAircraft*> FSAircraftEditor::TypesExportList() const {
+  std::vector<const FSAircraft*> out;
+  for (const FSAircraft& a : list_) {
+    bool classified = a.Class >= kClassMicroProp && a.Class <= kClassHugeJet;
+    if (classified && (a.Title.empty() || a.Title.front() != '~')) out.push_back(&a);
+  }
+  return out;
+}
+
 void FSAircraftEditor::Undo() {
   list_ = undoList_;
   classes_ = undoClasses_;

@@ -97,6 +97,10 @@ class FSAircraftEditor {
   // the entries not yet written keep their marks.
   AircraftSaveResult Save(const std::filesystem::path& programFolder, bool backup);
 
+  // The aircraft "New AircraftTypes.dat" lists, in list order: every entry
+  // with a class other than "Not Used" whose title does not begin with "~".
+  std::vector<const FSAircraft*> TypesExportList() const;
+
   // A save of this session succeeded.
   bool ChangesSaved() const { return changesSaved_; }
   // Model files with a radius waiting to be written, and the radius.

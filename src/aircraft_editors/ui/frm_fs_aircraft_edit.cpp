@@ -21,6 +21,7 @@
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
+#include "data/aircraft_types_file.h"
 #include "data/class_config.h"
 #include "data/installed_aircraft.h"
 #include "data/name_lists.h"
@@ -795,7 +796,21 @@ void frmFSAircraftEdit::UndoChanges() {
   EndWait();
 }
 
-void frmFSAircraftEdit::ExportAircraftTypes() {}
+void frmFSAircraftEdit::ExportAircraftTypes() {
+  BeginWait();
+  bool written = false;
+  {
+    LongOperation op(host_, "Writing...", 2, 1);
+    op.SetValue(2);
+    written = WriteAircraftTypesFile(host_.ProgramFolder(), editor_.TypesExportList());
+  }
+  EndWait();
+  // A file that could not be written is said, not passed over in silence.
+  if (written)
+    Ask(kTypesWrittenMessage, kMbOk | kMbIconInformation);
+  else
+    Ask(kTypesFailedMessage, kMbOk | kMbIconCritical);
+}
 
 void frmFSAircraftEdit::reject() {
   if (closing_) return;

@@ -455,5 +455,38 @@ TEST_F(FSAircraftEditWindowTest, ShowDialogAndTheMenuCommandRebuildWhatShowsTheA
   EXPECT_EQ(dialogs.Shown().size(), 3u);
 }
 
+TEST_F(FSAircraftEditWindowTest, TypesExportListsEveryClassifiedAircraft) {
+  frmFSAircraftEdit w(host_);
+  ASSERT_TRUE(w.Load());
+  // Not Used, no class, and a "~" title are left out; unsaved edits count.
+  Select(w, kRed);
+  w.cmClass->setCurrentIndex(kClassNotUsed);
+  w.ChooseClass();
+  Select(w, "VELK Sample A320 Red");
+  w.cmATCModel->setEditText("ZZ99");
+  w.ChooseAtcModel();
+  test::WriteFile(program_ / "New AircraftTypes.dat", "an older file\r\n");
+  w.cmdACTypeDat->click();
+  EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{frmFSAircraftEdit::kTypesWrittenMessage}));
+  std::string text = *ReadFile(program_ / "New AircraftTypes.dat");
+  EXPECT_EQ(text.find("an older file"), std::string::npos);
+  EXPECT_EQ(text.find("737-800"), std::string::npos);
+  EXPECT_EQ(text.find("A320"), std::string::npos);
+  EXPECT_NE(text.find("\r\nB744.navy,VELK Sample 747-400 Navy,490,280,430,600,8000,9000,HARD,30,GATE HEAVY RAMP CARGO,100\r\n"),
+            std::string::npos);
+  size_t lines = 0;
+  for (char c : text) lines += c == '\n';
+  EXPECT_EQ(lines, 33u - 3u - 2u);
+  EXPECT_FALSE(host_.IsBusy());
+  EXPECT_TRUE(w.isEnabled());
+
+  // Nowhere to write it: said, and nothing else changes.
+  host_.programFolder = program_ / "missing";
+  boxes_.Clear();
+  w.cmdACTypeDat->click();
+  EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{frmFSAircraftEdit::kTypesFailedMessage}));
+  EXPECT_TRUE(w.cmdSave->isEnabled());
+}
+
 }  // namespace
 }  // namespace velk
