@@ -242,9 +242,19 @@ void frmFSAircraftEdit::BuildControls() {
   layout->addLayout(buttons);
   resize(820, 640);
 
-  connect(lvAircrafts, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-    if (!updating_) ShowEntry(current);
-  });
+  connect(lvAircrafts, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+            if (updating_) return;
+            // The click that took the focus from a refused field does not
+            // move to another row: the field keeps the focus and its text.
+            if (refused_) {
+              updating_ = true;
+              lvAircrafts->setCurrentItem(previous);
+              updating_ = false;
+              return;
+            }
+            ShowEntry(current);
+          });
   connect(lvAircrafts->header(), &QHeaderView::sectionClicked, this, &frmFSAircraftEdit::SortByColumn);
   connect(lvAircrafts, &QTreeWidget::itemDoubleClicked, this, [this] { OpenAircraftCfg(); });
   connect(cmdEditDescription, &QPushButton::clicked, this, &frmFSAircraftEdit::EditDescription);
@@ -471,7 +481,9 @@ bool frmFSAircraftEdit::eventFilter(QObject* watched, QEvent* event) {
     bool leaving = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
     auto* field = qobject_cast<QWidget*>(watched);
     if (leaving && field && !committing_ && !updating_ && !closing_ && !CommitField(field)) {
-      QTimer::singleShot(0, field, [field] {
+      refused_ = true;
+      QTimer::singleShot(0, field, [this, field] {
+        refused_ = false;
         field->setFocus();
         if (auto* box = qobject_cast<QLineEdit*>(field)) box->selectAll();
       });

@@ -188,6 +188,7 @@ class frmFSAircraftEdit : public QDialog {
   bool updating_ = false;
   bool committing_ = false;
   bool closing_ = false;
+  bool refused_ = false;  // a field's text was just refused as the focus left it
   bool listChanged_ = false;
   int sortColumn_ = 0;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;

@@ -189,6 +189,34 @@ TEST_F(FSAircraftEditWindowTest, FieldsEditedAndSavedThroughTheWindow) {
   EXPECT_EQ(w.DialogResult(), 1);
 }
 
+TEST_F(FSAircraftEditWindowTest, LeavingARefusedFieldKeepsTheFocusAndTheRow) {
+  frmFSAircraftEdit w(host_);
+  ASSERT_TRUE(w.Load());
+  w.show();
+  QApplication::setActiveWindow(&w);
+  Select(w, kRed);
+  QTreeWidgetItem* red = w.lvAircrafts->currentItem();
+  w.txtSpeed->setFocus();
+  w.txtSpeed->selectAll();
+  QTest::keyClicks(w.txtSpeed, "-3");
+  QTreeWidgetItem* other = Row(w, "VELK Sample A320 Red");
+  QRect at = w.lvAircrafts->visualItemRect(other);
+  QTest::mouseClick(w.lvAircrafts->viewport(), Qt::LeftButton, {}, at.center());
+  EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{frmFSAircraftEdit::kSpeedNotPositive}));
+  EXPECT_EQ(w.lvAircrafts->currentItem(), red);
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), w.txtSpeed);
+  EXPECT_EQ(w.txtSpeed->text(), "-3");
+  EXPECT_EQ(Entry(kRed).CfgCruiseSpeed, 451);
+  // A good text is stored as the focus leaves, and the row changes.
+  w.txtSpeed->setText("455");
+  QTest::mouseClick(w.lvAircrafts->viewport(), Qt::LeftButton, {}, at.center());
+  EXPECT_EQ(w.lvAircrafts->currentItem(), other);
+  EXPECT_EQ(Entry(kRed).CfgCruiseSpeed, 455);
+  EXPECT_EQ(Entry("VELK Sample 737-800 Blue").CfgCruiseSpeed, 455);
+  EXPECT_EQ(w.txtSpeed->text(), "447");
+}
+
 TEST_F(FSAircraftEditWindowTest, ModelTextureAndAirNamesOfferTheirCopies) {
   frmFSAircraftEdit w(host_);
   ASSERT_TRUE(w.Load());
