@@ -6,23 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "aircraft_editors/plan_builders.h"
+
 namespace velk {
 namespace {
 
-PlanAircraft Plane(std::string id, std::string title, std::string speed = "450") {
-  PlanAircraft a;
-  a.Id = std::move(id);
-  a.Title = std::move(title);
-  a.CruiseSpeed = std::move(speed);
-  return a;
-}
-
-Flight FlightOf(std::string id, bool removed = false) {
-  Flight f;
-  f.AircraftId = std::move(id);
-  f.Removed = removed;
-  return f;
-}
+using test::FlightOf;
+using test::Plane;
 
 TEST(PlanAircraftCommands, NumbersStayUnique) {
   std::vector<PlanAircraft> list = {Plane("AC#1", "a"), Plane("AC#2", "b"), Plane("AC#7", "c"), Plane("AC#x", "d")};

@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "aircraft_editors/plan_aircraft_commands.h"
+#include "aircraft_editors/ui/editor_controls.h"
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
 #include "platform/ascii_text.h"
@@ -29,17 +30,6 @@ namespace {
 constexpr int kIndexRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
 constexpr int kUsedRole = Qt::UserRole + 2;
-
-// Both lists sort by the text of the sort column without regard to case, so
-// "AC#10" comes before "AC#2".
-class TextSortItem : public QTreeWidgetItem {
- public:
-  using QTreeWidgetItem::QTreeWidgetItem;
-  bool operator<(const QTreeWidgetItem& other) const override {
-    int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return QString::compare(text(column), other.text(column), Qt::CaseInsensitive) < 0;
-  }
-};
 
 void Paint(QTreeWidgetItem* row, const QColor* colour) {
   for (int c = 0; c < row->columnCount(); ++c) {
@@ -211,11 +201,10 @@ void frmAircraftEdit::Run(PlanHost& host) {
 }
 
 void frmAircraftEdit::Restore() {
-  BeginWait();
+  WindowWait wait(*this);
   PlanState& plan = host_.Plan();
   plan.Flights = snapshotFlights_;
   plan.PlanAircraftList = snapshotAircraft_;
-  EndWait();
 }
 
 void frmAircraftEdit::SaveChanges() {
@@ -444,11 +433,13 @@ void frmAircraftEdit::DeleteSelected() {
   }
   if (ids.empty()) return;
   if (Say(kDeleteQuestion, kMbYesNo | kMbIconQuestion) != kIdYes) return;
-  BeginWait();
-  int removed = DeletePlanAircraft(host_.Plan(), ids);
-  FillAircraftLists();
-  cmdSave->setEnabled(true);
-  EndWait();
+  int removed = 0;
+  {
+    WindowWait wait(*this);
+    removed = DeletePlanAircraft(host_.Plan(), ids);
+    FillAircraftLists();
+    cmdSave->setEnabled(true);
+  }
   Say(std::to_string(removed) + " flights removed.", kMbOk | kMbIconInformation);
 }
 
@@ -456,13 +447,15 @@ void frmAircraftEdit::Substitute() {
   QTreeWidgetItem* row = SelectedPlanRow();
   if (!row || cmAircraft->currentIndex() < 0) return;
   if (Say(kSubstituteQuestion, kMbYesNo | kMbIconQuestion) != kIdYes) return;
-  BeginWait();
-  std::string oldId = ToPlanText(row->text(0));
-  std::string chosen = ToPlanText(cmAircraft->currentText());
-  std::string newId(TrimSpaces(std::string_view(chosen).substr(0, chosen.find(" - "))));
-  int changed = SubstitutePlanAircraft(host_.Plan().Flights, oldId, newId);
-  cmdSave->setEnabled(true);
-  EndWait();
+  int changed = 0;
+  {
+    WindowWait wait(*this);
+    std::string oldId = ToPlanText(row->text(0));
+    std::string chosen = ToPlanText(cmAircraft->currentText());
+    std::string newId(TrimSpaces(std::string_view(chosen).substr(0, chosen.find(" - "))));
+    changed = SubstitutePlanAircraft(host_.Plan().Flights, oldId, newId);
+    cmdSave->setEnabled(true);
+  }
   Say(std::to_string(changed) + " flights modified.", kMbOk | kMbIconInformation);
 }
 
@@ -505,12 +498,13 @@ void frmAircraftEdit::ChangeTitle() {
       shown = *answer;
       continue;
     }
-    BeginWait();
-    a.Title = *answer;
-    row->setText(2, FromPlanText(a.Title));
-    cmdSave->setEnabled(true);
-    FillAircraftCombo();
-    EndWait();
+    {
+      WindowWait wait(*this);
+      a.Title = *answer;
+      row->setText(2, FromPlanText(a.Title));
+      cmdSave->setEnabled(true);
+      FillAircraftCombo();
+    }
     return;
   }
 }
@@ -539,12 +533,13 @@ void frmAircraftEdit::ChangeNumber() {
       Say(kNumberInUse, kMbOk | kMbIconExclamation);
       continue;
     }
-    BeginWait();
-    RenumberPlanAircraft(plan, index, static_cast<int>(*number));
-    row->setText(0, FromPlanText(plan.PlanAircraftList[index].Id));
-    cmdSave->setEnabled(true);
-    FillAircraftCombo();
-    EndWait();
+    {
+      WindowWait wait(*this);
+      RenumberPlanAircraft(plan, index, static_cast<int>(*number));
+      row->setText(0, FromPlanText(plan.PlanAircraftList[index].Id));
+      cmdSave->setEnabled(true);
+      FillAircraftCombo();
+    }
     return;
   }
 }
@@ -552,31 +547,12 @@ void frmAircraftEdit::ChangeNumber() {
 // ---- Boxes ---------------------------------------------------------------------------
 
 std::optional<std::string> frmAircraftEdit::Ask(const std::string& prompt, const std::string& defaultText) {
-  QRect area = frameGeometry();
-  InputBoxRequest request;
-  request.prompt = prompt;
-  request.title = kProgramTitle;
-  request.defaultText = defaultText;
-  request.owner = this;
-  request.usePosition = true;
-  request.x = area.left() + area.width() / 3;
-  request.y = area.top() + area.height() / 3;
-  return ShowInputBox(request);
+  return AskOver(*this, prompt, kProgramTitle, defaultText, 3);
 }
 
 int frmAircraftEdit::Say(const std::string& prompt, int style) {
   return ShowMessageBox(prompt, style, kProgramTitle, this);
 }
 
-void frmAircraftEdit::BeginWait() {
-  setEnabled(false);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void frmAircraftEdit::EndWait() {
-  QApplication::restoreOverrideCursor();
-  setEnabled(true);
-}
 
 }  // namespace velk

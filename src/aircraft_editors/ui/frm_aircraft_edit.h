@@ -111,8 +111,6 @@ class frmAircraftEdit : public QDialog {
   QTreeWidgetItem* SelectedPlanRow() const;
   std::optional<std::string> Ask(const std::string& prompt, const std::string& defaultText);
   int Say(const std::string& prompt, int style);
-  void BeginWait();
-  void EndWait();
 
   PlanHost& host_;
   std::vector<Flight> snapshotFlights_;

@@ -18,6 +18,7 @@
 
 #include "aircraft_editors/aircraft_fields.h"
 #include "aircraft_editors/class_assignment.h"
+#include "aircraft_editors/ui/editor_controls.h"
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
@@ -40,17 +41,6 @@ enum Column { kColTitle = 0, kColType = 1, kColModel = 2, kColAirline = 3, kColC
 constexpr int kIndexRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
 constexpr int kErrorsWidth = 3500 / 15;
-
-// The list sorts by the text of its sort column without regard to case, so
-// numbers sort as text.
-class TextSortItem : public QTreeWidgetItem {
- public:
-  using QTreeWidgetItem::QTreeWidgetItem;
-  bool operator<(const QTreeWidgetItem& other) const override {
-    int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return QString::compare(text(column), other.text(column), Qt::CaseInsensitive) < 0;
-  }
-};
 
 void SetCell(QTreeWidgetItem* row, int column, const std::string& text, bool red) {
   row->setText(column, FromPlanText(text));
@@ -515,9 +505,9 @@ bool frmFSAircraftEdit::CommitField(QWidget* field) {
   else if (field == txtManufacturer) StoreText(txtManufacturer, AircraftText::UIManufacturer);
   else if (field == txtType) StoreText(txtType, AircraftText::UIType);
   else if (field == txtVariation) StoreText(txtVariation, AircraftText::UIVariation);
-  else if (field == txtModelFile) StoreModel();
-  else if (field == txtTexture) StoreTexture();
-  else if (field == txtSim) StoreSim();
+  else if (field == txtModelFile) StoreName(NameField::Model);
+  else if (field == txtTexture) StoreName(NameField::Texture);
+  else if (field == txtSim) StoreName(NameField::Sim);
   else if (field == cmAirline) ChooseAirline();
   else if (field == cmATCType) ChooseAtcType();
   else if (field == cmATCModel) ChooseAtcModel();
@@ -568,80 +558,47 @@ bool frmFSAircraftEdit::StoreRadius() {
   return true;
 }
 
-void frmFSAircraftEdit::StoreModel() {
+void frmFSAircraftEdit::StoreName(NameField field) {
   long i = CurrentIndex();
   if (i < 0) return;
   const FSAircraft& a = editor_.Entry(static_cast<size_t>(i));
-  std::string text = TrimmedText(txtModelFile);
-  txtModelFile->setText(FromPlanText(text));
-  if (text == a.Model) return;
-  auto restore = [&] { txtModelFile->setText(FromPlanText(a.Model)); };
+  QLineEdit* box = field == NameField::Model ? txtModelFile : field == NameField::Texture ? txtTexture : txtSim;
+  const std::string& stored = field == NameField::Model ? a.Model : field == NameField::Texture ? a.Texture : a.Sim;
+  std::string text = TrimmedText(box);
+  box->setText(FromPlanText(text));
+  if (text == stored) return;
+  auto restore = [&] { box->setText(FromPlanText(stored)); };
   if (!IsPlainFileName(text)) {
     Ask(kBadNameMessage, kMbOk | kMbIconExclamation);
     return restore();
   }
-  RenameOnDisk rename = ModelFolderRename(a, text);
+  RenameOnDisk rename = field == NameField::Model     ? ModelFolderRename(a, text)
+                        : field == NameField::Texture ? TextureFolderRename(a, text)
+                                                      : AirFileRename(a, text);
   if (rename.offerCopy) {
-    int answer = Ask(kModelCopyQuestion, kMbYesNoCancel | kMbIconQuestion);
-    if (answer == kIdYes && !CopyFolderWhole(rename.from, rename.to)) {
+    const char* question = field == NameField::Model     ? kModelCopyQuestion
+                           : field == NameField::Texture ? kTextureCopyQuestion
+                                                         : kAirCopyQuestion;
+    int answer = Ask(question, kMbYesNoCancel | kMbIconQuestion);
+    if (answer != kIdYes && answer != kIdNo) return restore();
+    // A copy that failed leaves the old name: the new one would point the
+    // aircraft.cfg at a folder or file that is not there.
+    bool copied = answer == kIdNo || (field == NameField::Sim ? CopyFileOnce(rename.from, rename.to)
+                                                              : CopyFolderWhole(rename.from, rename.to));
+    if (!copied) {
       Ask(kCopyFailedMessage, kMbOk | kMbIconCritical);
       return restore();
     }
-    if (answer != kIdYes && answer != kIdNo) return restore();
   }
-  editor_.SetModel(static_cast<size_t>(i), text);
-  ShowRadius(a);
-  txtModelFile->setText(FromPlanText(a.Model));
-  EnableSaveUndo();
-}
-
-void frmFSAircraftEdit::StoreTexture() {
-  long i = CurrentIndex();
-  if (i < 0) return;
-  const FSAircraft& a = editor_.Entry(static_cast<size_t>(i));
-  std::string text = TrimmedText(txtTexture);
-  txtTexture->setText(FromPlanText(text));
-  if (text == a.Texture) return;
-  auto restore = [&] { txtTexture->setText(FromPlanText(a.Texture)); };
-  if (!IsPlainFileName(text)) {
-    Ask(kBadNameMessage, kMbOk | kMbIconExclamation);
-    return restore();
+  const size_t index = static_cast<size_t>(i);
+  if (field == NameField::Model) {
+    editor_.SetModel(index, text);
+    ShowRadius(a);
+  } else if (field == NameField::Texture) {
+    editor_.SetTexture(index, text);
+  } else {
+    editor_.SetSim(index, text);
   }
-  RenameOnDisk rename = TextureFolderRename(a, text);
-  if (rename.offerCopy) {
-    int answer = Ask(kTextureCopyQuestion, kMbYesNoCancel | kMbIconQuestion);
-    if (answer == kIdYes && !CopyFolderWhole(rename.from, rename.to)) {
-      Ask(kCopyFailedMessage, kMbOk | kMbIconCritical);
-      return restore();
-    }
-    if (answer != kIdYes && answer != kIdNo) return restore();
-  }
-  editor_.SetTexture(static_cast<size_t>(i), text);
-  EnableSaveUndo();
-}
-
-void frmFSAircraftEdit::StoreSim() {
-  long i = CurrentIndex();
-  if (i < 0) return;
-  const FSAircraft& a = editor_.Entry(static_cast<size_t>(i));
-  std::string text = TrimmedText(txtSim);
-  txtSim->setText(FromPlanText(text));
-  if (text == a.Sim) return;
-  auto restore = [&] { txtSim->setText(FromPlanText(a.Sim)); };
-  if (!IsPlainFileName(text)) {
-    Ask(kBadNameMessage, kMbOk | kMbIconExclamation);
-    return restore();
-  }
-  RenameOnDisk rename = AirFileRename(a, text);
-  if (rename.offerCopy) {
-    int answer = Ask(kAirCopyQuestion, kMbYesNoCancel | kMbIconQuestion);
-    if (answer == kIdYes && !CopyFileOnce(rename.from, rename.to)) {
-      Ask(kCopyFailedMessage, kMbOk | kMbIconCritical);
-      return restore();
-    }
-    if (answer != kIdYes && answer != kIdNo) return restore();
-  }
-  editor_.SetSim(static_cast<size_t>(i), text);
   EnableSaveUndo();
 }
 
@@ -656,29 +613,22 @@ void frmFSAircraftEdit::ChooseAirline() {
   EnableSaveUndo();
 }
 
-void frmFSAircraftEdit::ChooseAtcType() {
-  if (updating_) return;
-  long i = CurrentIndex();
-  if (i < 0) return;
-  std::vector<size_t> touched = editor_.SetAtcType(static_cast<size_t>(i), ToPlanText(cmATCType->currentText()));
-  if (touched.empty()) return;
-  RefreshRows(touched);
-  updating_ = true;
-  int cls = editor_.Entry(static_cast<size_t>(i)).Class;
-  cmClass->setCurrentIndex(AircraftClassName(cls).empty() ? 0 : cls);
-  updating_ = false;
-  EnableSaveUndo();
-}
+void frmFSAircraftEdit::ChooseAtcType() { ChooseAtcCode(false); }
 
-void frmFSAircraftEdit::ChooseAtcModel() {
+void frmFSAircraftEdit::ChooseAtcModel() { ChooseAtcCode(true); }
+
+void frmFSAircraftEdit::ChooseAtcCode(bool model) {
   if (updating_) return;
   long i = CurrentIndex();
   if (i < 0) return;
-  std::vector<size_t> touched = editor_.SetAtcModel(static_cast<size_t>(i), ToPlanText(cmATCModel->currentText()));
+  const size_t index = static_cast<size_t>(i);
+  std::vector<size_t> touched = model ? editor_.SetAtcModel(index, ToPlanText(cmATCModel->currentText()))
+                                      : editor_.SetAtcType(index, ToPlanText(cmATCType->currentText()));
   if (touched.empty()) return;
   RefreshRows(touched);
+  // The class follows the new code; the combo shows it.
   updating_ = true;
-  int cls = editor_.Entry(static_cast<size_t>(i)).Class;
+  int cls = editor_.Entry(index).Class;
   cmClass->setCurrentIndex(AircraftClassName(cls).empty() ? 0 : cls);
   updating_ = false;
   EnableSaveUndo();
@@ -722,24 +672,15 @@ void frmFSAircraftEdit::ChooseClass() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
   if (choice == ClassChoice::NeedsNewEntry) {
-    const FSAircraft& a = editor_.Entry(i);
-    QRect area = frameGeometry();
-    InputBoxRequest request;
-    request.prompt = kNewEntryPrompt;
-    request.title = kNewEntryTitle;
-    request.defaultText = ClassText(a);
-    request.owner = this;
-    request.usePosition = true;
-    request.x = area.left() + area.width() / 4;
-    request.y = area.top() + area.height() / 4;
+    std::string shown = ClassText(editor_.Entry(i));
     for (;;) {
-      std::optional<std::string> answer = ShowInputBox(request);
+      std::optional<std::string> answer = AskOver(*this, kNewEntryPrompt, kNewEntryTitle, shown, 4);
       if (!answer) break;
       bool refused = false;
       std::optional<std::string> id = NewClassEntryId(*answer, newClass, refused);
       if (refused) {
         Ask(kBadEntryMessage, kMbOk | kMbIconExclamation);
-        request.defaultText = *answer;
+        shown = *answer;
         continue;
       }
       if (id) editor_.CreateClassEntry(newClass, *id);
@@ -747,11 +688,10 @@ void frmFSAircraftEdit::ChooseClass() {
     }
   }
 
-  BeginWait();
+  WindowWait wait(*this);
   RefreshRows(editor_.RederiveClasses());
   RefreshRows({i});
   ShowEntry(lvAircrafts->currentItem());
-  EndWait();
 }
 
 // ---- Commands ------------------------------------------------------------------------
@@ -780,9 +720,11 @@ void frmFSAircraftEdit::EditPerformance() {
 
 bool frmFSAircraftEdit::SaveChanges() {
   if (!CommitFocusedField()) return false;
-  BeginWait();
-  AircraftSaveResult result = editor_.Save(host_.ProgramFolder(), Program().BackupAircraft);
-  EndWait();
+  AircraftSaveResult result;
+  {
+    WindowWait wait(*this);
+    result = editor_.Save(host_.ProgramFolder(), Program().BackupAircraft);
+  }
   if (!result.ok) {
     Ask(kSaveFailedMessage, kMbOk | kMbIconCritical);
     cmdUndo->setEnabled(true);
@@ -800,23 +742,21 @@ bool frmFSAircraftEdit::SaveChanges() {
 }
 
 void frmFSAircraftEdit::UndoChanges() {
-  BeginWait();
+  WindowWait wait(*this);
   editor_.Undo();
   FillAircraftList();
   cmdUndo->setEnabled(false);
   cmdSave->setEnabled(false);
-  EndWait();
 }
 
 void frmFSAircraftEdit::ExportAircraftTypes() {
-  BeginWait();
   bool written = false;
   {
+    WindowWait wait(*this);
     LongOperation op(host_, "Writing...", 2, 1);
     op.SetValue(2);
     written = WriteAircraftTypesFile(host_.ProgramFolder(), editor_.TypesExportList());
   }
-  EndWait();
   // A file that could not be written is said, not passed over in silence.
   if (written)
     Ask(kTypesWrittenMessage, kMbOk | kMbIconInformation);
@@ -855,15 +795,5 @@ int frmFSAircraftEdit::Ask(const std::string& prompt, int style) {
   return ShowMessageBox(prompt, style, kProgramTitle, this);
 }
 
-void frmFSAircraftEdit::BeginWait() {
-  setEnabled(false);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void frmFSAircraftEdit::EndWait() {
-  QApplication::restoreOverrideCursor();
-  setEnabled(true);
-}
 
 }  // namespace velk

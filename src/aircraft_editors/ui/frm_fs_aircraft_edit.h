@@ -173,14 +173,15 @@ class frmFSAircraftEdit : public QDialog {
   long CurrentIndex() const;
   bool StoreSpeed();
   bool StoreRadius();
-  void StoreModel();
-  void StoreTexture();
-  void StoreSim();
+  // A new model folder, texture folder or flight-model name: trimmed,
+  // checked, the copy of the old one offered, then stored.
+  enum class NameField { Model, Texture, Sim };
+  void StoreName(NameField field);
   void StoreText(QLineEdit* box, AircraftText field);
+  // ATC model (true) or ATC type (false) chosen or typed.
+  void ChooseAtcCode(bool model);
   // The message box of this window (title and owner set).
   int Ask(const std::string& prompt, int style);
-  void BeginWait();
-  void EndWait();
 
   PlanHost& host_;
   FSAircraftEditor editor_;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "aircraft_editors/plan_builders.h"
+
 #include "aircraft_editors/sample_sim_fixture.h"
 #include "platform/input_box.h"
 #include "platform/qt/modal_dialog.h"
@@ -21,19 +23,8 @@
 namespace velk {
 namespace {
 
-PlanAircraft Plane(std::string id, std::string title, std::string speed = "450") {
-  PlanAircraft a;
-  a.Id = std::move(id);
-  a.Title = std::move(title);
-  a.CruiseSpeed = std::move(speed);
-  return a;
-}
-
-Flight FlightOf(std::string id) {
-  Flight f;
-  f.AircraftId = std::move(id);
-  return f;
-}
+using test::FlightOf;
+using test::Plane;
 
 class PlanAircraftEditWindowTest : public test::SampleSimTest {
  protected:
