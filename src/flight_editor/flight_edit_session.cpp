@@ -326,7 +326,149 @@ std::optional<std::string> FlightEditSession::CheckFlightNumber(std::string_view
   return std::nullopt;
 }
 
-// ---- Display zone ----------------------------------------------------------
+// ---- The ring of legs --------------------------------------------------------
+
+void FlightEditSession::AddLeg() {
+  int n = work_.LegCount();
+  int shown = selectedLeg_;
+  if (shown < 0 || shown >= n) return;
+  // The last leg closes the ring and stays last.
+  int p = shown == n - 1 ? shown : shown + 1;
+  if (p < 1) p = 1;
+  const FlightLeg& before = work_.Legs[p - 1];
+  FlightLeg leg;
+  leg.FlightLevel = before.FlightLevel;
+  leg.DestinationIcao = before.DestinationIcao;
+  leg.FixedArrival = false;
+  leg.FlightNumber = "0000";
+  leg.UseFlightNumber = "F";
+  constexpr int kHour = 3600;
+  if (IsWeekly()) {
+    SplitTime arrival = Split(before.ArrivalTime);
+    int day = std::max(0, DayOfPrefix(arrival.prefix));
+    auto t = ParseTimeText(arrival.time);
+    if (t) {
+      DateTime later{t->seconds + kHour};
+      if (SecondsOfDay(later) < SecondsOfDay(*t)) day = (day + 1) % 7;
+      leg.DepartureTime = kDayPrefixes[day] + FormatTimeHMS(later);
+    } else {
+      leg.DepartureTime = before.ArrivalTime;
+    }
+  } else {
+    auto t = ParseTimeText(Split(before.ArrivalTime).time);
+    leg.DepartureTime = t ? FormatTimeHMS(DateTime{t->seconds + kHour}) : before.ArrivalTime;
+  }
+  leg.ArrivalTime = leg.DepartureTime;
+  work_.Legs.insert(work_.Legs.begin() + p, leg);
+  Fill();
+  SelectLeg(p);
+}
+
+bool FlightEditSession::DeleteLeg(Prompter& prompter) {
+  int shown = selectedLeg_;
+  if (shown <= 0 || shown >= work_.LegCount() - 1) return false;
+  if (prompter.Ask(kDeleteLegQuestion, kMbYesNo | kMbIconQuestion) == kIdNo) return false;
+  work_.Legs.erase(work_.Legs.begin() + shown);
+  Fill();
+  SelectLeg(shown);
+  return true;
+}
+
+void FlightEditSession::SetDepartureAirport(std::string_view icao) {
+  int shown = selectedLeg_;
+  int n = work_.LegCount();
+  if (shown < 0 || shown >= n) return;
+  work_.Legs[shown == 0 ? n - 1 : shown - 1].DestinationIcao = std::string(icao);
+  frame_.departure = std::string(icao);
+  UpdateLegCaption();
+  UpdateArrivalTimes();
+}
+
+void FlightEditSession::SetDestinationAirport(std::string_view icao) {
+  FlightLeg* leg = ShownLeg();
+  if (!leg) return;
+  leg->DestinationIcao = std::string(icao);
+  frame_.arrival = std::string(icao);
+  UpdateLegCaption();
+  UpdateArrivalTimes();
+}
+
+void FlightEditSession::SetDay(int day) {
+  FlightLeg* leg = ShownLeg();
+  if (!leg || day < 0 || day > 6) return;
+  frame_.day = day;
+  if (auto t = ParseTimeText(frame_.time)) {
+    std::string prefix = kDayPrefixes[day];
+    std::string gmt = ShiftZoneTimeDayIndex(*t, zone_, prefix, true);
+    leg->DepartureTime = prefix + gmt;
+  }
+  ComputeArrival();
+  if (frame_.fixedEta) StoreArrival();
+}
+
+void FlightEditSession::SetFixedEta(bool fixed) {
+  frame_.fixedEta = fixed;
+  frame_.etaEnabled = fixed;
+  FlightLeg* leg = ShownLeg();
+  if (!leg) return;
+  leg->FixedArrival = fixed;
+  if (!fixed) ComputeArrival();
+}
+
+void FlightEditSession::SetUseNumber(bool useNumber) {
+  frame_.useNumber = useNumber;
+  if (FlightLeg* leg = ShownLeg()) leg->UseFlightNumber = useNumber ? "F" : "R";
+}
+
+void FlightEditSession::SelectAircraft(int item) {
+  if (item < 0 || item >= static_cast<int>(aircraftItems_.size())) return;
+  aircraftItem_ = item;
+  int planIndex = PlanAircraftIndex();
+  if (planIndex >= 0) work_.AircraftId = plan_.PlanAircraftList[planIndex].Id;
+  UpdateArrivalTimes();
+  UpdateLegCaption();
+}
+
+// ---- Period and display zone -------------------------------------------------
+
+void FlightEditSession::SelectPeriod(int item, Prompter& prompter) {
+  if (item < 0 || item >= static_cast<int>(kFlightPeriods.size())) return;
+  const char* chosen = kFlightPeriods[item].text;
+  if (EqualsNoCase(chosen, work_.Period)) {
+    periodItem_ = item;
+    return;
+  }
+  if (UpperAscii(work_.Period) == "WEEK") {
+    if (prompter.Ask(kRemoveWeeklyQuestion, kMbYesNo | kMbIconQuestion) == kIdNo) return;
+    work_.Period = chosen;
+    periodItem_ = item;
+    for (FlightLeg& leg : work_.Legs) {
+      for (std::string* time : {&leg.DepartureTime, &leg.ArrivalTime}) {
+        if (time->find('/') == std::string::npos) continue;
+        std::string rest = Split(*time).time;
+        auto t = ParseTimeText(rest);
+        *time = t ? FormatTimeHMS(*t) : rest;
+      }
+    }
+    SelectLeg(selectedLeg_);
+  } else if (UpperAscii(chosen) == "WEEK") {
+    work_.Period = chosen;
+    periodItem_ = item;
+    // Every leg starts on Sunday. An arrival earlier on the clock than its
+    // own departure lands on Monday, as a typed arrival would.
+    for (FlightLeg& leg : work_.Legs) {
+      auto dep = ParseTimeText(Split(leg.DepartureTime).time);
+      auto arr = ParseTimeText(Split(leg.ArrivalTime).time);
+      leg.DepartureTime = "0/" + (dep ? FormatTimeHMS(*dep) : Split(leg.DepartureTime).time);
+      bool nextDay = dep && arr && SecondsOfDay(*arr) < SecondsOfDay(*dep);
+      leg.ArrivalTime = (nextDay ? "1/" : "0/") + (arr ? FormatTimeHMS(*arr) : Split(leg.ArrivalTime).time);
+    }
+    SelectLeg(selectedLeg_);
+  } else {
+    work_.Period = chosen;
+    periodItem_ = item;
+  }
+}
 
 void FlightEditSession::SelectZone(std::string_view zone) {
   for (const char* z : kTimeZoneNames) {

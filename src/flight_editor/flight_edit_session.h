@@ -34,6 +34,8 @@ inline constexpr const char* kRegistrationCharsMessage =
 inline constexpr const char* kFlightNumberCharsMessage =
     "The Flight Number must not contain ',', ';' or '//'.";
 inline constexpr const char* kSelectAircraftMessage = "You need to select an aircraft to save the flight.";
+inline constexpr const char* kDeleteLegQuestion = "Are you sure to delete the leg?";
+inline constexpr const char* kRemoveWeeklyQuestion = "Are you sure to remove the weekly flight?";
 
 // The periods the dialog offers, with their length in hours (-1 weekly).
 struct FlightPeriod {
@@ -154,7 +156,30 @@ class FlightEditSession {
   static std::optional<std::string> CheckRegistration(std::string_view text);
   static std::optional<std::string> CheckFlightNumber(std::string_view text);
 
-  // ---- Display zone -------------------------------------------------------
+  // ---- The ring of legs -----------------------------------------------------
+  // A new leg after the shown one (before the last leg when the last is
+  // shown): same level and destination as the leg before it, departing an
+  // hour after that leg's arrival, flight number "0000". It is then shown.
+  void AddLeg();
+  // Deletes the shown leg after asking; the first and the last leg are never
+  // deleted. True when a leg went.
+  bool DeleteLeg(Prompter& prompter);
+  // A new origin for the shown leg is the destination of the leg before it
+  // in the ring; a new destination is the shown leg's own.
+  void SetDepartureAirport(std::string_view icao);
+  void SetDestinationAirport(std::string_view icao);
+  // The shown weekly leg departs on day `day` (0 Sunday) at the shown time.
+  void SetDay(int day);
+  void SetFixedEta(bool fixed);
+  void SetUseNumber(bool useNumber);
+  // The aircraft of AircraftItems()[item]; arrivals follow its speed.
+  void SelectAircraft(int item);
+
+  // ---- Period and display zone ------------------------------------------------
+  // Period kFlightPeriods[item]. Entering "WEEK" puts every leg on Sunday;
+  // leaving it (after asking) strips the days; between hourly periods only
+  // the text changes.
+  void SelectPeriod(int item, Prompter& prompter);
   // Shows every time in `zone`; the stored times do not change.
   void SelectZone(std::string_view zone);
 

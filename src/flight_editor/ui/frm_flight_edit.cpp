@@ -21,6 +21,8 @@
 
 #include "app/plan_host.h"
 #include "data/times_zones.h"
+#include "flight_editor/flight_printout.h"
+#include "platform/printer.h"
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/qt_text.h"
 
@@ -235,6 +237,38 @@ void frmFlightEdit::Connect() {
     session_->EditEta(ToPlanText(text));
     ShowSession();
   });
+  // The session's operations that need nothing from the controls but
+  // what the signal brings.
+  auto act = [this](auto operation) {
+    return [this, operation](auto... args) {
+      operation(*session_, args...);
+      ShowSession();
+    };
+  };
+  connect(cmdAdd, &QPushButton::clicked, this, [this] {
+    if (!CommitFocusedBox()) return;
+    session_->AddLeg();
+    ShowSession();
+  });
+  connect(cmdDelete, &QPushButton::clicked, this, [this] {
+    if (!CommitFocusedBox()) return;
+    session_->DeleteLeg(prompter_);
+    ShowSession();
+  });
+  connect(cmdPrint, &QPushButton::clicked, this, &frmFlightEdit::OnPrint);
+  connect(cmDeparture, &QComboBox::activated, this, act([this](FlightEditSession& s, int) {
+            s.SetDepartureAirport(ToPlanText(cmDeparture->currentText()));
+          }));
+  connect(cmArrival, &QComboBox::activated, this, act([this](FlightEditSession& s, int) {
+            s.SetDestinationAirport(ToPlanText(cmArrival->currentText()));
+          }));
+  connect(cmDay, &QComboBox::activated, this, act([](FlightEditSession& s, int day) { s.SetDay(day); }));
+  connect(cmAircraft, &QComboBox::activated, this,
+          act([](FlightEditSession& s, int item) { s.SelectAircraft(item); }));
+  connect(cmPeriod, &QComboBox::activated, this,
+          act([this](FlightEditSession& s, int item) { s.SelectPeriod(item, prompter_); }));
+  connect(ckFixedETA, &QCheckBox::clicked, this, act([](FlightEditSession& s, bool on) { s.SetFixedEta(on); }));
+  connect(ckUseNumber, &QCheckBox::clicked, this, act([](FlightEditSession& s, bool on) { s.SetUseNumber(on); }));
   connect(opIFR, &QRadioButton::clicked, this, [this] {
     session_->SetIfr(true);
     ShowSession();
@@ -385,6 +419,19 @@ void frmFlightEdit::OnOk() {
   outcome_ = outcome;
   StoreSwitches();
   accept();
+}
+
+void frmFlightEdit::OnPrint() {
+  if (!CommitFocusedBox()) return;
+  const FlightEditSession& s = *session_;
+  std::string aircraft;
+  if (s.SelectedAircraftItem() >= 0) aircraft = s.AircraftItems()[s.SelectedAircraftItem()].text;
+  PrintRequest request;
+  request.dialogTitle = kFlightPrintDialogTitle;
+  request.text = FlightPrintout(s.Work(), aircraft);
+  request.owner = this;
+  if (PrintText(request) == PrintResult::Failed)
+    prompter_.Ask(kFlightPrintFailedMessage, kMbOk | kMbIconCritical);
 }
 
 void frmFlightEdit::OnUndo() {

@@ -114,6 +114,7 @@ class frmFlightEdit : public QDialog {
 
   void OnOk();
   void OnUndo();
+  void OnPrint();
   void OnLegChosen();
   void OnZone(int index);
 

@@ -19,6 +19,7 @@
 #include "app/frm_main.h"
 #include "flight_editor/flight_editor_fixture.h"
 #include "platform/message_box.h"
+#include "platform/printer.h"
 #include "platform/qt/modal_dialog.h"
 #include "support/fake_plan_host.h"
 #include "support/test_support.h"
@@ -224,6 +225,98 @@ TEST_F(FlightEditDialogTest, UndoShowsTheFlightAsItWasOpened) {
     EXPECT_EQ(d.Session().Work(), FlightEditorPlan::DailyRing());
     d.cmdCancel->click();
   });
+}
+
+TEST_F(FlightEditDialogTest, TheLegListKeysAddAndDeleteLegs) {
+  Edit(0, true, 1, [this](frmFlightEdit& d) {
+    d.lvLegs->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(d.lvLegs, Qt::Key_Insert);
+    EXPECT_EQ(d.lvLegs->topLevelItemCount(), 4);
+    EXPECT_EQ(d.lvLegs->currentItem(), d.lvLegs->topLevelItem(2));
+    EXPECT_EQ(d.txtNumber->text(), "0000");
+    boxes_.Answer(kIdNo);
+    QTest::keyClick(d.lvLegs, Qt::Key_Delete);
+    EXPECT_EQ(d.lvLegs->topLevelItemCount(), 4);
+    QTest::keyClick(d.lvLegs, Qt::Key_Delete);
+    EXPECT_EQ(d.lvLegs->topLevelItemCount(), 3);
+    EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{"Are you sure to delete the leg?",
+                                                          "Are you sure to delete the leg?"}));
+    // The last row: Delete is off and the key does nothing.
+    d.lvLegs->setCurrentItem(d.lvLegs->topLevelItem(2));
+    EXPECT_FALSE(d.cmdDelete->isEnabled());
+    QTest::keyClick(d.lvLegs, Qt::Key_Delete);
+    EXPECT_EQ(boxes_.Prompts().size(), 2u);
+    // The keys belong to the list only.
+    d.txtReg->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(d.txtReg, Qt::Key_Insert);
+    EXPECT_EQ(d.lvLegs->topLevelItemCount(), 3);
+    d.cmdCancel->click();
+  });
+  EXPECT_EQ(host_.plan.WorkList[0], FlightEditorPlan::DailyRing());
+}
+
+TEST_F(FlightEditDialogTest, ANoToLeavingTheWeekShowsTheWeekAgain) {
+  Edit(1, true, -1, [this](frmFlightEdit& d) {
+    boxes_.Answer(kIdNo);
+    d.cmPeriod->setCurrentIndex(0);
+    emit d.cmPeriod->activated(0);
+    EXPECT_EQ(d.cmPeriod->currentText(), "WEEK");
+    EXPECT_EQ(d.lvLegs->topLevelItem(0)->text(2), "1/08:00:00");
+    d.cmPeriod->setCurrentIndex(0);
+    emit d.cmPeriod->activated(0);
+    EXPECT_EQ(d.cmPeriod->currentText(), "1Hr");
+    EXPECT_EQ(d.lvLegs->topLevelItem(0)->text(2), "08:00:00");
+    EXPECT_FALSE(d.cmDay->isEnabled());
+    d.cmdCancel->click();
+  });
+}
+
+TEST_F(FlightEditDialogTest, PrintSendsTheFlightToThePrinterOnce) {
+  ScriptedPrinter printer;
+  printer.Answer(PrintResult::Cancelled);
+  printer.Answer(PrintResult::Printed);
+  printer.Answer(PrintResult::Failed);
+  Edit(0, true, -1, [this](frmFlightEdit& d) {
+    d.cmdPrint->click();
+    EXPECT_TRUE(boxes_.Shown().empty());
+    Type(d.txtReg, "G-PRNT");
+    d.cmdPrint->click();  // the box is stored first
+    d.cmdPrint->click();
+    d.cmdCancel->click();
+  });
+  ASSERT_EQ(printer.Jobs().size(), 3u);
+  const PrintRequest& job = printer.Jobs()[1];
+  EXPECT_EQ(job.dialogTitle, "Flight Editor - Print");
+  EXPECT_EQ(job.fontName, "Courier New");
+  EXPECT_EQ(job.pointSize, 10);
+  EXPECT_EQ(job.text.substr(0, 42), "Jet One (AC#1) - G-PRNT/50%/24Hr/IFR\r\n\t\tAA");
+  EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>{"An error occured during printing the Flight."});
+  EXPECT_EQ(boxes_.Shown()[0].buttons, 16);
+}
+
+TEST_F(FlightEditDialogTest, ChoosingAnAirportOrAircraftRecomputesTheLegs) {
+  std::string result = Edit(0, true, 0, [](frmFlightEdit& d) {
+    int c = d.cmArrival->findText("CCCC");
+    d.cmArrival->setCurrentIndex(c);
+    emit d.cmArrival->activated(c);
+    EXPECT_EQ(d.lvLegs->topLevelItem(0)->text(1), "CCCC");
+    EXPECT_EQ(d.lvLegs->topLevelItem(1)->text(0), "CCCC");
+    EXPECT_TRUE(d.frLeg->title().startsWith("Edit Le&g properties - Distance 60nm - Course 0"));
+    d.cmAircraft->setCurrentIndex(1);
+    emit d.cmAircraft->activated(1);
+    EXPECT_EQ(d.txtETA->text(), "08:45:00");
+    d.ckFixedETA->click();
+    EXPECT_TRUE(d.txtETA->isEnabled());
+    d.ckUseNumber->click();
+    d.ckAircraftRange->setChecked(false);
+    d.cmdOK->click();
+  });
+  EXPECT_EQ(result, "Prop Two");
+  const Flight& f = host_.plan.WorkList[0];
+  EXPECT_EQ(f.AircraftId, "AC#2");
+  EXPECT_EQ(f.Legs[0].DestinationIcao, "CCCC");
+  EXPECT_TRUE(f.Legs[0].FixedArrival);
+  EXPECT_EQ(f.Legs[0].UseFlightNumber, "R");
 }
 
 TEST_F(FlightEditDialogTest, AnIndexOutsideTheListOpensNothing) {
