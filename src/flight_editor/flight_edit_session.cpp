@@ -191,12 +191,12 @@ void FlightEditSession::SelectLeg(int leg) {
     frame_.day = -1;
     frame_.dayEnabled = false;
   }
-  // Without a chosen aircraft no arrival can be computed: the box shows the
-  // stored one.
+  // The box shows the stored arrival; one that is not fixed follows the
+  // departure at once when an aircraft is chosen. A fixed arrival is only
+  // shown: showing a leg never changes it.
   SplitTime arr = Split(l.ArrivalTime);
   frame_.eta = ZoneClock(arr.time, IsWeekly() ? &arr.prefix : nullptr);
   ComputeArrival();
-  if (frame_.fixedEta) StoreArrival();
   UpdateLegCaption();
   frame_.addEnabled = true;
   frame_.deleteEnabled = leg != 0 && leg != work_.LegCount() - 1;
@@ -535,7 +535,60 @@ bool FlightEditSession::Warn(Prompter& prompter, const std::string& line) {
   return prompter.Ask(line + "\r\nContinue?", kMbYesNo | kMbIconExclamation | kMbDefButton2) != kIdNo;
 }
 
-OkOutcome FlightEditSession::RunOkChecks(Prompter& prompter, const TurnAround& /*turnAround*/) {
+int FlightEditSession::PeriodHoursForChecks() const {
+  if (periodItem_ >= 0 && kFlightPeriods[periodItem_].hours > 0) return kFlightPeriods[periodItem_].hours;
+  // A period the list does not offer ("3Hr") still has its hours.
+  if (auto hours = PeriodHours(work_.Period)) return *hours;
+  return 24;
+}
+
+// The time warnings in the order a user meets them: the stand before each
+// leg, the cycle against the period, the stand at the end of the cycle.
+// False when the user answered No; the leg concerned is then shown.
+bool FlightEditSession::CheckTimes(Prompter& prompter, const TurnAroundLimits& turnAround) {
+  int hours = PeriodHoursForChecks();
+  FlightTimingReport report = AnalyzeFlightTimings(work_, hours, turnAround, WeekStandRule::Correction);
+  const std::string minimum = std::to_string(turnAround.minMinutes);
+  const std::string maximum = std::to_string(turnAround.maxHours);
+  for (int i = 1; i < work_.LegCount(); ++i) {
+    const std::string leg = std::to_string(i + 1);
+    std::string line;
+    switch (report.standFindings[i]) {
+      case StandFinding::DepartEarlier:
+        line = "Warning! Departure is earlier than arrival for leg number " + leg + ".";
+        break;
+      case StandFinding::BelowMinimum:
+        line = "Warning! Stand time is less than " + minimum + " minutes for leg number " + leg + ".";
+        break;
+      case StandFinding::AboveMaximum:
+        line = "Warning! Stand time is greater than " + maximum + " hours for leg number " + leg + ".";
+        break;
+      case StandFinding::None:
+        continue;
+    }
+    if (!Warn(prompter, line)) {
+      SelectLeg(i);
+      return false;
+    }
+  }
+  if (report.cycleTooLong &&
+      !Warn(prompter, report.weekly ? std::string("Warning! Total flight time exceeds maximum allowed time of one week.")
+                                    : "Warning! Total flight time exceeds maximum allowed time of " +
+                                          std::to_string(hours) + " hours."))
+    return false;
+  std::string end;
+  if (report.endFinding == StandFinding::BelowMinimum)
+    end = "Warning! Stand time is less than " + minimum + " minutes for end of flight.";
+  if (report.endFinding == StandFinding::AboveMaximum)
+    end = "Warning! Stand time is greater than " + maximum + " hours for end of flight" + (report.weekly ? "." : "");
+  if (!end.empty() && !Warn(prompter, end)) {
+    SelectLeg(work_.LegCount() - 1);
+    return false;
+  }
+  return true;
+}
+
+OkOutcome FlightEditSession::RunOkChecks(Prompter& prompter, const TurnAroundLimits& turnAround) {
   if (aircraftItem_ < 0) {
     prompter.Ask(kSelectAircraftMessage, kMbOk | kMbIconExclamation);
     return {};
@@ -571,6 +624,8 @@ OkOutcome FlightEditSession::RunOkChecks(Prompter& prompter, const TurnAround& /
       }
     }
   }
+
+  if (checks.times && !CheckTimes(prompter, turnAround)) return {};
 
   OkOutcome out;
   out.accepted = true;

@@ -21,6 +21,7 @@
 
 #include "data/plan_records.h"
 #include "flight_editor/prompter.h"
+#include "search/flight_timings.h"
 
 namespace velk {
 
@@ -90,13 +91,6 @@ struct EditChecks {
   bool range = true;
   bool levels = true;
   bool times = true;
-};
-
-// Minimum stand in minutes and maximum stand in hours; kTurnAroundOff
-// (program_state.h) switches either off.
-struct TurnAround {
-  int minMinutes = 30;
-  int maxHours = 24;
 };
 
 // What OK decided: accepted with the text the caller shows for the
@@ -196,12 +190,15 @@ class FlightEditSession {
   // The OK checks: an aircraft is required, then the range and level of
   // every leg and the flight times, each warning asked through `prompter`.
   // A "No" selects the leg concerned and gives a not-accepted outcome.
-  OkOutcome RunOkChecks(Prompter& prompter, const TurnAround& turnAround);
+  OkOutcome RunOkChecks(Prompter& prompter, const TurnAroundLimits& turnAround);
 
   // PlanAircraftList index of the chosen aircraft, -1 none; FSAircraftList
   // index of the installed aircraft of the same title, -1 none.
   int PlanAircraftIndex() const;
   int InstalledIndex() const;
+  // Hours of the period for the time checks: the period box's entry, else
+  // the number of a period such as "3Hr", else 24.
+  int PeriodHoursForChecks() const;
 
  private:
   void Fill();
@@ -213,6 +210,7 @@ class FlightEditSession {
   void StoreArrival();     // the arrival box holds a new arrival
   std::string ZoneClock(std::string_view gmt, std::string* dayPrefix) const;
   bool Warn(Prompter& prompter, const std::string& line);
+  bool CheckTimes(Prompter& prompter, const TurnAroundLimits& turnAround);
 
   const PlanState& plan_;
   Flight work_;

@@ -33,7 +33,7 @@ class SessionTest : public ::testing::Test {
  protected:
   FlightEditorPlan plan_;
   ScriptedPrompter prompter_;
-  TurnAround turnAround_{30, 24};
+  TurnAroundLimits turnAround_{30, 24};
 };
 
 TEST_F(SessionTest, OpeningFillsTheListsAndShowsTheRingOfLegs) {
