@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "flight_editor/flight_editor_fixture.h"
 #include "platform/message_box.h"
 
@@ -14,20 +12,7 @@ namespace velk {
 namespace {
 
 using test::FlightEditorPlan;
-
-// Answers from a queue (Yes once it is empty) and records every prompt.
-class ScriptedPrompter : public Prompter {
- public:
-  std::deque<int> answers;
-  std::vector<std::pair<std::string, int>> asked;
-  int Ask(const std::string& prompt, int style) override {
-    asked.emplace_back(prompt, style);
-    if (answers.empty()) return kIdYes;
-    int a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-};
+using test::ScriptedPrompter;
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -318,8 +303,8 @@ TEST_F(SessionTest, OkNeedsAnAircraft) {
   OkOutcome out = s.RunOkChecks(prompter_, turnAround_);
   EXPECT_FALSE(out.accepted);
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].first, "You need to select an aircraft to save the flight.");
-  EXPECT_EQ(prompter_.asked[0].second, 48);
+  EXPECT_EQ(prompter_.asked[0], "You need to select an aircraft to save the flight.");
+  EXPECT_EQ(prompter_.styles[0], 48);
 }
 
 TEST_F(SessionTest, RangeAndLevelWarningsStopAtTheirLegOnNo) {
@@ -331,15 +316,15 @@ TEST_F(SessionTest, RangeAndLevelWarningsStopAtTheirLegOnNo) {
   EXPECT_FALSE(s.RunOkChecks(prompter_, turnAround_).accepted);
   ASSERT_EQ(prompter_.asked.size(), 1u);
   // Leg 2 (number 2) flies 180nm, beyond the jet's 150nm.
-  EXPECT_EQ(prompter_.asked[0].first, "Warning! Aircraft range limits reached for leg 2 (50nm - 150nm).\r\nContinue?");
-  EXPECT_EQ(prompter_.asked[0].second, 308);
+  EXPECT_EQ(prompter_.asked[0], "Warning! Aircraft range limits reached for leg 2 (50nm - 150nm).\r\nContinue?");
+  EXPECT_EQ(prompter_.styles[0], 308);
   EXPECT_EQ(s.SelectedLeg(), 1);
 
   prompter_.asked.clear();
   prompter_.answers = {kIdYes, kIdNo};
   EXPECT_FALSE(s.RunOkChecks(prompter_, turnAround_).accepted);
   ASSERT_EQ(prompter_.asked.size(), 2u);
-  EXPECT_EQ(prompter_.asked[1].first,
+  EXPECT_EQ(prompter_.asked[1],
             "Warning! Flight Level might be incorrect for leg 3. Suggestion: FL100-300 +020\r\nContinue?");
   EXPECT_EQ(s.SelectedLeg(), 2);
 
@@ -369,7 +354,7 @@ TEST_F(SessionTest, RangeLimitsAreInclusiveAndMinusOneIsNoLimit) {
   p.FSAircraftList[1].MaxRange = 120;
   s.RunOkChecks(prompter_, turnAround_);
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].first,
+  EXPECT_EQ(prompter_.asked[0],
             "Warning! Aircraft range limits reached for leg 2 (-1nm - 120nm).\r\nContinue?");
 
   // An aircraft without class limits never gets a range warning.
@@ -391,7 +376,7 @@ TEST_F(SessionTest, ALegBetweenOneAirportFailsAMinimumRange) {
   prompter_.answers = {kIdNo};
   s.RunOkChecks(prompter_, turnAround_);
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].first.substr(0, 50), "Warning! Aircraft range limits reached for leg 2 (");
+  EXPECT_EQ(prompter_.asked[0].substr(0, 50), "Warning! Aircraft range limits reached for leg 2 (");
   // A leg to an unknown airport gets no route checks at all.
   f.Legs[1].DestinationIcao = "ZZZZ";
   FlightEditSession unknown(Plan(), f, "GMT", -1);

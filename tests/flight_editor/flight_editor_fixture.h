@@ -3,12 +3,14 @@
 // of nautical miles apart on the equator and the zero meridian, three plan
 // aircraft (two with installed counterparts) and one level rule. The
 // program's plan and level rules are put back afterwards.
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "data/flight_levels.h"
 #include "data/plan_records.h"
+#include "flight_editor/prompter.h"
 
 namespace velk::test {
 
@@ -89,6 +91,23 @@ class FlightEditorPlan {
 
   PlanState saved_;
   std::vector<FlightLevelRule> savedRules_;
+};
+
+// Answers the edit session's questions from a queue (Yes once it is empty)
+// and records every prompt with its style.
+class ScriptedPrompter : public Prompter {
+ public:
+  std::deque<int> answers;
+  std::vector<std::string> asked;
+  std::vector<int> styles;
+  int Ask(const std::string& prompt, int style) override {
+    asked.push_back(prompt);
+    styles.push_back(style);
+    if (answers.empty()) return kIdYes;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
 };
 
 }  // namespace velk::test

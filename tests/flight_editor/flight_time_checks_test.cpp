@@ -2,8 +2,6 @@
 // weekly flights worked out by hand, and the cycle arithmetic under them.
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "flight_editor/flight_edit_session.h"
 #include "flight_editor/flight_editor_fixture.h"
 #include "search/flight_timings.h"
@@ -13,19 +11,15 @@ namespace {
 
 using test::FlightEditorPlan;
 
-class Warnings : public Prompter {
- public:
-  std::deque<int> answers;
-  std::vector<std::string> asked;
-  int Ask(const std::string& prompt, int style) override {
-    EXPECT_EQ(style, 308);
-    asked.push_back(prompt.substr(0, prompt.size() - std::string("\r\nContinue?").size()));
-    if (answers.empty()) return kIdYes;
-    int a = answers.front();
-    answers.pop_front();
-    return a;
+// The warning lines asked, without their "Continue?".
+std::vector<std::string> Lines(const test::ScriptedPrompter& p) {
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < p.asked.size(); ++i) {
+    EXPECT_EQ(p.styles[i], 308);
+    lines.push_back(p.asked[i].substr(0, p.asked[i].size() - std::string("\r\nContinue?").size()));
   }
-};
+  return lines;
+}
 
 // A flight whose times stay exactly as given: every arrival is fixed.
 Flight Timed(const char* period, std::vector<std::pair<const char*, const char*>> legs) {
@@ -48,9 +42,9 @@ class TimeChecksTest : public ::testing::Test {
     FlightEditSession s(Plan(), f, "GMT", -1);
     EXPECT_EQ(s.Work(), f);
     s.checks = {false, false, true};
-    Warnings w;
+    test::ScriptedPrompter w;
     EXPECT_TRUE(s.RunOkChecks(w, {minMinutes, maxHours}).accepted);
-    return w.asked;
+    return Lines(w);
   }
   FlightEditorPlan plan_;
   static constexpr int kOff = kTurnAroundOff;
@@ -143,17 +137,17 @@ TEST_F(TimeChecksTest, ANoStopsAtTheLegConcerned) {
   Flight f = Timed("12Hr", {{"08:00:00", "09:00:00"}, {"09:10:00", "10:00:00"}, {"10:05:00", "23:00:00"}});
   FlightEditSession s(Plan(), f, "GMT", 0);
   s.checks = {false, false, true};
-  Warnings w;
+  test::ScriptedPrompter w;
   w.answers = {kIdYes, kIdNo};
   EXPECT_FALSE(s.RunOkChecks(w, {30, 2}).accepted);
-  EXPECT_EQ(w.asked.back(), "Warning! Stand time is less than 30 minutes for leg number 3.");
+  EXPECT_EQ(Lines(w).back(), "Warning! Stand time is less than 30 minutes for leg number 3.");
   EXPECT_EQ(s.SelectedLeg(), 2);
   // The total: nothing selected anew.
   s.SelectLeg(1);
   w.asked.clear();
   w.answers = {kIdYes, kIdYes, kIdNo};
   EXPECT_FALSE(s.RunOkChecks(w, {30, 20}).accepted);
-  EXPECT_EQ(w.asked.back(), "Warning! Total flight time exceeds maximum allowed time of 12 hours.");
+  EXPECT_EQ(Lines(w).back(), "Warning! Total flight time exceeds maximum allowed time of 12 hours.");
   EXPECT_EQ(s.SelectedLeg(), 1);
   // The end of the flight: the last row.
   f.Legs[2].ArrivalTime = "12:00:00";
@@ -162,7 +156,7 @@ TEST_F(TimeChecksTest, ANoStopsAtTheLegConcerned) {
   w.asked.clear();
   w.answers = {kIdNo};
   EXPECT_FALSE(t.RunOkChecks(w, {kOff, 2}).accepted);
-  EXPECT_EQ(w.asked, std::vector<std::string>{"Warning! Stand time is greater than 2 hours for end of flight"});
+  EXPECT_EQ(Lines(w), std::vector<std::string>{"Warning! Stand time is greater than 2 hours for end of flight"});
   EXPECT_EQ(t.SelectedLeg(), 2);
 }
 

@@ -2,8 +2,6 @@
 // session, worked out by hand on the test plan's ring AAAA -> BBBB -> DDDD.
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "flight_editor/flight_edit_session.h"
 #include "flight_editor/flight_editor_fixture.h"
 #include "flight_editor/flight_printout.h"
@@ -12,26 +10,12 @@ namespace velk {
 namespace {
 
 using test::FlightEditorPlan;
-
-class Answers : public Prompter {
- public:
-  std::deque<int> answers;
-  std::vector<std::string> asked;
-  std::vector<int> styles;
-  int Ask(const std::string& prompt, int style) override {
-    asked.push_back(prompt);
-    styles.push_back(style);
-    if (answers.empty()) return kIdYes;
-    int a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-};
+using test::ScriptedPrompter;
 
 class LegListTest : public ::testing::Test {
  protected:
   FlightEditorPlan plan_;
-  Answers answers_;
+  ScriptedPrompter answers_;
 };
 
 TEST_F(LegListTest, AddWithTheLastLegShownInsertsBeforeIt) {
