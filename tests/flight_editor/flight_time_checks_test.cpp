@@ -175,31 +175,5 @@ TEST_F(TimeChecksTest, APeriodOutsideTheListTakesItsHoursFromItsText) {
   EXPECT_EQ(PeriodHours("WEEK"), std::nullopt);
 }
 
-TEST_F(TimeChecksTest, ThePlanWideCheckPlacesAnEarlierArrivalInTheNextWeek) {
-  // First departure Wednesday; the first leg lands the next Tuesday, the
-  // second leg leaves Thursday.
-  Flight f = Timed("WEEK", {{"3/10:00:00", "2/10:00:00"}, {"4/10:00:00", "4/12:00:00"}});
-  TurnAroundLimits off{kOff, kOff};
-  EXPECT_EQ(AnalyzeFlightTimings(f, std::nullopt, off, WeekStandRule::Correction).standFindings[1],
-            StandFinding::None);
-  EXPECT_EQ(AnalyzeFlightTimings(f, std::nullopt, off, WeekStandRule::Check).standFindings[1],
-            StandFinding::DepartEarlier);
-}
-
-TEST_F(TimeChecksTest, UnreadableTimesAreLeftOut) {
-  Flight f = Timed("24Hr", {{"08:00:00", "09:00:00"}, {"xx", "10:00:00"}});
-  FlightTimingReport r = AnalyzeFlightTimings(f, 24, {30, 1}, WeekStandRule::Correction);
-  EXPECT_EQ(r.stands[1], std::nullopt);
-  EXPECT_EQ(r.cycle, 3600);
-  f.Period = "WEEK";
-  f.Legs[0].DepartureTime = "9/08:00:00";
-  r = AnalyzeFlightTimings(f, std::nullopt, {30, 1}, WeekStandRule::Correction);
-  EXPECT_EQ(r.stands[1], std::nullopt);
-  EXPECT_EQ(r.cycle, 0);
-  Flight none = f;
-  none.Legs.clear();
-  EXPECT_EQ(AnalyzeFlightTimings(none, 24, {30, 1}, WeekStandRule::Check).cycle, 0);
-}
-
 }  // namespace
 }  // namespace velk

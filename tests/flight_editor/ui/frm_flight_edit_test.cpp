@@ -213,20 +213,6 @@ TEST_F(FlightEditDialogTest, ShowsTheFlightInTheLastZoneAndRemembersANewOne) {
   });
 }
 
-TEST_F(FlightEditDialogTest, UndoShowsTheFlightAsItWasOpened) {
-  Edit(0, true, 2, [](frmFlightEdit& d) {
-    Type(d.txtReg, "X");
-    d.opVFR->click();
-    Type(d.txtTime, "13:00");
-    d.cmdUndo->click();
-    EXPECT_EQ(d.txtReg->text(), "N123");
-    EXPECT_TRUE(d.opIFR->isChecked());
-    EXPECT_EQ(d.lvLegs->currentItem(), d.lvLegs->topLevelItem(0));
-    EXPECT_EQ(d.Session().Work(), FlightEditorPlan::DailyRing());
-    d.cmdCancel->click();
-  });
-}
-
 TEST_F(FlightEditDialogTest, TheLegListKeysAddAndDeleteLegs) {
   Edit(0, true, 1, [this](frmFlightEdit& d) {
     d.lvLegs->setFocus(Qt::TabFocusReason);
