@@ -213,6 +213,7 @@ class Engine {
   bool PickAircraft(Flight& flight, SectionCandidates& section, int sectionFlightCount, bool noAirline);
   bool ProfileFits(int profile);
   void ApplyAircraft(Flight& flight, AirlineShare& airline, FSAircraft& aircraft);
+  std::string RouteAndBounds(const Flight& flight) const;
   void LogFlight(const Flight& flight, const std::string& location) const;
   void LogNoAircraft(const Flight& flight) const;
   void RemoveFlight(Flight& flight);
@@ -454,23 +455,25 @@ void Engine::ApplyAircraft(Flight& flight, AirlineShare& airline, FSAircraft& ai
   }
 }
 
+// "dep/dest/minFL/maxFL/minDist/maxDist" of the flight being treated: the
+// airport leg 0 departs from (the last leg's destination) and leg 0's own.
+std::string Engine::RouteAndBounds(const Flight& flight) const {
+  std::string dep = flight.Legs.empty() ? std::string() : flight.Legs.back().DestinationIcao;
+  std::string dest = flight.Legs.empty() ? std::string() : flight.Legs.front().DestinationIcao;
+  return dep + "/" + dest + "/" + std::to_string(limits_.minFL) + "/" + std::to_string(limits_.maxFL) + "/" +
+         std::to_string(limits_.minDist) + "/" + std::to_string(limits_.maxDist);
+}
+
 void Engine::LogFlight(const Flight& flight, const std::string& location) const {
   if (!log_) return;
-  const std::string& dep = flight.Legs.empty() ? std::string() : flight.Legs.back().DestinationIcao;
-  const std::string& dest = flight.Legs.empty() ? std::string() : flight.Legs.front().DestinationIcao;
-  Log(flight.AircraftId + "/" + flight.Registration + "/" + flight.FlightRules + "/" + dep + "/" + dest + "/" +
-      std::to_string(limits_.minFL) + "/" + std::to_string(limits_.maxFL) + "/" + std::to_string(limits_.minDist) +
-      "/" + std::to_string(limits_.maxDist) + "/" + location);
+  Log(flight.AircraftId + "/" + flight.Registration + "/" + flight.FlightRules + "/" + RouteAndBounds(flight) + "/" +
+      location);
   Log("");
 }
 
 void Engine::LogNoAircraft(const Flight& flight) const {
   if (!log_) return;
-  const std::string dep = flight.Legs.empty() ? std::string() : flight.Legs.back().DestinationIcao;
-  const std::string dest = flight.Legs.empty() ? std::string() : flight.Legs.front().DestinationIcao;
-  Log("NO AIRCRAFT/" + flight.Registration + "/" + flight.FlightRules + "/" + dep + "/" + dest + "/" +
-      std::to_string(limits_.minFL) + "/" + std::to_string(limits_.maxFL) + "/" + std::to_string(limits_.minDist) +
-      "/" + std::to_string(limits_.maxDist));
+  Log("NO AIRCRAFT/" + flight.Registration + "/" + flight.FlightRules + "/" + RouteAndBounds(flight));
   Log("");
 }
 
