@@ -30,6 +30,7 @@
 #include "data/name_lists.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/message_box.h"
 
 namespace velk {
@@ -405,7 +406,6 @@ bool frmMain::ShutDown() {
   PlanState& plan = Plan();
   RegionRules().clear();
   CountryRules().clear();
-  ShuffleAircraftList().clear();
   plan.Flights.clear();
   plan.PlanAircraftList.clear();
   plan.Airports.clear();
@@ -470,9 +470,9 @@ void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
 
 void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
 
-// Until the flight editor is in, every edit counts as cancelled and leaves
-// the flight as it was.
-std::string frmMain::EditFlight(int /*index*/, bool& /*inWorkList*/, int /*selectLeg*/) { return {}; }
+std::string frmMain::EditFlight(int index, bool& inWorkList, int selectLeg) {
+  return velk::EditFlight(*this, Program(), index, inWorkList, selectLeg);
+}
 
 frmSplash* frmMain::Splash() const { return splash_.data(); }
 

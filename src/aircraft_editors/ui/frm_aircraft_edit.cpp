@@ -164,7 +164,7 @@ void frmAircraftEdit::Load() {
 
 int frmAircraftEdit::ShowDialog() {
   Load();
-  RunModal(*this);
+  ExecModal(*this);
   return DialogResult();
 }
 

@@ -22,7 +22,6 @@
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
-#include "data/aircraft_types_file.h"
 #include "data/class_config.h"
 #include "data/installed_aircraft.h"
 #include "data/name_lists.h"
@@ -33,6 +32,7 @@
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_file.h"
+#include "shuffle/aircraft_types_file.h"
 
 namespace velk {
 namespace {
@@ -288,7 +288,7 @@ bool frmFSAircraftEdit::Load() {
 }
 
 int frmFSAircraftEdit::ShowDialog() {
-  if (Load()) RunModal(*this);
+  if (Load()) ExecModal(*this);
   return DialogResult();
 }
 

@@ -80,7 +80,7 @@ std::string frmTextEdit::EditText(const std::string& text, const std::string& ca
     QRect area = owner->frameGeometry();
     dialog.move(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
   }
-  RunModal(dialog);
+  ExecModal(dialog);
   return dialog.EditResult();
 }
 

@@ -1,47 +1,46 @@
 #include "platform/qt/modal_dialog.h"
 
-#include <QCoreApplication>
+#include <QDialog>
 
 namespace velk {
 namespace {
 
-ModalRunner& Runner() {
-  static ModalRunner runner;
-  return runner;
+ModalHandler& Handler() {
+  static ModalHandler handler;
+  return handler;
 }
 
 }  // namespace
 
-int RunModal(QDialog& dialog) {
-  if (Runner()) return Runner()(dialog);
+int ExecModal(QDialog& dialog) {
+  if (Handler()) return Handler()(dialog);
   return dialog.exec();
 }
 
-ModalRunner SetModalRunner(ModalRunner runner) {
-  ModalRunner previous = std::move(Runner());
-  Runner() = std::move(runner);
+ModalHandler SetModalHandler(ModalHandler handler) {
+  ModalHandler previous = std::move(Handler());
+  Handler() = std::move(handler);
   return previous;
 }
 
-ScriptedModalDialogs::ScriptedModalDialogs() {
-  previous_ = SetModalRunner([this](QDialog& dialog) {
-    shown_.push_back(dialog.objectName());
+ScriptedModalDialogs::ScriptedModalDialogs(Driver drive) : drive_(std::move(drive)) {
+  previous_ = SetModalHandler([this](QDialog& dialog) {
+    ++shown_;
+    names_.push_back(dialog.objectName());
     dialog.setResult(QDialog::Rejected);
     dialog.show();
-    QCoreApplication::processEvents();
-    if (!drivers_.empty()) {
-      Driver driver = std::move(drivers_.front());
-      drivers_.pop_front();
-      driver(dialog);
+    dialog.activateWindow();
+    Driver driver = drive_;
+    if (!queued_.empty()) {
+      driver = std::move(queued_.front());
+      queued_.pop_front();
     }
-    // A dialog the driver left open is closed the way the user's close box
-    // would; one that refuses even that is hidden so the test goes on.
-    if (dialog.isVisible()) dialog.reject();
-    if (dialog.isVisible()) dialog.QDialog::done(QDialog::Rejected);
+    if (driver) driver(dialog);
+    if (dialog.isVisible()) dialog.done(QDialog::Rejected);
     return dialog.result();
   });
 }
 
-ScriptedModalDialogs::~ScriptedModalDialogs() { SetModalRunner(std::move(previous_)); }
+ScriptedModalDialogs::~ScriptedModalDialogs() { SetModalHandler(std::move(previous_)); }
 
 }  // namespace velk

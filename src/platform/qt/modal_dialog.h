@@ -1,45 +1,51 @@
 #pragma once
-// The one way a dialog is shown modally. The window layer runs QDialog::exec;
-// tests install ScriptedModalDialogs, which shows the dialog without a nested
-// event loop and hands it to a driver that clicks its buttons, so nothing
-// ever blocks.
-#include <QDialog>
+// Every modal dialog of the program is shown through ExecModal. The window
+// layer shows it with the dialog's own event loop; tests install a
+// ScriptedModalDialogs, which shows the dialog, lets the test work its
+// controls and returns the dialog's result without ever blocking.
 #include <QString>
 #include <deque>
 #include <functional>
 #include <vector>
 
+class QDialog;
+
 namespace velk {
 
-// Shows `dialog` modally and returns its result code (QDialog::Accepted or
-// QDialog::Rejected) once it has closed.
-int RunModal(QDialog& dialog);
+using ModalHandler = std::function<int(QDialog&)>;
 
-using ModalRunner = std::function<int(QDialog&)>;
-// Installs the runner and returns the previous one; an empty runner restores
-// QDialog::exec.
-ModalRunner SetModalRunner(ModalRunner runner);
+// Shows `dialog` modally and returns its result (QDialog::Accepted or
+// QDialog::Rejected, or what done() was given).
+int ExecModal(QDialog& dialog);
+// Installs the handler and returns the previous one; an empty handler
+// restores QDialog::exec.
+ModalHandler SetModalHandler(ModalHandler handler);
 
-// Test seam: each dialog run is shown (not modal) and given to the next
-// queued driver; a dialog the driver leaves open is then rejected, as if the
-// user had closed it. Without a queued driver the dialog is rejected at once.
-// Records the object name of every dialog run. Installs itself while it lives.
+// Test seam: each dialog is shown (not modal), handed to a driver, which
+// clicks and types as a user would, and then hidden; the dialog's result
+// is returned. A dialog still open after its driver counts as rejected.
+// The driver is the next one queued with Drive (dialogs opened from inside
+// a dialog take the next ones in turn), else the one given at construction;
+// without either the dialog is rejected at once.
 class ScriptedModalDialogs {
  public:
   using Driver = std::function<void(QDialog&)>;
-  ScriptedModalDialogs();
+  explicit ScriptedModalDialogs(Driver drive = nullptr);
   ~ScriptedModalDialogs();
   ScriptedModalDialogs(const ScriptedModalDialogs&) = delete;
   ScriptedModalDialogs& operator=(const ScriptedModalDialogs&) = delete;
 
-  void Drive(Driver driver) { drivers_.push_back(std::move(driver)); }
-  const std::vector<QString>& Shown() const { return shown_; }
-  size_t Pending() const { return drivers_.size(); }
+  void Drive(Driver driver) { queued_.push_back(std::move(driver)); }
+  int Shown() const { return shown_; }
+  // The object names of the dialogs shown, in order.
+  const std::vector<QString>& ShownNames() const { return names_; }
 
  private:
-  std::deque<Driver> drivers_;
-  std::vector<QString> shown_;
-  ModalRunner previous_;
+  Driver drive_;
+  std::deque<Driver> queued_;
+  int shown_ = 0;
+  std::vector<QString> names_;
+  ModalHandler previous_;
 };
 
 }  // namespace velk

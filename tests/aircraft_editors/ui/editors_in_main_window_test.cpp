@@ -85,7 +85,7 @@ TEST_F(EditorsInMainWindowTest, ASavedSimulatorAircraftReachesTheTrees) {
     editor.cmdCancel->click();
   });
   w_.mnuToolsAircraftEditor->trigger();
-  EXPECT_EQ(dialogs_.Shown(), (std::vector<QString>{"frmFSAircraftEdit"}));
+  EXPECT_EQ(dialogs_.ShownNames(), (std::vector<QString>{"frmFSAircraftEdit"}));
   EXPECT_NE(ReadFile(sim_ / "Aircraft" / "VELK_B738" / "aircraft.cfg")->find("title=VELK Sample 737-800 Azure\r\n"),
             std::string::npos);
   EXPECT_GE(w_.MoveTree().FindLeaf("##VELK SAMPLE 737-800 AZURE"), 0);

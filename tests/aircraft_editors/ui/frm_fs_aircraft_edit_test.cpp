@@ -21,6 +21,7 @@
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "data/program_state.h"
 #include "platform/input_box.h"
+#include "platform/profile_file.h"
 #include "platform/qt/modal_dialog.h"
 #include "support/fake_plan_host.h"
 
@@ -67,6 +68,7 @@ class FSAircraftEditWindowTest : public test::SampleSimTest {
 constexpr const char* kRed = "VELK Sample 737-800 Red";
 
 TEST_F(FSAircraftEditWindowTest, ListsEveryTitledEntryWithItsColoursAndShowsTheFirst) {
+  ASSERT_TRUE(WriteProfileValue(CfgPath("VELK_A320"), "fltsim.0", "atc_airline", "Nowhere Air"));
   frmFSAircraftEdit w(host_);
   EXPECT_EQ(w.windowTitle(), "FS2002 Aircraft Editor");
   ASSERT_TRUE(w.Load());
@@ -98,7 +100,8 @@ TEST_F(FSAircraftEditWindowTest, ListsEveryTitledEntryWithItsColoursAndShowsTheF
   EXPECT_EQ(red->text(1), "BOEING");
   EXPECT_FALSE(Red(red, 1));
   EXPECT_FALSE(Red(red, 2));
-  EXPECT_TRUE(Red(red, 3));  // "Velkair" is not a listed airline
+  EXPECT_FALSE(Red(red, 3));
+  EXPECT_TRUE(Red(Row(w, "VELK Sample A320 Red"), 3));  // not a listed airline
   EXPECT_EQ(red->text(4), "Small Jet");
   EXPECT_FALSE(Red(red, 4));
   EXPECT_FALSE(Red(Row(w, "VELK Sample 172 Tourer"), 3));  // empty: never red
@@ -413,7 +416,7 @@ TEST_F(FSAircraftEditWindowTest, DescriptionAndPerformanceGoThroughTheTextEditDi
   w.cmdEditPerformance->click();
   w.cmdEditPerformance->click();
   EXPECT_FALSE(w.cmdSave->isEnabled());
-  EXPECT_EQ(dialogs.Shown(), (std::vector<QString>{"frmTextEdit", "frmTextEdit", "frmTextEdit"}));
+  EXPECT_EQ(dialogs.ShownNames(), (std::vector<QString>{"frmTextEdit", "frmTextEdit", "frmTextEdit"}));
 
   // Performance belongs to the whole aircraft.cfg.
   dialogs.Drive([](QDialog& d) {
@@ -480,7 +483,7 @@ TEST_F(FSAircraftEditWindowTest, ShowDialogAndTheMenuCommandRebuildWhatShowsTheA
   // No installed aircraft: no window.
   fs::remove_all(sim_ / "Aircraft");
   frmFSAircraftEdit::Run(host_);
-  EXPECT_EQ(dialogs.Shown().size(), 3u);
+  EXPECT_EQ(dialogs.Shown(), 3);
 }
 
 TEST_F(FSAircraftEditWindowTest, TypesExportListsEveryClassifiedAircraft) {

@@ -1,8 +1,8 @@
 #pragma once
 // "New AircraftTypes.dat": a list of chosen installed aircraft with the values
-// the program uses for them, for use outside the program (nothing here reads
+// the shuffle uses for them, for use outside the program (nothing here reads
 // it back). The Shuffle tab writes it for the aircraft ticked in its tree, the
-// simulator aircraft editor for every classified aircraft; both go through
+// simulator aircraft editor for the aircraft it exports; both go through
 // these two functions, so the line format and the identifiers are one.
 //
 // One line per aircraft, twelve fields joined by "," with no blanks and no
@@ -13,7 +13,7 @@
 // is ATCModel, or ATCType when ATCModel is empty, followed by "." and Texture
 // when Texture is not empty; the second and later aircraft with the same
 // identifier (letter case ignored) get "#1", "#2", ... appended in list
-// order. Lines end in CR LF; there is no header. Windows-1252 bytes.
+// order. Lines end in CR LF; there is no header.
 #include <filesystem>
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "data/aircraft_types_file.h"
+#include "shuffle/aircraft_types_file.h"
 
 #include <unordered_map>
 
@@ -8,25 +8,19 @@
 namespace velk {
 
 std::string AircraftTypesText(const std::vector<const FSAircraft*>& aircraft) {
-  std::string text;
-  // Identifier (upper case) -> repeats so far.
-  std::unordered_map<std::string, int> repeats;
+  std::unordered_map<std::string, int> repeats;  // upper-case identifier -> repeats so far
+  std::string out;
   for (const FSAircraft* a : aircraft) {
     std::string id = a->ATCModel.empty() ? a->ATCType : a->ATCModel;
     if (!a->Texture.empty()) id += "." + a->Texture;
     auto [it, first] = repeats.try_emplace(UpperCp1252(id), 0);
     if (!first) id += "#" + std::to_string(++it->second);
-    text += id;
-    text += ',' + a->Title;
-    for (int v : {a->CruiseSpeed, a->MinFL, a->MaxFL, a->MinRange, a->MaxRange, a->RunwayLength})
-      text += ',' + std::to_string(v);
-    text += ',' + a->RunwayTypes;
-    text += ',' + std::to_string(a->MinParkingRadius);
-    text += ',' + a->ParkingTypes;
-    text += ',' + std::to_string(a->IFRPercent);
-    text += "\r\n";
+    const auto n = [](int v) { return std::to_string(v); };
+    out += id + "," + a->Title + "," + n(a->CruiseSpeed) + "," + n(a->MinFL) + "," + n(a->MaxFL) + "," +
+           n(a->MinRange) + "," + n(a->MaxRange) + "," + n(a->RunwayLength) + "," + a->RunwayTypes + "," +
+           n(a->MinParkingRadius) + "," + a->ParkingTypes + "," + n(a->IFRPercent) + "\r\n";
   }
-  return text;
+  return out;
 }
 
 bool WriteAircraftTypesFile(const std::filesystem::path& programFolder, const std::vector<const FSAircraft*>& aircraft) {
