@@ -7,9 +7,4 @@ std::vector<FSAircraft>& ShuffleAircraftList() {
   return list;
 }
 
-ProjectState& Project() {
-  static ProjectState state;
-  return state;
-}
-
 }  // namespace velk

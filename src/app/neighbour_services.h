@@ -1,9 +1,7 @@
 #pragma once
-// The little the main window's start-up and shut-down need of the shuffle
-// and the projects before those features are in: their working data, which
-// the shut-down releases, and the project's modified flag. The features
-// replace this file with their own.
-#include <string>
+// The little the main window's shut-down needs of the shuffle before that
+// feature is in: its working data, which the shut-down releases. The
+// feature replaces this file with its own.
 #include <vector>
 
 #include "data/plan_records.h"
@@ -12,19 +10,5 @@ namespace velk {
 
 // The shuffle's working list of installed aircraft.
 std::vector<FSAircraft>& ShuffleAircraftList();
-
-struct ProjectEntry {
-  std::string Description;
-  std::string PlanFile;
-  std::string AircraftFile;
-};
-
-struct ProjectState {
-  std::string ProjectPath;
-  std::vector<ProjectEntry> ProjectEntries;
-  bool ProjectModified = false;
-};
-
-ProjectState& Project();
 
 }  // namespace velk

@@ -55,7 +55,6 @@ class PlanWindowTest : public ::testing::Test {
 
   void SetUp() override {
     Program() = ProgramState{};
-    Project() = ProjectState{};
     Plan() = PlanState{};
     main_ = CopySamplePlan("main");
     w_.SetProgramFolder(test::ToolsDir());
