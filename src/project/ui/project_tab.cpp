@@ -284,6 +284,9 @@ void ProjectTab::MarkModified() {
 }
 
 void ProjectTab::UpdateRowSelection() {
+  // A description typed for the row shown until now is not lost when the
+  // frame shows another one without the box having lost the focus.
+  CommitDescription();
   QTreeWidgetItem* row = SelectedRow();
   const bool shown = row != nullptr;
   for (QWidget* w : std::initializer_list<QWidget*>{
