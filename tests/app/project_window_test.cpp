@@ -23,6 +23,7 @@
 #include "project/project_file.h"
 #include "project/ui/project_tab.h"
 #include "sample_sim/sample_sim.h"
+#include "support/stub_tools.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -33,22 +34,6 @@ using test::ReadFile;
 using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFile;
-
-// Answers the compiler's closing prompt, as a user pressing Enter would.
-class EnterAtThePrompt : public ProcessConsole {
- public:
-  explicit EnterAtThePrompt(std::string* seen) : seen_(seen) {}
-  void Output(std::string_view bytes) override { seen_->append(bytes); }
-  std::string TakeInput() override {
-    if (answered_ || seen_->find("Press ENTER key to finish...") == std::string::npos) return {};
-    answered_ = true;
-    return "\n";
-  }
-
- private:
-  std::string* seen_;
-  bool answered_ = false;
-};
 
 class ProjectWindowTest : public ::testing::Test {
  protected:
@@ -168,7 +153,7 @@ TEST_F(ProjectWindowTest, CompileTheLoadedPlanAndDecompileItWithTheRealTools) {
   // Shown: the compiler's output goes to its console.
   std::string console;
   SetProcessConsoleFactory([&](const std::vector<std::string>&) -> std::unique_ptr<ProcessConsole> {
-    return std::make_unique<EnterAtThePrompt>(&console);
+    return std::make_unique<test::EnterAtPromptConsole>(&console);
   });
   w_.mnuToolsShowCompiler->setChecked(true);
   w_.mnuToolsCompileCurrent->trigger();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/process_runner.h"
 #include "support/test_support.h"
 
 namespace velk::test {
@@ -37,6 +38,19 @@ class StubTools {
  private:
   TempDir program_;
   TempDir records_;
+};
+
+// The console of a tool run shown: keeps what the tool wrote and answers
+// Enter once its closing prompt ("...finish...") has come, as a user would.
+class EnterAtPromptConsole : public ProcessConsole {
+ public:
+  explicit EnterAtPromptConsole(std::string* seen) : seen_(seen) {}
+  void Output(std::string_view bytes) override { seen_->append(bytes); }
+  std::string TakeInput() override;
+
+ private:
+  std::string* seen_;
+  bool answered_ = false;
 };
 
 }  // namespace velk::test

@@ -5,16 +5,11 @@
 
 #include "app/plan_host.h"
 #include "data/program_state.h"
-#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "project/console_tools.h"
+#include "project/ui/file_choice.h"
 
 namespace velk {
-namespace {
-
-constexpr const char* kPlanFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
-
-}  // namespace
 
 CompileCommands::CompileCommands(const CompileControls& controls, PlanHost& host, QObject* parent)
     : QObject(parent), c_(controls), host_(host) {
@@ -37,14 +32,9 @@ bool CompileCommands::CompilerPresent() {
 
 void CompileCommands::CompileFlightplan() {
   if (!CompilerPresent()) return;
-  FileDialogRequest r;
-  r.title = "Compile - Choose Flightplan";
-  r.filter = kPlanFilter;
   const std::string& loaded = host_.Plan().FlightplanPath;
-  r.fileName = loaded.empty() ? kFlightPlansName : loaded;
-  r.flags = kOpenDialogFlags;
-  r.owner = host_.Window();
-  std::string path = ShowFileDialog(r);
+  std::string path =
+      ChooseFileToOpen(host_, "Compile - Choose Flightplan", kTextFileFilter, loaded.empty() ? kFlightPlansName : loaded);
   if (path.empty()) return;
   Compile(path);
 }
@@ -93,14 +83,7 @@ void CompileCommands::DecompileFlightplan() {
     ShowMessageBox(kDecompilerMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return;
   }
-  FileDialogRequest r;
-  r.save = true;
-  r.title = "Decompile - Choose Output File";
-  r.filter = kPlanFilter;
-  r.fileName = kFlightPlansName;
-  r.flags = kSaveDialogFlags;
-  r.owner = host_.Window();
-  std::string path = ShowFileDialog(r);
+  std::string path = ChooseFileToSave(host_, "Decompile - Choose Output File", kTextFileFilter, kFlightPlansName);
   if (path.empty()) return;
   BusyFrame busy(host_);
   QCoreApplication::processEvents();

@@ -13,18 +13,17 @@
 
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
-#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "project/console_tools.h"
 #include "project/project_build.h"
+#include "project/ui/file_choice.h"
 
 namespace velk {
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPlanFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kDescriptionColumn = 0;
 constexpr int kPlanColumn = 1;
@@ -129,14 +128,7 @@ bool ProjectTab::SaveProjectCommand() {
 }
 
 bool ProjectTab::SaveProjectAs() {
-  FileDialogRequest r;
-  r.save = true;
-  r.title = "Save Project as...";
-  r.filter = kProjectFilter;
-  r.fileName = projectPath_;
-  r.flags = kSaveDialogFlags;
-  r.owner = host_.Window();
-  std::string path = ShowFileDialog(r);
+  std::string path = ChooseFileToSave(host_, "Save Project as...", kProjectFilter, projectPath_);
   if (path.empty()) return false;
   std::string previous = projectPath_;
   projectPath_ = path;
@@ -193,13 +185,7 @@ void ProjectTab::LoadProject(const std::string& requested) {
       return;
     }
   } else {
-    FileDialogRequest r;
-    r.title = "Open Project";
-    r.filter = kProjectFilter;
-    r.fileName = projectPath_;
-    r.flags = kOpenDialogFlags;
-    r.owner = host_.Window();
-    path = ShowFileDialog(r);
+    path = ChooseFileToOpen(host_, "Open Project", kProjectFilter, projectPath_);
     if (path.empty()) return;
   }
   // A file that is not a whole project leaves the open project as it was.
@@ -331,12 +317,7 @@ void ProjectTab::Resort() {
 // ---- Editing -----------------------------------------------------------------------
 
 void ProjectTab::AddEntry() {
-  FileDialogRequest r;
-  r.title = "Project - Choose Flightplan";
-  r.filter = kPlanFilter;
-  r.flags = kOpenDialogFlags;
-  r.owner = host_.Window();
-  std::string path = ShowFileDialog(r);
+  std::string path = ChooseFileToOpen(host_, "Project - Choose Flightplan", kTextFileFilter, "");
   if (path.empty()) return;
   if (FindRow(path)) {
     ShowMessageBox(kPlanAlreadyInProjectMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
@@ -388,14 +369,9 @@ void ProjectTab::DeleteEntries() {
 }
 
 void ProjectTab::ReplacePlanFile() {
-  FileDialogRequest r;
-  r.title = "Project - Choose Flightplan";
-  r.filter = kPlanFilter;
-  r.fileName = ToPath(c_.txtProjectFile->text()).string();
-  r.flags = kOpenDialogFlags;
-  r.owner = host_.Window();
-  std::string path = ShowFileDialog(r);
-  if (path.empty() || path == r.fileName) return;
+  const std::string shown = ToPath(c_.txtProjectFile->text()).string();
+  std::string path = ChooseFileToOpen(host_, "Project - Choose Flightplan", kTextFileFilter, shown);
+  if (path.empty() || path == shown) return;
   if (FindRow(path)) {
     ShowMessageBox(kPlanAlreadyInProjectMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return;
@@ -412,14 +388,9 @@ void ProjectTab::ReplacePlanFile() {
 }
 
 void ProjectTab::ReplaceAircraftFile() {
-  FileDialogRequest r;
-  r.title = "Project - Choose Aircraft file";
-  r.filter = kPlanFilter;
-  r.fileName = ToPath(c_.txtProjectAC->text()).string();
-  r.flags = kOpenDialogFlags;
-  r.owner = host_.Window();
-  std::string path = ShowFileDialog(r);
-  if (path.empty() || path == r.fileName) return;
+  const std::string shown = ToPath(c_.txtProjectAC->text()).string();
+  std::string path = ChooseFileToOpen(host_, "Project - Choose Aircraft file", kTextFileFilter, shown);
+  if (path.empty() || path == shown) return;
   c_.txtProjectAC->setText(FromPath(fs::path(path)));
   QTreeWidgetItem* row = FindRow(selectedKey_);
   if (!row) return;

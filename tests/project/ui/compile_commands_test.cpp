@@ -25,22 +25,6 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// A console that keeps what the tool wrote and answers Enter at the prompt.
-class RecordingConsole : public ProcessConsole {
- public:
-  explicit RecordingConsole(std::string* seen) : seen_(seen) {}
-  void Output(std::string_view bytes) override { seen_->append(bytes); }
-  std::string TakeInput() override {
-    if (answered_ || seen_->find("finish...") == std::string::npos) return {};
-    answered_ = true;
-    return "\n";
-  }
-
- private:
-  std::string* seen_;
-  bool answered_ = false;
-};
-
 class CompileCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -181,7 +165,7 @@ TEST_F(CompileCommandsTest, CompileCurrentOffersToSaveFirst) {
 TEST_F(CompileCommandsTest, ShowCompilerRunsItInAConsoleThatWaitsForEnter) {
   std::string seen;
   SetProcessConsoleFactory([&](const std::vector<std::string>&) -> std::unique_ptr<ProcessConsole> {
-    return std::make_unique<RecordingConsole>(&seen);
+    return std::make_unique<test::EnterAtPromptConsole>(&seen);
   });
   tools_.Install(kCompilerProgram, 1, "echo 'Error in line 1'; printf 'Press ENTER key to finish...'; read x");
   mnuToolsShowCompiler_.setChecked(true);
