@@ -128,6 +128,11 @@ TEST_F(ToolRuns, DecompileMovesTheFilesIntoPlaceOnlyAfterSuccess) {
 
   ASSERT_TRUE(DecompileTo(tools_.ProgramFolder(), out / "FlightPlans.txt", false));
   EXPECT_EQ(ReadFile(out / "FlightPlans.txt"), "FP\r\n");
+
+  // Into the program folder itself: the tool stays where it is.
+  ASSERT_TRUE(DecompileTo(tools_.ProgramFolder(), tools_.ProgramFolder() / "FlightPlans.txt", false));
+  EXPECT_TRUE(ToolPresent(tools_.ProgramFolder(), kDecompilerProgram));
+  EXPECT_EQ(ReadFile(tools_.ProgramFolder() / "Airports.txt"), "AP\r\n");
 }
 
 TEST_F(ToolRuns, AFailedDecompileChangesNothing) {

@@ -3,7 +3,9 @@
 #include "project/project_build.h"
 
 #include <filesystem>
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -169,6 +171,40 @@ TEST_F(ProjectBuild, MergedFilesThatCannotBeWrittenAreAFailureAndLoseNothing) {
   EXPECT_TRUE(fs::is_directory(folder_ / "FlightPlans.txt"));
   EXPECT_EQ(BuildFailureMessage(r).Text, "Errors occured during merging Project.");
   EXPECT_EQ(BuildFailureMessage(r).Style, kMbOk | kMbIconCritical);
+}
+
+TEST_F(ProjectBuild, MergeReplacesLinksInsteadOfWritingThroughThem) {
+  TempDir elsewhere;
+  WriteFile(elsewhere / "shared.txt", "shared aircraft");
+  request_.Entries.pop_back();
+  fs::remove(folder_ / "Aircraft.txt");
+  fs::remove(folder_ / "FlightPlans.txt");
+  fs::create_symlink(elsewhere / "shared.txt", folder_ / "Aircraft.txt");
+  fs::create_symlink(elsewhere / "gone.txt", folder_ / "FlightPlans.txt");  // a stale one
+  ASSERT_EQ(Build(true).Outcome, BuildOutcome::kDone);
+  EXPECT_EQ(ReadFile(elsewhere / "shared.txt"), "shared aircraft");
+  EXPECT_FALSE(fs::exists(elsewhere / "gone.txt"));
+  EXPECT_FALSE(fs::is_symlink(folder_ / "Aircraft.txt") || fs::is_symlink(folder_ / "FlightPlans.txt"));
+  EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt"), "AC#1,450,\"Airbus A320\"\r\nAC#2,460,\"Boeing 737\"\r\n");
+}
+
+TEST_F(ProjectBuild, TwoMergesAtOnceEachLeaveWholeFiles) {
+  request_.Entries.pop_back();
+  const std::string expected = *ReadFile(folder_ / "europe/FlightPlans.txt");
+  std::vector<std::thread> runs;
+  std::atomic<int> done{0};
+  for (int k = 0; k < 2; ++k)
+    runs.emplace_back([&] {
+      RecordedProgress progress;
+      for (int i = 0; i < 20; ++i)
+        if (BuildProject(request_, progress).Outcome == BuildOutcome::kDone) ++done;
+    });
+  for (auto& t : runs) t.join();
+  EXPECT_EQ(done, 40);
+  EXPECT_EQ(ReadFile(folder_ / "FlightPlans.txt"), expected);
+  // No temporary file is left beside them.
+  for (const auto& e : fs::directory_iterator(folder_.path()))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
 }
 
 TEST_F(ProjectBuild, CompileRunsTheCompilerOnTheMergedFilesInAPrivateFolder) {
