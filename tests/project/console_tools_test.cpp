@@ -97,14 +97,6 @@ TEST_F(ToolRuns, CompileOutcomes) {
   EXPECT_EQ(tools_.Runs().size(), before);
 }
 
-TEST_F(ToolRuns, ToolPresence) {
-  EXPECT_FALSE(ToolPresent(tools_.ProgramFolder(), kCompilerProgram));
-  fs::create_directory(tools_.ProgramFolder() / "orvane");
-  EXPECT_FALSE(ToolPresent(tools_.ProgramFolder(), kCompilerProgram));
-  tools_.Install(kDecompilerProgram, 0);
-  EXPECT_TRUE(ToolPresent(tools_.ProgramFolder(), kDecompilerProgram));
-}
-
 constexpr const char* kWriteThree =
     "printf 'AP\\r\\n' > Airports.txt; printf 'AC\\r\\n' > Aircraft.txt; printf 'FP\\r\\n' > FlightPlans.txt";
 

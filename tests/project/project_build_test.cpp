@@ -235,19 +235,6 @@ TEST_F(ProjectBuild, CompileRunsTheCompilerOnTheMergedFilesInAPrivateFolder) {
   EXPECT_EQ(BuildFailureMessage(r).Style, kMbOk | kMbIconCritical);
 }
 
-TEST_F(ProjectBuild, TheFixedMessages) {
-  const std::pair<BuildOutcome, const char*> messages[] = {
-      {BuildOutcome::kNotSaved, "Please save the VELK Project before you start compiling/merging."},
-      {BuildOutcome::kNoAircraftFile, "At least one Aircraft file should be assigned to the Project."},
-      {BuildOutcome::kAirportsMissing, "File 'AIRPORTS.TXT' not found in Project folder."},
-      {BuildOutcome::kCompilerMissing, "File 'orvane' not found in VELK folder."},
-  };
-  for (const auto& [outcome, text] : messages) {
-    EXPECT_EQ(BuildFailureMessage({outcome, {}}).Text, text);
-    EXPECT_EQ(BuildFailureMessage({outcome, {}}).Style, kMbOk | kMbIconExclamation);
-  }
-}
-
 // The two-entry project compiled by the real compiler into a sample
 // simulator.
 TEST_F(ProjectBuild, CompileWithTheRealCompiler) {

@@ -139,11 +139,5 @@ TEST(ProjectMerge, EveryLineEndIsReadAndCrLfWritten) {
   EXPECT_EQ(Merge({{"", ""}}).FlightPlansText(), "");
 }
 
-TEST(ProjectMerge, NormalisedTitle) {
-  EXPECT_EQ(NormalisedAircraftTitle("  \"Airbus A320 \"  "), "AIRBUS A320 ");
-  EXPECT_EQ(NormalisedAircraftTitle("\"\""), "");
-  EXPECT_EQ(NormalisedAircraftTitle("a\"b\"c"), "ABC");
-}
-
 }  // namespace
 }  // namespace velk
