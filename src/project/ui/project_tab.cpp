@@ -262,6 +262,8 @@ void ProjectTab::ClearRows() {
   changingRows_ = true;
   c_.lvProject->clear();
   changingRows_ = false;
+  // The box shows nothing of the next project, whatever its keys.
+  selectedKey_.clear();
 }
 
 void ProjectTab::MarkModified() {

@@ -242,6 +242,18 @@ TEST_F(ProjectTabTest, DescriptionCommitsWhenTheFocusLeaves) {
   EXPECT_FALSE(tab_.ProjectModified());
 }
 
+TEST_F(ProjectTabTest, OpeningAProjectWithTheSameEntryTakesNothingFromTheOldOne) {
+  MakeSavedProject();
+  ProjectFile other;
+  other.Entries = {{Asia(), "", "Beta", 0}};
+  ASSERT_TRUE(WriteProjectFile((files_ / "Other.vxp").string(), other));
+  ASSERT_EQ(tab_.SelectedEntryKey(), Asia());  // shown in the frame, description ""
+  tab_.LoadProject((files_ / "Other.vxp").string());
+  EXPECT_EQ(tab_.Project().Entries[0].Description, "Beta");
+  EXPECT_EQ(Row(0)->text(0), "Beta");
+  EXPECT_FALSE(tab_.ProjectModified());
+}
+
 TEST_F(ProjectTabTest, DeleteFollowsTheSortedListAndKeepsFlags) {
   // A project file with flags, read and shown in file order.
   ProjectFile p;
