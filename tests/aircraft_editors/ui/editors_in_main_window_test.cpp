@@ -14,7 +14,6 @@
 #include "aircraft_editors/ui/frm_aircraft_edit.h"
 #include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
 #include "app/frm_main.h"
-#include "app/neighbour_services.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
@@ -43,7 +42,6 @@ class EditorsInMainWindowTest : public ::testing::Test {
     for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
       fs::copy_file(test::SourceDir() / "sample" / name, plans_ / name);
     Program() = ProgramState{};
-    Project() = ProjectState{};
     Plan() = PlanState{};
     w_.SetProgramFolder(program_.path());
     ASSERT_TRUE(w_.StartUp());
