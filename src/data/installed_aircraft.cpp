@@ -1,9 +1,8 @@
 #include "data/installed_aircraft.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -111,10 +110,14 @@ bool ProfileFlag(std::string_view cleanedValue) {
   std::string v(TrimBlanks(cleanedValue));
   if (EqualsNoCase(v, "True")) return true;
   if (v.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  double d = std::strtod(v.c_str(), &end);
-  if (end != v.c_str() + v.size() || errno == ERANGE || !std::isfinite(d)) return false;
+  // The whole text must be a number ("." as the decimal mark, whatever the
+  // locale); a sign in front is allowed.
+  std::string_view number = v;
+  if (number.starts_with('+') || number.starts_with('-')) number.remove_prefix(1);
+  if (number.empty() || number[0] == '+' || number[0] == '-') return false;
+  double d = 0;
+  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), d);
+  if (ec != std::errc() || end != number.data() + number.size() || !std::isfinite(d)) return false;
   return d != 0.0;
 }
 

@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "platform/text_codec.h"
-#include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk {
 namespace {
@@ -325,8 +325,7 @@ const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
 RegistryFile::RegistryFile() { header_.emplace_back(kHeader); }
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view text, bool strict) {
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  auto lines = SplitLines(text);
+  auto lines = SplitLines(SkipUtf8Bom(text));
   size_t n = 0;
   while (n < lines.size() && lines[n].find_first_not_of(" \t") == std::string_view::npos) ++n;
   if (n >= lines.size()) return std::nullopt;

@@ -150,13 +150,8 @@ bool Save(CachedStore& store) {
   std::error_code ec;
   std::filesystem::create_directories(store.path.parent_path(), ec);
   // A store kept elsewhere through a link is rewritten where it lies; the
-  // link stays.
-  std::filesystem::path target = store.path;
-  if (std::filesystem::is_symlink(target, ec)) {
-    std::filesystem::path real = std::filesystem::weakly_canonical(target, ec);
-    if (!ec) target = real;
-  }
-  if (!WriteFileAtomic(target, store.file.Serialize())) return false;
+  // link stays (the atomic writer follows links).
+  if (!WriteFileAtomic(store.path, store.file.Serialize())) return false;
   store.stamp = StampOf(store.path);
   return true;
 }
