@@ -13,6 +13,7 @@
 #include "platform/byte_view.h"
 #include "platform/message_box.h"
 #include "platform/sim_location.h"
+#include "platform/text_codec.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -463,7 +464,8 @@ bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoa
   // A folder listing has no order of its own here; by name is repeatable.
   std::sort(files.begin(), files.end());
   for (const auto& path : files) {
-    lastFile = path.filename().string();
+    // Messages are Windows-1252 text; the name is the file system's.
+    lastFile = Utf8ToCp1252(path.filename().string());
     if (context.progress) context.progress("Getting FS2002 Scenery (File '" + lastFile + "')...");
     std::string error;
     if (!ReadAFDFile(path, airports, &error)) return fail(error);
