@@ -1,7 +1,6 @@
 #include "data/installed_aircraft.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -12,6 +11,7 @@
 #include "data/config_text.h"
 #include "data/model_radius.h"
 #include "data/plan_records.h"
+#include "data/text_number.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
 
@@ -107,18 +107,7 @@ std::string CleanProfileValue(std::string_view value) {
 }
 
 bool ProfileFlag(std::string_view cleanedValue) {
-  std::string v(TrimBlanks(cleanedValue));
-  if (EqualsNoCase(v, "True")) return true;
-  if (v.empty()) return false;
-  // The whole text must be a number ("." as the decimal mark, whatever the
-  // locale); a sign in front is allowed.
-  std::string_view number = v;
-  if (number.starts_with('+') || number.starts_with('-')) number.remove_prefix(1);
-  if (number.empty() || number[0] == '+' || number[0] == '-') return false;
-  double d = 0;
-  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), d);
-  if (ec != std::errc() || end != number.data() + number.size() || !std::isfinite(d)) return false;
-  return d != 0.0;
+  return text_number::ParseBooleanText(cleanedValue).value_or(false);
 }
 
 std::string GetFSPath() {

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_text.h"
+
 namespace velk::text_number {
 
 inline std::optional<double> ParseDecimal(std::string_view text) {
@@ -73,6 +75,38 @@ inline std::optional<std::int32_t> ParseInt32(std::string_view text) {
   double r = std::nearbyint(*d);
   if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
   return static_cast<std::int32_t>(r);
+}
+
+// A number as a whole text (blanks around it allowed): sign, digits with an
+// optional fraction, an optional exponent. Words such as "inf" or "nan" are
+// no numbers here.
+inline std::optional<double> ParseNumberText(std::string_view text) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return std::nullopt;
+  std::string_view s = text.substr(b, text.find_last_not_of(" \t") - b + 1);
+  bool negative = false;
+  if (s.front() == '+' || s.front() == '-') {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty() || !((s.front() >= '0' && s.front() <= '9') || s.front() == '.')) return std::nullopt;
+  double value = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return negative ? -value : value;
+}
+
+// A Boolean as the settings and the aircraft.cfg flags write it: "True" or
+// "False" in any case, or a number (0 false, any other true); nothing for
+// any other text.
+inline std::optional<bool> ParseBooleanText(std::string_view text) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return std::nullopt;
+  std::string_view s = text.substr(b, text.find_last_not_of(" \t") - b + 1);
+  if (EqualsNoCase(s, "true")) return true;
+  if (EqualsNoCase(s, "false")) return false;
+  if (auto number = ParseNumberText(s)) return *number != 0;
+  return std::nullopt;
 }
 
 // The leading number of a text the way a loose conversion reads it: blanks
