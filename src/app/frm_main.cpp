@@ -32,6 +32,7 @@
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "data/scenery_airports.h"
+#include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 
@@ -506,9 +507,9 @@ void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
 
 void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
 
-// Until the flight editor is in, every edit counts as cancelled and leaves
-// the flight as it was.
-std::string frmMain::EditFlight(int /*index*/, bool& /*inWorkList*/, int /*selectLeg*/) { return {}; }
+std::string frmMain::EditFlight(int index, bool& inWorkList, int selectLeg) {
+  return velk::EditFlight(*this, Program(), index, inWorkList, selectLeg);
+}
 
 frmSplash* frmMain::Splash() const { return splash_.data(); }
 
