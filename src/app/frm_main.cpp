@@ -410,7 +410,6 @@ bool frmMain::ShutDown() {
   PlanState& plan = Plan();
   RegionRules().clear();
   CountryRules().clear();
-  ShuffleAircraftList().clear();
   plan.Flights.clear();
   plan.PlanAircraftList.clear();
   plan.Airports.clear();

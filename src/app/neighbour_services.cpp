@@ -2,11 +2,6 @@
 
 namespace velk {
 
-std::vector<FSAircraft>& ShuffleAircraftList() {
-  static std::vector<FSAircraft> list;
-  return list;
-}
-
 ProjectState& Project() {
   static ProjectState state;
   return state;
