@@ -1,11 +1,13 @@
 #pragma once
-// Whole-file reading and the one atomic writer of the programs (lines are
-// cut by text_lines.h).
+// Whole-file reading and the one atomic writer of the programs. Lines are
+// cut by text_lines.h, which comes with this header.
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/text_lines.h"
 
 namespace velk {
 
