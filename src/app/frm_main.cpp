@@ -22,7 +22,6 @@
 #include "app/plan_tab_services.h"
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
-#include "app/neighbour_services.h"
 #include "app/resize_map.h"
 #include "app/scenery_progress.h"
 #include "data/airline_config.h"
@@ -35,6 +34,8 @@
 #include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
+#include "project/ui/compile_commands.h"
+#include "project/ui/project_tab.h"
 
 namespace velk {
 namespace {
@@ -131,6 +132,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   tmrSplash->setSingleShot(true);
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
   ConnectPlanCommands();
+  ConnectProjectCommands();
 
   // The design size: a tab page of about kDesignPageWidth x kDesignPageHeight.
   resize(kDesignPageWidth + 16, kDesignPageHeight + 84);
@@ -392,7 +394,7 @@ bool frmMain::ShutDown() {
   };
   if (Program().PlanModified && !saveFirst("Save the modified Flightplan?", &frmMain::SaveFlightplan))
     return stay();
-  if (Project().ProjectModified && !saveFirst("Save the modified Project?", &frmMain::SaveProject))
+  if (projectTab_->ProjectModified() && !saveFirst(kSaveProjectQuestion, &frmMain::SaveProject))
     return stay();
 
   if (!busy) BeginBusy();
@@ -415,7 +417,7 @@ bool frmMain::ShutDown() {
   plan.Airports.clear();
   plan.AirportIndex.Clear();
   plan.FSAircraftList.clear();
-  Project().ProjectEntries.clear();
+  projectTab_->Release();
 
   UnloadProgress();
   EndBusy();
@@ -534,11 +536,42 @@ void frmMain::UpdateShuffleTab() {
   cmdCalcStartNumber->setEnabled(true);
 }
 
-// Until the project files are written from here, nothing can be saved: say
-// so, and the caller keeps the window open.
-bool frmMain::SaveProject() {
-  ShowMessageBox("Errors occured during saving Project.", kMbOk | kMbIconExclamation, kProgramTitle, this);
-  return false;
+bool frmMain::SaveProject() { return projectTab_->SaveProjectCommand(); }
+
+void frmMain::ConnectProjectCommands() {
+  ProjectControls p;
+  p.lvProject = lvProject;
+  p.cmdProjectAdd = cmdProjectAdd;
+  p.cmdProjectDelete = cmdProjectDelete;
+  p.cmdProjectCompile = cmdProjectCompile;
+  p.cmdProjectMerge = cmdProjectMerge;
+  p.frProject = frProject;
+  p.lblProjectDescription = lblProjectDescription;
+  p.txtProjectDescription = txtProjectDescription;
+  p.lblProjectFile = lblProjectFile;
+  p.txtProjectFile = txtProjectFile;
+  p.cmdProjectFile = cmdProjectFile;
+  p.lblProjectAC = lblProjectAC;
+  p.txtProjectAC = txtProjectAC;
+  p.cmdProjectAC = cmdProjectAC;
+  p.mnuFileNewProject = mnuFileNewProject;
+  p.mnuFileOpenProject = mnuFileOpenProject;
+  p.mnuFileSaveProject = mnuFileSaveProject;
+  p.mnuFileSaveProjectAs = mnuFileSaveProjectAs;
+  p.mnuToolsShowCompiler = mnuToolsShowCompiler;
+  projectTab_ = std::make_unique<ProjectTab>(p, *this);
+  connect(projectTab_.get(), &ProjectTab::RecentProject, this, &frmMain::AddRecentProject);
+  for (QAction* item : mnuRecentProjectsItems)
+    connect(item, &QAction::triggered, this, [this, item] {
+      if (!IsBusy()) projectTab_->LoadProject(ToPath(item->data().toString()).string());
+    });
+
+  CompileControls c;
+  c.mnuToolsCompileCurrent = mnuToolsCompileCurrent;
+  c.mnuToolsCompile = mnuToolsCompile;
+  c.mnuToolsDecompile = mnuToolsDecompile;
+  c.mnuToolsShowCompiler = mnuToolsShowCompiler;
+  compileCommands_ = std::make_unique<CompileCommands>(c, *this);
 }
 
 }  // namespace velk

@@ -34,8 +34,10 @@ class QTreeWidget;
 namespace velk {
 
 class cResize;
+class CompileCommands;
 class frmProgress;
 class frmSplash;
+class ProjectTab;
 
 class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
@@ -124,6 +126,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Saving on closing. False when nothing was saved; the close then stops so
   // that no change is lost.
   bool SaveFlightplan() override;
+  // File > Save Project (Save As for a project without a file); false when
+  // nothing was saved.
   virtual bool SaveProject();
 
   // ---- The plan: opening, saving, undo, recent files -----------------------
@@ -385,6 +389,10 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
+  // The controllers of the Project tab and of the compile commands.
+  ProjectTab* Projects() const { return projectTab_.get(); }
+  CompileCommands* Compiling() const { return compileCommands_.get(); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -398,6 +406,7 @@ class frmMain : public QMainWindow, public PlanHost {
   void BuildProjectTab();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
+  void ConnectProjectCommands();
   void ConnectSwitchCommands();
   void SaveFlightplanCommand();
   void SaveFlightplanAsCommand();
@@ -426,6 +435,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // once the page is laid out.
   QSize mappedAtSize_;
   bool resizeReferenceKnown_ = false;
+  std::unique_ptr<ProjectTab> projectTab_;
+  std::unique_ptr<CompileCommands> compileCommands_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;

@@ -20,7 +20,6 @@
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
-#include "app/neighbour_services.h"
 #include "data/aircraft_airport_files.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
@@ -55,7 +54,6 @@ class PlanWindowTest : public ::testing::Test {
 
   void SetUp() override {
     Program() = ProgramState{};
-    Project() = ProjectState{};
     Plan() = PlanState{};
     main_ = CopySamplePlan("main");
     w_.SetProgramFolder(test::ToolsDir());

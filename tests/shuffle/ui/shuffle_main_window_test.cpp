@@ -10,7 +10,6 @@
 #include <set>
 
 #include "app/frm_main.h"
-#include "app/neighbour_services.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "data/scenery_airports.h"
