@@ -1,9 +1,7 @@
 #include "data/installed_aircraft.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "data/config_text.h"
 #include "data/model_radius.h"
 #include "data/plan_records.h"
+#include "data/text_number.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
 
@@ -116,14 +115,7 @@ std::string CleanProfileValue(std::string_view value) {
 }
 
 bool ProfileFlag(std::string_view cleanedValue) {
-  std::string v(TrimBlanks(cleanedValue));
-  if (EqualsNoCase(v, "True")) return true;
-  if (v.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  double d = std::strtod(v.c_str(), &end);
-  if (end != v.c_str() + v.size() || errno == ERANGE || !std::isfinite(d)) return false;
-  return d != 0.0;
+  return text_number::ParseBooleanText(cleanedValue).value_or(false);
 }
 
 std::string GetFSPath() {
