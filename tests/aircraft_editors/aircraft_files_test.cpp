@@ -22,6 +22,11 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
 TEST(CfgTextEscape, RoundTripsAndNeverLeavesALineBreak) {
   EXPECT_EQ(UnescapeCfgText("Fast\\nreliable"), "Fast\r\nreliable");
   EXPECT_EQ(EscapeCfgText("Fast\r\nreliable"), "Fast\\nreliable");
@@ -148,16 +153,18 @@ TEST(AircraftCfgWriter, RefusesWhatWouldDamageTheFile) {
   EXPECT_FALSE(fs::exists(dir / "missing.cfg"));
 }
 
-TEST(AircraftCfgWriter, WritesThroughNoPlantedLink) {
+TEST(AircraftCfgWriter, ALinkedFileIsRewrittenWhereItLies) {
   TempDir dir;
-  fs::path target = dir / "elsewhere.cfg";
+  fs::path target = dir / "shared.cfg";
   WriteFile(target, kCfg);
   fs::create_directory(dir / "plane");
   fs::create_symlink(target, dir / "plane" / "aircraft.cfg");
-  ASSERT_TRUE(WriteCfgKeys(dir / "plane" / "aircraft.cfg", {{"fltsim.0", "title", "x"}}, false));
-  // The link is replaced by the new file; what it pointed at is untouched.
-  EXPECT_EQ(*ReadFile(target), kCfg);
-  EXPECT_FALSE(fs::is_symlink(dir / "plane" / "aircraft.cfg"));
+  ASSERT_TRUE(WriteCfgKeys(dir / "plane" / "aircraft.cfg", {{"fltsim.0", "title", "x"}}, true));
+  // The link stays a link; the file it names holds the change, and the
+  // backup keeps the state before it.
+  EXPECT_TRUE(fs::is_symlink(dir / "plane" / "aircraft.cfg"));
+  EXPECT_EQ(*ReadFile(target), Replaced(kCfg, "title=Sample \xC4", "title=x"));
+  EXPECT_EQ(*ReadFile(dir / "plane" / "aircraft.cfg.velk.bak"), kCfg);
 }
 
 std::string Int32Bytes(int v) {
