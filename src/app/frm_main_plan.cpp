@@ -19,6 +19,8 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "aircraft_editors/ui/frm_aircraft_edit.h"
+#include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
@@ -138,6 +140,8 @@ void frmMain::ConnectPlanCommands() {
   for (QAction* item : mnuRecentFlightPlanItems)
     connect(item, &QAction::triggered, this, [this, item] { LoadFlightplan(ToPath(item->data().toString()).string()); });
   connect(mnuToolsUndo, &QAction::triggered, this, &frmMain::Undo);
+  connect(mnuToolsAircraftEditor, &QAction::triggered, this, [this] { frmFSAircraftEdit::Run(*this); });
+  connect(mnuToolsEditPlanAircraft, &QAction::triggered, this, [this] { frmAircraftEdit::Run(*this); });
 
   for (QTreeWidget* tree : {tvShuffleAircraft, tvMoveAircrafts}) {
     tree->viewport()->setMouseTracking(true);

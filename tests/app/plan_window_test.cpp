@@ -569,7 +569,10 @@ TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
 
 TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
   std::vector<std::string> opened;
-  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) { opened.push_back(path); });
+  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  });
   TempDir folder;
   w_.SetProgramFolder(folder.path());
   w_.mnuHelpContents->trigger();

@@ -47,7 +47,7 @@ std::string ShowQtFileDialog(const FileDialogRequest& r) {
 void InstallQtFileDialogHandler() {
   SetFileDialogHandler(&ShowQtFileDialog);
   SetDocumentOpener([](const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
   });
 }
 
