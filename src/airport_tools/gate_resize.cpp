@@ -1,7 +1,5 @@
 #include "airport_tools/gate_resize.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -145,9 +143,8 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
       result.resized += patch.resized;
       continue;
     }
-    // A file the user made read-only stays as it is, although the folder
-    // would let a new file take its place.
-    if (::access(path.c_str(), W_OK) != 0 || !WriteFileAtomic(path, *bytes)) {
+    // The writer leaves a read-only file as it is.
+    if (!WriteFileAtomic(path, *bytes)) {
       result.failed.push_back(name);
       continue;
     }

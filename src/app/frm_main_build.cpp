@@ -22,6 +22,7 @@
 #include "app/frm_main.h"
 #include "airport_tools/ui/airport_tools.h"
 #include "timetable/ui/timetable_tab.h"
+#include "platform/qt/qt_text.h"
 
 namespace velk {
 namespace {
@@ -90,7 +91,7 @@ QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& head
 
 QStringList ZoneItems() {
   QStringList items;
-  for (const auto& z : DisplayZones()) items << QString::fromStdString(z);
+  for (const auto& z : DisplayZones()) items << FromPlanText(z);
   return items;
 }
 

@@ -1,6 +1,5 @@
 #include "app/plan_tab_services.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,15 +10,10 @@
 #include "app/plan_files.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
 
 namespace velk {
-namespace {
-
-QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
-
-}  // namespace
-
 int& MovePercentage() {
   static int percentage = -1;
   return percentage;
@@ -39,7 +33,7 @@ void ClearSearchTab(frmMain& m) {
   m.cmExportAircraft->addItem("#None#", -1);
   const auto& aircraft = Plan().PlanAircraftList;
   for (size_t i = 0; i < aircraft.size(); ++i)
-    m.cmExportAircraft->addItem(Text(aircraft[i].Title + " (" + aircraft[i].Id + ")"), static_cast<int>(i));
+    m.cmExportAircraft->addItem(FromPlanText(aircraft[i].Title + " (" + aircraft[i].Id + ")"), static_cast<int>(i));
   m.cmExportAircraft->setCurrentIndex(0);
   if (m.cmExClass->count() > 0) m.cmExClass->setCurrentIndex(0);
 }
@@ -48,16 +42,19 @@ void FillMoveAirportLists(frmMain& m) {
   MovePercentage() = -1;
   m.cmSource->clear();
   m.cmDest->clear();
-  // Both choices list the airports in code order, so a code is found by
-  // typing or scrolling whatever the order of Airports.txt.
-  QStringList codes;
+  // Both choices keep their lists sorted, as sorted choices do: by code
+  // without regard to case (Windows-1252 letters folded), the same for every
+  // user whatever the locale; codes that differ only in case stay in file
+  // order.
+  std::vector<std::pair<std::string, const std::string*>> sorted;
   const auto& airports = Plan().Airports;
-  codes.reserve(static_cast<int>(airports.size()));
-  for (const Airport& a : airports) codes << Text(a.Icao);
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  std::stable_sort(codes.begin(), codes.end(),
-                   [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+  sorted.reserve(airports.size());
+  for (const Airport& a : airports) sorted.emplace_back(UpperCp1252(a.Icao), &a.Icao);
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  QStringList codes;
+  codes.reserve(static_cast<int>(sorted.size()));
+  for (const auto& entry : sorted) codes << FromPlanText(*entry.second);
   m.cmSource->addItems(codes);
   m.cmDest->addItems(codes);
   if (!codes.isEmpty()) {
@@ -94,7 +91,7 @@ void SearchFlights(frmMain& m, const std::string& /*first*/, const std::string& 
     std::unordered_map<std::string, int> installedById;
     for (size_t i = 0; i < plan.PlanAircraftList.size(); ++i)
       if (match[i] >= 0) installedById.emplace(plan.PlanAircraftList[i].Id, match[i]);
-    std::string zone = m.cmExZone->currentText().toStdString();
+    std::string zone = ToPlanText(m.cmExZone->currentText());
 
     QTreeWidget* list = m.lvExPreview;
     list->setUpdatesEnabled(false);
@@ -108,7 +105,7 @@ void SearchFlights(frmMain& m, const std::string& /*first*/, const std::string& 
           it == installedById.end() ? nullptr : &plan.FSAircraftList[static_cast<size_t>(it->second)];
       auto* row = new QTreeWidgetItem;
       std::vector<std::string> texts = SearchResultRow(f, matched, zone);
-      for (size_t c = 0; c < texts.size(); ++c) row->setText(static_cast<int>(c), Text(texts[c]));
+      for (size_t c = 0; c < texts.size(); ++c) row->setText(static_cast<int>(c), FromPlanText(texts[c]));
       row->setData(0, Qt::UserRole, static_cast<int>(k));
       rows.append(row);
     }

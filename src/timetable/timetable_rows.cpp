@@ -230,15 +230,15 @@ std::string RelabelTimetableTime(std::string_view text, std::string_view fromZon
 }
 
 std::string CheckTimetableTime(std::string_view text) {
-  return ParseTimeText(text) ? std::string() : std::string(kInvalidTimeMessage);
+  return ParseTimeText(text) ? std::string() : std::string(kTimetableTimeMessage);
 }
 
 std::string CheckTimetablePercent(std::string_view text) {
   std::optional<double> value = text_number::ParseDecimal(text);
-  if (!value) return kInvalidNumberMessage;
+  if (!value) return kTimetableNumberMessage;
   std::int64_t whole = text_number::RoundHalfEven(*value);
-  if (whole > 100) return kPercentTooHighMessage;
-  if (whole < 1) return kPercentTooLowMessage;
+  if (whole > 100) return kTimetablePercentHighMessage;
+  if (whole < 1) return kTimetablePercentLowMessage;
   return {};
 }
 

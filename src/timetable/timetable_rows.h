@@ -86,9 +86,9 @@ std::string RelabelTimetableTime(std::string_view text, std::string_view fromZon
 std::string CheckTimetableTime(std::string_view text);
 std::string CheckTimetablePercent(std::string_view text);
 
-inline constexpr const char* kInvalidTimeMessage = "Invalid time format.";
-inline constexpr const char* kInvalidNumberMessage = "Invalid numeric format.";
-inline constexpr const char* kPercentTooHighMessage = "Percent value should be not greater than 100.";
-inline constexpr const char* kPercentTooLowMessage = "Percent value should be not less than 1.";
+inline constexpr const char* kTimetableTimeMessage = "Invalid time format.";
+inline constexpr const char* kTimetableNumberMessage = "Invalid numeric format.";
+inline constexpr const char* kTimetablePercentHighMessage = "Percent value should be not greater than 100.";
+inline constexpr const char* kTimetablePercentLowMessage = "Percent value should be not less than 1.";
 
 }  // namespace velk

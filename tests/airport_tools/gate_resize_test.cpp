@@ -296,15 +296,19 @@ TEST_F(GateResizeFolder, AReadOnlyFileIsNotReplaced) {
   EXPECT_EQ(r.filesChanged, 1);
 }
 
-TEST_F(GateResizeFolder, ALinkAtAFileNameIsReplacedNotFollowed) {
+TEST_F(GateResizeFolder, ALinkedFileIsRewrittenWhereItLies) {
   test::WriteFile(dir / "elsewhere" / "real.dat", TwoAirports());
   fs::remove(dir / "b.bgl");
   fs::create_symlink(dir / "elsewhere" / "real.dat", dir / "b.bgl");
   GateResizeResult r = Run(false);
   EXPECT_TRUE(r.failed.empty());
-  EXPECT_EQ(test::ReadFile(dir / "elsewhere" / "real.dat"), TwoAirports());
-  EXPECT_FALSE(fs::is_symlink(dir / "b.bgl"));
-  EXPECT_EQ(Radii(*test::ReadFile(dir / "b.bgl")).front().front(), 25.0f);
+  EXPECT_TRUE(fs::is_symlink(dir / "b.bgl"));
+  EXPECT_EQ(Radii(*test::ReadFile(dir / "elsewhere" / "real.dat")).front().front(), 25.0f);
+  // A link that leads nowhere is no file to walk.
+  fs::remove(dir / "elsewhere" / "real.dat");
+  r = Run(false);
+  EXPECT_TRUE(r.failed.empty());
+  EXPECT_EQ(r.filesChanged, 0);
 }
 
 TEST(SceneryDiscard, DeletesTheCacheAndForgetsTheAirports) {

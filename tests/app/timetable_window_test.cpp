@@ -17,6 +17,7 @@
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/qt/modal_dialog.h"
 #include "sample_sim/sample_sim.h"
 #include "support/test_support.h"
 #include "timetable/ui/timetable_tab.h"
@@ -89,7 +90,9 @@ TEST_F(TimetableWindowTest, ShowListsTheSampleAirportAndUndoEmptiesTheList) {
   ASSERT_TRUE(Program().UndoEnabled);
   ASSERT_EQ(w_.lvTimetable->selectedItems().size(), 1);
   EXPECT_FALSE(w_.IsBusy());
+  ScriptedModalDialogs editor;  // the flight editor: closed unchanged
   w_.Timetable()->EditSelectedFlight();
+  EXPECT_EQ(editor.ShownNames(), std::vector<QString>{"frmFlightEdit"});
   EXPECT_FALSE(Program().PlanModified);
   EXPECT_TRUE(w_.mnuToolsUndo->isEnabled());
   w_.mnuToolsUndo->trigger();

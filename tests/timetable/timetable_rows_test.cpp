@@ -247,17 +247,17 @@ TEST(TimetableRelabel, MovesTimesAndWeekdaysBetweenZones) {
 TEST(TimetableBoxes, TimeAndPercentChecks) {
   EXPECT_EQ(CheckTimetableTime("00:00:00"), "");
   EXPECT_EQ(CheckTimetableTime("8:30"), "");
-  EXPECT_EQ(CheckTimetableTime("25:00:00"), kInvalidTimeMessage);
-  EXPECT_EQ(CheckTimetableTime(""), kInvalidTimeMessage);
+  EXPECT_EQ(CheckTimetableTime("25:00:00"), kTimetableTimeMessage);
+  EXPECT_EQ(CheckTimetableTime(""), kTimetableTimeMessage);
   EXPECT_EQ(CheckTimetablePercent("100"), "");
   EXPECT_EQ(CheckTimetablePercent(" 1 "), "");
   EXPECT_EQ(CheckTimetablePercent("100.4"), "");
-  EXPECT_EQ(CheckTimetablePercent("abc"), kInvalidNumberMessage);
-  EXPECT_EQ(CheckTimetablePercent(""), kInvalidNumberMessage);
-  EXPECT_EQ(CheckTimetablePercent("101"), kPercentTooHighMessage);
-  EXPECT_EQ(CheckTimetablePercent("0"), kPercentTooLowMessage);
-  EXPECT_EQ(CheckTimetablePercent("0.5"), kPercentTooLowMessage);  // rounds to 0
-  EXPECT_EQ(CheckTimetablePercent("-5"), kPercentTooLowMessage);
+  EXPECT_EQ(CheckTimetablePercent("abc"), kTimetableNumberMessage);
+  EXPECT_EQ(CheckTimetablePercent(""), kTimetableNumberMessage);
+  EXPECT_EQ(CheckTimetablePercent("101"), kTimetablePercentHighMessage);
+  EXPECT_EQ(CheckTimetablePercent("0"), kTimetablePercentLowMessage);
+  EXPECT_EQ(CheckTimetablePercent("0.5"), kTimetablePercentLowMessage);  // rounds to 0
+  EXPECT_EQ(CheckTimetablePercent("-5"), kTimetablePercentLowMessage);
 }
 
 }  // namespace

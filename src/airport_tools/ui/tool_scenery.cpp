@@ -4,6 +4,7 @@
 
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
+#include "app/scenery_progress.h"
 #include "data/scenery_airports.h"
 
 namespace velk {
@@ -12,12 +13,7 @@ void LoadToolScenery(PlanHost& host, QWidget* window, const std::function<void()
   window->setEnabled(false);
   {
     LongOperation op(host, "Getting FS2002 Scenery...", 3, 1);
-    SceneryLoadContext context;
-    context.programFolder = host.ProgramFolder();
-    context.owner = host.Window();
-    // The step names a file, whose name is the file system's own (UTF-8) text.
-    context.progress = [&](const std::string& step) { op.Step(QString::fromStdString(step)); };
-    LoadSceneryAirports(SceneryAirports(), context);
+    LoadSceneryAirports(SceneryAirports(), WindowSceneryContext(host));
     op.Step("Refreshing...", 2);
     if (fill) fill();
   }

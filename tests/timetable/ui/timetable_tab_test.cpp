@@ -303,15 +303,15 @@ TEST_F(TimetableTabTest, SaveWritesTheListAsItIsSorted) {
   EXPECT_EQ(boxes.Prompts(), std::vector<std::string>(2, "An error occured during writing the Airport Timetable."));
   EXPECT_TRUE(fs::is_directory(dir / "folder.txt"));
 
-  // A link planted at the name is replaced; what it pointed to is not written.
+  // Through a link the file it leads to is written, whole; the link stays.
   boxes.Clear();
-  test::WriteFile(dir / "target.txt", "keep");
+  test::WriteFile(dir / "target.txt", "older text");
   fs::create_symlink(dir / "target.txt", dir / "link.txt");
   dialogs.Answer((dir / "link.txt").string());
   save.click();
   EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{"Successfully saved 4 flights."});
-  EXPECT_EQ(test::ReadFile(dir / "target.txt"), "keep");
-  EXPECT_FALSE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(test::ReadFile(dir / "target.txt").value_or("").substr(0, 22), "Airport timetable for ");
 }
 
 TEST_F(TimetableTabTest, StatisticsDescribeTheRowsAsBuilt) {
