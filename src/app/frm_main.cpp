@@ -24,6 +24,7 @@
 #include "app/frm_splash.h"
 #include "app/neighbour_services.h"
 #include "app/resize_map.h"
+#include "search/ui/search_tab.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
 #include "data/flight_levels.h"
@@ -128,6 +129,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   tmrSplash->setInterval(1000);
   tmrSplash->setSingleShot(true);
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
+  ConnectTabControllers();
   ConnectPlanCommands();
 
   // The design size: a tab page of about kDesignPageWidth x kDesignPageHeight.
@@ -464,7 +466,7 @@ PlanState& frmMain::Plan() { return velk::Plan(); }
 
 bool frmMain::UndoHeld() const { return undo_.Held(); }
 
-void frmMain::ResetSearchResults() { ClearSearchTab(*this); }
+void frmMain::ResetSearchResults() { searchTab_->ResetSearchResults(); }
 
 void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
 

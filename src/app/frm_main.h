@@ -29,6 +29,7 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 
 namespace velk {
@@ -36,6 +37,8 @@ namespace velk {
 class cResize;
 class frmProgress;
 class frmSplash;
+class SearchTab;
+struct SearchControls;
 
 class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
@@ -324,7 +327,7 @@ class frmMain : public QMainWindow, public PlanHost {
   QRadioButton* opANDSearch = nullptr;
   QRadioButton* opORSearch = nullptr;
   QLabel* lblExPreview = nullptr;
-  QTreeWidget* lvExPreview = nullptr;
+  QTreeView* lvExPreview = nullptr;
   QPushButton* cmdEditFlight = nullptr;
   QPushButton* cmdAddFlight = nullptr;
   QPushButton* cmdDeleteFlight = nullptr;
@@ -380,6 +383,9 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
+  // The Export/Search tab's controller.
+  SearchTab& ExportSearchTab() const { return *searchTab_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -391,6 +397,9 @@ class frmMain : public QMainWindow, public PlanHost {
   void BuildExportTab();
   void BuildTimetableTab();
   void BuildProjectTab();
+  SearchControls ExportTabControls() const;
+  // Creates the tab controllers and attaches the menus that reach them.
+  void ConnectTabControllers();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectSwitchCommands();
@@ -416,6 +425,8 @@ class frmMain : public QMainWindow, public PlanHost {
   std::filesystem::path programFolder_;
   std::string commandLinePlan_;
   std::unique_ptr<cResize> resizer_;
+  // Tab controllers: members, so they go before the controls they use.
+  std::unique_ptr<SearchTab> searchTab_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;

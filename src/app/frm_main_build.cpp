@@ -16,10 +16,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "search/ui/search_tab.h"
 
 namespace velk {
 namespace {
@@ -83,6 +85,20 @@ QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& head
   t->header()->setSectionsMovable(false);
   t->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
                             : QAbstractItemView::SingleSelection);
+  return t;
+}
+
+// A report-style list whose rows come from a model.
+QTreeView* ModelListView(QWidget* parent, const char* name, int x, int y, int w, int h) {
+  auto* t = Place(new QTreeView(parent), name, x, y, w, h);
+  t->setRootIsDecorated(false);
+  t->setUniformRowHeights(true);
+  t->setAllColumnsShowFocus(true);
+  t->setItemsExpandable(false);
+  t->header()->setSectionsMovable(false);
+  t->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  t->setSelectionBehavior(QAbstractItemView::SelectRows);
+  t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   return t;
 }
 
@@ -302,10 +318,8 @@ void frmMain::BuildExportTab() {
   opORSearch = Place(new QRadioButton("OR", frSearchType), "opORSearch", 100, 20, 80, 20);
   opANDSearch->setChecked(true);
   lblExPreview = Label(p, "lblExPreview", "Previe&w", 8, 134, 400);
-  lvExPreview = ListView(p, "lvExPreview",
-                         {"Airline", "Aircraft", "AC#", "Registration", "Departure ICAO", "Legs", "Period",
-                          "Depart", "Arrive", "Flight Type", "Flight Level", "Percent"},
-                         true, 8, 154, 744, 274);
+  // The columns come with the rows, from the tab's controller.
+  lvExPreview = ModelListView(p, "lvExPreview", 8, 154, 744, 274);
   cmdEditFlight = Button(p, "cmdEditFlight", "&Edit", 8, 436, 64);
   cmdAddFlight = Button(p, "cmdAddFlight", "Add", 76, 436, 64);
   cmdDeleteFlight = Button(p, "cmdDeleteFlight", "Delete", 144, 436, 64);
@@ -322,6 +336,32 @@ void frmMain::BuildExportTab() {
   lblExClass->setBuddy(cmExClass);
   lblExZone->setBuddy(cmExZone);
   lblExPreview->setBuddy(lvExPreview);
+}
+
+SearchControls frmMain::ExportTabControls() const {
+  SearchControls c;
+  c.txtExDeparture = txtExDeparture;
+  c.txtExLeg = txtExLeg;
+  c.txtExContinent = txtExContinent;
+  c.txtExCountry = txtExCountry;
+  c.txtExAirline = txtExAirline;
+  c.ckExportIFR = ckExportIFR;
+  c.ckExportVFR = ckExportVFR;
+  c.cmExportAircraft = cmExportAircraft;
+  c.cmExClass = cmExClass;
+  c.cmExZone = cmExZone;
+  c.opANDSearch = opANDSearch;
+  c.opORSearch = opORSearch;
+  c.lblExPreview = lblExPreview;
+  c.lvExPreview = lvExPreview;
+  c.cmdEditFlight = cmdEditFlight;
+  c.cmdAddFlight = cmdAddFlight;
+  c.cmdDeleteFlight = cmdDeleteFlight;
+  c.cmdPreview = cmdPreview;
+  c.cmdExport = cmdExport;
+  c.cmdExportRemainder = cmdExportRemainder;
+  c.cmdExportPrint = cmdExportPrint;
+  return c;
 }
 
 void frmMain::BuildTimetableTab() {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -247,7 +248,8 @@ TEST_F(PlanWindowTest, SaveAsAsksBeforeReplacingAnotherPlansAircraftFile) {
 TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   Open(main_);
   // Rows of the old plan in the tabs.
-  new QTreeWidgetItem(w_.lvExPreview, QStringList{"row"});
+  w_.cmdPreview->click();
+  ASSERT_GT(w_.lvExPreview->model()->rowCount(), 0);
   new QTreeWidgetItem(w_.lvTimetable, QStringList{"row"});
   fs::path broken = CopySamplePlan("broken");
   fs::remove(broken.parent_path() / "Airports.txt");
@@ -257,7 +259,7 @@ TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   EXPECT_FALSE(Plan().PlanLoaded);
   EXPECT_EQ(w_.tvShuffleAircraft->topLevelItemCount(), 0);
   EXPECT_EQ(w_.tvMoveAircrafts->topLevelItemCount(), 0);
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), 0);
   EXPECT_EQ(w_.lvTimetable->topLevelItemCount(), 0);
   EXPECT_EQ(w_.cmSource->count(), 0);
   EXPECT_EQ(w_.StatusText(), "");
@@ -321,9 +323,9 @@ TEST_F(PlanWindowTest, MissingAircraftCanBeListed) {
   size_t expected = std::count_if(Plan().Flights.begin(), Plan().Flights.end(),
                                   [](const Flight& f) { return f.AircraftId == "AC#1"; });
   ASSERT_GT(expected, 0u);
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), static_cast<int>(expected));
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), static_cast<int>(expected));
   EXPECT_EQ(Plan().WorkList.size(), expected);
-  EXPECT_EQ(w_.lvExPreview->topLevelItem(0)->text(0), "# NOT FOUND #");
+  EXPECT_EQ(w_.lvExPreview->model()->index(0, 0).data().toString(), "# NOT FOUND #");
   EXPECT_EQ(w_.lblExPreview->text(), QString("Previe&w (%1 flights found)").arg(expected));
   EXPECT_TRUE(w_.cmdExport->isEnabled() && w_.cmdDeleteFlight->isEnabled());
   EXPECT_EQ(w_.tabMain->currentWidget(), w_.picExport);
@@ -351,7 +353,7 @@ TEST_F(PlanWindowTest, UndoRoundTrip) {
   EXPECT_EQ(Prompts(), (std::vector<std::string>{"Successfully completed undo."}));
   EXPECT_EQ(Plan().Flights, before);
   EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), 0);
   // Memory differs from the saved file again: it must be saved or asked for.
   EXPECT_TRUE(Program().PlanModified);
   EXPECT_TRUE(w_.mnuFileSave->isEnabled());
