@@ -1,0 +1,154 @@
+// The Export/Search tab inside the main window, on the sample plan and the
+// sample simulator: the Analyze menu, the flight time correction with undo,
+// and the Select pop-up on the result list.
+#include <QAction>
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/frm_main.h"
+#include "app/neighbour_services.h"
+#include "data/plan_records.h"
+#include "data/program_state.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "sample_sim/sample_sim.h"
+#include "search/flight_timings.h"
+#include "search/ui/search_result_model.h"
+#include "search/ui/search_tab.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScopedEnv;
+using test::TempDir;
+
+class SearchWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    simulator_ = new TempDir;
+    std::string error;
+    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
+  }
+  static void TearDownTestSuite() {
+    delete simulator_;
+    simulator_ = nullptr;
+  }
+
+  void SetUp() override {
+    Program() = ProgramState{};
+    Project() = ProjectState{};
+    Plan() = PlanState{};
+    fs::create_directories(plans_.path());
+    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
+      fs::copy_file(test::SourceDir() / "sample" / name, plans_ / name);
+    w_.SetProgramFolder(test::ToolsDir());
+    ASSERT_TRUE(w_.StartUp());
+    w_.onSplashTimer();
+    w_.LoadFlightplan((plans_ / "FlightPlans.txt").string());
+    ASSERT_TRUE(Plan().PlanLoaded);
+  }
+
+  int Rows() const { return w_.lvExPreview->model()->rowCount(); }
+  int Selected() const { return static_cast<int>(w_.lvExPreview->selectionModel()->selectedRows().size()); }
+
+  static TempDir* simulator_;
+  TempDir home_;
+  TempDir plans_;
+  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
+  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
+  ScriptedMessageBoxes boxes_{kIdOk};
+  ScriptedFileDialogs dialogs_;
+  frmMain w_;
+};
+
+TempDir* SearchWindowTest::simulator_ = nullptr;
+
+TEST_F(SearchWindowTest, AnalyzeReportsShowTheirFlightsOnTheExportTab) {
+  w_.SelectTab("SHUFFLE");
+  Program().MinTurnAround = 120;
+  w_.mnuReportsWrongTime->trigger();
+  EXPECT_EQ(w_.tabMain->currentWidget(), w_.picExport);
+  ASSERT_GT(Rows(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->columnCount(), 13);
+  EXPECT_EQ(w_.lvExPreview->model()->headerData(12, Qt::Horizontal).toString(), "Errors");
+  EXPECT_EQ(static_cast<size_t>(Rows()), Plan().WorkList.size());
+  EXPECT_TRUE(w_.cmdExport->isEnabled() && w_.cmdEditFlight->isEnabled());
+  EXPECT_FALSE(w_.IsBusy() || w_.ProgressLoaded());
+
+  // The sample plan's aircraft are all installed and its airports known.
+  w_.mnuReportsNotFound->trigger();
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_FALSE(w_.cmdExport->isEnabled());
+  w_.mnuReportsUnknownAirports->trigger();
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(w_.lblExPreview->text(), "Previe&w (0 flights found)");
+}
+
+TEST_F(SearchWindowTest, CorrectFlightTimesCanBeUndone) {
+  const std::vector<Flight> before = Plan().Flights;
+  if (!Program().UndoEnabled) w_.mnuToolsUndoOn->trigger();
+  ASSERT_TRUE(Program().UndoEnabled);
+  Program().MinTurnAround = 120;
+  w_.cmdPreview->click();
+  ASSERT_GT(Rows(), 0);
+
+  w_.mnuToolsCheckFT->trigger();
+  EXPECT_EQ(boxes_.Prompts().back(), "Successfully checked Flight Timings for all flights.");
+  EXPECT_NE(Plan().Flights, before);
+  EXPECT_TRUE(Program().PlanModified && w_.mnuFileSave->isEnabled());
+  // The list showed the old flights: it is emptied with the work list.
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(Plan().WorkList.empty());
+  EXPECT_FALSE(w_.cmdExport->isEnabled());
+  EXPECT_TRUE(w_.cmdAddFlight->isEnabled());
+  // Every stand between two legs is now longer than the minimum (a final
+  // stand may still be short: the check reports those flights again).
+  for (const Flight& f : Plan().Flights) {
+    FlightTimingReport r = AnalyzeFlightTimings(f, PeriodHours(f.Period), {120, kTurnAroundOff},
+                                                WeekStandRule::Correction);
+    for (StandFinding s : r.standFindings) EXPECT_EQ(s, StandFinding::None) << f.Registration;
+  }
+
+  w_.mnuToolsUndo->trigger();
+  EXPECT_EQ(Plan().Flights, before);
+  EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(SearchWindowTest, TheSelectMenuActsOnTheResultList) {
+  w_.SelectTab("EXPORT");
+  w_.cmdPreview->click();
+  ASSERT_GT(Rows(), 2);
+  EXPECT_EQ(Selected(), 1);
+  QPoint at;
+  QObject::connect(&w_.ExportSearchTab(), &SearchTab::selectMenuRequested, [&](const QPoint& p) { at = p; });
+  w_.ExportSearchTab().ListMouseUp(Qt::RightButton, QPoint(5, 7));
+  EXPECT_EQ(at, QPoint(5, 7));
+  w_.mnuSelect->hide();
+  w_.mnuSelectAll->trigger();
+  EXPECT_EQ(Selected(), Rows());
+  w_.ExportSearchTab().ListMouseUp(Qt::RightButton, QPoint(5, 7));
+  w_.mnuSelect->hide();
+  w_.mnuInverseSelection->trigger();
+  EXPECT_EQ(Selected(), 0);
+  w_.ExportSearchTab().ListMouseUp(Qt::RightButton, QPoint(5, 7));
+  w_.mnuSelect->hide();
+  w_.mnuInverseSelection->trigger();
+  EXPECT_EQ(Selected(), Rows());
+  w_.ExportSearchTab().ListMouseUp(Qt::RightButton, QPoint(5, 7));
+  w_.mnuSelect->hide();
+  w_.mnuDeselectAll->trigger();
+  EXPECT_EQ(Selected(), 0);
+}
+
+}  // namespace
+}  // namespace velk
