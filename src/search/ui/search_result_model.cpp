@@ -1,7 +1,7 @@
 #include "search/ui/search_result_model.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <numeric>
 #include <unordered_set>
 
 #include "platform/qt/qt_text.h"
@@ -26,7 +26,7 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 SearchResultModel::SearchResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int SearchResultModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(order_.size());
 }
 
 int SearchResultModel::columnCount(const QModelIndex& parent) const {
@@ -35,8 +35,8 @@ int SearchResultModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
-  const Row& row = rows_[index.row()];
+  if (!index.isValid() || index.row() >= static_cast<int>(order_.size())) return {};
+  const Row& row = rows_[order_[index.row()]];
   switch (role) {
     case Qt::DisplayRole: {
       int c = index.column();
@@ -63,30 +63,32 @@ void SearchResultModel::sort(int column, Qt::SortOrder order) {
   SortRows();
 }
 
+const std::string& SearchResultModel::SortText(const Row& row) const {
+  return sortColumn_ < kResultColumns ? row.cells[sortColumn_] : row.errors;
+}
+
 void SearchResultModel::SortRows() {
   // The selection and the current row follow their rows.
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   QModelIndexList before = persistentIndexList();
-  std::vector<int> entries;
-  entries.reserve(before.size());
-  for (const QModelIndex& i : before) entries.push_back(Entry(i.row()));
+  std::vector<int> held;
+  held.reserve(before.size());
+  for (const QModelIndex& i : before) held.push_back(i.row() < rowCount() ? order_[i.row()] : -1);
 
-  const int c = sortColumn_;
-  auto text = [c](const Row& r) -> const std::string& { return c < kResultColumns ? r.cells[c] : r.errors; };
+  auto less = [this](int a, int b) { return CompareNoCase(SortText(rows_[a]), SortText(rows_[b])) < 0; };
   if (sortOrder_ == Qt::AscendingOrder)
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [&](const Row& a, const Row& b) { return CompareNoCase(text(a), text(b)) < 0; });
+    std::stable_sort(order_.begin(), order_.end(), less);
   else
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [&](const Row& a, const Row& b) { return CompareNoCase(text(a), text(b)) > 0; });
+    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return less(b, a); });
 
   if (!before.isEmpty()) {
-    std::unordered_map<int, int> rowOf;
-    for (size_t r = 0; r < rows_.size(); ++r) rowOf.emplace(rows_[r].entry, static_cast<int>(r));
+    std::vector<int> shownAt(rows_.size(), -1);
+    for (size_t r = 0; r < order_.size(); ++r) shownAt[order_[r]] = static_cast<int>(r);
     QModelIndexList after;
     for (qsizetype k = 0; k < before.size(); ++k) {
-      auto it = rowOf.find(entries[static_cast<size_t>(k)]);
-      after.push_back(it == rowOf.end() ? QModelIndex() : index(it->second, before[k].column()));
+      int stored = held[static_cast<size_t>(k)];
+      int r = stored < 0 ? -1 : shownAt[stored];
+      after.push_back(r < 0 ? QModelIndex() : index(r, before[k].column()));
     }
     changePersistentIndexList(before, after);
   }
@@ -96,6 +98,8 @@ void SearchResultModel::SortRows() {
 void SearchResultModel::SetRows(std::vector<Row> rows, bool errorsColumn) {
   beginResetModel();
   rows_ = std::move(rows);
+  order_.resize(rows_.size());
+  std::iota(order_.begin(), order_.end(), 0);
   errorsColumn_ = errorsColumn;
   if (sortColumn_ >= columnCount()) sortColumn_ = 0;
   endResetModel();
@@ -105,66 +109,70 @@ void SearchResultModel::SetRows(std::vector<Row> rows, bool errorsColumn) {
 void SearchResultModel::Clear() {
   beginResetModel();
   rows_.clear();
+  order_.clear();
   endResetModel();
 }
 
 int SearchResultModel::Entry(int row) const {
-  if (row < 0 || row >= static_cast<int>(rows_.size())) return -1;
-  return rows_[row].entry;
+  if (row < 0 || row >= static_cast<int>(order_.size())) return -1;
+  return rows_[order_[row]].entry;
 }
 
 int SearchResultModel::RowOfEntry(int entry) const {
-  for (size_t r = 0; r < rows_.size(); ++r)
-    if (rows_[r].entry == entry) return static_cast<int>(r);
+  for (size_t r = 0; r < order_.size(); ++r)
+    if (rows_[order_[r]].entry == entry) return static_cast<int>(r);
   return -1;
 }
 
 int SearchResultModel::AddRow(Row row) {
-  const int c = sortColumn_;
-  const std::string& key = c < kResultColumns ? row.cells[c] : row.errors;
-  auto after = [&](const Row& r) {
-    int cmp = CompareNoCase(c < kResultColumns ? r.cells[c] : r.errors, key);
+  const std::string key = SortText(row);
+  auto after = [&](int stored) {
+    int cmp = CompareNoCase(SortText(rows_[stored]), key);
     return sortOrder_ == Qt::AscendingOrder ? cmp <= 0 : cmp >= 0;
   };
   // Behind every row that sorts before it or equal to it.
-  auto at = std::partition_point(rows_.begin(), rows_.end(), after);
-  int position = static_cast<int>(at - rows_.begin());
+  auto at = std::partition_point(order_.begin(), order_.end(), after);
+  int position = static_cast<int>(at - order_.begin());
   beginInsertRows({}, position, position);
-  rows_.insert(at, std::move(row));
+  rows_.push_back(std::move(row));
+  order_.insert(order_.begin() + position, static_cast<int>(rows_.size()) - 1);
   endInsertRows();
   return position;
 }
 
 void SearchResultModel::SetCells(int row, const ResultCells& cells) {
-  if (row < 0 || row >= static_cast<int>(rows_.size())) return;
-  rows_[row].cells = cells;
+  if (row < 0 || row >= static_cast<int>(order_.size())) return;
+  rows_[order_[row]].cells = cells;
   emit dataChanged(index(row, 0), index(row, kResultColumns - 1));
 }
 
 void SearchResultModel::RemoveEntries(const std::vector<int>& entries) {
   std::unordered_set<int> gone(entries.begin(), entries.end());
   // From the bottom up, in runs, so each removal leaves the rows above alone.
-  int r = static_cast<int>(rows_.size()) - 1;
+  // The texts stay stored until the next fill; only their places go.
+  int r = static_cast<int>(order_.size()) - 1;
+  auto isGone = [&](int row) { return gone.count(rows_[order_[row]].entry) > 0; };
   while (r >= 0) {
-    if (!gone.count(rows_[r].entry)) {
+    if (!isGone(r)) {
       --r;
       continue;
     }
     int last = r;
-    while (r - 1 >= 0 && gone.count(rows_[r - 1].entry)) --r;
+    while (r - 1 >= 0 && isGone(r - 1)) --r;
     beginRemoveRows({}, r, last);
-    rows_.erase(rows_.begin() + r, rows_.begin() + last + 1);
+    order_.erase(order_.begin() + r, order_.begin() + last + 1);
     endRemoveRows();
     --r;
   }
 }
 
 void SearchResultModel::ShiftZone(const std::string& from, const std::string& to) {
-  if (rows_.empty()) return;
-  for (Row& row : rows_) {
+  if (order_.empty()) return;
+  for (int stored : order_) {
+    Row& row = rows_[stored];
     for (int c : {kDepartColumn, kArriveColumn}) row.cells[c] = ReshiftTimeCell(row.cells[c], from, to);
   }
-  emit dataChanged(index(0, kDepartColumn), index(static_cast<int>(rows_.size()) - 1, kArriveColumn));
+  emit dataChanged(index(0, kDepartColumn), index(static_cast<int>(order_.size()) - 1, kArriveColumn));
   SortRows();
 }
 

@@ -48,7 +48,7 @@ class SearchResultModel : public QAbstractTableModel {
   // entry (-1 when no row stands for it).
   int Entry(int row) const;
   int RowOfEntry(int entry) const;
-  const Row& At(int row) const { return rows_[row]; }
+  const Row& At(int row) const { return rows_[order_[row]]; }
 
   // Adds a row at its place in the sort order; returns its display row.
   int AddRow(Row row);
@@ -62,8 +62,12 @@ class SearchResultModel : public QAbstractTableModel {
 
  private:
   void SortRows();
+  const std::string& SortText(const Row& row) const;
 
+  // The rows in the order they came; order_ lists the shown ones in display
+  // order, so a sort moves numbers, not texts.
   std::vector<Row> rows_;
+  std::vector<int> order_;
   bool errorsColumn_ = false;
   int sortColumn_ = 0;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;

@@ -39,7 +39,7 @@ constexpr const char* kPrintingStep = "Printing...";
 constexpr int kPrintEventStride = 256;
 
 // Design widths of the result columns, in pixels.
-constexpr int kColumnWidths[kResultColumns + 1] = {110, 170, 46, 86, 96, 150, 52, 76, 76, 74, 74, 58, 220};
+constexpr int kColumnWidths[kResultColumns + 1] = {110, 170, 46, 86, 104, 150, 52, 80, 80, 76, 78, 58, 220};
 
 QString Caption(int rows) { return QString("Previe&w (%1 flights found)").arg(rows); }
 
