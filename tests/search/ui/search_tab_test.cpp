@@ -434,7 +434,7 @@ TEST_F(SearchTabTest, AnExistingRemovedListIsReplacedOnlyWhenTheUserSaysSo) {
   EXPECT_NE(*ReadFile(dir / "Removed Flights.txt"), "the plan's own\r\n");
 }
 
-TEST_F(SearchTabTest, AFailedExportIsReportedAsSuch) {
+TEST_F(SearchTabTest, ExportTargetsThatAreNoPlainFile) {
   TempDir dir;
   fs::create_directories(dir / "taken.txt");  // a folder where the file should go
   c.cmdPreview->click();
@@ -445,6 +445,20 @@ TEST_F(SearchTabTest, AFailedExportIsReportedAsSuch) {
   EXPECT_EQ(boxes.Shown()[0].buttons, kMbIconExclamation);
   EXPECT_TRUE(fs::is_directory(dir / "taken.txt"));
   EXPECT_FALSE(host.IsBusy());
+
+  // A link planted where the export goes is replaced, never written through.
+  WriteFile(dir / "victim.txt", "keep\r\n");
+  fs::create_symlink(dir / "victim.txt", dir / "link.txt");
+  fs::create_symlink(dir / "gone.txt", dir / "stale.txt");
+  for (const char* name : {"link.txt", "stale.txt"}) {
+    dialogs.Answer((dir / name).string());
+    c.cmdExport->click();
+    EXPECT_EQ(boxes.Prompts().back(), "Successfully exported 5 flights.");
+    EXPECT_FALSE(fs::is_symlink(dir / name));
+    EXPECT_EQ(Lines(*ReadFile(dir / name)), 5);
+  }
+  EXPECT_EQ(*ReadFile(dir / "victim.txt"), "keep\r\n");
+  EXPECT_FALSE(fs::exists(dir / "gone.txt"));
 }
 
 TEST_F(SearchTabTest, ExportRemainingWritesEveryOtherFlightInPlanOrder) {
