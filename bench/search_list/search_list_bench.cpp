@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTreeView>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,43 +16,11 @@
 
 #include "app/frm_main.h"
 #include "data/plan_records.h"
-#include "platform/message_box.h"
-#include "plangen/plan_generator.h"
-#include "sample_sim/sample_sim.h"
 #include "search/flight_search.h"
 #include "search/result_row.h"
+#include "window_plan/window_plan.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-template <typename Fn>
-double BestMs(int runs, Fn&& fn) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
-    auto t0 = Clock::now();
-    fn();
-    double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    if (ms < best) best = ms;
-  }
-  return best;
-}
-
-fs::path MakeTempFolder() {
-  std::string tmpl = (fs::temp_directory_path() / "velk-bench-XXXXXX").string();
-  if (!::mkdtemp(tmpl.data())) return {};
-  return tmpl;
-}
-
-bool Write(const fs::path& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -61,40 +28,20 @@ int main(int argc, char** argv) {
   int runs = argc > 2 ? std::atoi(argv[2]) : 5;
   const char* zone = "GMT +01:00";
 
-  fs::path dir = MakeTempFolder();
-  if (dir.empty()) return 1;
-  ::setenv("VELK_CONFIG_HOME", (dir / "config").c_str(), 1);
-  ::setenv("VELK_FS_PATH", (dir / "sim").c_str(), 1);
   std::string error;
-  if (!velk::sample::MakeSampleSimulator(dir / "sim", &error)) {
-    std::fprintf(stderr, "sample simulator: %s\n", error.c_str());
+  velk::bench::WindowPlan made = velk::bench::MakeWindowPlan(flights, &error);
+  if (made.planPath.empty()) {
+    std::fprintf(stderr, "set-up: %s\n", error.c_str());
     return 1;
   }
-  velk::bench::PlanGenOptions options;
-  options.flights = flights;
-  options.seed = 42;
-  velk::bench::GeneratedPlan generated = velk::bench::GeneratePlan(options);
-  std::vector<std::string> titles = velk::sample::SampleAircraftTitles();
-  std::string aircraft;
-  for (int i = 0; i < options.aircraft; ++i)
-    aircraft += "AC#" + std::to_string(i + 1) + ",450,\"" + titles[static_cast<size_t>(i) % titles.size()] + "\"\r\n";
-  fs::path plan = dir / "plan";
-  fs::create_directories(plan);
-  if (!Write(plan / "Airports.txt", generated.airportsTxt) || !Write(plan / "Aircraft.txt", aircraft) ||
-      !Write(plan / "FlightPlans.txt", generated.flightPlansTxt))
-    return 1;
 
   QApplication app(argc, argv);
   int messages = 0;
-  velk::SetMessageBoxHandler([&](const velk::MessageBoxRequest& r) {
-    std::fprintf(stderr, "message: %s\n", r.prompt.c_str());
-    ++messages;
-    return static_cast<int>(velk::kIdNo);
-  });
+  velk::bench::RefuseMessages(messages);
   velk::frmMain window;
   if (!window.StartUp()) return 1;
   window.onSplashTimer();
-  window.LoadFlightplan((plan / "FlightPlans.txt").string());
+  window.LoadFlightplan(made.planPath.string());
   velk::PlanState& state = velk::Plan();
   if (!state.PlanLoaded || messages != 0) {
     std::fprintf(stderr, "the plan did not open cleanly\n");
@@ -105,7 +52,7 @@ int main(int argc, char** argv) {
 
   // The floor: the twelve columns of every flight, formatted into memory.
   std::vector<velk::ResultCells> cells;
-  double loopMs = BestMs(runs, [&] {
+  double loopMs = velk::bench::BestMs(runs, [&] {
     velk::InstalledMatch installed(state);
     cells.assign(state.Flights.size(), {});
     for (size_t i = 0; i < state.Flights.size(); ++i) {
@@ -114,7 +61,7 @@ int main(int argc, char** argv) {
     }
   });
 
-  double searchMs = BestMs(runs, [&] {
+  double searchMs = velk::bench::BestMs(runs, [&] {
     window.cmdPreview->click();
     QCoreApplication::processEvents();
     window.lvExPreview->repaint();
@@ -130,6 +77,6 @@ int main(int argc, char** argv) {
   std::printf("format 12 columns of every flight:   %8.1f ms\n", loopMs);
   std::printf("search, fill and show the list:      %8.1f ms (%d rows)\n", searchMs, rows);
   std::printf("ratio: %.2f (target at most 3)\n", searchMs / loopMs);
-  fs::remove_all(dir);
+  fs::remove_all(made.folder);
   return 0;
 }

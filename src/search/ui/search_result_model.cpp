@@ -75,11 +75,13 @@ void SearchResultModel::SortRows() {
   held.reserve(before.size());
   for (const QModelIndex& i : before) held.push_back(i.row() < rowCount() ? order_[i.row()] : -1);
 
-  auto less = [this](int a, int b) { return CompareNoCase(SortText(rows_[a]), SortText(rows_[b])) < 0; };
+  // Each text is upper-cased once, so the comparisons are plain byte runs.
+  std::vector<std::string> keys(rows_.size());
+  for (int stored : order_) keys[stored] = UpperCp1252(SortText(rows_[stored]));
   if (sortOrder_ == Qt::AscendingOrder)
-    std::stable_sort(order_.begin(), order_.end(), less);
+    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return keys[a] < keys[b]; });
   else
-    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return less(b, a); });
+    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return keys[b] < keys[a]; });
 
   if (!before.isEmpty()) {
     std::vector<int> shownAt(rows_.size(), -1);

@@ -204,6 +204,7 @@ void SearchTab::SearchFlights(const std::string& departure, const std::string& l
   FillWorkList(plan, result);
 
   step(kFillingViewStep, 3);
+  model_->Clear();
   const std::string zone = Zone();
   const bool errors = ModeHasFindings(mode);
   std::vector<SearchResultModel::Row> rows(plan.WorkList.size());
