@@ -28,6 +28,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "sample_sim/sample_sim.h"
+#include "support/sample_window_test.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -42,34 +43,11 @@ using test::WriteFile;
 constexpr const char* kSaved = "Successfully saved modified Flightplan.";
 constexpr const char* kSaveFailed = "Errors occured during saving Flightplan.";
 
-class PlanWindowTest : public ::testing::Test {
+class PlanWindowTest : public test::SampleWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    simulator_ = new TempDir;
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
-  }
-  static void TearDownTestSuite() {
-    delete simulator_;
-    simulator_ = nullptr;
-  }
-
   void SetUp() override {
-    Program() = ProgramState{};
-    Project() = ProjectState{};
-    Plan() = PlanState{};
     main_ = CopySamplePlan("main");
-    w_.SetProgramFolder(test::ToolsDir());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
-  }
-
-  fs::path CopySamplePlan(const std::string& folder) {
-    fs::path target = plans_ / folder;
-    fs::create_directories(target);
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, target / name, fs::copy_options::overwrite_existing);
-    return target / "FlightPlans.txt";
+    SampleWindowTest::SetUp();
   }
 
   void Open(const fs::path& plan) {
@@ -77,20 +55,8 @@ class PlanWindowTest : public ::testing::Test {
     w_.mnuFileLoad->trigger();
   }
 
-  std::vector<std::string> Prompts() const { return boxes_.Prompts(); }
-
-  static TempDir* simulator_;
-  TempDir home_;
-  TempDir plans_;
-  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
-  ScriptedMessageBoxes boxes_{kIdOk};
-  ScriptedFileDialogs dialogs_;
   fs::path main_;
-  frmMain w_;
 };
-
-TempDir* PlanWindowTest::simulator_ = nullptr;
 
 TEST_F(PlanWindowTest, OpeningTheSamplePlanFillsTheWindow) {
   Open(main_);

@@ -4,24 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "search/test_flights.h"
+
 namespace velk {
 namespace {
 
 Flight Make(const std::string& id, const std::string& rules, std::vector<std::string> stops) {
-  Flight f;
-  f.AircraftId = id;
-  f.Registration = "D-ABCD";
-  f.Percent = "50%";
-  f.Period = "24Hr";
+  Flight f = test::TestFlight(id, "D-ABCD", stops);
   f.FlightRules = rules;
-  int hour = 6;
-  for (const std::string& icao : stops) {
-    char dep[16], arr[16];
-    std::snprintf(dep, sizeof dep, "%02d:00:00", hour);
-    std::snprintf(arr, sizeof arr, "%02d:00:00", hour + 1);
-    f.Legs.push_back(FlightLeg{dep, arr, false, "240", "F", "0100", icao});
-    hour += 2;
-  }
   return f;
 }
 

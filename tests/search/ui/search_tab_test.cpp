@@ -23,6 +23,7 @@
 #include "platform/printer.h"
 #include "search/ui/plan_corrections.h"
 #include "search/ui/search_result_model.h"
+#include "search/test_flights.h"
 #include "support/fake_plan_host.h"
 #include "support/test_support.h"
 
@@ -36,20 +37,8 @@ using test::WriteFile;
 
 Flight Make(const std::string& id, const std::string& reg, std::vector<std::string> stops,
             const std::string& period = "24Hr") {
-  Flight f;
-  f.AircraftId = id;
-  f.Registration = reg;
-  f.Percent = "50%";
+  Flight f = test::TestFlight(id, reg, stops);
   f.Period = period;
-  f.FlightRules = "IFR";
-  int hour = 6;
-  for (const std::string& icao : stops) {
-    char dep[16], arr[16];
-    std::snprintf(dep, sizeof dep, "%02d:00:00", hour);
-    std::snprintf(arr, sizeof arr, "%02d:00:00", hour + 1);
-    f.Legs.push_back(FlightLeg{dep, arr, false, "240", "F", "0100", icao});
-    hour += 2;
-  }
   return f;
 }
 

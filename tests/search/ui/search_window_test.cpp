@@ -13,65 +13,29 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frm_main.h"
-#include "app/neighbour_services.h"
-#include "data/plan_records.h"
 #include "data/program_state.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "sample_sim/sample_sim.h"
 #include "search/flight_timings.h"
 #include "search/ui/search_result_model.h"
 #include "search/ui/search_tab.h"
-#include "support/test_support.h"
+#include "support/sample_window_test.h"
 
 namespace velk {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScopedEnv;
-using test::TempDir;
 
-class SearchWindowTest : public ::testing::Test {
+class SearchWindowTest : public test::SampleWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    simulator_ = new TempDir;
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
-  }
-  static void TearDownTestSuite() {
-    delete simulator_;
-    simulator_ = nullptr;
-  }
-
   void SetUp() override {
-    Program() = ProgramState{};
-    Project() = ProjectState{};
-    Plan() = PlanState{};
-    fs::create_directories(plans_.path());
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, plans_ / name);
-    w_.SetProgramFolder(test::ToolsDir());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
-    w_.LoadFlightplan((plans_ / "FlightPlans.txt").string());
+    fs::path plan = CopySamplePlan("plan");
+    SampleWindowTest::SetUp();
+    w_.LoadFlightplan(plan.string());
     ASSERT_TRUE(Plan().PlanLoaded);
   }
 
   int Rows() const { return w_.lvExPreview->model()->rowCount(); }
   int Selected() const { return static_cast<int>(w_.lvExPreview->selectionModel()->selectedRows().size()); }
-
-  static TempDir* simulator_;
-  TempDir home_;
-  TempDir plans_;
-  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
-  ScriptedMessageBoxes boxes_{kIdOk};
-  ScriptedFileDialogs dialogs_;
-  frmMain w_;
 };
-
-TempDir* SearchWindowTest::simulator_ = nullptr;
 
 TEST_F(SearchWindowTest, AnalyzeReportsShowTheirFlightsOnTheExportTab) {
   w_.SelectTab("SHUFFLE");
