@@ -74,29 +74,30 @@ QTreeWidget* Tree(QWidget* parent, const char* name, int x, int y, int w, int h)
   return t;
 }
 
-// A report-style list: one row per entry, no tree lines.
-QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& headers, bool multi,
-                      int x, int y, int w, int h) {
-  auto* t = Place(new QTreeWidget(parent), name, x, y, w, h);
+// A report-style list: one row per entry, no tree lines; `multi` lets the
+// user select several rows.
+template <class List>
+List* ReportList(QWidget* parent, const char* name, bool multi, int x, int y, int w, int h) {
+  auto* t = Place(new List(parent), name, x, y, w, h);
   t->setRootIsDecorated(false);
   t->setUniformRowHeights(true);
   t->setAllColumnsShowFocus(true);
-  t->setHeaderLabels(headers);
   t->header()->setSectionsMovable(false);
-  t->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
-                            : QAbstractItemView::SingleSelection);
+  t->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
   return t;
 }
 
-// A report-style list whose rows come from a model.
+QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& headers, bool multi,
+                      int x, int y, int w, int h) {
+  auto* t = ReportList<QTreeWidget>(parent, name, multi, x, y, w, h);
+  t->setHeaderLabels(headers);
+  return t;
+}
+
+// The same for rows that come from a model.
 QTreeView* ModelListView(QWidget* parent, const char* name, int x, int y, int w, int h) {
-  auto* t = Place(new QTreeView(parent), name, x, y, w, h);
-  t->setRootIsDecorated(false);
-  t->setUniformRowHeights(true);
-  t->setAllColumnsShowFocus(true);
+  auto* t = ReportList<QTreeView>(parent, name, true, x, y, w, h);
   t->setItemsExpandable(false);
-  t->header()->setSectionsMovable(false);
-  t->setSelectionMode(QAbstractItemView::ExtendedSelection);
   t->setSelectionBehavior(QAbstractItemView::SelectRows);
   t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   return t;
