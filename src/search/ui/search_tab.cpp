@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QTreeView>
 #include <algorithm>
 #include <filesystem>
