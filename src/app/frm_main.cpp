@@ -22,7 +22,6 @@
 #include "app/plan_tab_services.h"
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
-#include "app/neighbour_services.h"
 #include "app/resize_map.h"
 #include "search/ui/search_tab.h"
 #include "data/airline_config.h"
@@ -31,7 +30,10 @@
 #include "data/name_lists.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/message_box.h"
+#include "project/ui/compile_commands.h"
+#include "project/ui/project_tab.h"
 
 namespace velk {
 namespace {
@@ -131,6 +133,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
   ConnectTabControllers();
   ConnectPlanCommands();
+  ConnectProjectCommands();
 
   // The design size: a tab page of about kDesignPageWidth x kDesignPageHeight.
   resize(kDesignPageWidth + 16, kDesignPageHeight + 84);
@@ -389,7 +392,7 @@ bool frmMain::ShutDown() {
   };
   if (Program().PlanModified && !saveFirst("Save the modified Flightplan?", &frmMain::SaveFlightplan))
     return stay();
-  if (Project().ProjectModified && !saveFirst("Save the modified Project?", &frmMain::SaveProject))
+  if (projectTab_->ProjectModified() && !saveFirst(kSaveProjectQuestion, &frmMain::SaveProject))
     return stay();
 
   if (!busy) BeginBusy();
@@ -407,13 +410,12 @@ bool frmMain::ShutDown() {
   PlanState& plan = Plan();
   RegionRules().clear();
   CountryRules().clear();
-  ShuffleAircraftList().clear();
   plan.Flights.clear();
   plan.PlanAircraftList.clear();
   plan.Airports.clear();
   plan.AirportIndex.Clear();
   plan.FSAircraftList.clear();
-  Project().ProjectEntries.clear();
+  projectTab_->Release();
 
   UnloadProgress();
   EndBusy();
@@ -472,9 +474,9 @@ void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
 
 void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
 
-// Until the flight editor is in, every edit counts as cancelled and leaves
-// the flight as it was.
-std::string frmMain::EditFlight(int /*index*/, bool& /*inWorkList*/, int /*selectLeg*/) { return {}; }
+std::string frmMain::EditFlight(int index, bool& inWorkList, int selectLeg) {
+  return velk::EditFlight(*this, Program(), index, inWorkList, selectLeg);
+}
 
 frmSplash* frmMain::Splash() const { return splash_.data(); }
 
@@ -500,11 +502,42 @@ void frmMain::UpdateShuffleTab() {
   cmdCalcStartNumber->setEnabled(true);
 }
 
-// Until the project files are written from here, nothing can be saved: say
-// so, and the caller keeps the window open.
-bool frmMain::SaveProject() {
-  ShowMessageBox("Errors occured during saving Project.", kMbOk | kMbIconExclamation, kProgramTitle, this);
-  return false;
+bool frmMain::SaveProject() { return projectTab_->SaveProjectCommand(); }
+
+void frmMain::ConnectProjectCommands() {
+  ProjectControls p;
+  p.lvProject = lvProject;
+  p.cmdProjectAdd = cmdProjectAdd;
+  p.cmdProjectDelete = cmdProjectDelete;
+  p.cmdProjectCompile = cmdProjectCompile;
+  p.cmdProjectMerge = cmdProjectMerge;
+  p.frProject = frProject;
+  p.lblProjectDescription = lblProjectDescription;
+  p.txtProjectDescription = txtProjectDescription;
+  p.lblProjectFile = lblProjectFile;
+  p.txtProjectFile = txtProjectFile;
+  p.cmdProjectFile = cmdProjectFile;
+  p.lblProjectAC = lblProjectAC;
+  p.txtProjectAC = txtProjectAC;
+  p.cmdProjectAC = cmdProjectAC;
+  p.mnuFileNewProject = mnuFileNewProject;
+  p.mnuFileOpenProject = mnuFileOpenProject;
+  p.mnuFileSaveProject = mnuFileSaveProject;
+  p.mnuFileSaveProjectAs = mnuFileSaveProjectAs;
+  p.mnuToolsShowCompiler = mnuToolsShowCompiler;
+  projectTab_ = std::make_unique<ProjectTab>(p, *this);
+  connect(projectTab_.get(), &ProjectTab::RecentProject, this, &frmMain::AddRecentProject);
+  for (QAction* item : mnuRecentProjectsItems)
+    connect(item, &QAction::triggered, this, [this, item] {
+      if (!IsBusy()) projectTab_->LoadProject(item->data().toString().toStdString());
+    });
+
+  CompileControls c;
+  c.mnuToolsCompileCurrent = mnuToolsCompileCurrent;
+  c.mnuToolsCompile = mnuToolsCompile;
+  c.mnuToolsDecompile = mnuToolsDecompile;
+  c.mnuToolsShowCompiler = mnuToolsShowCompiler;
+  compileCommands_ = std::make_unique<CompileCommands>(c, *this);
 }
 
 }  // namespace velk

@@ -35,10 +35,12 @@ class QTreeWidget;
 namespace velk {
 
 class cResize;
+class CompileCommands;
 class frmProgress;
 class frmSplash;
 class SearchTab;
 struct SearchControls;
+class ProjectTab;
 
 class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
@@ -125,6 +127,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Saving on closing. False when nothing was saved; the close then stops so
   // that no change is lost.
   bool SaveFlightplan() override;
+  // File > Save Project (Save As for a project without a file); false when
+  // nothing was saved.
   virtual bool SaveProject();
 
   // ---- The plan: opening, saving, undo, recent files -----------------------
@@ -385,6 +389,9 @@ class frmMain : public QMainWindow, public PlanHost {
 
   // The Export/Search tab's controller.
   SearchTab& ExportSearchTab() const { return *searchTab_; }
+  // The controllers of the Project tab and of the compile commands.
+  ProjectTab* Projects() const { return projectTab_.get(); }
+  CompileCommands* Compiling() const { return compileCommands_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -402,6 +409,7 @@ class frmMain : public QMainWindow, public PlanHost {
   void ConnectTabControllers();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
+  void ConnectProjectCommands();
   void ConnectSwitchCommands();
   void SaveFlightplanCommand();
   void SaveFlightplanAsCommand();
@@ -427,6 +435,8 @@ class frmMain : public QMainWindow, public PlanHost {
   std::unique_ptr<cResize> resizer_;
   // Tab controllers: members, so they go before the controls they use.
   std::unique_ptr<SearchTab> searchTab_;
+  std::unique_ptr<ProjectTab> projectTab_;
+  std::unique_ptr<CompileCommands> compileCommands_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;

@@ -35,6 +35,7 @@
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "shuffle/ui/shuffle_commands.h"
 
 namespace velk {
 namespace {
@@ -149,6 +150,19 @@ void frmMain::ConnectPlanCommands() {
   connect(mnuSelectAll, &QAction::triggered, this, &frmMain::SelectAllCommand);
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
+
+  connect(cmdACTypeDat, &QPushButton::clicked, this, [this] {
+    if (!IsBusy()) CreateAircraftTypesFile(*this, shuffleTree_);
+  });
+  connect(mnuToolsAirlinesCFG, &QAction::triggered, this, [this] {
+    if (!IsBusy()) CreateNewAirlineConfig(*this);
+  });
+  connect(mnuToolsAirportsTXT, &QAction::triggered, this, [this] {
+    if (!IsBusy()) CreateNewAirportsFile(*this);
+  });
+  connect(mnuToolsFPAirportsTXT, &QAction::triggered, this, [this] {
+    if (!IsBusy()) CreateFlightplanAirportsFile(*this);
+  });
 
   ConnectSwitchCommands();
   qApp->installEventFilter(new PlanEventFilter(this));

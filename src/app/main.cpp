@@ -5,6 +5,7 @@
 
 #include "app/frm_about.h"
 #include "app/frm_main.h"
+#include "platform/qt/console_window.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   velk::InstallQtFileDialogHandler();
   velk::InstallQtInputBoxHandler();
   velk::InstallQtPrintHandler();
+  velk::InstallQtProcessSupport();
 
   // Arguments: an optional flight plan to open; "--screenshot FILE" (for
   // developers) saves a picture of the main window once the splash is gone

@@ -4,6 +4,7 @@
 
 #include "data/text_number.h"
 #include "data/times_zones.h"
+#include "platform/ascii_text.h"
 
 namespace velk {
 namespace {
@@ -11,28 +12,165 @@ namespace {
 constexpr long long kDay = 86400;
 constexpr long long kWeek = 7 * kDay;
 
-bool MinOn(const TurnAroundLimits& l) { return l.minMinutes != kTurnAroundOff; }
-bool MaxOn(const TurnAroundLimits& l) { return l.maxHours != kTurnAroundOff; }
-
-// Seconds past midnight of an "hh:mm:ss" text.
-std::optional<long long> DayTime(std::string_view text) {
+// A time of day in seconds, or nothing when the text is no time.
+std::optional<long long> Clock(std::string_view text) {
   auto t = ParseTimeText(text);
   if (!t) return std::nullopt;
   return SecondsOfDay(*t);
 }
 
-// A "d/hh:mm:ss" text: the day digit is the first character, the time of day
-// the text from the third character on.
+// A week time: its day digit and its time of day. A time without a day
+// counts as day 0.
 struct WeekTime {
   int day = 0;
-  long long time = 0;
+  long long clock = 0;
 };
 std::optional<WeekTime> ReadWeekTime(std::string_view text) {
-  if (text.size() < 3 || text[0] < '0' || text[0] > '6') return std::nullopt;
-  auto t = DayTime(text.substr(2));
-  if (!t) return std::nullopt;
-  return WeekTime{text[0] - '0', *t};
+  WeekTime w;
+  if (text.size() >= 2 && text[1] == '/') {
+    if (text[0] < '0' || text[0] > '6') return std::nullopt;
+    w.day = text[0] - '0';
+    text.remove_prefix(2);
+  } else if (text.find('/') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  auto c = Clock(text);
+  if (!c) return std::nullopt;
+  w.clock = *c;
+  return w;
 }
+
+// A week time placed `offset` days on from its own day.
+long long Place(const WeekTime& t, int offset) { return t.clock + (t.day + offset) * kDay; }
+
+StandFinding ClassifyFinalStand(long long seconds, const TurnAroundLimits& limits) {
+  return seconds < 0 ? StandFinding::None : ClassifyStand(seconds, limits);
+}
+
+void AnalyzeHourFlight(const Flight& flight, std::optional<int> periodHours, const TurnAroundLimits& limits,
+                       FlightTimingReport& r) {
+  int n = flight.LegCount();
+  for (int i = 0; i < n; ++i) {
+    auto departure = Clock(flight.Legs[i].DepartureTime);
+    auto arrival = Clock(flight.Legs[i].ArrivalTime);
+    if (i > 0) {
+      auto previous = Clock(flight.Legs[i - 1].ArrivalTime);
+      if (previous && departure) {
+        // A departure earlier on the clock than the previous arrival is on
+        // the next day: an hour flight's stand is never negative.
+        long long d = *departure < *previous ? *departure + kDay : *departure;
+        long long stand = d - *previous;
+        r.stands[i] = stand;
+        r.standFindings[i] = ClassifyStand(stand, limits);
+        r.cycle += stand;
+      }
+    }
+    if (departure && arrival) r.cycle += (*arrival < *departure ? *arrival + kDay : *arrival) - *departure;
+  }
+  if (!periodHours || n == 0) return;
+  long long period = static_cast<long long>(*periodHours) * 3600;
+  r.cycleTooLong = r.cycle >= period;
+  auto last = Clock(flight.Legs[n - 1].ArrivalTime);
+  auto first = Clock(flight.Legs[0].DepartureTime);
+  if (!last || !first) return;
+  long long a = *last + kDay;
+  long long b = *first + period;
+  if (b < a) b += kDay;
+  r.endStand = std::llabs(b - a);
+  r.endFinding = ClassifyFinalStand(*r.endStand, limits);
+}
+
+// Whether some leg in [from, to] (walking in either direction) has a day
+// after `first` in its arrival or departure.
+bool LaterDayBetween(const std::vector<std::optional<WeekTime>>& deps, const std::vector<std::optional<WeekTime>>& arrs,
+                     int from, int to, int first) {
+  int step = from <= to ? 1 : -1;
+  for (int j = from; j != to + step; j += step) {
+    if ((arrs[j] && arrs[j]->day > first) || (deps[j] && deps[j]->day > first)) return true;
+  }
+  return false;
+}
+
+// The plan-wide check's variant: a leg whose arrival day is not the first
+// departure's day, or whose departure day is later.
+bool OtherDayBefore(const std::vector<std::optional<WeekTime>>& deps, const std::vector<std::optional<WeekTime>>& arrs,
+                    int from, int first) {
+  for (int j = from; j >= 0; --j) {
+    if ((arrs[j] && arrs[j]->day != first) || (deps[j] && deps[j]->day > first)) return true;
+  }
+  return false;
+}
+
+using WeekTimes = std::vector<std::optional<WeekTime>>;
+
+// The previous arrival and the departure of the stand before leg i (i >= 1),
+// placed on the week axis; nothing when a time involved does not read.
+struct PlacedStand {
+  long long arrival = 0;
+  long long departure = 0;
+};
+std::optional<PlacedStand> PlaceWeekStand(const WeekTimes& deps, const WeekTimes& arrs, int i,
+                                          WeekStandRule rule) {
+  int n = static_cast<int>(deps.size());
+  if (!deps[0] || !arrs[i - 1] || !deps[i]) return std::nullopt;
+  const WeekTime& previous = *arrs[i - 1];
+  const WeekTime& departure = *deps[i];
+  int a = previous.day;
+  int b = departure.day;
+  int f = deps[0]->day;
+  int kA = 1;
+  if (a < f && b < a) {
+    kA = 8;
+  } else if (rule == WeekStandRule::Correction ? (a <= f && a != b) : (b > a && a <= f)) {
+    bool later = rule == WeekStandRule::Correction ? LaterDayBetween(deps, arrs, i - 1, 0, f)
+                                                   : OtherDayBefore(deps, arrs, i - 1, f);
+    kA = later ? 8 : 1;
+  }
+  int kD = 1;
+  if (b < f && b < a) {
+    kD = 8;
+  } else if (b <= f && a != b) {
+    kD = i + 1 <= n - 1 && LaterDayBetween(deps, arrs, i + 1, n - 1, f) ? 1 : 8;
+  }
+  return PlacedStand{Place(previous, kA), Place(departure, kD)};
+}
+
+void ReadWeekTimes(const Flight& flight, WeekTimes& deps, WeekTimes& arrs) {
+  deps.clear();
+  arrs.clear();
+  for (const FlightLeg& leg : flight.Legs) {
+    deps.push_back(ReadWeekTime(leg.DepartureTime));
+    arrs.push_back(ReadWeekTime(leg.ArrivalTime));
+  }
+}
+
+void AnalyzeWeekFlight(const Flight& flight, const TurnAroundLimits& limits, WeekStandRule rule,
+                       FlightTimingReport& r) {
+  int n = flight.LegCount();
+  WeekTimes deps, arrs;
+  ReadWeekTimes(flight, deps, arrs);
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) {
+      if (auto placed = PlaceWeekStand(deps, arrs, i, rule)) {
+        long long stand = placed->departure - placed->arrival;
+        r.stands[i] = stand;
+        r.standFindings[i] = ClassifyStand(stand, limits);
+        r.cycle += std::llabs(stand);
+      }
+    }
+    if (deps[i] && arrs[i]) {
+      // An arrival on an earlier day than its departure lies in the next week.
+      long long departure = Place(*deps[i], 1);
+      long long arrival = Place(*arrs[i], arrs[i]->day < deps[i]->day ? 8 : 1);
+      r.cycle += std::llabs(arrival - departure);
+    }
+  }
+  r.cycleTooLong = r.cycle >= kWeek;
+  r.endStand = kWeek - r.cycle;
+  r.endFinding = ClassifyFinalStand(*r.endStand, limits);
+}
+
+// ---- Correction ---------------------------------------------------------------
 
 long long FloorDiv(long long a, long long b) {
   long long q = a / b;
@@ -48,150 +186,26 @@ int WeekDay(long long day) {
   return static_cast<int>(d);
 }
 
-// The readable times of a week flight's legs.
-struct WeekLegs {
-  std::vector<std::optional<WeekTime>> dep, arr;
-  explicit WeekLegs(const Flight& f) {
-    for (const FlightLeg& leg : f.Legs) {
-      dep.push_back(ReadWeekTime(leg.DepartureTime));
-      arr.push_back(ReadWeekTime(leg.ArrivalTime));
-    }
-  }
-  bool DayAbove(const std::optional<WeekTime>& t, int f) const { return t && t->day > f; }
-  // Some leg in [from, to] (walking either way) departs or arrives on a day
-  // after f.
-  bool AnyAfter(int from, int to, int f) const {
-    int step = from <= to ? 1 : -1;
-    for (int k = from; k != to + step; k += step)
-      if (DayAbove(arr[k], f) || DayAbove(dep[k], f)) return true;
-    return false;
-  }
-  // The check's own variant: some leg arrives on another day than f or
-  // departs after it.
-  bool AnyOffFirstDay(int from, int f) const {
-    for (int k = from; k >= 0; --k)
-      if ((arr[k] && arr[k]->day != f) || DayAbove(dep[k], f)) return true;
-    return false;
-  }
-};
-
-// Placed previous arrival and departure of the stand before leg i (i >= 1),
-// in seconds on the week axis. Nothing when a time involved does not read.
-struct PlacedStand {
-  long long arrival = 0;
-  long long departure = 0;
-};
-std::optional<PlacedStand> PlaceWeekStand(const WeekLegs& w, int i, WeekStandRule rule) {
-  const auto& prevArr = w.arr[i - 1];
-  const auto& dep = w.dep[i];
-  const auto& first = w.dep[0];
-  if (!prevArr || !dep || !first) return std::nullopt;
-  int a = prevArr->day;
-  int d = dep->day;
-  int f = first->day;
-  int last = static_cast<int>(w.dep.size()) - 1;
-
-  long long arrivalDays = 1;
-  if (d < a && a < f) {
-    arrivalDays = 8;
-  } else if (rule == WeekStandRule::Check && d > a && a <= f) {
-    arrivalDays = w.AnyOffFirstDay(i - 1, f) ? 8 : 1;
-  } else if (rule == WeekStandRule::Correction && d != a && a <= f) {
-    arrivalDays = w.AnyAfter(i - 1, 0, f) ? 8 : 1;
-  }
-  long long departureDays = 1;
-  if (d < a && d < f) {
-    departureDays = 8;
-  } else if (d != a && d <= f) {
-    departureDays = (i + 1 <= last && w.AnyAfter(i + 1, last, f)) ? 1 : 8;
-  }
-  return PlacedStand{(a + arrivalDays) * kDay + prevArr->time, (d + departureDays) * kDay + dep->time};
-}
-
-// Leg time of a week leg: the departure at its day + 1, the arrival at its
-// day + 8 when its day digit is smaller, else at its day + 1.
-std::optional<long long> WeekLegTime(const WeekLegs& w, int i) {
-  if (!w.dep[i] || !w.arr[i]) return std::nullopt;
-  long long dep = (w.dep[i]->day + 1) * kDay + w.dep[i]->time;
-  long long arrDays = w.arr[i]->day < w.dep[i]->day ? 8 : 1;
-  long long arr = (w.arr[i]->day + arrDays) * kDay + w.arr[i]->time;
-  return arr - dep;
-}
-
-StandFinding ClassifyEndStand(long long seconds, const TurnAroundLimits& limits) {
-  if (seconds < 0) return StandFinding::None;
-  return ClassifyStand(seconds, limits);
-}
-
-void AnalyzeWeek(const Flight& f, const TurnAroundLimits& limits, WeekStandRule rule, FlightTimingReport& r) {
-  WeekLegs w(f);
-  for (int i = 0; i < f.LegCount(); ++i) {
-    if (i >= 1) {
-      if (auto placed = PlaceWeekStand(w, i, rule)) {
-        long long stand = placed->departure - placed->arrival;
-        r.stands[i] = stand;
-        r.standFindings[i] = ClassifyStand(stand, limits);
-        r.cycle += std::llabs(stand);
-      }
-    }
-    if (auto legTime = WeekLegTime(w, i)) r.cycle += std::llabs(*legTime);
-  }
-  r.cycleTooLong = r.cycle >= kWeek;
-  r.endStand = kWeek - r.cycle;
-  r.endFinding = ClassifyEndStand(*r.endStand, limits);
-}
-
-void AnalyzeHours(const Flight& f, std::optional<int> hours, const TurnAroundLimits& limits,
-                  FlightTimingReport& r) {
-  for (int i = 0; i < f.LegCount(); ++i) {
-    const FlightLeg& leg = f.Legs[i];
-    if (i >= 1) {
-      auto arrival = DayTime(f.Legs[i - 1].ArrivalTime);
-      auto departure = DayTime(leg.DepartureTime);
-      if (arrival && departure) {
-        if (*departure < *arrival) *departure += kDay;
-        long long stand = *departure - *arrival;
-        r.stands[i] = stand;
-        r.standFindings[i] = ClassifyStand(stand, limits);
-        r.cycle += stand;
-      }
-    }
-    auto departure = DayTime(leg.DepartureTime);
-    auto arrival = DayTime(leg.ArrivalTime);
-    if (departure && arrival) {
-      if (*arrival < *departure) *arrival += kDay;
-      r.cycle += *arrival - *departure;
-    }
-  }
-  if (!hours || f.Legs.empty()) return;
-  long long period = static_cast<long long>(*hours) * 3600;
-  r.cycleTooLong = r.cycle >= period;
-  auto lastArrival = DayTime(f.Legs.back().ArrivalTime);
-  auto firstDeparture = DayTime(f.Legs.front().DepartureTime);
-  if (!lastArrival || !firstDeparture) return;
-  long long a = *lastArrival + kDay;
-  long long b = *firstDeparture + period;
-  if (b < a) b += kDay;
-  r.endStand = std::llabs(b - a);
-  r.endFinding = ClassifyEndStand(*r.endStand, limits);
-}
-
 // The departure that repairs a stand from arrival p to departure d, or
 // nothing when the stand is within the limits.
 std::optional<long long> CorrectedDeparture(long long p, long long d, const TurnAroundLimits& limits) {
   long long s = d - p;
   long long minimum = static_cast<long long>(limits.minMinutes) * 60;
-  if (s >= 0 && MinOn(limits) && s <= minimum + 59) return p + minimum + 120;
-  if (s >= 0 && MaxOn(limits) && s > static_cast<long long>(limits.maxHours) * 3600 - 60)
+  bool minOn = limits.minMinutes != kTurnAroundOff;
+  bool maxOn = limits.maxHours != kTurnAroundOff;
+  if (s >= 0 && minOn && s <= minimum + 59) return p + minimum + 120;
+  if (s >= 0 && maxOn && s > static_cast<long long>(limits.maxHours) * 3600 - 60)
     return p + static_cast<long long>(limits.maxHours) * 3600 - 120;
-  if (s < 0) return p + (MinOn(limits) ? minimum + 120 : 2820);
+  if (s < 0) return p + (minOn ? minimum + 120 : 2820);
   return std::nullopt;
 }
 
+// Every time of the flight reads; a week flight's times carry their day, as
+// the correction writes them back with one.
 bool AllTimesRead(const Flight& f, bool weekly) {
   for (const FlightLeg& leg : f.Legs) {
     for (const std::string* t : {&leg.DepartureTime, &leg.ArrivalTime}) {
-      bool ok = weekly ? ReadWeekTime(*t).has_value() : DayTime(*t).has_value();
+      bool ok = weekly ? (t->size() >= 2 && (*t)[1] == '/' && ReadWeekTime(*t)) : Clock(*t).has_value();
       if (!ok) return false;
     }
   }
@@ -203,31 +217,28 @@ std::string WeekText(int day, long long seconds) {
 }
 
 void CorrectWeek(Flight& f, const TurnAroundLimits& limits) {
+  WeekTimes deps, arrs;
   for (int i = 1; i < f.LegCount(); ++i) {
-    // Read again for every leg: earlier legs may have moved.
-    WeekLegs w(f);
-    auto placed = PlaceWeekStand(w, i, WeekStandRule::Correction);
+    // Read again for every leg: the earlier legs may have moved.
+    ReadWeekTimes(f, deps, arrs);
+    auto placed = PlaceWeekStand(deps, arrs, i, WeekStandRule::Correction);
     if (!placed) continue;
     auto newDeparture = CorrectedDeparture(placed->arrival, placed->departure, limits);
     if (!newDeparture) continue;
-    int a = w.arr[i - 1]->day;
-    int depDay = WeekDay(a + FloorDiv(*newDeparture, kDay) - FloorDiv(placed->arrival, kDay));
-    long long oldDeparture = (w.dep[i]->day + 1) * kDay + w.dep[i]->time;
-    long long shift = *newDeparture - oldDeparture;
-    long long oldArrival = (w.arr[i]->day + 1) * kDay + w.arr[i]->time;
+    int depDay = WeekDay(arrs[i - 1]->day + FloorDiv(*newDeparture, kDay) - FloorDiv(placed->arrival, kDay));
+    long long shift = *newDeparture - Place(*deps[i], 1);
+    long long oldArrival = Place(*arrs[i], 1);
     long long newArrival = oldArrival + shift;
-    int arrDay = WeekDay(w.arr[i]->day + FloorDiv(newArrival, kDay) - FloorDiv(oldArrival, kDay));
-    FlightLeg& leg = f.Legs[i];
-    leg.DepartureTime = WeekText(depDay, *newDeparture);
-    leg.ArrivalTime = WeekText(arrDay, newArrival);
+    int arrDay = WeekDay(arrs[i]->day + FloorDiv(newArrival, kDay) - FloorDiv(oldArrival, kDay));
+    f.Legs[i].DepartureTime = WeekText(depDay, *newDeparture);
+    f.Legs[i].ArrivalTime = WeekText(arrDay, newArrival);
   }
 }
 
-// Moves leg i's departure to `departure` (seconds from the base day) and its
+// Moves a leg's departure to `departure` (seconds from the base day) and its
 // arrival by the same amount.
 void MoveLeg(FlightLeg& leg, long long oldDeparture, long long departure) {
-  long long shift = departure - oldDeparture;
-  long long arrival = *DayTime(leg.ArrivalTime) + shift;
+  long long arrival = *Clock(leg.ArrivalTime) + departure - oldDeparture;
   leg.DepartureTime = FormatTimeHMS(DateTime{departure});
   leg.ArrivalTime = FormatTimeHMS(DateTime{arrival});
 }
@@ -238,8 +249,8 @@ long long CorrectHourStands(Flight& f, const TurnAroundLimits& limits) {
   for (int i = 0; i < f.LegCount(); ++i) {
     FlightLeg& leg = f.Legs[i];
     if (i >= 1) {
-      long long p = *DayTime(f.Legs[i - 1].ArrivalTime);
-      long long d = *DayTime(leg.DepartureTime);
+      long long p = *Clock(f.Legs[i - 1].ArrivalTime);
+      long long d = *Clock(leg.DepartureTime);
       if (d < p) d += kDay;
       long long stand = d - p;
       if (auto corrected = CorrectedDeparture(p, d, limits)) {
@@ -248,8 +259,8 @@ long long CorrectHourStands(Flight& f, const TurnAroundLimits& limits) {
       }
       cycle += std::llabs(stand);
     }
-    long long dep = *DayTime(leg.DepartureTime);
-    long long arr = *DayTime(leg.ArrivalTime);
+    long long dep = *Clock(leg.DepartureTime);
+    long long arr = *Clock(leg.ArrivalTime);
     if (arr < dep) arr += kDay;
     cycle += std::llabs(arr - dep);
   }
@@ -257,7 +268,7 @@ long long CorrectHourStands(Flight& f, const TurnAroundLimits& limits) {
 }
 
 void CorrectHours(Flight& f, const TurnAroundLimits& limits) {
-  const long long m = MinOn(limits) ? limits.minMinutes : 0;
+  const long long m = limits.minMinutes != kTurnAroundOff ? limits.minMinutes : 0;
   bool compacted = false;
   for (;;) {
     long long cycle = CorrectHourStands(f, limits);
@@ -271,8 +282,8 @@ void CorrectHours(Flight& f, const TurnAroundLimits& limits) {
     f.Period = "24Hr";
     if (compacted) return;
     for (int i = 1; i < f.LegCount(); ++i) {
-      long long departure = *DayTime(f.Legs[i - 1].ArrivalTime) + m * 60 + 120;
-      MoveLeg(f.Legs[i], *DayTime(f.Legs[i].DepartureTime), departure);
+      long long departure = *Clock(f.Legs[i - 1].ArrivalTime) + m * 60 + 120;
+      MoveLeg(f.Legs[i], *Clock(f.Legs[i].DepartureTime), departure);
     }
     compacted = true;
   }
@@ -283,17 +294,21 @@ void CorrectHours(Flight& f, const TurnAroundLimits& limits) {
 bool IsWeekPeriod(std::string_view period) { return EqualsNoCase(period, "WEEK"); }
 
 std::optional<int> PeriodHours(std::string_view period) {
-  if (period.size() < 2) return std::nullopt;
-  auto hours = text_number::ParseInt32(period.substr(0, period.size() - 2));
-  if (!hours || *hours < 1) return std::nullopt;
+  if (period.size() < 3) return std::nullopt;
+  std::string_view digits = period.substr(0, period.size() - 2);
+  for (char c : digits)
+    if (c < '0' || c > '9') return std::nullopt;
+  auto hours = text_number::ParseInt32(digits);
+  if (!hours || *hours <= 0) return std::nullopt;
   return *hours;
 }
 
 StandFinding ClassifyStand(long long seconds, const TurnAroundLimits& limits) {
   if (seconds < 0) return StandFinding::DepartEarlier;
-  if (MinOn(limits) && seconds <= static_cast<long long>(limits.minMinutes) * 60 - 1)
+  if (limits.minMinutes != kTurnAroundOff && seconds <= static_cast<long long>(limits.minMinutes) * 60 - 1)
     return StandFinding::BelowMinimum;
-  if (MaxOn(limits) && seconds > static_cast<long long>(limits.maxHours) * 3600) return StandFinding::AboveMaximum;
+  if (limits.maxHours != kTurnAroundOff && seconds > static_cast<long long>(limits.maxHours) * 3600)
+    return StandFinding::AboveMaximum;
   return StandFinding::None;
 }
 
@@ -303,10 +318,11 @@ FlightTimingReport AnalyzeFlightTimings(const Flight& flight, std::optional<int>
   r.weekly = IsWeekPeriod(flight.Period);
   r.stands.assign(flight.Legs.size(), std::nullopt);
   r.standFindings.assign(flight.Legs.size(), StandFinding::None);
-  if (r.weekly)
-    AnalyzeWeek(flight, limits, rule, r);
-  else
-    AnalyzeHours(flight, periodHours, limits, r);
+  if (r.weekly) {
+    AnalyzeWeekFlight(flight, limits, rule, r);
+  } else {
+    AnalyzeHourFlight(flight, periodHours, limits, r);
+  }
   return r;
 }
 

@@ -21,7 +21,6 @@
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
-#include "app/neighbour_services.h"
 #include "data/aircraft_airport_files.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"

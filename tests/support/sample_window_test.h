@@ -2,7 +2,9 @@
 // A fixture for tests that drive the whole main window: the sample simulator
 // (made once per test program), a private settings store, the sample plan
 // copied into a private folder, scripted message boxes and file dialogs,
-// and a started frmMain with its splash closed. Window test programs only.
+// modal dialogs that the test drives (none accepted unless a test installs
+// its own driver), and a started frmMain with its splash closed. Window test
+// programs only.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,11 +12,11 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_main.h"
-#include "app/neighbour_services.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/qt/modal_dialog.h"
 #include "sample_sim/sample_sim.h"
 #include "support/test_support.h"
 
@@ -34,7 +36,6 @@ class SampleWindowTest : public ::testing::Test {
 
   void SetUp() override {
     Program() = ProgramState{};
-    Project() = ProjectState{};
     Plan() = PlanState{};
     w_.SetProgramFolder(ToolsDir());
     ASSERT_TRUE(w_.StartUp());
@@ -61,6 +62,7 @@ class SampleWindowTest : public ::testing::Test {
   ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
   ScriptedMessageBoxes boxes_{kIdOk};
   ScriptedFileDialogs dialogs_;
+  ScriptedModalDialogs modal_{[](QDialog&) {}};
   frmMain w_;
 };
 

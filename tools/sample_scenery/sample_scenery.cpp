@@ -357,6 +357,10 @@ const KnownAirport kKnownAirports[] = {
     {"SBGR", "Sao Paulo Guarulhos Intl", "South America", "Brazil", "Sao Paulo", "Sao Paulo", -23.4356, -46.4731, 2459},
     {"SAEZ", "Buenos Aires Ezeiza Intl", "South America", "Argentina", "Buenos Aires", "Buenos Aires", -34.8222, -58.5358, 67},
     {"FAOR", "Johannesburg OR Tambo Intl", "Africa", "South Africa", "Gauteng", "Johannesburg", -26.1392, 28.2460, 5558},
+    {"MMMX", "Mexico City Intl", "Central America", "Mexico", "Distrito Federal", "Mexico City", 19.4363, -99.0721, 7316},
+    {"EIDW", "Dublin", "Europe", "Ireland", "Leinster", "Dublin", 53.4213, -6.2701, 242},
+    {"LGAV", "Athens Eleftherios Venizelos", "Europe", "Greece", "Attica", "Athens", 37.9364, 23.9445, 308},
+    {"RJAA", "Tokyo Narita", "Asia", "Japan", "Chiba", "Narita", 35.7647, 140.3864, 141},
 };
 
 int FeetToMetres(int feet) { return static_cast<int>(std::lround(feet * 0.3048)); }

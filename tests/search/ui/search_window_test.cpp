@@ -3,6 +3,7 @@
 // and the Select pop-up on the result list.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -14,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "data/program_state.h"
+#include "flight_editor/ui/frm_flight_edit.h"
+#include "platform/qt/modal_dialog.h"
 #include "search/flight_timings.h"
 #include "search/ui/search_result_model.h"
 #include "search/ui/search_tab.h"
@@ -86,6 +89,37 @@ TEST_F(SearchWindowTest, CorrectFlightTimesCanBeUndone) {
   w_.mnuToolsUndo->trigger();
   EXPECT_EQ(Plan().Flights, before);
   EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(SearchWindowTest, AddAndEditGoThroughTheEditFlightDialog) {
+  w_.SelectTab("EXPORT");
+  w_.cmdPreview->click();
+  const size_t flights = Plan().Flights.size();
+  const int rows = Rows();
+  // Cancel adds nothing.
+  w_.cmdAddFlight->click();
+  EXPECT_EQ(Plan().Flights.size(), flights);
+  EXPECT_EQ(Rows(), rows);
+
+  // OK with the plausibility checks off takes the new flight as it stands.
+  ScriptedModalDialogs accept([](QDialog& d) {
+    auto& dialog = dynamic_cast<frmFlightEdit&>(d);
+    for (QCheckBox* box : {dialog.ckAircraftRange, dialog.ckFlightLevel, dialog.ckFlightTimes}) box->setChecked(false);
+    dialog.cmdOK->click();
+  });
+  w_.cmdAddFlight->click();
+  ASSERT_EQ(Plan().Flights.size(), flights + 1);
+  EXPECT_EQ(Plan().Flights.back().Registration, "N700MS");
+  EXPECT_EQ(Plan().WorkListIndex.back(), static_cast<int>(flights));
+  EXPECT_EQ(Rows(), rows + 1);
+  EXPECT_EQ(w_.ExportSearchTab().SelectedEntries(), (std::vector<int>{rows}));
+  EXPECT_TRUE(Program().PlanModified);
+
+  // Edit opens the selected row's entry and writes it back.
+  w_.cmdEditFlight->click();
+  EXPECT_EQ(accept.Shown(), 2);
+  EXPECT_EQ(Plan().Flights.back(), Plan().WorkList.back());
+  EXPECT_FALSE(w_.IsBusy());
 }
 
 TEST_F(SearchWindowTest, TheSelectMenuActsOnTheResultList) {
