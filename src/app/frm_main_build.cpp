@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "platform/qt/qt_text.h"
 #include "search/ui/search_tab.h"
 
 namespace velk {
@@ -105,7 +106,7 @@ QTreeView* ModelListView(QWidget* parent, const char* name, int x, int y, int w,
 
 QStringList ZoneItems() {
   QStringList items;
-  for (const auto& z : DisplayZones()) items << QString::fromStdString(z);
+  for (const auto& z : DisplayZones()) items << FromPlanText(z);
   return items;
 }
 

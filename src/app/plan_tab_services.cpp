@@ -1,6 +1,5 @@
 #include "app/plan_tab_services.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -8,15 +7,10 @@
 
 #include "app/frm_main.h"
 #include "data/plan_records.h"
+#include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
 
 namespace velk {
-namespace {
-
-QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
-
-}  // namespace
-
 int& MovePercentage() {
   static int percentage = -1;
   return percentage;
@@ -35,16 +29,19 @@ void FillMoveAirportLists(frmMain& m) {
   MovePercentage() = -1;
   m.cmSource->clear();
   m.cmDest->clear();
-  // Both choices list the airports in code order, so a code is found by
-  // typing or scrolling whatever the order of Airports.txt.
-  QStringList codes;
+  // Both choices keep their lists sorted, as sorted choices do: by code
+  // without regard to case (Windows-1252 letters folded), the same for every
+  // user whatever the locale; codes that differ only in case stay in file
+  // order.
+  std::vector<std::pair<std::string, const std::string*>> sorted;
   const auto& airports = Plan().Airports;
-  codes.reserve(static_cast<int>(airports.size()));
-  for (const Airport& a : airports) codes << Text(a.Icao);
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  std::stable_sort(codes.begin(), codes.end(),
-                   [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+  sorted.reserve(airports.size());
+  for (const Airport& a : airports) sorted.emplace_back(UpperCp1252(a.Icao), &a.Icao);
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  QStringList codes;
+  codes.reserve(static_cast<int>(sorted.size()));
+  for (const auto& entry : sorted) codes << FromPlanText(*entry.second);
   m.cmSource->addItems(codes);
   m.cmDest->addItems(codes);
   if (!codes.isEmpty()) {

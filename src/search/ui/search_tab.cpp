@@ -16,6 +16,7 @@
 
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
+#include "app/scenery_progress.h"
 #include "data/flight_plan_file.h"
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
@@ -156,14 +157,7 @@ SearchCriteria SearchTab::ReadCriteria() const {
 
 const std::vector<SceneryAirport>* SearchTab::LoadScenery() {
   if (sceneryLoader_) return sceneryLoader_();
-  SceneryLoadContext context;
-  context.programFolder = host_.ProgramFolder();
-  context.owner = host_.Window();
-  context.progress = [this](const std::string& text) {
-    host_.Progress()->SetCaption(FromPlanText(text));
-    QCoreApplication::processEvents();
-  };
-  LoadSceneryAirports(SceneryAirports(), context);
+  LoadSceneryAirports(SceneryAirports(), WindowSceneryContext(host_));
   return &SceneryAirports();
 }
 

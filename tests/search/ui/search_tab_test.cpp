@@ -435,19 +435,14 @@ TEST_F(SearchTabTest, ExportTargetsThatAreNoPlainFile) {
   EXPECT_TRUE(fs::is_directory(dir / "taken.txt"));
   EXPECT_FALSE(host.IsBusy());
 
-  // A link planted where the export goes is replaced, never written through.
-  WriteFile(dir / "victim.txt", "keep\r\n");
-  fs::create_symlink(dir / "victim.txt", dir / "link.txt");
-  fs::create_symlink(dir / "gone.txt", dir / "stale.txt");
-  for (const char* name : {"link.txt", "stale.txt"}) {
-    dialogs.Answer((dir / name).string());
-    c.cmdExport->click();
-    EXPECT_EQ(boxes.Prompts().back(), "Successfully exported 5 flights.");
-    EXPECT_FALSE(fs::is_symlink(dir / name));
-    EXPECT_EQ(Lines(*ReadFile(dir / name)), 5);
-  }
-  EXPECT_EQ(*ReadFile(dir / "victim.txt"), "keep\r\n");
-  EXPECT_FALSE(fs::exists(dir / "gone.txt"));
+  // A link where the export goes stays a link; the file it leads to (made
+  // when it is not there yet) receives the whole export.
+  fs::create_symlink(dir / "target.txt", dir / "link.txt");
+  dialogs.Answer((dir / "link.txt").string());
+  c.cmdExport->click();
+  EXPECT_EQ(boxes.Prompts().back(), "Successfully exported 5 flights.");
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(Lines(*ReadFile(dir / "target.txt")), 5);
 }
 
 TEST_F(SearchTabTest, ExportRemainingWritesEveryOtherFlightInPlanOrder) {
