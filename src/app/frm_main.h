@@ -29,6 +29,7 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 
 namespace velk {
@@ -37,6 +38,8 @@ class cResize;
 class CompileCommands;
 class frmProgress;
 class frmSplash;
+class SearchTab;
+struct SearchControls;
 class ProjectTab;
 
 class frmMain : public QMainWindow, public PlanHost {
@@ -333,7 +336,7 @@ class frmMain : public QMainWindow, public PlanHost {
   QRadioButton* opANDSearch = nullptr;
   QRadioButton* opORSearch = nullptr;
   QLabel* lblExPreview = nullptr;
-  QTreeWidget* lvExPreview = nullptr;
+  QTreeView* lvExPreview = nullptr;
   QPushButton* cmdEditFlight = nullptr;
   QPushButton* cmdAddFlight = nullptr;
   QPushButton* cmdDeleteFlight = nullptr;
@@ -389,6 +392,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
+  // The Export/Search tab's controller.
+  SearchTab& ExportSearchTab() const { return *searchTab_; }
   // The controllers of the Project tab and of the compile commands.
   ProjectTab* Projects() const { return projectTab_.get(); }
   CompileCommands* Compiling() const { return compileCommands_.get(); }
@@ -404,6 +409,9 @@ class frmMain : public QMainWindow, public PlanHost {
   void BuildExportTab();
   void BuildTimetableTab();
   void BuildProjectTab();
+  SearchControls ExportTabControls() const;
+  // Creates the tab controllers and attaches the menus that reach them.
+  void ConnectTabControllers();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectProjectCommands();
@@ -435,6 +443,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // once the page is laid out.
   QSize mappedAtSize_;
   bool resizeReferenceKnown_ = false;
+  // Tab controllers: members, so they go before the controls they use.
+  std::unique_ptr<SearchTab> searchTab_;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
   QPointer<frmProgress> progress_;
