@@ -20,7 +20,7 @@
 #include "airport_tools/ui/airport_tools.h"
 #include "airport_tools/ui/frm_airport_search.h"
 #include "app/frm_main.h"
-#include "common/bench_support.h"
+#include "window_plan/window_plan.h"
 #include "data/scenery_airports.h"
 #include "platform/message_box.h"
 #include "platform/text_file.h"
@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
   int count = argc > 1 ? std::atoi(argv[1]) : 5000;
   int runs = argc > 2 ? std::atoi(argv[2]) : 9;
 
-  fs::path dir = velk::bench::MakeTempFolder();
-  if (dir.empty()) return 1;
+  std::string tmpl = (fs::temp_directory_path() / "velk-bench-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) return 1;
+  const fs::path dir = tmpl;
   ::setenv("VELK_CONFIG_HOME", (dir / "config").c_str(), 1);
   ::setenv("VELK_FS_PATH", (dir / "sim").c_str(), 1);
   std::string error;
@@ -47,11 +48,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   int messages = 0;
-  velk::SetMessageBoxHandler([&](const velk::MessageBoxRequest& r) {
-    std::fprintf(stderr, "message: %s\n", r.prompt.c_str());
-    ++messages;
-    return static_cast<int>(velk::kIdNo);
-  });
+  velk::bench::RefuseMessages(messages);
   // The program folder of the run keeps its scenery cache to itself.
   fs::path program = dir / "program";
   fs::create_directories(program);

@@ -154,13 +154,4 @@ bool WritePlanFolder(const std::filesystem::path& folder, const PlanGenOptions& 
          WriteBytes(folder / "FlightPlans.txt", plan.flightPlansTxt);
 }
 
-bool WritePlanFolder(const std::filesystem::path& folder, const PlanGenOptions& options,
-                     const std::vector<std::string>& titles) {
-  if (titles.empty() || !WritePlanFolder(folder, options)) return false;
-  std::string aircraft;
-  for (int i = 0; i < options.aircraft; ++i)
-    aircraft += "AC#" + std::to_string(i + 1) + ",450,\"" + titles[static_cast<size_t>(i) % titles.size()] + "\"\r\n";
-  return WriteBytes(folder / "Aircraft.txt", aircraft);
-}
-
 }  // namespace velk::bench

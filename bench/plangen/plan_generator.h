@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace velk::bench {
 
@@ -36,12 +35,6 @@ GeneratedPlan GeneratePlan(const PlanGenOptions& options);
 // Writes Airports.txt, Aircraft.txt and FlightPlans.txt into `folder`
 // (created when missing). False when a file could not be written.
 bool WritePlanFolder(const std::filesystem::path& folder, const PlanGenOptions& options);
-
-// As WritePlanFolder, with the plan's aircraft titled in turn by `titles`
-// (cruise speed 450), so that they match the aircraft installed in a
-// simulator folder (the sample simulator's titles, for example).
-bool WritePlanFolder(const std::filesystem::path& folder, const PlanGenOptions& options,
-                     const std::vector<std::string>& titles);
 
 // The ICAO code the generator gives airport number `index` (0-based).
 std::string GeneratedAirportCode(int index);

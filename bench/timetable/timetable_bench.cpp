@@ -19,8 +19,7 @@
 #include "app/frm_main.h"
 #include "data/plan_records.h"
 #include "platform/message_box.h"
-#include "common/bench_support.h"
-#include "common/sample_plan.h"
+#include "window_plan/window_plan.h"
 #include "timetable/timetable_rows.h"
 
 using velk::bench::BestMs;
@@ -31,20 +30,19 @@ int main(int argc, char** argv) {
   int flights = argc > 1 ? std::atoi(argv[1]) : 100000;
   int runs = argc > 2 ? std::atoi(argv[2]) : 15;
 
-  fs::path dir = velk::bench::PrepareSamplePlan(flights);
-  if (dir.empty()) return 1;
-  fs::path plan = dir / "plan";
+  std::string error;
+  velk::bench::WindowPlan made = velk::bench::MakeWindowPlan(flights, &error);
+  if (made.planPath.empty()) {
+    std::fprintf(stderr, "set-up: %s\n", error.c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
   int messages = 0;
-  velk::SetMessageBoxHandler([&](const velk::MessageBoxRequest& r) {
-    std::fprintf(stderr, "message: %s\n", r.prompt.c_str());
-    ++messages;
-    return static_cast<int>(velk::kIdNo);
-  });
+  velk::bench::RefuseMessages(messages);
   velk::frmMain window;
   if (!window.StartUp()) return 1;
   window.onSplashTimer();
-  window.LoadFlightplan((plan / "FlightPlans.txt").string());
+  window.LoadFlightplan(made.planPath.string());
   const velk::PlanState& state = velk::Plan();
   if (!state.PlanLoaded || messages != 0) {
     std::fprintf(stderr, "the plan did not open cleanly\n");
@@ -97,6 +95,6 @@ int main(int argc, char** argv) {
   std::printf("plain pass over the legs:        %8.2f ms (%lld legs match)\n", passMs, matches);
   std::printf("Show (rows built, sorted, shown): %8.2f ms (%d rows)\n", showMs, rows);
   std::printf("ratio: %.2f (target at most 3)\n", showMs / passMs);
-  fs::remove_all(dir);
+  fs::remove_all(made.folder);
   return 0;
 }

@@ -38,6 +38,7 @@
 #include "platform/qt/qt_text.h"
 #include "project/ui/compile_commands.h"
 #include "project/ui/project_tab.h"
+#include "search/ui/search_tab.h"
 
 namespace velk {
 namespace {
@@ -133,6 +134,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   tmrSplash->setInterval(1000);
   tmrSplash->setSingleShot(true);
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
+  ConnectTabControllers();
   ConnectPlanCommands();
   ConnectProjectCommands();
 
@@ -504,7 +506,7 @@ PlanState& frmMain::Plan() { return velk::Plan(); }
 
 bool frmMain::UndoHeld() const { return undo_.Held(); }
 
-void frmMain::ResetSearchResults() { ClearSearchTab(*this); }
+void frmMain::ResetSearchResults() { searchTab_->ResetSearchResults(); }
 
 void frmMain::ResetTimetable() { timetable_->Reset(); }
 

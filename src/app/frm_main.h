@@ -29,6 +29,7 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 
 namespace velk {
@@ -39,6 +40,8 @@ class frmProgress;
 class frmSplash;
 class AirportTools;
 class TimetableTab;
+class SearchTab;
+struct SearchControls;
 class ProjectTab;
 
 class frmMain : public QMainWindow, public PlanHost {
@@ -335,7 +338,7 @@ class frmMain : public QMainWindow, public PlanHost {
   QRadioButton* opANDSearch = nullptr;
   QRadioButton* opORSearch = nullptr;
   QLabel* lblExPreview = nullptr;
-  QTreeWidget* lvExPreview = nullptr;
+  QTreeView* lvExPreview = nullptr;
   QPushButton* cmdEditFlight = nullptr;
   QPushButton* cmdAddFlight = nullptr;
   QPushButton* cmdDeleteFlight = nullptr;
@@ -396,6 +399,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
+  // The Export/Search tab's controller.
+  SearchTab& ExportSearchTab() const { return *searchTab_; }
   // The controllers of the Project tab and of the compile commands.
   ProjectTab* Projects() const { return projectTab_.get(); }
   CompileCommands* Compiling() const { return compileCommands_.get(); }
@@ -411,6 +416,9 @@ class frmMain : public QMainWindow, public PlanHost {
   void BuildExportTab();
   void BuildTimetableTab();
   void BuildProjectTab();
+  SearchControls ExportTabControls() const;
+  // Creates the tab controllers and attaches the menus that reach them.
+  void ConnectTabControllers();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectProjectCommands();
@@ -442,6 +450,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // once the page is laid out.
   QSize mappedAtSize_;
   bool resizeReferenceKnown_ = false;
+  // Tab controllers: members, so they go before the controls they use.
+  std::unique_ptr<SearchTab> searchTab_;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
   QPointer<frmProgress> progress_;

@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -26,6 +27,8 @@
 #include "app/frm_progress.h"
 #include "app/plan_files.h"
 #include "app/plan_tab_services.h"
+#include "search/ui/plan_corrections.h"
+#include "search/ui/search_tab.h"
 #include "app/recent_files.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
@@ -40,7 +43,6 @@
 namespace velk {
 namespace {
 
-constexpr const char* kPlanFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 constexpr const char* kShuffleLabel = "&Select Aircraft to use for the Flightplan";
 // Said when the simulator folder has no aircraft the trees could show: the
 // opening cannot go on, and without a word the user would not know why.
@@ -167,13 +169,6 @@ void frmMain::ConnectPlanCommands() {
     if (index == tabMain->currentIndex()) ShowSelectedTab();
   });
 
-  lvExPreview->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvExPreview, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    if (Plan().WorkList.empty()) return;
-    lvExPreview->setFocus();
-    selectTarget_ = lvExPreview;
-    mnuSelect->popup(lvExPreview->viewport()->mapToGlobal(at));
-  });
   connect(mnuSelectAll, &QAction::triggered, this, &frmMain::SelectAllCommand);
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
@@ -193,6 +188,22 @@ void frmMain::ConnectPlanCommands() {
 
   ConnectSwitchCommands();
   qApp->installEventFilter(new PlanEventFilter(this));
+}
+
+void frmMain::ConnectTabControllers() {
+  searchTab_ = std::make_unique<SearchTab>(ExportTabControls(), *this);
+  connect(searchTab_.get(), &SearchTab::selectMenuRequested, this, [this](const QPoint& at) {
+    lvExPreview->setFocus();
+    selectTarget_ = lvExPreview;
+    mnuSelect->popup(at);
+  });
+  const std::pair<QAction*, SearchMode> reports[] = {
+      {mnuReportsNotFound, SearchMode::AircraftNotFound},  {mnuReportsDuplicateFlights, SearchMode::Duplicates},
+      {mnuReportsUnknownAirports, SearchMode::UnknownAirports}, {mnuReportsWrongFL, SearchMode::WrongFlightLevel},
+      {mnuReportsWrongTime, SearchMode::WrongTime}};
+  for (const auto& [item, mode] : reports)
+    connect(item, &QAction::triggered, this, [this, mode = mode] { searchTab_->ReportCommand(mode); });
+  connect(mnuToolsCheckFT, &QAction::triggered, this, [this] { CorrectAllFlightTimes(*this); });
 }
 
 // ---- File dialogs -------------------------------------------------------------
@@ -247,17 +258,8 @@ void frmMain::DisablePlanCommands() {
 void frmMain::EnterNoPlanState() {
   // The rows of the tabs name flights of the plan that is gone; they must
   // not be used on whatever the arrays hold now.
-  PlanState& plan = Plan();
-  plan.WorkList.clear();
-  plan.WorkListIndex.clear();
-  plan.WorkListNotes.clear();
   DisablePlanCommands();
-  lvExPreview->clear();
-  lblExPreview->setText("Previe&w");
-  cmExportAircraft->clear();
-  for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdAddFlight,
-                         cmdDeleteFlight, cmdPreview})
-    b->setEnabled(false);
+  searchTab_->EnterNoPlan();
   ResetTimetable();
   cmdTTShow->setEnabled(false);
   cmSource->clear();
@@ -283,7 +285,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
   }
   std::string path = requested;
   if (path.empty()) {
-    path = ShowOpenDialog("Open Flightplan", "", kPlanFilter, 1, plan.FlightplanPath, kOpenDialogFlags);
+    path = ShowOpenDialog("Open Flightplan", "", kTextFileFilter, 1, plan.FlightplanPath, kOpenDialogFlags);
     if (path.empty()) return;
   }
   if (!PlanFileExists(path)) {
@@ -357,13 +359,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       int answer = ShowMessageBox(
           "Some aircraft could not been found on your system. Would you like to see all related flights?",
           kMbYesNo | kMbIconExclamation, kProgramTitle, this);
-      if (answer == kIdYes) {
-        SearchFlights(*this, "", "", kSearchAircraftNotFound);
-        bool rows = lvExPreview->topLevelItemCount() > 0;
-        for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdDeleteFlight})
-          b->setEnabled(rows);
-        SelectTab("EXPORT");
-      }
+      if (answer == kIdYes) searchTab_->RunReport(SearchMode::AircraftNotFound);
     } else {
       ShowSelectedTab();
     }
@@ -398,7 +394,7 @@ void frmMain::SaveFlightplanCommand() {
 
 void frmMain::SaveFlightplanAsCommand() {
   PlanState& plan = Plan();
-  std::string path = ShowSaveDialog("Save Flightplan as...", "", kPlanFilter, 1, plan.FlightplanPath, "",
+  std::string path = ShowSaveDialog("Save Flightplan as...", "", kTextFileFilter, 1, plan.FlightplanPath, "",
                                     kSaveDialogFlags);
   if (path.empty()) return;
   if (SaveAsReplacesOtherAircraftFile(plan.FlightplanPath, path) &&
@@ -603,19 +599,11 @@ QTreeWidget* frmMain::SelectTree(QWidget* target) const {
   return nullptr;
 }
 
-namespace {
-
-void SetAllSelected(QTreeWidget* list, bool selected) {
-  for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setSelected(selected);
-}
-
-}  // namespace
-
 void frmMain::SelectAllCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    SetAllSelected(lvExPreview, true);
+    lvExPreview->selectAll();
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.SelectAll();
@@ -628,7 +616,7 @@ void frmMain::DeselectAllCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    SetAllSelected(lvExPreview, false);
+    lvExPreview->clearSelection();
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.DeselectAll();
@@ -641,10 +629,11 @@ void frmMain::InverseSelectionCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    for (int i = 0; i < lvExPreview->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* row = lvExPreview->topLevelItem(i);
-      row->setSelected(!row->isSelected());
-    }
+    QAbstractItemModel* rows = lvExPreview->model();
+    if (rows->rowCount() > 0)
+      lvExPreview->selectionModel()->select(
+          QItemSelection(rows->index(0, 0), rows->index(rows->rowCount() - 1, 0)),
+          QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.InverseSelection();

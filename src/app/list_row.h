@@ -10,6 +10,9 @@ namespace velk {
 
 class ListRow : public QTreeWidgetItem {
  public:
+  // A row that takes its texts later through setText.
+  ListRow() : QTreeWidgetItem(QTreeWidgetItem::UserType) {}
+  explicit ListRow(QTreeWidget* list) : QTreeWidgetItem(list, QTreeWidgetItem::UserType) {}
   explicit ListRow(QStringList texts);
 
   QVariant data(int column, int role) const override;

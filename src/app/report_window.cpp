@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/window_busy.h"
+#include "app/window_wait.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -95,8 +95,8 @@ void ReportWindow::Print() {
   request.dialogTitle = texts_.printerTitle;
   request.text = Document(ReportDateText());
   request.owner = this;
-  std::optional<WindowBusy> busy;
-  request.accepted = [&] { busy.emplace(this); };
+  std::optional<WindowWait> busy;
+  request.accepted = [&] { busy.emplace(*this); };
   PrintResult result = PrintText(request);
   busy.reset();
   if (result == PrintResult::Cancelled) return;
@@ -110,7 +110,7 @@ void ReportWindow::Save() {
   FileDialogRequest request;
   request.save = true;
   request.title = texts_.saveTitle;
-  request.filter = kReportSaveFilter;
+  request.filter = kTextFileFilter;
   request.filterIndex = 1;
   request.fileName = fileName_;
   request.flags = kSaveDialogFlags;
@@ -119,7 +119,7 @@ void ReportWindow::Save() {
   if (path.empty()) return;
   bool written = false;
   {
-    WindowBusy busy(this);
+    WindowWait busy(*this);
     written = WriteFileAtomic(std::filesystem::path(path), Document(ReportDateText()));
   }
   if (written)

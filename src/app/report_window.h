@@ -25,8 +25,6 @@ struct ReportTexts {
   std::string saveFailedMessage;   // when the file could not be written
 };
 
-inline constexpr const char* kReportSaveFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
-
 // The current date and time as the user's locale writes them in short form
 // (the report headers and the timetable's title line), Windows-1252.
 std::string ReportDateText();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "data/aircraft_match.h"
+#include "data/installed_aircraft.h"
 #include "data/flight_levels.h"
 #include "data/geodesy.h"
 #include "data/text_number.h"

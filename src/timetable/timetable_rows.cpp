@@ -3,7 +3,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "data/aircraft_match.h"
+#include "data/installed_aircraft.h"
 #include "data/text_number.h"
 #include "data/times_zones.h"
 #include "platform/ascii_text.h"

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "data/aircraft_match.h"
+#include "data/installed_aircraft.h"
 #include "data/times_zones.h"
 #include "platform/ascii_text.h"
 #include "platform/pad_text.h"

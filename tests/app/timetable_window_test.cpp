@@ -7,62 +7,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "app/frm_main.h"
 #include "app/report_window.h"
-#include "data/plan_records.h"
-#include "data/program_state.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "platform/qt/modal_dialog.h"
-#include "sample_sim/sample_sim.h"
-#include "support/test_support.h"
+#include "support/sample_window_test.h"
 #include "timetable/ui/timetable_tab.h"
 
 namespace velk {
 namespace {
 
-namespace fs = std::filesystem;
-
-class TimetableWindowTest : public ::testing::Test {
+class TimetableWindowTest : public test::SampleWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    simulator_ = new test::TempDir;
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
-  }
-  static void TearDownTestSuite() {
-    delete simulator_;
-    simulator_ = nullptr;
-  }
-
   void SetUp() override {
-    Program() = ProgramState{};
-    Plan() = PlanState{};
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, plans_ / name);
-    w_.SetProgramFolder(test::ToolsDir());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
-    dialogs_.Answer((plans_ / "FlightPlans.txt").string());
-    w_.mnuFileLoad->trigger();
+    std::filesystem::path plan = CopySamplePlan("plan");
+    SampleWindowTest::SetUp();
+    w_.LoadFlightplan(plan.string());
     ASSERT_TRUE(Plan().PlanLoaded);
   }
-
-  static test::TempDir* simulator_;
-  test::TempDir home_;
-  test::TempDir plans_;
-  test::ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  test::ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
-  ScriptedMessageBoxes boxes_{kIdOk};
-  ScriptedFileDialogs dialogs_;
-  frmMain w_;
 };
-
-test::TempDir* TimetableWindowTest::simulator_ = nullptr;
 
 TEST_F(TimetableWindowTest, ShowListsTheSampleAirportAndUndoEmptiesTheList) {
   w_.SelectTab("TIMETABLE");
@@ -90,9 +53,8 @@ TEST_F(TimetableWindowTest, ShowListsTheSampleAirportAndUndoEmptiesTheList) {
   ASSERT_TRUE(Program().UndoEnabled);
   ASSERT_EQ(w_.lvTimetable->selectedItems().size(), 1);
   EXPECT_FALSE(w_.IsBusy());
-  ScriptedModalDialogs editor;  // the flight editor: closed unchanged
-  w_.Timetable()->EditSelectedFlight();
-  EXPECT_EQ(editor.ShownNames(), std::vector<QString>{"frmFlightEdit"});
+  w_.Timetable()->EditSelectedFlight();  // the flight editor, closed unchanged
+  EXPECT_EQ(modal_.ShownNames(), std::vector<QString>{"frmFlightEdit"});
   EXPECT_FALSE(Program().PlanModified);
   EXPECT_TRUE(w_.mnuToolsUndo->isEnabled());
   w_.mnuToolsUndo->trigger();

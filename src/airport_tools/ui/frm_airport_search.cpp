@@ -16,7 +16,7 @@
 #include "airport_tools/ui/tool_scenery.h"
 #include "app/list_row.h"
 #include "app/plan_host.h"
-#include "app/window_busy.h"
+#include "app/window_wait.h"
 #include "data/scenery_airports.h"
 #include "platform/qt/qt_text.h"
 
@@ -94,7 +94,7 @@ void frmAirportSearch::Load() {
 }
 
 void frmAirportSearch::Search() {
-  WindowBusy busy(this);
+  WindowWait busy(*this);
   std::vector<AirportSearchRow> rows =
       SearchSceneryAirports(SceneryAirports(), host_.Plan().Airports, ToPlanText(txtSearch->text()),
                             ckAPOnly->checkState() != Qt::Unchecked);

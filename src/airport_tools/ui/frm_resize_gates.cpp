@@ -14,7 +14,7 @@
 #include "app/box_check.h"
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
-#include "app/window_busy.h"
+#include "app/window_wait.h"
 #include "data/text_number.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
@@ -150,7 +150,7 @@ void frmResizeGates::Resize() {
 
   std::optional<GateResizeResult> result;
   {
-    WindowBusy busy(this);
+    WindowWait busy(*this);
     const std::filesystem::path simulator = FlightSimFolder();
     if (simulator.empty()) {
       ShowMessageBox(kNoSimulatorMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());

@@ -216,7 +216,7 @@ void TimetableTab::Save() {
   FileDialogRequest request;
   request.save = true;
   request.title = kSaveTitle;
-  request.filter = kReportSaveFilter;
+  request.filter = kTextFileFilter;
   request.filterIndex = 1;
   request.fileName = kSaveFileName;
   request.flags = kSaveDialogFlags;
