@@ -35,6 +35,9 @@ namespace velk {
 
 class cResize;
 class CompileCommands;
+class CorrectionCommands;
+class MoveTab;
+class ShuffleTab;
 class frmProgress;
 class frmSplash;
 class ProjectTab;
@@ -158,6 +161,9 @@ class frmMain : public QMainWindow, public PlanHost {
   AircraftTree& MoveTree() { return moveTree_; }
   // Fills both trees again from the installed and the plan aircraft.
   void RebuildAircraftTrees() override;
+  AircraftTree& AircraftTreeOf(AircraftTreeKind kind) override {
+    return kind == AircraftTreeKind::Shuffle ? shuffleTree_ : moveTree_;
+  }
   // A view chooser changed: rebuilds its tree when there is a plan.
   void RebuildAircraftTree(QTreeWidget* tree);
   // The user (or code) set the check box of a node of `tree`.
@@ -384,9 +390,12 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
-  // The controllers of the Project tab and of the compile commands.
+  // The controllers of the tabs and of the Tools menu's command groups.
   ProjectTab* Projects() const { return projectTab_.get(); }
   CompileCommands* Compiling() const { return compileCommands_.get(); }
+  MoveTab* Moves() const { return moveTab_.get(); }
+  ShuffleTab* Shuffles() const { return shuffleTab_.get(); }
+  CorrectionCommands* Corrections() const { return corrections_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -402,6 +411,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectProjectCommands();
+  // The Shuffle and Move tabs and the Tools menu's corrections.
+  void ConnectTrafficCommands();
   void ConnectSwitchCommands();
   void SaveFlightplanCommand();
   void SaveFlightplanAsCommand();
@@ -427,6 +438,9 @@ class frmMain : public QMainWindow, public PlanHost {
   std::unique_ptr<cResize> resizer_;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
+  std::unique_ptr<ShuffleTab> shuffleTab_;
+  std::unique_ptr<MoveTab> moveTab_;
+  std::unique_ptr<CorrectionCommands> corrections_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;

@@ -1,6 +1,5 @@
 #include "app/plan_tab_services.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -19,11 +18,6 @@ namespace {
 QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
 
 }  // namespace
-
-int& MovePercentage() {
-  static int percentage = -1;
-  return percentage;
-}
 
 void ClearTimetableTab(frmMain& m) {
   m.lvTimetable->clear();
@@ -51,34 +45,6 @@ void ClearSearchTab(frmMain& m) {
     m.cmExportAircraft->addItem(Text(aircraft[i].Title + " (" + aircraft[i].Id + ")"), static_cast<int>(i));
   m.cmExportAircraft->setCurrentIndex(0);
   if (m.cmExClass->count() > 0) m.cmExClass->setCurrentIndex(0);
-}
-
-void FillMoveAirportLists(frmMain& m) {
-  MovePercentage() = -1;
-  m.cmSource->clear();
-  m.cmDest->clear();
-  // Both choices list the airports in code order, so a code is found by
-  // typing or scrolling whatever the order of Airports.txt.
-  QStringList codes;
-  const auto& airports = Plan().Airports;
-  codes.reserve(static_cast<int>(airports.size()));
-  for (const Airport& a : airports) codes << Text(a.Icao);
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  std::stable_sort(codes.begin(), codes.end(),
-                   [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
-  m.cmSource->addItems(codes);
-  m.cmDest->addItems(codes);
-  if (!codes.isEmpty()) {
-    m.cmSource->setCurrentIndex(0);
-    m.cmDest->setCurrentIndex(0);
-  }
-  m.cmdMoveSave->setEnabled(false);
-  m.cmdMoveExecute->setEnabled(false);
-  bool any = m.cmSource->count() > 0;
-  m.cmdMove->setEnabled(any);
-  m.cmdMovePercent->setEnabled(any);
-  m.cmdMoveLoad->setEnabled(any);
 }
 
 void SearchFlights(frmMain& m, const std::string& /*first*/, const std::string& /*second*/, int mode) {
