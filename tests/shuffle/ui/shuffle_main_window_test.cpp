@@ -134,6 +134,8 @@ TEST(ShuffleMainWindow, TheShuffleTabShufflesTheSamplePlan) {
   for (const Flight& f : Plan().Flights)
     if (!f.Removed) EXPECT_TRUE(ids.count(f.AircraftId)) << f.AircraftId;
   EXPECT_EQ(w.ShuffleTree().CountSelectedAircraft(), ticked);
+  // Both trees draw again once the window does.
+  EXPECT_TRUE(w.tvShuffleAircraft->updatesEnabled() && w.tvMoveAircrafts->updatesEnabled());
   int used = 0;
   for (const AircraftTreeNode& node : w.MoveTree().Nodes()) used += node.Tag.empty() ? 0 : 1;
   EXPECT_EQ(used, ticked);

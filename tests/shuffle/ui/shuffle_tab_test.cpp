@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -75,6 +76,18 @@ TEST_F(ShuffleTabTest, StartNumberCheckAndAutoValue) {
     if (message) EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{message}) << text;
   }
   // Halves go to the even neighbour; a refused text never reaches the number.
+  EXPECT_EQ(Program().StartNumber, 14);
+
+  // The check runs when the focus moves on within the window, not when
+  // another window takes it.
+  boxes.Clear();
+  w.txtStartNumber.setText("0");
+  QFocusEvent toWindow(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(&w.txtStartNumber, &toWindow);
+  EXPECT_TRUE(boxes.Shown().empty());
+  QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(&w.txtStartNumber, &tabbed);
+  EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{kStartNumberTooSmallMessage});
   EXPECT_EQ(Program().StartNumber, 14);
 
   w.cmdCalcStartNumber.click();
