@@ -24,8 +24,18 @@
 namespace velk {
 namespace {
 
-constexpr const char* kSaveActionTitle = "Save Action";
-constexpr const char* kLoadActionTitle = "Load Action";
+// The file dialog of Save Action or Load Action; "" when cancelled.
+std::string AskActionFile(PlanHost& host, bool save) {
+  FileDialogRequest dialog;
+  dialog.save = save;
+  dialog.title = save ? "Save Action" : "Load Action";
+  dialog.filter = kMoveActionFilter;
+  dialog.filterIndex = 1;
+  if (save) dialog.fileName = kMoveActionFileName;
+  dialog.flags = save ? kSaveDialogFlags : kOpenDialogFlags;
+  dialog.owner = host.Window();
+  return ShowFileDialog(dialog);
+}
 
 // Selects the entry of `icao` (its exact spelling first, else any case);
 // false, with the box unchanged, when the list has no such entry.
@@ -151,15 +161,7 @@ void MoveTab::RunMove(bool percent) {
 }
 
 bool MoveTab::SaveMoveAction(int percent) {
-  FileDialogRequest dialog;
-  dialog.save = true;
-  dialog.title = kSaveActionTitle;
-  dialog.filter = kMoveActionFilter;
-  dialog.filterIndex = 1;
-  dialog.fileName = kMoveActionFileName;
-  dialog.flags = kSaveDialogFlags;
-  dialog.owner = host_.Window();
-  const std::string path = ShowFileDialog(dialog);
+  const std::string path = AskActionFile(host_, true);
   if (path.empty()) return false;
 
   BusyFrame busy(host_);
@@ -181,13 +183,7 @@ bool MoveTab::SaveMoveAction(int percent) {
 }
 
 bool MoveTab::LoadMoveAction() {
-  FileDialogRequest dialog;
-  dialog.title = kLoadActionTitle;
-  dialog.filter = kMoveActionFilter;
-  dialog.filterIndex = 1;
-  dialog.flags = kOpenDialogFlags;
-  dialog.owner = host_.Window();
-  const std::string path = ShowFileDialog(dialog);
+  const std::string path = AskActionFile(host_, false);
   if (path.empty()) return false;
 
   BusyFrame busy(host_);

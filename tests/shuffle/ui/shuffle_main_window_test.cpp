@@ -30,24 +30,38 @@ namespace fs = std::filesystem;
 using test::ScopedEnv;
 using test::TempDir;
 
-TEST(ShuffleMainWindow, ToolsMenuAndShuffleTabCommandsWriteIntoTheProgramFolder) {
+class ShuffleMainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(sample::MakeSampleSimulator(sim.path(), &error)) << error;
+    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
+      fs::copy_file(test::SourceDir() / "sample" / name, plans / name);
+    Program() = ProgramState{};
+    Plan() = PlanState{};
+    SceneryAirports().clear();
+    w.SetProgramFolder(test::ToolsDir());
+    ASSERT_TRUE(w.StartUp());
+    w.onSplashTimer();
+  }
+  void TearDown() override {
+    Plan() = PlanState{};
+    SceneryAirports().clear();
+  }
+  void OpenSamplePlan() {
+    dialogs.Answer((plans / "FlightPlans.txt").string());
+    w.mnuFileLoad->trigger();
+  }
+
   TempDir sim, home, plans, program;
-  std::string error;
-  ASSERT_TRUE(sample::MakeSampleSimulator(sim.path(), &error)) << error;
-  ScopedEnv config("VELK_CONFIG_HOME", home.path().string());
-  ScopedEnv fsPath("VELK_FS_PATH", sim.path().string());
-  for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-    fs::copy_file(test::SourceDir() / "sample" / name, plans / name);
-  Program() = ProgramState{};
-  Plan() = PlanState{};
-  SceneryAirports().clear();
+  ScopedEnv config{"VELK_CONFIG_HOME", home.path().string()};
+  ScopedEnv fsPath{"VELK_FS_PATH", sim.path().string()};
   ScriptedMessageBoxes boxes;
   ScriptedFileDialogs dialogs;
-
   frmMain w;
-  w.SetProgramFolder(test::ToolsDir());
-  ASSERT_TRUE(w.StartUp());
-  w.onSplashTimer();
+};
+
+TEST_F(ShuffleMainWindow, ToolsMenuAndShuffleTabCommandsWriteIntoTheProgramFolder) {
   // The configuration is read; the generated files go elsewhere.
   w.SetProgramFolder(program.path());
 
@@ -61,8 +75,7 @@ TEST(ShuffleMainWindow, ToolsMenuAndShuffleTabCommandsWriteIntoTheProgramFolder)
   EXPECT_TRUE(fs::exists(program / "AFDCache.dat"));
 
   boxes.Clear();
-  dialogs.Answer((plans / "FlightPlans.txt").string());
-  w.mnuFileLoad->trigger();
+  OpenSamplePlan();
   ASSERT_TRUE(Plan().PlanLoaded);
   w.mnuToolsFPAirportsTXT->trigger();
   w.cmdACTypeDat->click();
@@ -82,30 +95,10 @@ TEST(ShuffleMainWindow, ToolsMenuAndShuffleTabCommandsWriteIntoTheProgramFolder)
   ASSERT_TRUE(types);
   EXPECT_EQ(SplitLines(*types).size(), expected);
   EXPECT_FALSE(w.IsBusy() || w.ProgressLoaded());
-  Plan() = PlanState{};
-  SceneryAirports().clear();
 }
 
-TEST(ShuffleMainWindow, TheShuffleTabShufflesTheSamplePlan) {
-  TempDir sim, home, plans;
-  std::string error;
-  ASSERT_TRUE(sample::MakeSampleSimulator(sim.path(), &error)) << error;
-  ScopedEnv config("VELK_CONFIG_HOME", home.path().string());
-  ScopedEnv fsPath("VELK_FS_PATH", sim.path().string());
-  for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-    fs::copy_file(test::SourceDir() / "sample" / name, plans / name);
-  Program() = ProgramState{};
-  Plan() = PlanState{};
-  SceneryAirports().clear();
-  ScriptedMessageBoxes boxes;
-  ScriptedFileDialogs dialogs;
-
-  frmMain w;
-  w.SetProgramFolder(test::ToolsDir());
-  ASSERT_TRUE(w.StartUp());
-  w.onSplashTimer();
-  dialogs.Answer((plans / "FlightPlans.txt").string());
-  w.mnuFileLoad->trigger();
+TEST_F(ShuffleMainWindow, TheShuffleTabShufflesTheSamplePlan) {
+  OpenSamplePlan();
   ASSERT_TRUE(Plan().PlanLoaded);
   const size_t flights = Plan().Flights.size();
   // The plan's aircraft are ticked after loading; the shuffle takes them.
@@ -143,8 +136,6 @@ TEST(ShuffleMainWindow, TheShuffleTabShufflesTheSamplePlan) {
   EXPECT_TRUE(w.mnuFileSave->isEnabled());
   EXPECT_EQ(Program().StartNumber, 100);
   EXPECT_FALSE(w.IsBusy() || w.ProgressLoaded());
-  Plan() = PlanState{};
-  SceneryAirports().clear();
 }
 
 }  // namespace
