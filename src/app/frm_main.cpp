@@ -23,14 +23,17 @@
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
 #include "app/resize_map.h"
+#include "app/scenery_progress.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
 #include "data/flight_levels.h"
 #include "data/name_lists.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "data/scenery_airports.h"
 #include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_text.h"
 #include "project/ui/compile_commands.h"
 #include "project/ui/project_tab.h"
 #include "search/ui/correction_commands.h"
@@ -75,8 +78,6 @@ class BusyInputFilter : public QObject {
 
   QWidget* window_;
 };
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -143,12 +144,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
 
 frmMain::~frmMain() {
   while (busyDepth_ > 0) EndBusy();
+  if (DefaultSceneryContext().owner == this) DefaultSceneryContext() = SceneryLoadContext{};
   if (MainWindowOwner() == this) SetMainWindowOwner(nullptr);
 }
 
 std::filesystem::path frmMain::ProgramFolder() const {
   if (!programFolder_.empty()) return programFolder_;
-  return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+  return ToPath(QCoreApplication::applicationDirPath());
 }
 
 bool frmMain::StartUp() {
@@ -172,14 +174,16 @@ bool frmMain::StartUp() {
     if (!reader(ProgramFolder())) return false;
 
   resizer_ = std::make_unique<cResize>();
-  resizer_->hParam(kDesignPageHeight);
-  resizer_->wParam(kDesignPageWidth);
+  mappedAtSize_ = size();
   MapMainWindowControls(*resizer_, this);
+  // The scenery, loaded by whatever feature first needs it, shows its steps
+  // in this window's progress window and its messages over this window.
+  DefaultSceneryContext() = WindowSceneryContext(*this);
 
   const ProgramState& g = Program();
   for (auto [combo, zone] : {std::pair{cmTTZone, g.TimetableZone}, std::pair{cmExZone, g.ExportZone}}) {
-    combo->setCurrentText(Q(zone));
-    combo->setProperty("Tag", Q(zone));
+    combo->setCurrentText(FromPlanText(zone));
+    combo->setProperty("Tag", FromPlanText(zone));
   }
   cmTTDay->setCurrentIndex(0);
   txtTTStart->setText("00:00:00");
@@ -290,8 +294,8 @@ void frmMain::RefreshRecentFlightplansMenu() {
     item->setVisible(!path.empty());
     if (path.empty()) continue;
     any = true;
-    item->setText(Q(path).replace("&", "&&"));
-    item->setData(Q(path));
+    item->setText(FromPath(path).replace("&", "&&"));
+    item->setData(FromPath(path));
   }
   mnuRecentFlightPlan->menuAction()->setEnabled(any);
 }
@@ -304,8 +308,8 @@ void frmMain::RefreshRecentProjectsMenu() {
     item->setVisible(!path.empty());
     if (path.empty()) continue;
     any = true;
-    item->setText(Q(path).replace("&", "&&"));
-    item->setData(Q(path));
+    item->setText(FromPath(path).replace("&", "&&"));
+    item->setData(FromPath(path));
   }
   mnuRecentProjects->menuAction()->setEnabled(any);
 }
@@ -427,8 +431,21 @@ bool frmMain::ShutDown() {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   // Hidden pages keep whatever size they had when last shown (or none); the
   // controls follow the page that is on show.
-  if (event->type() == QEvent::Resize && resizer_ && watched == tabMain->currentWidget())
-    resizer_->rSize(tabMain->currentWidget()->size());
+  if (event->type() == QEvent::Resize && resizer_ && watched == tabMain->currentWidget()) {
+    QSize page = tabMain->currentWidget()->size();
+    // The tab widget shows a page at no size at all before it lays it out.
+    if (page.isEmpty()) return QMainWindow::eventFilter(watched, event);
+    if (!resizeReferenceKnown_) {
+      // What the window adds around a page (menu, tab strip, status bar,
+      // margins) does not change with its size, so the page had this size
+      // when the window had the size the controls were mapped at.
+      QSize reference = page - (size() - mappedAtSize_);
+      resizer_->wParam(reference.width());
+      resizer_->hParam(reference.height());
+      resizeReferenceKnown_ = true;
+    }
+    resizer_->rSize(page);
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -464,6 +481,25 @@ QString frmMain::StatusText() const { return statusPanel_->text(); }
 void frmMain::Reactivate() {
   raise();
   activateWindow();
+  // The window's own focus child, kept while the window was busy; a control
+  // that was disabled or hidden meanwhile cannot have it back.
+  QWidget* page = tabMain->currentWidget();
+  auto canTake = [page](QWidget* w) {
+    return w && page && page->isAncestorOf(w) && w->isEnabled() && w->isVisible() &&
+           (w->focusPolicy() & Qt::TabFocus);
+  };
+  QWidget* target = focusWidget();
+  if (!canTake(target)) target = TabFocusField();
+  if (!canTake(target)) {
+    target = nullptr;
+    for (QWidget* w = page ? page->nextInFocusChain() : nullptr; w && w != page; w = w->nextInFocusChain()) {
+      if (canTake(w)) {
+        target = w;
+        break;
+      }
+    }
+  }
+  if (target) target->setFocus(Qt::OtherFocusReason);
 }
 
 PlanState& frmMain::Plan() { return velk::Plan(); }
@@ -531,7 +567,7 @@ void frmMain::ConnectProjectCommands() {
   connect(projectTab_.get(), &ProjectTab::RecentProject, this, &frmMain::AddRecentProject);
   for (QAction* item : mnuRecentProjectsItems)
     connect(item, &QAction::triggered, this, [this, item] {
-      if (!IsBusy()) projectTab_->LoadProject(item->data().toString().toStdString());
+      if (!IsBusy()) projectTab_->LoadProject(ToPath(item->data().toString()).string());
     });
 
   CompileControls c;

@@ -45,8 +45,8 @@ class ProjectTab;
 class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
  public:
-  // The area of a tab page the controls were designed for; the resize map
-  // moves them by the page's difference from it.
+  // About the area of a tab page the controls were designed for; the window
+  // opens at the size that gives it. The resize map measures the page.
   static constexpr int kDesignPageWidth = 760;
   static constexpr int kDesignPageHeight = 470;
   static constexpr int kMinWidth = 550;
@@ -94,7 +94,9 @@ class frmMain : public QMainWindow, public PlanHost {
   void SetStatusText(const QString& text) override;
   QString StatusText() const;
 
-  // Raises the window and gives it the focus again after a dialog.
+  // Raises the window and gives the focus back after a dialog or long work:
+  // to the control that had it, when it can still take it, else to the
+  // current tab's focus field (or its first control).
   void Reactivate() override;
 
   // ---- PlanHost --------------------------------------------------------------
@@ -180,6 +182,9 @@ class frmMain : public QMainWindow, public PlanHost {
   // ---- Tabs and selection ---------------------------------------------------
   // The switch to the selected tab: its default button and focus.
   void ShowSelectedTab();
+  // The current tab's field that takes the focus after a switch or long
+  // work; null for a tab without one.
+  QWidget* TabFocusField() const;
   // Selects the tab of `key` ("SHUFFLE", "MOVE", "EXPORT", "TIMETABLE",
   // "PROJECT") and switches to it.
   void SelectTab(const QString& key) override;
@@ -436,6 +441,11 @@ class frmMain : public QMainWindow, public PlanHost {
   std::filesystem::path programFolder_;
   std::string commandLinePlan_;
   std::unique_ptr<cResize> resizer_;
+  // The window's size when the controls were mapped (its design size); the
+  // resize reference is the tab page's size at that window size, measured
+  // once the page is laid out.
+  QSize mappedAtSize_;
+  bool resizeReferenceKnown_ = false;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
   std::unique_ptr<ShuffleTab> shuffleTab_;

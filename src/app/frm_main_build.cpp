@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "platform/qt/qt_text.h"
 
 namespace velk {
 namespace {
@@ -88,7 +89,7 @@ QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& head
 
 QStringList ZoneItems() {
   QStringList items;
-  for (const auto& z : DisplayZones()) items << QString::fromStdString(z);
+  for (const auto& z : DisplayZones()) items << FromPlanText(z);
   return items;
 }
 

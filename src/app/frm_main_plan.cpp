@@ -19,6 +19,8 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "aircraft_editors/ui/frm_aircraft_edit.h"
+#include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
@@ -32,6 +34,7 @@
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_text.h"
 #include "shuffle/ui/shuffle_commands.h"
 
 namespace velk {
@@ -58,6 +61,7 @@ class PlanEventFilter : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     switch (event->type()) {
+      case QEvent::ShortcutOverride: return MenuShortcutWins(watched, static_cast<QKeyEvent*>(event));
       case QEvent::KeyPress: return KeyPress(watched, static_cast<QKeyEvent*>(event));
       case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -95,6 +99,23 @@ class PlanEventFilter : public QObject {
     return nullptr;
   }
 
+  // A text field claims the keys of its own editing commands (Ctrl+Z is
+  // its undo) before any shortcut is looked at. The main window's menu
+  // shortcuts come first, as menu accelerators do on Windows: the field does
+  // not get to claim a key that an enabled menu entry has; while the entry
+  // is disabled the field keeps its key.
+  bool MenuShortcutWins(QObject* watched, QKeyEvent* key) {
+    if (!InMain(watched) || watched == main_) return false;
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* action : main_->findChildren<QAction*>()) {
+      if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+        key->ignore();
+        return true;
+      }
+    }
+    return false;
+  }
+
   bool KeyPress(QObject* watched, QKeyEvent* key) {
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
     if (watched != QApplication::focusWidget() || !InMain(watched)) return false;
@@ -117,8 +138,10 @@ void frmMain::ConnectPlanCommands() {
   connect(mnuFileSave, &QAction::triggered, this, &frmMain::SaveFlightplanCommand);
   connect(mnuFileSaveAs, &QAction::triggered, this, &frmMain::SaveFlightplanAsCommand);
   for (QAction* item : mnuRecentFlightPlanItems)
-    connect(item, &QAction::triggered, this, [this, item] { LoadFlightplan(item->data().toString().toStdString()); });
+    connect(item, &QAction::triggered, this, [this, item] { LoadFlightplan(ToPath(item->data().toString()).string()); });
   connect(mnuToolsUndo, &QAction::triggered, this, &frmMain::Undo);
+  connect(mnuToolsAircraftEditor, &QAction::triggered, this, [this] { frmFSAircraftEdit::Run(*this); });
+  connect(mnuToolsEditPlanAircraft, &QAction::triggered, this, [this] { frmAircraftEdit::Run(*this); });
 
   for (QTreeWidget* tree : {tvShuffleAircraft, tvMoveAircrafts}) {
     tree->viewport()->setMouseTracking(true);
@@ -319,7 +342,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       UpdateShuffleAircraftLabel();
       SetStatusText(QString("Flightplan loaded with %1 flights [%2].")
                         .arg(plan.Flights.size())
-                        .arg(QString::fromStdString(plan.FlightplanPath)));
+                        .arg(FromPath(plan.FlightplanPath)));
       aircraftMissing = g.AircraftCheck && PlanAircraftMissing(plan);
     } else {
       EnterNoPlanState();
@@ -346,8 +369,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     ShowMessageBox(kNoInstalledAircraftMessage, kMbOk | kMbIconExclamation, kProgramTitle, this);
   }
   EndBusy();
-  activateWindow();
-  setFocus();
+  Reactivate();
 }
 
 // ---- Saving -------------------------------------------------------------------
@@ -496,7 +518,7 @@ void frmMain::NodeCheck(QTreeWidget* widget, int node) {
 void frmMain::TreeMouseMove(QTreeWidget* widget, const QPoint& position) {
   const AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
   int id = AircraftTreeNodeId(widget->itemAt(position));
-  QString tip = QString::fromStdString(id < 0 ? std::string() : tree.Tooltip(id, Plan().FSAircraftList));
+  QString tip = FromPlanText(id < 0 ? std::string() : tree.Tooltip(id, Plan().FSAircraftList));
   widget->setToolTip(tip);
   widget->viewport()->setToolTip(tip);
 }
@@ -516,14 +538,13 @@ void frmMain::ShowSelectedTab() {
     const char* key;
     QWidget* frame;
     QPushButton* button;
-    QWidget* focus;  // the field that takes the focus, if any
     QWidget* raise;  // the control raised above the others, if any
   };
-  const Row rows[] = {{"SHUFFLE", picShuffle, cmdShuffle, nullptr, tvShuffleAircraft},
-                      {"MOVE", picMove, cmdMove, cmSource, nullptr},
-                      {"EXPORT", picExport, cmdPreview, txtExDeparture, nullptr},
-                      {"PROJECT", picProject, cmdProjectCompile, nullptr, lvProject},
-                      {"TIMETABLE", picTimetable, cmdTTShow, txtTTAirport, nullptr}};
+  const Row rows[] = {{"SHUFFLE", picShuffle, cmdShuffle, tvShuffleAircraft},
+                      {"MOVE", picMove, cmdMove, nullptr},
+                      {"EXPORT", picExport, cmdPreview, nullptr},
+                      {"PROJECT", picProject, cmdProjectCompile, lvProject},
+                      {"TIMETABLE", picTimetable, cmdTTShow, nullptr}};
   for (const Row& row : rows) {
     if (key != row.key) continue;
     int index = tabMain->indexOf(row.frame);
@@ -538,9 +559,19 @@ void frmMain::ShowSelectedTab() {
     defaultButton_->setDefault(true);
     if (row.raise) row.raise->raise();
     // A field that cannot take the focus now leaves it where it is.
-    if (row.focus && row.focus->isEnabled() && row.focus->isVisible()) row.focus->setFocus();
+    QWidget* focus = TabFocusField();
+    if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus();
     break;
   }
+}
+
+QWidget* frmMain::TabFocusField() const {
+  // The Shuffle and Project tabs raise their list instead.
+  QWidget* page = tabMain->currentWidget();
+  if (page == picMove) return cmSource;
+  if (page == picExport) return txtExDeparture;
+  if (page == picTimetable) return txtTTAirport;
+  return nullptr;
 }
 
 void frmMain::SelectTab(const QString& key) {

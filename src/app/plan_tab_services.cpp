@@ -10,14 +10,10 @@
 #include "app/plan_files.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
 
 namespace velk {
-namespace {
-
-QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
-
-}  // namespace
 
 void ClearTimetableTab(frmMain& m) {
   m.lvTimetable->clear();
@@ -42,7 +38,7 @@ void ClearSearchTab(frmMain& m) {
   m.cmExportAircraft->addItem("#None#", -1);
   const auto& aircraft = Plan().PlanAircraftList;
   for (size_t i = 0; i < aircraft.size(); ++i)
-    m.cmExportAircraft->addItem(Text(aircraft[i].Title + " (" + aircraft[i].Id + ")"), static_cast<int>(i));
+    m.cmExportAircraft->addItem(FromPlanText(aircraft[i].Title + " (" + aircraft[i].Id + ")"), static_cast<int>(i));
   m.cmExportAircraft->setCurrentIndex(0);
   if (m.cmExClass->count() > 0) m.cmExClass->setCurrentIndex(0);
 }
@@ -69,7 +65,7 @@ void SearchFlights(frmMain& m, const std::string& /*first*/, const std::string& 
     std::unordered_map<std::string, int> installedById;
     for (size_t i = 0; i < plan.PlanAircraftList.size(); ++i)
       if (match[i] >= 0) installedById.emplace(plan.PlanAircraftList[i].Id, match[i]);
-    std::string zone = m.cmExZone->currentText().toStdString();
+    std::string zone = ToPlanText(m.cmExZone->currentText());
 
     QTreeWidget* list = m.lvExPreview;
     list->setUpdatesEnabled(false);
@@ -83,7 +79,7 @@ void SearchFlights(frmMain& m, const std::string& /*first*/, const std::string& 
           it == installedById.end() ? nullptr : &plan.FSAircraftList[static_cast<size_t>(it->second)];
       auto* row = new QTreeWidgetItem;
       std::vector<std::string> texts = SearchResultRow(f, matched, zone);
-      for (size_t c = 0; c < texts.size(); ++c) row->setText(static_cast<int>(c), Text(texts[c]));
+      for (size_t c = 0; c < texts.size(); ++c) row->setText(static_cast<int>(c), FromPlanText(texts[c]));
       row->setData(0, Qt::UserRole, static_cast<int>(k));
       rows.append(row);
     }

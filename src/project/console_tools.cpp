@@ -131,8 +131,11 @@ bool ReplaceFilesTogether(const std::vector<std::pair<fs::path, std::string>>& f
     if (WriteFileAtomic(files[k].first, files[k].second)) continue;
     for (size_t j = k; j-- > 0;) {
       std::error_code ec;
-      if (before[j]) WriteFileAtomic(files[j].first, *before[j]);
-      else fs::remove(files[j].first, ec);
+      if (before[j]) {
+        WriteFileAtomic(files[j].first, *before[j]);
+      } else if (auto made = ResolveWriteTarget(files[j].first)) {
+        fs::remove(*made, ec);  // what the write made, through a link too
+      }
     }
     return false;
   }

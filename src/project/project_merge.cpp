@@ -50,8 +50,7 @@ std::string NormalisedAircraftTitle(std::string_view field) {
 }
 
 std::vector<std::string_view> MergeInputLines(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  return SplitLinesAtCrOrLf(text);
+  return SplitLines(SkipUtf8Bom(text));
 }
 
 void ProjectMerger::BeginEntry() { idMap_.clear(); }

@@ -371,6 +371,26 @@ TEST_F(MainWindowTest, SplashClosesOnAClickAndTheTimerFindsNothingLater) {
   EXPECT_FALSE(w.tmrSplash->isActive());
 }
 
+// The Move tab's airport choices are sorted by code without regard to
+// case, the same whatever the user's locale would collate.
+TEST_F(MainWindowTest, MoveAirportsAreSortedTheSameInEveryLocale) {
+  frmMain w;
+  Start(w);
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  Plan().Airports = {{"KAAB", "", "", ""}, {"K_AB", "", "", ""}, {"kaaa", "", "", ""},
+                     {"EDDF", "", "", ""}, {"K9AB", "", "", ""}, {"eddf", "", "", ""}};
+  w.FillMoveAirports();
+  QLocale::setDefault(saved);
+  QStringList codes;
+  for (int i = 0; i < w.cmSource->count(); ++i) codes << w.cmSource->itemText(i);
+  EXPECT_EQ(codes, (QStringList{"EDDF", "eddf", "K9AB", "kaaa", "KAAB", "K_AB"}));
+  ASSERT_EQ(w.cmDest->count(), 6);
+  EXPECT_EQ(w.cmDest->itemText(5), "K_AB");
+  EXPECT_EQ(w.cmSource->currentIndex(), 0);
+  Plan().Airports.clear();
+}
+
 TEST_F(MainWindowTest, UpdateShuffleTabEnablesThePlanCommands) {
   TestWindow w;
   Start(w);

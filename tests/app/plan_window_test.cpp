@@ -485,6 +485,63 @@ TEST_F(PlanWindowTest, KeysTabsAndDefaultButtons) {
   EXPECT_EQ(w_.DefaultButton(), w_.cmdProjectCompile);
 }
 
+// After a plan opens, or long work ends, a control of the tab has the
+// focus again (the tab's focus field), never the window itself.
+TEST_F(PlanWindowTest, FocusComesBackToTheTabAfterOpeningAndLongWork) {
+  w_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w_));
+  w_.SelectTab("EXPORT");
+  Open(main_);
+  ASSERT_TRUE(Plan().PlanLoaded);
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtExDeparture);
+
+  // Long work keeps the control that had the focus...
+  w_.SelectTab("MOVE");
+  ASSERT_EQ(QApplication::focusWidget(), w_.cmSource);
+  w_.SaveUndo();
+  w_.mnuToolsUndo->trigger();
+  EXPECT_EQ(QApplication::focusWidget(), w_.cmSource);
+  // ...unless it cannot take it any more: then the tab's focus field has it.
+  w_.SelectTab("TIMETABLE");
+  w_.cmdTTShow->setFocus();
+  {
+    LongOperation op(w_, "Working...");
+    w_.cmdTTShow->setEnabled(false);
+  }
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtTTAirport);
+  // A failed opening leaves the focus in the tab too.
+  boxes_.Clear();
+  Open(plans_ / "missing" / "FlightPlans.txt");
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtTTAirport);
+}
+
+// Ctrl+Z in a text field runs Tools > Undo while that is enabled, as the
+// menu's key does on Windows; otherwise the field undoes its own typing.
+TEST_F(PlanWindowTest, CtrlZRunsToolsUndoEvenFromATextField) {
+  Open(main_);
+  w_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w_));
+  w_.SelectTab("EXPORT");
+  ASSERT_EQ(QApplication::focusWidget(), w_.txtExDeparture);
+  QTest::keyClicks(w_.txtExDeparture, "EDDF");
+  const size_t flights = Plan().Flights.size();
+  w_.SaveUndo();
+  Plan().Flights.pop_back();
+  boxes_.Clear();
+
+  QTest::keyClick(w_.txtExDeparture, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Successfully completed undo."}));
+  EXPECT_EQ(Plan().Flights.size(), flights);
+  EXPECT_EQ(w_.txtExDeparture->text(), "EDDF");
+
+  // Nothing to undo: the key is the field's again.
+  ASSERT_FALSE(w_.mnuToolsUndo->isEnabled());
+  boxes_.Clear();
+  QTest::keyClick(w_.txtExDeparture, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(Prompts().empty());
+  EXPECT_EQ(w_.txtExDeparture->text(), "");
+}
+
 TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
   w_.mnuTA45->trigger();
   EXPECT_EQ(Program().MinTurnAround, 45);
@@ -512,7 +569,10 @@ TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
 
 TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
   std::vector<std::string> opened;
-  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) { opened.push_back(path); });
+  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  });
   TempDir folder;
   w_.SetProgramFolder(folder.path());
   w_.mnuHelpContents->trigger();

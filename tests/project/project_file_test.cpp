@@ -161,13 +161,15 @@ TEST_F(ProjectFileOnDisk, AFailedSaveKeepsTheOldFile) {
   EXPECT_TRUE(fs::is_directory(dir_ / "Folder.vxp"));
 }
 
-TEST_F(ProjectFileOnDisk, APlantedLinkIsReplacedNotWrittenThrough) {
-  fs::path victim = dir_ / "victim.txt";
-  WriteFile(victim, "precious");
-  fs::create_symlink(victim, file_);
+// A project file kept elsewhere through a link is written where it lies;
+// the link stays (as every writer of the program does).
+TEST_F(ProjectFileOnDisk, AProjectBehindALinkIsWrittenWhereItLies) {
+  fs::path kept = dir_ / "kept.vxp";
+  WriteFile(kept, "old");
+  fs::create_symlink(kept, file_);
   ASSERT_TRUE(WriteProjectFile(file_, ProjectFile{}));
-  EXPECT_EQ(ReadFile(victim), "precious");
-  EXPECT_FALSE(fs::is_symlink(file_));
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_NE(ReadFile(kept), "old");
   EXPECT_TRUE(ReadProjectFile(file_));
 }
 

@@ -23,13 +23,19 @@ ModalHandler SetModalHandler(ModalHandler handler) {
   return previous;
 }
 
-ScriptedModalDialogs::ScriptedModalDialogs(std::function<void(QDialog&)> drive) : drive_(std::move(drive)) {
+ScriptedModalDialogs::ScriptedModalDialogs(Driver drive) : drive_(std::move(drive)) {
   previous_ = SetModalHandler([this](QDialog& dialog) {
     ++shown_;
+    names_.push_back(dialog.objectName());
     dialog.setResult(QDialog::Rejected);
     dialog.show();
     dialog.activateWindow();
-    if (drive_) drive_(dialog);
+    Driver driver = drive_;
+    if (!queued_.empty()) {
+      driver = std::move(queued_.front());
+      queued_.pop_front();
+    }
+    if (driver) driver(dialog);
     if (dialog.isVisible()) dialog.done(QDialog::Rejected);
     return dialog.result();
   });

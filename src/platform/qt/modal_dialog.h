@@ -3,7 +3,10 @@
 // layer shows it with the dialog's own event loop; tests install a
 // ScriptedModalDialogs, which shows the dialog, lets the test work its
 // controls and returns the dialog's result without ever blocking.
+#include <QString>
+#include <deque>
 #include <functional>
+#include <vector>
 
 class QDialog;
 
@@ -18,21 +21,30 @@ int ExecModal(QDialog& dialog);
 // restores QDialog::exec.
 ModalHandler SetModalHandler(ModalHandler handler);
 
-// Test seam: each dialog is shown (not modal), handed to `drive`, which
+// Test seam: each dialog is shown (not modal), handed to a driver, which
 // clicks and types as a user would, and then hidden; the dialog's result
-// is returned. A dialog still open after `drive` counts as rejected.
+// is returned. A dialog still open after its driver counts as rejected.
+// The driver is the next one queued with Drive (dialogs opened from inside
+// a dialog take the next ones in turn), else the one given at construction;
+// without either the dialog is rejected at once.
 class ScriptedModalDialogs {
  public:
-  explicit ScriptedModalDialogs(std::function<void(QDialog&)> drive);
+  using Driver = std::function<void(QDialog&)>;
+  explicit ScriptedModalDialogs(Driver drive = nullptr);
   ~ScriptedModalDialogs();
   ScriptedModalDialogs(const ScriptedModalDialogs&) = delete;
   ScriptedModalDialogs& operator=(const ScriptedModalDialogs&) = delete;
 
+  void Drive(Driver driver) { queued_.push_back(std::move(driver)); }
   int Shown() const { return shown_; }
+  // The object names of the dialogs shown, in order.
+  const std::vector<QString>& ShownNames() const { return names_; }
 
  private:
-  std::function<void(QDialog&)> drive_;
+  Driver drive_;
+  std::deque<Driver> queued_;
   int shown_ = 0;
+  std::vector<QString> names_;
   ModalHandler previous_;
 };
 

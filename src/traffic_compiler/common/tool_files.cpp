@@ -14,18 +14,6 @@ namespace traffic {
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) { return velk::ReadFileBytes(path); }
 
-bool LineReader::Next(TextLine& line) {
-  if (pos_ >= text_.size()) return false;
-  const std::size_t nl = text_.find('\n', pos_);
-  std::size_t end = nl == std::string_view::npos ? text_.size() : nl;
-  const std::size_t after = nl == std::string_view::npos ? text_.size() : nl + 1;
-  if (end > pos_ && text_[end - 1] == '\r') --end;
-  line.text = text_.substr(pos_, end - pos_);
-  line.end = text_.substr(end, after - end);
-  pos_ = after;
-  return true;
-}
-
 namespace {
 
 bool WriteAll(int fd, std::string_view bytes) {

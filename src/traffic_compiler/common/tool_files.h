@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_lines.h"
+
 namespace traffic {
 
 namespace fs = std::filesystem;
@@ -15,24 +17,10 @@ namespace fs = std::filesystem;
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const fs::path& path);
 
-// One line of a text: its text without the line end, and the line end itself
-// ("\n", "\r\n" or empty for a last line without end).
-struct TextLine {
-  std::string_view text;
-  std::string_view end;
-};
-
-// Walks the lines of a text of any length: LF or CRLF, one CR before the LF
-// belongs to the line end, a CR at the very end of the text too.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-  bool Next(TextLine& line);
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
+// Lines are cut as by every reader of the programs (platform/text_lines.h):
+// at CR LF, LF or a lone CR, each line handed out with its end.
+using velk::LineReader;
+using velk::TextLine;
 
 enum class WriteResult { kOk, kOpenFailed, kWriteFailed };
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "traffic_compiler/common/console.h"
-#include "traffic_compiler/common/parallel.h"
+#include "platform/parallel.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
@@ -259,7 +259,7 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
         pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
         &results[i].lines);
   };
-  RunOnThreads(pieces.size(), run);
+  velk::RunParallel(pieces.size(), run);
 
   std::size_t total = out.size();
   for (const auto& r : results) total += r.records.size();

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <thread>
 
-#include "traffic_compiler/common/parallel.h"
+#include "platform/parallel.h"
 
 #include "traffic_compiler/common/console.h"
 
@@ -202,7 +202,7 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
           if (KeepSectorRecord(r)) out.push_back({r, k});
       }
     };
-    RunOnThreads(workers, walk);
+    velk::RunParallel(workers, walk);
 
     std::size_t next_plan = begin;
     for (const auto& slice : slices) {
