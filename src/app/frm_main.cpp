@@ -38,6 +38,7 @@
 #include "project/ui/project_tab.h"
 #include "search/ui/correction_commands.h"
 #include "search/ui/move_tab.h"
+#include "search/ui/search_tab.h"
 #include "shuffle/ui/shuffle_tab.h"
 
 namespace velk {
@@ -134,6 +135,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   tmrSplash->setInterval(1000);
   tmrSplash->setSingleShot(true);
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
+  ConnectTabControllers();
   ConnectPlanCommands();
   ConnectProjectCommands();
   ConnectTrafficCommands();
@@ -506,7 +508,7 @@ PlanState& frmMain::Plan() { return velk::Plan(); }
 
 bool frmMain::UndoHeld() const { return undo_.Held(); }
 
-void frmMain::ResetSearchResults() { ClearSearchTab(*this); }
+void frmMain::ResetSearchResults() { searchTab_->ResetSearchResults(); }
 
 void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
 

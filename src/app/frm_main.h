@@ -29,6 +29,7 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 
 namespace velk {
@@ -40,6 +41,8 @@ class MoveTab;
 class ShuffleTab;
 class frmProgress;
 class frmSplash;
+class SearchTab;
+struct SearchControls;
 class ProjectTab;
 
 class frmMain : public QMainWindow, public PlanHost {
@@ -339,7 +342,7 @@ class frmMain : public QMainWindow, public PlanHost {
   QRadioButton* opANDSearch = nullptr;
   QRadioButton* opORSearch = nullptr;
   QLabel* lblExPreview = nullptr;
-  QTreeWidget* lvExPreview = nullptr;
+  QTreeView* lvExPreview = nullptr;
   QPushButton* cmdEditFlight = nullptr;
   QPushButton* cmdAddFlight = nullptr;
   QPushButton* cmdDeleteFlight = nullptr;
@@ -395,7 +398,9 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
-  // The controllers of the tabs and of the Tools menu's command groups.
+  // The Export/Search tab's controller.
+  SearchTab& ExportSearchTab() const { return *searchTab_; }
+  // The controllers of the other tabs and of the Tools menu's command groups.
   ProjectTab* Projects() const { return projectTab_.get(); }
   CompileCommands* Compiling() const { return compileCommands_.get(); }
   MoveTab* Moves() const { return moveTab_.get(); }
@@ -413,6 +418,9 @@ class frmMain : public QMainWindow, public PlanHost {
   void BuildExportTab();
   void BuildTimetableTab();
   void BuildProjectTab();
+  SearchControls ExportTabControls() const;
+  // Creates the tab controllers and attaches the menus that reach them.
+  void ConnectTabControllers();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectProjectCommands();
@@ -446,6 +454,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // once the page is laid out.
   QSize mappedAtSize_;
   bool resizeReferenceKnown_ = false;
+  // Tab controllers: members, so they go before the controls they use.
+  std::unique_ptr<SearchTab> searchTab_;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
   std::unique_ptr<ShuffleTab> shuffleTab_;

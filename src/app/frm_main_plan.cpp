@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -26,6 +27,8 @@
 #include "app/frm_progress.h"
 #include "app/plan_files.h"
 #include "app/plan_tab_services.h"
+#include "search/ui/plan_corrections.h"
+#include "search/ui/search_tab.h"
 #include "app/recent_files.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
@@ -167,13 +170,6 @@ void frmMain::ConnectPlanCommands() {
     if (index == tabMain->currentIndex()) ShowSelectedTab();
   });
 
-  lvExPreview->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvExPreview, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    if (Plan().WorkList.empty()) return;
-    lvExPreview->setFocus();
-    selectTarget_ = lvExPreview;
-    mnuSelect->popup(lvExPreview->viewport()->mapToGlobal(at));
-  });
   connect(mnuSelectAll, &QAction::triggered, this, &frmMain::SelectAllCommand);
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
@@ -190,6 +186,22 @@ void frmMain::ConnectPlanCommands() {
 
   ConnectSwitchCommands();
   qApp->installEventFilter(new PlanEventFilter(this));
+}
+
+void frmMain::ConnectTabControllers() {
+  searchTab_ = std::make_unique<SearchTab>(ExportTabControls(), *this);
+  connect(searchTab_.get(), &SearchTab::selectMenuRequested, this, [this](const QPoint& at) {
+    lvExPreview->setFocus();
+    selectTarget_ = lvExPreview;
+    mnuSelect->popup(at);
+  });
+  const std::pair<QAction*, SearchMode> reports[] = {
+      {mnuReportsNotFound, SearchMode::AircraftNotFound},  {mnuReportsDuplicateFlights, SearchMode::Duplicates},
+      {mnuReportsUnknownAirports, SearchMode::UnknownAirports}, {mnuReportsWrongFL, SearchMode::WrongFlightLevel},
+      {mnuReportsWrongTime, SearchMode::WrongTime}};
+  for (const auto& [item, mode] : reports)
+    connect(item, &QAction::triggered, this, [this, mode = mode] { searchTab_->ReportCommand(mode); });
+  connect(mnuToolsCheckFT, &QAction::triggered, this, [this] { CorrectAllFlightTimes(*this); });
 }
 
 // ---- File dialogs -------------------------------------------------------------
@@ -244,17 +256,8 @@ void frmMain::DisablePlanCommands() {
 void frmMain::EnterNoPlanState() {
   // The rows of the tabs name flights of the plan that is gone; they must
   // not be used on whatever the arrays hold now.
-  PlanState& plan = Plan();
-  plan.WorkList.clear();
-  plan.WorkListIndex.clear();
-  plan.WorkListNotes.clear();
   DisablePlanCommands();
-  lvExPreview->clear();
-  lblExPreview->setText("Previe&w");
-  cmExportAircraft->clear();
-  for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdAddFlight,
-                         cmdDeleteFlight, cmdPreview})
-    b->setEnabled(false);
+  searchTab_->EnterNoPlan();
   lvTimetable->clear();
   lblTTPreview->setText("Previe&w");
   for (QPushButton* b : {cmdTTShow, cmdTTPrint, cmdTTSave, cmdTTStatistics}) b->setEnabled(false);
@@ -355,13 +358,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       int answer = ShowMessageBox(
           "Some aircraft could not been found on your system. Would you like to see all related flights?",
           kMbYesNo | kMbIconExclamation, kProgramTitle, this);
-      if (answer == kIdYes) {
-        SearchFlights(*this, "", "", kSearchAircraftNotFound);
-        bool rows = lvExPreview->topLevelItemCount() > 0;
-        for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdDeleteFlight})
-          b->setEnabled(rows);
-        SelectTab("EXPORT");
-      }
+      if (answer == kIdYes) searchTab_->RunReport(SearchMode::AircraftNotFound);
     } else {
       ShowSelectedTab();
     }
@@ -601,19 +598,11 @@ QTreeWidget* frmMain::SelectTree(QWidget* target) const {
   return nullptr;
 }
 
-namespace {
-
-void SetAllSelected(QTreeWidget* list, bool selected) {
-  for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setSelected(selected);
-}
-
-}  // namespace
-
 void frmMain::SelectAllCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    SetAllSelected(lvExPreview, true);
+    lvExPreview->selectAll();
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.SelectAll();
@@ -626,7 +615,7 @@ void frmMain::DeselectAllCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    SetAllSelected(lvExPreview, false);
+    lvExPreview->clearSelection();
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.DeselectAll();
@@ -639,10 +628,11 @@ void frmMain::InverseSelectionCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    for (int i = 0; i < lvExPreview->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* row = lvExPreview->topLevelItem(i);
-      row->setSelected(!row->isSelected());
-    }
+    QAbstractItemModel* rows = lvExPreview->model();
+    if (rows->rowCount() > 0)
+      lvExPreview->selectionModel()->select(
+          QItemSelection(rows->index(0, 0), rows->index(rows->rowCount() - 1, 0)),
+          QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.InverseSelection();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "data/class_config.h"
@@ -14,6 +15,7 @@
 #include "data/text_number.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
+#include "platform/text_codec.h"
 
 namespace velk {
 namespace {
@@ -248,6 +250,21 @@ void CheckFSAircraftFiles(PlanState& plan) {
     r.Errors = problems;
     if (!problems.empty()) plan.FSAircraftErrors = true;
   }
+}
+
+std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
+  // First installed aircraft of each upper-case title.
+  std::unordered_map<std::string, int> byTitle;
+  byTitle.reserve(plan.FSAircraftList.size());
+  for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
+    byTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
+  std::vector<int> match;
+  match.reserve(plan.PlanAircraftList.size());
+  for (const PlanAircraft& a : plan.PlanAircraftList) {
+    auto it = byTitle.find(UpperCp1252(a.Title));
+    match.push_back(it == byTitle.end() ? -1 : it->second);
+  }
+  return match;
 }
 
 }  // namespace velk

@@ -7,6 +7,7 @@
 // whether any record has file problems.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/class_config.h"
 
@@ -50,6 +51,10 @@ inline constexpr const char* kNoModelDefined = "No model defined";
 inline constexpr const char* kNoModelFolder = "Model folder not found";
 inline constexpr const char* kNoAirDefined = "No AIR file defined";
 inline constexpr const char* kNoAirFile = "AIR file not found";
+
+// For each plan aircraft, the index of the first installed aircraft of the
+// same title (Windows-1252 letter case ignored), or -1.
+std::vector<int> MatchInstalledAircraft(const PlanState& plan);
 
 // Value conversions of the aircraft.cfg reader, exposed for the editors.
 // A key's value cut before its first ";" and stripped of blanks.

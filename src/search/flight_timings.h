@@ -2,10 +2,12 @@
 // Timing of one flight against the turn-around limits and its period: the
 // stand on the ground before each leg, the length of one cycle, and the
 // final stand from the last arrival to the first departure of the next
-// cycle. The Edit Flight dialog's time warnings are built on it, with the
-// period hours of its own period box and WeekStandRule::Correction.
-// Everything here works on one Flight and the limits passed in: no globals,
-// no window.
+// cycle. Shared by Tools > Analyze > "Incorrect Flight Times"
+// (CheckFlightTimings), Tools > "Correct Flight Times" (CorrectFlightTimes)
+// and the Edit Flight dialog's time warnings, which call
+// AnalyzeFlightTimings with the period hours of its own period box and
+// WeekStandRule::Correction. Everything here works on one Flight and the
+// limits passed in: no globals, no window.
 //
 // Times are whole seconds. Hour flights ("1Hr".."24Hr") keep "hh:mm:ss"
 // times of day; week flights (period "WEEK" in any case) keep "d/hh:mm:ss",
@@ -28,10 +30,16 @@ struct TurnAroundLimits {
   int maxHours = kTurnAroundOff;    // longest stand allowed, hours
 };
 
-// How a week flight's stand is placed on the week axis. The plan-wide
-// check uses Check; the correction and the flight editor use Correction.
-// The two differ only in when the previous arrival counts as lying in the
-// next week.
+// The findings of CheckFlightTimings, in the order they are reported.
+inline constexpr const char* kTotalFlightTimeFinding = "Total flight time";
+inline constexpr const char* kDepartEarlierFinding = "Depart earlier than arrival";
+inline constexpr const char* kMinTurnAroundFinding = "min. Turn-Around";
+inline constexpr const char* kMaxTurnAroundFinding = "max. Turn-Around";
+inline constexpr const char* kFindingSeparator = " | ";
+
+// How a week flight's stand is placed on the week axis. The Analyze report
+// uses Check; the correction and the flight editor use Correction. The two
+// differ only in when the previous arrival counts as lying in the next week.
 enum class WeekStandRule { Check, Correction };
 
 enum class StandFinding { None, DepartEarlier, BelowMinimum, AboveMaximum };
@@ -70,5 +78,20 @@ struct FlightTimingReport {
 // it takes part in.
 FlightTimingReport AnalyzeFlightTimings(const Flight& flight, std::optional<int> periodHours,
                                         const TurnAroundLimits& limits, WeekStandRule rule);
+
+// The Analyze report's test: true when nothing was found. `findings` is
+// emptied, then receives each finding once in the order of the k...Finding
+// constants, separated by kFindingSeparator.
+bool CheckFlightTimings(const Flight& flight, const TurnAroundLimits& limits, std::string& findings);
+
+// Moves departures (and with them the arrivals of the same legs) so that
+// every stand respects the limits, judging each leg against the previous
+// one as already corrected. An hour flight then gets the shortest period of
+// "1Hr".."24Hr" that holds its cycle and a final stand longer than the
+// minimum; one that fits none is compacted once (every stand set to the
+// minimum plus two minutes) and gets "24Hr". A week flight keeps its period
+// and final stand. A flight with a time that does not read is left as it
+// is. True when the flight was looked at (all its times read).
+bool CorrectFlightTimes(Flight& flight, const TurnAroundLimits& limits);
 
 }  // namespace velk

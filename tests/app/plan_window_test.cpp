@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -26,6 +27,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "sample_sim/sample_sim.h"
+#include "support/sample_window_test.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -40,33 +42,11 @@ using test::WriteFile;
 constexpr const char* kSaved = "Successfully saved modified Flightplan.";
 constexpr const char* kSaveFailed = "Errors occured during saving Flightplan.";
 
-class PlanWindowTest : public ::testing::Test {
+class PlanWindowTest : public test::SampleWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    simulator_ = new TempDir;
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
-  }
-  static void TearDownTestSuite() {
-    delete simulator_;
-    simulator_ = nullptr;
-  }
-
   void SetUp() override {
-    Program() = ProgramState{};
-    Plan() = PlanState{};
     main_ = CopySamplePlan("main");
-    w_.SetProgramFolder(test::ToolsDir());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
-  }
-
-  fs::path CopySamplePlan(const std::string& folder) {
-    fs::path target = plans_ / folder;
-    fs::create_directories(target);
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, target / name, fs::copy_options::overwrite_existing);
-    return target / "FlightPlans.txt";
+    SampleWindowTest::SetUp();
   }
 
   void Open(const fs::path& plan) {
@@ -74,20 +54,8 @@ class PlanWindowTest : public ::testing::Test {
     w_.mnuFileLoad->trigger();
   }
 
-  std::vector<std::string> Prompts() const { return boxes_.Prompts(); }
-
-  static TempDir* simulator_;
-  TempDir home_;
-  TempDir plans_;
-  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
-  ScriptedMessageBoxes boxes_{kIdOk};
-  ScriptedFileDialogs dialogs_;
   fs::path main_;
-  frmMain w_;
 };
-
-TempDir* PlanWindowTest::simulator_ = nullptr;
 
 TEST_F(PlanWindowTest, OpeningTheSamplePlanFillsTheWindow) {
   Open(main_);
@@ -245,7 +213,8 @@ TEST_F(PlanWindowTest, SaveAsAsksBeforeReplacingAnotherPlansAircraftFile) {
 TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   Open(main_);
   // Rows of the old plan in the tabs.
-  new QTreeWidgetItem(w_.lvExPreview, QStringList{"row"});
+  w_.cmdPreview->click();
+  ASSERT_GT(w_.lvExPreview->model()->rowCount(), 0);
   new QTreeWidgetItem(w_.lvTimetable, QStringList{"row"});
   fs::path broken = CopySamplePlan("broken");
   fs::remove(broken.parent_path() / "Airports.txt");
@@ -255,7 +224,7 @@ TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   EXPECT_FALSE(Plan().PlanLoaded);
   EXPECT_EQ(w_.tvShuffleAircraft->topLevelItemCount(), 0);
   EXPECT_EQ(w_.tvMoveAircrafts->topLevelItemCount(), 0);
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), 0);
   EXPECT_EQ(w_.lvTimetable->topLevelItemCount(), 0);
   EXPECT_EQ(w_.cmSource->count(), 0);
   EXPECT_EQ(w_.StatusText(), "");
@@ -319,9 +288,9 @@ TEST_F(PlanWindowTest, MissingAircraftCanBeListed) {
   size_t expected = std::count_if(Plan().Flights.begin(), Plan().Flights.end(),
                                   [](const Flight& f) { return f.AircraftId == "AC#1"; });
   ASSERT_GT(expected, 0u);
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), static_cast<int>(expected));
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), static_cast<int>(expected));
   EXPECT_EQ(Plan().WorkList.size(), expected);
-  EXPECT_EQ(w_.lvExPreview->topLevelItem(0)->text(0), "# NOT FOUND #");
+  EXPECT_EQ(w_.lvExPreview->model()->index(0, 0).data().toString(), "# NOT FOUND #");
   EXPECT_EQ(w_.lblExPreview->text(), QString("Previe&w (%1 flights found)").arg(expected));
   EXPECT_TRUE(w_.cmdExport->isEnabled() && w_.cmdDeleteFlight->isEnabled());
   EXPECT_EQ(w_.tabMain->currentWidget(), w_.picExport);
@@ -349,7 +318,7 @@ TEST_F(PlanWindowTest, UndoRoundTrip) {
   EXPECT_EQ(Prompts(), (std::vector<std::string>{"Successfully completed undo."}));
   EXPECT_EQ(Plan().Flights, before);
   EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), 0);
   // Memory differs from the saved file again: it must be saved or asked for.
   EXPECT_TRUE(Program().PlanModified);
   EXPECT_TRUE(w_.mnuFileSave->isEnabled());

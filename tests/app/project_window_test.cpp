@@ -23,6 +23,7 @@
 #include "project/project_file.h"
 #include "project/ui/project_tab.h"
 #include "sample_sim/sample_sim.h"
+#include "support/sample_window_test.h"
 #include "support/stub_tools.h"
 #include "support/test_support.h"
 
@@ -35,26 +36,11 @@ using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFile;
 
-class ProjectWindowTest : public ::testing::Test {
+class ProjectWindowTest : public test::SampleWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    simulator_ = new TempDir;
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
-  }
-  static void TearDownTestSuite() {
-    delete simulator_;
-    simulator_ = nullptr;
-  }
-
   void SetUp() override {
-    Program() = ProgramState{};
-    Plan() = PlanState{};
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, plans_ / name);
-    w_.SetProgramFolder(test::ToolsDir());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
+    CopySamplePlan("");
+    SampleWindowTest::SetUp();
   }
   void TearDown() override {
     SetProcessConsoleFactory(nullptr);
@@ -63,19 +49,7 @@ class ProjectWindowTest : public ::testing::Test {
   }
 
   fs::path Database() const { return ResolvePathNoCase(simulator_->path(), "SCENEDB\\ATC\\Scenery\\traffic.bgl"); }
-  std::vector<std::string> Prompts() const { return boxes_.Prompts(); }
-
-  static TempDir* simulator_;
-  TempDir home_;
-  TempDir plans_;
-  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
-  ScriptedMessageBoxes boxes_{kIdOk};
-  ScriptedFileDialogs dialogs_;
-  frmMain w_;
 };
-
-TempDir* ProjectWindowTest::simulator_ = nullptr;
 
 TEST_F(ProjectWindowTest, ProjectsThroughTheFileMenuAndTheRecentList) {
   w_.mnuFileNewProject->trigger();
