@@ -4,24 +4,13 @@
 
 #include "app/plan_host.h"
 #include "data/text_number.h"
-#include "platform/input_box.h"
+#include "platform/qt/qt_dialogs.h"
 
 namespace velk {
 
 std::optional<std::int32_t> AskWholeNumber(PlanHost& host, const std::string& prompt, const std::string& title,
                                            const std::string& defaultText) {
-  InputBoxRequest request;
-  request.prompt = prompt;
-  request.title = title;
-  request.defaultText = defaultText;
-  request.owner = host.Window();
-  if (QWidget* window = host.Window()) {
-    const QRect frame = window->frameGeometry();
-    request.usePosition = true;
-    request.x = frame.left() + frame.width() / 4;
-    request.y = frame.top() + frame.height() / 4;
-  }
-  std::optional<std::string> answer = ShowInputBox(request);
+  std::optional<std::string> answer = AskOver(*host.Window(), prompt, title, defaultText, 4);
   if (!answer) return std::nullopt;
   return text_number::ParseInt32(*answer);
 }
