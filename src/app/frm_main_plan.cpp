@@ -174,9 +174,6 @@ void frmMain::ConnectPlanCommands() {
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
 
-  connect(cmdACTypeDat, &QPushButton::clicked, this, [this] {
-    if (!IsBusy()) CreateAircraftTypesFile(*this, shuffleTree_);
-  });
   connect(mnuToolsAirlinesCFG, &QAction::triggered, this, [this] {
     if (!IsBusy()) CreateNewAirlineConfig(*this);
   });

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QTreeWidget>
 
-#include "platform/input_box.h"
 
 namespace velk {
 
@@ -21,20 +20,6 @@ WindowWait::WindowWait(QWidget& window) : window_(window) {
 WindowWait::~WindowWait() {
   QApplication::restoreOverrideCursor();
   window_.setEnabled(true);
-}
-
-std::optional<std::string> AskOver(QWidget& window, const std::string& prompt, const std::string& title,
-                                   const std::string& defaultText, int divisor) {
-  QRect area = window.frameGeometry();
-  InputBoxRequest request;
-  request.prompt = prompt;
-  request.title = title;
-  request.defaultText = defaultText;
-  request.owner = &window;
-  request.usePosition = true;
-  request.x = area.left() + area.width() / divisor;
-  request.y = area.top() + area.height() / divisor;
-  return ShowInputBox(request);
 }
 
 }  // namespace velk

@@ -3,8 +3,8 @@
 // text without regard to case, and the wait frame of a command that works
 // through many records.
 #include <QTreeWidgetItem>
-#include <optional>
-#include <string>
+
+#include "platform/qt/qt_dialogs.h"  // AskOver, used by both editors
 
 class QWidget;
 
@@ -31,11 +31,5 @@ class WindowWait {
  private:
   QWidget& window_;
 };
-
-// Asks for one line of text in an input box over `window`, its top-left
-// corner 1/`divisor` of the window's width right of its left edge and as
-// far below its top. The text typed, or nothing when cancelled.
-std::optional<std::string> AskOver(QWidget& window, const std::string& prompt, const std::string& title,
-                                   const std::string& defaultText, int divisor);
 
 }  // namespace velk
