@@ -36,6 +36,9 @@ namespace velk {
 
 class cResize;
 class CompileCommands;
+class CorrectionCommands;
+class MoveTab;
+class ShuffleTab;
 class frmProgress;
 class frmSplash;
 class AirportTools;
@@ -165,6 +168,9 @@ class frmMain : public QMainWindow, public PlanHost {
   AircraftTree& MoveTree() { return moveTree_; }
   // Fills both trees again from the installed and the plan aircraft.
   void RebuildAircraftTrees() override;
+  AircraftTree& AircraftTreeOf(AircraftTreeKind kind) override {
+    return kind == AircraftTreeKind::Shuffle ? shuffleTree_ : moveTree_;
+  }
   // A view chooser changed: rebuilds its tree when there is a plan.
   void RebuildAircraftTree(QTreeWidget* tree);
   // The user (or code) set the check box of a node of `tree`.
@@ -401,9 +407,12 @@ class frmMain : public QMainWindow, public PlanHost {
 
   // The Export/Search tab's controller.
   SearchTab& ExportSearchTab() const { return *searchTab_; }
-  // The controllers of the Project tab and of the compile commands.
+  // The controllers of the other tabs and of the Tools menu's command groups.
   ProjectTab* Projects() const { return projectTab_.get(); }
   CompileCommands* Compiling() const { return compileCommands_.get(); }
+  MoveTab* Moves() const { return moveTab_.get(); }
+  ShuffleTab* Shuffles() const { return shuffleTab_.get(); }
+  CorrectionCommands* Corrections() const { return corrections_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -422,6 +431,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectProjectCommands();
+  // The Shuffle and Move tabs and the Tools menu's corrections.
+  void ConnectTrafficCommands();
   void ConnectSwitchCommands();
   void SaveFlightplanCommand();
   void SaveFlightplanAsCommand();
@@ -454,6 +465,9 @@ class frmMain : public QMainWindow, public PlanHost {
   std::unique_ptr<SearchTab> searchTab_;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
+  std::unique_ptr<ShuffleTab> shuffleTab_;
+  std::unique_ptr<MoveTab> moveTab_;
+  std::unique_ptr<CorrectionCommands> corrections_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;

@@ -26,7 +26,6 @@
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
 #include "app/plan_files.h"
-#include "app/plan_tab_services.h"
 #include "search/ui/plan_corrections.h"
 #include "search/ui/search_tab.h"
 #include "app/recent_files.h"
@@ -173,9 +172,6 @@ void frmMain::ConnectPlanCommands() {
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
 
-  connect(cmdACTypeDat, &QPushButton::clicked, this, [this] {
-    if (!IsBusy()) CreateAircraftTypesFile(*this, shuffleTree_);
-  });
   connect(mnuToolsAirlinesCFG, &QAction::triggered, this, [this] {
     if (!IsBusy()) CreateNewAirlineConfig(*this);
   });

@@ -14,7 +14,7 @@
 #include <unordered_set>
 
 #include "aircraft_editors/plan_aircraft_commands.h"
-#include "aircraft_editors/ui/editor_controls.h"
+#include "platform/qt/qt_dialogs.h"
 #include "app/frm_progress.h"
 #include "app/list_row.h"
 #include "app/plan_host.h"

@@ -18,7 +18,7 @@
 
 #include "aircraft_editors/aircraft_fields.h"
 #include "aircraft_editors/class_assignment.h"
-#include "aircraft_editors/ui/editor_controls.h"
+#include "platform/qt/qt_dialogs.h"
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "app/frm_progress.h"
 #include "app/list_row.h"
