@@ -19,10 +19,11 @@
 
 #include "app/c_resize.h"
 #include "app/frm_about.h"
-#include "app/plan_tab_services.h"
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
 #include "app/resize_map.h"
+#include "airport_tools/ui/airport_tools.h"
+#include "timetable/ui/timetable_tab.h"
 #include "app/scenery_progress.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
@@ -510,7 +511,7 @@ bool frmMain::UndoHeld() const { return undo_.Held(); }
 
 void frmMain::ResetSearchResults() { searchTab_->ResetSearchResults(); }
 
-void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
+void frmMain::ResetTimetable() { timetable_->Reset(); }
 
 void frmMain::FillMoveAirports() { moveTab_->FillMoveAirports(); }
 

@@ -41,6 +41,8 @@ class MoveTab;
 class ShuffleTab;
 class frmProgress;
 class frmSplash;
+class AirportTools;
+class TimetableTab;
 class SearchTab;
 struct SearchControls;
 class ProjectTab;
@@ -395,6 +397,11 @@ class frmMain : public QMainWindow, public PlanHost {
   QPushButton* cmdProjectAdd = nullptr;
   QPushButton* cmdProjectDelete = nullptr;
 
+  // The Timetable tab's controller.
+  TimetableTab* Timetable() const { return timetable_.get(); }
+  // The airport tools of the Tools menu.
+  AirportTools* AirportToolWindows() const { return airportTools_.get(); }
+
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
@@ -479,6 +486,9 @@ class frmMain : public QMainWindow, public PlanHost {
   QPushButton* defaultButton_ = nullptr;
   QPointer<QWidget> selectTarget_;
   bool selectingTab_ = false;
+  // Tab controllers; they go before the controls they were handed.
+  std::unique_ptr<TimetableTab> timetable_;
+  std::unique_ptr<AirportTools> airportTools_;
 };
 
 }  // namespace velk

@@ -29,6 +29,7 @@ PrintResult ShowQtPrint(const PrintRequest& r) {
   QPrintDialog dialog(&printer, r.owner);
   dialog.setWindowTitle(FromPlanText(r.dialogTitle));
   if (dialog.exec() != QDialog::Accepted) return PrintResult::Cancelled;
+  if (r.accepted) r.accepted();
   return PrintOnPrinter(r, printer) ? PrintResult::Printed : PrintResult::Failed;
 }
 

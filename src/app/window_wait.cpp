@@ -1,15 +1,9 @@
-#include "aircraft_editors/ui/editor_controls.h"
+#include "app/window_wait.h"
 
 #include <QApplication>
-#include <QTreeWidget>
-
+#include <QWidget>
 
 namespace velk {
-
-bool TextSortItem::operator<(const QTreeWidgetItem& other) const {
-  int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-  return QString::compare(text(column), other.text(column), Qt::CaseInsensitive) < 0;
-}
 
 WindowWait::WindowWait(QWidget& window) : window_(window) {
   window_.setEnabled(false);
