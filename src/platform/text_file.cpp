@@ -139,35 +139,84 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
   return std::nullopt;
 }
 
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+namespace {
+
+// A new file written and flushed under its temporary name beside the file
+// it is to replace.
+struct PreparedFile {
+  std::filesystem::path target;
+  std::string temporary;
+};
+
+// Everything of WriteFileAtomic up to the rename.
+std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path, std::string_view bytes,
+                                               std::string* error) {
+  auto refuse = [error](int err) -> std::optional<PreparedFile> {
+    Fail(error, err);
+    return std::nullopt;
+  };
   std::optional<std::filesystem::path> resolved = ResolveWriteTarget(path, error);
-  if (!resolved) return false;
-  const std::filesystem::path& target = *resolved;
+  if (!resolved) return std::nullopt;
+  PreparedFile prepared{*resolved, {}};
+  const std::filesystem::path& target = prepared.target;
   // The old file's permissions stay; a new file gets the usual ones.
   mode_t mode = NewFileMode();
   struct stat st {};
   if (::stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return Fail(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    if (!S_ISREG(st.st_mode)) return refuse(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     // Marked read-only (no write bit at all), or not ours to write: left
     // alone, as a rename would otherwise replace it regardless.
-    if ((st.st_mode & 0222) == 0) return Fail(error, EACCES);
-    if (::access(target.c_str(), W_OK) != 0) return Fail(error, errno);
+    if ((st.st_mode & 0222) == 0) return refuse(EACCES);
+    if (::access(target.c_str(), W_OK) != 0) return refuse(errno);
     mode = st.st_mode & 07777;
   } else if (errno != ENOENT) {
-    return Fail(error, errno);
+    return refuse(errno);
   }
-  std::string temporary;
-  int fd = CreateTemporaryBeside(target, temporary);
-  if (fd < 0) return Fail(error, errno);
-  bool ok = FillTemporary(fd, temporary, bytes, mode, error);
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = Fail(error, errno);
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
+  int fd = CreateTemporaryBeside(target, prepared.temporary);
+  if (fd < 0) return refuse(errno);
+  if (!FillTemporary(fd, prepared.temporary, bytes, mode, error)) {
+    ::unlink(prepared.temporary.c_str());
+    return std::nullopt;
   }
-  SyncFolderOf(target);
-  Observe(AtomicWriteStep::kReplaced, temporary);
+  return prepared;
+}
+
+// Puts a prepared file in place of its target in one step.
+bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
+  if (std::rename(prepared.temporary.c_str(), prepared.target.c_str()) != 0) {
+    int err = errno;
+    ::unlink(prepared.temporary.c_str());
+    return Fail(error, err);
+  }
+  SyncFolderOf(prepared.target);
+  Observe(AtomicWriteStep::kReplaced, prepared.temporary);
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+  std::optional<PreparedFile> prepared = PrepareReplacement(path, bytes, error);
+  return prepared && CommitReplacement(*prepared, error);
+}
+
+size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
+                        std::string* error) {
+  std::vector<PreparedFile> prepared;
+  for (const auto& [path, bytes] : files) {
+    std::optional<PreparedFile> p = PrepareReplacement(path, bytes, error);
+    if (!p) {
+      for (const PreparedFile& q : prepared) ::unlink(q.temporary.c_str());
+      return 0;
+    }
+    prepared.push_back(std::move(*p));
+  }
+  for (size_t k = 0; k < prepared.size(); ++k) {
+    if (CommitReplacement(prepared[k], error)) continue;
+    for (size_t j = k + 1; j < prepared.size(); ++j) ::unlink(prepared[j].temporary.c_str());
+    return k;
+  }
+  return prepared.size();
 }
 
 std::string JoinCrLf(const std::vector<std::string>& lines) {
