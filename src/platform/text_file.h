@@ -37,6 +37,16 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string* error = nullptr);
 
+// True when `file` (through any link) is an existing regular file that
+// WriteFileAtomic would replace: a file without any write bit is locked, as
+// the simulator's own tools treat it, also for a user whom the system would
+// let write it anyway.
+bool MayRewrite(const std::filesystem::path& file);
+
+// The message for a file that could not be written, in Windows-1252:
+// "Could not write file '<path>'.".
+std::string WriteFailedMessage(const std::filesystem::path& path);
+
 // The steps of WriteFileAtomic, for tests that stop a writer part way.
 enum class AtomicWriteStep { kTemporaryCreated, kWritten, kFlushed, kReplaced };
 // Called at each step of every WriteFileAtomic of this process; nothing by
