@@ -46,6 +46,12 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
   return data;
 }
 
+std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  return ReadFileBytes(path);
+}
+
 namespace {
 
 void (*g_atomicWriteObserver)(AtomicWriteStep, const std::filesystem::path&) = nullptr;

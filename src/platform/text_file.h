@@ -16,6 +16,11 @@ namespace velk {
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
+// The bytes of `path` when it is a regular file (through any link) that can
+// be read; nothing for a folder, a pipe (whose read could wait for ever), a
+// device, or a missing or unreadable file.
+std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path);
+
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),
 // so that the link stays and its target is rewritten. Nothing, with the
