@@ -305,20 +305,5 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   EXPECT_EQ(entries, 2);
 }
 
-TEST(SimFiles, BackupIsMadeOnceAndLockedFilesAreNotRewritten) {
-  TempDir dir;
-  fs::path file = dir / "aircraft.cfg";
-  WriteFile(file, "first");
-  ASSERT_TRUE(MakeBackupOnce(file));
-  WriteFile(file, "second");
-  ASSERT_TRUE(MakeBackupOnce(file));
-  EXPECT_EQ(*ReadFile(dir / "aircraft.cfg.velk.bak"), "first");
-  EXPECT_TRUE(MayRewrite(file));
-  fs::permissions(file, fs::perms::owner_read);
-  EXPECT_FALSE(MayRewrite(file));
-  EXPECT_FALSE(MayRewrite(dir.path()));
-  EXPECT_FALSE(MayRewrite(dir / "missing"));
-}
-
 }  // namespace
 }  // namespace velk
