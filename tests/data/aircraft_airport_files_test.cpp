@@ -114,13 +114,6 @@ TEST_F(PlanFolderFilesTest, DuplicateIcaoIsKeptButTheFirstIsFound) {
   EXPECT_EQ(Plan().FindAirport("EDDF"), -1);
 }
 
-TEST_F(PlanFolderFilesTest, FlightAndAircraftJoinByExactId) {
-  WriteFile(dir_ / "Aircraft.txt", "AC#5,400,\"Jet\"\r\n");
-  ASSERT_TRUE(ReadAircraftTxt());
-  EXPECT_EQ(Plan().FindPlanAircraft("AC#5"), 0);
-  EXPECT_EQ(Plan().FindPlanAircraft("ac#5"), -1);
-}
-
 TEST_F(PlanFolderFilesTest, MissingFilesShowTheirOwnMessages) {
   Plan().PlanAircraftList.resize(2);
   Plan().HighestAircraftNumber = 9;
@@ -143,6 +136,9 @@ TEST_F(PlanFolderFilesTest, FilesAreFoundWhateverTheirLetterCase) {
   ASSERT_TRUE(ReadAirportsTxt());
   EXPECT_EQ(Plan().PlanAircraftList.size(), 1u);
   EXPECT_EQ(Plan().Airports.size(), 1u);
+  // Flights join their aircraft by the exact id.
+  EXPECT_EQ(Plan().FindPlanAircraft("AC#1"), 0);
+  EXPECT_EQ(Plan().FindPlanAircraft("ac#1"), -1);
   // And written back under the spelling the file has.
   Plan().BackupPlan = false;
   ASSERT_TRUE(WriteAircraftTxt());
