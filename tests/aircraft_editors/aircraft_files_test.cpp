@@ -11,7 +11,7 @@
 #include "aircraft_editors/cfg_text_escape.h"
 #include "aircraft_editors/model_radius_patch.h"
 #include "aircraft_editors/sim_files.h"
-#include "sample_sim/sample_sim.h"
+#include "aircraft_editors/sample_sim_fixture.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -19,13 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using test::Replaced;
 using test::TempDir;
 using test::WriteFile;
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  text.replace(text.find(from), from.size(), to);
-  return text;
-}
 
 TEST(CfgTextEscape, RoundTripsAndNeverLeavesALineBreak) {
   EXPECT_EQ(UnescapeCfgText("Fast\\nreliable"), "Fast\r\nreliable");

@@ -138,10 +138,7 @@ TEST_F(ProjectTabTest, AddFillsTheAircraftFileFromThePlansFolder) {
   Add(Europe());
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
   EXPECT_EQ(dialogs_.Shown()[0].title, "Project - Choose Flightplan");
-  EXPECT_EQ(dialogs_.Shown()[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
   EXPECT_EQ(dialogs_.Shown()[0].fileName, "");
-  EXPECT_EQ(dialogs_.Shown()[0].flags, 0x209004);
-  EXPECT_FALSE(dialogs_.Shown()[0].save);
   ASSERT_EQ(tab_.Project().Entries.size(), 1u);
   const std::string aircraft = (files_ / "europe/aircraft.TXT").string();  // found in any case
   EXPECT_EQ(tab_.Project().Entries[0].AircraftFile, aircraft);
@@ -184,8 +181,6 @@ TEST_F(ProjectTabTest, SaveAsWritesTheFileAndOpeningItShowsTheSameProject) {
   EXPECT_TRUE(save.save);
   EXPECT_EQ(save.title, "Save Project as...");
   EXPECT_EQ(save.filter, "VELK Project (*.vxp)|*.vxp");
-  EXPECT_EQ(save.flags, 0x281006);
-  EXPECT_EQ(save.defaultExt, "");
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Successfully saved modified Project."});
   EXPECT_EQ(boxes_.Shown()[0].buttons, kMbOk | kMbIconInformation);
   EXPECT_EQ(tab_.ProjectPath(), ProjectFilePath());
@@ -219,9 +214,7 @@ TEST_F(ProjectTabTest, SaveAsWritesTheFileAndOpeningItShowsTheSameProject) {
   EXPECT_EQ(recent_, std::vector<std::string>{ProjectFilePath()});
   EXPECT_FALSE(tab_.ProjectModified());
   EXPECT_FALSE(w_.mnuFileSaveProject.isEnabled());
-  EXPECT_TRUE(w_.mnuFileSaveProjectAs.isEnabled());
-  EXPECT_TRUE(w_.cmdProjectCompile.isEnabled() == false);  // no row shown yet
-  EXPECT_TRUE(w_.cmdProjectAdd.isEnabled());
+  EXPECT_FALSE(w_.cmdProjectCompile.isEnabled());  // no row shown yet
   EXPECT_EQ(host_.busyDepth, 0);
 }
 
