@@ -119,26 +119,17 @@ TEST_F(InstalledAircraftTest, ReadsEveryVariationOfTheSampleSimulator) {
   EXPECT_GE(titles.size(), 24u);  // twelve folders or more, several sections each
 
   const FSAircraft& blue = ByTitle("VELK Sample 737-800 Blue");
-  EXPECT_EQ(blue.Section, "fltsim.0");
+  EXPECT_EQ(blue.Section + "|" + blue.ATCType + "|" + blue.ATCModel + "|" + blue.ATCAirline + "|" + blue.UIManufacturer +
+                "|" + blue.UIType + "|" + blue.UIVariation + "|" + blue.Texture + "|" + blue.Performance + "|" +
+                blue.ClassEntryId,
+            "fltsim.0|BOEING|B738|Velkair|Boeing|737-800|Blue|blue|Cruise 451.5 kts|B738");
   EXPECT_EQ(blue.CfgFile, (Folder("VELK_B738") / "aircraft.cfg").string());
-  EXPECT_EQ(blue.ATCType, "BOEING");
-  EXPECT_EQ(blue.ATCModel, "B738");
-  EXPECT_EQ(blue.ATCAirline, "Velkair");
-  EXPECT_EQ(blue.UIManufacturer, "Boeing");
-  EXPECT_EQ(blue.UIType, "737-800");
-  EXPECT_EQ(blue.UIVariation, "Blue");
-  EXPECT_EQ(blue.Texture, "blue");
-  EXPECT_EQ(blue.CfgCruiseSpeed, 451);  // "451.5   ;Knots True Airspeed"
-  EXPECT_EQ(blue.Performance, "Cruise 451.5 kts");
-  EXPECT_EQ(blue.Class, kClassSmallJet);
-  EXPECT_EQ(blue.ClassEntryId, "B738");
-  EXPECT_EQ(blue.ModelKind, 1);
-  EXPECT_EQ(blue.Radius, 20);
+  // Cruise speed "451.5   ;Knots True Airspeed"; class; model kind and radius.
+  EXPECT_EQ((std::vector<int>{blue.CfgCruiseSpeed, blue.Class, blue.ModelKind, blue.Radius}),
+            (std::vector<int>{451, kClassSmallJet, 1, 20}));
   EXPECT_EQ(blue.ModelFile, (Folder("VELK_B738") / "Model" / "velk_b738.mdl").string());
   // Without file checks the extra keys stay empty and nothing is examined.
-  EXPECT_EQ(blue.Sim, "");
-  EXPECT_EQ(blue.ATCId, "");
-  EXPECT_EQ(blue.Errors, "");
+  EXPECT_EQ(blue.Sim + blue.ATCId + blue.Errors, "");
   EXPECT_FALSE(Plan().FSAircraftErrors);
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Green").Section, "fltsim.2");
 }
