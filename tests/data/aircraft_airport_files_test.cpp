@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/message_box.h"
+#include "support/plan_guard.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -83,15 +84,10 @@ TEST(AirportsTxt, ReadsFourTrimmedFields) {
 
 class PlanFolderFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = Plan();
-    Plan() = PlanState{};
-    Plan().FlightplanPath = (dir_ / "MyPlan.txt").string();
-  }
-  void TearDown() override { Plan() = saved_; }
+  void SetUp() override { Plan().FlightplanPath = (dir_ / "MyPlan.txt").string(); }
 
+  test::PlanGuard plan_;
   TempDir dir_;
-  PlanState saved_;
   ScriptedMessageBoxes boxes_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "data/aircraft_airport_files.h"
 #include "platform/message_box.h"
+#include "support/plan_guard.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -180,17 +181,12 @@ TEST(CountFileLines, CountsNonBlankLinesIncludingComments) {
 
 class FlightPlanFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = Plan();
-    Plan() = PlanState{};
-    Plan().FlightplanPath = (dir_ / "FlightPlans.txt").string();
-  }
-  void TearDown() override { Plan() = saved_; }
+  void SetUp() override { Plan().FlightplanPath = (dir_ / "FlightPlans.txt").string(); }
 
   std::filesystem::path PlanPath() const { return Plan().FlightplanPath; }
 
+  test::PlanGuard plan_;
   TempDir dir_;
-  PlanState saved_;
   ScriptedMessageBoxes boxes_;
 };
 
