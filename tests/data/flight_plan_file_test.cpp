@@ -214,20 +214,6 @@ TEST_F(FlightPlanFileTest, MissingFileShowsTheMessageAndLeavesNoFlights) {
   EXPECT_EQ(boxes_.Shown().size(), 2u);
 }
 
-TEST_F(FlightPlanFileTest, RoundTripDropsCommentsAndNormalises) {
-  WriteFile(PlanPath(), ";c\nAC#1,N1,100%,24Hr,IFR,06:00:00,@08:15:00,3500,F,12345,KBOS,"
-                        "09:00:00,10:00:00,350,R,0451,KJFK ;x\n");
-  ASSERT_TRUE(ReadFlightPlans());
-  Plan().BackupPlan = false;
-  ASSERT_TRUE(WriteFlightPlans(PlanPath(), Plan().Flights));
-  EXPECT_EQ(*ReadFile(PlanPath()),
-            "AC#1,N1,99%,24Hr,IFR,06:00:00,@08:15:00,035,F,1234,KBOS,"
-            "09:00:00,10:00:00,350,R,0451,KJFK\r\n");
-  std::vector<Flight> before = Plan().Flights;
-  ASSERT_TRUE(ReadFlightPlans());
-  EXPECT_EQ(Plan().Flights, before);
-}
-
 TEST_F(FlightPlanFileTest, RemovedFlightsGoToTheirOwnFile) {
   ASSERT_TRUE(WriteFlightPlans(PlanPath(), {Parse(kTwoLegs)}));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "Removed Flights.txt"));  // none ever removed
