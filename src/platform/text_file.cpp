@@ -212,7 +212,8 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
   std::optional<std::filesystem::path> target = ResolveWriteTarget(to);
   if (!target) return false;
   std::error_code ec;
-  if (std::filesystem::exists(*target, ec)) return true;
+  // A folder (or a device) of that name is no backup.
+  if (std::filesystem::exists(*target, ec)) return std::filesystem::is_regular_file(*target, ec);
   auto bytes = ReadFileBytes(from);
   if (!bytes) return false;
   std::string temporary;

@@ -62,7 +62,8 @@ void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep step, const std::fi
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
 // Copies `from` to `to` (through a link at `to`) only when `to` does not
-// exist yet; true when the copy exists afterwards (made now, or before). The
+// exist yet; true when the copy exists afterwards (made now, or before; a
+// folder or other non-file of that name counts as a failure). The
 // copy is made whole under a temporary name and only then given its name, so
 // a copy killed part way never stands as a finished backup, and an existing
 // file of that name is never replaced, also when two copies race.

@@ -188,6 +188,9 @@ TEST(CopyFileOnce, NeverReplacesAnExistingCopy) {
   EXPECT_EQ(*ReadFile(dir / "a.bak"), "first");
   EXPECT_FALSE(CopyFileOnce(dir / "missing", dir / "m.bak"));
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a", "a.bak"}));
+  fs::create_directory(dir / "d.bak");
+  EXPECT_FALSE(CopyFileOnce(dir / "a", dir / "d.bak"));
+  fs::remove(dir / "d.bak");
 
   // Through a dangling link the copy is made where the link points.
   fs::create_directories(dir / "backups");

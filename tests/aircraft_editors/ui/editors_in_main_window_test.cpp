@@ -137,5 +137,28 @@ TEST_F(EditorsInMainWindowTest, ACancelledPlanEditLeavesTheWindowAlone) {
   EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
 }
 
+// The types export shows the main window's progress and saving disables the
+// editor for a moment: the modal editor keeps the focus in its field.
+TEST_F(EditorsInMainWindowTest, TheModalEditorKeepsTheFocusThroughItsCommands) {
+  test::TempDir program;  // the export's file goes here
+  w_.SetProgramFolder(program.path());
+  modal_.Drive([](QDialog& d) {
+    auto& editor = static_cast<frmFSAircraftEdit&>(d);
+    d.hide();
+    d.setWindowModality(Qt::ApplicationModal);
+    d.show();
+    d.activateWindow();
+    editor.txtATCID->setFocus();
+    for (QPushButton* command : {editor.cmdACTypeDat, editor.cmdSave}) {
+      editor.cmdSave->setEnabled(true);
+      command->click();
+      QApplication::processEvents();
+      EXPECT_EQ(QApplication::activeWindow(), &d);
+      EXPECT_EQ(QApplication::focusWidget(), editor.txtATCID);
+    }
+  });
+  w_.mnuToolsAircraftEditor->trigger();
+}
+
 }  // namespace
 }  // namespace velk
