@@ -17,6 +17,11 @@ namespace velk {
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
+// The bytes of `path` when it is a regular file (through any link) that can
+// be read; nothing for a folder, a pipe (whose read could wait for ever), a
+// device, or a missing or unreadable file.
+std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path);
+
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),
 // so that the link stays and its target is rewritten. Nothing, with the
@@ -50,6 +55,16 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
 size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
                         std::string* error = nullptr);
 
+// True when `file` (through any link) is an existing regular file that
+// WriteFileAtomic would replace: a file without any write bit is locked, as
+// the simulator's own tools treat it, also for a user whom the system would
+// let write it anyway.
+bool MayRewrite(const std::filesystem::path& file);
+
+// The message for a file that could not be written, in Windows-1252:
+// "Could not write file '<path>'.".
+std::string WriteFailedMessage(const std::filesystem::path& path);
+
 // The steps of WriteFileAtomic, for tests that stop a writer part way.
 enum class AtomicWriteStep { kTemporaryCreated, kWritten, kFlushed, kReplaced };
 // Called at each step of every WriteFileAtomic of this process; nothing by
@@ -60,7 +75,8 @@ void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep step, const std::fi
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
 // Copies `from` to `to` (through a link at `to`) only when `to` does not
-// exist yet; true when the copy exists afterwards (made now, or before). The
+// exist yet; true when the copy exists afterwards (made now, or before; a
+// folder or other non-file of that name counts as a failure). The
 // copy is made whole under a temporary name and only then given its name, so
 // a copy killed part way never stands as a finished backup, and an existing
 // file of that name is never replaced, also when two copies race.
