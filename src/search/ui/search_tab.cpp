@@ -26,6 +26,7 @@
 #include "search/flight_printout.h"
 #include "search/ui/search_result_model.h"
 #include "search/work_list.h"
+#include "shuffle/ui/shuffle_commands.h"
 
 namespace velk {
 namespace {
@@ -397,8 +398,7 @@ bool SearchTab::WriteExport(const std::string& path, std::vector<Flight> flights
     std::erase_if(flights, [](const Flight& f) { return f.Removed; });
   }
   if (!WriteFlightPlans(target, flights)) {
-    ShowMessageBox("Could not write file '" + ToPlanText(FromPath(target)) + "'.", kMbOk | kMbIconExclamation,
-                   kProgramTitle, host_.Window());
+    ShowMessageBox(CouldNotWriteMessage(target), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return false;
   }
   ShowMessageBox("Successfully exported " + std::to_string(count) + " flights.", kMbOk | kMbIconQuestion,
