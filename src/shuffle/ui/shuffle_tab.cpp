@@ -1,5 +1,6 @@
 #include "shuffle/ui/shuffle_tab.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -42,11 +43,11 @@ ShuffleTab::ShuffleTab(const ShuffleControls& controls, PlanHost& host, QObject*
   connect(c_.cmdACTypeDat, &QPushButton::clicked, this, &ShuffleTab::CreateAircraftTypes);
   CheckOnLeaving(c_.txtStartNumber, [this] {
     if (host_.IsBusy()) return true;
-    // Left by a press on another control: when that press is a click on
-    // Shuffle, the user has been told already.
-    const bool pressed = QGuiApplication::mouseButtons() != Qt::NoButton;
+    // Left by a press on Shuffle: the click that follows has been answered.
+    const bool pressedShuffle =
+        QGuiApplication::mouseButtons() != Qt::NoButton && QApplication::focusWidget() == c_.cmdShuffle;
     if (ValidateStartNumber()) return true;
-    leavingRefused_ = pressed;
+    leavingRefused_ = pressedShuffle;
     return false;
   });
 }

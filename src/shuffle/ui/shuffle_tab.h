@@ -66,7 +66,7 @@ class ShuffleTab : public QObject {
 
   ShuffleControls c_;
   PlanHost& host_;
-  // The check on leaving the box refused it while a mouse button was held.
+  // The check on leaving the box refused it for a press on cmdShuffle.
   bool leavingRefused_ = false;
 };
 

@@ -95,6 +95,11 @@ TEST_F(ShuffleTabTest, StartNumberCheckAndAutoValue) {
   QCoreApplication::processEvents();
   EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{kStartNumberTooSmallMessage});
   EXPECT_TRUE(w.txtStartNumber.hasFocus());
+  // Refused for a click elsewhere, the number is checked again by Enter.
+  QTest::mouseClick(&w.ckCheckFL, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  w.cmdShuffle.click();
+  EXPECT_EQ(boxes.Prompts().size(), 3u);
   EXPECT_EQ(Program().StartNumber, 14);
 
   w.cmdCalcStartNumber.click();
