@@ -10,6 +10,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/text_codec.h"
+
 namespace velk {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error) {
@@ -42,6 +44,12 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
     return std::nullopt;
   }
   return data;
+}
+
+std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  return ReadFileBytes(path);
 }
 
 namespace {
@@ -108,6 +116,18 @@ bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes,
   return true;
 }
 
+// Why an existing `target` (links already followed) may not be replaced: 0
+// when it may, ENOENT when there is no such file, else the reason. A file
+// marked read-only (no write bit at all) is refused even for a user whom the
+// system would let write it (root), as a rename would replace it regardless;
+// so is anything that is not a regular file.
+int ReplaceRefusal(const std::filesystem::path& target, struct stat& st) {
+  if (::stat(target.c_str(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if ((st.st_mode & 0222) == 0) return EACCES;
+  return ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
+}
+
 mode_t NewFileMode() {
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -146,15 +166,11 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
   // The old file's permissions stay; a new file gets the usual ones.
   mode_t mode = NewFileMode();
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return Fail(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    // Marked read-only (no write bit at all), or not ours to write: left
-    // alone, as a rename would otherwise replace it regardless.
-    if ((st.st_mode & 0222) == 0) return Fail(error, EACCES);
-    if (::access(target.c_str(), W_OK) != 0) return Fail(error, errno);
+  int refusal = ReplaceRefusal(target, st);
+  if (refusal == 0) {
     mode = st.st_mode & 07777;
-  } else if (errno != ENOENT) {
-    return Fail(error, errno);
+  } else if (refusal != ENOENT) {
+    return Fail(error, refusal);
   }
   std::string temporary;
   int fd = CreateTemporaryBeside(target, temporary);
@@ -168,6 +184,16 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
   SyncFolderOf(target);
   Observe(AtomicWriteStep::kReplaced, temporary);
   return true;
+}
+
+bool MayRewrite(const std::filesystem::path& file) {
+  std::optional<std::filesystem::path> target = ResolveWriteTarget(file);
+  struct stat st {};
+  return target && ReplaceRefusal(*target, st) == 0;
+}
+
+std::string WriteFailedMessage(const std::filesystem::path& path) {
+  return "Could not write file '" + Utf8ToCp1252(path.string()) + "'.";
 }
 
 std::string JoinCrLf(const std::vector<std::string>& lines) {

@@ -16,6 +16,11 @@ namespace velk {
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
+// The bytes of `path` when it is a regular file (through any link) that can
+// be read; nothing for a folder, a pipe (whose read could wait for ever), a
+// device, or a missing or unreadable file.
+std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path);
+
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),
 // so that the link stays and its target is rewritten. Nothing, with the
@@ -36,6 +41,16 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
 // ".<name>.XXXXXX" beside it.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string* error = nullptr);
+
+// True when `file` (through any link) is an existing regular file that
+// WriteFileAtomic would replace: a file without any write bit is locked, as
+// the simulator's own tools treat it, also for a user whom the system would
+// let write it anyway.
+bool MayRewrite(const std::filesystem::path& file);
+
+// The message for a file that could not be written, in Windows-1252:
+// "Could not write file '<path>'.".
+std::string WriteFailedMessage(const std::filesystem::path& path);
 
 // The steps of WriteFileAtomic, for tests that stop a writer part way.
 enum class AtomicWriteStep { kTemporaryCreated, kWritten, kFlushed, kReplaced };

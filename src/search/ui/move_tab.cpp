@@ -19,7 +19,7 @@
 #include "search/move_action_file.h"
 #include "search/move_traffic.h"
 #include "search/ui/number_prompt.h"
-#include "shuffle/ui/shuffle_commands.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace {
@@ -178,7 +178,7 @@ bool MoveTab::SaveMoveAction(int percent) {
   const bool saved = SaveMoveActionFile(file, action);
   busy.reset();
   if (!saved) {
-    ShowMessageBox(CouldNotWriteMessage(file), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    ShowMessageBox(WriteFailedMessage(file), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return false;
   }
   ShowMessageBox(kActionSavedMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());

@@ -22,11 +22,11 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
+#include "platform/text_file.h"
 #include "platform/qt/qt_text.h"
 #include "search/flight_printout.h"
 #include "search/ui/search_result_model.h"
 #include "search/work_list.h"
-#include "shuffle/ui/shuffle_commands.h"
 
 namespace velk {
 namespace {
@@ -398,7 +398,7 @@ bool SearchTab::WriteExport(const std::string& path, std::vector<Flight> flights
     std::erase_if(flights, [](const Flight& f) { return f.Removed; });
   }
   if (!WriteFlightPlans(target, flights)) {
-    ShowMessageBox(CouldNotWriteMessage(target), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    ShowMessageBox(WriteFailedMessage(target), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return false;
   }
   ShowMessageBox("Successfully exported " + std::to_string(count) + " flights.", kMbOk | kMbIconQuestion,

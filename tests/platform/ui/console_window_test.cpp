@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/process_runner.h"
-#include "platform/qt/window_alpha.h"
 
 namespace velk {
 namespace {
@@ -55,14 +54,6 @@ TEST(ConsoleWindow, ShownProgramRunsInItAndReadsWhatIsTyped) {
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<ConsoleWindow*>(w));
   SetProcessConsoleFactory(nullptr);
   SetEventPump(nullptr);
-}
-
-TEST(SetWindowAlpha, SetsAndEndsTranslucency) {
-  QWidget w;
-  SetWindowAlpha(&w, true, 192);
-  EXPECT_NEAR(w.windowOpacity(), 192 / 255.0, 0.01);
-  SetWindowAlpha(&w, false, 192);
-  EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0);
 }
 
 }  // namespace

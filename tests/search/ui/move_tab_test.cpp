@@ -92,7 +92,7 @@ class MoveTabTest : public ::testing::Test {
 };
 
 TEST_F(MoveTabTest, AirportListsAreSortedWithoutRegardToCaseAndSetTheButtons) {
-  host.plan.Airports = {{"LOWW"}, {"eddf"}, {"KJFK"}, {"EDDF"}};
+  host.plan.Airports = {{"LOWW", "", "", ""}, {"eddf", "", "", ""}, {"KJFK", "", "", ""}, {"EDDF", "", "", ""}};
   tab.FillMoveAirports();
   QStringList items;
   for (int i = 0; i < w.cmDest.count(); ++i) items << w.cmDest.itemText(i);
