@@ -15,41 +15,40 @@
 namespace velk {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
+  // Opened without waiting, so a named pipe or a device in a file's place
+  // is refused at once instead of blocking the program or reading forever.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     if (error) *error = std::strerror(errno);
     return std::nullopt;
   }
-  std::string data;
-  // A regular file is read straight into one buffer of its size; the loop
-  // after it copes with files that grow or report no size (pipes, /proc).
   struct stat st {};
-  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    data.resize(static_cast<size_t>(st.st_size));
-    data.resize(std::fread(data.data(), 1, data.size(), f));
-  }
-  if (!std::ferror(f)) {
-    char buf[1 << 16];
-    for (;;) {
-      size_t n = std::fread(buf, 1, sizeof buf, f);
-      data.append(buf, n);
-      if (n < sizeof buf) break;
-    }
-  }
-  bool bad = std::ferror(f) != 0;
-  int err = errno;
-  std::fclose(f);
-  if (bad) {
-    if (error) *error = std::strerror(err);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    if (error) *error = err == EISDIR ? std::strerror(err) : "not a regular file";
     return std::nullopt;
   }
+  // Read straight into one buffer of the file's size, grown while the file
+  // has more (a file that grows, or /proc files that report no size).
+  std::string data(st.st_size > 0 ? static_cast<size_t>(st.st_size) : size_t{1} << 16, '\0');
+  size_t used = 0;
+  for (;;) {
+    if (used == data.size()) data.resize(data.size() * 2);
+    ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      if (error) *error = std::strerror(err);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    used += static_cast<size_t>(n);
+  }
+  data.resize(used);
+  ::close(fd);
   return data;
-}
-
-std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  return ReadFileBytes(path);
 }
 
 namespace {

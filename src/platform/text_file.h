@@ -12,15 +12,12 @@
 
 namespace velk {
 
-// The file's bytes, or nothing when it cannot be opened or read; then
-// `error`, when given, receives the system's reason.
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
-                                         std::string* error = nullptr);
-
 // The bytes of `path` when it is a regular file (through any link) that can
 // be read; nothing for a folder, a pipe (whose read could wait for ever), a
-// device, or a missing or unreadable file.
-std::optional<std::string> ReadRegularFileBytes(const std::filesystem::path& path);
+// device, or a missing or unreadable file. Then `error`, when given,
+// receives the reason.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
+                                         std::string* error = nullptr);
 
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),

@@ -38,7 +38,7 @@ fs::path FileInFolder(const fs::path& folder, const std::string& name) {
 }
 
 bool CopyInputFile(const fs::path& from, const fs::path& to) {
-  std::optional<std::string> bytes = ReadRegularFileBytes(from);
+  std::optional<std::string> bytes = ReadFileBytes(from);
   if (!bytes) return false;
   // The run folder is ours alone and new; a file already there is not one
   // of ours to replace.
@@ -98,7 +98,7 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
   std::optional<std::string> produced[3];
   const char* names[3] = {kAirportsName, kAircraftName, kFlightPlansName};
   for (int k = 0; k < 3; ++k) {
-    if (!(produced[k] = ReadRegularFileBytes(run.Path() / names[k]))) return false;
+    if (!(produced[k] = ReadFileBytes(run.Path() / names[k]))) return false;
   }
   fs::path folder = chosenFile.parent_path();
   // The chosen file last: should the user have chosen one of the other two

@@ -58,11 +58,11 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
     progress.Entry(static_cast<int>(i));
     merger.BeginEntry();
     if (!e.AircraftFile.empty()) {
-      std::optional<std::string> text = ReadRegularFileBytes(e.AircraftFile);
+      std::optional<std::string> text = ReadFileBytes(e.AircraftFile);
       if (!text) return {BuildOutcome::kAircraftFileMissing, e.AircraftFile};
       merger.AddAircraftText(*text);
     }
-    std::optional<std::string> text = ReadRegularFileBytes(e.PlanFile);
+    std::optional<std::string> text = ReadFileBytes(e.PlanFile);
     if (!text) return {BuildOutcome::kPlanFileMissing, e.PlanFile};
     merger.AddFlightPlanText(*text);
   }

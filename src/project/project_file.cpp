@@ -105,7 +105,7 @@ std::optional<std::string> ProjectFileBytes(const ProjectFile& project) {
 }
 
 std::optional<ProjectFile> ReadProjectFile(const std::filesystem::path& path) {
-  std::optional<std::string> bytes = ReadRegularFileBytes(path);
+  std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return std::nullopt;
   return ParseProjectFile(*bytes);
 }

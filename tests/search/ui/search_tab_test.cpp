@@ -432,11 +432,15 @@ TEST_F(SearchTabTest, PrintSendsTheRowsInListOrder) {
   EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{"Successfully printed 5 flights."}));
   EXPECT_FALSE(host.IsBusy() || host.ProgressLoaded());
 
+  // The printer dialog comes first: a cancel takes no busy frame.
   printer.Answer(PrintResult::Cancelled);
   printer.Answer(PrintResult::Failed);
   boxes.Clear();
+  const int frames = host.busyFrames;
   c.cmdExportPrint->click();
   EXPECT_TRUE(boxes.Prompts().empty());
+  EXPECT_EQ(host.busyFrames, frames);
+  EXPECT_TRUE(printer.Jobs()[1].text.empty());
   c.cmdExportPrint->click();
   EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{kPrintFailedMessage}));
 }
