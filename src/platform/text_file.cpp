@@ -158,10 +158,26 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
   return std::nullopt;
 }
 
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+namespace {
+
+// A new file written and flushed under its temporary name beside the file
+// it is to replace.
+struct PreparedFile {
+  std::filesystem::path target;
+  std::string temporary;
+};
+
+// Everything of WriteFileAtomic up to the rename.
+std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path, std::string_view bytes,
+                                               std::string* error) {
+  auto refuse = [error](int err) -> std::optional<PreparedFile> {
+    Fail(error, err);
+    return std::nullopt;
+  };
   std::optional<std::filesystem::path> resolved = ResolveWriteTarget(path, error);
-  if (!resolved) return false;
-  const std::filesystem::path& target = *resolved;
+  if (!resolved) return std::nullopt;
+  PreparedFile prepared{*resolved, {}};
+  const std::filesystem::path& target = prepared.target;
   // The old file's permissions stay; a new file gets the usual ones.
   mode_t mode = NewFileMode();
   struct stat st {};
@@ -169,20 +185,53 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
   if (refusal == 0) {
     mode = st.st_mode & 07777;
   } else if (refusal != ENOENT) {
-    return Fail(error, refusal);
+    return refuse(refusal);
   }
-  std::string temporary;
-  int fd = CreateTemporaryBeside(target, temporary);
-  if (fd < 0) return Fail(error, errno);
-  bool ok = FillTemporary(fd, temporary, bytes, mode, error);
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = Fail(error, errno);
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
+  int fd = CreateTemporaryBeside(target, prepared.temporary);
+  if (fd < 0) return refuse(errno);
+  if (!FillTemporary(fd, prepared.temporary, bytes, mode, error)) {
+    ::unlink(prepared.temporary.c_str());
+    return std::nullopt;
   }
-  SyncFolderOf(target);
-  Observe(AtomicWriteStep::kReplaced, temporary);
+  return prepared;
+}
+
+// Puts a prepared file in place of its target in one step.
+bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
+  if (std::rename(prepared.temporary.c_str(), prepared.target.c_str()) != 0) {
+    int err = errno;
+    ::unlink(prepared.temporary.c_str());
+    return Fail(error, err);
+  }
+  SyncFolderOf(prepared.target);
+  Observe(AtomicWriteStep::kReplaced, prepared.temporary);
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+  std::optional<PreparedFile> prepared = PrepareReplacement(path, bytes, error);
+  return prepared && CommitReplacement(*prepared, error);
+}
+
+size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
+                        std::string* error) {
+  std::vector<PreparedFile> prepared;
+  for (const auto& [path, bytes] : files) {
+    std::optional<PreparedFile> p = PrepareReplacement(path, bytes, error);
+    if (!p) {
+      for (const PreparedFile& q : prepared) ::unlink(q.temporary.c_str());
+      return 0;
+    }
+    prepared.push_back(std::move(*p));
+  }
+  for (size_t k = 0; k < prepared.size(); ++k) {
+    if (CommitReplacement(prepared[k], error)) continue;
+    for (size_t j = k + 1; j < prepared.size(); ++j) ::unlink(prepared[j].temporary.c_str());
+    return k;
+  }
+  return prepared.size();
 }
 
 bool MayRewrite(const std::filesystem::path& file) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/text_lines.h"
@@ -38,6 +39,18 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
 // ".<name>.XXXXXX" beside it.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string* error = nullptr);
+
+// Replaces several files as WriteFileAtomic replaces one, in two steps:
+// every new file is first written and flushed under its temporary name, and
+// only when all of them are ready are they renamed over their targets, one
+// right after the other. A failure while writing (a full disk, a target
+// refused) or a kill before the renames leaves every target as it was.
+// Returns how many targets were replaced, in order: all of them on success,
+// fewer when a rename failed (the reason in `error`; the later temporary
+// files are removed, and the targets replaced so far are the caller's to put
+// back). A target named twice ends up with its last contents.
+size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
+                        std::string* error = nullptr);
 
 // True when `file` (through any link) is an existing regular file that
 // WriteFileAtomic would replace: a file without any write bit is locked, as

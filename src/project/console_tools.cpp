@@ -123,19 +123,18 @@ bool ReplaceFilesTogether(const std::vector<std::pair<fs::path, std::string>>& f
     if (!old) return false;  // could not be put back
     before.push_back(std::move(old));
   }
-  for (size_t k = 0; k < files.size(); ++k) {
-    if (WriteFileAtomic(files[k].first, files[k].second)) continue;
-    for (size_t j = k; j-- > 0;) {
-      std::error_code ec;
-      if (before[j]) {
-        WriteFileAtomic(files[j].first, *before[j]);
-      } else if (auto made = ResolveWriteTarget(files[j].first)) {
-        fs::remove(*made, ec);  // what the write made, through a link too
-      }
+  // Every new file is ready before the first one replaces its target.
+  const size_t replaced = WriteFilesAtomic(files);
+  if (replaced == files.size()) return true;
+  for (size_t j = replaced; j-- > 0;) {
+    std::error_code ec;
+    if (before[j]) {
+      WriteFileAtomic(files[j].first, *before[j]);
+    } else if (auto made = ResolveWriteTarget(files[j].first)) {
+      fs::remove(*made, ec);  // what the write made, through a link too
     }
-    return false;
   }
-  return true;
+  return false;
 }
 
 }  // namespace velk

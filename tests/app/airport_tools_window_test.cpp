@@ -25,13 +25,7 @@ namespace fs = std::filesystem;
 
 class AirportToolsWindowTest : public test::SampleWindowTest {
  protected:
-  void SetUp() override {
-    SampleWindowTest::SetUp();
-    // The program folder of the test keeps the scenery cache to itself.
-    w_.SetProgramFolder(program_.path());
-  }
   test::SceneryStateGuard scenery_;
-  test::TempDir program_;
 };
 
 TEST_F(AirportToolsWindowTest, ToolsMenuOpensTheSearchAndDeletesTheCache) {
@@ -40,14 +34,14 @@ TEST_F(AirportToolsWindowTest, ToolsMenuOpensTheSearchAndDeletesTheCache) {
   ASSERT_NE(search, nullptr);
   EXPECT_EQ(search->parentWidget(), &w_);
   EXPECT_FALSE(SceneryAirports().empty());
-  EXPECT_TRUE(fs::exists(program_ / kSceneryCacheFileName));
+  EXPECT_TRUE(fs::exists(programFolder_ / kSceneryCacheFileName));
   EXPECT_FALSE(w_.IsBusy() || w_.ProgressLoaded());
 
   boxes_.Answer(kIdYes);
   w_.mnuToolsDeleteCache->trigger();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Are your sure to delete all Cache files?"});
-  EXPECT_FALSE(fs::exists(program_ / kSceneryCacheFileName));
+  EXPECT_FALSE(fs::exists(programFolder_ / kSceneryCacheFileName));
   EXPECT_TRUE(SceneryAirports().empty());
   EXPECT_EQ(w_.AirportToolWindows()->SearchWindow(), nullptr);
 }

@@ -27,6 +27,16 @@ TEST(ConsoleWindow, ShowsOutputInEitherEncodingAndHandsOverTypedLines) {
   EXPECT_TRUE(w.txtInput->text().isEmpty());
 }
 
+// Progress counters rewrite their line after a carriage return, as in a
+// terminal; CR LF, also cut between two pieces, ends a line.
+TEST(ConsoleWindow, ACarriageReturnWritesOverItsLine) {
+  ConsoleWindow w("orvane");
+  w.AppendOutput("Parsing\r\n  Airports 0\r  Airports 33\r");
+  w.AppendOutput("  Airports 40\r");
+  w.AppendOutput("\nDone 9\rX");
+  EXPECT_EQ(w.txtOutput->toPlainText(), "Parsing\n  Airports 40\nXone 9");
+}
+
 TEST(ConsoleWindow, ShownProgramRunsInItAndReadsWhatIsTyped) {
   InstallQtProcessSupport();
   QString shown;

@@ -205,7 +205,9 @@ TEST_F(ProjectTabTest, SaveAsWritesTheFileAndOpeningItShowsTheSameProject) {
   EXPECT_EQ(recent_, std::vector<std::string>{ProjectFilePath()});
   EXPECT_FALSE(tab_.ProjectModified());
   EXPECT_FALSE(w_.mnuFileSaveProject.isEnabled());
-  EXPECT_FALSE(w_.cmdProjectCompile.isEnabled());  // no row shown yet
+  // The first row is shown, so the project can be merged at once.
+  EXPECT_EQ(tab_.SelectedEntryKey(), Europe());
+  EXPECT_TRUE(w_.cmdProjectCompile.isEnabled() && w_.cmdProjectMerge.isEnabled() && w_.cmdProjectDelete.isEnabled());
   EXPECT_EQ(host_.busyDepth, 0);
 }
 
@@ -253,7 +255,7 @@ TEST_F(ProjectTabTest, DeleteFollowsTheSortedListAndKeepsFlags) {
   tab_.ColumnClick(1);  // another column: ascending by plan file
   EXPECT_EQ(Row(0)->text(1), "/plans/a.txt");
 
-  Row(2)->setSelected(true);  // c.txt
+  w_.lvProject.setCurrentItem(Row(2));  // c.txt alone
   boxes_.Answer(kIdNo);
   w_.cmdProjectDelete.click();
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Are you sure to remove the selected Flightplans?"});
