@@ -185,7 +185,7 @@ std::vector<TimetableRow> BuildTimetable(const PlanState& plan, const TimetableF
       judgedFlight = i;
       bool rulesListed = (f.FlightRules == "IFR" && filter.ifr) || (f.FlightRules == "VFR" && filter.vfr);
       listed = !f.Removed && rulesListed && *maxPercent >= FlightPercent(f.Percent);
-      weekly = UpperAscii(f.Period) == "WEEK";
+      weekly = IsWeekPeriod(f.Period);
       hours = weekly ? 0 : RepeatHours(f.Period);
       repeats = weekly ? 0 : static_cast<int>(text_number::RoundHalfEven(24.0 / hours));
       source = RowSource{&f, i, nullptr};
