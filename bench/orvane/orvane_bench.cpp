@@ -15,6 +15,7 @@
 #include <string>
 
 #include "plan_generator.h"
+#include "platform/text_file.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
   double compile = 1e30;
   long peak_kb = 0;
   for (int i = 0; i < 3; ++i) {
-    traffic::WriteFileChecked(work / "FlightPlans.txt", plans_text);
+    velk::WriteFileAtomic(work / "FlightPlans.txt", plans_text);
     std::fflush(stdout);
     const auto t = Clock::now();
     const pid_t pid = fork();
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
     std::size_t total = 0;
     for (const char* name : kFiles) total += traffic::ReadWholeFile(work / name)->size();
     sink = sink + total;
-    traffic::WriteFileChecked(root / "same-size.bin", filler);
+    velk::WriteFileAtomic(root / "same-size.bin", filler);
   });
   std::printf("(b) read inputs + write %.1f MB %.3f s, orvane %.3f s, ratio %.2f (target < 3)\n", db / 1e6,
               baseline, compile, compile / baseline);

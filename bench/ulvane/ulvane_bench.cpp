@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_file.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
     std::string bytes;
     traffic::ScopedConsoleCapture quiet;
     if (traffic::BuildTrafficDatabase(data, bytes, database) != 0) return 2;
-    if (traffic::WriteFileChecked(database, bytes) != traffic::WriteResult::kOk) return 2;
+    if (!velk::WriteFileAtomic(database, bytes)) return 2;
   }
   std::printf("database: %s, %ju bytes, %d flight plans\n", database.c_str(),
               static_cast<std::uintmax_t>(fs::file_size(database)), kPlans);

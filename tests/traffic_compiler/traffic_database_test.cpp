@@ -128,6 +128,27 @@ TEST(TrafficDatabase, WriteBackSplicesOnlyComputedArrivals) {
             "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,1/03:17,10,F,6,AAAA\r\n");
 }
 
+TEST(TrafficDatabase, WriteBackKeepsAByteOrderMarkAndEveryLineEnd) {
+  TrafficData data = Parse(kAirports, kAircraft, kPlans);
+  std::string bytes;
+  ScopedConsoleCapture out;
+  ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
+  // The mark before a comment line must not turn that line into a plan.
+  const std::string text =
+      "\xEF\xBB\xBF; plans\r"
+      "AC#2,N1,50%,24Hr,IFR,01:00:00,,350,F,100,BBB,02:00,,120,R,7,AAAA\r"
+      "; weekly\n"
+      "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,,10,F,6,AAAA";
+  std::string result;
+  WriteBackError error;
+  ASSERT_TRUE(SpliceArrivalTimes(text, data.plans, result, error)) << error.line;
+  EXPECT_EQ(result,
+            "\xEF\xBB\xBF; plans\r"
+            "AC#2,N1,50%,24Hr,IFR,01:00:00,01:17:08,350,F,100,BBB,02:00,02:17,120,R,7,AAAA\r"
+            "; weekly\n"
+            "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,1/03:17,10,F,6,AAAA");
+}
+
 TEST(TrafficDatabase, ArrivalsAreReducedIntoTheirPeriod) {
   // 300 nm at 400 kt is 2700 s; with 900 s the 23:30 departure lands 00:30.
   EXPECT_EQ(FormatArrivalTime(23 * 3600 + 1800 + 3600, false, false), "00:30");

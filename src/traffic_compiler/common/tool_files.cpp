@@ -1,32 +1,25 @@
 #include "traffic_compiler/common/tool_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include "platform/sim_location.h"
-#include "platform/text_file.h"
 
 namespace traffic {
 
-std::optional<std::string> ReadWholeFile(const fs::path& path) { return velk::ReadFileBytes(path); }
-
-bool LineReader::Next(TextLine& line) {
-  if (pos_ >= text_.size()) return false;
-  const std::size_t nl = text_.find('\n', pos_);
-  std::size_t end = nl == std::string_view::npos ? text_.size() : nl;
-  const std::size_t after = nl == std::string_view::npos ? text_.size() : nl + 1;
-  if (end > pos_ && text_[end - 1] == '\r') --end;
-  line.text = text_.substr(pos_, end - pos_);
-  line.end = text_.substr(end, after - end);
-  pos_ = after;
-  return true;
-}
-
 namespace {
+
+FileStepHook g_step_hook = nullptr;
+
+// True when the test seam makes this step fail.
+bool StepFails(std::string_view step, const fs::path& path) { return g_step_hook && g_step_hook(step, path); }
 
 bool WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
@@ -43,80 +36,306 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// A rename or a new name is only safe from a power cut once its folder is
+// on disk too. A folder that cannot be synced changes nothing for the
+// caller: the rename itself has happened.
+void SyncFolderOf(const fs::path& path) {
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool EntryExists(const fs::path& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Opens a regular file for reading; anything else is refused before it is
+// opened (a FIFO would wait for a writer, a device may never end).
+int OpenRegular(const fs::path& path, ReadResult& result) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    result = ReadResult::kCannotOpen;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    result = ReadResult::kNotRegular;
+    return -1;
+  }
+  // Non-blocking, and checked again once open, in case the name was given
+  // to something else in between.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    result = ReadResult::kCannotOpen;
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    result = ReadResult::kNotRegular;
+    return -1;
+  }
+  result = ReadResult::kOk;
+  return fd;
+}
+
 }  // namespace
 
-OutputFile::~OutputFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool OutputFile::Create(const fs::path& path) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return fd_ >= 0;
-}
-
-bool OutputFile::WriteAndClose(std::string_view bytes) {
-  if (fd_ < 0) return false;
-  bool ok = WriteAll(fd_, bytes);
-  if (ok && ::fsync(fd_) != 0) ok = false;
-  if (::close(fd_) != 0) ok = false;
-  fd_ = -1;
-  return ok;
-}
-
-WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes) {
-  OutputFile file;
-  if (!file.Create(path)) return WriteResult::kOpenFailed;
-  return file.WriteAndClose(bytes) ? WriteResult::kOk : WriteResult::kWriteFailed;
-}
-
-bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
-CopyResult CreateFileExclusive(const fs::path& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  bool ok = WriteAll(fd, bytes);
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    ::unlink(path.c_str());
-    return CopyResult::kFailed;
-  }
-  return CopyResult::kCopied;
-}
-
-CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return CopyResult::kFailed;
-  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    const int error = errno;
-    ::close(in);
-    return error == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  }
-  // Copied in blocks: a database can be far larger than is worth holding.
+// Copies the rest of `in` into `out`, in blocks: a database can be far larger
+// than is worth holding at once.
+static bool CopyBlocks(int in, OutputFile& out) {
   std::string buffer(1 << 20, '\0');
-  bool ok = true;
   for (;;) {
     const ssize_t n = ::read(in, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    if (!WriteAll(fd, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-      ok = false;
-      break;
-    }
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
   }
+}
+
+void SetFileStepHook(FileStepHook hook) { g_step_hook = hook; }
+
+ReadResult ReadRegularFile(const fs::path& path, std::string& bytes) {
+  ReadResult result;
+  const int fd = OpenRegular(path, result);
+  if (fd < 0) return result;
+  struct stat st;
+  bytes.clear();
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t have = 0;
+  for (;;) {
+    // A file that grows while it is read is read to its new end.
+    if (have == bytes.size()) bytes.resize(bytes.size() + (1 << 16));
+    const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      bytes.clear();
+      return ReadResult::kReadFailed;
+    }
+    if (n == 0) break;
+    have += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(have);
+  return ReadResult::kOk;
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  std::string bytes;
+  if (ReadRegularFile(path, bytes) != ReadResult::kOk) return std::nullopt;
+  return bytes;
+}
+
+bool LineReader::Next(TextLine& line) {
+  if (pos_ >= text_.size()) return false;
+  const char* start = text_.data() + pos_;
+  const std::size_t rest = text_.size() - pos_;
+  const char* nl = static_cast<const char*>(std::memchr(start, '\n', rest));
+  const char* stop = nl ? nl : start + rest;
+  const char* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(stop - start)));
+  const char* text_end = cr ? cr : stop;
+  const char* after = cr ? (cr + 1 == nl ? nl + 1 : cr + 1) : (nl ? nl + 1 : stop);
+  line.text = std::string_view(start, static_cast<std::size_t>(text_end - start));
+  line.end = std::string_view(text_end, static_cast<std::size_t>(after - text_end));
+  pos_ += static_cast<std::size_t>(after - start);
+  return true;
+}
+
+std::uint64_t TextFingerprint(std::string_view text) {
+  return std::hash<std::string_view>{}(text) ^ (static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u);
+}
+
+std::string_view ByteOrderMark(std::string_view text) {
+  return text.substr(0, 3) == "\xEF\xBB\xBF" ? text.substr(0, 3) : std::string_view();
+}
+
+fs::path ResolveLinks(const fs::path& path) {
+  fs::path p = path;
+  // As many steps as the system itself follows before giving up.
+  for (int i = 0; i < 40; ++i) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
+    const fs::path target = fs::read_symlink(p, ec);
+    if (ec) return p;
+    p = target.is_absolute() ? target : p.parent_path() / target;
+  }
+  return p;
+}
+
+OutputFile::~OutputFile() {
+  CloseQuietly();
+  if (!keep_ && !path_.empty()) ::unlink(path_.c_str());
+}
+
+void OutputFile::CloseQuietly() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool OutputFile::CreateExclusive(const fs::path& path) {
+  CloseQuietly();
+  path_.clear();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd_ < 0) return false;
+  path_ = path;
+  ok_ = true;
+  keep_ = false;
+  return true;
+}
+
+bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permissions_of) {
+  CloseQuietly();
+  path_.clear();
+  fs::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  std::string name = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) return false;
+  path_ = name;
+  ok_ = true;
+  keep_ = false;
+  // A replaced file keeps its permissions; a new one gets the usual ones
+  // rather than the private mode of a temporary file.
+  struct stat st;
+  if (::stat((permissions_of.empty() ? target : permissions_of).c_str(), &st) == 0) {
+    ::fchmod(fd_, st.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+  }
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (fd_ < 0 || !ok_) return false;
+  if (StepFails("write", path_) || !WriteAll(fd_, bytes)) ok_ = false;
+  return ok_;
+}
+
+bool OutputFile::Finish() {
+  if (fd_ < 0) return false;
+  if (ok_ && (StepFails("fsync", path_) || ::fsync(fd_) != 0)) ok_ = false;
+  if (StepFails("close", path_)) ok_ = false;
+  if (::close(fd_) != 0) ok_ = false;
+  fd_ = -1;
+  return ok_;
+}
+
+bool ReplaceFile(const fs::path& from, const fs::path& to) {
+  if (StepFails("rename", to)) return false;
+  if (std::rename(from.c_str(), to.c_str()) == 0) {
+    SyncFolderOf(to);
+    return true;
+  }
+  if (errno != EXDEV) return false;
+  // `to` lies on another file system (a link led there): a copy made whole
+  // beside it takes its place, then `from` goes.
+  ReadResult opened;
+  const int in = OpenRegular(from, opened);
+  if (in < 0) return false;
+  OutputFile out;
+  const bool ok = out.CreateBeside(to) && CopyBlocks(in, out);
   ::close(in);
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    ::unlink(to.c_str());
+  if (!out.Finish() || !ok || std::rename(out.path().c_str(), to.c_str()) != 0) return false;
+  out.Keep();
+  SyncFolderOf(to);
+  ::unlink(from.c_str());
+  return true;
+}
+
+bool LinkFile(const fs::path& from, const fs::path& to) {
+  return !StepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0;
+}
+
+CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
+  if (StepFails("rename", to)) return CopyResult::kFailed;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    SyncFolderOf(to);
+    return CopyResult::kCopied;
+  }
+  if (errno == EEXIST) return CopyResult::kTargetExists;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return CopyResult::kFailed;
+  // The file system cannot rename without replacing: a second name made by
+  // a hard link refuses an existing name just as well.
+  if (!StepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    SyncFolderOf(to);
+    return CopyResult::kCopied;
+  }
+  if (errno == EEXIST) return CopyResult::kTargetExists;
+  // Neither: look first. The tools hold the folder lock while they do this,
+  // so no other run of theirs can slip in between.
+  if (EntryExists(to)) return CopyResult::kTargetExists;
+  return ReplaceFile(from, to) ? CopyResult::kCopied : CopyResult::kFailed;
+}
+
+CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  if (EntryExists(to)) return CopyResult::kTargetExists;
+  ReadResult opened;
+  const int in = OpenRegular(from, opened);
+  if (in < 0) return CopyResult::kFailed;
+  OutputFile out;
+  if (!out.CreateBeside(to, from)) {
+    ::close(in);
     return CopyResult::kFailed;
   }
-  return CopyResult::kCopied;
+  const bool ok = CopyBlocks(in, out);
+  ::close(in);
+  if (!out.Finish() || !ok) return CopyResult::kFailed;
+  const CopyResult placed = RenameNoReplace(out.path(), to);
+  if (placed == CopyResult::kCopied) out.Keep();
+  return placed;
+}
+
+bool IsWriteProtected(const fs::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool RemoveFileEntry(const fs::path& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+FolderLock::~FolderLock() { Unlock(); }
+
+void FolderLock::Unlock() {
+  if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
+  fd_ = -1;
+}
+
+FolderLock::Result FolderLock::TryLock(const fs::path& folder, bool& busy) {
+  Unlock();
+  busy = false;
+  fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return Result::kNoFolder;
+  for (;;) {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return Result::kLocked;
+    if (errno == EINTR) continue;
+    if (errno == EWOULDBLOCK) {
+      busy = true;
+      return Result::kLocked;
+    }
+    Unlock();
+    return Result::kUnsupported;
+  }
+}
+
+FolderLock::Result FolderLock::Wait() {
+  for (;;) {
+    if (::flock(fd_, LOCK_EX) == 0) return Result::kLocked;
+    if (errno == EINTR) continue;
+    Unlock();
+    return Result::kUnsupported;
+  }
 }
 
 fs::path FindFileNoCase(const fs::path& folder, const std::string& name) {

@@ -1,6 +1,7 @@
 #pragma once
 // Period and time codes of traffic.bgl, plan ids, the order in which
 // airports are sorted and looked up, and great-circle geometry.
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -62,6 +63,11 @@ inline constexpr double kNmPerRadian = 3437.7467707849396;
 inline constexpr double kRadiansPerNm = 0.0002908882086657216;
 
 double ToRadians(std::int32_t degrees, float minutes);
+
+// Rounds to the nearest whole number, halves away from zero, so that heights
+// below sea level round like those above it. For values of 0 and more this
+// is trunc(x + 0.5), the rounding the database has always used.
+inline double RoundElevation(double x) { return x >= 0 ? std::trunc(x + 0.5) : -std::trunc(0.5 - x); }
 
 struct GeoPoint {
   double lat = 0;

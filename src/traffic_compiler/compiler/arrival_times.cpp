@@ -1,10 +1,13 @@
 #include "traffic_compiler/compiler/arrival_times.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/compiler/traffic_parser.h"
 
 namespace traffic {
 
@@ -69,7 +72,10 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
                         std::string& result, WriteBackError& error) {
   result.clear();
   result.reserve(original.size() + original.size() / 8);
-  LineReader reader(original);
+  // A byte-order mark stays where it is and is not part of the first line.
+  const std::string_view bom = ByteOrderMark(original);
+  result += bom;
+  LineReader reader(original.substr(bom.size()));
   TextLine l;
   int line_number = 0;
   std::size_t plan_index = 0;
@@ -123,36 +129,67 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
   return true;
 }
 
-int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans) {
-  ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
-  const auto original = ReadWholeFile(plans_file);
-  if (!original) return ReportFileError(kErrOpenInput, "FlightPlans.txt");
-  const std::filesystem::path temp = plans_file.parent_path() / "FlightPlansTemp.txt";
+namespace {
 
-  // The plan is only replaced once its new text is safely on disk.
+// What identifies the file's present contents without reading it again.
+struct FileState {
+  bool known = false;
+  struct stat st {};
+};
+
+FileState StateOf(const std::filesystem::path& path) {
+  FileState f;
+  f.known = ::stat(path.c_str(), &f.st) == 0;
+  return f;
+}
+
+bool SameState(const FileState& a, const FileState& b) {
+  return a.known && b.known && a.st.st_dev == b.st.st_dev && a.st.st_ino == b.st.st_ino &&
+         a.st.st_size == b.st.st_size && a.st.st_mtim.tv_sec == b.st.st_mtim.tv_sec &&
+         a.st.st_mtim.tv_nsec == b.st.st_mtim.tv_nsec;
+}
+
+int ReportChanged() {
+  // The plan was edited while it was compiled: its arrivals belong to the
+  // text that was read, so they are not written into the new one.
+  return ReportToolError(kFlightPlansFile, 0, "", 0, 0, kErrArrivalSync);
+}
+
+}  // namespace
+
+int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                       std::optional<std::uint64_t> parsed_fingerprint) {
+  ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
+  // A plan reached through a symbolic link is rewritten where it lies.
+  const std::filesystem::path target = ResolveLinks(plans_file);
+  const FileState before = StateOf(target);
+  std::string original;
+  if (ReadRegularFile(target, original) != ReadResult::kOk) return ReportFileError(kErrOpenInput, kFlightPlansFile);
+  if (parsed_fingerprint && TextFingerprint(original) != *parsed_fingerprint) return ReportChanged();
+  // A plan marked read-only is left as it is.
+  if (IsWriteProtected(target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+
+  // The temporary file of a run that died is all that can have this name
+  // while the traffic folder is locked.
+  const std::filesystem::path temp = target.parent_path() / kFlightPlansTempFile;
   OutputFile out;
-  if (!out.Create(temp)) return ReportFileError(kErrCreateFile, "FlightPlansTemp.txt");
-  std::error_code ec;
+  if (!RemoveFileEntry(temp) || !out.CreateExclusive(temp)) return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
   std::string updated;
   WriteBackError sync;
-  if (!SpliceArrivalTimes(*original, plans, updated, sync)) {
+  if (!SpliceArrivalTimes(original, plans, updated, sync)) {
     // What was spliced so far stays in the temporary file for a look; the
     // plan itself is not touched.
     out.WriteAndClose(updated);
-    return ReportToolError("FlightPlans.txt", sync.line, sync.text, sync.position, 0, kErrArrivalSync);
+    out.Keep();
+    return ReportToolError(kFlightPlansFile, sync.line, sync.text, sync.position, 0, kErrArrivalSync);
   }
   ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
-  if (!out.WriteAndClose(updated)) {
-    std::filesystem::remove(temp, ec);
-    return ReportFileError(kErrWriteOutput, "FlightPlansTemp.txt");
-  }
   // The plan keeps its permissions.
-  const auto perms = std::filesystem::status(plans_file, ec).permissions();
-  if (!ec) std::filesystem::permissions(temp, perms, ec);
-  if (!ReplaceFile(temp, plans_file)) {
-    std::filesystem::remove(temp, ec);
-    return ReportFileError(kErrCreateFile, "FlightPlans.txt");
-  }
+  if (before.known) ::chmod(temp.c_str(), before.st.st_mode & 07777);
+  if (!out.WriteAndClose(updated)) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
+  if (!SameState(before, StateOf(target))) return ReportChanged();
+  if (!ReplaceFile(temp, target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+  out.Keep();
   return 0;
 }
 

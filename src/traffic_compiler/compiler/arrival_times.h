@@ -2,6 +2,7 @@
 // Computed arrival times and their write-back into FlightPlans.txt.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,9 +44,17 @@ struct WriteBackError {
 bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
                         std::string& result, WriteBackError& error);
 
-// Writes the computed arrivals into `plans_file` (through a temporary file
-// beside it, replaced in one step after every write succeeded), with its
-// console progress and error reports. Returns 0 or the error code.
-int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans);
+inline constexpr const char* kFlightPlansTempFile = "FlightPlansTemp.txt";
+
+// Writes the computed arrivals into `plans_file` (through a link, into the
+// file it names) by way of FlightPlansTemp.txt beside it, which replaces
+// the plan in one step once every write succeeded; prints its console
+// progress and error reports. When `parsed_fingerprint` is given and the
+// file no longer holds the text it was taken from (TextFingerprint), or
+// the file changes during the write-back, nothing is written (error 55).
+// A plan file marked read-only is not replaced (error 11). Returns 0 or the
+// error code.
+int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                       std::optional<std::uint64_t> parsed_fingerprint = std::nullopt);
 
 }  // namespace traffic

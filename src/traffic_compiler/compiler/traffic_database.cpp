@@ -188,12 +188,14 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
 
 int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
   // The output is created first so that an unwritable folder is reported
-  // before any work is done.
+  // before any work is done. It is a new file: never one that exists, nor
+  // what a symbolic link of that name points to.
   OutputFile file;
-  if (!file.Create(path)) return ReportFileError(kErrOpenOutput, path.string());
+  if (!file.CreateExclusive(path)) return ReportFileError(kErrOpenOutput, path.string());
   std::string bytes;
   if (int e = BuildTrafficDatabase(data, bytes, path)) return e;
   if (!file.WriteAndClose(bytes)) return ReportFileError(kErrWriteOutput, path.string());
+  file.Keep();
   return 0;
 }
 

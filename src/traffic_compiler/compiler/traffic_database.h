@@ -13,9 +13,9 @@ namespace traffic {
 // past the 32-bit offsets), already reported with `path` as the file name.
 int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::filesystem::path& path);
 
-// Builds the database and writes it to `path`. Returns 0 or the reported
-// error code (2 when the file cannot be created, 4 when writing fails); on
-// error the caller removes the file.
+// Builds the database and writes it to the new file `path`, which must not
+// exist. Returns 0 or the reported error code (2 when the file cannot be
+// created, 4 when writing fails); on error the file is removed again.
 int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data);
 
 }  // namespace traffic

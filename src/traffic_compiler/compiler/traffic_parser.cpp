@@ -1,6 +1,7 @@
 #include "traffic_compiler/compiler/traffic_parser.h"
 
 #include <charconv>
+#include <cstring>
 #include <climits>
 #include <algorithm>
 #include <array>
@@ -51,8 +52,13 @@ class FieldCursor {
     pos_ = end;
     while (end > start_ && IsBlank(line_[end - 1])) --end;
     length_ = end - start_;
+    nul_ = std::memchr(line_.data() + start_, '\0', length_) != nullptr;
     return line_.substr(start_, length_);
   }
+
+  // True when the last field holds a NUL byte, which would cut it short
+  // where it is stored or printed.
+  bool HasNul() const { return nul_; }
 
   // True when only blanks or a comment remain.
   bool AtEnd() const {
@@ -71,6 +77,7 @@ class FieldCursor {
   std::size_t pos_ = 0;
   std::size_t start_ = 0;
   std::size_t length_ = 0;
+  bool nul_ = false;
 };
 
 // A leading decimal integer (blanks and a sign allowed before the digits;
@@ -232,6 +239,8 @@ ParseError ForEachRecordLine(std::string_view text, Record record, int first_lin
 // threads; the records and the first error come out as from one pass.
 template <typename Rec, typename LineParser>
 ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
+  // A byte-order mark that an editor put before the first line is no text.
+  text.remove_prefix(ByteOrderMark(text).size());
   const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
   if (workers == 1 || text.size() < (1u << 20)) {
     return ForEachRecordLine(text, [&](std::string_view s, int n) { return parse_line(s, n, out); });
@@ -282,27 +291,29 @@ ParseError ParseAirportLine(std::string_view s, int n, std::vector<TrafficAirpor
   if (s[0] == ',') return {kErrMissingAirportCode, n, std::string(s), 0, 0};
   TrafficAirport a;
   std::string_view f = cur.Next();
-  if (f.empty()) return Fail(kErrMissingAirportCode, n, cur);
+  if (f.empty() || cur.HasNul()) return Fail(kErrMissingAirportCode, n, cur);
   if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
   for (std::size_t i = 0; i < f.size(); ++i) a.code[i] = Upper(f[i]);
 
   Coordinate c;
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingLatitude, n, cur);
+  if (cur.HasNul()) return Fail(kErrLatitudeFormat, n, cur);
   if (int e = ParseCoordinate(f, true, c)) return Fail(e, n, cur);
   a.lat_degrees = c.degrees;
   a.lat_minutes = c.minutes;
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingLongitude, n, cur);
+  if (cur.HasNul()) return Fail(kErrLongitudeFormat, n, cur);
   if (int e = ParseCoordinate(f, false, c)) return Fail(e, n, cur);
   a.lon_degrees = c.degrees;
   a.lon_minutes = c.minutes;
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingElevation, n, cur);
-  if (!IsDigit(f[0]) && f[0] != '-') return Fail(kErrElevationFormat, n, cur);
+  if ((!IsDigit(f[0]) && f[0] != '-') || cur.HasNul()) return Fail(kErrElevationFormat, n, cur);
   const double feet = static_cast<double>(LeadingInt(f));
-  double metres = std::trunc(feet * 0.3048000000012192 + 0.5);
+  double metres = RoundElevation(feet * 0.3048000000012192);
   if (metres > INT32_MAX) metres = INT32_MAX;
   if (metres < INT32_MIN) metres = INT32_MIN;
   a.elevation_m = static_cast<std::int32_t>(metres);
@@ -316,10 +327,11 @@ ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircr
   TrafficAircraft a;
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, a.number)) return Fail(e, n, cur);
+  if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingCruiseSpeed, n, cur);
-  if (!IsDigit(f[0])) return Fail(kErrCruiseSpeedFormat, n, cur);
+  if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrCruiseSpeedFormat, n, cur);
   const std::int64_t speed = LeadingInt(f);
   if (speed == 0) return Fail(kErrCruiseSpeedZero, n, cur);
   if (speed > 65535) return Fail(kErrCruiseSpeedRange, n, cur);
@@ -327,6 +339,7 @@ ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircr
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingAircraftName, n, cur);
+  if (cur.HasNul()) return Fail(kErrAircraftNameFormat, n, cur);
   if (f.front() == '"') f.remove_prefix(1);
   if (!f.empty() && f.back() == '"') f.remove_suffix(1);
   if (f.size() > static_cast<std::size_t>(kMaxAircraftName)) return Fail(kErrAircraftNameTooLong, n, cur);
@@ -342,15 +355,16 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
   TrafficPlan p;
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, p.aircraft_number)) return Fail(e, n, cur);
+  if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
 
   f = cur.Next();
-  if (f.empty()) return Fail(kErrMissingRegistration, n, cur);
+  if (f.empty() || cur.HasNul()) return Fail(kErrMissingRegistration, n, cur);
   if (f.size() > static_cast<std::size_t>(kMaxRegistration)) return Fail(kErrRegistrationTooLong, n, cur);
   for (std::size_t i = 0; i < f.size(); ++i) p.registration[i] = Upper(f[i]);
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingPercent, n, cur);
-  if (!IsDigit(f[0])) return Fail(kErrPercentFormat, n, cur);
+  if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrPercentFormat, n, cur);
   const std::int64_t percent = LeadingInt(f);
   if (percent < 1 || percent > 100) return Fail(kErrPercentRange, n, cur);
   p.percent = static_cast<std::uint8_t>(percent);
@@ -360,7 +374,7 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
   int period = -1;
   if (f.size() >= 2 && Upper(f[0]) == 'W' && Upper(f[1]) == 'E') period = kWeekPeriodCode;
   else if (IsDigit(f[0])) period = PeriodCodeForHours(LeadingInt(f));
-  if (period < 0) return Fail(kErrPeriod, n, cur);
+  if (period < 0 || cur.HasNul()) return Fail(kErrPeriod, n, cur);
   p.period_code = static_cast<std::uint8_t>(period);
   const bool week = period == kWeekPeriodCode;
 
@@ -369,6 +383,7 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
   if (Upper(f[0]) == 'I') p.ifr = true;
   else if (Upper(f[0]) == 'V') p.ifr = false;
   else return Fail(kErrFlightRules, n, cur);
+  if (cur.HasNul()) return Fail(kErrFlightRules, n, cur);
 
   // Six fields a leg after the five of the header.
   p.legs.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), ',')) / 6 + 1);
@@ -378,17 +393,19 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
     TrafficLeg leg;
     f = cur.Next();
     if (f.empty()) return Fail(kErrMissingDeparture, n, cur);
+    if (cur.HasNul()) return Fail(kErrDepartureFormat, n, cur);
     if (int e = ParseLegTime(f, week, kErrDepartureFormat, leg.departure)) return Fail(e, n, cur);
 
     f = cur.Next();
     if (!f.empty() && f[0] == '@') {
       leg.fixed_arrival = true;
+      if (cur.HasNul()) return Fail(kErrArrivalFormat, n, cur);
       if (int e = ParseLegTime(f.substr(1), week, kErrArrivalFormat, leg.arrival)) return Fail(e, n, cur);
     }
 
     f = cur.Next();
     if (f.empty()) return Fail(kErrMissingAltitude, n, cur);
-    if (!IsDigit(f[0])) return Fail(kErrAltitudeFormat, n, cur);
+    if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrAltitudeFormat, n, cur);
     const std::int64_t altitude = LeadingInt(f);
     if (altitude > 1023) return Fail(kErrAltitudeRange, n, cur);
     leg.altitude = static_cast<std::uint16_t>(altitude);
@@ -398,16 +415,17 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
     if (Upper(f[0]) == 'F') leg.use_flight_number = true;
     else if (Upper(f[0]) == 'R') leg.use_flight_number = false;
     else return Fail(kErrFlightNumberChoice, n, cur);
+    if (cur.HasNul()) return Fail(kErrFlightNumberChoice, n, cur);
 
     f = cur.Next();
     if (f.empty()) return Fail(kErrMissingFlightNumber, n, cur);
-    if (!IsDigit(f[0])) return Fail(kErrFlightNumberFormat, n, cur);
+    if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrFlightNumberFormat, n, cur);
     const std::int64_t number = LeadingInt(f);
     if (number > 16383) return Fail(kErrFlightNumberRange, n, cur);
     leg.flight_number = static_cast<std::uint16_t>(number);
 
     f = cur.Next();
-    if (f.empty()) return Fail(kErrMissingAirportCode, n, cur);
+    if (f.empty() || cur.HasNul()) return Fail(kErrMissingAirportCode, n, cur);
     if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
     for (std::size_t i = 0; i < f.size(); ++i) leg.destination[i] = Upper(f[i]);
     last_start = cur.start();
@@ -438,11 +456,12 @@ FileInfo Info(TrafficFile which) {
 // `every`-th record and the final count.
 template <typename Records, typename LineParser>
 int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which, Records& out,
-                          LineParser parse_line) {
+                          LineParser parse_line, std::uint64_t* fingerprint = nullptr) {
   const FileInfo info = Info(which);
   ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
   const auto bytes = ReadWholeFile(FindFileNoCase(folder, info.name));
   if (!bytes) return ReportFileError(kErrOpenInput, info.name);
+  if (fingerprint) *fingerprint = TextFingerprint(*bytes);
   ParseError e = ParseRecords(*bytes, out, parse_line);
   // The counter stood before every record line read, the failing one too.
   const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
@@ -467,10 +486,10 @@ ParseError ParsePlansText(std::string_view text, std::vector<TrafficPlan>& out) 
   return ParseRecords(text, out, ParsePlanLine);
 }
 
-int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data) {
+int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data, std::uint64_t* plans_fingerprint) {
   if (int e = ParseFileWithProgress(folder, TrafficFile::kAirports, data.airports, ParseAirportLine)) return e;
   if (int e = ParseFileWithProgress(folder, TrafficFile::kAircraft, data.aircraft, ParseAircraftLine)) return e;
-  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine);
+  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine, plans_fingerprint);
 }
 
 }  // namespace traffic
