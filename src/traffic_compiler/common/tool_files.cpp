@@ -217,6 +217,18 @@ bool OutputFile::Write(std::string_view bytes) {
   return ok_;
 }
 
+bool OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) const {
+  if (fd_ < 0) return false;
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 bool OutputFile::Finish() {
   if (fd_ < 0) return false;
   if (ok_ && (StepFails("fsync", path_) || ::fsync(fd_) != 0)) ok_ = false;

@@ -80,6 +80,9 @@ class OutputFile {
   bool CreateBeside(const fs::path& target, const fs::path& permissions_of = {});
 
   bool Write(std::string_view bytes);
+  // Writes `bytes` at `offset`; safe from several threads at once for
+  // pieces that do not overlap. A failure here is the caller's to report.
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) const;
   // Flushes to disk and closes; true when every write so far succeeded.
   bool Finish();
   // Write and Finish in one.

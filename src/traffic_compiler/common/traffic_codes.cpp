@@ -132,12 +132,29 @@ GeoPoint PointAlong(const GeoPoint& from, double distance, double course) {
   return GreatCircleTrack(from, course).PointAt(distance);
 }
 
-std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds) {
-  char buf[32];
+void AppendClockTime(std::string& out, std::uint32_t seconds_of_day, bool with_seconds) {
+  // Written digit by digit: the arrival write-back formats one a leg.
   const unsigned h = seconds_of_day / 3600, m = seconds_of_day / 60 % 60, s = seconds_of_day % 60;
-  if (with_seconds) std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", h, m, s);
-  else std::snprintf(buf, sizeof buf, "%02u:%02u", h, m);
-  return buf;
+  char buf[16];
+  char* p = buf;
+  if (h >= 100) p += std::snprintf(p, 8, "%u", h / 100);  // not a time of day; printed all the same
+  *p++ = static_cast<char>('0' + h / 10 % 10);
+  *p++ = static_cast<char>('0' + h % 10);
+  *p++ = ':';
+  *p++ = static_cast<char>('0' + m / 10);
+  *p++ = static_cast<char>('0' + m % 10);
+  if (with_seconds) {
+    *p++ = ':';
+    *p++ = static_cast<char>('0' + s / 10);
+    *p++ = static_cast<char>('0' + s % 10);
+  }
+  out.append(buf, p);
+}
+
+std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds) {
+  std::string out;
+  AppendClockTime(out, seconds_of_day, with_seconds);
+  return out;
 }
 
 }  // namespace traffic

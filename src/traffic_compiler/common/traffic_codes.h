@@ -102,5 +102,6 @@ class GreatCircleTrack {
 
 // "HH:MM:SS" (or "HH:MM" without seconds) of a time of day in seconds.
 std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds);
+void AppendClockTime(std::string& out, std::uint32_t seconds_of_day, bool with_seconds);
 
 }  // namespace traffic

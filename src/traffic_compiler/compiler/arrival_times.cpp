@@ -2,11 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/common/work_blocks.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
 
 namespace traffic {
@@ -16,42 +19,90 @@ AircraftLookup::AircraftLookup(const std::vector<TrafficAircraft>& aircraft) : t
     if (!table_[a.number]) table_[a.number] = &a;
 }
 
-int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                        const AirportIndex& airports) {
-  std::vector<const TrafficAirport*> dest;
-  for (auto& plan : plans) {
-    const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
-    if (!ac) return ReportFileError(kErrUnknownAircraft, "AC#" + std::to_string(plan.aircraft_number));
-    dest.clear();
-    for (const auto& leg : plan.legs) {
-      const TrafficAirport* a = airports.Find(leg.destination);
-      if (!a) return ReportFileError(kErrUnknownAirport, AirportCodeText(leg.destination));
-      dest.push_back(a);
+namespace {
+
+// Fills the arrivals of one plan; 0, or the error and its detail.
+int PlanArrivals(TrafficPlan& plan, const AircraftLookup& aircraft, const AirportIndex& airports,
+                 std::vector<const TrafficAirport*>& dest, std::string& detail) {
+  const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
+  if (!ac) {
+    detail = "AC#" + std::to_string(plan.aircraft_number);
+    return kErrUnknownAircraft;
+  }
+  dest.clear();
+  for (const auto& leg : plan.legs) {
+    const TrafficAirport* a = airports.Find(leg.destination);
+    if (!a) {
+      detail = AirportCodeText(leg.destination);
+      return kErrUnknownAirport;
     }
-    const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
-    const std::size_t n = plan.legs.size();
-    for (std::size_t k = 0; k < n; ++k) {
-      TrafficLeg& leg = plan.legs[k];
-      if (leg.fixed_arrival) continue;
-      const TrafficAirport* from = dest[k == 0 ? n - 1 : k - 1];
-      const double nm =
-          GreatCircle(AirportPosition(*from), AirportPosition(*dest[k])).distance * kNmPerRadian;
-      leg.arrival = leg.departure + static_cast<std::uint32_t>(nm / nm_per_second) + 900u;
-    }
+    dest.push_back(a);
+  }
+  const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
+  const std::size_t n = plan.legs.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    TrafficLeg& leg = plan.legs[k];
+    if (leg.fixed_arrival) continue;
+    const TrafficAirport* from = dest[k == 0 ? n - 1 : k - 1];
+    const double nm = GreatCircle(AirportPosition(*from), AirportPosition(*dest[k])).distance * kNmPerRadian;
+    leg.arrival = leg.departure + static_cast<std::uint32_t>(nm / nm_per_second) + 900u;
   }
   return 0;
 }
 
-std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds) {
+}  // namespace
+
+int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
+                        const AirportIndex& airports) {
+  // Blocks of plans on the cores; the error reported is that of the first
+  // failing plan in file order, as if they had been done one by one.
+  constexpr std::size_t kBlockPlans = 256;
+  const std::size_t blocks = (plans.size() + kBlockPlans - 1) / kBlockPlans;
+  struct Failure {
+    std::size_t plan = SIZE_MAX;
+    int code = 0;
+    std::string detail;
+  };
+  std::vector<Failure> failures(blocks);
+  std::vector<std::vector<const TrafficAirport*>> dest(WorkerCount());
+  RunBlocks(
+      blocks,
+      [&](std::size_t b, unsigned worker) {
+        const std::size_t end = std::min(plans.size(), (b + 1) * kBlockPlans);
+        for (std::size_t k = b * kBlockPlans; k < end; ++k) {
+          Failure& f = failures[b];
+          if (int e = PlanArrivals(plans[k], aircraft, airports, dest[worker], f.detail)) {
+            f.plan = k;
+            f.code = e;
+            return;
+          }
+        }
+      },
+      [](std::size_t) {});
+  for (const Failure& f : failures)
+    if (f.code) return ReportFileError(f.code, f.detail);
+  return 0;
+}
+
+void AppendArrivalTime(std::string& out, std::uint32_t seconds, bool week, bool with_seconds) {
   if (week) {
     seconds %= kSecondsPerWeek;
-    return std::to_string(seconds / kSecondsPerDay) + "/" +
-           FormatClockTime(seconds % kSecondsPerDay, with_seconds);
+    out += static_cast<char>('0' + seconds / kSecondsPerDay);
+    out += '/';
   }
-  return FormatClockTime(seconds % kSecondsPerDay, with_seconds);
+  AppendClockTime(out, seconds % kSecondsPerDay, with_seconds);
+}
+
+std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds) {
+  std::string out;
+  AppendArrivalTime(out, seconds, week, with_seconds);
+  return out;
 }
 
 namespace {
+
+// Size of the pieces in which the write-back goes to disk.
+constexpr std::size_t kFlushBytes = 1 << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -72,6 +123,12 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
                         std::string& result, WriteBackError& error) {
   result.clear();
   result.reserve(original.size() + original.size() / 8);
+  return SpliceArrivalTimes(original, plans, result, error, {});
+}
+
+bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
+                        std::string& result, WriteBackError& error,
+                        const std::function<bool(std::string&)>& flush) {
   // A byte-order mark stays where it is and is not part of the first line.
   const std::string_view bom = ByteOrderMark(original);
   result += bom;
@@ -95,6 +152,11 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
       result += l.end;
       continue;
     }
+    // Written on in large pieces rather than held whole.
+    if (flush && result.size() >= kFlushBytes) {
+      if (!flush(result)) return false;
+      result.clear();
+    }
     if (plan_index >= plans.size()) return fail(s, 0);
     if (plan_index % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(plan_index));
     const TrafficPlan& plan = plans[plan_index++];
@@ -112,7 +174,7 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
       result += s.substr(mark, e + 1 - mark);
       mark = e + 1;
       if (!plan.legs[k].fixed_arrival) {
-        result += FormatArrivalTime(plan.legs[k].arrival, week, colons >= 2);
+        AppendArrivalTime(result, plan.legs[k].arrival, week, colons >= 2);
         const std::size_t next = s.find(',', e + 1);
         mark = next == std::string_view::npos ? s.size() : next;
       }
@@ -175,18 +237,24 @@ int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vecto
   OutputFile out;
   if (!RemoveFileEntry(temp) || !out.CreateExclusive(temp)) return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
   std::string updated;
+  updated.reserve(kFlushBytes + kFlushBytes / 4);
   WriteBackError sync;
-  if (!SpliceArrivalTimes(original, plans, updated, sync)) {
+  bool written = true;
+  const bool spliced = SpliceArrivalTimes(original, plans, updated, sync, [&](std::string& piece) {
+    written = out.Write(piece);
+    return written;
+  });
+  if (!spliced && written) {
     // What was spliced so far stays in the temporary file for a look; the
     // plan itself is not touched.
     out.WriteAndClose(updated);
     out.Keep();
     return ReportToolError(kFlightPlansFile, sync.line, sync.text, sync.position, 0, kErrArrivalSync);
   }
-  ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
+  if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
   if (before.known) ::chmod(temp.c_str(), before.st.st_mode & 07777);
-  if (!out.WriteAndClose(updated)) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
+  if (!written || !out.WriteAndClose(updated)) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
   if (!SameState(before, StateOf(target))) return ReportChanged();
   if (!ReplaceFile(temp, target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
   out.Keep();

@@ -2,6 +2,7 @@
 // Computed arrival times and their write-back into FlightPlans.txt.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,7 @@ int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& a
 // Arrival text for the write-back, reduced into the day (or the week for
 // WEEK plans, with its "d/" day).
 std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds);
+void AppendArrivalTime(std::string& out, std::uint32_t seconds, bool week, bool with_seconds);
 
 // The new text of FlightPlans.txt with the computed arrivals spliced in;
 // everything else, comments and line ends included, is kept byte for byte.
@@ -43,6 +45,12 @@ struct WriteBackError {
 };
 bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
                         std::string& result, WriteBackError& error);
+// The same, handing the text to `flush` in pieces of about a megabyte as
+// it grows (`result` then holds only the last piece); a false from `flush`
+// stops the splice and is returned.
+bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
+                        std::string& result, WriteBackError& error,
+                        const std::function<bool(std::string&)>& flush);
 
 inline constexpr const char* kFlightPlansTempFile = "FlightPlansTemp.txt";
 

@@ -1,6 +1,9 @@
 #include "traffic_compiler/compiler/traffic_database.h"
 
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string_view>
 
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
@@ -39,15 +42,26 @@ void PutTableEntry(std::string& out, std::size_t at, std::uint32_t count, std::u
 
 }  // namespace
 
-int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesystem::path& path) {
+namespace {
+
+using WriteAt = std::function<bool(std::uint64_t, std::string_view)>;
+
+// Builds the database section by section with the console progress. The
+// sections before the sectors are made in memory; once the size of the
+// whole file is known, `reserve(size)` is called and everything is handed
+// to `write`, the sector bands from several threads at once. Returns 0 or
+// the reported error code.
+int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk,
+                  const std::function<void(std::uint64_t)>& reserve, const WriteAt& write) {
   const std::string path_text = path.string();
-  out.assign(kHeaderSize + kTableSize, '\0');
+  std::string out(kHeaderSize + kTableSize, '\0');
 
   // Airports, in the database's airport order.
   const AirportIndex airports(data.airports);
   const auto& sorted = airports.sorted();
   ConsoleWrite("Generating airport database now...\n");
   const std::size_t airport_records = kAirportsStart + 8 * sorted.size();
+  out.reserve(airport_records + 16 * sorted.size());
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     PutCode(out, sorted[i]->code);
     PutU32(out, static_cast<std::uint32_t>(airport_records + 16 * i));
@@ -104,6 +118,7 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
     offset += 22 + 12 * data.plans[static_cast<std::size_t>(k)].legs.size();
   }
   if (offset > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  out.reserve(offset);
   for (std::int64_t k = 0; k < plan_count; ++k) {
     if (k % 33 == 0) ConsoleProgress("  Flight plans", k);
     const TrafficPlan& p = data.plans[static_cast<std::size_t>(k)];
@@ -124,49 +139,10 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
   if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
-  SectorBands bands = SectorizeFlightPlans(data.plans, lookup, airports);
+  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, airports, walk);
   const std::size_t sectors_start = out.size();
-  std::size_t runs = 0, records = 0;
-  for (int b = 0; b < kGridBands; ++b) {
-    runs += bands.RunCount(b);
-    records += bands.RecordCount(b);
-  }
-  const std::size_t total = sectors_start + 8 * runs + 8 * runs + 8 * records;
+  const std::uint64_t total = sectors_start + bands.SectionSize();
   if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
-  out.reserve(total);
-  offset = sectors_start + 8 * runs;
-  for (int b = 0; b < kGridBands; ++b) {
-    const auto& band = bands.Packed(b);
-    for (std::size_t i = 0; i < band.size();) {
-      std::size_t j = i;
-      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
-      PutU16(out, static_cast<std::uint16_t>(band[i] >> 55));
-      PutU16(out, static_cast<std::uint16_t>(b));
-      PutU32(out, static_cast<std::uint32_t>(offset));
-      offset += 8 + 8 * (j - i);
-      i = j;
-    }
-  }
-  ConsoleWrite("Generating traffic sector database now...\n");
-  for (int b = 0; b < kGridBands; ++b) {
-    ConsoleProgress("  Bands", b);
-    const auto& band = bands.Packed(b);
-    for (std::size_t i = 0; i < band.size();) {
-      std::size_t j = i;
-      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
-      PutU32(out, static_cast<std::uint32_t>(8 + 8 * (j - i)));
-      PutU32(out, static_cast<std::uint32_t>(band[i] >> 55) | static_cast<std::uint32_t>(b) << 16);
-      for (std::size_t r = i; r < j; ++r) {
-        const SectorRecord rec = bands.Decode(b, band[r]);
-        PutI32(out, rec.plan_id);
-        PutU16(out, rec.entry);
-        PutU16(out, rec.exit);
-      }
-      i = j;
-    }
-    bands.Release(b);
-  }
-  ConsoleWrite("\n");
 
   // Header and section table.
   out[0] = 1;  // u16 version 1
@@ -182,8 +158,30 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
                 static_cast<std::uint32_t>(aircraft_start), 0);
   PutTableEntry(out, 212, static_cast<std::uint32_t>(data.plans.size()), 3,
                 static_cast<std::uint32_t>(plans_start), 0);
-  PutTableEntry(out, 232, static_cast<std::uint32_t>(runs), 4, static_cast<std::uint32_t>(sectors_start), 0);
+  PutTableEntry(out, 232, static_cast<std::uint32_t>(bands.IndexEntries()), 4,
+                static_cast<std::uint32_t>(sectors_start), 0);
+
+  reserve(total);
+  if (!write(0, out)) return ReportFileError(kErrWriteOutput, path_text);
+  std::string().swap(out);
+  ConsoleWrite("Generating traffic sector database now...\n");
+  const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); });
+  ConsoleWrite("\n");
+  if (!written) return ReportFileError(kErrWriteOutput, path_text);
   return 0;
+}
+
+}  // namespace
+
+int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::filesystem::path& path,
+                         SectorWalk walk) {
+  bytes.clear();
+  return BuildDatabase(
+      data, path, walk, [&](std::uint64_t size) { bytes.assign(size, '\0'); },
+      [&](std::uint64_t at, std::string_view piece) {
+        std::memcpy(bytes.data() + at, piece.data(), piece.size());
+        return true;
+      });
 }
 
 int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
@@ -192,9 +190,20 @@ int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
   // what a symbolic link of that name points to.
   OutputFile file;
   if (!file.CreateExclusive(path)) return ReportFileError(kErrOpenOutput, path.string());
-  std::string bytes;
-  if (int e = BuildTrafficDatabase(data, bytes, path)) return e;
-  if (!file.WriteAndClose(bytes)) return ReportFileError(kErrWriteOutput, path.string());
+  // The first piece goes through the ordinary write, the sector bands are
+  // written straight to their places from several threads.
+  bool first = true;
+  const int e = BuildDatabase(
+      data, path, SectorWalk::kFast, [](std::uint64_t) {},
+      [&](std::uint64_t at, std::string_view piece) {
+        if (first) {
+          first = false;
+          return file.Write(piece);
+        }
+        return file.WriteAt(at, piece);
+      });
+  if (e) return e;
+  if (!file.Finish()) return ReportFileError(kErrWriteOutput, path.string());
   file.Keep();
   return 0;
 }

@@ -36,7 +36,8 @@ constexpr auto kMayEndField = [] {
 // nothing is read past a comment.
 class FieldCursor {
  public:
-  explicit FieldCursor(std::string_view line) : line_(line) {}
+  explicit FieldCursor(std::string_view line)
+      : line_(line), line_has_nul_(std::memchr(line.data(), '\0', line.size()) != nullptr) {}
 
   std::string_view Next() {
     if (pos_ < line_.size() && line_[pos_] == ',') ++pos_;
@@ -52,7 +53,7 @@ class FieldCursor {
     pos_ = end;
     while (end > start_ && IsBlank(line_[end - 1])) --end;
     length_ = end - start_;
-    nul_ = std::memchr(line_.data() + start_, '\0', length_) != nullptr;
+    nul_ = line_has_nul_ && std::memchr(line_.data() + start_, '\0', length_) != nullptr;
     return line_.substr(start_, length_);
   }
 
@@ -77,6 +78,7 @@ class FieldCursor {
   std::size_t pos_ = 0;
   std::size_t start_ = 0;
   std::size_t length_ = 0;
+  bool line_has_nul_ = false;
   bool nul_ = false;
 };
 
@@ -264,6 +266,9 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
   };
   std::vector<Piece> results(pieces.size());
   auto run = [&](std::size_t i) {
+    // At most one record a line: no record is moved while the piece grows.
+    const std::string_view piece = pieces[i];
+    results[i].records.reserve(static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\n')) + 1);
     results[i].error = ForEachRecordLine(
         pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
         &results[i].lines);
