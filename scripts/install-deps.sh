@@ -2,7 +2,9 @@
 # Installs the Debian packages that building, running and testing need.
 # Skips apt-get when everything is present already.
 set -euo pipefail
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev xvfb xauth poppler-utils)
+# locales: the number readers are tested under a comma-decimal locale that
+# the test compiles from its sources.
+packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev xvfb xauth poppler-utils locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

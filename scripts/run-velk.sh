@@ -6,9 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 build=${VELK_BUILD_DIR:-build}
-sim="$PWD/$build/sample-sim"
 if [ -x "$build/bin/velk-make-sample-sim" ]; then
-  "$build/bin/velk-make-sample-sim" "$sim" >/dev/null
-  export VELK_FS_PATH="$sim"
+  VELK_FS_PATH=$(bash scripts/sample-sim.sh "$build")
+  export VELK_FS_PATH
 fi
 exec "$build/bin/velk" "$PWD/sample/FlightPlans.txt"

@@ -2,7 +2,8 @@
 # Saves a PNG of the main window for people to look at (not a test).
 #   scripts/screenshot.sh [OUTPUT.png] [WIDTHxHEIGHT] [maximized]
 # Runs velk under xvfb-run on a screen of the given size (default 800x600)
-# with a private settings store, on the sample plan when there is one.
+# with a private settings store, on the sample plan when there is one and the
+# sample simulator folder of scripts/run-velk.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-velk-main.png}")
@@ -24,6 +25,9 @@ if [ "$mode" = maximized ]; then
 fi
 plan=()
 [ -f sample/FlightPlans.txt ] && plan=("$PWD/sample/FlightPlans.txt")
-VELK_CONFIG_HOME="$config" xvfb-run -a -s "-screen 0 ${screen}x24" \
+# The same sample simulator folder as the run command, so the trees show
+# its aircraft.
+sim=$(bash scripts/sample-sim.sh "$build")
+VELK_FS_PATH="$sim" VELK_CONFIG_HOME="$config" xvfb-run -a -s "-screen 0 ${screen}x24" \
   "$build/bin/velk" --screenshot "$out" "${plan[@]}"
 echo "$out"

@@ -2,13 +2,12 @@
 
 #include <QSignalBlocker>
 
-#include "platform/text_codec.h"
+#include "platform/qt/qt_text.h"
 
 namespace velk {
 namespace {
 
 // Plan and aircraft texts are Windows-1252 bytes.
-QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
 
 void ApplyState(QTreeWidgetItem* item, const AircraftTreeNode& node, AircraftTreeKind kind) {
   Qt::CheckState check = node.Checked ? Qt::Checked : Qt::Unchecked;
@@ -25,7 +24,7 @@ void ApplyState(QTreeWidgetItem* item, const AircraftTreeNode& node, AircraftTre
       item->setForeground(0, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
     }
   }
-  QVariant tag = kind == AircraftTreeKind::Move ? QVariant(Text(node.Tag)) : QVariant(node.Index);
+  QVariant tag = kind == AircraftTreeKind::Move ? QVariant(FromPlanText(node.Tag)) : QVariant(node.Index);
   if (item->data(0, kNodeTagRole) != tag) item->setData(0, kNodeTagRole, tag);
 }
 
@@ -50,10 +49,10 @@ void ShowAircraftTree(QTreeWidget* widget, const AircraftTree& tree) {
     const AircraftTreeNode& node = tree.Node(id);
     QTreeWidgetItem* item = node.Parent < 0 ? new QTreeWidgetItem
                                             : new QTreeWidgetItem(items[static_cast<size_t>(node.Parent)]);
-    item->setText(0, Text(node.Text));
+    item->setText(0, FromPlanText(node.Text));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setData(0, kNodeIdRole, id);
-    item->setData(0, kNodeKeyRole, Text(node.Key));
+    item->setData(0, kNodeKeyRole, FromPlanText(node.Key));
     ApplyState(item, node, tree.Kind());
     items[static_cast<size_t>(id)] = item;
     if (node.Parent < 0) roots.append(item);

@@ -8,6 +8,7 @@
 
 #include "app/app_pictures.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_text.h"
 #include "platform/sim_location.h"
 
 namespace velk {
@@ -30,7 +31,7 @@ SysInfoLookup& frmAbout::Lookup() {
 std::function<bool(const std::string&)>& frmAbout::Launcher() {
   static std::function<bool(const std::string&)> launcher = [](const std::string& program) {
     std::filesystem::path file = TranslateWindowsPath(program);
-    return !file.empty() && QProcess::startDetached(QString::fromStdString(file.string()), {});
+    return !file.empty() && QProcess::startDetached(FromPath(file), {});
   };
   return launcher;
 }

@@ -22,15 +22,21 @@
 #include "app/plan_tab_services.h"
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
-#include "app/neighbour_services.h"
 #include "app/resize_map.h"
+#include "app/scenery_progress.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
 #include "data/flight_levels.h"
 #include "data/name_lists.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "data/scenery_airports.h"
+#include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_text.h"
+#include "project/ui/compile_commands.h"
+#include "project/ui/project_tab.h"
+#include "search/ui/search_tab.h"
 
 namespace velk {
 namespace {
@@ -70,8 +76,6 @@ class BusyInputFilter : public QObject {
 
   QWidget* window_;
 };
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -128,7 +132,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   tmrSplash->setInterval(1000);
   tmrSplash->setSingleShot(true);
   connect(tmrSplash, &QTimer::timeout, this, &frmMain::onSplashTimer);
+  ConnectTabControllers();
   ConnectPlanCommands();
+  ConnectProjectCommands();
 
   // The design size: a tab page of about kDesignPageWidth x kDesignPageHeight.
   resize(kDesignPageWidth + 16, kDesignPageHeight + 84);
@@ -136,12 +142,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
 
 frmMain::~frmMain() {
   while (busyDepth_ > 0) EndBusy();
+  if (DefaultSceneryContext().owner == this) DefaultSceneryContext() = SceneryLoadContext{};
   if (MainWindowOwner() == this) SetMainWindowOwner(nullptr);
 }
 
 std::filesystem::path frmMain::ProgramFolder() const {
   if (!programFolder_.empty()) return programFolder_;
-  return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+  return ToPath(QCoreApplication::applicationDirPath());
 }
 
 bool frmMain::StartUp() {
@@ -165,14 +172,16 @@ bool frmMain::StartUp() {
     if (!reader(ProgramFolder())) return false;
 
   resizer_ = std::make_unique<cResize>();
-  resizer_->hParam(kDesignPageHeight);
-  resizer_->wParam(kDesignPageWidth);
+  mappedAtSize_ = size();
   MapMainWindowControls(*resizer_, this);
+  // The scenery, loaded by whatever feature first needs it, shows its steps
+  // in this window's progress window and its messages over this window.
+  DefaultSceneryContext() = WindowSceneryContext(*this);
 
   const ProgramState& g = Program();
   for (auto [combo, zone] : {std::pair{cmTTZone, g.TimetableZone}, std::pair{cmExZone, g.ExportZone}}) {
-    combo->setCurrentText(Q(zone));
-    combo->setProperty("Tag", Q(zone));
+    combo->setCurrentText(FromPlanText(zone));
+    combo->setProperty("Tag", FromPlanText(zone));
   }
   cmTTDay->setCurrentIndex(0);
   txtTTStart->setText("00:00:00");
@@ -283,8 +292,8 @@ void frmMain::RefreshRecentFlightplansMenu() {
     item->setVisible(!path.empty());
     if (path.empty()) continue;
     any = true;
-    item->setText(Q(path).replace("&", "&&"));
-    item->setData(Q(path));
+    item->setText(FromPath(path).replace("&", "&&"));
+    item->setData(FromPath(path));
   }
   mnuRecentFlightPlan->menuAction()->setEnabled(any);
 }
@@ -297,8 +306,8 @@ void frmMain::RefreshRecentProjectsMenu() {
     item->setVisible(!path.empty());
     if (path.empty()) continue;
     any = true;
-    item->setText(Q(path).replace("&", "&&"));
-    item->setData(Q(path));
+    item->setText(FromPath(path).replace("&", "&&"));
+    item->setData(FromPath(path));
   }
   mnuRecentProjects->menuAction()->setEnabled(any);
 }
@@ -387,7 +396,7 @@ bool frmMain::ShutDown() {
   };
   if (Program().PlanModified && !saveFirst("Save the modified Flightplan?", &frmMain::SaveFlightplan))
     return stay();
-  if (Project().ProjectModified && !saveFirst("Save the modified Project?", &frmMain::SaveProject))
+  if (projectTab_->ProjectModified() && !saveFirst(kSaveProjectQuestion, &frmMain::SaveProject))
     return stay();
 
   if (!busy) BeginBusy();
@@ -405,13 +414,12 @@ bool frmMain::ShutDown() {
   PlanState& plan = Plan();
   RegionRules().clear();
   CountryRules().clear();
-  ShuffleAircraftList().clear();
   plan.Flights.clear();
   plan.PlanAircraftList.clear();
   plan.Airports.clear();
   plan.AirportIndex.Clear();
   plan.FSAircraftList.clear();
-  Project().ProjectEntries.clear();
+  projectTab_->Release();
 
   UnloadProgress();
   EndBusy();
@@ -421,8 +429,21 @@ bool frmMain::ShutDown() {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   // Hidden pages keep whatever size they had when last shown (or none); the
   // controls follow the page that is on show.
-  if (event->type() == QEvent::Resize && resizer_ && watched == tabMain->currentWidget())
-    resizer_->rSize(tabMain->currentWidget()->size());
+  if (event->type() == QEvent::Resize && resizer_ && watched == tabMain->currentWidget()) {
+    QSize page = tabMain->currentWidget()->size();
+    // The tab widget shows a page at no size at all before it lays it out.
+    if (page.isEmpty()) return QMainWindow::eventFilter(watched, event);
+    if (!resizeReferenceKnown_) {
+      // What the window adds around a page (menu, tab strip, status bar,
+      // margins) does not change with its size, so the page had this size
+      // when the window had the size the controls were mapped at.
+      QSize reference = page - (size() - mappedAtSize_);
+      resizer_->wParam(reference.width());
+      resizer_->hParam(reference.height());
+      resizeReferenceKnown_ = true;
+    }
+    resizer_->rSize(page);
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -458,21 +479,40 @@ QString frmMain::StatusText() const { return statusPanel_->text(); }
 void frmMain::Reactivate() {
   raise();
   activateWindow();
+  // The window's own focus child, kept while the window was busy; a control
+  // that was disabled or hidden meanwhile cannot have it back.
+  QWidget* page = tabMain->currentWidget();
+  auto canTake = [page](QWidget* w) {
+    return w && page && page->isAncestorOf(w) && w->isEnabled() && w->isVisible() &&
+           (w->focusPolicy() & Qt::TabFocus);
+  };
+  QWidget* target = focusWidget();
+  if (!canTake(target)) target = TabFocusField();
+  if (!canTake(target)) {
+    target = nullptr;
+    for (QWidget* w = page ? page->nextInFocusChain() : nullptr; w && w != page; w = w->nextInFocusChain()) {
+      if (canTake(w)) {
+        target = w;
+        break;
+      }
+    }
+  }
+  if (target) target->setFocus(Qt::OtherFocusReason);
 }
 
 PlanState& frmMain::Plan() { return velk::Plan(); }
 
 bool frmMain::UndoHeld() const { return undo_.Held(); }
 
-void frmMain::ResetSearchResults() { ClearSearchTab(*this); }
+void frmMain::ResetSearchResults() { searchTab_->ResetSearchResults(); }
 
 void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
 
 void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
 
-// Until the flight editor is in, every edit counts as cancelled and leaves
-// the flight as it was.
-std::string frmMain::EditFlight(int /*index*/, bool& /*inWorkList*/, int /*selectLeg*/) { return {}; }
+std::string frmMain::EditFlight(int index, bool& inWorkList, int selectLeg) {
+  return velk::EditFlight(*this, Program(), index, inWorkList, selectLeg);
+}
 
 frmSplash* frmMain::Splash() const { return splash_.data(); }
 
@@ -498,11 +538,42 @@ void frmMain::UpdateShuffleTab() {
   cmdCalcStartNumber->setEnabled(true);
 }
 
-// Until the project files are written from here, nothing can be saved: say
-// so, and the caller keeps the window open.
-bool frmMain::SaveProject() {
-  ShowMessageBox("Errors occured during saving Project.", kMbOk | kMbIconExclamation, kProgramTitle, this);
-  return false;
+bool frmMain::SaveProject() { return projectTab_->SaveProjectCommand(); }
+
+void frmMain::ConnectProjectCommands() {
+  ProjectControls p;
+  p.lvProject = lvProject;
+  p.cmdProjectAdd = cmdProjectAdd;
+  p.cmdProjectDelete = cmdProjectDelete;
+  p.cmdProjectCompile = cmdProjectCompile;
+  p.cmdProjectMerge = cmdProjectMerge;
+  p.frProject = frProject;
+  p.lblProjectDescription = lblProjectDescription;
+  p.txtProjectDescription = txtProjectDescription;
+  p.lblProjectFile = lblProjectFile;
+  p.txtProjectFile = txtProjectFile;
+  p.cmdProjectFile = cmdProjectFile;
+  p.lblProjectAC = lblProjectAC;
+  p.txtProjectAC = txtProjectAC;
+  p.cmdProjectAC = cmdProjectAC;
+  p.mnuFileNewProject = mnuFileNewProject;
+  p.mnuFileOpenProject = mnuFileOpenProject;
+  p.mnuFileSaveProject = mnuFileSaveProject;
+  p.mnuFileSaveProjectAs = mnuFileSaveProjectAs;
+  p.mnuToolsShowCompiler = mnuToolsShowCompiler;
+  projectTab_ = std::make_unique<ProjectTab>(p, *this);
+  connect(projectTab_.get(), &ProjectTab::RecentProject, this, &frmMain::AddRecentProject);
+  for (QAction* item : mnuRecentProjectsItems)
+    connect(item, &QAction::triggered, this, [this, item] {
+      if (!IsBusy()) projectTab_->LoadProject(ToPath(item->data().toString()).string());
+    });
+
+  CompileControls c;
+  c.mnuToolsCompileCurrent = mnuToolsCompileCurrent;
+  c.mnuToolsCompile = mnuToolsCompile;
+  c.mnuToolsDecompile = mnuToolsDecompile;
+  c.mnuToolsShowCompiler = mnuToolsShowCompiler;
+  compileCommands_ = std::make_unique<CompileCommands>(c, *this);
 }
 
 }  // namespace velk

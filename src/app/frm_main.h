@@ -29,19 +29,24 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 
 namespace velk {
 
 class cResize;
+class CompileCommands;
 class frmProgress;
 class frmSplash;
+class SearchTab;
+struct SearchControls;
+class ProjectTab;
 
 class frmMain : public QMainWindow, public PlanHost {
   Q_OBJECT
  public:
-  // The area of a tab page the controls were designed for; the resize map
-  // moves them by the page's difference from it.
+  // About the area of a tab page the controls were designed for; the window
+  // opens at the size that gives it. The resize map measures the page.
   static constexpr int kDesignPageWidth = 760;
   static constexpr int kDesignPageHeight = 470;
   static constexpr int kMinWidth = 550;
@@ -89,7 +94,9 @@ class frmMain : public QMainWindow, public PlanHost {
   void SetStatusText(const QString& text) override;
   QString StatusText() const;
 
-  // Raises the window and gives it the focus again after a dialog.
+  // Raises the window and gives the focus back after a dialog or long work:
+  // to the control that had it, when it can still take it, else to the
+  // current tab's focus field (or its first control).
   void Reactivate() override;
 
   // ---- PlanHost --------------------------------------------------------------
@@ -122,6 +129,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Saving on closing. False when nothing was saved; the close then stops so
   // that no change is lost.
   bool SaveFlightplan() override;
+  // File > Save Project (Save As for a project without a file); false when
+  // nothing was saved.
   virtual bool SaveProject();
 
   // ---- The plan: opening, saving, undo, recent files -----------------------
@@ -170,6 +179,9 @@ class frmMain : public QMainWindow, public PlanHost {
   // ---- Tabs and selection ---------------------------------------------------
   // The switch to the selected tab: its default button and focus.
   void ShowSelectedTab();
+  // The current tab's field that takes the focus after a switch or long
+  // work; null for a tab without one.
+  QWidget* TabFocusField() const;
   // Selects the tab of `key` ("SHUFFLE", "MOVE", "EXPORT", "TIMETABLE",
   // "PROJECT") and switches to it.
   void SelectTab(const QString& key) override;
@@ -324,7 +336,7 @@ class frmMain : public QMainWindow, public PlanHost {
   QRadioButton* opANDSearch = nullptr;
   QRadioButton* opORSearch = nullptr;
   QLabel* lblExPreview = nullptr;
-  QTreeWidget* lvExPreview = nullptr;
+  QTreeView* lvExPreview = nullptr;
   QPushButton* cmdEditFlight = nullptr;
   QPushButton* cmdAddFlight = nullptr;
   QPushButton* cmdDeleteFlight = nullptr;
@@ -380,6 +392,12 @@ class frmMain : public QMainWindow, public PlanHost {
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
+  // The Export/Search tab's controller.
+  SearchTab& ExportSearchTab() const { return *searchTab_; }
+  // The controllers of the Project tab and of the compile commands.
+  ProjectTab* Projects() const { return projectTab_.get(); }
+  CompileCommands* Compiling() const { return compileCommands_.get(); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -391,8 +409,12 @@ class frmMain : public QMainWindow, public PlanHost {
   void BuildExportTab();
   void BuildTimetableTab();
   void BuildProjectTab();
+  SearchControls ExportTabControls() const;
+  // Creates the tab controllers and attaches the menus that reach them.
+  void ConnectTabControllers();
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
+  void ConnectProjectCommands();
   void ConnectSwitchCommands();
   void SaveFlightplanCommand();
   void SaveFlightplanAsCommand();
@@ -416,6 +438,15 @@ class frmMain : public QMainWindow, public PlanHost {
   std::filesystem::path programFolder_;
   std::string commandLinePlan_;
   std::unique_ptr<cResize> resizer_;
+  // The window's size when the controls were mapped (its design size); the
+  // resize reference is the tab page's size at that window size, measured
+  // once the page is laid out.
+  QSize mappedAtSize_;
+  bool resizeReferenceKnown_ = false;
+  // Tab controllers: members, so they go before the controls they use.
+  std::unique_ptr<SearchTab> searchTab_;
+  std::unique_ptr<ProjectTab> projectTab_;
+  std::unique_ptr<CompileCommands> compileCommands_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;

@@ -16,10 +16,13 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "platform/qt/qt_text.h"
+#include "search/ui/search_tab.h"
 
 namespace velk {
 namespace {
@@ -72,23 +75,38 @@ QTreeWidget* Tree(QWidget* parent, const char* name, int x, int y, int w, int h)
   return t;
 }
 
-// A report-style list: one row per entry, no tree lines.
-QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& headers, bool multi,
-                      int x, int y, int w, int h) {
-  auto* t = Place(new QTreeWidget(parent), name, x, y, w, h);
+// A report-style list: one row per entry, no tree lines; `multi` lets the
+// user select several rows.
+template <class List>
+List* ReportList(QWidget* parent, const char* name, bool multi, int x, int y, int w, int h) {
+  auto* t = Place(new List(parent), name, x, y, w, h);
   t->setRootIsDecorated(false);
   t->setUniformRowHeights(true);
   t->setAllColumnsShowFocus(true);
-  t->setHeaderLabels(headers);
   t->header()->setSectionsMovable(false);
-  t->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
-                            : QAbstractItemView::SingleSelection);
+  t->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+  return t;
+}
+
+QTreeWidget* ListView(QWidget* parent, const char* name, const QStringList& headers, bool multi,
+                      int x, int y, int w, int h) {
+  auto* t = ReportList<QTreeWidget>(parent, name, multi, x, y, w, h);
+  t->setHeaderLabels(headers);
+  return t;
+}
+
+// The same for rows that come from a model.
+QTreeView* ModelListView(QWidget* parent, const char* name, int x, int y, int w, int h) {
+  auto* t = ReportList<QTreeView>(parent, name, true, x, y, w, h);
+  t->setItemsExpandable(false);
+  t->setSelectionBehavior(QAbstractItemView::SelectRows);
+  t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   return t;
 }
 
 QStringList ZoneItems() {
   QStringList items;
-  for (const auto& z : DisplayZones()) items << QString::fromStdString(z);
+  for (const auto& z : DisplayZones()) items << FromPlanText(z);
   return items;
 }
 
@@ -302,10 +320,8 @@ void frmMain::BuildExportTab() {
   opORSearch = Place(new QRadioButton("OR", frSearchType), "opORSearch", 100, 20, 80, 20);
   opANDSearch->setChecked(true);
   lblExPreview = Label(p, "lblExPreview", "Previe&w", 8, 134, 400);
-  lvExPreview = ListView(p, "lvExPreview",
-                         {"Airline", "Aircraft", "AC#", "Registration", "Departure ICAO", "Legs", "Period",
-                          "Depart", "Arrive", "Flight Type", "Flight Level", "Percent"},
-                         true, 8, 154, 744, 274);
+  // The columns come with the rows, from the tab's controller.
+  lvExPreview = ModelListView(p, "lvExPreview", 8, 154, 744, 274);
   cmdEditFlight = Button(p, "cmdEditFlight", "&Edit", 8, 436, 64);
   cmdAddFlight = Button(p, "cmdAddFlight", "Add", 76, 436, 64);
   cmdDeleteFlight = Button(p, "cmdDeleteFlight", "Delete", 144, 436, 64);
@@ -322,6 +338,32 @@ void frmMain::BuildExportTab() {
   lblExClass->setBuddy(cmExClass);
   lblExZone->setBuddy(cmExZone);
   lblExPreview->setBuddy(lvExPreview);
+}
+
+SearchControls frmMain::ExportTabControls() const {
+  SearchControls c;
+  c.txtExDeparture = txtExDeparture;
+  c.txtExLeg = txtExLeg;
+  c.txtExContinent = txtExContinent;
+  c.txtExCountry = txtExCountry;
+  c.txtExAirline = txtExAirline;
+  c.ckExportIFR = ckExportIFR;
+  c.ckExportVFR = ckExportVFR;
+  c.cmExportAircraft = cmExportAircraft;
+  c.cmExClass = cmExClass;
+  c.cmExZone = cmExZone;
+  c.opANDSearch = opANDSearch;
+  c.opORSearch = opORSearch;
+  c.lblExPreview = lblExPreview;
+  c.lvExPreview = lvExPreview;
+  c.cmdEditFlight = cmdEditFlight;
+  c.cmdAddFlight = cmdAddFlight;
+  c.cmdDeleteFlight = cmdDeleteFlight;
+  c.cmdPreview = cmdPreview;
+  c.cmdExport = cmdExport;
+  c.cmdExportRemainder = cmdExportRemainder;
+  c.cmdExportPrint = cmdExportPrint;
+  return c;
 }
 
 void frmMain::BuildTimetableTab() {

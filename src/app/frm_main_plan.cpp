@@ -16,14 +16,19 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "aircraft_editors/ui/frm_aircraft_edit.h"
+#include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
 #include "app/plan_files.h"
 #include "app/plan_tab_services.h"
+#include "search/ui/plan_corrections.h"
+#include "search/ui/search_tab.h"
 #include "app/recent_files.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
@@ -32,6 +37,8 @@
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_text.h"
+#include "shuffle/ui/shuffle_commands.h"
 
 namespace velk {
 namespace {
@@ -57,6 +64,7 @@ class PlanEventFilter : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     switch (event->type()) {
+      case QEvent::ShortcutOverride: return MenuShortcutWins(watched, static_cast<QKeyEvent*>(event));
       case QEvent::KeyPress: return KeyPress(watched, static_cast<QKeyEvent*>(event));
       case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -94,6 +102,23 @@ class PlanEventFilter : public QObject {
     return nullptr;
   }
 
+  // A text field claims the keys of its own editing commands (Ctrl+Z is
+  // its undo) before any shortcut is looked at. The main window's menu
+  // shortcuts come first, as menu accelerators do on Windows: the field does
+  // not get to claim a key that an enabled menu entry has; while the entry
+  // is disabled the field keeps its key.
+  bool MenuShortcutWins(QObject* watched, QKeyEvent* key) {
+    if (!InMain(watched) || watched == main_) return false;
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* action : main_->findChildren<QAction*>()) {
+      if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+        key->ignore();
+        return true;
+      }
+    }
+    return false;
+  }
+
   bool KeyPress(QObject* watched, QKeyEvent* key) {
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
     if (watched != QApplication::focusWidget() || !InMain(watched)) return false;
@@ -116,8 +141,10 @@ void frmMain::ConnectPlanCommands() {
   connect(mnuFileSave, &QAction::triggered, this, &frmMain::SaveFlightplanCommand);
   connect(mnuFileSaveAs, &QAction::triggered, this, &frmMain::SaveFlightplanAsCommand);
   for (QAction* item : mnuRecentFlightPlanItems)
-    connect(item, &QAction::triggered, this, [this, item] { LoadFlightplan(item->data().toString().toStdString()); });
+    connect(item, &QAction::triggered, this, [this, item] { LoadFlightplan(ToPath(item->data().toString()).string()); });
   connect(mnuToolsUndo, &QAction::triggered, this, &frmMain::Undo);
+  connect(mnuToolsAircraftEditor, &QAction::triggered, this, [this] { frmFSAircraftEdit::Run(*this); });
+  connect(mnuToolsEditPlanAircraft, &QAction::triggered, this, [this] { frmAircraftEdit::Run(*this); });
 
   for (QTreeWidget* tree : {tvShuffleAircraft, tvMoveAircrafts}) {
     tree->viewport()->setMouseTracking(true);
@@ -143,19 +170,41 @@ void frmMain::ConnectPlanCommands() {
     if (index == tabMain->currentIndex()) ShowSelectedTab();
   });
 
-  lvExPreview->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvExPreview, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    if (Plan().WorkList.empty()) return;
-    lvExPreview->setFocus();
-    selectTarget_ = lvExPreview;
-    mnuSelect->popup(lvExPreview->viewport()->mapToGlobal(at));
-  });
   connect(mnuSelectAll, &QAction::triggered, this, &frmMain::SelectAllCommand);
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
 
+  connect(cmdACTypeDat, &QPushButton::clicked, this, [this] {
+    if (!IsBusy()) CreateAircraftTypesFile(*this, shuffleTree_);
+  });
+  connect(mnuToolsAirlinesCFG, &QAction::triggered, this, [this] {
+    if (!IsBusy()) CreateNewAirlineConfig(*this);
+  });
+  connect(mnuToolsAirportsTXT, &QAction::triggered, this, [this] {
+    if (!IsBusy()) CreateNewAirportsFile(*this);
+  });
+  connect(mnuToolsFPAirportsTXT, &QAction::triggered, this, [this] {
+    if (!IsBusy()) CreateFlightplanAirportsFile(*this);
+  });
+
   ConnectSwitchCommands();
   qApp->installEventFilter(new PlanEventFilter(this));
+}
+
+void frmMain::ConnectTabControllers() {
+  searchTab_ = std::make_unique<SearchTab>(ExportTabControls(), *this);
+  connect(searchTab_.get(), &SearchTab::selectMenuRequested, this, [this](const QPoint& at) {
+    lvExPreview->setFocus();
+    selectTarget_ = lvExPreview;
+    mnuSelect->popup(at);
+  });
+  const std::pair<QAction*, SearchMode> reports[] = {
+      {mnuReportsNotFound, SearchMode::AircraftNotFound},  {mnuReportsDuplicateFlights, SearchMode::Duplicates},
+      {mnuReportsUnknownAirports, SearchMode::UnknownAirports}, {mnuReportsWrongFL, SearchMode::WrongFlightLevel},
+      {mnuReportsWrongTime, SearchMode::WrongTime}};
+  for (const auto& [item, mode] : reports)
+    connect(item, &QAction::triggered, this, [this, mode = mode] { searchTab_->ReportCommand(mode); });
+  connect(mnuToolsCheckFT, &QAction::triggered, this, [this] { CorrectAllFlightTimes(*this); });
 }
 
 // ---- File dialogs -------------------------------------------------------------
@@ -210,17 +259,8 @@ void frmMain::DisablePlanCommands() {
 void frmMain::EnterNoPlanState() {
   // The rows of the tabs name flights of the plan that is gone; they must
   // not be used on whatever the arrays hold now.
-  PlanState& plan = Plan();
-  plan.WorkList.clear();
-  plan.WorkListIndex.clear();
-  plan.WorkListNotes.clear();
   DisablePlanCommands();
-  lvExPreview->clear();
-  lblExPreview->setText("Previe&w");
-  cmExportAircraft->clear();
-  for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdAddFlight,
-                         cmdDeleteFlight, cmdPreview})
-    b->setEnabled(false);
+  searchTab_->EnterNoPlan();
   lvTimetable->clear();
   lblTTPreview->setText("Previe&w");
   for (QPushButton* b : {cmdTTShow, cmdTTPrint, cmdTTSave, cmdTTStatistics}) b->setEnabled(false);
@@ -308,7 +348,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       UpdateShuffleAircraftLabel();
       SetStatusText(QString("Flightplan loaded with %1 flights [%2].")
                         .arg(plan.Flights.size())
-                        .arg(QString::fromStdString(plan.FlightplanPath)));
+                        .arg(FromPath(plan.FlightplanPath)));
       aircraftMissing = g.AircraftCheck && PlanAircraftMissing(plan);
     } else {
       EnterNoPlanState();
@@ -321,13 +361,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       int answer = ShowMessageBox(
           "Some aircraft could not been found on your system. Would you like to see all related flights?",
           kMbYesNo | kMbIconExclamation, kProgramTitle, this);
-      if (answer == kIdYes) {
-        SearchFlights(*this, "", "", kSearchAircraftNotFound);
-        bool rows = lvExPreview->topLevelItemCount() > 0;
-        for (QPushButton* b : {cmdExport, cmdExportRemainder, cmdExportPrint, cmdEditFlight, cmdDeleteFlight})
-          b->setEnabled(rows);
-        SelectTab("EXPORT");
-      }
+      if (answer == kIdYes) searchTab_->RunReport(SearchMode::AircraftNotFound);
     } else {
       ShowSelectedTab();
     }
@@ -335,8 +369,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     ShowMessageBox(kNoInstalledAircraftMessage, kMbOk | kMbIconExclamation, kProgramTitle, this);
   }
   EndBusy();
-  activateWindow();
-  setFocus();
+  Reactivate();
 }
 
 // ---- Saving -------------------------------------------------------------------
@@ -485,7 +518,7 @@ void frmMain::NodeCheck(QTreeWidget* widget, int node) {
 void frmMain::TreeMouseMove(QTreeWidget* widget, const QPoint& position) {
   const AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
   int id = AircraftTreeNodeId(widget->itemAt(position));
-  QString tip = QString::fromStdString(id < 0 ? std::string() : tree.Tooltip(id, Plan().FSAircraftList));
+  QString tip = FromPlanText(id < 0 ? std::string() : tree.Tooltip(id, Plan().FSAircraftList));
   widget->setToolTip(tip);
   widget->viewport()->setToolTip(tip);
 }
@@ -505,14 +538,13 @@ void frmMain::ShowSelectedTab() {
     const char* key;
     QWidget* frame;
     QPushButton* button;
-    QWidget* focus;  // the field that takes the focus, if any
     QWidget* raise;  // the control raised above the others, if any
   };
-  const Row rows[] = {{"SHUFFLE", picShuffle, cmdShuffle, nullptr, tvShuffleAircraft},
-                      {"MOVE", picMove, cmdMove, cmSource, nullptr},
-                      {"EXPORT", picExport, cmdPreview, txtExDeparture, nullptr},
-                      {"PROJECT", picProject, cmdProjectCompile, nullptr, lvProject},
-                      {"TIMETABLE", picTimetable, cmdTTShow, txtTTAirport, nullptr}};
+  const Row rows[] = {{"SHUFFLE", picShuffle, cmdShuffle, tvShuffleAircraft},
+                      {"MOVE", picMove, cmdMove, nullptr},
+                      {"EXPORT", picExport, cmdPreview, nullptr},
+                      {"PROJECT", picProject, cmdProjectCompile, lvProject},
+                      {"TIMETABLE", picTimetable, cmdTTShow, nullptr}};
   for (const Row& row : rows) {
     if (key != row.key) continue;
     int index = tabMain->indexOf(row.frame);
@@ -527,9 +559,19 @@ void frmMain::ShowSelectedTab() {
     defaultButton_->setDefault(true);
     if (row.raise) row.raise->raise();
     // A field that cannot take the focus now leaves it where it is.
-    if (row.focus && row.focus->isEnabled() && row.focus->isVisible()) row.focus->setFocus();
+    QWidget* focus = TabFocusField();
+    if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus();
     break;
   }
+}
+
+QWidget* frmMain::TabFocusField() const {
+  // The Shuffle and Project tabs raise their list instead.
+  QWidget* page = tabMain->currentWidget();
+  if (page == picMove) return cmSource;
+  if (page == picExport) return txtExDeparture;
+  if (page == picTimetable) return txtTTAirport;
+  return nullptr;
 }
 
 void frmMain::SelectTab(const QString& key) {
@@ -559,19 +601,11 @@ QTreeWidget* frmMain::SelectTree(QWidget* target) const {
   return nullptr;
 }
 
-namespace {
-
-void SetAllSelected(QTreeWidget* list, bool selected) {
-  for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setSelected(selected);
-}
-
-}  // namespace
-
 void frmMain::SelectAllCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    SetAllSelected(lvExPreview, true);
+    lvExPreview->selectAll();
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.SelectAll();
@@ -584,7 +618,7 @@ void frmMain::DeselectAllCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    SetAllSelected(lvExPreview, false);
+    lvExPreview->clearSelection();
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.DeselectAll();
@@ -597,10 +631,11 @@ void frmMain::InverseSelectionCommand() {
   QWidget* target = SelectTarget();
   selectTarget_ = nullptr;
   if (target == lvExPreview) {
-    for (int i = 0; i < lvExPreview->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* row = lvExPreview->topLevelItem(i);
-      row->setSelected(!row->isSelected());
-    }
+    QAbstractItemModel* rows = lvExPreview->model();
+    if (rows->rowCount() > 0)
+      lvExPreview->selectionModel()->select(
+          QItemSelection(rows->index(0, 0), rows->index(rows->rowCount() - 1, 0)),
+          QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
   } else if (QTreeWidget* widget = SelectTree(target)) {
     AircraftTree& tree = widget == tvShuffleAircraft ? shuffleTree_ : moveTree_;
     tree.InverseSelection();

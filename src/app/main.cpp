@@ -5,9 +5,8 @@
 
 #include "app/frm_about.h"
 #include "app/frm_main.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_file_dialog.h"
-#include "platform/qt/qt_message_box.h"
+#include "app/qt_seams.h"
+#include "platform/qt/qt_text.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -16,10 +15,7 @@ int main(int argc, char** argv) {
                                           .arg(velk::kVersionMajor)
                                           .arg(velk::kVersionMinor)
                                           .arg(velk::kVersionRevision));
-  velk::InstallQtMessageBoxHandler();
-  velk::InstallQtFileDialogHandler();
-  velk::InstallQtInputBoxHandler();
-  velk::InstallQtPrintHandler();
+  velk::InstallQtSeams();
 
   // Arguments: an optional flight plan to open; "--screenshot FILE" (for
   // developers) saves a picture of the main window once the splash is gone
@@ -33,7 +29,7 @@ int main(int argc, char** argv) {
   velk::frmMain window;
   // The plan is kept by its full path (the recent list and the status bar
   // show it), whatever folder the program was started from.
-  if (!args.isEmpty()) window.SetCommandLinePlan(QFileInfo(args.first()).absoluteFilePath().toStdString());
+  if (!args.isEmpty()) window.SetCommandLinePlan(velk::ToPath(QFileInfo(args.first()).absoluteFilePath()).string());
   if (!window.StartUp()) return 1;
   // The plan named on the command line opens once the window is up.
   if (!window.CommandLinePlan().empty())

@@ -1,6 +1,5 @@
 #include "app/plan_files.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
@@ -8,7 +7,6 @@
 #include "app/aircraft_tree.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
-#include "data/times_zones.h"
 
 namespace velk {
 namespace fs = std::filesystem;
@@ -30,21 +28,6 @@ void EmptyPlan(PlanState& plan) {
   plan.WorkListNotes.clear();
 }
 
-std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
-  // First installed aircraft of each upper-case title.
-  std::unordered_map<std::string, int> byTitle;
-  byTitle.reserve(plan.FSAircraftList.size());
-  for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
-    byTitle.emplace(NodeKeyUpper(plan.FSAircraftList[i].Title), static_cast<int>(i));
-  std::vector<int> match;
-  match.reserve(plan.PlanAircraftList.size());
-  for (const PlanAircraft& a : plan.PlanAircraftList) {
-    auto it = byTitle.find(NodeKeyUpper(a.Title));
-    match.push_back(it == byTitle.end() ? -1 : it->second);
-  }
-  return match;
-}
-
 bool PlanAircraftMissing(const PlanState& plan) {
   std::unordered_map<std::string, bool> installed;
   for (const FSAircraft& a : plan.FSAircraftList)
@@ -52,81 +35,6 @@ bool PlanAircraftMissing(const PlanState& plan) {
   for (const PlanAircraft& a : plan.PlanAircraftList)
     if (!installed.count(NodeKeyUpper(a.Title))) return true;
   return false;
-}
-
-std::vector<int> FlightsOfMissingAircraft(const PlanState& plan) {
-  std::vector<int> match = MatchInstalledAircraft(plan);
-  std::unordered_map<std::string, bool> found;  // ids with an installed counterpart
-  for (size_t i = 0; i < plan.PlanAircraftList.size(); ++i)
-    if (match[i] >= 0) found.emplace(plan.PlanAircraftList[i].Id, true);
-  std::vector<int> flights;
-  for (size_t i = 0; i < plan.Flights.size(); ++i) {
-    const Flight& f = plan.Flights[i];
-    if (!f.Removed && !found.count(f.AircraftId)) flights.push_back(static_cast<int>(i));
-  }
-  return flights;
-}
-
-namespace {
-
-long long WholeNumber(std::string_view text) {
-  long long value = 0;
-  bool any = false;
-  for (char c : text) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-    any = true;
-    if (value > 99999999) break;
-  }
-  return any ? value : 0;
-}
-
-std::string Padded(long long value, int width) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%0*lld", width, value);
-  return buffer;
-}
-
-std::string ZoneTime(const std::string& stored, std::string_view zone) {
-  size_t slash = stored.find('/');
-  std::string prefix = slash == std::string::npos ? "" : stored.substr(0, slash + 1);
-  std::string time = slash == std::string::npos ? stored : stored.substr(slash + 1);
-  auto parsed = ParseTimeText(time);
-  if (!parsed) return stored;
-  std::string shifted = ShiftZoneTimeDayIndex(*parsed, zone, prefix, false);
-  return prefix + shifted;
-}
-
-}  // namespace
-
-std::vector<std::string> SearchResultRow(const Flight& f, const FSAircraft* matched,
-                                         std::string_view zone) {
-  std::vector<std::string> row;
-  row.reserve(12);
-  row.push_back(matched ? matched->ATCAirline : "# NOT FOUND #");
-  row.push_back(matched ? matched->Title : "");
-  row.push_back(Padded(WholeNumber(f.AircraftId.size() > 3 ? std::string_view(f.AircraftId).substr(3) : ""), 4));
-  row.push_back(f.Registration);
-  row.push_back(f.Legs.empty() ? "" : f.Legs.back().DestinationIcao);
-  std::string stops;
-  for (int k = 0; k + 1 < f.LegCount(); ++k) {
-    if (k > 0) stops += " - ";
-    stops += f.Legs[static_cast<size_t>(k)].DestinationIcao;
-  }
-  row.push_back(stops);
-  if (NodeKeyUpper(f.Period) == "WEEK") {
-    row.push_back(f.Period);
-  } else {
-    std::string_view hours = f.Period;
-    hours = hours.substr(0, hours.size() >= 2 ? hours.size() - 2 : 0);
-    row.push_back(Padded(WholeNumber(hours), 2) + "Hr");
-  }
-  row.push_back(f.Legs.empty() ? "" : ZoneTime(f.Legs.front().DepartureTime, zone));
-  row.push_back(f.Legs.empty() ? "" : ZoneTime(f.Legs.back().ArrivalTime, zone));
-  row.push_back(f.FlightRules);
-  row.push_back(f.Legs.empty() ? "" : f.Legs.back().FlightLevel);
-  row.push_back(f.Percent);
-  return row;
 }
 
 bool WritePlanFiles(const PlanState& plan) {

@@ -1,8 +1,8 @@
 #pragma once
 // What opening and saving a flight plan do to the plan records, apart from
 // the window: emptying the plan for a new one, checking the plan's aircraft
-// against the installed ones, writing the two plan files, and the lists the
-// plan-dependent tabs show. Standard library only.
+// against the installed ones and writing the two plan files. Standard
+// library only.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,25 +18,9 @@ bool PlanFileExists(const std::string& path);
 // installed aircraft and the search work list.
 void EmptyPlan(PlanState& plan);
 
-// For each plan aircraft, the index of the first installed aircraft of the
-// same title (letter case ignored), or -1.
-std::vector<int> MatchInstalledAircraft(const PlanState& plan);
-
 // True when some plan aircraft's title is not installed. Installed aircraft
 // whose title starts with "~" do not count.
 bool PlanAircraftMissing(const PlanState& plan);
-
-// Indexes of the flights (not marked removed) whose aircraft id names no plan
-// aircraft with an installed counterpart.
-std::vector<int> FlightsOfMissingAircraft(const PlanState& plan);
-
-// The texts of a search result row for one flight: airline, aircraft title
-// (of the installed aircraft matched to the flight's plan aircraft, or
-// "# NOT FOUND #" and ""), AC# number as "0000", registration, departure
-// ICAO, the stops, period, departure and arrival shown in `zone`, flight
-// rules, flight level, percent.
-std::vector<std::string> SearchResultRow(const Flight& flight, const FSAircraft* matched,
-                                         std::string_view zone);
 
 // Writes the flights to Plan().FlightplanPath and the plan aircraft to
 // Aircraft.txt beside it (each with its one-time backup). False when either

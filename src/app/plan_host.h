@@ -68,7 +68,10 @@ class PlanHost {
   // The Edit Flight dialog over entry `index` of the work list (inWorkList
   // set) or of the flights (clear), with leg `selectLeg` selected (-1 none).
   // On OK the edited flight is written back into that entry and the
-  // aircraft's display text is returned; "" when the user cancelled.
+  // aircraft's display text is returned (never "" then); "" when the user
+  // cancelled or the index names no entry, and then nothing was written.
+  // The dialog only edits the entry: the caller takes the undo copy before
+  // and marks the plan modified after a non-empty answer.
   virtual std::string EditFlight(int index, bool& inWorkList, int selectLeg) = 0;
 };
 

@@ -1,25 +1,16 @@
 #include "app/plan_tab_services.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include "app/frm_main.h"
-#include "app/frm_progress.h"
-#include "app/plan_files.h"
 #include "data/plan_records.h"
-#include "data/program_state.h"
+#include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
 
 namespace velk {
-namespace {
-
-QString Text(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
-
-}  // namespace
-
 int& MovePercentage() {
   static int percentage = -1;
   return percentage;
@@ -34,39 +25,23 @@ void ClearTimetableTab(frmMain& m) {
   m.cmdTTShow->setEnabled(true);
 }
 
-void ClearSearchTab(frmMain& m) {
-  m.cmdExport->setEnabled(false);
-  m.cmdExportRemainder->setEnabled(false);
-  m.cmdExportPrint->setEnabled(false);
-  m.cmdEditFlight->setEnabled(false);
-  m.cmdAddFlight->setEnabled(true);
-  m.cmdDeleteFlight->setEnabled(false);
-  m.lvExPreview->clear();
-  m.cmdPreview->setEnabled(true);
-  m.lblExPreview->setText("Previe&w");
-  m.cmExportAircraft->clear();
-  m.cmExportAircraft->addItem("#None#", -1);
-  const auto& aircraft = Plan().PlanAircraftList;
-  for (size_t i = 0; i < aircraft.size(); ++i)
-    m.cmExportAircraft->addItem(Text(aircraft[i].Title + " (" + aircraft[i].Id + ")"), static_cast<int>(i));
-  m.cmExportAircraft->setCurrentIndex(0);
-  if (m.cmExClass->count() > 0) m.cmExClass->setCurrentIndex(0);
-}
-
 void FillMoveAirportLists(frmMain& m) {
   MovePercentage() = -1;
   m.cmSource->clear();
   m.cmDest->clear();
-  // Both choices list the airports in code order, so a code is found by
-  // typing or scrolling whatever the order of Airports.txt.
-  QStringList codes;
+  // Both choices keep their lists sorted, as sorted choices do: by code
+  // without regard to case (Windows-1252 letters folded), the same for every
+  // user whatever the locale; codes that differ only in case stay in file
+  // order.
+  std::vector<std::pair<std::string, const std::string*>> sorted;
   const auto& airports = Plan().Airports;
-  codes.reserve(static_cast<int>(airports.size()));
-  for (const Airport& a : airports) codes << Text(a.Icao);
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  std::stable_sort(codes.begin(), codes.end(),
-                   [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+  sorted.reserve(airports.size());
+  for (const Airport& a : airports) sorted.emplace_back(UpperCp1252(a.Icao), &a.Icao);
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  QStringList codes;
+  codes.reserve(static_cast<int>(sorted.size()));
+  for (const auto& entry : sorted) codes << FromPlanText(*entry.second);
   m.cmSource->addItems(codes);
   m.cmDest->addItems(codes);
   if (!codes.isEmpty()) {
@@ -79,58 +54,6 @@ void FillMoveAirportLists(frmMain& m) {
   m.cmdMove->setEnabled(any);
   m.cmdMovePercent->setEnabled(any);
   m.cmdMoveLoad->setEnabled(any);
-}
-
-void SearchFlights(frmMain& m, const std::string& /*first*/, const std::string& /*second*/, int mode) {
-  PlanState& plan = Plan();
-  m.BeginBusy();
-  {
-    LongOperation op(m, "Searching in Flights...", 4, 2);
-    plan.WorkList.clear();
-    plan.WorkListIndex.clear();
-    plan.WorkListNotes.clear();
-    std::vector<int> found;
-    if (mode == kSearchAircraftNotFound) found = FlightsOfMissingAircraft(plan);
-    for (int i : found) {
-      plan.WorkList.push_back(plan.Flights[static_cast<size_t>(i)]);
-      plan.WorkListIndex.push_back(i);
-      plan.WorkListNotes.emplace_back();
-    }
-
-    op.Step("Filling View...", 3);
-    // The installed aircraft each plan aircraft id stands for.
-    std::vector<int> match = MatchInstalledAircraft(plan);
-    std::unordered_map<std::string, int> installedById;
-    for (size_t i = 0; i < plan.PlanAircraftList.size(); ++i)
-      if (match[i] >= 0) installedById.emplace(plan.PlanAircraftList[i].Id, match[i]);
-    std::string zone = m.cmExZone->currentText().toStdString();
-
-    QTreeWidget* list = m.lvExPreview;
-    list->setUpdatesEnabled(false);
-    list->clear();
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<int>(plan.WorkList.size()));
-    for (size_t k = 0; k < plan.WorkList.size(); ++k) {
-      const Flight& f = plan.WorkList[k];
-      auto it = installedById.find(f.AircraftId);
-      const FSAircraft* matched =
-          it == installedById.end() ? nullptr : &plan.FSAircraftList[static_cast<size_t>(it->second)];
-      auto* row = new QTreeWidgetItem;
-      std::vector<std::string> texts = SearchResultRow(f, matched, zone);
-      for (size_t c = 0; c < texts.size(); ++c) row->setText(static_cast<int>(c), Text(texts[c]));
-      row->setData(0, Qt::UserRole, static_cast<int>(k));
-      rows.append(row);
-    }
-    list->addTopLevelItems(rows);
-    list->setUpdatesEnabled(true);
-    m.lblExPreview->setText(QString("Previe&w (%1 flights found)").arg(list->topLevelItemCount()));
-    m.DeselectAllSearchResults();
-    if (list->topLevelItemCount() > 0) {
-      list->setCurrentItem(list->topLevelItem(0));
-      list->topLevelItem(0)->setSelected(true);
-    }
-  }
-  m.EndBusy();
 }
 
 }  // namespace velk

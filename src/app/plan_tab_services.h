@@ -1,29 +1,16 @@
 #pragma once
-// The little the opening of a plan and undo need of the Export/Search, Move
-// and Timetable tabs: emptying them for the new plan and listing the flights
-// whose aircraft is not installed. The tabs' own features extend these.
-#include <string>
-
+// The little the opening of a plan and undo need of the Move and Timetable
+// tabs: emptying them for the new plan. The tabs' own features replace these.
 namespace velk {
 
 class frmMain;
 
-// Search modes of SearchFlights used here.
-inline constexpr int kSearchAircraftNotFound = 2;
-
 // Empties the timetable list and sets its buttons for a new plan.
 void ClearTimetableTab(frmMain& main);
-// Empties the search result list, sets its buttons for a new plan and fills
-// the aircraft choice with the plan aircraft.
-void ClearSearchTab(frmMain& main);
 // Fills the Move tab's source and destination choices with the plan's
 // airports and sets its buttons.
 void FillMoveAirportLists(frmMain& main);
 // The percentage the Move tab remembers between two moves; -1 for none.
 int& MovePercentage();
-// Lists the flights a search mode finds in the work list and lvExPreview.
-// Only the "aircraft not found" mode is here so far; other modes list
-// nothing.
-void SearchFlights(frmMain& main, const std::string& first, const std::string& second, int mode);
 
 }  // namespace velk

@@ -1,34 +1,16 @@
 #include "app/settings_list.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "data/config_text.h"
 #include "data/program_state.h"
 #include "data/settings_store.h"
+#include "data/text_number.h"
 #include "data/times_zones.h"
 #include "platform/ascii_text.h"
 
 namespace velk {
 namespace {
-
-// A plain decimal number: sign, digits with an optional fraction, optional
-// exponent. Words such as "inf" or "nan" are not numbers here.
-std::optional<double> ParseDecimal(std::string_view text) {
-  std::string_view s = TrimBlanks(text);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
-  if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '.'))
-    return std::nullopt;
-  double value = 0;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value,
-                                   std::chars_format::general);
-  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-  return negative ? -value : value;
-}
 
 std::string User(const char* section, const char* key, const std::string& defaultValue) {
   return GetUserSetting(kCompany, kApplication, kVersion, section, key, defaultValue);
@@ -60,13 +42,7 @@ std::string PixelsAsTwips(int pixels) { return std::to_string(pixels * kTwipsPer
 
 }  // namespace
 
-std::optional<bool> SettingToBoolean(std::string_view text) {
-  std::string_view s = TrimBlanks(text);
-  if (EqualsNoCase(s, "true")) return true;
-  if (EqualsNoCase(s, "false")) return false;
-  if (auto number = ParseDecimal(s)) return *number != 0;
-  return std::nullopt;
-}
+std::optional<bool> SettingToBoolean(std::string_view text) { return text_number::ParseBooleanText(text); }
 
 std::optional<int> SettingToNumber(std::string_view text) { return ParseWholeNumber(text); }
 

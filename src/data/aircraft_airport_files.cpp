@@ -1,6 +1,5 @@
 #include "data/aircraft_airport_files.h"
 
-#include <cmath>
 #include <string>
 #include <system_error>
 
@@ -8,6 +7,7 @@
 #include "data/text_number.h"
 #include "platform/message_box.h"
 #include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk {
 namespace {
@@ -17,8 +17,6 @@ namespace {
 // "   ; remark" is a comment here.
 void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
   fields.clear();
-  // A last line may keep the CR of a line end cut short.
-  if (raw.ends_with('\r')) raw.remove_suffix(1);
   std::string_view line = TrimSpaces(raw);
   if (line.empty() || line[0] == ';' || line.starts_with("//")) return;
   line = line.substr(0, line.find(';'));
@@ -30,44 +28,6 @@ void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
     if (comma == std::string_view::npos) return;
     start = comma + 1;
   }
-}
-
-// The leading number of a text the way a loose conversion reads it: blanks
-// are skipped, then an optional sign, digits, a fraction and an exponent;
-// reading stops at the first other character. 0 when no digit comes first.
-double LeadingNumber(std::string_view s) {
-  std::string digits;
-  size_t i = 0;
-  auto skipBlanks = [&] {
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-  };
-  auto takeDigits = [&] {
-    bool any = false;
-    for (skipBlanks(); i < s.size() && s[i] >= '0' && s[i] <= '9'; skipBlanks()) {
-      digits += s[i++];
-      any = true;
-    }
-    return any;
-  };
-  skipBlanks();
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) digits += s[i++];
-  bool whole = takeDigits();
-  bool fraction = false;
-  if (i < s.size() && s[i] == '.') {
-    digits += s[i++];
-    fraction = takeDigits();
-  }
-  if (!whole && !fraction) return 0;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-    std::string exponent = "e";
-    size_t j = i + 1;
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
-    size_t k = j;
-    while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
-    if (k > j) digits += exponent + std::string(s.substr(j, k - j));
-  }
-  double v = std::strtod(digits.c_str(), nullptr);
-  return std::isfinite(v) ? v : 0;
 }
 
 bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::string& bytes) {
@@ -99,13 +59,13 @@ std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNu
   std::vector<PlanAircraft> list;
   highestNumber = 0;
   std::vector<std::string_view> fields;
-  for (std::string_view line : SplitLines(text)) {
+  for (std::string_view line : SplitLines(SkipUtf8Bom(text))) {
     LineFields(line, fields);
     if (fields.size() != 3) continue;
     PlanAircraft& a = list.emplace_back();
     a.Id.assign(TrimSpaces(fields[0]));
     if (fields[0].size() > 3) {
-      double n = LeadingNumber(fields[0].substr(3));
+      double n = text_number::LeadingNumber(fields[0].substr(3));
       if (n > highestNumber) highestNumber = text_number::RoundToInt32(n);
     }
     a.CruiseSpeed.assign(TrimSpaces(fields[1]));
@@ -120,7 +80,7 @@ std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNu
 std::vector<Airport> ParseAirportsTxt(std::string_view text) {
   std::vector<Airport> list;
   std::vector<std::string_view> fields;
-  for (std::string_view line : SplitLines(text)) {
+  for (std::string_view line : SplitLines(SkipUtf8Bom(text))) {
     LineFields(line, fields);
     if (fields.size() != 4) continue;
     Airport& a = list.emplace_back();

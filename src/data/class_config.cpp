@@ -316,7 +316,12 @@ std::string FormatClassConfig(const ClassDefaultSets& defaults, const ClassAircr
 }
 
 bool WriteClassConfig(const std::filesystem::path& programFolder) {
-  std::string text = FormatClassConfig(ClassDefaults(), ClassAircraftConfig());
+  return WriteClassConfig(programFolder, ClassDefaults(), ClassAircraftConfig());
+}
+
+bool WriteClassConfig(const std::filesystem::path& programFolder, const ClassDefaultSets& defaults,
+                      const ClassAircraftLists& lists) {
+  std::string text = FormatClassConfig(defaults, lists);
   if (text.empty()) return false;
   return WriteFileAtomic(programFolder / kClassConfigFileName, text);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/message_box.h"
 #include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk {
 
@@ -17,7 +18,7 @@ std::optional<std::vector<std::string>> ReadConfigLines(const std::filesystem::p
   std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return std::nullopt;
   std::vector<std::string> lines;
-  for (std::string_view line : SplitLines(*bytes)) lines.emplace_back(line);
+  for (std::string_view line : SplitLines(SkipUtf8Bom(*bytes))) lines.emplace_back(line);
   return lines;
 }
 

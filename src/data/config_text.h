@@ -23,9 +23,10 @@ namespace velk {
 // count).
 bool ConfigFileExists(const std::filesystem::path& path);
 
-// The lines of a configuration file: CRLF and LF both end a line, so a file
-// saved by a Linux editor reads the same as one written by the program. No
-// value when the file cannot be read.
+// The lines of a configuration file, cut as every text of the program is
+// (text_lines.h: CR LF, LF or a lone CR end a line; a leading UTF-8
+// byte-order mark is dropped), so a file saved by any editor reads the same
+// as one written by the program. No value when the file cannot be read.
 std::optional<std::vector<std::string>> ReadConfigLines(const std::filesystem::path& path);
 
 // TrimSpaces (spaces only, at both ends) comes with the plan records.

@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "platform/message_box.h"
+#include "platform/parallel.h"
 #include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk {
 namespace {
@@ -112,37 +114,11 @@ bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& o
   return true;
 }
 
-// Calls `fn` for every line of `text` (CRLF, LF, last line without an end,
-// even one cut between its CR and LF).
-template <typename Fn>
-void ForEachLine(std::string_view text, Fn&& fn) {
-  size_t start = 0;
-  while (start < text.size()) {
-    const void* hit = std::memchr(text.data() + start, '\n', text.size() - start);
-    size_t end = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
-    size_t len = end - start;
-    if (len > 0 && text[end - 1] == '\r') --len;
-    fn(text.substr(start, len));
-    if (!hit) break;
-    start = end + 1;
-  }
-}
-
 int CountNonBlankLines(std::string_view text) {
   int count = 0;
   ForEachLine(text, [&](std::string_view line) {
     if (!TrimSpaces(line).empty()) ++count;
   });
-  return count;
-}
-
-size_t CountLineEnds(std::string_view text) {
-  size_t count = 0;
-  for (const char* p = text.data(), *end = p + text.size();
-       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
-       ++p) {
-    ++count;
-  }
   return count;
 }
 
@@ -178,58 +154,6 @@ unsigned WorkerCount(size_t bytes) {
   unsigned hw = std::max(1u, std::thread::hardware_concurrency());
   size_t byBytes = std::max<size_t>(1, bytes / kMinBytesPerWorker);
   return static_cast<unsigned>(std::min<size_t>({hw, byBytes, 8}));
-}
-
-// Runs fn(k) for k in [0, n): k = 0 on the calling thread (which serves the
-// progress receiver), the others on worker threads. After fn(0), the caller
-// gets joined(k) for k = 1, 2, ... in order, each as soon as piece k is
-// done, while later pieces may still run. A piece whose thread cannot be
-// started runs on the calling thread. The first exception of any piece is
-// passed on once every thread has ended.
-template <typename Fn, typename Joined>
-void RunParallel(unsigned n, Fn&& fn, Joined&& joined) {
-  std::vector<std::exception_ptr> errors(n);
-  auto guarded = [&](unsigned k) {
-    try {
-      fn(k);
-    } catch (...) {
-      errors[k] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> threads(n);
-  for (unsigned k = 1; k < n; ++k) {
-    try {
-      threads[k] = std::thread(guarded, k);
-    } catch (const std::system_error&) {
-      // Left to the calling thread below.
-    }
-  }
-  guarded(0);
-  bool failed = errors[0] != nullptr;
-  for (unsigned k = 1; k < n; ++k) {
-    if (threads[k].joinable()) {
-      threads[k].join();
-    } else {
-      guarded(k);
-    }
-    failed = failed || errors[k];
-    if (!failed) {
-      try {
-        joined(k);
-      } catch (...) {
-        errors[k] = std::current_exception();
-        failed = true;
-      }
-    }
-  }
-  for (auto& e : errors) {
-    if (e) std::rethrow_exception(e);
-  }
-}
-
-template <typename Fn>
-void RunParallel(unsigned n, Fn&& fn) {
-  RunParallel(n, std::forward<Fn>(fn), [](unsigned) {});
 }
 
 // A file's bytes in a buffer that is not zero-filled first, read by several
@@ -288,7 +212,7 @@ std::optional<FileBytes> ReadWholeFile(const std::filesystem::path& path) {
 
 int CountFileLines(const std::filesystem::path& path) {
   auto bytes = ReadFileBytes(path);
-  return bytes ? CountNonBlankLines(*bytes) : 0;
+  return bytes ? CountNonBlankLines(SkipUtf8Bom(*bytes)) : 0;
 }
 
 bool ParseFlightPlanLine(std::string_view line, Flight& flight) {
@@ -302,6 +226,7 @@ bool ParseFlightPlanLine(std::string_view line, Flight& flight) {
 }
 
 std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& progress) {
+  text = SkipUtf8Bom(text);
   std::vector<Flight> flights;
   const ReadProgress* receiver = progress ? &progress : nullptr;
   if (receiver) progress(0);
@@ -309,7 +234,7 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
   if (n <= 1) {
     // Sized once from the number of lines, so no record moves while the
     // file is read.
-    flights.reserve(CountLineEnds(text) + 1);
+    flights.reserve(CountLines(text));
     ParseLines(text, flights, receiver, text.size());
     if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
     return flights;
@@ -321,12 +246,7 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
   std::vector<size_t> cuts(n + 1, text.size());
   cuts[0] = 0;
   for (unsigned k = 1; k < n; ++k) {
-    size_t p = std::max(text.size() * k / n, cuts[k - 1]);
-    if (p > 0 && p < text.size() && text[p - 1] != '\n') {
-      size_t nl = text.find('\n', p);
-      p = nl == std::string_view::npos ? text.size() : nl + 1;
-    }
-    cuts[k] = p;
+    cuts[k] = LineStartAtOrAfter(text, std::max(text.size() * k / n, cuts[k - 1]));
   }
   // The calling thread reads straight into the result, sized for every
   // line; the other pieces are moved over, in order, as each is done.
@@ -336,10 +256,10 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
       [&](unsigned k) {
         std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
         if (k == 0) {
-          flights.reserve(CountLineEnds(text) + 1);
+          flights.reserve(CountLines(text));
           ParseLines(piece, flights, receiver, piece.size());
         } else {
-          pieces[k].reserve(CountLineEnds(piece) + 1);
+          pieces[k].reserve(CountLines(piece));
           ParseLines(piece, pieces[k], nullptr, piece.size());
         }
       },

@@ -26,25 +26,6 @@ double CentralAngle(const Position& p) {
   return ArcCos(x);
 }
 
-bool PositionOf(const std::string& lat, const std::string& lon, std::int32_t out[4]) {
-  return ParseCoordinate(lat, out[0], out[1]) && ParseCoordinate(lon, out[2], out[3]);
-}
-
-bool PlanPosition(std::string_view icao, std::int32_t out[4]) {
-  const PlanState& plan = Plan();
-  int i = plan.FindAirport(icao);
-  if (i < 0 || i >= static_cast<int>(plan.Airports.size())) return false;
-  const Airport& a = plan.Airports[i];
-  return PositionOf(a.Latitude, a.Longitude, out);
-}
-
-bool SceneryPosition(std::string_view icao, std::int32_t out[4]) {
-  for (const SceneryAirport& a : SceneryAirports()) {
-    if (a.ICAO == icao) return PositionOf(a.Latitude, a.Longitude, out);
-  }
-  return false;
-}
-
 }  // namespace
 
 bool ParseCoordinate(std::string_view text, std::int32_t& degrees, std::int32_t& minutes) {
@@ -109,11 +90,43 @@ std::int32_t GetInitialCourse(std::int32_t lat1Deg, std::int32_t lat1Min, std::i
   return static_cast<std::int32_t>(course);
 }
 
+std::optional<GeoPosition> ParsePosition(std::string_view latitude, std::string_view longitude) {
+  GeoPosition p;
+  if (!ParseCoordinate(latitude, p.latDegrees, p.latMinutes) || !ParseCoordinate(longitude, p.lonDegrees, p.lonMinutes))
+    return std::nullopt;
+  return p;
+}
+
+std::optional<GeoPosition> PlanAirportPosition(const PlanState& plan, std::string_view icao) {
+  int i = plan.FindAirport(icao);
+  if (i < 0 || i >= static_cast<int>(plan.Airports.size())) return std::nullopt;
+  const Airport& a = plan.Airports[static_cast<size_t>(i)];
+  return ParsePosition(a.Latitude, a.Longitude);
+}
+
+std::optional<GeoPosition> SceneryAirportPosition(const std::vector<SceneryAirport>& scenery, std::string_view icao) {
+  for (const SceneryAirport& a : scenery) {
+    if (a.ICAO == icao) return ParsePosition(a.Latitude, a.Longitude);
+  }
+  return std::nullopt;
+}
+
+std::int32_t GetGreatCircleDistance(const GeoPosition& from, const GeoPosition& to) {
+  return GetGreatCircleDistance(from.latDegrees, from.latMinutes, from.lonDegrees, from.lonMinutes, to.latDegrees,
+                                to.latMinutes, to.lonDegrees, to.lonMinutes);
+}
+
+std::int32_t GetInitialCourse(const GeoPosition& from, const GeoPosition& to) {
+  return GetInitialCourse(from.latDegrees, from.latMinutes, from.lonDegrees, from.lonMinutes, to.latDegrees,
+                          to.latMinutes, to.lonDegrees, to.lonMinutes);
+}
+
 std::int32_t GetAirportDistance(std::string_view icao1, std::string_view icao2) {
   if (icao1 == icao2) return 0;
-  std::int32_t a[4], b[4];
+  std::optional<GeoPosition> a, b;
   if (Plan().PlanLoaded) {
-    if (!PlanPosition(icao1, a) || !PlanPosition(icao2, b)) return -1;
+    a = PlanAirportPosition(Plan(), icao1);
+    b = PlanAirportPosition(Plan(), icao2);
   } else {
     if (SceneryAirports().empty()) {
       const SceneryLoadContext& ctx = DefaultSceneryContext();
@@ -122,16 +135,19 @@ std::int32_t GetAirportDistance(std::string_view icao1, std::string_view icao2) 
       if (ctx.endWait) ctx.endWait();
       if (SceneryAirports().empty()) return -1;
     }
-    if (!SceneryPosition(icao1, a) || !SceneryPosition(icao2, b)) return -1;
+    a = SceneryAirportPosition(SceneryAirports(), icao1);
+    b = SceneryAirportPosition(SceneryAirports(), icao2);
   }
-  return GetGreatCircleDistance(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]);
+  if (!a || !b) return -1;
+  return GetGreatCircleDistance(*a, *b);
 }
 
 std::int32_t GetAirportCourse(std::string_view icao1, std::string_view icao2) {
   if (icao1 == icao2) return 0;
-  std::int32_t a[4], b[4];
-  if (!PlanPosition(icao1, a) || !PlanPosition(icao2, b)) return -1;
-  return GetInitialCourse(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]);
+  std::optional<GeoPosition> a = PlanAirportPosition(Plan(), icao1);
+  std::optional<GeoPosition> b = PlanAirportPosition(Plan(), icao2);
+  if (!a || !b) return -1;
+  return GetInitialCourse(*a, *b);
 }
 
 }  // namespace velk

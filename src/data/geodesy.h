@@ -5,9 +5,23 @@
 // are positive, south and east negative; the traffic compiler counts
 // longitude the other way round and keeps its own functions for that.
 #include <cstdint>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace velk {
+
+struct PlanState;
+struct SceneryAirport;
+
+// A position as ParseCoordinate reads it: whole degrees and whole minutes of
+// latitude and longitude, north and west positive.
+struct GeoPosition {
+  std::int32_t latDegrees = 0;
+  std::int32_t latMinutes = 0;
+  std::int32_t lonDegrees = 0;
+  std::int32_t lonMinutes = 0;
+};
 
 // Reads a coordinate text such as "N47* 26.99'" into whole degrees and whole
 // minutes (the minute decimals are dropped). False, with 0 and 0, when the
@@ -27,6 +41,18 @@ std::int32_t GetGreatCircleDistance(std::int32_t lat1Deg, std::int32_t lat1Min, 
 std::int32_t GetInitialCourse(std::int32_t lat1Deg, std::int32_t lat1Min, std::int32_t lon1Deg,
                               std::int32_t lon1Min, std::int32_t lat2Deg, std::int32_t lat2Min,
                               std::int32_t lon2Deg, std::int32_t lon2Min);
+
+// The position of a latitude and longitude text pair; nothing when either
+// does not read.
+std::optional<GeoPosition> ParsePosition(std::string_view latitude, std::string_view longitude);
+// The position of `icao` (any case) in the plan's Airports; nothing when the
+// code is not there or its coordinates do not read.
+std::optional<GeoPosition> PlanAirportPosition(const PlanState& plan, std::string_view icao);
+// The position of the first scenery airport whose code is exactly `icao`.
+std::optional<GeoPosition> SceneryAirportPosition(const std::vector<SceneryAirport>& scenery, std::string_view icao);
+
+std::int32_t GetGreatCircleDistance(const GeoPosition& from, const GeoPosition& to);
+std::int32_t GetInitialCourse(const GeoPosition& from, const GeoPosition& to);
 
 // Distance between two airports: from the plan's Airports (any case) while a
 // plan is loaded, else from the scenery airports (exact case), which are

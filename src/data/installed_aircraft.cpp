@@ -1,11 +1,10 @@
 #include "data/installed_aircraft.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "data/class_config.h"
@@ -13,8 +12,10 @@
 #include "data/config_text.h"
 #include "data/model_radius.h"
 #include "data/plan_records.h"
+#include "data/text_number.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
+#include "platform/text_codec.h"
 
 namespace velk {
 namespace {
@@ -47,8 +48,13 @@ struct ClassMatch {
   }
 };
 
-void SetClassValues(FSAircraft& r, const ClassMatch& m) {
-  const ClassAircraft& e = m.entry;
+}  // namespace
+
+void ApplyClassValues(FSAircraft& r, int aircraftClass, const ClassAircraft& e) {
+  ApplyClassValues(r, aircraftClass, e, ClassDefaults());
+}
+
+void ApplyClassValues(FSAircraft& r, int aircraftClass, const ClassAircraft& e, const ClassDefaultSets& defaults) {
   bool entryHasLimits = !(e.MinFL == -1 && e.MaxFL == -1 && e.MinRange == -1 && e.MaxRange == -1);
   if (entryHasLimits) {
     r.MinFL = e.MinFL;
@@ -63,7 +69,8 @@ void SetClassValues(FSAircraft& r, const ClassMatch& m) {
     r.IFRPercent = e.IFRPercent;
     return;
   }
-  if (const ClassSettings* d = ClassDefaultsOf(m.cls)) {
+  if (aircraftClass >= kClassMicroProp && aircraftClass <= kClassHugeJet) {
+    const ClassSettings* d = &defaults[static_cast<size_t>(aircraftClass - kClassMicroProp)];
     // MinFL already holds Mid Prop's text field as its number (0 when the
     // text is not a whole number).
     r.MinFL = d->MinFL;
@@ -87,6 +94,8 @@ void SetClassValues(FSAircraft& r, const ClassMatch& m) {
   r.CruiseSpeed = r.CfgCruiseSpeed;
 }
 
+namespace {
+
 bool StartsWithFltsim(std::string_view name) {
   return name.size() >= 6 && EqualsNoCase(name.substr(0, 6), "FLTSIM");
 }
@@ -108,14 +117,7 @@ std::string CleanProfileValue(std::string_view value) {
 }
 
 bool ProfileFlag(std::string_view cleanedValue) {
-  std::string v(TrimBlanks(cleanedValue));
-  if (EqualsNoCase(v, "True")) return true;
-  if (v.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  double d = std::strtod(v.c_str(), &end);
-  if (end != v.c_str() + v.size() || errno == ERANGE || !std::isfinite(d)) return false;
-  return d != 0.0;
+  return text_number::ParseBooleanText(cleanedValue).value_or(false);
 }
 
 std::string GetFSPath() {
@@ -123,7 +125,9 @@ std::string GetFSPath() {
   return std::string(TrimBlanks(folder));
 }
 
-void ReadAircraftCfg(const std::string& folder, bool checkFiles) {
+void ReadAircraftCfg(const std::string& folder, bool checkFiles) { ReadAircraftCfg(Plan(), folder, checkFiles); }
+
+void ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles) {
   const fs::path cfgPath = ResolvePathNoCase(folder, "aircraft.cfg");
   std::error_code ec;
   if (!fs::is_regular_file(cfgPath, ec)) return;
@@ -143,7 +147,7 @@ void ReadAircraftCfg(const std::string& folder, bool checkFiles) {
   ClassMatch match;
   match.Lookup(atcModel, atcType);
 
-  auto& list = Plan().FSAircraftList;
+  auto& list = plan.FSAircraftList;
   for (const std::string& section : sections) {
     if (!StartsWithFltsim(section)) continue;
     std::string title = Clean(cfg, section, "title");
@@ -185,14 +189,15 @@ void ReadAircraftCfg(const std::string& folder, bool checkFiles) {
       r.Description = Clean(cfg, section, "description");
       r.ATCHeavy = ProfileFlag(Clean(cfg, section, "atc_heavy"));
     }
-    SetClassValues(r, match);
+    ApplyClassValues(r, match.cls, match.entry);
     ReadModelRadius(cfg, folder, section, r.ModelKind, r.Radius, r.ModelFile);
     list.push_back(std::move(r));
   }
 }
 
-bool LoadFSAircraft(bool checkFiles) {
-  PlanState& plan = Plan();
+bool LoadFSAircraft(bool checkFiles) { return LoadFSAircraft(Plan(), checkFiles); }
+
+bool LoadFSAircraft(PlanState& plan, bool checkFiles) {
   const std::string folder = GetFSPath();
   plan.FSAircraftList.clear();
   plan.FSAircraftErrors = false;
@@ -213,13 +218,14 @@ bool LoadFSAircraft(bool checkFiles) {
   // Listings come in no particular order; sorting by name keeps the list,
   // and with it the trees and the shuffle, the same from run to run.
   std::sort(names.begin(), names.end(), LessNoCase);
-  for (const std::string& name : names) ReadAircraftCfg((aircraftDir / name).string(), checkFiles);
-  if (checkFiles) CheckFSAircraftFiles();
+  for (const std::string& name : names) ReadAircraftCfg(plan, (aircraftDir / name).string(), checkFiles);
+  if (checkFiles) CheckFSAircraftFiles(plan);
   return listed;
 }
 
-void CheckFSAircraftFiles() {
-  PlanState& plan = Plan();
+void CheckFSAircraftFiles() { CheckFSAircraftFiles(Plan()); }
+
+void CheckFSAircraftFiles(PlanState& plan) {
   for (FSAircraft& r : plan.FSAircraftList) {
     std::string problems;
     auto add = [&](const char* text) {
@@ -244,6 +250,21 @@ void CheckFSAircraftFiles() {
     r.Errors = problems;
     if (!problems.empty()) plan.FSAircraftErrors = true;
   }
+}
+
+std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
+  // First installed aircraft of each upper-case title.
+  std::unordered_map<std::string, int> byTitle;
+  byTitle.reserve(plan.FSAircraftList.size());
+  for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
+    byTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
+  std::vector<int> match;
+  match.reserve(plan.PlanAircraftList.size());
+  for (const PlanAircraft& a : plan.PlanAircraftList) {
+    auto it = byTitle.find(UpperCp1252(a.Title));
+    match.push_back(it == byTitle.end() ? -1 : it->second);
+  }
+  return match;
 }
 
 }  // namespace velk

@@ -7,8 +7,14 @@
 // whether any record has file problems.
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "data/class_config.h"
 
 namespace velk {
+
+struct FSAircraft;
+struct PlanState;
 
 // The simulator folder ("" when the simulator is not installed).
 std::string GetFSPath();
@@ -18,12 +24,26 @@ std::string GetFSPath();
 // when the Aircraft folder could not be listed (no simulator folder, no
 // Aircraft folder, a listing error); the records read so far stay.
 bool LoadFSAircraft(bool checkFiles);
+// The same into `plan` instead of the program's plan.
+bool LoadFSAircraft(PlanState& plan, bool checkFiles);
 
 // Appends the records of <folder>/aircraft.cfg (any case of the name).
 void ReadAircraftCfg(const std::string& folder, bool checkFiles);
+void ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles);
 
 // Fills Errors of every record and sets FSAircraftErrors when any is set.
 void CheckFSAircraftFiles();
+void CheckFSAircraftFiles(PlanState& plan);
+
+// Sets the ten class values of `aircraft` for class `aircraftClass` matched
+// through class entry `entry`: the entry's own values when it gives any of
+// its four limits, else the class defaults (classes 2 to 8), else no limits
+// and the aircraft's own cruise speed (no class, or "Not Used" without
+// limits). Used by the reader and again whenever an aircraft's class changes.
+void ApplyClassValues(FSAircraft& aircraft, int aircraftClass, const ClassAircraft& entry,
+                      const ClassDefaultSets& defaults);
+// The same with the program's class defaults.
+void ApplyClassValues(FSAircraft& aircraft, int aircraftClass, const ClassAircraft& entry);
 
 // Problem texts of CheckFSAircraftFiles.
 inline constexpr const char* kNoTextureFolder = "Texture folder not found";
@@ -31,6 +51,10 @@ inline constexpr const char* kNoModelDefined = "No model defined";
 inline constexpr const char* kNoModelFolder = "Model folder not found";
 inline constexpr const char* kNoAirDefined = "No AIR file defined";
 inline constexpr const char* kNoAirFile = "AIR file not found";
+
+// For each plan aircraft, the index of the first installed aircraft of the
+// same title (Windows-1252 letter case ignored), or -1.
+std::vector<int> MatchInstalledAircraft(const PlanState& plan);
 
 // Value conversions of the aircraft.cfg reader, exposed for the editors.
 // A key's value cut before its first ";" and stripped of blanks.

@@ -10,8 +10,10 @@
 #include "data/plan_records.h"
 #include "data/scenery_cache.h"
 #include "data/text_number.h"
+#include "platform/byte_view.h"
 #include "platform/message_box.h"
 #include "platform/sim_location.h"
+#include "platform/text_codec.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -39,48 +41,17 @@ enum : std::uint32_t {
   kFrequencyRecord = 0x20001,
 };
 
-// Bounds-checked little-endian access to a file held in memory.
-class Bytes {
- public:
-  explicit Bytes(std::string_view b) : b_(b) {}
-  std::int64_t size() const { return static_cast<std::int64_t>(b_.size()); }
-  bool Has(std::int64_t off, std::int64_t len) const {
-    return off >= 0 && len >= 0 && off <= size() && len <= size() - off;
-  }
-  bool U32(std::int64_t off, std::uint32_t& v) const {
-    if (!Has(off, 4)) return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(b_.data() + off);
-    v = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-        static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-    return true;
-  }
-  bool I32(std::int64_t off, std::int32_t& v) const {
-    std::uint32_t u;
-    if (!U32(off, u)) return false;
-    v = static_cast<std::int32_t>(u);
-    return true;
-  }
-  bool F32(std::int64_t off, float& v) const {
-    std::uint32_t u;
-    if (!U32(off, u)) return false;
-    std::memcpy(&v, &u, 4);
-    return true;
-  }
-  // A zero-terminated string padded so that text and terminator fill a
-  // multiple of 4 bytes; `next` is the offset after the padding.
-  bool String(std::int64_t off, std::string& s, std::int64_t& next) const {
-    if (!Has(off, 1)) return false;
-    size_t end = b_.find('\0', static_cast<size_t>(off));
-    if (end == std::string_view::npos) return false;
-    s.assign(b_.substr(static_cast<size_t>(off), end - static_cast<size_t>(off)));
-    std::int64_t used = static_cast<std::int64_t>(s.size()) + 1;
-    next = off + (used + 3) / 4 * 4;
-    return true;
-  }
-
- private:
-  std::string_view b_;
-};
+// A BGL string: the bytes up to a zero byte, padded so that text and
+// terminator fill a multiple of 4 bytes; `next` is the offset after the
+// padding.
+bool ReadBglString(const ByteView& f, std::int64_t at, std::string& s, std::int64_t& next) {
+  std::string_view text;
+  if (!f.ReadCString(static_cast<std::uint64_t>(at), text)) return false;
+  s.assign(text);
+  std::int64_t used = static_cast<std::int64_t>(text.size()) + 1;
+  next = at + (used + 3) / 4 * 4;
+  return true;
+}
 
 }  // namespace
 
@@ -92,10 +63,10 @@ float AngleFromRaw(std::int32_t raw) {
   return static_cast<float>(d);
 }
 
-bool ReadRunway(const Bytes& f, std::int64_t p, SceneryRunway& r) {
+bool ReadRunway(const ByteView& f, std::int64_t p, SceneryRunway& r) {
   std::int32_t v[10];
   for (int i = 0; i < 10; ++i) {
-    if (!f.I32(p + 28 + 4 * i, v[i])) return false;
+    if (!f.ReadI32(p + 28 + 4 * i, v[i])) return false;
   }
   r.Elevation = v[0];
   r.Heading = AngleFromRaw(v[1]);
@@ -116,9 +87,9 @@ bool ReadRunway(const Bytes& f, std::int64_t p, SceneryRunway& r) {
   return true;
 }
 
-bool ReadIls(const Bytes& f, std::int64_t p, std::vector<SceneryRunway>& runways) {
+bool ReadIls(const ByteView& f, std::int64_t p, std::vector<SceneryRunway>& runways) {
   std::int32_t kind, end;
-  if (!f.I32(p + 40, kind) || !f.I32(p + 48, end)) return false;
+  if (!f.ReadI32(p + 40, kind) || !f.ReadI32(p + 48, end)) return false;
   // The landing system belongs to the runway read last; one met before any
   // runway has nothing to belong to and is passed over.
   if (kind != 4 || (end != 2 && end != 4) || runways.empty()) return true;
@@ -126,7 +97,7 @@ bool ReadIls(const Bytes& f, std::int64_t p, std::vector<SceneryRunway>& runways
   std::uint32_t frequency;
   std::string ident;
   std::int64_t next;
-  if (!f.I32(p + 32, heading) || !f.U32(p + 36, frequency) || !f.String(p + 56, ident, next)) return false;
+  if (!f.ReadI32(p + 32, heading) || !f.ReadU32(p + 36, frequency) || !ReadBglString(f, p + 56, ident, next)) return false;
   SceneryRunway& r = runways.back();
   if (end == 2) {
     r.ILSHeadingEnd1 = AngleFromRaw(heading);
@@ -141,13 +112,13 @@ bool ReadIls(const Bytes& f, std::int64_t p, std::vector<SceneryRunway>& runways
 }
 
 // Reads a parking list; false when it runs outside the file.
-bool ReadParkings(const Bytes& f, std::int64_t p, std::vector<SceneryParking>& parkings) {
+bool ReadParkings(const ByteView& f, std::int64_t p, std::vector<SceneryParking>& parkings) {
   std::int32_t a, b;
-  if (!f.I32(p + 8, a) || !f.I32(p + 12, b)) return false;
+  if (!f.ReadI32(p + 8, a) || !f.ReadI32(p + 12, b)) return false;
   if (a < 0 || b < 0) return false;
   std::int64_t q = p + 16 + static_cast<std::int64_t>(a) * b;
   std::int32_t count;
-  if (!f.I32(q, count) || !f.Has(q + 4, 4)) return false;
+  if (!f.ReadI32(q, count) || !f.Has(q + 4, 4)) return false;
   parkings.clear();
   if (count <= 0) return true;
   q += 8;
@@ -156,11 +127,11 @@ bool ReadParkings(const Bytes& f, std::int64_t p, std::vector<SceneryParking>& p
   for (std::int32_t i = 0; i < count; ++i, q += 20) {
     SceneryParking k;
     std::int32_t heading = 0;
-    f.I32(q, k.RawValue1);
-    f.I32(q + 4, k.RawValue2);
-    f.F32(q + 8, k.Radius);
-    f.I32(q + 12, heading);
-    f.I32(q + 16, k.Flags);
+    f.ReadI32(q, k.RawValue1);
+    f.ReadI32(q + 4, k.RawValue2);
+    f.ReadF32(q + 8, k.Radius);
+    f.ReadI32(q + 12, heading);
+    f.ReadI32(q + 16, k.Flags);
     k.Heading = AngleFromRaw(heading);
     k.Type = (k.Flags / 1048576) & 15;
     int low = k.Flags & 0xFFFF;
@@ -243,26 +214,26 @@ std::vector<SceneryAirport>& SceneryAirports() {
 }
 
 bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAirport& airport) {
-  const Bytes f(bytes);
+  const ByteView f(bytes);
   airport.Runways.clear();
   airport.Parkings.clear();
   std::int32_t first, size;
-  if (!f.I32(recordOffset, first)) return false;
+  if (!f.ReadI32(recordOffset, first)) return false;
   if (first != 1) return true;  // a record of another kind: the names only
-  if (!f.I32(recordOffset + 4, size)) return false;
+  if (!f.ReadI32(recordOffset + 4, size)) return false;
   const std::int64_t limit = recordOffset + static_cast<std::int64_t>(size) + 8;
   std::int64_t p = recordOffset + 16;
   for (;;) {
     std::uint32_t kind;
     std::int32_t length;
-    if (!f.U32(p, kind) || !f.I32(p + 4, length)) return false;
+    if (!f.ReadU32(p, kind) || !f.ReadI32(p + 4, length)) return false;
     if (kind == 0) break;
     // A negative size would walk backwards, possibly for ever.
     if (length < 0) return false;
     switch (kind) {
       case kPositionRecord: {
         std::int32_t lat, lon, elevation;
-        if (!f.I32(p + 12, lat) || !f.I32(p + 20, lon) || !f.I32(p + 28, elevation)) return false;
+        if (!f.ReadI32(p + 12, lat) || !f.ReadI32(p + 20, lon) || !f.ReadI32(p + 28, elevation)) return false;
         double latAbs = std::fabs(static_cast<double>(lat));
         double lonAbs = std::fabs(static_cast<double>(lon));
         airport.Latitude = PositionText(static_cast<float>(latAbs / (10001750.0 / 90.0)), lat < 0 ? 'S' : 'N');
@@ -281,7 +252,7 @@ bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAi
         break;
       case kIdentRecord: {
         std::int64_t next;
-        if (!f.String(p + 8, airport.ICAO, next)) return false;
+        if (!ReadBglString(f, p + 8, airport.ICAO, next)) return false;
         break;
       }
       case kParkingRecord:
@@ -291,7 +262,7 @@ bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAi
         SceneryFrequency q;
         std::uint32_t frequency;
         std::int64_t next;
-        if (!f.U32(p + 8, frequency) || !f.I32(p + 12, q.Type) || !f.String(p + 16, q.Name, next)) return false;
+        if (!f.ReadU32(p + 8, frequency) || !f.ReadI32(p + 12, q.Type) || !ReadBglString(f, p + 16, q.Name, next)) return false;
         q.Frequency = FrequencyText(frequency);
         airport.Frequencies.push_back(std::move(q));
         break;
@@ -309,7 +280,7 @@ bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAi
 std::optional<std::string> ReadAirportIdent(std::string_view bytes, std::int64_t recordOffset) {
   std::string ident;
   std::int64_t next;
-  if (!Bytes(bytes).String(recordOffset + 60, ident, next)) return std::nullopt;
+  if (!ReadBglString(ByteView(bytes), recordOffset + 60, ident, next)) return std::nullopt;
   return ident;
 }
 
@@ -347,13 +318,13 @@ void ComputeAirportLimits(SceneryAirport& airport) {
 }
 
 AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& airports) {
-  const Bytes f(bytes);
+  const ByteView f(bytes);
   std::int32_t indexAt;
-  if (!f.I32(kIndexOffsetAt, indexAt)) return AfdFileResult::kNotFacilityFile;
+  if (!f.ReadI32(kIndexOffsetAt, indexAt)) return AfdFileResult::kNotFacilityFile;
   std::int32_t magic = 0, noWalk = 0;
-  if (!f.I32(indexAt, magic) || !f.Has(indexAt, 32)) return AfdFileResult::kBroken;
+  if (!f.ReadI32(indexAt, magic) || !f.Has(indexAt, 32)) return AfdFileResult::kBroken;
   if (magic != kIndexMagic) return AfdFileResult::kNotFacilityFile;
-  f.I32(static_cast<std::int64_t>(indexAt) + 20, noWalk);
+  f.ReadI32(static_cast<std::int64_t>(indexAt) + 20, noWalk);
   if (noWalk == 1) return AfdFileResult::kRead;
 
   // Airports go straight into the list and are taken out again when the
@@ -368,19 +339,19 @@ AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& 
   for (;;) {
     std::uint32_t kind;
     std::int32_t value;
-    if (!f.U32(p, kind) || !f.I32(p + 4, value)) return broken();
+    if (!f.ReadU32(p, kind) || !f.ReadI32(p + 4, value)) return broken();
     p += 8;
     std::string name;
     switch (kind) {
       case kRegionEntry: case kCountryEntry: case kStateEntry: case kCityEntry:
       case kAirportEntry: case kNamedEntry3: case kNamedEntry4:
-        if (!f.String(p, name, p)) return broken();
+        if (!ReadBglString(f, p, name, p)) return broken();
         break;
       default:
         break;
     }
     std::int32_t more1, more2;
-    if (!f.I32(p, more1) || !f.I32(p + 4, more2)) return broken();
+    if (!f.ReadI32(p, more1) || !f.ReadI32(p + 4, more2)) return broken();
     p += 8;
     switch (kind) {
       case kRegionEntry:
@@ -493,7 +464,8 @@ bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoa
   // A folder listing has no order of its own here; by name is repeatable.
   std::sort(files.begin(), files.end());
   for (const auto& path : files) {
-    lastFile = path.filename().string();
+    // Messages are Windows-1252 text; the name is the file system's.
+    lastFile = Utf8ToCp1252(path.filename().string());
     if (context.progress) context.progress("Getting FS2002 Scenery (File '" + lastFile + "')...");
     std::string error;
     if (!ReadAFDFile(path, airports, &error)) return fail(error);

@@ -1,6 +1,5 @@
 #include "data/scenery_cache.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -313,9 +312,9 @@ SceneryCacheResult DecodeSceneryCache(std::string_view bytes, std::vector<Scener
 bool SaveSceneryCache(const std::filesystem::path& path, const std::vector<SceneryAirport>& airports,
                       SceneryCacheHeader& header, std::string* error) {
   std::string bytes = EncodeSceneryCache(airports, header);
-  errno = 0;
-  if (WriteFileAtomic(path, bytes)) return true;
-  if (error) *error = errno ? std::strerror(errno) : "Path/File access error";
+  std::string reason;
+  if (WriteFileAtomic(path, bytes, &reason)) return true;
+  if (error) *error = reason.empty() ? "Path/File access error" : reason;
   return false;
 }
 

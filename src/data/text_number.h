@@ -1,15 +1,19 @@
 #pragma once
-// Conversions of number texts shared by the geodesy and time functions:
+// Conversions of number texts shared by the readers of the program's files:
 // blanks around the number are allowed, the value is rounded to the nearest
 // whole number with a half going to the even neighbour, and a text that is not
-// a number gives nothing.
+// a number gives nothing. Numbers in files always use "." whatever the
+// locale (the window layer sets LC_NUMERIC from the environment), so nothing
+// here goes through the C library's locale-bound conversions.
+#include <charconv>
 #include <cmath>
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/ascii_text.h"
 
 namespace velk::text_number {
 
@@ -71,6 +75,81 @@ inline std::optional<std::int32_t> ParseInt32(std::string_view text) {
   double r = std::nearbyint(*d);
   if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
   return static_cast<std::int32_t>(r);
+}
+
+// A number as a whole text (blanks around it allowed): sign, digits with an
+// optional fraction, an optional exponent. Words such as "inf" or "nan" are
+// no numbers here.
+inline std::optional<double> ParseNumberText(std::string_view text) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return std::nullopt;
+  std::string_view s = text.substr(b, text.find_last_not_of(" \t") - b + 1);
+  bool negative = false;
+  if (s.front() == '+' || s.front() == '-') {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty() || !((s.front() >= '0' && s.front() <= '9') || s.front() == '.')) return std::nullopt;
+  double value = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return negative ? -value : value;
+}
+
+// A Boolean as the settings and the aircraft.cfg flags write it: "True" or
+// "False" in any case, or a number (0 false, any other true); nothing for
+// any other text.
+inline std::optional<bool> ParseBooleanText(std::string_view text) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return std::nullopt;
+  std::string_view s = text.substr(b, text.find_last_not_of(" \t") - b + 1);
+  if (EqualsNoCase(s, "true")) return true;
+  if (EqualsNoCase(s, "false")) return false;
+  if (auto number = ParseNumberText(s)) return *number != 0;
+  return std::nullopt;
+}
+
+// The leading number of a text the way a loose conversion reads it: blanks
+// are skipped (also between digits), then an optional sign, digits, a
+// fraction and an exponent ("e" or "d"); reading stops at the first other
+// character. 0 when no digit comes first or the value is not finite.
+inline double LeadingNumber(std::string_view s) {
+  std::string digits;
+  size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+  };
+  auto takeDigits = [&] {
+    bool any = false;
+    for (skipBlanks(); i < s.size() && s[i] >= '0' && s[i] <= '9'; skipBlanks()) {
+      digits += s[i++];
+      any = true;
+    }
+    return any;
+  };
+  skipBlanks();
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  bool whole = takeDigits();
+  bool fraction = false;
+  if (i < s.size() && s[i] == '.') {
+    digits += s[i++];
+    fraction = takeDigits();
+  }
+  if (!whole && !fraction) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    std::string exponent = "e";
+    size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
+    size_t k = j;
+    while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
+    if (k > j) digits += exponent + std::string(s.substr(j, k - j));
+  }
+  double v = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+  (void)end;
+  if (ec != std::errc() || !std::isfinite(v)) return 0;
+  return negative ? -v : v;
 }
 
 }  // namespace velk::text_number

@@ -139,22 +139,22 @@ DateTime GetArrivalTime(DateTime departure, std::int32_t distance, std::int32_t 
   return arrival;
 }
 
-std::string GetArrivalTimeText(std::string_view fromIcao, std::string_view toIcao,
-                               std::string_view departure, std::string_view period,
-                               std::int32_t planAircraftIndex, std::int32_t speed) {
-  const auto& aircraft = Plan().PlanAircraftList;
-  if (planAircraftIndex >= 0 && planAircraftIndex < static_cast<std::int64_t>(aircraft.size())) {
-    speed = text_number::ParseInt32(aircraft[planAircraftIndex].CruiseSpeed).value_or(0);
-  } else if (speed < 1) {
-    return std::string(departure);
-  }
-  if (UpperAscii(period) == "WEEK") {
+namespace {
+
+bool IsWeekPeriod(std::string_view period) { return UpperAscii(period) == "WEEK"; }
+
+// The arrival for a known speed (at least 1 knot); `distance` is asked for
+// only when the departure is one that an arrival can be computed for.
+template <typename Distance>
+std::string ArrivalText(std::string_view departure, std::string_view period, std::int32_t speed,
+                        Distance&& distanceOf) {
+  if (IsWeekPeriod(period)) {
     size_t slash = departure.find('/');
     if (slash == std::string_view::npos) return std::string(departure);
     // An unreadable day counts as day 0.
     std::int64_t day = text_number::ParseInt32(departure.substr(0, slash)).value_or(0);
     std::string_view time = departure.substr(slash + 1);
-    std::int32_t distance = GetAirportDistance(fromIcao, toIcao);
+    std::int32_t distance = distanceOf();
     std::optional<DateTime> dep = ParseTimeText(time);
     DateTime arrival{};
     if (dep) {
@@ -166,10 +166,30 @@ std::string GetArrivalTimeText(std::string_view fromIcao, std::string_view toIca
     }
     return std::to_string(day) + "/" + FormatTimeHMS(arrival);
   }
-  std::int32_t distance = GetAirportDistance(fromIcao, toIcao);
+  std::int32_t distance = distanceOf();
   std::optional<DateTime> dep = ParseTimeText(departure);
   if (!dep) return FormatTimeHMS(DateTime{});
   return FormatTimeHMS(GetArrivalTime(*dep, distance, speed));
+}
+
+}  // namespace
+
+std::string GetArrivalTimeText(std::string_view fromIcao, std::string_view toIcao,
+                               std::string_view departure, std::string_view period,
+                               std::int32_t planAircraftIndex, std::int32_t speed) {
+  const auto& aircraft = Plan().PlanAircraftList;
+  if (planAircraftIndex >= 0 && planAircraftIndex < static_cast<std::int64_t>(aircraft.size())) {
+    speed = text_number::ParseInt32(aircraft[planAircraftIndex].CruiseSpeed).value_or(0);
+  } else if (speed < 1) {
+    return std::string(departure);
+  }
+  return ArrivalText(departure, period, speed, [&] { return GetAirportDistance(fromIcao, toIcao); });
+}
+
+std::string ArrivalTimeTextForDistance(std::string_view departure, std::string_view period, std::int32_t distance,
+                                       std::int32_t speed) {
+  if (speed < 1) return std::string(departure);
+  return ArrivalText(departure, period, speed, [distance] { return distance; });
 }
 
 std::string ShiftZoneTime(DateTime time, std::string_view zone, bool reverse) {

@@ -45,6 +45,11 @@ std::string GetArrivalTimeText(std::string_view fromIcao, std::string_view toIca
                                std::string_view departure, std::string_view period,
                                std::int32_t planAircraftIndex, std::int32_t speed);
 
+// The same for a leg whose distance is known already (-1 when unknown): the
+// shuffle measures each leg once and uses the distance several times.
+std::string ArrivalTimeTextForDistance(std::string_view departure, std::string_view period, std::int32_t distance,
+                                       std::int32_t speed);
+
 // Moves a GMT time into `zone` ("GMT", "GMT +05:30", ...) or, with reverse,
 // a zone time back to GMT. An empty zone or "GMT" leaves the time as it is.
 std::string ShiftZoneTime(DateTime time, std::string_view zone, bool reverse);

@@ -25,9 +25,7 @@ FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
   return previous;
 }
 
-void OpenDocument(const std::string& path) {
-  if (Opener()) Opener()(path);
-}
+bool OpenDocument(const std::string& path) { return Opener() && Opener()(path); }
 
 DocumentOpener SetDocumentOpener(DocumentOpener opener) {
   DocumentOpener previous = std::move(Opener());

@@ -37,10 +37,10 @@ std::string ShowFileDialog(const FileDialogRequest& request);
 // dialog counts as cancelled.
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
-// Opens a document (a help page) with the desktop's viewer. What the viewer
-// does, and whether it could, is not reported.
-using DocumentOpener = std::function<void(const std::string& path)>;
-void OpenDocument(const std::string& path);
+// Opens a document (a help page, an aircraft.cfg) with the desktop's viewer.
+// False when no viewer could be started for it (or no opener is installed).
+using DocumentOpener = std::function<bool(const std::string& path)>;
+bool OpenDocument(const std::string& path);
 DocumentOpener SetDocumentOpener(DocumentOpener opener);
 
 // Test seam: answers file dialogs from a queue ("" = cancel once the queue is

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk {
 namespace {
@@ -16,24 +17,25 @@ std::string_view Trim(std::string_view s) {
   return s.substr(b, e - b + 1);
 }
 
+// A value enclosed in a pair of matching quotes (double or single) loses
+// that one pair, as the Windows profile functions hand values out.
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
 }  // namespace
 
 ProfileFile::ProfileFile(std::string_view bytes) {
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t nl = bytes.find('\n', start);
-    if (nl == std::string_view::npos) {
-      lines_.push_back({std::string(bytes.substr(start)), ""});
-      break;
-    }
-    size_t end = nl;
-    if (end > start && bytes[end - 1] == '\r') --end;
-    lines_.push_back({std::string(bytes.substr(start, end - start)),
-                      std::string(bytes.substr(end, nl + 1 - end))});
-    start = nl + 1;
-  }
+  // A byte-order mark is no part of the first line, but is written back.
+  std::string_view text = SkipUtf8Bom(bytes);
+  bom_ = std::string(bytes.substr(0, bytes.size() - text.size()));
+  LineReader reader(text);
+  TextLine line;
+  while (reader.Next(line)) lines_.push_back({std::string(line.text), std::string(line.end)});
   Index();
 }
 
@@ -81,7 +83,7 @@ std::optional<std::string> ProfileFile::Find(std::string_view section, std::stri
   for (const auto& k : s->keys) {
     if (!EqualsNoCase(k.name, want)) continue;
     std::string_view text = lines_[k.line].text;
-    return std::string(Trim(text.substr(text.find('=') + 1)));
+    return std::string(Unquoted(Trim(text.substr(text.find('=') + 1))));
   }
   return std::nullopt;
 }
@@ -155,7 +157,7 @@ bool ProfileFile::SetString(std::string_view section, std::string_view key,
 }
 
 std::string ProfileFile::Bytes() const {
-  std::string out;
+  std::string out = bom_;
   for (const auto& l : lines_) {
     out += l.text;
     out += l.end;

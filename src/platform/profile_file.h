@@ -3,11 +3,14 @@
 // way the simulator's own tools treat them:
 //   - section and key names compare without regard to (ASCII) case;
 //   - the first section of a name wins, and within it the first key;
-//   - values come back with leading and trailing blanks removed;
+//   - values come back with leading and trailing blanks removed, and a value
+//     enclosed in one pair of matching quotes (" or ') without them;
 //   - a line whose first non-blank character is ";" is a comment;
 //   - a write changes only the line of its key, or appends the key at the end
 //     of its section, or the section at the end of the file; every other byte
-//     (comments, blank lines, spacing, line ends) stays as it was.
+//     (comments, blank lines, spacing, line ends, a UTF-8 byte-order mark at
+//     the start) stays as it was; values are written as given.
+//   - lines end at CR LF, LF or a lone CR.
 // Files are kept as bytes (Windows-1252); nothing is converted.
 #include <filesystem>
 #include <optional>
@@ -28,8 +31,9 @@ class ProfileFile {
   // no permission).
   static std::optional<ProfileFile> Load(const std::filesystem::path& path);
 
-  // The trimmed value of `key` in the first section named `section`; nothing
-  // when the section or the key is missing.
+  // The value of `key` in the first section named `section` (trimmed, one
+  // pair of enclosing quotes dropped); nothing when the section or the key
+  // is missing.
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view defaultValue = {}) const;
@@ -54,7 +58,7 @@ class ProfileFile {
  private:
   struct Line {
     std::string text;  // without its end
-    std::string end;   // "\r\n", "\n" or "" for a last line without an end
+    std::string end;   // "\r\n", "\n", "\r" or "" for a last line without an end
   };
   struct Key {
     std::string name;  // trimmed
@@ -70,6 +74,7 @@ class ProfileFile {
   void Index();
   const Section* FindSection(std::string_view name) const;
 
+  std::string bom_;  // a leading UTF-8 byte-order mark, kept for writing
   std::vector<Line> lines_;
   std::vector<Section> sections_;
 };

@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "platform/text_codec.h"
-#include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk {
 namespace {
@@ -41,35 +41,36 @@ void AppendCp1252(std::string& out, char32_t cp) {
 
 // Reads a quoted text starting at `i` (just after the opening quote) up to
 // the unescaped `end` character; `i` is left after it. Nothing when the
-// closing character is missing.
-std::optional<std::string> ParseQuoted(std::string_view s, size_t& i, char end) {
-  std::string out;
+// closing character is missing. The characters are kept whole here; the
+// ANSI view and the full text are made from them.
+std::optional<std::u32string> ParseQuotedChars(std::string_view s, size_t& i, char end) {
+  std::u32string out;
   while (i < s.size() && s[i] != end) {
     if (s[i] != '\\') {
-      AppendCp1252(out, NextRawChar(s, i));
+      out.push_back(NextRawChar(s, i));
       continue;
     }
     ++i;
     if (i >= s.size()) return std::nullopt;
     char c = s[i];
     switch (c) {
-      case 'a': out.push_back('\a'); ++i; break;
-      case 'b': out.push_back('\b'); ++i; break;
-      case 'e': out.push_back('\x1b'); ++i; break;
-      case 'f': out.push_back('\f'); ++i; break;
-      case 'n': out.push_back('\n'); ++i; break;
-      case 'r': out.push_back('\r'); ++i; break;
-      case 't': out.push_back('\t'); ++i; break;
-      case 'v': out.push_back('\v'); ++i; break;
+      case 'a': out.push_back(U'\a'); ++i; break;
+      case 'b': out.push_back(U'\b'); ++i; break;
+      case 'e': out.push_back(U'\x1b'); ++i; break;
+      case 'f': out.push_back(U'\f'); ++i; break;
+      case 'n': out.push_back(U'\n'); ++i; break;
+      case 'r': out.push_back(U'\r'); ++i; break;
+      case 't': out.push_back(U'\t'); ++i; break;
+      case 'v': out.push_back(U'\v'); ++i; break;
       case 'x': {
         ++i;
         if (i >= s.size() || !IsHex(s[i])) {
-          out.push_back('x');
+          out.push_back(U'x');
           break;
         }
         char32_t cp = 0;
         for (int k = 0; k < 4 && i < s.size() && IsHex(s[i]); ++k) cp = cp * 16 + HexValue(s[i++]);
-        AppendCp1252(out, cp);
+        out.push_back(cp);
         break;
       }
       default:
@@ -77,15 +78,35 @@ std::optional<std::string> ParseQuoted(std::string_view s, size_t& i, char end) 
           char32_t cp = 0;
           for (int k = 0; k < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k)
             cp = cp * 8 + static_cast<char32_t>(s[i++] - '0');
-          AppendCp1252(out, cp);
+          out.push_back(cp);
         } else {
-          AppendCp1252(out, NextRawChar(s, i));
+          out.push_back(NextRawChar(s, i));
         }
     }
   }
   if (i >= s.size()) return std::nullopt;
   ++i;
   return out;
+}
+
+// The text as the ANSI registry calls see it: characters outside
+// Windows-1252 become "?".
+std::string AnsiText(const std::u32string& chars) {
+  std::string out;
+  for (char32_t cp : chars) AppendCp1252(out, cp);
+  return out;
+}
+
+std::string Utf8Text(const std::u32string& chars) {
+  std::string out;
+  for (char32_t cp : chars) AppendUtf8(out, cp);
+  return out;
+}
+
+std::optional<std::string> ParseQuoted(std::string_view s, size_t& i, char end) {
+  auto chars = ParseQuotedChars(s, i, end);
+  if (!chars) return std::nullopt;
+  return AnsiText(*chars);
 }
 
 bool StartsWith(std::string_view s, size_t at, std::string_view prefix) {
@@ -96,17 +117,27 @@ bool IsStringType(uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
-// UTF-16LE bytes of a string value given in hex, as the ANSI calls see them.
-std::string Utf16ToCp1252(std::string_view bytes) {
-  std::string out;
+// The characters of a string value given in hex (UTF-16LE); a pair of
+// surrogates is one character, a lone high surrogate an unknown one.
+std::u32string Utf16Chars(std::string_view bytes) {
+  std::u32string out;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     char32_t u = static_cast<unsigned char>(bytes[i]) |
                  (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-    if (u >= 0xD800 && u <= 0xDFFF) {
-      if (u < 0xDC00) out.push_back('?');  // a pair stands for one character
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      char32_t low = i + 3 < bytes.size() ? (static_cast<unsigned char>(bytes[i + 2]) |
+                                             (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 3])) << 8))
+                                          : 0;
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        out.push_back(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+      } else {
+        out.push_back(0xFFFD);
+      }
       continue;
     }
-    AppendCp1252(out, u);
+    if (u >= 0xDC00 && u <= 0xDFFF) continue;
+    out.push_back(u);
   }
   return out;
 }
@@ -152,11 +183,12 @@ bool ParseData(std::string_view s, RegistryValue& v) {
     i = 8;
   }
   if (stringType) {
-    auto text = ParseQuoted(s, i, '"');
-    if (!text) return false;
+    auto chars = ParseQuotedChars(s, i, '"');
+    if (!chars) return false;
     v.type = stringType;
-    v.data = *text;
+    v.data = AnsiText(*chars);
     v.data.push_back('\0');
+    v.text = Utf8Text(*chars);
     return true;
   }
   if (StartsWith(s, 0, "dword:")) {
@@ -190,7 +222,15 @@ bool ParseData(std::string_view s, RegistryValue& v) {
   auto bytes = ParseHexBytes(s.substr(i));
   if (!bytes) return false;
   v.type = type;
-  v.data = IsStringType(type) ? Utf16ToCp1252(*bytes) : *bytes;
+  if (IsStringType(type)) {
+    std::u32string chars = Utf16Chars(*bytes);
+    v.data = AnsiText(chars);
+    // The text ends at its terminator, as a C string does.
+    v.text = Utf8Text(chars.substr(0, chars.find(U'\0')));
+  } else {
+    v.data = *bytes;
+    v.text.clear();
+  }
   return true;
 }
 
@@ -325,8 +365,7 @@ const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
 RegistryFile::RegistryFile() { header_.emplace_back(kHeader); }
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view text, bool strict) {
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  auto lines = SplitLines(text);
+  auto lines = SplitLines(SkipUtf8Bom(text));
   size_t n = 0;
   while (n < lines.size() && lines[n].find_first_not_of(" \t") == std::string_view::npos) ++n;
   if (n >= lines.size()) return std::nullopt;
@@ -517,6 +556,7 @@ void RegistryFile::SetString(std::string_view keyPath, std::string_view name, ui
   }
   target->type = type;
   target->data = std::move(data);
+  target->text = Cp1252ToUtf8(text);
   target->sourceText.clear();
   key.sourceLine.clear();
   key.stamp = NowStamp();

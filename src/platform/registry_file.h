@@ -32,6 +32,10 @@ struct RegistryValue {
   // The data as the ANSI registry calls return it: for string types the
   // Windows-1252 text followed by its NUL, for other types the raw bytes.
   std::string data;
+  // For string types the whole text as UTF-8, without its terminator: also
+  // the characters that Windows-1252 lacks (a folder named in Cyrillic),
+  // which `data` has as "?".
+  std::string text;
   // The line(s) read from the file; written back unchanged until the value
   // is set again. Empty for a value made in memory.
   std::string sourceText;

@@ -150,24 +150,40 @@ bool Save(CachedStore& store) {
   std::error_code ec;
   std::filesystem::create_directories(store.path.parent_path(), ec);
   // A store kept elsewhere through a link is rewritten where it lies; the
-  // link stays.
-  std::filesystem::path target = store.path;
-  if (std::filesystem::is_symlink(target, ec)) {
-    std::filesystem::path real = std::filesystem::weakly_canonical(target, ec);
-    if (!ec) target = real;
-  }
-  if (!WriteFileAtomic(target, store.file.Serialize())) return false;
+  // link stays (the atomic writer follows links).
+  if (!WriteFileAtomic(store.path, store.file.Serialize())) return false;
   store.stamp = StampOf(store.path);
   return true;
 }
 
+const RegistryValue* FindValue(const RegistryFile& file, std::string_view keyPath, std::string_view name) {
+  const RegistryKey* key = file.FindKey(TrimKeyPath(keyPath));
+  return key ? key->FindValue(name) : nullptr;
+}
+
 std::optional<std::string> ValueOf(const RegistryFile& file, std::string_view keyPath,
                                    std::string_view name) {
-  const RegistryKey* key = file.FindKey(TrimKeyPath(keyPath));
-  if (!key) return std::nullopt;
-  const RegistryValue* v = key->FindValue(name);
+  const RegistryValue* v = FindValue(file, keyPath, name);
   if (!v) return std::nullopt;
   return v->data;
+}
+
+// A machine value: below "Software\Wow6432Node\" first, then as named.
+const RegistryValue* FindMachineValue(const RegistryFile& file, std::string_view keyPath,
+                                      std::string_view name) {
+  std::string path = TrimKeyPath(keyPath);
+  constexpr std::string_view kSoftware = "Software\\";
+  constexpr std::string_view kWow = "Wow6432Node\\";
+  if (path.size() > kSoftware.size() &&
+      RegistryNamesEqual(std::string_view(path).substr(0, kSoftware.size()), kSoftware)) {
+    std::string_view rest = std::string_view(path).substr(kSoftware.size());
+    bool alreadyWow = rest.size() >= kWow.size() && RegistryNamesEqual(rest.substr(0, kWow.size()), kWow);
+    if (!alreadyWow) {
+      std::string wow = std::string(kSoftware) + std::string(kWow) + std::string(rest);
+      if (const RegistryValue* v = FindValue(file, wow, name)) return v;
+    }
+  }
+  return FindValue(file, path, name);
 }
 
 }  // namespace
@@ -238,20 +254,17 @@ bool WriteUserString(std::string_view keyPath, std::string_view name, std::strin
 std::optional<std::string> ReadMachineValue(std::string_view keyPath, std::string_view name) {
   if (!IsValidKeyPath(keyPath)) return std::nullopt;
   std::lock_guard lock(StoreMutex());
-  const RegistryFile& file = MachineStore().file;
-  std::string path = TrimKeyPath(keyPath);
-  constexpr std::string_view kSoftware = "Software\\";
-  constexpr std::string_view kWow = "Wow6432Node\\";
-  if (path.size() > kSoftware.size() &&
-      RegistryNamesEqual(std::string_view(path).substr(0, kSoftware.size()), kSoftware)) {
-    std::string_view rest = std::string_view(path).substr(kSoftware.size());
-    bool alreadyWow = rest.size() >= kWow.size() && RegistryNamesEqual(rest.substr(0, kWow.size()), kWow);
-    if (!alreadyWow) {
-      std::string wow = std::string(kSoftware) + std::string(kWow) + std::string(rest);
-      if (auto v = ValueOf(file, wow, name)) return v;
-    }
-  }
-  return ValueOf(file, path, name);
+  const RegistryValue* v = FindMachineValue(MachineStore().file, keyPath, name);
+  if (!v) return std::nullopt;
+  return v->data;
+}
+
+std::optional<std::string> ReadMachineText(std::string_view keyPath, std::string_view name) {
+  if (!IsValidKeyPath(keyPath)) return std::nullopt;
+  std::lock_guard lock(StoreMutex());
+  const RegistryValue* v = FindMachineValue(MachineStore().file, keyPath, name);
+  if (!v || (v->type != kRegSz && v->type != kRegExpandSz && v->type != kRegMultiSz)) return std::nullopt;
+  return v->text.substr(0, v->text.find('\0'));
 }
 
 }  // namespace velk

@@ -40,4 +40,10 @@ bool WriteUserString(std::string_view keyPath, std::string_view name, std::strin
 // for a path starting with "Software\", then the path itself.
 std::optional<std::string> ReadMachineValue(std::string_view keyPath, std::string_view name);
 
+// The whole text of a machine string value, as UTF-8 and without its
+// terminator (found as ReadMachineValue finds it): for values that name
+// files, whose characters need not all be in Windows-1252. Nothing when the
+// value is missing or is no string.
+std::optional<std::string> ReadMachineText(std::string_view keyPath, std::string_view name);
+
 }  // namespace velk

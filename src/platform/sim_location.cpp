@@ -78,16 +78,18 @@ std::string Trimmed(std::string text) {
 fs::path FlightSimFolder() {
   const char* env = std::getenv("VELK_FS_PATH");
   if (env && *env) return fs::path(env);
-  auto data = ReadMachineValue(kSimRegistryKey, kSimRegistryValue);
-  if (!data) return {};
-  // The value is read as a C string: its text ends at the first NUL.
-  std::string value = Trimmed(data->substr(0, data->find('\0')));
+  // The whole text, not the ANSI view: Wine finds a folder whose name has
+  // characters outside Windows-1252, and so must we.
+  auto text = ReadMachineText(kSimRegistryKey, kSimRegistryValue);
+  if (!text) return {};
+  std::string value = Trimmed(*text);
   if (value.empty()) return {};
-  return TranslateWindowsPath(value);
+  return TranslateWindowsPathText(value);
 }
 
-fs::path TranslateWindowsPath(const std::string& value) {
-  std::string v = Cp1252ToUtf8(value);
+fs::path TranslateWindowsPath(const std::string& value) { return TranslateWindowsPathText(Cp1252ToUtf8(value)); }
+
+fs::path TranslateWindowsPathText(const std::string& v) {
   if (v.empty()) return {};
   if (v[0] == '/') return ResolvePathNoCase("/", v.substr(1));
   auto driveRoot = [](char letter) {

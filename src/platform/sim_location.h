@@ -13,9 +13,10 @@ inline constexpr const char* kSimRegistryValue = "EXE Path";
 
 // The simulator folder: VELK_FS_PATH when set (a Linux path, taken as
 // given), else the "EXE Path" value of the simulator's machine key in the
-// Wine prefix, without leading and trailing blanks and trailing
-// backslashes, translated by TranslateWindowsPath. Empty when neither gives
-// a folder. The folder is not required to exist.
+// Wine prefix (its whole text, characters outside Windows-1252 included),
+// without leading and trailing blanks and trailing backslashes, translated
+// by TranslateWindowsPathText. Empty when neither gives a folder. The folder
+// is not required to exist.
 std::filesystem::path FlightSimFolder();
 
 // A path as the registry keeps it (Windows-1252 text) as a Linux path:
@@ -25,6 +26,8 @@ std::filesystem::path FlightSimFolder();
 // exists under another case is given in its existing spelling. Empty for a
 // network path ("\\server\share").
 std::filesystem::path TranslateWindowsPath(const std::string& value);
+// The same for a path given as UTF-8 text.
+std::filesystem::path TranslateWindowsPathText(const std::string& utf8);
 
 // `base` joined with the components of `relative` ("\" or "/" separated),
 // each matched without regard to case when the exact name does not exist

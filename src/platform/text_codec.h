@@ -16,6 +16,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // sequences are taken byte by byte.
 std::string Utf8ToCp1252(std::string_view utf8, char replacement = '?');
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Unicode code point of one Windows-1252 byte.
 char32_t Cp1252ToCodePoint(unsigned char byte);
 // Windows-1252 byte of a code point, or -1 when it has none.

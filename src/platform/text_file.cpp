@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
 namespace velk {
@@ -45,72 +44,130 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
   return data;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t nl = text.find('\n', start);
-    size_t end = nl == std::string_view::npos ? text.size() : nl;
-    size_t len = end - start;
-    if (nl != std::string_view::npos && len > 0 && text[end - 1] == '\r') --len;
-    lines.push_back(text.substr(start, len));
-    if (nl == std::string_view::npos) break;
-    start = nl + 1;
-  }
-  return lines;
+namespace {
+
+void (*g_atomicWriteObserver)(AtomicWriteStep, const std::filesystem::path&) = nullptr;
+
+void Observe(AtomicWriteStep step, const std::filesystem::path& temporary) {
+  if (g_atomicWriteObserver) g_atomicWriteObserver(step, temporary);
 }
 
-std::vector<std::string_view> SplitLinesAtCrOrLf(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-  return lines;
+bool Fail(std::string* error, int err) {
+  if (error) *error = std::strerror(err);
+  return false;
 }
 
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  bool ok = true;
+bool WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
-  while (ok && left > 0) {
+  while (left > 0) {
     ssize_t n = ::write(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ok = false;
-    } else {
-      p += n;
-      left -= static_cast<size_t>(n);
+      return false;
     }
+    p += n;
+    left -= static_cast<size_t>(n);
   }
-  // Keep the permissions of the file we replace; a new file gets the usual
-  // rw for the user and read for others.
-  std::error_code ec;
-  auto st = std::filesystem::status(path, ec);
-  if (!ec && std::filesystem::exists(st)) {
-    ::fchmod(fd, static_cast<mode_t>(st.permissions()) & 07777);
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+  return true;
+}
+
+// A new, empty temporary file beside `target`, named after it; -1 when none
+// can be made.
+int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name) {
+  std::filesystem::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  name = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  return ::mkostemp(name.data(), O_CLOEXEC);
+}
+
+// Makes the rename itself durable; a failure here cannot undo the rename, so
+// it is not reported.
+void SyncFolderOf(const std::filesystem::path& target) {
+  std::filesystem::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Writes `bytes` into the new file `fd` (named `temporary`) with the mode of
+// `mode`, and flushes it; closes `fd` in every case.
+bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes, mode_t mode,
+                   std::string* error) {
+  Observe(AtomicWriteStep::kTemporaryCreated, temporary);
+  int err = 0;
+  if (!WriteAll(fd, bytes)) err = errno;
+  if (!err) Observe(AtomicWriteStep::kWritten, temporary);
+  if (!err && ::fchmod(fd, mode) != 0) err = errno;
+  if (!err && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && !err) err = errno;
+  if (err) return Fail(error, err);
+  Observe(AtomicWriteStep::kFlushed, temporary);
+  return true;
+}
+
+mode_t NewFileMode() {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep, const std::filesystem::path&)) {
+  g_atomicWriteObserver = observer;
+}
+
+std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
+                                                        std::string* error) {
+  std::filesystem::path current = path;
+  // As many links as the system itself follows before it gives up.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::error_code ec;
+    std::filesystem::path next = std::filesystem::read_symlink(current, ec);
+    if (ec) {
+      if (error) *error = ec.message();
+      return std::nullopt;
+    }
+    current = next.is_absolute() ? next : current.parent_path() / next;
   }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmpl.c_str());
-  return ok;
+  Fail(error, ELOOP);
+  return std::nullopt;
+}
+
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+  std::optional<std::filesystem::path> resolved = ResolveWriteTarget(path, error);
+  if (!resolved) return false;
+  const std::filesystem::path& target = *resolved;
+  // The old file's permissions stay; a new file gets the usual ones.
+  mode_t mode = NewFileMode();
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return Fail(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    // Marked read-only (no write bit at all), or not ours to write: left
+    // alone, as a rename would otherwise replace it regardless.
+    if ((st.st_mode & 0222) == 0) return Fail(error, EACCES);
+    if (::access(target.c_str(), W_OK) != 0) return Fail(error, errno);
+    mode = st.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    return Fail(error, errno);
+  }
+  std::string temporary;
+  int fd = CreateTemporaryBeside(target, temporary);
+  if (fd < 0) return Fail(error, errno);
+  bool ok = FillTemporary(fd, temporary, bytes, mode, error);
+  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = Fail(error, errno);
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  SyncFolderOf(target);
+  Observe(AtomicWriteStep::kReplaced, temporary);
+  return true;
 }
 
 std::string JoinCrLf(const std::vector<std::string>& lines) {
@@ -126,11 +183,32 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
 }
 
 bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to) {
+  std::optional<std::filesystem::path> target = ResolveWriteTarget(to);
+  if (!target) return false;
   std::error_code ec;
-  if (std::filesystem::exists(to, ec)) return true;
+  if (std::filesystem::exists(*target, ec)) return true;
   auto bytes = ReadFileBytes(from);
   if (!bytes) return false;
-  return WriteFileAtomic(to, *bytes);
+  std::string temporary;
+  int fd = CreateTemporaryBeside(*target, temporary);
+  if (fd < 0) return false;
+  struct stat st {};
+  mode_t mode = ::stat(from.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+  if (!FillTemporary(fd, temporary, *bytes, mode, nullptr)) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  // A hard link gives the finished copy its name only when the name is
+  // free; a copy that lost a race to another one is simply dropped.
+  bool made = ::link(temporary.c_str(), target->c_str()) == 0;
+  int err = errno;
+  if (!made && err != EEXIST) {
+    // File systems without hard links: a rename, after one more look.
+    made = !std::filesystem::exists(*target, ec) && std::rename(temporary.c_str(), target->c_str()) == 0;
+  }
+  ::unlink(temporary.c_str());
+  if (made) SyncFolderOf(*target);
+  return made || std::filesystem::exists(*target, ec);
 }
 
 }  // namespace velk

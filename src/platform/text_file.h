@@ -1,10 +1,13 @@
 #pragma once
-// Whole-file reading, line splitting and atomic replacement of files.
+// Whole-file reading and the one atomic writer of the programs. Lines are
+// cut by text_lines.h, which comes with this header.
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/text_lines.h"
 
 namespace velk {
 
@@ -13,25 +16,41 @@ namespace velk {
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
-// Lines of a text: split at LF, one CR before the LF is dropped, a last line
-// without an end is kept, an empty text gives no lines. A lone CR stays part
-// of its line.
-std::vector<std::string_view> SplitLines(std::string_view text);
+// The file a write to `path` lands in: `path` itself, or, when it is a
+// symbolic link, the file the link chain ends at (which need not exist yet),
+// so that the link stays and its target is rewritten. Nothing, with the
+// reason in `error`, when the chain loops or a link cannot be read.
+std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
+                                                        std::string* error = nullptr);
 
-// Lines cut at every CR and every LF (a CRLF pair counts as one end); used by
-// the configuration files, which are cut "at carriage return and line feed".
-std::vector<std::string_view> SplitLinesAtCrOrLf(std::string_view text);
+// Replaces the file at `path` (through any symbolic link, see
+// ResolveWriteTarget) with `bytes`: they go to a new temporary file in the
+// target's folder, which is flushed to disk and then renamed over the target
+// in one step, so the target is at every moment either the old file or the
+// new one, whole. The old file's permissions are kept. Refused, with the old
+// file untouched: a target that exists but is not a regular file (a folder,
+// a pipe, a device), and one the user may not write (a read-only file is
+// never replaced). On any failure the temporary file is removed, `error`
+// (when given) receives the reason, and false comes back. A write killed
+// part way leaves the old file whole and at most a temporary file named
+// ".<name>.XXXXXX" beside it.
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
+                     std::string* error = nullptr);
 
-// Writes `bytes` to a temporary file in the target's folder, flushes it to
-// disk and renames it over `path`. On any failure the old file is left as it
-// was, the temporary file is removed and false is returned.
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+// The steps of WriteFileAtomic, for tests that stop a writer part way.
+enum class AtomicWriteStep { kTemporaryCreated, kWritten, kFlushed, kReplaced };
+// Called at each step of every WriteFileAtomic of this process; nothing by
+// default. Tests only.
+void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep step, const std::filesystem::path& temporary));
 
 // Joins lines with CRLF after each line (the last one too).
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
-// Copies `from` to `to` only when `to` does not exist yet; true when the copy
-// exists afterwards (made now or before).
+// Copies `from` to `to` (through a link at `to`) only when `to` does not
+// exist yet; true when the copy exists afterwards (made now, or before). The
+// copy is made whole under a temporary name and only then given its name, so
+// a copy killed part way never stands as a finished backup, and an existing
+// file of that name is never replaced, also when two copies race.
 bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace velk

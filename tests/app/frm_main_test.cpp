@@ -22,7 +22,7 @@
 
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
-#include "app/neighbour_services.h"
+#include "project/ui/project_tab.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "data/settings_store.h"
@@ -56,7 +56,6 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Program() = ProgramState{};
-    Project() = ProjectState{};
     Plan().Flights.assign(3, Flight{});
     Plan().BackupPlan = true;
   }
@@ -251,7 +250,6 @@ TEST_F(MainWindowTest, ClosingUnmodifiedWritesTheSettingsAndReleasesThePlan) {
   Program().MinTurnAround = 45;
   Program().StartNumber = 12;
   w.RecentFlightplans[0] = "/plans/a.txt";
-  Project().ProjectEntries.resize(2);
   ASSERT_TRUE(w.close());
   EXPECT_TRUE(boxes_.Shown().empty());
   EXPECT_EQ(Stored(kSectionSettings, "MainState"), "0");
@@ -269,7 +267,6 @@ TEST_F(MainWindowTest, ClosingUnmodifiedWritesTheSettingsAndReleasesThePlan) {
   EXPECT_EQ(Stored(kSectionRecentFlightplans, "1"), "/plans/a.txt");
   EXPECT_EQ(Stored(kSectionRecentFlightplans, "5"), "");
   EXPECT_TRUE(Plan().Flights.empty());
-  EXPECT_TRUE(Project().ProjectEntries.empty());
   EXPECT_FALSE(w.ProgressLoaded());
   EXPECT_FALSE(w.IsBusy());
 }
@@ -278,7 +275,7 @@ TEST_F(MainWindowTest, CancelKeepsTheWindowOpenAndAsksNothingMore) {
   TestWindow w;
   Start(w);
   Program().PlanModified = true;
-  Project().ProjectModified = true;
+  w.Projects()->NewProject();  // a new project counts as modified
   boxes_.Answer(kIdCancel);
   EXPECT_FALSE(w.close());
   EXPECT_TRUE(w.isVisible());
@@ -298,7 +295,7 @@ TEST_F(MainWindowTest, YesSavesThePlanThenAsksAboutTheProject) {
   TestWindow w;
   Start(w);
   Program().PlanModified = true;
-  Project().ProjectModified = true;
+  w.Projects()->NewProject();  // a new project counts as modified
   boxes_.Answer(kIdYes);
   boxes_.Answer(kIdCancel);
   EXPECT_FALSE(w.close());
@@ -344,7 +341,7 @@ TEST_F(MainWindowTest, FailedSaveOnClosingKeepsTheWindowOpen) {
   w.planSaveWorks = true;
   w.projectSaveWorks = false;
   Program().PlanModified = false;
-  Project().ProjectModified = true;
+  w.Projects()->NewProject();  // a new project counts as modified
   boxes_.Answer(kIdYes);
   EXPECT_FALSE(w.close());
   EXPECT_EQ(w.projectSaves, 1);
@@ -372,6 +369,26 @@ TEST_F(MainWindowTest, SplashClosesOnAClickAndTheTimerFindsNothingLater) {
   EXPECT_EQ(w.Splash(), nullptr);
   w.onSplashTimer();
   EXPECT_FALSE(w.tmrSplash->isActive());
+}
+
+// The Move tab's airport choices are sorted by code without regard to
+// case, the same whatever the user's locale would collate.
+TEST_F(MainWindowTest, MoveAirportsAreSortedTheSameInEveryLocale) {
+  frmMain w;
+  Start(w);
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  Plan().Airports = {{"KAAB", "", "", ""}, {"K_AB", "", "", ""}, {"kaaa", "", "", ""},
+                     {"EDDF", "", "", ""}, {"K9AB", "", "", ""}, {"eddf", "", "", ""}};
+  w.FillMoveAirports();
+  QLocale::setDefault(saved);
+  QStringList codes;
+  for (int i = 0; i < w.cmSource->count(); ++i) codes << w.cmSource->itemText(i);
+  EXPECT_EQ(codes, (QStringList{"EDDF", "eddf", "K9AB", "kaaa", "KAAB", "K_AB"}));
+  ASSERT_EQ(w.cmDest->count(), 6);
+  EXPECT_EQ(w.cmDest->itemText(5), "K_AB");
+  EXPECT_EQ(w.cmSource->currentIndex(), 0);
+  Plan().Airports.clear();
 }
 
 TEST_F(MainWindowTest, UpdateShuffleTabEnablesThePlanCommands) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -20,13 +21,13 @@
 #include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
-#include "app/neighbour_services.h"
 #include "data/aircraft_airport_files.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "sample_sim/sample_sim.h"
+#include "support/sample_window_test.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -41,34 +42,11 @@ using test::WriteFile;
 constexpr const char* kSaved = "Successfully saved modified Flightplan.";
 constexpr const char* kSaveFailed = "Errors occured during saving Flightplan.";
 
-class PlanWindowTest : public ::testing::Test {
+class PlanWindowTest : public test::SampleWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    simulator_ = new TempDir;
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(simulator_->path(), &error)) << error;
-  }
-  static void TearDownTestSuite() {
-    delete simulator_;
-    simulator_ = nullptr;
-  }
-
   void SetUp() override {
-    Program() = ProgramState{};
-    Project() = ProjectState{};
-    Plan() = PlanState{};
     main_ = CopySamplePlan("main");
-    w_.SetProgramFolder(test::ToolsDir());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
-  }
-
-  fs::path CopySamplePlan(const std::string& folder) {
-    fs::path target = plans_ / folder;
-    fs::create_directories(target);
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, target / name, fs::copy_options::overwrite_existing);
-    return target / "FlightPlans.txt";
+    SampleWindowTest::SetUp();
   }
 
   void Open(const fs::path& plan) {
@@ -76,20 +54,8 @@ class PlanWindowTest : public ::testing::Test {
     w_.mnuFileLoad->trigger();
   }
 
-  std::vector<std::string> Prompts() const { return boxes_.Prompts(); }
-
-  static TempDir* simulator_;
-  TempDir home_;
-  TempDir plans_;
-  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  ScopedEnv fs_{"VELK_FS_PATH", simulator_->path().string()};
-  ScriptedMessageBoxes boxes_{kIdOk};
-  ScriptedFileDialogs dialogs_;
   fs::path main_;
-  frmMain w_;
 };
-
-TempDir* PlanWindowTest::simulator_ = nullptr;
 
 TEST_F(PlanWindowTest, OpeningTheSamplePlanFillsTheWindow) {
   Open(main_);
@@ -247,7 +213,8 @@ TEST_F(PlanWindowTest, SaveAsAsksBeforeReplacingAnotherPlansAircraftFile) {
 TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   Open(main_);
   // Rows of the old plan in the tabs.
-  new QTreeWidgetItem(w_.lvExPreview, QStringList{"row"});
+  w_.cmdPreview->click();
+  ASSERT_GT(w_.lvExPreview->model()->rowCount(), 0);
   new QTreeWidgetItem(w_.lvTimetable, QStringList{"row"});
   fs::path broken = CopySamplePlan("broken");
   fs::remove(broken.parent_path() / "Airports.txt");
@@ -257,7 +224,7 @@ TEST_F(PlanWindowTest, FailedOpeningLeavesNoPlanBehind) {
   EXPECT_FALSE(Plan().PlanLoaded);
   EXPECT_EQ(w_.tvShuffleAircraft->topLevelItemCount(), 0);
   EXPECT_EQ(w_.tvMoveAircrafts->topLevelItemCount(), 0);
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), 0);
   EXPECT_EQ(w_.lvTimetable->topLevelItemCount(), 0);
   EXPECT_EQ(w_.cmSource->count(), 0);
   EXPECT_EQ(w_.StatusText(), "");
@@ -321,9 +288,9 @@ TEST_F(PlanWindowTest, MissingAircraftCanBeListed) {
   size_t expected = std::count_if(Plan().Flights.begin(), Plan().Flights.end(),
                                   [](const Flight& f) { return f.AircraftId == "AC#1"; });
   ASSERT_GT(expected, 0u);
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), static_cast<int>(expected));
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), static_cast<int>(expected));
   EXPECT_EQ(Plan().WorkList.size(), expected);
-  EXPECT_EQ(w_.lvExPreview->topLevelItem(0)->text(0), "# NOT FOUND #");
+  EXPECT_EQ(w_.lvExPreview->model()->index(0, 0).data().toString(), "# NOT FOUND #");
   EXPECT_EQ(w_.lblExPreview->text(), QString("Previe&w (%1 flights found)").arg(expected));
   EXPECT_TRUE(w_.cmdExport->isEnabled() && w_.cmdDeleteFlight->isEnabled());
   EXPECT_EQ(w_.tabMain->currentWidget(), w_.picExport);
@@ -351,7 +318,7 @@ TEST_F(PlanWindowTest, UndoRoundTrip) {
   EXPECT_EQ(Prompts(), (std::vector<std::string>{"Successfully completed undo."}));
   EXPECT_EQ(Plan().Flights, before);
   EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
-  EXPECT_EQ(w_.lvExPreview->topLevelItemCount(), 0);
+  EXPECT_EQ(w_.lvExPreview->model()->rowCount(), 0);
   // Memory differs from the saved file again: it must be saved or asked for.
   EXPECT_TRUE(Program().PlanModified);
   EXPECT_TRUE(w_.mnuFileSave->isEnabled());
@@ -487,6 +454,63 @@ TEST_F(PlanWindowTest, KeysTabsAndDefaultButtons) {
   EXPECT_EQ(w_.DefaultButton(), w_.cmdProjectCompile);
 }
 
+// After a plan opens, or long work ends, a control of the tab has the
+// focus again (the tab's focus field), never the window itself.
+TEST_F(PlanWindowTest, FocusComesBackToTheTabAfterOpeningAndLongWork) {
+  w_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w_));
+  w_.SelectTab("EXPORT");
+  Open(main_);
+  ASSERT_TRUE(Plan().PlanLoaded);
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtExDeparture);
+
+  // Long work keeps the control that had the focus...
+  w_.SelectTab("MOVE");
+  ASSERT_EQ(QApplication::focusWidget(), w_.cmSource);
+  w_.SaveUndo();
+  w_.mnuToolsUndo->trigger();
+  EXPECT_EQ(QApplication::focusWidget(), w_.cmSource);
+  // ...unless it cannot take it any more: then the tab's focus field has it.
+  w_.SelectTab("TIMETABLE");
+  w_.cmdTTShow->setFocus();
+  {
+    LongOperation op(w_, "Working...");
+    w_.cmdTTShow->setEnabled(false);
+  }
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtTTAirport);
+  // A failed opening leaves the focus in the tab too.
+  boxes_.Clear();
+  Open(plans_ / "missing" / "FlightPlans.txt");
+  EXPECT_EQ(QApplication::focusWidget(), w_.txtTTAirport);
+}
+
+// Ctrl+Z in a text field runs Tools > Undo while that is enabled, as the
+// menu's key does on Windows; otherwise the field undoes its own typing.
+TEST_F(PlanWindowTest, CtrlZRunsToolsUndoEvenFromATextField) {
+  Open(main_);
+  w_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w_));
+  w_.SelectTab("EXPORT");
+  ASSERT_EQ(QApplication::focusWidget(), w_.txtExDeparture);
+  QTest::keyClicks(w_.txtExDeparture, "EDDF");
+  const size_t flights = Plan().Flights.size();
+  w_.SaveUndo();
+  Plan().Flights.pop_back();
+  boxes_.Clear();
+
+  QTest::keyClick(w_.txtExDeparture, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Successfully completed undo."}));
+  EXPECT_EQ(Plan().Flights.size(), flights);
+  EXPECT_EQ(w_.txtExDeparture->text(), "EDDF");
+
+  // Nothing to undo: the key is the field's again.
+  ASSERT_FALSE(w_.mnuToolsUndo->isEnabled());
+  boxes_.Clear();
+  QTest::keyClick(w_.txtExDeparture, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(Prompts().empty());
+  EXPECT_EQ(w_.txtExDeparture->text(), "");
+}
+
 TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
   w_.mnuTA45->trigger();
   EXPECT_EQ(Program().MinTurnAround, 45);
@@ -514,7 +538,10 @@ TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
 
 TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
   std::vector<std::string> opened;
-  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) { opened.push_back(path); });
+  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  });
   TempDir folder;
   w_.SetProgramFolder(folder.path());
   w_.mnuHelpContents->trigger();

@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/c_resize.h"
 #include "app/frm_main.h"
 #include "app/resize_map.h"
 #include "app/resize_rules.h"
+#include "support/test_support.h"
 
 namespace velk {
 namespace {
@@ -121,6 +124,39 @@ TEST(ResizeMap, ControlsFollowTheirEdgesWhenTheWindowGrows) {
   EXPECT_EQ(window.frProject->geometry(), frame.adjusted(0, 30, 50, 30));
   EXPECT_EQ(window.picProjectDummy->geometry(), inner.adjusted(0, 0, 50, 0));
   EXPECT_EQ(window.cmdProjectFile->geometry(), browse.translated(50, 0));
+}
+
+// The reference is the page as it is laid out at the window's design size,
+// so at that size every mapped control stays exactly where it was designed.
+TEST(ResizeMap, AtTheDesignSizeEveryControlKeepsItsDesignPlace) {
+  test::TempDir home;
+  test::ScopedEnv config("VELK_CONFIG_HOME", home.path().string());
+  frmMain window;
+  window.SetConfigurationReaders({});
+  std::map<QWidget*, QRect> design;
+  for (const ResizeMapRow& row : MainWindowResizeMap()) {
+    QWidget* w = window.findChild<QWidget*>(row.Name);
+    ASSERT_NE(w, nullptr) << row.Name;
+    design[w] = w->geometry();
+  }
+  const QSize designSize = window.size();
+  ASSERT_TRUE(window.StartUp());
+  window.onSplashTimer();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(window.size(), designSize);
+  for (QWidget* page : {window.picShuffle, window.picMove, window.picExport, window.picTimetable, window.picProject}) {
+    window.tabMain->setCurrentWidget(page);
+    QCoreApplication::processEvents();
+    for (const auto& [control, place] : design) {
+      if (!page->isAncestorOf(control)) continue;
+      EXPECT_EQ(control->geometry(), place) << control->objectName().toStdString();
+    }
+  }
+  // And 40 by 20 pixels more moves a bottom-right button by just that.
+  window.tabMain->setCurrentWidget(window.picExport);
+  window.resize(designSize + QSize(40, 20));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.cmdExport->geometry(), design[window.cmdExport].translated(40, 20));
 }
 
 TEST(ResizeMap, WindowIsHeldToItsSizeLimits) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "data/aircraft_airport_files.h"
 #include "platform/message_box.h"
 #include "support/test_support.h"
 
@@ -280,6 +281,36 @@ TEST_F(FlightPlanFileTest, BackupIsMadeOnceAndOnlyWhenSwitchedOn) {
   // The second save keeps the first backup.
   ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
   EXPECT_EQ(*ReadFile(backup), "original\r\n");
+}
+
+// A plan kept elsewhere and linked into the plan folder stays linked: the
+// files the links point at get the new text and the removed flights, the
+// links stay links, and Aircraft.txt is written the same way.
+TEST_F(FlightPlanFileTest, PlanFilesBehindLinksAreWrittenWhereTheyLie) {
+  namespace fs = std::filesystem;
+  fs::create_directories(dir_ / "store");
+  WriteFile(dir_ / "store" / "FlightPlans.txt", "original\r\n");
+  WriteFile(dir_ / "store" / "Aircraft.txt", "AC#1,300,\"Old\"\r\n");
+  fs::create_symlink("store/FlightPlans.txt", PlanPath());
+  fs::create_symlink(dir_ / "store" / "Aircraft.txt", dir_ / "Aircraft.txt");
+  // A stale link for the removed list: the list lands where it points.
+  fs::create_symlink("store/Removed.txt", dir_ / "Removed Flights.txt");
+  Plan().BackupPlan = true;
+
+  std::vector<Flight> flights{Parse(kTwoLegs), Parse(kTwoLegs)};
+  flights[1].Removed = true;
+  ASSERT_TRUE(WriteFlightPlans(PlanPath(), flights));
+  EXPECT_TRUE(fs::is_symlink(PlanPath()));
+  EXPECT_EQ(*ReadFile(dir_ / "store" / "FlightPlans.txt"), std::string(kTwoLegs) + "\r\n");
+  EXPECT_EQ(*ReadFile(dir_ / "FlightPlans.txt.velk.bak"), "original\r\n");
+  EXPECT_TRUE(fs::is_symlink(dir_ / "Removed Flights.txt"));
+  EXPECT_EQ(*ReadFile(dir_ / "store" / "Removed.txt"), std::string(kTwoLegs) + "\r\n");
+
+  Plan().PlanAircraftList = {PlanAircraft{"AC#1", "New", "310", 0}};
+  ASSERT_TRUE(WriteAircraftTxt());
+  EXPECT_TRUE(fs::is_symlink(dir_ / "Aircraft.txt"));
+  EXPECT_EQ(*ReadFile(dir_ / "store" / "Aircraft.txt"), "AC#1,310,\"New\"\r\n");
+  EXPECT_EQ(*ReadFile(dir_ / "Aircraft.txt.velk.bak"), "AC#1,300,\"Old\"\r\n");
 }
 
 TEST_F(FlightPlanFileTest, FailedWriteIsReportedAndChangesNothing) {

@@ -223,6 +223,34 @@ TEST_F(InstalledAircraftTest, ReportsMissingFiles) {
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Red").Errors, "");
 }
 
+// Real aircraft packages quote their values and Windows editors put a
+// byte-order mark in front: the titles still match Aircraft.txt, and the
+// quoted texture, model and flight model are found.
+TEST_F(InstalledAircraftTest, QuotedValuesAndAByteOrderMarkReadAsTheSimulatorMeansThem) {
+  WriteCfg("Q737",
+           "\xEF\xBB\xBF[General]\r\natc_model=\"B738\"\r\nPerformance=\"fast\"\r\n"
+           "[Reference Speeds]\r\ncruise_speed=\"451.5\"\r\n"
+           "[fltsim.0]\r\ntitle=\"Boeing 737-800 Quoted\"\r\nsim=\"q737\"\r\nmodel=\"\"\r\n"
+           "texture=\"blue\"\r\natc_airline=\"Velkair\"\r\natc_heavy=\"1\"\r\n");
+  WriteFile(Folder("Q737") / "q737.air", "x");
+  fs::create_directory(Folder("Q737") / "texture.blue");
+  WriteFile(Folder("Q737") / "model" / "model.cfg", "[models]\r\nnormal=\"q737\"\r\n");
+  WriteFile(Folder("Q737") / "model" / "q737.mdl", "model");
+  ASSERT_TRUE(LoadFSAircraft(true));
+  ASSERT_EQ(List().size(), 1u);
+  const FSAircraft& r = List()[0];
+  EXPECT_EQ(r.Title, "Boeing 737-800 Quoted");
+  EXPECT_EQ(r.ATCModel, "B738");
+  EXPECT_EQ(r.Class, kClassSmallJet);
+  EXPECT_EQ(r.Performance, "fast");
+  EXPECT_EQ(r.CfgCruiseSpeed, 451);
+  EXPECT_EQ(r.ATCAirline, "Velkair");
+  EXPECT_EQ(r.Texture, "blue");
+  EXPECT_TRUE(r.ATCHeavy);
+  EXPECT_EQ(r.ModelFile, (Folder("Q737") / "model" / "q737.mdl").string());
+  EXPECT_EQ(r.Errors, "");
+}
+
 TEST_F(InstalledAircraftTest, AnAirFileNamedWithItsExtensionIsFound) {
   WriteCfg("X", "[fltsim.0]\r\ntitle=X\r\nsim=flight.air\r\n");
   WriteFile(Folder("X") / "Flight.AIR", "x");
@@ -292,6 +320,7 @@ TEST_F(InstalledAircraftTest, CodesFoundInOneSectionStandForTheLaterOnes) {
     EXPECT_EQ(r.ClassEntryId, "B738");
     EXPECT_EQ(r.CfgCruiseSpeed, 451);
     EXPECT_EQ(r.Performance, "fast");
+  EXPECT_EQ(r.CfgCruiseSpeed, 451);
   }
 }
 

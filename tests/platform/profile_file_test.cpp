@@ -74,6 +74,51 @@ TEST(ProfileFileRead, AcceptsLfAndOddLines) {
   EXPECT_TRUE(ProfileFile("").SectionNames().empty());
 }
 
+TEST(ProfileFileRead, OnePairOfEnclosingQuotesIsDropped) {
+  ProfileFile p(
+      "[fltsim.0]\r\n"
+      "title=\"Boeing 737-400\"\r\n"
+      "texture = 'Blue'  \r\n"
+      "description=\"He said \"hello\"\"\r\n"
+      "odd=\"left only\r\n"
+      "mixed=\"a'\r\n"
+      "one=\"\r\n"
+      "empty=\"\"\r\n"
+      "inner=a \"b\" c\r\n");
+  EXPECT_EQ(p.GetString("fltsim.0", "title"), "Boeing 737-400");
+  EXPECT_EQ(p.GetString("fltsim.0", "texture"), "Blue");
+  EXPECT_EQ(p.GetString("fltsim.0", "description"), "He said \"hello\"");
+  EXPECT_EQ(p.GetString("fltsim.0", "odd"), "\"left only");
+  EXPECT_EQ(p.GetString("fltsim.0", "mixed"), "\"a'");
+  EXPECT_EQ(p.GetString("fltsim.0", "one"), "\"");
+  EXPECT_EQ(p.GetString("fltsim.0", "empty"), "");
+  EXPECT_EQ(p.GetString("fltsim.0", "inner"), "a \"b\" c");
+  // Writing takes the value as it is given; the file keeps its other bytes.
+  ASSERT_TRUE(p.SetString("fltsim.0", "title", "\"Boeing 737-800\""));
+  EXPECT_EQ(p.GetString("fltsim.0", "title"), "Boeing 737-800");
+  EXPECT_NE(p.Bytes().find("title=\"Boeing 737-800\"\r\n"), std::string::npos);
+}
+
+TEST(ProfileFileRead, ByteOrderMarkAndLoneCrLineEnds) {
+  // A file saved by a Windows editor with a byte-order mark, and one from an
+  // old Mac editor: the first section is read all the same.
+  const std::string bom = "\xEF\xBB\xBF[General]\r\natc_model=B744\r\n[fltsim.0]\r\ntitle=T\r\n";
+  ProfileFile withBom(bom);
+  EXPECT_EQ(withBom.SectionNames(), (std::vector<std::string>{"General", "fltsim.0"}));
+  EXPECT_EQ(withBom.GetString("General", "atc_model"), "B744");
+  const std::string mac = "[General]\ratc_model=B744\r[fltsim.0]\rtitle=T";
+  ProfileFile oldMac(mac);
+  EXPECT_EQ(oldMac.GetString("General", "atc_model"), "B744");
+  EXPECT_EQ(oldMac.GetString("fltsim.0", "title"), "T");
+  // Both are written back byte for byte, mark and line ends included.
+  EXPECT_EQ(withBom.Bytes(), bom);
+  EXPECT_EQ(oldMac.Bytes(), mac);
+  ASSERT_TRUE(withBom.SetString("General", "atc_model", "B763"));
+  EXPECT_EQ(withBom.Bytes(), "\xEF\xBB\xBF[General]\r\natc_model=B763\r\n[fltsim.0]\r\ntitle=T\r\n");
+  ASSERT_TRUE(oldMac.SetString("General", "atc_model", "B763"));
+  EXPECT_EQ(oldMac.Bytes(), "[General]\ratc_model=B763\r[fltsim.0]\rtitle=T");
+}
+
 TEST(ProfileFileWrite, ChangesOnlyItsOwnLine) {
   ProfileFile p(kCfg);
   ASSERT_TRUE(p.SetString("GENERAL", "ATC_Model", "A320"));

@@ -79,6 +79,30 @@ TEST(RegistryFile, ReadsWineEscapesAndValueKinds) {
   EXPECT_EQ(f->Serialize(), text);
 }
 
+// The ANSI view puts "?" for characters Windows-1252 lacks; the whole text
+// keeps them, from escapes, raw UTF-8 and UTF-16 hex (pairs included).
+TEST(RegistryFile, StringValuesKeepTheirWholeTextBesideTheAnsiView) {
+  auto f = RegistryFile::Parse(
+      "WINE REGISTRY Version 2\n\n[A] 1\n"
+      "\"esc\"=\"\\x418\\xe9 x\"\n"
+      "\"raw\"=str(2):\"\xD0\x98\xC3\xA9\"\n"
+      "\"hex\"=hex(2):18,04,3d,d8,00,de,e9,00,00,00\n"
+      "\"num\"=dword:00000001\n");
+  ASSERT_TRUE(f);
+  const RegistryKey* k = f->FindKey("A");
+  ASSERT_NE(k, nullptr);
+  EXPECT_EQ(k->FindValue("esc")->data, std::string("?\xE9 x\0", 5));
+  EXPECT_EQ(k->FindValue("esc")->text, "\xD0\x98\xC3\xA9 x");
+  EXPECT_EQ(k->FindValue("raw")->text, "\xD0\x98\xC3\xA9");
+  EXPECT_EQ(k->FindValue("hex")->data, std::string("??\xE9\0", 4));
+  EXPECT_EQ(k->FindValue("hex")->text, "\xD0\x98\xF0\x9F\x98\x80\xC3\xA9");
+  EXPECT_EQ(k->FindValue("num")->text, "");
+  // A value set in memory has both views too.
+  RegistryFile g;
+  g.SetString("A", "v", kRegSz, "Caf\xE9");
+  EXPECT_EQ(g.FindKey("A")->FindValue("v")->text, "Caf\xC3\xA9");
+}
+
 TEST(RegistryFile, RejectsWhatIsNoRegistryFile) {
   EXPECT_FALSE(RegistryFile::Parse(""));
   EXPECT_FALSE(RegistryFile::Parse("REGEDIT4\n[HKEY_CURRENT_USER]\n"));

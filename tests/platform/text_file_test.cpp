@@ -1,49 +1,54 @@
-#include "platform/text_codec.h"
+// The one atomic writer and the one-time copy: what they do to links, to
+// paths that are no regular files, to read-only files, to writes killed part
+// way and to writers racing each other.
 #include "platform/text_file.h"
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <filesystem>
+#include <set>
+#include <thread>
+#include <vector>
 
 #include "support/test_support.h"
 
 namespace velk {
 namespace {
 
+namespace fs = std::filesystem;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-TEST(SplitLines, AcceptsCrLfLfAndAMissingLastEnd) {
-  auto lines = SplitLines("a\r\nb\nc");
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "a");
-  EXPECT_EQ(lines[1], "b");
-  EXPECT_EQ(lines[2], "c");
-  EXPECT_TRUE(SplitLines("").empty());
-  EXPECT_EQ(SplitLines("x\n").size(), 1u);
-  // Only one CR is part of the line end.
-  EXPECT_EQ(SplitLines("x\r\r\n")[0], "x\r");
-  auto cfg = SplitLinesAtCrOrLf("a\rb\r\nc\n\nd");
-  ASSERT_EQ(cfg.size(), 5u);
-  EXPECT_EQ(cfg[1], "b");
-  EXPECT_EQ(cfg[3], "");
+std::set<std::string> Names(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
 }
 
-TEST(WriteFileAtomic, ReplacesWholeAndKeepsOldFileOnFailure) {
+TEST(WriteFileAtomic, ReplacesWholeAndKeepsPermissions) {
   TempDir dir;
   auto target = dir / "plan.txt";
   WriteFile(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   ASSERT_TRUE(WriteFileAtomic(target, "new\r\n"));
   EXPECT_EQ(*ReadFile(target), "new\r\n");
-  // No temporary files are left behind.
-  int count = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir.path())) { (void)e; ++count; }
-  EXPECT_EQ(count, 1);
-  // A folder that does not exist: failure reported, nothing created.
-  EXPECT_FALSE(WriteFileAtomic(dir / "missing/plan.txt", "x"));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // No temporary file is left behind.
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"plan.txt"});
+  // A folder that does not exist: failure reported with its reason.
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(dir / "missing/plan.txt", "x", &error));
+  EXPECT_FALSE(error.empty());
 }
 
 TEST(WriteFileAtomic, ReadOnlyFolderFailsAndLeavesFile) {
@@ -51,10 +56,123 @@ TEST(WriteFileAtomic, ReadOnlyFolderFailsAndLeavesFile) {
   TempDir dir;
   auto target = dir / "plan.txt";
   WriteFile(target, "old");
-  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
+  fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_FALSE(WriteFileAtomic(target, "new"));
   EXPECT_EQ(*ReadFile(target), "old");
+  fs::permissions(dir.path(), fs::perms::owner_all);
+}
+
+TEST(WriteFileAtomic, ReadOnlyFileIsNeverReplaced) {
+  TempDir dir;
+  auto target = dir / "Aircraft.txt";
+  WriteFile(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(target, "new", &error));
+  EXPECT_EQ(error, std::strerror(EACCES));
+  EXPECT_EQ(*ReadFile(target), "old");
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"Aircraft.txt"});
+}
+
+TEST(WriteFileAtomic, WritesThroughLinksToTheirTargets) {
+  TempDir dir;
+  fs::create_directories(dir / "real");
+  WriteFile(dir / "real" / "FlightPlans.txt", "old");
+  // A relative link, and a link to that link.
+  fs::create_symlink("real/FlightPlans.txt", dir / "plan.txt");
+  fs::create_symlink(dir / "plan.txt", dir / "again.txt");
+  ASSERT_TRUE(WriteFileAtomic(dir / "again.txt", "new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "again.txt"));
+  EXPECT_TRUE(fs::is_symlink(dir / "plan.txt"));
+  EXPECT_EQ(*ReadFile(dir / "real" / "FlightPlans.txt"), "new");
+  // The temporary file was made beside the target, and is gone.
+  EXPECT_EQ(Names(dir / "real"), std::set<std::string>{"FlightPlans.txt"});
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"again.txt", "plan.txt", "real"}));
+
+  // A dangling link: the file it names is made, the link stays.
+  fs::create_symlink("real/New.txt", dir / "stale.txt");
+  ASSERT_TRUE(WriteFileAtomic(dir / "stale.txt", "made"));
+  EXPECT_TRUE(fs::is_symlink(dir / "stale.txt"));
+  EXPECT_EQ(*ReadFile(dir / "real" / "New.txt"), "made");
+
+  // A loop of links is refused.
+  fs::create_symlink("loop2", dir / "loop1");
+  fs::create_symlink("loop1", dir / "loop2");
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(dir / "loop1", "x", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(fs::is_symlink(dir / "loop1"));
+}
+
+TEST(WriteFileAtomic, APathThatIsNoRegularFileIsLeftAlone) {
+  TempDir dir;
+  fs::create_directories(dir / "folder" / "inside");
+  EXPECT_FALSE(WriteFileAtomic(dir / "folder", "x"));
+  EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(WriteFileAtomic(dir / "pipe", "x"));
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  // Also when reached through a link.
+  fs::create_symlink(dir / "pipe", dir / "link");
+  EXPECT_FALSE(WriteFileAtomic(dir / "link", "x"));
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"folder", "link", "pipe"}));
+}
+
+// The child process stops dead (SIGKILL) at `step` of its write.
+AtomicWriteStep g_killAt;
+void KillAt(AtomicWriteStep step, const fs::path&) {
+  if (step == g_killAt) ::kill(::getpid(), SIGKILL);
+}
+
+TEST(WriteFileAtomic, AWriteKilledPartWayLeavesTheOldFileWhole) {
+  for (AtomicWriteStep step : {AtomicWriteStep::kTemporaryCreated, AtomicWriteStep::kWritten,
+                               AtomicWriteStep::kFlushed}) {
+    TempDir dir;
+    auto target = dir / "FlightPlans.txt";
+    WriteFile(target, "old plan");
+    std::string big(1 << 20, 'x');
+    g_killAt = step;
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      SetAtomicWriteObserver(KillAt);
+      WriteFileAtomic(target, big);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "killed at step " << int(step);
+    EXPECT_EQ(*ReadFile(target), "old plan");
+    // What is left is a temporary file that no reader takes for the plan;
+    // the next write goes through as if it were not there.
+    auto names = Names(dir.path());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(names.begin()->starts_with(".FlightPlans.txt."));
+    ASSERT_TRUE(WriteFileAtomic(target, "newer plan"));
+    EXPECT_EQ(*ReadFile(target), "newer plan");
+  }
+}
+
+TEST(WriteFileAtomic, WritersRacingLeaveOneWholeFile) {
+  TempDir dir;
+  auto target = dir / "user.reg";
+  WriteFile(target, "start");
+  std::vector<std::string> contents;
+  for (int i = 0; i < 8; ++i) contents.push_back(std::string(200000 + i, static_cast<char>('a' + i)));
+  std::vector<std::thread> writers;
+  std::atomic<int> failures{0};
+  for (const std::string& c : contents) {
+    writers.emplace_back([&, c] {
+      for (int k = 0; k < 5; ++k)
+        if (!WriteFileAtomic(target, c)) ++failures;
+    });
+  }
+  for (auto& w : writers) w.join();
+  EXPECT_EQ(failures, 0);
+  std::string result = *ReadFile(target);
+  EXPECT_NE(std::find(contents.begin(), contents.end(), result), contents.end());
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"user.reg"});
 }
 
 TEST(CopyFileOnce, NeverReplacesAnExistingCopy) {
@@ -65,16 +183,54 @@ TEST(CopyFileOnce, NeverReplacesAnExistingCopy) {
   ASSERT_TRUE(CopyFileOnce(dir / "a", dir / "a.bak"));
   EXPECT_EQ(*ReadFile(dir / "a.bak"), "first");
   EXPECT_FALSE(CopyFileOnce(dir / "missing", dir / "m.bak"));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a", "a.bak"}));
+
+  // Through a dangling link the copy is made where the link points.
+  fs::create_directories(dir / "backups");
+  fs::create_symlink("backups/b.bak", dir / "b.bak");
+  ASSERT_TRUE(CopyFileOnce(dir / "a", dir / "b.bak"));
+  EXPECT_EQ(*ReadFile(dir / "backups" / "b.bak"), "second");
+  EXPECT_TRUE(fs::is_symlink(dir / "b.bak"));
 }
 
-TEST(Cp1252, RoundTripsEveryByte) {
-  std::string all;
-  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
-  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
-  EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");      // euro sign
-  EXPECT_EQ(Cp1252ToUtf8("M\xFC"), "M\xC3\xBC");        // u umlaut
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x80\x94"), "\x97");       // em dash
-  EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");          // no such character
+TEST(CopyFileOnce, ACopyKilledPartWayIsNeverTakenForTheBackup) {
+  TempDir dir;
+  WriteFile(dir / "Aircraft.txt", std::string(1 << 20, 'p'));
+  g_killAt = AtomicWriteStep::kWritten;
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SetAtomicWriteObserver(KillAt);
+    CopyFileOnce(dir / "Aircraft.txt", dir / "Aircraft.txt.velk.bak");
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_FALSE(fs::exists(dir / "Aircraft.txt.velk.bak"));
+  // The next copy is made whole.
+  ASSERT_TRUE(CopyFileOnce(dir / "Aircraft.txt", dir / "Aircraft.txt.velk.bak"));
+  EXPECT_EQ(ReadFile(dir / "Aircraft.txt.velk.bak"), ReadFile(dir / "Aircraft.txt"));
+}
+
+TEST(CopyFileOnce, CopiesRacingLeaveTheFirstWholeCopy) {
+  TempDir dir;
+  std::vector<std::thread> copies;
+  for (int i = 0; i < 8; ++i) {
+    WriteFile(dir / ("source" + std::to_string(i)), std::string(100000, static_cast<char>('a' + i)));
+  }
+  std::atomic<int> failures{0};
+  for (int i = 0; i < 8; ++i) {
+    copies.emplace_back([&, i] {
+      if (!CopyFileOnce(dir / ("source" + std::to_string(i)), dir / "backup")) ++failures;
+    });
+  }
+  for (auto& c : copies) c.join();
+  EXPECT_EQ(failures, 0);
+  std::string backup = *ReadFile(dir / "backup");
+  ASSERT_EQ(backup.size(), 100000u);
+  EXPECT_EQ(backup.find_first_not_of(backup[0]), std::string::npos);
+  EXPECT_EQ(Names(dir.path()).size(), 9u);  // the sources and one backup
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -112,6 +113,33 @@ TEST(SampleSimulator, CommandBuildsTheFolder) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_TRUE(fs::is_directory(dir / "sim/Aircraft" / SampleAircraftList().back().Folder));
   EXPECT_NE(std::system(("'" + tool + "' >/dev/null 2>&1").c_str()), 0);
+}
+
+// The run command and the screenshot script point velk at one sample
+// simulator folder, made by one script; a screenshot without it would show
+// empty aircraft trees.
+TEST(SampleSimulator, RunAndScreenshotScriptsShareTheFolderTheScriptMakes) {
+  std::string tool = (test::ToolsDir() / "velk-make-sample-sim").string();
+  if (!fs::exists(tool)) GTEST_SKIP() << "tool not built";
+  TempDir build;
+  fs::create_directories(build / "bin");
+  fs::create_symlink(tool, build / "bin" / "velk-make-sample-sim");
+  std::string cmd = "bash '" + (test::SourceDir() / "scripts" / "sample-sim.sh").string() + "' '" +
+                    build.path().string() + "'";
+  std::FILE* out = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  char line[4096] = {};
+  std::string printed = std::fgets(line, sizeof line, out) ? line : "";
+  ASSERT_EQ(::pclose(out), 0);
+  EXPECT_EQ(printed, (build / "sample-sim").string() + "\n");
+  EXPECT_TRUE(fs::is_directory(build / "sample-sim" / "Aircraft" / SampleAircraftList().back().Folder));
+  EXPECT_TRUE(fs::is_directory(build / "sample-sim" / "SceneDB" / "AfdFiles" / "Scenery"));
+  for (const char* script : {"run-velk.sh", "screenshot.sh"}) {
+    auto text = ReadFile(test::SourceDir() / "scripts" / script);
+    ASSERT_TRUE(text) << script;
+    EXPECT_NE(text->find("scripts/sample-sim.sh"), std::string::npos) << script;
+    EXPECT_NE(text->find("VELK_FS_PATH"), std::string::npos) << script;
+  }
 }
 
 }  // namespace

@@ -184,15 +184,6 @@ TEST(ToolErrorReport, LineZeroConcernsTheWholeFile) {
             "Arrival time insertion has been cancelled.\n\n");
 }
 
-TEST(LineReader, LoneCarriageReturnsEndLinesToo) {
-  const std::string text = "a\rb\r\r\nc\n\rd";
-  LineReader r(text);
-  TextLine l;
-  std::string seen;
-  while (r.Next(l)) seen += "[" + std::string(l.text) + "|" + std::string(l.end) + "]";
-  EXPECT_EQ(seen, "[a|\r][b|\r][|\r\n][c|\n][|\r][d|]");
-}
-
 TEST(LineReader, KeepsEachLineEndAndHasNoLengthLimit) {
   std::string long_line(10000, 'a');
   std::string text = "x\r\n\r\n" + long_line + "\ny\r";

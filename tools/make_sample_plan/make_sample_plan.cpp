@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/splitmix_rng.h"
+#include "platform/text_file.h"
 
 namespace {
 
@@ -233,10 +233,7 @@ bool Feasible(int home, const AircraftRow& type) {
 }
 
 bool WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  return static_cast<bool>(out);
+  return velk::WriteFileAtomic(path, text);
 }
 
 }  // namespace

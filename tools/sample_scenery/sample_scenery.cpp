@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/text_number.h"
 #include "platform/sim_location.h"
 #include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace velk::sample {
 namespace {
@@ -357,6 +359,10 @@ const KnownAirport kKnownAirports[] = {
     {"SBGR", "Sao Paulo Guarulhos Intl", "South America", "Brazil", "Sao Paulo", "Sao Paulo", -23.4356, -46.4731, 2459},
     {"SAEZ", "Buenos Aires Ezeiza Intl", "South America", "Argentina", "Buenos Aires", "Buenos Aires", -34.8222, -58.5358, 67},
     {"FAOR", "Johannesburg OR Tambo Intl", "Africa", "South Africa", "Gauteng", "Johannesburg", -26.1392, 28.2460, 5558},
+    {"MMMX", "Mexico City Intl", "Central America", "Mexico", "Distrito Federal", "Mexico City", 19.4363, -99.0721, 7316},
+    {"EIDW", "Dublin", "Europe", "Ireland", "Leinster", "Dublin", 53.4213, -6.2701, 242},
+    {"LGAV", "Athens Eleftherios Venizelos", "Europe", "Greece", "Attica", "Athens", 37.9364, 23.9445, 308},
+    {"RJAA", "Tokyo Narita", "Asia", "Japan", "Chiba", "Narita", 35.7647, 140.3864, 141},
 };
 
 int FeetToMetres(int feet) { return static_cast<int>(std::lround(feet * 0.3048)); }
@@ -374,8 +380,8 @@ SampleAirport FromKnown(const KnownAirport& k, unsigned seed) {
 bool CoordinateDegrees(const std::string& text, double& out) {
   size_t star = text.find('*');
   if (text.empty() || star == std::string::npos) return false;
-  double deg = std::atof(text.substr(1, star - 1).c_str());
-  double min = std::atof(text.substr(star + 1).c_str());
+  double deg = velk::text_number::LeadingNumber(std::string_view(text).substr(1, star - 1));
+  double min = velk::text_number::LeadingNumber(std::string_view(text).substr(star + 1));
   out = deg + min / 60.0;
   char h = text[0];
   if (h == 'S' || h == 's' || h == 'W' || h == 'w') out = -out;
@@ -427,7 +433,7 @@ std::vector<SampleAirport> AirportsFromAirportsTxt(const std::filesystem::path& 
   auto bytes = ReadFileBytes(path);
   if (!bytes) return out;
   unsigned seed = 1000;
-  for (std::string_view raw : SplitLines(*bytes)) {
+  for (std::string_view raw : SplitLines(SkipUtf8Bom(*bytes))) {
     std::string line = Trim(std::string(raw));
     if (line.empty() || line[0] == ';' || line.rfind("//", 0) == 0) continue;
     line = line.substr(0, line.find(';'));
@@ -455,7 +461,7 @@ std::vector<SampleAirport> AirportsFromAirportsTxt(const std::filesystem::path& 
       a.latitude = lat;
       a.longitude = lon;
     } else {
-      a = MakeAirport(fields[0], fields[0] + " Airport", lat, lon, FeetToMetres(std::atoi(fields[3].c_str())), seed++);
+      a = MakeAirport(fields[0], fields[0] + " Airport", lat, lon, FeetToMetres(static_cast<int>(velk::text_number::LeadingNumber(fields[3]))), seed++);
       a.region = "Sample Region";
       a.country = "Sample Country";
       a.state = "Sample State";

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/process_runner.h"
+#include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
 
 namespace velk {
@@ -25,17 +26,12 @@ int SequenceLength(unsigned char lead) {
 
 bool IsUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
+    char32_t cp = 0;
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
       ++i;
-      continue;
+    } else if (!DecodeUtf8At(s, i, cp)) {
+      return false;
     }
-    int n = SequenceLength(c);
-    if (!n || i + static_cast<size_t>(n) > s.size()) return false;
-    for (int k = 1; k < n; ++k) {
-      if ((static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0xC0) != 0x80) return false;
-    }
-    i += static_cast<size_t>(n);
   }
   return true;
 }
@@ -43,7 +39,7 @@ bool IsUtf8(std::string_view s) {
 class QtProcessConsole : public ProcessConsole {
  public:
   explicit QtProcessConsole(const std::vector<std::string>& argv)
-      : window_(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()) {
+      : window_(QFileInfo(FromPath(argv[0])).fileName()) {
     window_.show();
   }
   void Output(std::string_view bytes) override { window_.AppendOutput(bytes); }
@@ -91,7 +87,7 @@ void ConsoleWindow::AppendOutput(std::string_view bytes) {
   std::string ready = partial_.substr(0, partial_.size() - keep);
   partial_.erase(0, partial_.size() - keep);
   if (ready.empty()) return;
-  QString text = QString::fromUtf8(IsUtf8(ready) ? ready : Cp1252ToUtf8(ready));
+  QString text = IsUtf8(ready) ? QString::fromUtf8(ready) : FromPlanText(ready);
   text.remove(QLatin1Char('\r'));
   QTextCursor cursor = txtOutput->textCursor();
   cursor.movePosition(QTextCursor::End);
@@ -107,7 +103,7 @@ std::string ConsoleWindow::TakeTypedText() {
 }
 
 void ConsoleWindow::SendLine() {
-  typed_ += Utf8ToCp1252(txtInput->text().toStdString());
+  typed_ += ToPlanText(txtInput->text());
   typed_ += '\n';
   txtInput->clear();
 }

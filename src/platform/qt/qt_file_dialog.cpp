@@ -5,10 +5,12 @@
 #include <QFileDialog>
 #include <QUrl>
 
+#include "platform/qt/qt_text.h"
+
 namespace velk {
 
 QStringList DialogNameFilters(const std::string& filter) {
-  QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList parts = FromPlanText(filter).split('|');
   QStringList filters;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];
@@ -24,10 +26,10 @@ QStringList DialogNameFilters(const std::string& filter) {
 }
 
 std::string ShowQtFileDialog(const FileDialogRequest& r) {
-  QFileDialog dialog(r.owner, QString::fromStdString(r.title));
+  QFileDialog dialog(r.owner, FromPlanText(r.title));
   dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  QString initDir = r.initDir.empty() ? QDir::currentPath() : QString::fromStdString(r.initDir);
+  QString initDir = r.initDir.empty() ? QDir::currentPath() : FromPath(r.initDir);
   dialog.setDirectory(initDir);
   QStringList filters = DialogNameFilters(r.filter);
   if (!filters.isEmpty()) {
@@ -35,17 +37,17 @@ std::string ShowQtFileDialog(const FileDialogRequest& r) {
     int index = r.filterIndex - 1;
     if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
   }
-  if (!r.defaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(r.defaultExt));
-  if (!r.fileName.empty()) dialog.selectFile(QString::fromStdString(r.fileName));
+  if (!r.defaultExt.empty()) dialog.setDefaultSuffix(FromPlanText(r.defaultExt));
+  if (!r.fileName.empty()) dialog.selectFile(FromPath(r.fileName));
   if (dialog.exec() != QDialog::Accepted) return {};
   QStringList chosen = dialog.selectedFiles();
-  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+  return chosen.isEmpty() ? std::string() : ToPath(chosen.first()).string();
 }
 
 void InstallQtFileDialogHandler() {
   SetFileDialogHandler(&ShowQtFileDialog);
   SetDocumentOpener([](const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
   });
 }
 

@@ -1,20 +1,18 @@
 #include "platform/qt/qt_message_box.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "platform/qt/qt_text.h"
 
 namespace velk {
 namespace {
-
-QString FromCp1252(const std::string& bytes) {
-  return QString::fromStdString(Cp1252ToUtf8(bytes));
-}
 
 // The buttons of a style in the order the default-button bits count them.
 std::vector<QMessageBox::StandardButton> ButtonsOf(int style) {
@@ -55,21 +53,41 @@ ScreenRect ToScreenRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.hei
 
 CentredMessageBox::CentredMessageBox(const MessageBoxRequest& request)
     : QMessageBox(request.owner), owner_(request.owner), x_(request.x), y_(request.y) {
-  setWindowTitle(FromCp1252(request.title));
+  setWindowTitle(FromPlanText(request.title));
   setTextFormat(Qt::PlainText);
-  setText(FromCp1252(request.prompt));
+  setText(FromPlanText(request.prompt));
   setIcon(IconOf(request.buttons));
   auto buttons = ButtonsOf(request.buttons);
   for (auto b : buttons) addButton(b);
   size_t defaultIndex = static_cast<size_t>((request.buttons & 0xF00) >> 8);
   setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0]);
   // Escape (and the close button) answer Cancel where there is one, and OK
-  // on a box that has nothing else.
+  // on a box that has nothing else; any other box waits for a button.
   if (QAbstractButton* cancel = button(QMessageBox::Cancel)) {
     setEscapeButton(cancel);
   } else if (buttons.size() == 1) {
     setEscapeButton(button(buttons.front()));
+  } else {
+    mustChoose_ = true;
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
   }
+}
+
+void CentredMessageBox::keyPressEvent(QKeyEvent* event) {
+  // QMessageBox would take the No button for the escape button.
+  if (mustChoose_ && event->matches(QKeySequence::Cancel)) {
+    event->accept();
+    return;
+  }
+  QMessageBox::keyPressEvent(event);
+}
+
+void CentredMessageBox::closeEvent(QCloseEvent* event) {
+  if (mustChoose_ && !clickedButton()) {
+    event->ignore();
+    return;
+  }
+  QMessageBox::closeEvent(event);
 }
 
 void CentredMessageBox::showEvent(QShowEvent* event) {

@@ -130,40 +130,8 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
   return bytes;
 }
 
-bool LineReader::Next(TextLine& line) {
-  if (pos_ >= text_.size()) return false;
-  const char* start = text_.data() + pos_;
-  const std::size_t rest = text_.size() - pos_;
-  const char* nl = static_cast<const char*>(std::memchr(start, '\n', rest));
-  const char* stop = nl ? nl : start + rest;
-  const char* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(stop - start)));
-  const char* text_end = cr ? cr : stop;
-  const char* after = cr ? (cr + 1 == nl ? nl + 1 : cr + 1) : (nl ? nl + 1 : stop);
-  line.text = std::string_view(start, static_cast<std::size_t>(text_end - start));
-  line.end = std::string_view(text_end, static_cast<std::size_t>(after - text_end));
-  pos_ += static_cast<std::size_t>(after - start);
-  return true;
-}
-
 std::uint64_t TextFingerprint(std::string_view text) {
   return std::hash<std::string_view>{}(text) ^ (static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u);
-}
-
-std::string_view ByteOrderMark(std::string_view text) {
-  return text.substr(0, 3) == "\xEF\xBB\xBF" ? text.substr(0, 3) : std::string_view();
-}
-
-fs::path ResolveLinks(const fs::path& path) {
-  fs::path p = path;
-  // As many steps as the system itself follows before giving up.
-  for (int i = 0; i < 40; ++i) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
-    const fs::path target = fs::read_symlink(p, ec);
-    if (ec) return p;
-    p = target.is_absolute() ? target : p.parent_path() / target;
-  }
-  return p;
 }
 
 OutputFile::~OutputFile() {

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_file.h"
+#include "platform/text_lines.h"
+
 namespace traffic {
 
 namespace fs = std::filesystem;
@@ -31,36 +34,19 @@ ReadResult ReadRegularFile(const fs::path& path, std::string& bytes);
 // The whole regular file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const fs::path& path);
 
-// One line of a text: its text without the line end, and the line end itself
-// ("\n", "\r\n", "\r" or empty for a last line without end).
-struct TextLine {
-  std::string_view text;
-  std::string_view end;
-};
-
-// Walks the lines of a text of any length. A line ends at LF, at CRLF or at
-// a lone CR.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-  bool Next(TextLine& line);
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
+// Lines are cut as by every reader of the programs (platform/text_lines.h):
+// at CR LF, LF or a lone CR, each line handed out with its end.
+using velk::LineReader;
+using velk::TextLine;
 
 // A fingerprint of a text's bytes, to tell whether a file still holds what
 // was read from it earlier.
 std::uint64_t TextFingerprint(std::string_view text);
 
-// A UTF-8 byte-order mark at the start of `text` (empty when there is none).
-std::string_view ByteOrderMark(std::string_view text);
-
-// Where a write to `path` really goes: symbolic links of the last component
-// are followed (relative ones from their own folder) to the file they name,
-// which need not exist yet.
-fs::path ResolveLinks(const fs::path& path);
+// Where a write to `path` really goes: through symbolic links to the file
+// they name, which need not exist yet (velk::ResolveWriteTarget); `path`
+// itself when the links cannot be followed.
+inline fs::path ResolveLinks(const fs::path& path) { return velk::ResolveWriteTarget(path).value_or(path); }
 
 // A new file, written in pieces and checked through the flush to disk and
 // the close. Unless kept, it is removed again when the object goes.

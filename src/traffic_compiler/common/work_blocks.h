@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "traffic_compiler/common/parallel.h"
+#include "platform/parallel.h"
 
 namespace traffic {
 
@@ -26,7 +26,7 @@ void RunBlocks(std::size_t count, Work&& work, Done&& done) {
   std::atomic<std::size_t> next{0};
   const std::unique_ptr<std::atomic<bool>[]> finished(new std::atomic<bool>[count]());
   std::size_t prefix = 0;
-  RunOnThreads(workers, [&](std::size_t worker) {
+  velk::RunParallel(workers, [&](std::size_t worker) {
     for (std::size_t i = next.fetch_add(1, std::memory_order_relaxed); i < count;
          i = next.fetch_add(1, std::memory_order_relaxed)) {
       work(i, static_cast<unsigned>(worker));

@@ -130,7 +130,7 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
                         std::string& result, WriteBackError& error,
                         const std::function<bool(std::string&)>& flush) {
   // A byte-order mark stays where it is and is not part of the first line.
-  const std::string_view bom = ByteOrderMark(original);
+  const std::string_view bom = original.substr(0, original.size() - velk::SkipUtf8Bom(original).size());
   result += bom;
   LineReader reader(original.substr(bom.size()));
   TextLine l;

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "traffic_compiler/common/console.h"
-#include "traffic_compiler/common/parallel.h"
+#include "platform/parallel.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
@@ -242,7 +242,7 @@ ParseError ForEachRecordLine(std::string_view text, Record record, int first_lin
 template <typename Rec, typename LineParser>
 ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
   // A byte-order mark that an editor put before the first line is no text.
-  text.remove_prefix(ByteOrderMark(text).size());
+  text = velk::SkipUtf8Bom(text);
   const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
   if (workers == 1 || text.size() < (1u << 20)) {
     return ForEachRecordLine(text, [&](std::string_view s, int n) { return parse_line(s, n, out); });
@@ -273,7 +273,7 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
         pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
         &results[i].lines);
   };
-  RunOnThreads(pieces.size(), run);
+  velk::RunParallel(pieces.size(), run);
 
   std::size_t total = out.size();
   for (const auto& r : results) total += r.records.size();

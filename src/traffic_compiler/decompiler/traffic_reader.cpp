@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_view.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 
@@ -22,38 +23,9 @@ constexpr std::uint64_t kPlanHeadSize = 22;
 constexpr std::uint64_t kLegSize = 12;
 constexpr int kHighestPeriodCode = 7;
 
-// All reads go through this view, which answers only for ranges that lie
-// completely inside the file. Offsets and lengths are 64-bit so that no sum
-// of two file values can wrap.
-class Bytes {
- public:
-  explicit Bytes(std::string_view data) : data_(data) {}
-
-  std::uint64_t size() const { return data_.size(); }
-  bool Has(std::uint64_t offset, std::uint64_t length) const {
-    return offset <= data_.size() && length <= data_.size() - offset;
-  }
-  // Callers check Has() first.
-  std::uint16_t U16(std::uint64_t at) const {
-    return static_cast<std::uint16_t>(Byte(at) | Byte(at + 1) << 8);
-  }
-  std::uint32_t U32(std::uint64_t at) const {
-    return static_cast<std::uint32_t>(Byte(at)) | static_cast<std::uint32_t>(Byte(at + 1)) << 8 |
-           static_cast<std::uint32_t>(Byte(at + 2)) << 16 |
-           static_cast<std::uint32_t>(Byte(at + 3)) << 24;
-  }
-  template <size_t N>
-  std::array<char, N> Chars(std::uint64_t at) const {
-    std::array<char, N> out;
-    std::memcpy(out.data(), data_.data() + at, N);
-    return out;
-  }
-  const char* At(std::uint64_t at) const { return data_.data() + at; }
-
- private:
-  unsigned Byte(std::uint64_t at) const { return static_cast<unsigned char>(data_[at]); }
-  std::string_view data_;
-};
+// All reads go through the shared view, which answers only for ranges that
+// lie completely inside the file.
+using Bytes = velk::ByteView;
 
 struct Section {
   std::uint32_t count = 0;

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -72,6 +73,48 @@ TEST(QtMessageBox, CentredOnOwnerOrScreenWhenShown) {
                                 size.width(), size.height(), 0, 0);
   EXPECT_EQ(free.frameGeometry().topLeft(), QPoint(expected.x, expected.y));
   free.close();
+}
+
+// As on Windows, a box without Cancel that offers a choice cannot be
+// dismissed: Esc and the close button would otherwise answer No unasked.
+TEST(QtMessageBox, YesNoBoxWaitsForAButton) {
+  for (int style : {kMbYesNo, kMbAbortRetryIgnore}) {
+    CentredMessageBox box(Request(style | kMbIconQuestion));
+    box.show();
+    EXPECT_TRUE(box.MustChoose());
+    EXPECT_FALSE(box.windowFlags() & Qt::WindowCloseButtonHint);
+    QTest::keyClick(&box, Qt::Key_Escape);
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_FALSE(box.close());
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_EQ(box.ResultCode(), kIdNone);
+    box.buttons().front()->click();
+    EXPECT_FALSE(box.isVisible());
+  }
+  // With Cancel, or a lone OK, Esc answers as before.
+  CentredMessageBox cancel(Request(kMbYesNoCancel));
+  cancel.show();
+  EXPECT_FALSE(cancel.MustChoose());
+  QTest::keyClick(&cancel, Qt::Key_Escape);
+  EXPECT_FALSE(cancel.isVisible());
+  EXPECT_EQ(cancel.ResultCode(), kIdCancel);
+  CentredMessageBox ok(Request(kMbOk));
+  ok.show();
+  EXPECT_TRUE(ok.close());
+  EXPECT_EQ(ok.ResultCode(), kIdOk);
+
+  // Through the program's one message function.
+  InstallQtMessageBoxHandler();
+  QTimer::singleShot(0, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Escape);
+    box->close();
+    ASSERT_EQ(QApplication::activeModalWidget(), box);
+    box->button(QMessageBox::Yes)->click();
+  });
+  EXPECT_EQ(ShowMessageBox("Delete?", kMbYesNo | kMbIconQuestion, kProgramTitle), kIdYes);
+  SetMessageBoxHandler({});
 }
 
 TEST(QtMessageBox, HandlerReturnsThePressedButtonsCode) {

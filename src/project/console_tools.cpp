@@ -1,0 +1,145 @@
+#include "project/console_tools.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <system_error>
+
+#include "platform/process_runner.h"
+#include "platform/sim_location.h"
+#include "platform/temp_folder.h"
+#include "platform/text_file.h"
+
+namespace velk {
+namespace fs = std::filesystem;
+
+RunFolder::RunFolder() {
+  std::string base = GetTempFolder();
+  if (base.empty()) return;
+  std::string tmpl = base + "run-XXXXXX";
+  if (::mkdtemp(tmpl.data())) path_ = tmpl;
+}
+
+RunFolder::~RunFolder() {
+  if (path_.empty()) return;
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+bool ToolPresent(const fs::path& programFolder, const char* tool) {
+  std::error_code ec;
+  return fs::is_regular_file(programFolder / tool, ec);
+}
+
+fs::path FileInFolder(const fs::path& folder, const std::string& name) {
+  return ResolvePathNoCase(folder, name);
+}
+
+bool CopyInputFile(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (!fs::is_regular_file(from, ec)) return false;
+  std::optional<std::string> bytes = ReadFileBytes(from);
+  if (!bytes) return false;
+  // The run folder is ours alone and new; a file already there is not one
+  // of ours to replace.
+  int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const char* p = bytes->data();
+  size_t left = bytes->size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) ok = false;
+  if (!ok) ::unlink(to.c_str());
+  return ok;
+}
+
+int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool showConsole) {
+  std::vector<std::string> argv{(programFolder / kCompilerProgram).string(),
+                                showConsole ? kShownSwitch : kHiddenSwitch};
+  std::string unused;
+  return RunAndWait(argv, workFolder.string(), unused, showConsole);
+}
+
+CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole) {
+  fs::path folder = planFile.parent_path();
+  std::error_code ec;
+  fs::path aircraft = FileInFolder(folder, kAircraftName);
+  if (!fs::is_regular_file(aircraft, ec)) return CompileOutcome::kAircraftMissing;
+  fs::path airports = FileInFolder(folder, kAirportsName);
+  if (!fs::is_regular_file(airports, ec)) return CompileOutcome::kAirportsMissing;
+
+  RunFolder run;
+  if (!run.Made()) return CompileOutcome::kFailed;
+  // A copy that did not come whole must not be compiled as if it had.
+  if (!CopyInputFile(planFile, run.Path() / kFlightPlansName) ||
+      !CopyInputFile(aircraft, run.Path() / kAircraftName) ||
+      !CopyInputFile(airports, run.Path() / kAirportsName))
+    return CompileOutcome::kFailed;
+  return RunCompiler(programFolder, run.Path(), showConsole) == 0 ? CompileOutcome::kCompiled
+                                                                  : CompileOutcome::kFailed;
+}
+
+bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool showConsole) {
+  RunFolder run;
+  if (!run.Made()) return false;
+  std::vector<std::string> argv{(programFolder / kDecompilerProgram).string(), kHiddenSwitch};
+  std::string unused;
+  if (RunAndWait(argv, run.Path().string(), unused, showConsole) != 0) return false;
+
+  std::optional<std::string> produced[3];
+  const char* names[3] = {kAirportsName, kAircraftName, kFlightPlansName};
+  for (int k = 0; k < 3; ++k) {
+    std::error_code ec;
+    fs::path file = run.Path() / names[k];
+    if (!fs::is_regular_file(file, ec) || !(produced[k] = ReadFileBytes(file))) return false;
+  }
+  fs::path folder = chosenFile.parent_path();
+  // The chosen file last: should the user have chosen one of the other two
+  // names, the plan is what ends up there.
+  return ReplaceFilesTogether({{FileInFolder(folder, kAirportsName), std::move(*produced[0])},
+                               {FileInFolder(folder, kAircraftName), std::move(*produced[1])},
+                               {chosenFile, std::move(*produced[2])}});
+}
+
+bool ReplaceFilesTogether(const std::vector<std::pair<fs::path, std::string>>& files) {
+  // What each target held before, to put back should a later one fail.
+  std::vector<std::optional<std::string>> before;
+  for (const auto& [path, bytes] : files) {
+    std::error_code ec;
+    fs::file_status st = fs::status(path, ec);
+    if (fs::exists(st) && !fs::is_regular_file(st)) return false;
+    if (!fs::exists(st)) {
+      before.emplace_back();
+      continue;
+    }
+    std::optional<std::string> old = ReadFileBytes(path);
+    if (!old) return false;  // could not be put back
+    before.push_back(std::move(old));
+  }
+  for (size_t k = 0; k < files.size(); ++k) {
+    if (WriteFileAtomic(files[k].first, files[k].second)) continue;
+    for (size_t j = k; j-- > 0;) {
+      std::error_code ec;
+      if (before[j]) {
+        WriteFileAtomic(files[j].first, *before[j]);
+      } else if (auto made = ResolveWriteTarget(files[j].first)) {
+        fs::remove(*made, ec);  // what the write made, through a link too
+      }
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace velk

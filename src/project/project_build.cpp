@@ -1,0 +1,119 @@
+#include "project/project_build.h"
+
+#include <optional>
+#include <system_error>
+
+#include "data/flight_plan_file.h"
+#include "platform/message_box.h"
+#include "platform/text_codec.h"
+#include "platform/text_file.h"
+#include "project/console_tools.h"
+#include "project/project_merge.h"
+
+namespace velk {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNotSavedMessage = "Please save the VELK Project before you start compiling/merging.";
+constexpr const char* kNoAircraftFileMessage = "At least one Aircraft file should be assigned to the Project.";
+constexpr const char* kAirportsMissingMessage = "File 'AIRPORTS.TXT' not found in Project folder.";
+constexpr const char* kVelkFolderCompilerMissingMessage = "File 'orvane' not found in VELK folder.";
+constexpr const char* kMergeFailedMessage = "Errors occured during merging Project.";
+constexpr const char* kProjectCompileFailedMessage = "Errors occured during compiling Project.";
+
+// The whole file, or nothing when it is not an ordinary file that can be read.
+std::optional<std::string> ReadEntryFile(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::path(path), ec)) return std::nullopt;
+  return ReadFileBytes(fs::path(path));
+}
+
+// Ends the progress on every way out of the merge and compile steps.
+class ProgressScope {
+ public:
+  explicit ProgressScope(BuildProgress& progress) : progress_(progress) {}
+  ~ProgressScope() { progress_.Finished(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  BuildProgress& progress_;
+};
+
+}  // namespace
+
+BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
+  if (request.ProjectPath.empty()) return {BuildOutcome::kNotSaved, {}};
+  const fs::path projectFolder = fs::path(request.ProjectPath).parent_path();
+  bool anyAircraft = false;
+  for (const ProjectEntry& e : request.Entries) anyAircraft = anyAircraft || !e.AircraftFile.empty();
+  if (!anyAircraft) return {BuildOutcome::kNoAircraftFile, {}};
+  std::error_code ec;
+  // A merge leaves the project's Airports.txt where it is; it only has to be
+  // there.
+  const fs::path airports = FileInFolder(projectFolder, kAirportsName);
+  if (!fs::is_regular_file(airports, ec)) return {BuildOutcome::kAirportsMissing, {}};
+  if (!request.MergeOnly && !ToolPresent(request.ProgramFolder, kCompilerProgram))
+    return {BuildOutcome::kCompilerMissing, {}};
+
+  ProgressScope scope(progress);
+  progress.Merging(static_cast<int>(request.Entries.size()));
+  ProjectMerger merger;
+  for (size_t i = 0; i < request.Entries.size(); ++i) {
+    const ProjectEntry& e = request.Entries[i];
+    progress.Entry(static_cast<int>(i));
+    merger.BeginEntry();
+    if (!e.AircraftFile.empty()) {
+      std::optional<std::string> text = ReadEntryFile(e.AircraftFile);
+      if (!text) return {BuildOutcome::kAircraftFileMissing, e.AircraftFile};
+      merger.AddAircraftText(*text);
+    }
+    std::optional<std::string> text = ReadEntryFile(e.PlanFile);
+    if (!text) return {BuildOutcome::kPlanFileMissing, e.PlanFile};
+    merger.AddFlightPlanText(*text);
+  }
+
+  if (request.MergeOnly) {
+    // Existing files keep their spelling; both are replaced or neither.
+    fs::path aircraftTarget = FileInFolder(projectFolder, kAircraftName);
+    fs::path planTarget = FileInFolder(projectFolder, kFlightPlansName);
+    if (request.BackupPlan) {
+      for (const fs::path& target : {aircraftTarget, planTarget})
+        if (fs::is_regular_file(target, ec)) CopyFileOnce(target, target.string() + kBackupSuffix);
+    }
+    if (!ReplaceFilesTogether({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}}))
+      return {BuildOutcome::kWriteFailed, {}};
+    return {BuildOutcome::kDone, {}};
+  }
+
+  RunFolder run;
+  if (!run.Made() || !CopyInputFile(airports, run.Path() / kAirportsName) ||
+      !WriteFileAtomic(run.Path() / kFlightPlansName, merger.FlightPlansText()) ||
+      !WriteFileAtomic(run.Path() / kAircraftName, merger.AircraftText()))
+    return {BuildOutcome::kWriteFailed, {}};
+  progress.Compiling();
+  int code = RunCompiler(request.ProgramFolder, run.Path(), request.ShowCompiler);
+  return {code == 0 ? BuildOutcome::kDone : BuildOutcome::kCompileFailed, {}};
+}
+
+BuildMessage BuildFailureMessage(const BuildResult& result) {
+  const int warn = kMbOk | kMbIconExclamation;
+  const int stop = kMbOk | kMbIconCritical;
+  switch (result.Outcome) {
+    case BuildOutcome::kDone: return {};
+    case BuildOutcome::kNotSaved: return {kNotSavedMessage, warn};
+    case BuildOutcome::kNoAircraftFile: return {kNoAircraftFileMessage, warn};
+    case BuildOutcome::kAirportsMissing: return {kAirportsMissingMessage, warn};
+    case BuildOutcome::kCompilerMissing: return {kVelkFolderCompilerMissingMessage, warn};
+    case BuildOutcome::kAircraftFileMissing:
+    case BuildOutcome::kPlanFileMissing:
+      // Paths are the file system's bytes; messages are Windows-1252.
+      return {"File '" + Utf8ToCp1252(result.File) + "' not found.", warn};
+    case BuildOutcome::kWriteFailed: return {kMergeFailedMessage, stop};
+    case BuildOutcome::kCompileFailed: return {kProjectCompileFailedMessage, stop};
+  }
+  return {};
+}
+
+}  // namespace velk

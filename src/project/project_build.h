@@ -1,0 +1,69 @@
+#pragma once
+// Merging a project into one plan, and compiling it. A merge leaves the
+// merged Aircraft.txt and FlightPlans.txt in the project folder beside its
+// Airports.txt; a compile puts them, with a copy of that Airports.txt, into a
+// private folder and runs the compiler there. Every entry is read before
+// anything is written, and the two merged files replace the old ones
+// together or not at all, so an entry may name the project folder's own
+// files and a failure never costs the user a file. Standard library only.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "project/project_file.h"
+
+namespace velk {
+
+struct BuildRequest {
+  std::string ProjectPath;  // the project's file; "" while it was never saved
+  std::vector<ProjectEntry> Entries;
+  bool MergeOnly = true;
+  std::filesystem::path ProgramFolder;
+  bool ShowCompiler = false;
+  // Back up an existing Aircraft.txt and FlightPlans.txt once (".velk.bak")
+  // before a merge replaces them.
+  bool BackupPlan = false;
+};
+
+enum class BuildOutcome {
+  kDone,               // merged; for a compile, the compiler ended with 0
+  kNotSaved,           // the project has no file yet
+  kNoAircraftFile,     // no entry names an aircraft file
+  kAirportsMissing,    // no Airports.txt in the project folder
+  kCompilerMissing,    // compile: no compiler in the program folder
+  kAircraftFileMissing,  // an entry's aircraft file cannot be read
+  kPlanFileMissing,      // an entry's flight plan file cannot be read
+  kWriteFailed,        // the merged files could not be written
+  kCompileFailed,      // the compiler did not end with 0
+};
+
+struct BuildResult {
+  BuildOutcome Outcome = BuildOutcome::kDone;
+  std::string File;  // the entry's file for the two "missing" outcomes
+};
+
+// How a run reports its progress: Merging(n) once before the entries (the
+// bar's maximum is n + 1), Entry(i) before entry i (0-based), Compiling()
+// before the compiler starts, and Finished() when the progress is over, which
+// comes before the run returns on every way out after Merging.
+class BuildProgress {
+ public:
+  virtual ~BuildProgress() = default;
+  virtual void Merging(int entryCount) = 0;
+  virtual void Entry(int index) = 0;
+  virtual void Compiling() = 0;
+  virtual void Finished() = 0;
+};
+
+BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress);
+
+// The message that tells the user of a failed run, and its icon style
+// (message box style bits). Not meant for kDone.
+struct BuildMessage {
+  std::string Text;
+  int Style = 0;
+};
+BuildMessage BuildFailureMessage(const BuildResult& result);
+
+}  // namespace velk

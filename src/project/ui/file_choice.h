@@ -1,0 +1,20 @@
+#pragma once
+// The file dialogs of the project and compile commands: owned by the main
+// window, starting in the current folder with the first filter, with the
+// flags every open or save dialog of the program passes.
+#include <string>
+
+namespace velk {
+
+class PlanHost;
+
+// The filter of the dialogs that choose a flight plan or aircraft file.
+inline constexpr const char* kTextFileFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+
+// The chosen path; "" when the user cancelled.
+std::string ChooseFileToOpen(PlanHost& host, const std::string& title, const std::string& filter,
+                             const std::string& fileName);
+std::string ChooseFileToSave(PlanHost& host, const std::string& title, const std::string& filter,
+                             const std::string& fileName);
+
+}  // namespace velk

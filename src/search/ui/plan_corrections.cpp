@@ -1,0 +1,26 @@
+#include "search/ui/plan_corrections.h"
+
+#include <QCoreApplication>
+
+#include "app/plan_host.h"
+#include "data/program_state.h"
+#include "platform/message_box.h"
+#include "search/flight_timings.h"
+
+namespace velk {
+
+void CorrectAllFlightTimes(PlanHost& host) {
+  if (host.IsBusy()) return;
+  BusyFrame busy(host);
+  QCoreApplication::processEvents();
+  host.SaveUndo();
+  const ProgramState& g = Program();
+  const TurnAroundLimits limits{g.MinTurnAround, g.MaxTurnAround};
+  for (Flight& f : host.Plan().Flights) CorrectFlightTimes(f, limits);
+  host.ResetTimetable();
+  host.ResetSearchResults();
+  host.MarkPlanModified();
+  ShowMessageBox(kFlightTimesCheckedMessage, kMbOk | kMbIconInformation, kProgramTitle, host.Window());
+}
+
+}  // namespace velk

@@ -1,0 +1,324 @@
+// Writing into the simulator's files: the aircraft.cfg keys (only what
+// changed, every other byte kept), the model radius patch (layout checked
+// again, exactly four bytes), the one-time backups, and the copies offered
+// when a model, texture or flight-model name changes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "aircraft_editors/aircraft_cfg_writer.h"
+#include "aircraft_editors/aircraft_fields.h"
+#include "aircraft_editors/cfg_text_escape.h"
+#include "aircraft_editors/model_radius_patch.h"
+#include "aircraft_editors/sim_files.h"
+#include "sample_sim/sample_sim.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+TEST(CfgTextEscape, RoundTripsAndNeverLeavesALineBreak) {
+  EXPECT_EQ(UnescapeCfgText("Fast\\nreliable"), "Fast\r\nreliable");
+  EXPECT_EQ(EscapeCfgText("Fast\r\nreliable"), "Fast\\nreliable");
+  // "\/" shows as "/" and goes back as "\/"; a plain "/" comes back escaped.
+  EXPECT_EQ(UnescapeCfgText("a\\/b"), "a/b");
+  EXPECT_EQ(EscapeCfgText("a/b"), "a\\/b");
+  EXPECT_EQ(EscapeCfgText(UnescapeCfgText("x\\ty\\/z\\nw")), "x\\ty\\/z\\nw");
+  // Line breaks of every kind become "\n": text widgets give LF only, and a
+  // raw break would split the key's line in aircraft.cfg.
+  EXPECT_EQ(EscapeCfgText("a\nb\rc\r\nd"), "a\\nb\\nc\\nd");
+  // Typed backslash sequences stay as typed and unescape next time.
+  EXPECT_EQ(EscapeCfgText("a\\nb"), "a\\nb");
+  EXPECT_EQ(UnescapeCfgText(EscapeCfgText("a\\nb")), "a\r\nb");
+}
+
+FSAircraft Entry(const std::string& section) {
+  FSAircraft a;
+  a.Section = section;
+  a.Title = "Sample Ä";
+  a.ATCId = "N1";
+  a.ATCAirline = "Velkair";
+  a.ATCModel = "B738";
+  a.ATCType = "BOEING";
+  a.Performance = "fast";
+  a.CfgCruiseSpeed = 451;
+  a.VisualDamage = true;
+  return a;
+}
+
+TEST(AircraftCfgWriter, OnlyKeysThatDifferFromTheFileAreWritten) {
+  FSAircraft disk = Entry("fltsim.0");
+  FSAircraft now = disk;
+  EXPECT_TRUE(ChangedCfgKeys(now, &disk).empty());
+  now.Title = "Renamed";
+  now.ATCHeavy = true;
+  now.CfgCruiseSpeed = 460;
+  now.Performance = "slow";
+  EXPECT_EQ(ChangedCfgKeys(now, &disk),
+            (std::vector<CfgKeyValue>{{"fltsim.0", "title", "Renamed"},
+                                      {"fltsim.0", "atc_heavy", "1"},
+                                      {"general", "Performance", "slow"},
+                                      {"Reference Speeds", "cruise_speed", "460"}}));
+  // Without a disk state every key goes, flags as "1"/"0", in the write order.
+  std::vector<CfgKeyValue> all = ChangedCfgKeys(now, nullptr);
+  ASSERT_EQ(all.size(), 17u);
+  EXPECT_EQ(all[7], (CfgKeyValue{"fltsim.0", "visual_damage", "1"}));
+  EXPECT_EQ(all[8], (CfgKeyValue{"fltsim.0", "atc_heavy", "1"}));
+  EXPECT_EQ(all[12].key, "description");
+  EXPECT_EQ(all[13], (CfgKeyValue{"general", "atc_model", "B738"}));
+  EXPECT_EQ(all[16], (CfgKeyValue{"Reference Speeds", "cruise_speed", "460"}));
+}
+
+const std::string kCfg =
+    "[fltsim.0]\r\n"
+    "title=Sample \xC4\r\n"
+    "atc_airline = Velkair\r\n"
+    "description=Fast; reliable\r\n"
+    "; a comment\r\n"
+    "// another\r\n"
+    "\r\n"
+    "[GENERAL]\r\n"
+    "atc_model=B738\r\n"
+    "atc_model=second\r\n"
+    "\r\n"
+    "[Reference Speeds]\r\n"
+    "cruise_speed=451.5 ;kts";
+
+TEST(AircraftCfgWriter, ChangesOnlyTheLinesOfItsKeysAndBacksUpOnce) {
+  TempDir dir;
+  fs::path cfg = dir / "aircraft.cfg";
+  WriteFile(cfg, kCfg);
+  ASSERT_TRUE(WriteCfgKeys(cfg,
+                           {{"fltsim.0", "atc_airline", "Skyhaven"},
+                            {"fltsim.0", "atc_id", "D-ABCD"},
+                            {"general", "atc_model", "B739"},
+                            {"Reference Speeds", "cruise_speed", "460"},
+                            {"Sound", "volume", ""}},
+                           true));
+  EXPECT_EQ(*ReadFile(cfg),
+            "[fltsim.0]\r\n"
+            "title=Sample \xC4\r\n"
+            "atc_airline = Skyhaven\r\n"
+            "description=Fast; reliable\r\n"
+            "; a comment\r\n"
+            "// another\r\n"
+            "atc_id=D-ABCD\r\n"
+            "\r\n"
+            "[GENERAL]\r\n"
+            "atc_model=B739\r\n"
+            "atc_model=second\r\n"
+            "\r\n"
+            "[Reference Speeds]\r\n"
+            "cruise_speed=460\r\n"
+            "\r\n"
+            "[Sound]\r\n"
+            "volume=\r\n");
+  EXPECT_EQ(*ReadFile(dir / "aircraft.cfg.velk.bak"), kCfg);
+  // The backup keeps the state before the first change ever made.
+  ASSERT_TRUE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "Other"}}, true));
+  EXPECT_EQ(*ReadFile(dir / "aircraft.cfg.velk.bak"), kCfg);
+  // Nothing to write touches nothing, not even for a backup.
+  fs::remove(dir / "aircraft.cfg.velk.bak");
+  ASSERT_TRUE(WriteCfgKeys(cfg, {}, true));
+  EXPECT_FALSE(fs::exists(dir / "aircraft.cfg.velk.bak"));
+}
+
+TEST(AircraftCfgWriter, RefusesWhatWouldDamageTheFile) {
+  TempDir dir;
+  fs::path cfg = dir / "aircraft.cfg";
+  WriteFile(cfg, kCfg);
+  // A line break in a value would cut the line: nothing at all is written.
+  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}, {"fltsim.0", "description", "a\n[x]"}}, true));
+  EXPECT_EQ(*ReadFile(cfg), kCfg);
+  EXPECT_FALSE(fs::exists(dir / "aircraft.cfg.velk.bak"));
+  // A file without write permission is locked.
+  fs::permissions(cfg, fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}}, false));
+  fs::permissions(cfg, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(*ReadFile(cfg), kCfg);
+  // A folder where the file should be, and a missing file.
+  fs::create_directory(dir / "folder.cfg");
+  EXPECT_FALSE(WriteCfgKeys(dir / "folder.cfg", {{"a", "b", "c"}}, false));
+  EXPECT_FALSE(WriteCfgKeys(dir / "missing.cfg", {{"a", "b", "c"}}, false));
+  EXPECT_FALSE(fs::exists(dir / "missing.cfg"));
+}
+
+TEST(AircraftCfgWriter, ALinkedFileIsRewrittenWhereItLies) {
+  TempDir dir;
+  fs::path target = dir / "shared.cfg";
+  WriteFile(target, kCfg);
+  fs::create_directory(dir / "plane");
+  fs::create_symlink(target, dir / "plane" / "aircraft.cfg");
+  ASSERT_TRUE(WriteCfgKeys(dir / "plane" / "aircraft.cfg", {{"fltsim.0", "title", "x"}}, true));
+  // The link stays a link; the file it names holds the change, and the
+  // backup keeps the state before it.
+  EXPECT_TRUE(fs::is_symlink(dir / "plane" / "aircraft.cfg"));
+  EXPECT_EQ(*ReadFile(target), Replaced(kCfg, "title=Sample \xC4", "title=x"));
+  EXPECT_EQ(*ReadFile(dir / "plane" / "aircraft.cfg.velk.bak"), kCfg);
+}
+
+std::string Int32Bytes(int v) {
+  std::string b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[static_cast<size_t>(i)] = static_cast<char>((static_cast<unsigned>(v) >> (8 * i)) & 0xFF);
+  return b;
+}
+
+TEST(ModelRadiusPatch, WritesExactlyFourBytesOfEachLayout) {
+  TempDir dir;
+  struct Case {
+    int kind;
+    size_t offset;
+  };
+  for (Case c : {Case{1, 28}, Case{2, 4264}, Case{3, 4608}}) {
+    fs::path file = dir / ("kind" + std::to_string(c.kind) + ".mdl");
+    std::string before = sample::ModelFileBytes(c.kind, 20);
+    WriteFile(file, before);
+    ASSERT_EQ(PatchModelRadius(file, c.kind, 18, true), ModelPatchResult::Patched) << c.kind;
+    std::string after = *ReadFile(file);
+    ASSERT_EQ(after.size(), before.size());
+    std::string expected = before;
+    expected.replace(c.offset, 4, Int32Bytes(18));
+    EXPECT_EQ(after, expected) << c.kind;
+    EXPECT_EQ(*ReadFile(file.string() + ".velk.bak"), before);
+  }
+  // "riff" in lower case is the chunked layout too.
+  std::string lower = sample::ModelFileBytes(1, 5);
+  lower.replace(0, 4, "riff");
+  WriteFile(dir / "lower.mdl", lower);
+  EXPECT_EQ(PatchModelRadius(dir / "lower.mdl", 1, 7, false), ModelPatchResult::Patched);
+  EXPECT_EQ(ReadFile(dir / "lower.mdl")->substr(28, 4), Int32Bytes(7));
+  EXPECT_FALSE(fs::exists(dir / "lower.mdl.velk.bak"));
+}
+
+TEST(ModelRadiusPatch, RefusesAFileThatChangedSinceItWasRead) {
+  TempDir dir;
+  fs::path file = dir / "m.mdl";
+  // Read as kind 2, but the file was replaced by one of kind 3 since.
+  std::string kind3 = sample::ModelFileBytes(3, 20);
+  WriteFile(file, kind3);
+  EXPECT_EQ(PatchModelRadius(file, 2, 18, true), ModelPatchResult::LayoutChanged);
+  // Truncated below its radius: never written past the end.
+  std::string shortFile = sample::ModelFileBytes(2, 20).substr(0, 4266);
+  WriteFile(file, shortFile);
+  EXPECT_EQ(PatchModelRadius(file, 2, 18, true), ModelPatchResult::LayoutChanged);
+  EXPECT_EQ(*ReadFile(file), shortFile);
+  EXPECT_FALSE(fs::exists(dir / "m.mdl.velk.bak"));
+  EXPECT_EQ(PatchModelRadius(dir / "gone.mdl", 1, 18, true), ModelPatchResult::Missing);
+  WriteFile(file, kind3);
+  fs::permissions(file, fs::perms::owner_read);
+  EXPECT_EQ(PatchModelRadius(file, 3, 18, false), ModelPatchResult::Failed);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(*ReadFile(file), kind3);
+}
+
+TEST(AircraftFields, NumbersFeetAndNames) {
+  auto check = [](const char* text) { return CheckPositiveWholeNumber(text, 65535); };
+  EXPECT_EQ(check("250").value, 250);
+  EXPECT_EQ(check(" 250.0 ").value, 250);
+  EXPECT_EQ(check("0.6").value, 1);
+  EXPECT_EQ(check("2.5").value, 2);  // a half goes to the even neighbour
+  EXPECT_EQ(check("0.5").check, WholeNumberCheck::NotPositive);
+  EXPECT_EQ(check("-5").check, WholeNumberCheck::NotPositive);
+  EXPECT_EQ(check("abc").check, WholeNumberCheck::NotNumeric);
+  EXPECT_EQ(check("1e3").check, WholeNumberCheck::NotNumeric);
+  EXPECT_EQ(check("").check, WholeNumberCheck::NotNumeric);
+  EXPECT_EQ(check("65536").check, WholeNumberCheck::TooLarge);
+  EXPECT_EQ(check("99999999999999999999").check, WholeNumberCheck::TooLarge);
+  EXPECT_EQ(FeetText(25), "82ft");
+  EXPECT_EQ(FeetText(18), "59ft");
+  EXPECT_EQ(FeetText(0), "0ft");
+  EXPECT_EQ(ClassDisplayName(0), "Unknown");
+  EXPECT_EQ(ClassDisplayName(9), "Unknown");
+  EXPECT_EQ(ClassDisplayName(8), "Huge Jet");
+  EXPECT_TRUE(IsPlainFileName("b747"));
+  EXPECT_TRUE(IsPlainFileName(""));
+  for (const char* bad : {"../x", "a/b", "a\\b", "..", "a:b", "a\tb"}) EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+}
+
+TEST(AircraftFields, RenamesFindFoldersInAnyCaseAndOfferCopiesOnlyWhenUseful) {
+  TempDir dir;
+  fs::path plane = dir / "Plane";
+  fs::create_directories(plane / "Model.ER");
+  WriteFile(plane / "Model.ER" / "m.mdl", "x");
+  fs::create_directories(plane / "Texture.Blue");
+  WriteFile(plane / "old.AIR", "air");
+  FSAircraft a;
+  a.CfgFile = (plane / "aircraft.cfg").string();
+  a.ModelFile = (plane / "Model.ER" / "m.mdl").string();
+  a.Texture = "blue";
+  a.Sim = "old";
+
+  RenameOnDisk model = ModelFolderRename(a, "b747");
+  EXPECT_EQ(model.from, plane / "Model.ER");
+  EXPECT_EQ(model.to, plane / "model.b747");
+  EXPECT_TRUE(model.offerCopy);
+  // An existing folder, in whatever case, is used and nothing is offered.
+  model = ModelFolderRename(a, "er");
+  EXPECT_EQ(model.to, plane / "Model.ER");
+  EXPECT_FALSE(model.offerCopy);
+  // No old model file: nothing to copy from.
+  a.ModelFile = (plane / "gone.mdl").string();
+  EXPECT_FALSE(ModelFolderRename(a, "b747").offerCopy);
+
+  RenameOnDisk texture = TextureFolderRename(a, "red");
+  EXPECT_EQ(texture.from, plane / "Texture.Blue");
+  EXPECT_EQ(texture.to, plane / "texture.red");
+  EXPECT_TRUE(texture.offerCopy);
+  EXPECT_EQ(TextureFolderRename(a, "").to, plane / "texture");
+
+  RenameOnDisk air = AirFileRename(a, "new.air");
+  EXPECT_EQ(air.from, plane / "old.AIR");
+  EXPECT_EQ(air.to, plane / "new.air");
+  EXPECT_TRUE(air.offerCopy);
+  EXPECT_EQ(AirFileRename(a, "other").to, plane / "other.air");
+  EXPECT_FALSE(AirFileRename(a, "OLD").offerCopy);
+}
+
+TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
+  TempDir dir;
+  fs::path from = dir / "model";
+  WriteFile(from / "model.cfg", "[models]\r\nnormal=m\r\n");
+  WriteFile(from / "sub" / "m.mdl", "bytes");
+  fs::create_symlink("/etc/passwd", from / "link");
+  ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new"));
+  EXPECT_EQ(*ReadFile(dir / "model.new" / "sub" / "m.mdl"), "bytes");
+  EXPECT_EQ(*ReadFile(dir / "model.new" / "model.cfg"), "[models]\r\nnormal=m\r\n");
+  // Links are copied as links, never followed.
+  EXPECT_TRUE(fs::is_symlink(dir / "model.new" / "link"));
+  // Never over a folder that is there already.
+  EXPECT_FALSE(CopyFolderWhole(from, dir / "model.new"));
+  EXPECT_FALSE(CopyFolderWhole(dir / "missing", dir / "model.other"));
+  EXPECT_FALSE(fs::exists(dir / "model.other"));
+  // No temporary folder is left behind.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 2);
+}
+
+TEST(SimFiles, BackupIsMadeOnceAndLockedFilesAreNotRewritten) {
+  TempDir dir;
+  fs::path file = dir / "aircraft.cfg";
+  WriteFile(file, "first");
+  ASSERT_TRUE(MakeBackupOnce(file));
+  WriteFile(file, "second");
+  ASSERT_TRUE(MakeBackupOnce(file));
+  EXPECT_EQ(*ReadFile(dir / "aircraft.cfg.velk.bak"), "first");
+  EXPECT_TRUE(MayRewrite(file));
+  fs::permissions(file, fs::perms::owner_read);
+  EXPECT_FALSE(MayRewrite(file));
+  EXPECT_FALSE(MayRewrite(dir.path()));
+  EXPECT_FALSE(MayRewrite(dir / "missing"));
+}
+
+}  // namespace
+}  // namespace velk

@@ -1,0 +1,213 @@
+// Running the compiler and decompiler on the user's files: with stub tools
+// that record what they were given, and end to end with the real ones
+// against a sample simulator.
+#include "project/console_tools.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim_location.h"
+#include "sample_sim/sample_sim.h"
+#include "support/stub_tools.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::ScopedEnv;
+using test::StubTools;
+using test::TempDir;
+using test::WriteFile;
+
+// A plan folder and stub tools in a program folder.
+class ToolRuns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(plans_ / "MyPlan.txt", "AC#1,N1,100%,24Hr,IFR\r\n");
+    WriteFile(plans_ / "Aircraft.txt", "AC#1,100,\"A\"\r\n");
+    WriteFile(plans_ / "Airports.txt", "EDDF,N50* 2.00',E8* 34.00',364\r\n");
+  }
+
+  std::string Seen(const StubTools::Run& run, const char* name) const {
+    return ReadFile(run.seen / name).value_or("<none>");
+  }
+
+  TempDir plans_;
+  TempDir sim_;
+  ScopedEnv fs_{"VELK_FS_PATH", sim_.path().string()};
+  StubTools tools_;
+};
+
+TEST_F(ToolRuns, CompileCopiesThePlanUnderItsToolNameAndRunsFromTheProgramFolder) {
+  // The tool writes its arrival times back into the copy it was given.
+  tools_.Install(kCompilerProgram, 0, "echo changed > FlightPlans.txt; touch FlightPlansTemp.txt");
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kCompiled);
+  auto runs = tools_.Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  const auto& run = runs[0];
+  EXPECT_EQ(run.argv, (std::vector<std::string>{(tools_.ProgramFolder() / "orvane").string(), "/NP"}));
+  EXPECT_EQ(run.files, (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+  EXPECT_EQ(Seen(run, "FlightPlans.txt"), "AC#1,N1,100%,24Hr,IFR\r\n");
+  EXPECT_EQ(Seen(run, "Aircraft.txt"), "AC#1,100,\"A\"\r\n");
+  EXPECT_EQ(run.fsPath, sim_.path().string());
+  EXPECT_FALSE(run.terminal);
+  // A private folder of the run, with nothing left of it afterwards ...
+  EXPECT_NE(run.workFolder, plans_.path());
+  EXPECT_FALSE(fs::exists(run.workFolder));
+  EXPECT_EQ((fs::status(run.workFolder.parent_path()).permissions() & fs::perms::all), fs::perms::owner_all);
+  // ... and the user's plan untouched.
+  EXPECT_EQ(ReadFile(plans_ / "MyPlan.txt"), "AC#1,N1,100%,24Hr,IFR\r\n");
+  EXPECT_FALSE(fs::exists(plans_ / "FlightPlansTemp.txt"));
+}
+
+TEST_F(ToolRuns, CompileOutcomes) {
+  tools_.Install(kCompilerProgram, 1);
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", true), CompileOutcome::kFailed);
+  ASSERT_EQ(tools_.Runs().size(), 1u);
+  EXPECT_EQ(tools_.Runs()[0].argv.back(), "/EP");
+
+  // A tool that cannot be started, or that dies, never counts as a success.
+  tools_.Install(kCompilerProgram, 0);
+  fs::permissions(tools_.ProgramFolder() / "orvane", fs::perms::owner_read);
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kFailed);
+  tools_.Install(kCompilerProgram, 0, "kill -9 $$");
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kFailed);
+
+  // The inputs beside the plan are found in any case, and checked first.
+  fs::rename(plans_ / "Aircraft.txt", plans_ / "AIRCRAFT.TXT");
+  tools_.Install(kCompilerProgram, 0);
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kCompiled);
+  EXPECT_EQ(Seen(tools_.Runs().back(), "Aircraft.txt"), "AC#1,100,\"A\"\r\n");
+  size_t before = tools_.Runs().size();
+  fs::remove(plans_ / "Airports.txt");
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kAirportsMissing);
+  fs::remove(plans_ / "AIRCRAFT.TXT");
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kAircraftMissing);
+  // A plan file that cannot be read is not handed over as an empty one.
+  WriteFile(plans_ / "Aircraft.txt", "x");
+  WriteFile(plans_ / "Airports.txt", "x");
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "Gone.txt", false), CompileOutcome::kFailed);
+  EXPECT_EQ(tools_.Runs().size(), before);
+}
+
+constexpr const char* kWriteThree =
+    "printf 'AP\\r\\n' > Airports.txt; printf 'AC\\r\\n' > Aircraft.txt; printf 'FP\\r\\n' > FlightPlans.txt";
+
+TEST_F(ToolRuns, DecompileMovesTheFilesIntoPlaceOnlyAfterSuccess) {
+  TempDir out;
+  WriteFile(out / "Airports.txt", "old airports");
+  WriteFile(out / "aircraft.txt", "old aircraft");  // replaced under its own spelling
+  WriteFile(out / "FlightPlans.txt", "another plan");
+  tools_.Install(kDecompilerProgram, 0, kWriteThree);
+  ASSERT_TRUE(DecompileTo(tools_.ProgramFolder(), out / "D.txt", true));
+  auto run = tools_.Runs().at(0);
+  EXPECT_EQ(run.argv, (std::vector<std::string>{(tools_.ProgramFolder() / "ulvane").string(), "/NP"}));
+  EXPECT_TRUE(run.files.empty());
+  EXPECT_FALSE(fs::exists(run.workFolder));
+  EXPECT_EQ(ReadFile(out / "D.txt"), "FP\r\n");
+  EXPECT_EQ(ReadFile(out / "Airports.txt"), "AP\r\n");
+  EXPECT_EQ(ReadFile(out / "aircraft.txt"), "AC\r\n");
+  EXPECT_FALSE(fs::exists(out / "Aircraft.txt"));
+  // Decompiling to another name leaves a FlightPlans.txt there alone.
+  EXPECT_EQ(ReadFile(out / "FlightPlans.txt"), "another plan");
+
+  ASSERT_TRUE(DecompileTo(tools_.ProgramFolder(), out / "FlightPlans.txt", false));
+  EXPECT_EQ(ReadFile(out / "FlightPlans.txt"), "FP\r\n");
+
+  // Into the program folder itself: the tool stays where it is.
+  ASSERT_TRUE(DecompileTo(tools_.ProgramFolder(), tools_.ProgramFolder() / "FlightPlans.txt", false));
+  EXPECT_TRUE(ToolPresent(tools_.ProgramFolder(), kDecompilerProgram));
+  EXPECT_EQ(ReadFile(tools_.ProgramFolder() / "Airports.txt"), "AP\r\n");
+}
+
+TEST_F(ToolRuns, AFailedDecompileChangesNothing) {
+  TempDir out;
+  WriteFile(out / "Airports.txt", "old airports");
+  WriteFile(out / "D.txt", "chosen");
+  const std::pair<int, std::string> failures[] = {
+      {1, kWriteThree},                                            // the tool says it failed
+      {0, "printf 'AP' > Airports.txt; printf 'AC' > Aircraft.txt"},  // success, but a file missing
+      {0, std::string(kWriteThree) + "; kill -9 $$"},              // killed
+  };
+  for (const auto& [code, shell] : failures) {
+    tools_.Install(kDecompilerProgram, code, shell);
+    EXPECT_FALSE(DecompileTo(tools_.ProgramFolder(), out / "D.txt", false)) << shell;
+    EXPECT_EQ(ReadFile(out / "D.txt"), "chosen");
+    EXPECT_EQ(ReadFile(out / "Airports.txt"), "old airports");
+    EXPECT_FALSE(fs::exists(out / "Aircraft.txt"));
+  }
+  // No tool at all.
+  EXPECT_FALSE(DecompileTo(out.path(), out / "D.txt", false));
+  EXPECT_EQ(ReadFile(out / "D.txt"), "chosen");
+
+  // One target cannot be replaced: the others get their old bytes back.
+  fs::create_directory(out / "Aircraft.txt");
+  tools_.Install(kDecompilerProgram, 0, kWriteThree);
+  EXPECT_FALSE(DecompileTo(tools_.ProgramFolder(), out / "D.txt", false));
+  EXPECT_EQ(ReadFile(out / "D.txt"), "chosen");
+  EXPECT_EQ(ReadFile(out / "Airports.txt"), "old airports");
+}
+
+TEST(ReplaceFilesTogether, ALaterFailurePutsTheEarlierFilesBack) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", "old a");
+  fs::create_directory(dir / "blocked");
+  // b is new, c cannot be written (its folder is missing).
+  EXPECT_FALSE(ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}, {dir / "no/c.txt", "c"}}));
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
+  EXPECT_FALSE(fs::exists(dir / "b.txt"));
+  // A target that is a folder is refused before anything is written.
+  EXPECT_FALSE(ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "blocked", "x"}}));
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
+  EXPECT_TRUE(fs::is_directory(dir / "blocked"));
+
+  ASSERT_TRUE(ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}}));
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
+  EXPECT_EQ(ReadFile(dir / "b.txt"), "new b");
+  // Nothing but the targets is left in the folder.
+  int count = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++count;
+  EXPECT_EQ(count, 3);
+}
+
+// The real tools of this build against a sample simulator.
+TEST(RealTools, CompileTheSamplePlanAndDecompileItAgain) {
+  TempDir sim;
+  std::string error;
+  ASSERT_TRUE(sample::MakeSampleSimulator(sim.path(), &error)) << error;
+  ScopedEnv fsPath("VELK_FS_PATH", sim.path().string());
+  TempDir plans;
+  for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
+    fs::copy_file(test::SourceDir() / "sample" / name, plans / name);
+  fs::rename(plans / "FlightPlans.txt", plans / "Europe.txt");
+  const auto plan = ReadFile(plans / "Europe.txt");
+
+  ASSERT_EQ(CompilePlanFile(test::ToolsDir(), plans / "Europe.txt", false), CompileOutcome::kCompiled);
+  fs::path database = ResolvePathNoCase(sim.path(), "SCENEDB\\ATC\\Scenery\\traffic.bgl");
+  ASSERT_TRUE(fs::is_regular_file(database));
+  EXPECT_GT(fs::file_size(database), 1000u);
+  EXPECT_EQ(ReadFile(plans / "Europe.txt"), plan);  // the write-back went to the copy
+
+  TempDir out;
+  ASSERT_TRUE(DecompileTo(test::ToolsDir(), out / "D.txt", false));
+  EXPECT_TRUE(fs::is_regular_file(out / "Airports.txt"));
+  EXPECT_TRUE(fs::is_regular_file(out / "Aircraft.txt"));
+  EXPECT_FALSE(fs::exists(out / "FlightPlans.txt"));
+  // As many flights come back as went in.
+  auto lines = [](const std::string& text, const std::string& prefix) {
+    int n = 0;
+    for (size_t p = 0; (p = text.find("\n" + prefix, p)) != std::string::npos; ++p) ++n;
+    return n + (text.starts_with(prefix) ? 1 : 0);
+  };
+  EXPECT_EQ(lines(ReadFile(out / "D.txt").value_or(""), "AC#"), lines(*plan, "AC#"));
+}
+
+}  // namespace
+}  // namespace velk
