@@ -237,64 +237,100 @@ ParseError ForEachRecordLine(std::string_view text, Record record, int first_lin
   return result;
 }
 
+// The lines of a text that hold a record: neither blank nor comments.
+std::size_t CountRecordLines(std::string_view text) {
+  std::size_t count = 0;
+  ForEachRecordLine(text, [&](std::string_view, int) {
+    ++count;
+    return ParseError{};
+  });
+  return count;
+}
+
+// Parses `text` into the records at `out` (room for each of its record
+// lines) with `parse_line(line, number, record)`, which fills the record in
+// place; `filled` receives the number of records made. Stops at the first
+// error.
+template <typename Rec, typename LineParser>
+ParseError ParseInto(std::string_view text, Rec* out, LineParser parse_line, std::size_t& filled, int* lines) {
+  filled = 0;
+  return ForEachRecordLine(
+      text,
+      [&](std::string_view s, int n) {
+        ParseError e = parse_line(s, n, out[filled]);
+        if (!e.code) ++filled;
+        return e;
+      },
+      1, lines);
+}
+
 // Parses a text with `parse_line`, large texts in pieces on several
-// threads; the records and the first error come out as from one pass.
+// threads; the records and the first error come out as from one pass. The
+// records are made at once for every record line and filled where they lie.
 template <typename Rec, typename LineParser>
 ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
   // A byte-order mark that an editor put before the first line is no text.
   text = velk::SkipUtf8Bom(text);
+  const std::size_t base = out.size();
   const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
   if (workers == 1 || text.size() < (1u << 20)) {
-    return ForEachRecordLine(text, [&](std::string_view s, int n) { return parse_line(s, n, out); });
+    out.resize(base + CountRecordLines(text));
+    std::size_t filled = 0;
+    ParseError e = ParseInto(text, out.data() + base, parse_line, filled, nullptr);
+    out.resize(base + filled);
+    return e;
   }
   // Pieces end right after a line end.
   std::vector<std::string_view> pieces;
   std::size_t start = 0;
   for (unsigned w = 0; w < workers && start < text.size(); ++w) {
     std::size_t end = w + 1 == workers ? text.size() : start + (text.size() - start) / (workers - w);
-    if (end < text.size()) {
-      end = text.find('\n', end);
-      end = end == std::string_view::npos ? text.size() : end + 1;
-    }
+    end = velk::LineStartAtOrAfter(text, std::max(end, start));
     pieces.push_back(text.substr(start, end - start));
     start = end;
   }
   struct Piece {
-    std::vector<Rec> records;
+    std::size_t first = 0;  // its first record in `out`
+    std::size_t filled = 0;
     ParseError error;
     int lines = 0;
   };
-  std::vector<Piece> results(pieces.size());
-  auto run = [&](std::size_t i) {
-    // At most one record a line: no record is moved while the piece grows.
-    const std::string_view piece = pieces[i];
-    results[i].records.reserve(static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\n')) + 1);
-    results[i].error = ForEachRecordLine(
-        pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
-        &results[i].lines);
-  };
-  velk::RunParallel(pieces.size(), run);
+  std::vector<Piece> results(pieces.size() + 1);
+  velk::RunParallel(pieces.size(), [&](std::size_t i) { results[i + 1].first = CountRecordLines(pieces[i]); });
+  results[0].first = base;
+  for (std::size_t i = 1; i <= pieces.size(); ++i) results[i].first += results[i - 1].first;
+  out.resize(results[pieces.size()].first);
+  velk::RunParallel(pieces.size(), [&](std::size_t i) {
+    Piece& r = results[i];
+    r.error = ParseInto(pieces[i], out.data() + r.first, parse_line, r.filled, &r.lines);
+  });
 
-  std::size_t total = out.size();
-  for (const auto& r : results) total += r.records.size();
-  out.reserve(total);
+  // Records that failed leave room behind them; everything after the
+  // first error goes.
+  std::size_t to = base;
   int line_offset = 0;
-  for (auto& r : results) {
-    std::move(r.records.begin(), r.records.end(), std::back_inserter(out));
-    std::vector<Rec>().swap(r.records);
+  ParseError error;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    Piece& r = results[i];
+    if (to != r.first)
+      std::move(out.begin() + static_cast<std::ptrdiff_t>(r.first),
+                out.begin() + static_cast<std::ptrdiff_t>(r.first + r.filled),
+                out.begin() + static_cast<std::ptrdiff_t>(to));
+    to += r.filled;
     if (r.error.code) {
       r.error.line += line_offset;
-      return std::move(r.error);
+      error = std::move(r.error);
+      break;
     }
     line_offset += r.lines;
   }
-  return {};
+  out.resize(to);
+  return error;
 }
 
-ParseError ParseAirportLine(std::string_view s, int n, std::vector<TrafficAirport>& out) {
+ParseError ParseAirportLine(std::string_view s, int n, TrafficAirport& a) {
   FieldCursor cur(s);
   if (s[0] == ',') return {kErrMissingAirportCode, n, std::string(s), 0, 0};
-  TrafficAirport a;
   std::string_view f = cur.Next();
   if (f.empty() || cur.HasNul()) return Fail(kErrMissingAirportCode, n, cur);
   if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
@@ -322,14 +358,12 @@ ParseError ParseAirportLine(std::string_view s, int n, std::vector<TrafficAirpor
   if (metres > INT32_MAX) metres = INT32_MAX;
   if (metres < INT32_MIN) metres = INT32_MIN;
   a.elevation_m = static_cast<std::int32_t>(metres);
-  out.push_back(a);
   return {};
 }
 
-ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircraft>& out) {
+ParseError ParseAircraftLine(std::string_view s, int n, TrafficAircraft& a) {
   if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
   FieldCursor cur(s);
-  TrafficAircraft a;
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, a.number)) return Fail(e, n, cur);
   if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
@@ -350,14 +384,12 @@ ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircr
   if (f.size() > static_cast<std::size_t>(kMaxAircraftName)) return Fail(kErrAircraftNameTooLong, n, cur);
   if (f.empty()) return Fail(kErrAircraftNameFormat, n, cur);
   a.name.assign(f);
-  out.push_back(std::move(a));
   return {};
 }
 
-ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& out) {
+ParseError ParsePlanLine(std::string_view s, int n, TrafficPlan& p) {
   if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
   FieldCursor cur(s);
-  TrafficPlan p;
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, p.aircraft_number)) return Fail(e, n, cur);
   if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
@@ -438,7 +470,6 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
     p.legs.push_back(leg);
   }
   if (p.legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
-  out.push_back(std::move(p));
   return {};
 }
 
