@@ -26,6 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using velk::test::ReadFile;
+using velk::test::ScopedCurrentDir;
 using velk::test::ScopedEnv;
 using velk::test::TempDir;
 using velk::test::ToolsDir;
@@ -61,15 +62,6 @@ void UseHook(Act act, int at) {
   g_act_at = at;
   SetFileStepHook(StepHook);
 }
-
-class ScopedCurrentDir {
- public:
-  explicit ScopedCurrentDir(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-  ~ScopedCurrentDir() { fs::current_path(old_); }
-
- private:
-  fs::path old_;
-};
 
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
