@@ -82,29 +82,36 @@ namespace {
 double Clamp1(double v) { return v < -1.0 ? -1.0 : (v > 1.0 ? 1.0 : v); }
 }  // namespace
 
-DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to) {
-  const double c = Clamp1(std::cos(from.lat) * std::cos(to.lat) * std::cos(from.lon - to.lon) +
-                          std::sin(to.lat) * std::sin(from.lat));
+GeoTrig::GeoTrig(const GeoPoint& point)
+    : p(point),
+      sin_lat(std::sin(point.lat)),
+      cos_lat(std::cos(point.lat)),
+      sin_lon(std::sin(point.lon)),
+      cos_lon(std::cos(point.lon)) {}
+
+DistanceCourse GreatCircle(const GeoTrig& from, const GeoTrig& to) {
+  const double c = Clamp1(from.cos_lat * to.cos_lat * std::cos(from.p.lon - to.p.lon) + to.sin_lat * from.sin_lat);
   DistanceCourse r;
   r.distance = std::acos(c);
-  const double cos_lat1 = std::cos(from.lat);
+  const double cos_lat1 = from.cos_lat;
   if (cos_lat1 >= 1e-6) {
     const double sin_d = std::sin(r.distance);
     if (sin_d == 0.0) {
       // Same point or antipode: no defined course; keep north.
       r.course = 0.0;
     } else {
-      const double x = Clamp1((std::sin(to.lat) - std::sin(from.lat) * std::cos(r.distance)) /
-                              (cos_lat1 * sin_d));
+      const double x = Clamp1((to.sin_lat - from.sin_lat * std::cos(r.distance)) / (cos_lat1 * sin_d));
       r.course = std::acos(x);
     }
-    if (std::sin(from.lon - to.lon) >= 0.0) r.course = 2.0 * kPi - r.course;
+    if (std::sin(from.p.lon - to.p.lon) >= 0.0) r.course = 2.0 * kPi - r.course;
   } else {
     // Starting at a pole every way is south (north pole) or north.
-    r.course = from.lat > 0 ? kPi : 2.0 * kPi;
+    r.course = from.p.lat > 0 ? kPi : 2.0 * kPi;
   }
   return r;
 }
+
+DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to) { return GreatCircle(GeoTrig(from), GeoTrig(to)); }
 
 GreatCircleTrack::GreatCircleTrack(const GeoPoint& from, double course)
     : lon1_(from.lon),

@@ -82,6 +82,17 @@ struct DistanceCourse {
 };
 DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to);
 
+// A position with the sines and cosines of its latitude and longitude,
+// worked out once for the many legs that start or end there.
+struct GeoTrig {
+  GeoTrig() = default;
+  explicit GeoTrig(const GeoPoint& point);
+  GeoPoint p;
+  double sin_lat = 0, cos_lat = 1, sin_lon = 0, cos_lon = 1;
+};
+// The same as GreatCircle of the two positions, bit for bit.
+DistanceCourse GreatCircle(const GeoTrig& from, const GeoTrig& to);
+
 // The point `distance` radians from `from` along the initial `course`.
 GeoPoint PointAlong(const GeoPoint& from, double distance, double course);
 

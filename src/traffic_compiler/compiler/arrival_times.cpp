@@ -21,30 +21,33 @@ AircraftLookup::AircraftLookup(const std::vector<TrafficAircraft>& aircraft) : t
 
 namespace {
 
-// Fills the arrivals of one plan; 0, or the error and its detail.
-int PlanArrivals(TrafficPlan& plan, const AircraftLookup& aircraft, const AirportIndex& airports,
-                 std::vector<const TrafficAirport*>& dest, std::string& detail) {
+// Fills the arrivals and the geometry of one plan, whose legs' slots in
+// `geometry` start at `first`; 0, or the error and its detail.
+int PlanArrivals(TrafficPlan& plan, const AircraftLookup& aircraft, const std::vector<TrafficAirport>& airport_list,
+                 const AirportIndex& airports, RouteGeometry& geometry, std::size_t first, std::string& detail) {
   const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
   if (!ac) {
     detail = "AC#" + std::to_string(plan.aircraft_number);
     return kErrUnknownAircraft;
   }
-  dest.clear();
-  for (const auto& leg : plan.legs) {
-    const TrafficAirport* a = airports.Find(leg.destination);
-    if (!a) {
-      detail = AirportCodeText(leg.destination);
-      return kErrUnknownAirport;
-    }
-    dest.push_back(a);
-  }
-  const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
   const std::size_t n = plan.legs.size();
   for (std::size_t k = 0; k < n; ++k) {
+    const TrafficAirport* a = airports.Find(plan.legs[k].destination);
+    if (!a) {
+      detail = AirportCodeText(plan.legs[k].destination);
+      return kErrUnknownAirport;
+    }
+    geometry.destination[first + k] = static_cast<std::uint32_t>(a - airport_list.data());
+  }
+  const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
+  for (std::size_t k = 0; k < n; ++k) {
+    const GeoTrig& from = geometry.airports[geometry.destination[first + (k == 0 ? n - 1 : k - 1)]];
+    const GeoTrig& to = geometry.airports[geometry.destination[first + k]];
+    const DistanceCourse dc = GreatCircle(from, to);
+    geometry.leg[first + k] = dc;
     TrafficLeg& leg = plan.legs[k];
     if (leg.fixed_arrival) continue;
-    const TrafficAirport* from = dest[k == 0 ? n - 1 : k - 1];
-    const double nm = GreatCircle(AirportPosition(*from), AirportPosition(*dest[k])).distance * kNmPerRadian;
+    const double nm = dc.distance * kNmPerRadian;
     leg.arrival = leg.departure + static_cast<std::uint32_t>(nm / nm_per_second) + 900u;
   }
   return 0;
@@ -53,29 +56,39 @@ int PlanArrivals(TrafficPlan& plan, const AircraftLookup& aircraft, const Airpor
 }  // namespace
 
 int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                        const AirportIndex& airports) {
+                        const std::vector<TrafficAirport>& airport_list, const AirportIndex& airports,
+                        RouteGeometry& geometry) {
+  geometry.airports.clear();
+  geometry.airports.reserve(airport_list.size());
+  for (const TrafficAirport& a : airport_list) geometry.airports.emplace_back(AirportPosition(a));
+  geometry.plan_first_leg.resize(plans.size() + 1);
+  std::size_t legs = 0;
+  for (std::size_t k = 0; k < plans.size(); ++k) {
+    geometry.plan_first_leg[k] = legs;
+    legs += plans[k].legs.size();
+  }
+  geometry.plan_first_leg[plans.size()] = legs;
+  geometry.destination.assign(legs, 0);
+  geometry.leg.assign(legs, DistanceCourse{});
+
   // Blocks of plans on the cores; the error reported is that of the first
   // failing plan in file order, as if they had been done one by one.
   constexpr std::size_t kBlockPlans = 256;
   const std::size_t blocks = (plans.size() + kBlockPlans - 1) / kBlockPlans;
   struct Failure {
-    std::size_t plan = SIZE_MAX;
     int code = 0;
     std::string detail;
   };
   std::vector<Failure> failures(blocks);
-  std::vector<std::vector<const TrafficAirport*>> dest(WorkerCount());
   RunBlocks(
       blocks,
-      [&](std::size_t b, unsigned worker) {
+      [&](std::size_t b, unsigned) {
         const std::size_t end = std::min(plans.size(), (b + 1) * kBlockPlans);
         for (std::size_t k = b * kBlockPlans; k < end; ++k) {
           Failure& f = failures[b];
-          if (int e = PlanArrivals(plans[k], aircraft, airports, dest[worker], f.detail)) {
-            f.plan = k;
-            f.code = e;
-            return;
-          }
+          f.code = PlanArrivals(plans[k], aircraft, airport_list, airports, geometry, geometry.plan_first_leg[k],
+                                f.detail);
+          if (f.code) return;
         }
       },
       [](std::size_t) {});

@@ -23,12 +23,25 @@ class AircraftLookup {
   std::vector<const TrafficAircraft*> table_;
 };
 
+// The geometry of every leg, worked out once for the arrival times and the
+// traffic sectors: each leg's destination (its index in `airports`) and the
+// great-circle distance and course from the previous leg's destination (the
+// last leg's for the first leg).
+struct RouteGeometry {
+  std::vector<GeoTrig> airports;            // by index in the airport list
+  std::vector<std::size_t> plan_first_leg;  // per plan, into the two below
+  std::vector<std::uint32_t> destination;
+  std::vector<DistanceCourse> leg;
+};
+
 // Fills the arrival of every leg that is not fixed: departure + flight time
-// at cruise speed (whole seconds, truncated) + 900 s. Reports error 8 or 9
-// and returns its code when a plan names an aircraft or airport that is not
-// listed.
+// at cruise speed (whole seconds, truncated) + 900 s, and `geometry` for
+// every leg. Reports error 8 or 9 and returns its code when a plan names an
+// aircraft or airport that is not listed; the first such plan in file order
+// is the one reported. `airport_list` is the list `airports` was made of.
 int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                        const AirportIndex& airports);
+                        const std::vector<TrafficAirport>& airport_list, const AirportIndex& airports,
+                        RouteGeometry& geometry);
 
 // Arrival text for the write-back, reduced into the day (or the week for
 // WEEK plans, with its "d/" day).

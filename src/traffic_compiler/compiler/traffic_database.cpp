@@ -105,7 +105,8 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
 
   // Arrival times, then the plans in file order.
   const AircraftLookup lookup(data.aircraft);
-  if (int e = ComputeArrivalTimes(data.plans, lookup, airports)) return e;
+  RouteGeometry geometry;
+  if (int e = ComputeArrivalTimes(data.plans, lookup, data.airports, airports, geometry)) return e;
 
   const std::size_t plans_start = out.size();
   const std::int64_t plan_count = static_cast<std::int64_t>(data.plans.size());
@@ -139,7 +140,8 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
   if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
-  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, airports, walk);
+  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk);
+  geometry = RouteGeometry();  // no longer needed while the file is written
   const std::size_t sectors_start = out.size();
   const std::uint64_t total = sectors_start + bands.SectionSize();
   if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <optional>
 
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/work_blocks.h"
@@ -23,8 +24,8 @@ namespace {
 // reference walk.
 class ExactLeg {
  public:
-  ExactLeg(const GeoPoint& from, double course, double distance_nm)
-      : track_(from, course), distance_nm_(distance_nm) {}
+  ExactLeg(const GeoTrig& from, double course, double distance_nm)
+      : track_(from.p, course), distance_nm_(distance_nm) {}
 
   GridCell CellAt(double nm) const { return CellOf(track_.PointAt(nm * kRadiansPerNm)); }
 
@@ -134,10 +135,10 @@ struct Crossing {
 
 class FastLeg {
  public:
-  FastLeg(const GeoPoint& from, double course, double distance_nm)
-      : exact_(from, course, distance_nm), distance_nm_(distance_nm) {
-    const double sin_lat = std::sin(from.lat), cos_lat = std::cos(from.lat);
-    const double sin_lon = std::sin(from.lon), cos_lon = std::cos(from.lon);
+  FastLeg(const GeoTrig& from, double course, double distance_nm)
+      : from_(from), course_(course), distance_nm_(distance_nm) {
+    const double sin_lat = from.sin_lat, cos_lat = from.cos_lat;
+    const double sin_lon = from.sin_lon, cos_lon = from.cos_lon;
     const double sin_course = std::sin(course), cos_course = std::cos(course);
     start_x_ = cos_lat * cos_lon;
     start_y_ = cos_lat * sin_lon;
@@ -151,10 +152,10 @@ class FastLeg {
   }
 
   bool NextBoundary(double& t, GridCell& cur) {
-    if (polar_) return exact_.NextBoundary(t, cur);
+    if (polar_) return Exact().NextBoundary(t, cur);
     if (!(cur == cell_)) SetCell(cur);
     for (;;) {
-      if (!usable_) return exact_.NextBoundary(t, cur);
+      if (!usable_) return Exact().NextBoundary(t, cur);
       double lo = t;
       double hi = t + 200.0;
       const bool last = hi > distance_nm_;
@@ -162,7 +163,7 @@ class FastLeg {
       // The crossings of this stretch; one too close to its start leaves
       // the stretch to the formulas.
       const double s0 = lo * kRadiansPerNm;
-      if (!FindCrossings(s0, hi * kRadiansPerNm)) return exact_.NextBoundary(t, cur);
+      if (!FindCrossings(s0, hi * kRadiansPerNm)) return Exact().NextBoundary(t, cur);
       if (InCell(hi, cur)) {
         t = hi;
         if (last) return false;
@@ -176,7 +177,7 @@ class FastLeg {
       t = hi;
       // The new cell is the one at `hi`: across the one edge crossed since
       // `lo`, when that is certain, else as the formulas have it.
-      if (!MoveToNeighbour(lo * kRadiansPerNm, hi * kRadiansPerNm)) SetCell(exact_.CellAt(hi));
+      if (!MoveToNeighbour(lo * kRadiansPerNm, hi * kRadiansPerNm)) SetCell(Exact().CellAt(hi));
       cur = cell_;
       return true;
     }
@@ -243,12 +244,19 @@ class FastLeg {
   // Whether the point `nm` along the leg lies in `cur`, which holds the
   // point at the start of the stretch: no edge crossed an odd number of
   // times since.
+  // The formulas, for the few decisions the crossings cannot take; made
+  // when first needed.
+  ExactLeg& Exact() const {
+    if (!exact_) exact_.emplace(from_, course_, distance_nm_);
+    return *exact_;
+  }
+
   bool InCell(double nm, GridCell cur) const {
     const double s = nm * kRadiansPerNm;
     unsigned odd = 0;
     for (int i = 0; i < count_; ++i) {
       const Crossing& c = crossings_[i];
-      if (std::fabs(s - c.s) <= c.delta) return exact_.CellAt(nm) == cur;
+      if (std::fabs(s - c.s) <= c.delta) return Exact().CellAt(nm) == cur;
       if (c.s < s) odd ^= 1u << c.edge;
     }
     return odd == 0;
@@ -310,7 +318,9 @@ class FastLeg {
     return true;
   }
 
-  ExactLeg exact_;
+  const GeoTrig& from_;
+  double course_;
+  mutable std::optional<ExactLeg> exact_;
   double distance_nm_;
   double start_x_ = 0, start_y_ = 0, along_x_ = 0, along_y_ = 0;
   double z_amp_ = 0, z_phase_ = 0;
@@ -323,9 +333,11 @@ class FastLeg {
 };
 
 // The exact walk and the fast one share everything but the legs.
+// `dest` holds each leg's destination and `legs` each leg's distance and
+// course from the previous leg's destination.
 template <typename Leg>
-void WalkPlanWith(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed,
-                  const std::vector<GeoPoint>& dest, std::vector<SectorRecord>& records) {
+void WalkPlanWith(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed, const GeoTrig* const* dest,
+                  const DistanceCourse* legs, std::vector<SectorRecord>& records) {
   records.clear();
   const std::size_t n = plan.legs.size();
   if (n == 0) return;
@@ -336,17 +348,17 @@ void WalkPlanWith(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t s
     const std::size_t k = step % n;  // legs 1..n-1, then the closing leg 0
     const bool closing = k == 0;
     const TrafficLeg& leg = plan.legs[k];
-    const GeoPoint& from = dest[k == 0 ? n - 1 : k - 1];
-    const GeoPoint& to = dest[k];
+    const GeoTrig& from = *dest[k == 0 ? n - 1 : k - 1];
+    const GeoTrig& to = *dest[k];
     if (records.empty()) {
-      records.push_back({CellOf(from), plan_id, 0, 0});
+      records.push_back({CellOf(from.p), plan_id, 0, 0});
       current = 0;
     }
-    const GridCell to_cell = CellOf(to);
-    GridCell cur = CellOf(from);
+    const GridCell to_cell = CellOf(to.p);
+    GridCell cur = CellOf(from.p);
     if (cur == to_cell) continue;
 
-    const DistanceCourse dc = GreatCircle(from, to);
+    const DistanceCourse& dc = legs[k];
     const double distance_nm = dc.distance * kNmPerRadian;
     Leg geo(from, dc.course, distance_nm);
     double knots = speed;
@@ -379,18 +391,10 @@ void WalkPlanWith(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t s
   }
 }
 
-void Destinations(const TrafficPlan& plan, const AirportIndex& airports, std::vector<GeoPoint>& dest) {
-  dest.resize(plan.legs.size());
-  for (std::size_t k = 0; k < plan.legs.size(); ++k) {
-    const TrafficAirport* a = airports.Find(plan.legs[k].destination);
-    dest[k] = a ? AirportPosition(*a) : GeoPoint{};
-  }
-}
-
-void WalkPlanInto(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed,
-                  const std::vector<GeoPoint>& dest, SectorWalk walk, std::vector<SectorRecord>& records) {
-  if (walk == SectorWalk::kExact) WalkPlanWith<ExactLeg>(plan, plan_id, speed, dest, records);
-  else WalkPlanWith<FastLeg>(plan, plan_id, speed, dest, records);
+void WalkPlanInto(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed, const GeoTrig* const* dest,
+                  const DistanceCourse* legs, SectorWalk walk, std::vector<SectorRecord>& records) {
+  if (walk == SectorWalk::kExact) WalkPlanWith<ExactLeg>(plan, plan_id, speed, dest, legs, records);
+  else WalkPlanWith<FastLeg>(plan, plan_id, speed, dest, legs, records);
 }
 
 constexpr int kCellShift = 55;
@@ -437,10 +441,18 @@ void SortBandRecords(std::vector<std::uint64_t>& v, std::vector<std::uint64_t>& 
 
 std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed,
                                    const AirportIndex& airports, SectorWalk walk) {
-  std::vector<GeoPoint> dest;
-  Destinations(plan, airports, dest);
+  const std::size_t n = plan.legs.size();
+  std::vector<GeoTrig> points(n);
+  std::vector<const GeoTrig*> dest(n);
+  std::vector<DistanceCourse> legs(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const TrafficAirport* a = airports.Find(plan.legs[k].destination);
+    points[k] = GeoTrig(a ? AirportPosition(*a) : GeoPoint{});
+    dest[k] = &points[k];
+  }
+  for (std::size_t k = 0; k < n; ++k) legs[k] = GreatCircle(points[k == 0 ? n - 1 : k - 1], points[k]);
   std::vector<SectorRecord> records;
-  WalkPlanInto(plan, plan_id, speed, dest, walk, records);
+  WalkPlanInto(plan, plan_id, speed, dest.data(), legs.data(), walk, records);
   return records;
 }
 
@@ -543,7 +555,7 @@ bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint6
 }
 
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const AirportIndex& airports, SectorWalk walk) {
+                                 const RouteGeometry& geometry, SectorWalk walk) {
   const std::size_t count = plans.size();
   // Small blocks from a shared counter keep the cores busy although plans
   // differ widely in how many cells they cross.
@@ -553,7 +565,7 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
   ConsoleWrite("Sectorizing flight plans now...\n");
 
   struct Scratch {
-    std::vector<GeoPoint> dest;
+    std::vector<const GeoTrig*> dest;
     std::vector<SectorRecord> records;
     std::vector<std::uint64_t> kept;
     std::vector<std::uint8_t> kept_band;
@@ -571,9 +583,12 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
           const TrafficPlan& plan = plans[k];
           const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
           const std::uint16_t speed = ac ? ac->cruise_speed : 1;
-          Destinations(plan, airports, s.dest);
-          WalkPlanInto(plan, PlanId(static_cast<std::int64_t>(k), static_cast<std::int64_t>(count)), speed, s.dest,
-                       walk, s.records);
+          const std::size_t first = geometry.plan_first_leg[k];
+          s.dest.resize(plan.legs.size());
+          for (std::size_t l = 0; l < plan.legs.size(); ++l)
+            s.dest[l] = &geometry.airports[geometry.destination[first + l]];
+          WalkPlanInto(plan, PlanId(static_cast<std::int64_t>(k), static_cast<std::int64_t>(count)), speed,
+                       s.dest.data(), geometry.leg.data() + first, walk, s.records);
           for (const SectorRecord& r : s.records) {
             if (!KeepSectorRecord(r)) continue;
             s.kept.push_back(Pack(r, k));

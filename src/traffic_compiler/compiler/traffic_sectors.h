@@ -98,9 +98,9 @@ class SectorBands {
 
 // Walks every plan on the available cores, keeps the records by the keep
 // rule and lays the bands out, printing the sectorizing and sorting
-// progress. Arrival times must be computed and every aircraft and airport
-// known; at most kMaxSectorPlans plans.
+// progress. Arrival times and `geometry` must be computed
+// (ComputeArrivalTimes); at most kMaxSectorPlans plans.
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const AirportIndex& airports, SectorWalk walk = SectorWalk::kFast);
+                                 const RouteGeometry& geometry, SectorWalk walk = SectorWalk::kFast);
 
 }  // namespace traffic
