@@ -114,9 +114,6 @@ std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_second
 
 namespace {
 
-// Size of the pieces in which the write-back goes to disk.
-constexpr std::size_t kFlushBytes = 1 << 20;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Position of the `count`-th "," at or after `from`, or npos.
@@ -132,46 +129,40 @@ std::size_t NthComma(std::string_view s, std::size_t from, int count) {
 
 }  // namespace
 
-bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
-                        std::string& result, WriteBackError& error) {
-  result.clear();
-  result.reserve(original.size() + original.size() / 8);
-  return SpliceArrivalTimes(original, plans, result, error, {});
+namespace {
+
+bool IsPlanLine(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  return !(i == s.size() || s[i] == ';' || (s[i] == '/' && i + 1 < s.size() && s[i + 1] == '/'));
 }
 
-bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
-                        std::string& result, WriteBackError& error,
-                        const std::function<bool(std::string&)>& flush) {
-  // A byte-order mark stays where it is and is not part of the first line.
-  const std::string_view bom = original.substr(0, original.size() - velk::SkipUtf8Bom(original).size());
-  result += bom;
-  LineReader reader(original.substr(bom.size()));
+// Splices the whole lines of `text` onto `out`; its first plan line belongs
+// to plans[first_plan] and its first line has the number `first_line`.
+// `plans_done` receives the number of plan lines spliced. False on the
+// first line that is out of step with the plans.
+bool SpliceLines(std::string_view text, const std::vector<TrafficPlan>& plans, std::size_t first_plan,
+                 int first_line, std::string& out, WriteBackError& error, std::size_t& plans_done) {
+  LineReader reader(text);
   TextLine l;
-  int line_number = 0;
-  std::size_t plan_index = 0;
-  auto fail = [&](std::string_view text, std::size_t pos) {
+  int line_number = first_line - 1;
+  std::size_t plan_index = first_plan;
+  auto fail = [&](std::string_view line, std::size_t pos) {
     error.line = line_number;
-    error.text.assign(text);
-    error.position = pos > text.size() ? text.size() : pos;
+    error.text.assign(line);
+    error.position = pos > line.size() ? line.size() : pos;
+    plans_done = plan_index - first_plan;
     return false;
   };
   while (reader.Next(l)) {
     ++line_number;
     const std::string_view s = l.text;
-    std::size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    if (i == s.size() || s[i] == ';' || (s[i] == '/' && i + 1 < s.size() && s[i + 1] == '/')) {
-      result += s;
-      result += l.end;
+    if (!IsPlanLine(s)) {
+      out += s;
+      out += l.end;
       continue;
     }
-    // Written on in large pieces rather than held whole.
-    if (flush && result.size() >= kFlushBytes) {
-      if (!flush(result)) return false;
-      result.clear();
-    }
     if (plan_index >= plans.size()) return fail(s, 0);
-    if (plan_index % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(plan_index));
     const TrafficPlan& plan = plans[plan_index++];
     const bool week = plan.period_code == kWeekPeriodCode;
 
@@ -184,25 +175,114 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
       if (e == std::string_view::npos) return fail(s, pos);
       int colons = 0;
       for (std::size_t j = pos; j < e; ++j) colons += s[j] == ':';
-      result += s.substr(mark, e + 1 - mark);
+      out += s.substr(mark, e + 1 - mark);
       mark = e + 1;
       if (!plan.legs[k].fixed_arrival) {
-        AppendArrivalTime(result, plan.legs[k].arrival, week, colons >= 2);
+        AppendArrivalTime(out, plan.legs[k].arrival, week, colons >= 2);
         const std::size_t next = s.find(',', e + 1);
         mark = next == std::string_view::npos ? s.size() : next;
       }
       if (k + 1 == plan.legs.size()) {
-        result += s.substr(mark);
-        result += l.end;
+        out += s.substr(mark);
+        out += l.end;
         break;
       }
       pos = NthComma(s, e + 1, 5);
       if (pos == std::string_view::npos) return fail(s, e + 1);
     }
   }
-  if (plan_index != plans.size()) return fail({}, 0);
+  plans_done = plan_index - first_plan;
+  error.line = line_number;  // where a missing plan line would be reported
   return true;
 }
+
+// The text without a leading byte-order mark; the mark stays in the output
+// and is not part of the first line.
+std::string_view TakeByteOrderMark(std::string_view original, std::string& out) {
+  const std::string_view text = velk::SkipUtf8Bom(original);
+  out.append(original.substr(0, original.size() - text.size()));
+  return text;
+}
+
+void PrintProgress(std::size_t plan_lines) {
+  for (std::size_t k = 0; k < plan_lines; k += 33) ConsoleProgress("  Flight plans", static_cast<long long>(k));
+}
+
+}  // namespace
+
+bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
+                        std::string& result, WriteBackError& error) {
+  result.clear();
+  result.reserve(original.size() + original.size() / 8);
+  const std::string_view text = TakeByteOrderMark(original, result);
+  std::size_t done = 0;
+  const bool ok = SpliceLines(text, plans, 0, 1, result, error, done);
+  PrintProgress(ok ? done : done + 1);
+  if (!ok) return false;
+  if (done != plans.size()) {
+    error.text.clear();
+    error.position = 0;
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The write-back of a large plan: cut into pieces at line ends, each spliced
+// by a thread of its own from the plan its first plan line belongs to. The
+// result is that of SpliceArrivalTimes, handed over piece by piece.
+bool SpliceInPieces(std::string_view original, const std::vector<TrafficPlan>& plans,
+                    std::vector<std::string>& pieces_out, WriteBackError& error) {
+  std::string head;
+  const std::string_view text = TakeByteOrderMark(original, head);
+  const std::size_t n = std::min<std::size_t>(WorkerCount(), std::max<std::size_t>(1, text.size() >> 20));
+  std::vector<std::size_t> cut(n + 1, text.size());
+  cut[0] = 0;
+  for (std::size_t k = 1; k < n; ++k) cut[k] = velk::LineStartAtOrAfter(text, std::max(text.size() * k / n, cut[k - 1]));
+  auto piece = [&](std::size_t k) { return text.substr(cut[k], cut[k + 1] - cut[k]); };
+  // Where each piece starts in lines and in plans.
+  std::vector<std::size_t> plan_lines(n + 1, 0), lines(n + 1, 0);
+  velk::RunParallel(n, [&](std::size_t k) {
+    velk::ForEachLine(piece(k), [&](std::string_view line) {
+      ++lines[k + 1];
+      if (IsPlanLine(line)) ++plan_lines[k + 1];
+    });
+  });
+  for (std::size_t k = 0; k < n; ++k) {
+    plan_lines[k + 1] += plan_lines[k];
+    lines[k + 1] += lines[k];
+  }
+  if (plan_lines[n] != plans.size()) {
+    // Out of step somewhere: one pass finds where, as it always has.
+    std::string whole;
+    const bool ok = SpliceArrivalTimes(original, plans, whole, error);
+    pieces_out.assign(1, std::move(whole));
+    return ok;
+  }
+  pieces_out.assign(n, std::string());
+  pieces_out[0] = std::move(head);
+  std::vector<WriteBackError> errors(n);
+  std::vector<char> ok(n, 1);
+  velk::RunParallel(n, [&](std::size_t k) {
+    std::string& out = pieces_out[k];
+    out.reserve(out.size() + piece(k).size() + piece(k).size() / 8);
+    std::size_t done = 0;
+    ok[k] = SpliceLines(piece(k), plans, plan_lines[k], static_cast<int>(lines[k]) + 1, out, errors[k], done);
+  });
+  for (std::size_t k = 0; k < n; ++k) {
+    if (!ok[k]) {
+      PrintProgress(plan_lines[k] + 1);
+      error = std::move(errors[k]);
+      pieces_out.resize(k + 1);
+      return false;
+    }
+  }
+  PrintProgress(plans.size());
+  return true;
+}
+
+}  // namespace
 
 namespace {
 
@@ -249,25 +329,22 @@ int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vecto
   const std::filesystem::path temp = target.parent_path() / kFlightPlansTempFile;
   OutputFile out;
   if (!RemoveFileEntry(temp) || !out.CreateExclusive(temp)) return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
-  std::string updated;
-  updated.reserve(kFlushBytes + kFlushBytes / 4);
+  std::vector<std::string> pieces;
   WriteBackError sync;
+  const bool spliced = SpliceInPieces(original, plans, pieces, sync);
   bool written = true;
-  const bool spliced = SpliceArrivalTimes(original, plans, updated, sync, [&](std::string& piece) {
-    written = out.Write(piece);
-    return written;
-  });
+  for (const std::string& piece : pieces) written = written && out.Write(piece);
   if (!spliced && written) {
     // What was spliced so far stays in the temporary file for a look; the
     // plan itself is not touched.
-    out.WriteAndClose(updated);
+    out.Finish();
     out.Keep();
     return ReportToolError(kFlightPlansFile, sync.line, sync.text, sync.position, 0, kErrArrivalSync);
   }
   if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
   if (before.known) ::chmod(temp.c_str(), before.st.st_mode & 07777);
-  if (!written || !out.WriteAndClose(updated)) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
+  if (!written || !out.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
   if (!SameState(before, StateOf(target))) return ReportChanged();
   if (!ReplaceFile(temp, target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
   out.Keep();

@@ -58,12 +58,6 @@ struct WriteBackError {
 };
 bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
                         std::string& result, WriteBackError& error);
-// The same, handing the text to `flush` in pieces of about a megabyte as
-// it grows (`result` then holds only the last piece); a false from `flush`
-// stops the splice and is returned.
-bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
-                        std::string& result, WriteBackError& error,
-                        const std::function<bool(std::string&)>& flush);
 
 inline constexpr const char* kFlightPlansTempFile = "FlightPlansTemp.txt";
 
