@@ -241,9 +241,6 @@ class FastLeg {
     return true;
   }
 
-  // Whether the point `nm` along the leg lies in `cur`, which holds the
-  // point at the start of the stretch: no edge crossed an odd number of
-  // times since.
   // The formulas, for the few decisions the crossings cannot take; made
   // when first needed.
   ExactLeg& Exact() const {
@@ -251,6 +248,9 @@ class FastLeg {
     return *exact_;
   }
 
+  // Whether the point `nm` along the leg lies in `cur`, which holds the
+  // point at the start of the stretch: no edge crossed an odd number of
+  // times since.
   bool InCell(double nm, GridCell cur) const {
     const double s = nm * kRadiansPerNm;
     unsigned odd = 0;
