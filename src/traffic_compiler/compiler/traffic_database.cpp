@@ -1,5 +1,6 @@
 #include "traffic_compiler/compiler/traffic_database.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -9,6 +10,7 @@
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
+#include "traffic_compiler/common/work_blocks.h"
 #include "traffic_compiler/compiler/arrival_times.h"
 #include "traffic_compiler/compiler/traffic_sectors.h"
 
@@ -119,23 +121,43 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
     offset += 22 + 12 * data.plans[static_cast<std::size_t>(k)].legs.size();
   }
   if (offset > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
-  out.reserve(offset);
-  for (std::int64_t k = 0; k < plan_count; ++k) {
-    if (k % 33 == 0) ConsoleProgress("  Flight plans", k);
-    const TrafficPlan& p = data.plans[static_cast<std::size_t>(k)];
-    PutU32(out, static_cast<std::uint32_t>(22 + 12 * p.legs.size()));
-    PutI32(out, PlanId(k, plan_count));
-    PutU32(out, p.aircraft_number - 1u);
-    out.append(p.registration.data(), 8);
-    PutU16(out, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
-    for (const TrafficLeg& leg : p.legs) {
-      PutU16(out, EncodeTimeCode(leg.departure, p.period_code));
-      PutU16(out, EncodeTimeCode(leg.arrival, p.period_code));
-      PutCode(out, leg.destination);
-      PutU32(out, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
-                      (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
-    }
+  // The records, block by block on the cores, each block made apart and
+  // copied to its place.
+  constexpr std::size_t kBlockPlans = 1024;
+  const std::size_t records_start = out.size();
+  out.resize(offset);
+  const std::size_t blocks = (data.plans.size() + kBlockPlans - 1) / kBlockPlans;
+  std::vector<std::size_t> block_at(blocks + 1, records_start);
+  for (std::size_t b = 1; b <= blocks; ++b) {
+    block_at[b] = block_at[b - 1];
+    for (std::size_t k = (b - 1) * kBlockPlans; k < std::min(data.plans.size(), b * kBlockPlans); ++k)
+      block_at[b] += 22 + 12 * data.plans[k].legs.size();
   }
+  RunBlocks(
+      blocks,
+      [&](std::size_t b, unsigned) {
+        std::string block;
+        block.reserve(block_at[b + 1] - block_at[b]);
+        for (std::size_t i = b * kBlockPlans; i < std::min(data.plans.size(), (b + 1) * kBlockPlans); ++i) {
+          const auto k = static_cast<std::int64_t>(i);
+          const TrafficPlan& p = data.plans[i];
+          PutU32(block, static_cast<std::uint32_t>(22 + 12 * p.legs.size()));
+          PutI32(block, PlanId(k, plan_count));
+          PutU32(block, p.aircraft_number - 1u);
+          block.append(p.registration.data(), 8);
+          PutU16(block, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
+          for (const TrafficLeg& leg : p.legs) {
+            PutU16(block, EncodeTimeCode(leg.departure, p.period_code));
+            PutU16(block, EncodeTimeCode(leg.arrival, p.period_code));
+            PutCode(block, leg.destination);
+            PutU32(block, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
+                              (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
+          }
+        }
+        std::memcpy(out.data() + block_at[b], block.data(), block.size());
+      },
+      [](std::size_t) {});
+  for (std::int64_t k = 0; k < plan_count; k += 33) ConsoleProgress("  Flight plans", k);
   ConsoleCount("  Flight plans", plan_count);
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
