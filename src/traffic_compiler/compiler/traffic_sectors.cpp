@@ -94,6 +94,14 @@ constexpr double kMinSlope = 1e-6;
 // legs starting there are walked with the formulas throughout.
 constexpr double kPolarStartCos = 0.1;
 constexpr double kTwoPi = 2 * kPi;
+constexpr double kTurnsPerRadian = 1 / kTwoPi;
+
+// The first zero base + 2 pi k at or after `from`, give or take a rounding
+// of the turn count: never one turn late, and at worst a turn early for a
+// zero that lies just before `from`.
+inline double FirstZeroFrom(double base, double from) {
+  return base + kTwoPi * std::ceil((from - base) * kTurnsPerRadian);
+}
 
 // Band edges by the sine of their latitude and cell edges by the normal of
 // their meridian plane.
@@ -124,6 +132,15 @@ struct EdgeCrossings {
   double delta = 0;   // uncertainty of each zero, in s
   bool none = false;  // the leg never meets this edge
   bool usable = false;
+  double next[2] = {0, 0};  // the next zero of each of the two families
+
+  // Looks for the next zeros from `s` on (two margins early, so that a zero
+  // next to `s` is always seen).
+  void Arm(double s) {
+    if (none || !usable) return;
+    next[0] = FirstZeroFrom(phase - alpha, s - 2 * delta);
+    next[1] = FirstZeroFrom(phase + alpha, s - 2 * delta);
+  }
 };
 
 // A zero of an edge inside a stretch of the leg.
@@ -153,7 +170,7 @@ class FastLeg {
 
   bool NextBoundary(double& t, GridCell& cur) {
     if (polar_) return Exact().NextBoundary(t, cur);
-    if (!(cur == cell_)) SetCell(cur);
+    if (!(cur == cell_)) SetCell(cur, t * kRadiansPerNm);
     for (;;) {
       if (!usable_) return Exact().NextBoundary(t, cur);
       double lo = t;
@@ -169,15 +186,31 @@ class FastLeg {
         if (last) return false;
         continue;
       }
-      while (hi - 0.1 > lo) {
-        const double mid = (lo + hi) * 0.5;
-        if (InCell(mid, cur)) lo = mid;
-        else hi = mid;
+      if (simple_) {
+        // One crossing decides: before it a point is in the cell, after it
+        // out. Only a point within its margin needs the formulas.
+        // In nm, widened by far more than the rounding of the conversion.
+        const double before = (crossings_[0].s - crossings_[0].delta - 1e-14) * kNmPerRadian;
+        const double after = (crossings_[0].s + crossings_[0].delta + 1e-14) * kNmPerRadian;
+        while (hi - 0.1 > lo) {
+          const double mid = (lo + hi) * 0.5;
+          bool in = mid < before;
+          if (!in && mid <= after) [[unlikely]]
+            in = Exact().CellAt(mid) == cur;
+          lo = in ? mid : lo;
+          hi = in ? hi : mid;
+        }
+      } else {
+        while (hi - 0.1 > lo) {
+          const double mid = (lo + hi) * 0.5;
+          if (InCell(mid, cur)) lo = mid;
+          else hi = mid;
+        }
       }
       t = hi;
       // The new cell is the one at `hi`: across the one edge crossed since
       // `lo`, when that is certain, else as the formulas have it.
-      if (!MoveToNeighbour(lo * kRadiansPerNm, hi * kRadiansPerNm)) SetCell(Exact().CellAt(hi));
+      if (!MoveToNeighbour(lo * kRadiansPerNm, hi * kRadiansPerNm)) SetCell(Exact().CellAt(hi), hi * kRadiansPerNm);
       cur = cell_;
       return true;
     }
@@ -215,13 +248,15 @@ class FastLeg {
     return c;
   }
 
-  void SetCell(GridCell cell) {
+  // Takes the cell's edges, at `s` along the leg.
+  void SetCell(GridCell cell, double s) {
     cell_ = cell;
     edges_[0] = MeridianCrossings(cell.cell);
     edges_[1] = MeridianCrossings(cell.cell + 1);
     edges_[2] = LatitudeCrossings(cell.band);
     edges_[3] = LatitudeCrossings(cell.band + 1);
     usable_ = edges_[0].usable && edges_[1].usable && edges_[2].usable && edges_[3].usable;
+    for (EdgeCrossings& e : edges_) e.Arm(s);
   }
 
   // Collects the zeros of the cell's edges in (s0, s1]; false when one lies
@@ -229,14 +264,29 @@ class FastLeg {
   bool FindCrossings(double s0, double s1) {
     count_ = 0;
     for (int i = 0; i < 4; ++i) {
-      const EdgeCrossings& e = edges_[i];
+      EdgeCrossings& e = edges_[i];
       if (e.none) continue;
-      for (double base : {e.phase - e.alpha, e.phase + e.alpha}) {
-        const double s = base + kTwoPi * std::ceil((s0 - e.delta - base) / kTwoPi);
+      for (double& s : e.next) {
+        if (s < s0 - 2 * e.delta) s = FirstZeroFrom(s, s0 - 2 * e.delta);
         if (s > s1 + e.delta) continue;
         if (s <= s0 + e.delta) return false;
         crossings_[count_++] = {s, e.delta, i};
       }
+    }
+    // The usual stretch leaves the cell at its first crossing and does not
+    // come back: then a point is inside exactly when it lies before that
+    // crossing.
+    simple_ = false;
+    if (count_ == 0) return true;
+    std::sort(crossings_, crossings_ + count_, [](const Crossing& a, const Crossing& b) { return a.s < b.s; });
+    unsigned odd = 0;
+    simple_ = true;
+    for (int i = 0; i < count_; ++i) {
+      odd ^= 1u << crossings_[i].edge;
+      // Crossings too close together to be sure of their order, or a way
+      // back into the cell: every point is judged on its own.
+      if (odd == 0 || (i > 0 && crossings_[i].s - crossings_[i - 1].s <= crossings_[i].delta + crossings_[i - 1].delta))
+        simple_ = false;
     }
     return true;
   }
@@ -253,6 +303,13 @@ class FastLeg {
   // times since.
   bool InCell(double nm, GridCell cur) const {
     const double s = nm * kRadiansPerNm;
+    if (count_ == 0) return true;
+    if (simple_) {
+      const Crossing& c = crossings_[0];
+      if (s < c.s - c.delta) return true;
+      if (s > c.s + c.delta) return false;
+      return Exact().CellAt(nm) == cur;
+    }
     unsigned odd = 0;
     for (int i = 0; i < count_; ++i) {
       const Crossing& c = crossings_[i];
@@ -299,14 +356,10 @@ class FastLeg {
     if (next.cell == 0 || next.cell >= kGridCells - 1 || next.band == 0 || next.band == kGridBands - 1)
       return false;
     const bool meridian = crossed->edge < 2;
-    const EdgeCrossings e = meridian ? MeridianCrossings(added) : LatitudeCrossings(added);
+    EdgeCrossings e = meridian ? MeridianCrossings(added) : LatitudeCrossings(added);
     if (!e.usable) return false;
-    if (!e.none) {
-      for (double base : {e.phase - e.alpha, e.phase + e.alpha}) {
-        const double s = base + kTwoPi * std::ceil((s0 - e.delta - base) / kTwoPi);
-        if (s <= s1 + e.delta) return false;
-      }
-    }
+    e.Arm(s0);
+    if (!e.none && (e.next[0] <= s1 + e.delta || e.next[1] <= s1 + e.delta)) return false;
     // The crossed edge becomes the opposite one of the new cell.
     switch (crossed->edge) {
       case 0: edges_[1] = edges_[0], edges_[0] = e; break;
@@ -330,6 +383,7 @@ class FastLeg {
   bool usable_ = false;
   Crossing crossings_[8];
   int count_ = 0;
+  bool simple_ = false;
 };
 
 // The exact walk and the fast one share everything but the legs.
