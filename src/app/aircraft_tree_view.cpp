@@ -39,7 +39,10 @@ int AircraftTreeNodeId(const QTreeWidgetItem* item) {
 
 void ShowAircraftTree(QTreeWidget* widget, const AircraftTree& tree) {
   QSignalBlocker block(widget);
-  bool updates = widget->updatesEnabled();
+  // Only the widget's own switch is put back: while its window holds
+  // drawing off, updatesEnabled() reads false, and setting that back would
+  // keep the tree from drawing for good once the window draws again.
+  const bool heldOff = widget->testAttribute(Qt::WA_ForceUpdatesDisabled);
   widget->setUpdatesEnabled(false);
   widget->setSortingEnabled(false);
   widget->clear();
@@ -58,7 +61,7 @@ void ShowAircraftTree(QTreeWidget* widget, const AircraftTree& tree) {
     if (node.Parent < 0) roots.append(item);
   }
   widget->addTopLevelItems(roots);
-  widget->setUpdatesEnabled(updates);
+  if (!heldOff) widget->setUpdatesEnabled(true);
 }
 
 void RefreshAircraftTree(QTreeWidget* widget, const AircraftTree& tree) {

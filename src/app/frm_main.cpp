@@ -19,10 +19,11 @@
 
 #include "app/c_resize.h"
 #include "app/frm_about.h"
-#include "app/plan_tab_services.h"
 #include "app/frm_progress.h"
 #include "app/frm_splash.h"
 #include "app/resize_map.h"
+#include "airport_tools/ui/airport_tools.h"
+#include "timetable/ui/timetable_tab.h"
 #include "app/scenery_progress.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
@@ -36,7 +37,10 @@
 #include "platform/qt/qt_text.h"
 #include "project/ui/compile_commands.h"
 #include "project/ui/project_tab.h"
+#include "search/ui/correction_commands.h"
+#include "search/ui/move_tab.h"
 #include "search/ui/search_tab.h"
+#include "shuffle/ui/shuffle_tab.h"
 
 namespace velk {
 namespace {
@@ -135,6 +139,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), configReaders_(Configur
   ConnectTabControllers();
   ConnectPlanCommands();
   ConnectProjectCommands();
+  ConnectTrafficCommands();
 
   // The design size: a tab page of about kDesignPageWidth x kDesignPageHeight.
   resize(kDesignPageWidth + 16, kDesignPageHeight + 84);
@@ -506,9 +511,9 @@ bool frmMain::UndoHeld() const { return undo_.Held(); }
 
 void frmMain::ResetSearchResults() { searchTab_->ResetSearchResults(); }
 
-void frmMain::ResetTimetable() { ClearTimetableTab(*this); }
+void frmMain::ResetTimetable() { timetable_->Reset(); }
 
-void frmMain::FillMoveAirports() { FillMoveAirportLists(*this); }
+void frmMain::FillMoveAirports() { moveTab_->FillMoveAirports(); }
 
 std::string frmMain::EditFlight(int index, bool& inWorkList, int selectLeg) {
   return velk::EditFlight(*this, Program(), index, inWorkList, selectLeg);
@@ -574,6 +579,39 @@ void frmMain::ConnectProjectCommands() {
   c.mnuToolsDecompile = mnuToolsDecompile;
   c.mnuToolsShowCompiler = mnuToolsShowCompiler;
   compileCommands_ = std::make_unique<CompileCommands>(c, *this);
+}
+
+void frmMain::ConnectTrafficCommands() {
+  ShuffleControls s;
+  s.txtStartNumber = txtStartNumber;
+  s.cmdCalcStartNumber = cmdCalcStartNumber;
+  s.ckOverwriteTailNumber = ckOverwriteTailNumber;
+  s.ckRemoveMinus = ckRemoveMinus;
+  s.ckCheckFL = ckCheckFL;
+  s.ckIFRVFR = ckIFRVFR;
+  s.ckCheckVisitedAirports = ckCheckVisitedAirports;
+  s.cmdShuffle = cmdShuffle;
+  s.cmdACTypeDat = cmdACTypeDat;
+  shuffleTab_ = std::make_unique<ShuffleTab>(s, *this);
+
+  MoveControls m;
+  m.tvMoveAircrafts = tvMoveAircrafts;
+  m.cmSource = cmSource;
+  m.cmDest = cmDest;
+  m.cmdMove = cmdMove;
+  m.cmdMovePercent = cmdMovePercent;
+  m.cmdMoveSave = cmdMoveSave;
+  m.cmdMoveLoad = cmdMoveLoad;
+  m.cmdMoveExecute = cmdMoveExecute;
+  moveTab_ = std::make_unique<MoveTab>(m, *this);
+
+  CorrectionControls c;
+  c.mnuToolsCheckFL = mnuToolsCheckFL;
+  c.mnuToolsRandFlightNumbers = mnuToolsRandFlightNumbers;
+  c.mnuToolsRandPerc = mnuToolsRandPerc;
+  c.mnuToolsRandPlan = mnuToolsRandPlan;
+  c.mnuToolsRemoveMinus = mnuToolsRemoveMinus;
+  corrections_ = std::make_unique<CorrectionCommands>(c, *this);
 }
 
 }  // namespace velk

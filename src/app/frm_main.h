@@ -36,8 +36,13 @@ namespace velk {
 
 class cResize;
 class CompileCommands;
+class CorrectionCommands;
+class MoveTab;
+class ShuffleTab;
 class frmProgress;
 class frmSplash;
+class AirportTools;
+class TimetableTab;
 class SearchTab;
 struct SearchControls;
 class ProjectTab;
@@ -163,6 +168,9 @@ class frmMain : public QMainWindow, public PlanHost {
   AircraftTree& MoveTree() { return moveTree_; }
   // Fills both trees again from the installed and the plan aircraft.
   void RebuildAircraftTrees() override;
+  AircraftTree& AircraftTreeOf(AircraftTreeKind kind) override {
+    return kind == AircraftTreeKind::Shuffle ? shuffleTree_ : moveTree_;
+  }
   // A view chooser changed: rebuilds its tree when there is a plan.
   void RebuildAircraftTree(QTreeWidget* tree);
   // The user (or code) set the check box of a node of `tree`.
@@ -389,14 +397,22 @@ class frmMain : public QMainWindow, public PlanHost {
   QPushButton* cmdProjectAdd = nullptr;
   QPushButton* cmdProjectDelete = nullptr;
 
+  // The Timetable tab's controller.
+  TimetableTab* Timetable() const { return timetable_.get(); }
+  // The airport tools of the Tools menu.
+  AirportTools* AirportToolWindows() const { return airportTools_.get(); }
+
   // Resizer of the tab pages' controls; exists from start-up on.
   cResize* Resizer() const { return resizer_.get(); }
 
   // The Export/Search tab's controller.
   SearchTab& ExportSearchTab() const { return *searchTab_; }
-  // The controllers of the Project tab and of the compile commands.
+  // The controllers of the other tabs and of the Tools menu's command groups.
   ProjectTab* Projects() const { return projectTab_.get(); }
   CompileCommands* Compiling() const { return compileCommands_.get(); }
+  MoveTab* Moves() const { return moveTab_.get(); }
+  ShuffleTab* Shuffles() const { return shuffleTab_.get(); }
+  CorrectionCommands* Corrections() const { return corrections_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -415,6 +431,8 @@ class frmMain : public QMainWindow, public PlanHost {
   // Attaches the plan, tree, tab, selection and switch commands.
   void ConnectPlanCommands();
   void ConnectProjectCommands();
+  // The Shuffle and Move tabs and the Tools menu's corrections.
+  void ConnectTrafficCommands();
   void ConnectSwitchCommands();
   void SaveFlightplanCommand();
   void SaveFlightplanAsCommand();
@@ -447,6 +465,9 @@ class frmMain : public QMainWindow, public PlanHost {
   std::unique_ptr<SearchTab> searchTab_;
   std::unique_ptr<ProjectTab> projectTab_;
   std::unique_ptr<CompileCommands> compileCommands_;
+  std::unique_ptr<ShuffleTab> shuffleTab_;
+  std::unique_ptr<MoveTab> moveTab_;
+  std::unique_ptr<CorrectionCommands> corrections_;
   QPointer<frmProgress> progress_;
   QPointer<frmSplash> splash_;
   QLabel* statusPanel_ = nullptr;
@@ -465,6 +486,9 @@ class frmMain : public QMainWindow, public PlanHost {
   QPushButton* defaultButton_ = nullptr;
   QPointer<QWidget> selectTarget_;
   bool selectingTab_ = false;
+  // Tab controllers; they go before the controls they were handed.
+  std::unique_ptr<TimetableTab> timetable_;
+  std::unique_ptr<AirportTools> airportTools_;
 };
 
 }  // namespace velk

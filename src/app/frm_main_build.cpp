@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 
 #include "app/frm_main.h"
+#include "airport_tools/ui/airport_tools.h"
+#include "timetable/ui/timetable_tab.h"
 #include "platform/qt/qt_text.h"
 #include "search/ui/search_tab.h"
 
@@ -231,6 +233,9 @@ void frmMain::BuildMenus() {
   mnuToolsAirportDistance = action(mnuTools, "mnuToolsAirportDistance", "Airport Distance");
   mnuToolsResizeGates = action(mnuTools, "mnuToolsResizeGates", "Resi&ze Gates");
   mnuToolsDeleteCache = action(mnuTools, "mnuToolsDeleteCache", "De&lete Cache");
+  airportTools_ = std::make_unique<AirportTools>(
+      AirportToolsControls{mnuToolsAirportSearch, mnuToolsAirportDistance, mnuToolsResizeGates, mnuToolsDeleteCache},
+      *this);
 
   mnuHelp = submenu(nullptr, "mnuHelp", "&Help");
   menuBar()->addMenu(mnuHelp);
@@ -402,6 +407,13 @@ void frmMain::BuildTimetableTab() {
   lblTTEnd->setBuddy(txtTTEnd);
   lblTTPercent->setBuddy(txtTTPercent);
   lblTTPreview->setBuddy(lvTimetable);
+  const int widths[] = {140, 70, 70, 120, 90, 200};
+  for (int i = 0; i < 6; ++i) lvTimetable->setColumnWidth(i, widths[i]);
+  timetable_ = std::make_unique<TimetableTab>(
+      TimetableControls{txtTTAirport, cmTTDay, txtTTStart, txtTTEnd, txtTTPercent, ckTTIFR, ckTTVFR, ckTTArrival,
+                        ckTTDeparture, cmTTZone, lblTTPreview, lvTimetable, cmdTTShow, cmdTTPrint, cmdTTSave,
+                        cmdTTStatistics},
+      *this);
 }
 
 void frmMain::BuildProjectTab() {

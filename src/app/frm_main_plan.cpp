@@ -26,7 +26,6 @@
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
 #include "app/plan_files.h"
-#include "app/plan_tab_services.h"
 #include "search/ui/plan_corrections.h"
 #include "search/ui/search_tab.h"
 #include "app/recent_files.h"
@@ -43,7 +42,6 @@
 namespace velk {
 namespace {
 
-constexpr const char* kPlanFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 constexpr const char* kShuffleLabel = "&Select Aircraft to use for the Flightplan";
 // Said when the simulator folder has no aircraft the trees could show: the
 // opening cannot go on, and without a word the user would not know why.
@@ -174,9 +172,6 @@ void frmMain::ConnectPlanCommands() {
   connect(mnuDeselectAll, &QAction::triggered, this, &frmMain::DeselectAllCommand);
   connect(mnuInverseSelection, &QAction::triggered, this, &frmMain::InverseSelectionCommand);
 
-  connect(cmdACTypeDat, &QPushButton::clicked, this, [this] {
-    if (!IsBusy()) CreateAircraftTypesFile(*this, shuffleTree_);
-  });
   connect(mnuToolsAirlinesCFG, &QAction::triggered, this, [this] {
     if (!IsBusy()) CreateNewAirlineConfig(*this);
   });
@@ -261,9 +256,8 @@ void frmMain::EnterNoPlanState() {
   // not be used on whatever the arrays hold now.
   DisablePlanCommands();
   searchTab_->EnterNoPlan();
-  lvTimetable->clear();
-  lblTTPreview->setText("Previe&w");
-  for (QPushButton* b : {cmdTTShow, cmdTTPrint, cmdTTSave, cmdTTStatistics}) b->setEnabled(false);
+  ResetTimetable();
+  cmdTTShow->setEnabled(false);
   cmSource->clear();
   cmDest->clear();
   lblShuffleAircraft->setText(kShuffleLabel);
@@ -287,7 +281,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
   }
   std::string path = requested;
   if (path.empty()) {
-    path = ShowOpenDialog("Open Flightplan", "", kPlanFilter, 1, plan.FlightplanPath, kOpenDialogFlags);
+    path = ShowOpenDialog("Open Flightplan", "", kTextFileFilter, 1, plan.FlightplanPath, kOpenDialogFlags);
     if (path.empty()) return;
   }
   if (!PlanFileExists(path)) {
@@ -396,7 +390,7 @@ void frmMain::SaveFlightplanCommand() {
 
 void frmMain::SaveFlightplanAsCommand() {
   PlanState& plan = Plan();
-  std::string path = ShowSaveDialog("Save Flightplan as...", "", kPlanFilter, 1, plan.FlightplanPath, "",
+  std::string path = ShowSaveDialog("Save Flightplan as...", "", kTextFileFilter, 1, plan.FlightplanPath, "",
                                     kSaveDialogFlags);
   if (path.empty()) return;
   if (SaveAsReplacesOtherAircraftFile(plan.FlightplanPath, path) &&

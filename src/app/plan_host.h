@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/aircraft_tree.h"
 #include "data/plan_records.h"
 
 class QWidget;
@@ -60,6 +61,10 @@ class PlanHost {
   virtual void UpdateShuffleTab() = 0;
   // Fills both aircraft trees again from the installed and plan aircraft.
   virtual void RebuildAircraftTrees() = 0;
+  // What tvShuffleAircraft or tvMoveAircrafts shows. A controller that
+  // changes its checks shows them with RefreshAircraftTree
+  // (app/aircraft_tree_view.h); the object lives as long as the host.
+  virtual AircraftTree& AircraftTreeOf(AircraftTreeKind kind) = 0;
   // Selects the tab of `key` ("SHUFFLE", "MOVE", "EXPORT", "TIMETABLE",
   // "PROJECT").
   virtual void SelectTab(const QString& key) = 0;

@@ -267,4 +267,13 @@ std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
   return match;
 }
 
+std::unordered_map<std::string, int> InstalledAircraftByPlanId(const PlanState& plan) {
+  std::vector<int> match = MatchInstalledAircraft(plan);
+  std::unordered_map<std::string, int> byId;
+  byId.reserve(match.size());
+  for (size_t i = 0; i < match.size(); ++i)
+    if (match[i] >= 0) byId.emplace(plan.PlanAircraftList[i].Id, match[i]);
+  return byId;
+}
+
 }  // namespace velk

@@ -7,6 +7,7 @@
 // whether any record has file problems.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "data/class_config.h"
@@ -55,6 +56,12 @@ inline constexpr const char* kNoAirFile = "AIR file not found";
 // For each plan aircraft, the index of the first installed aircraft of the
 // same title (Windows-1252 letter case ignored), or -1.
 std::vector<int> MatchInstalledAircraft(const PlanState& plan);
+
+// Plan aircraft id -> index in FSAircraftList, for the ids whose aircraft is
+// installed: how a flight finds its installed aircraft. The id is matched
+// exactly (case counts); when several plan aircraft share an id, the first
+// of them that is installed wins.
+std::unordered_map<std::string, int> InstalledAircraftByPlanId(const PlanState& plan);
 
 // Value conversions of the aircraft.cfg reader, exposed for the editors.
 // A key's value cut before its first ";" and stripped of blanks.

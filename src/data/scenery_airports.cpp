@@ -111,8 +111,10 @@ bool ReadIls(const ByteView& f, std::int64_t p, std::vector<SceneryRunway>& runw
   return true;
 }
 
-// Reads a parking list; false when it runs outside the file.
-bool ReadParkings(const ByteView& f, std::int64_t p, std::vector<SceneryParking>& parkings) {
+// Reads a parking list; false when it runs outside the file. `entries`,
+// when given, receives the offset of each entry.
+bool ReadParkings(const ByteView& f, std::int64_t p, std::vector<SceneryParking>& parkings,
+                  std::vector<std::int64_t>* entries) {
   std::int32_t a, b;
   if (!f.ReadI32(p + 8, a) || !f.ReadI32(p + 12, b)) return false;
   if (a < 0 || b < 0) return false;
@@ -125,6 +127,7 @@ bool ReadParkings(const ByteView& f, std::int64_t p, std::vector<SceneryParking>
   if (!f.Has(q, static_cast<std::int64_t>(count) * 20)) return false;
   parkings.reserve(static_cast<size_t>(count));
   for (std::int32_t i = 0; i < count; ++i, q += 20) {
+    if (entries) entries->push_back(q);
     SceneryParking k;
     std::int32_t heading = 0;
     f.ReadI32(q, k.RawValue1);
@@ -213,15 +216,18 @@ std::vector<SceneryAirport>& SceneryAirports() {
   return airports;
 }
 
-bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAirport& airport) {
+bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAirport& airport,
+                    AfdParkingLayout* layout) {
   const ByteView f(bytes);
   airport.Runways.clear();
   airport.Parkings.clear();
+  if (layout) *layout = AfdParkingLayout{};
   std::int32_t first, size;
   if (!f.ReadI32(recordOffset, first)) return false;
   if (first != 1) return true;  // a record of another kind: the names only
   if (!f.ReadI32(recordOffset + 4, size)) return false;
   const std::int64_t limit = recordOffset + static_cast<std::int64_t>(size) + 8;
+  if (layout) layout->RecordEnd = limit;
   std::int64_t p = recordOffset + 16;
   for (;;) {
     std::uint32_t kind;
@@ -256,8 +262,12 @@ bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAi
         break;
       }
       case kParkingRecord:
+        if (layout) {
+          layout->SubRecordStart = p;
+          layout->SubRecordEnd = p + static_cast<std::int64_t>(length) + 8;
+        }
         // Nothing after a parking list belongs to the walk.
-        return ReadParkings(f, p, airport.Parkings);
+        return ReadParkings(f, p, airport.Parkings, layout ? &layout->EntryOffsets : nullptr);
       case kFrequencyRecord: {
         SceneryFrequency q;
         std::uint32_t frequency;
@@ -317,7 +327,7 @@ void ComputeAirportLimits(SceneryAirport& airport) {
   }
 }
 
-AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& airports) {
+AfdFileResult WalkAFDIndex(std::string_view bytes, const std::function<bool(const AfdIndexAirport&)>& visit) {
   const ByteView f(bytes);
   std::int32_t indexAt;
   if (!f.ReadI32(kIndexOffsetAt, indexAt)) return AfdFileResult::kNotFacilityFile;
@@ -327,67 +337,72 @@ AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& 
   f.ReadI32(static_cast<std::int64_t>(indexAt) + 20, noWalk);
   if (noWalk == 1) return AfdFileResult::kRead;
 
-  // Airports go straight into the list and are taken out again when the
-  // file turns out broken.
-  const size_t before = airports.size();
-  auto broken = [&] {
-    airports.resize(before);
-    return AfdFileResult::kBroken;
-  };
-  std::string region, country, state, city, airportName;
+  AfdIndexAirport entry;
   std::int64_t p = static_cast<std::int64_t>(indexAt) + 32;
   for (;;) {
     std::uint32_t kind;
     std::int32_t value;
-    if (!f.ReadU32(p, kind) || !f.ReadI32(p + 4, value)) return broken();
+    if (!f.ReadU32(p, kind) || !f.ReadI32(p + 4, value)) return AfdFileResult::kBroken;
     p += 8;
     std::string name;
     switch (kind) {
       case kRegionEntry: case kCountryEntry: case kStateEntry: case kCityEntry:
       case kAirportEntry: case kNamedEntry3: case kNamedEntry4:
-        if (!ReadBglString(f, p, name, p)) return broken();
+        if (!ReadBglString(f, p, name, p)) return AfdFileResult::kBroken;
         break;
       default:
         break;
     }
     std::int32_t more1, more2;
-    if (!f.ReadI32(p, more1) || !f.ReadI32(p + 4, more2)) return broken();
+    if (!f.ReadI32(p, more1) || !f.ReadI32(p + 4, more2)) return AfdFileResult::kBroken;
     p += 8;
     switch (kind) {
       case kRegionEntry:
-        region = name;
-        country.clear(); state.clear(); city.clear(); airportName.clear();
+        entry.Region = name;
+        entry.Country.clear(); entry.State.clear(); entry.City.clear(); entry.Name.clear();
         break;
       case kCountryEntry:
-        country = name;
-        state.clear(); city.clear(); airportName.clear();
+        entry.Country = name;
+        entry.State.clear(); entry.City.clear(); entry.Name.clear();
         break;
       case kStateEntry:
-        state = name;
-        city.clear(); airportName.clear();
+        entry.State = name;
+        entry.City.clear(); entry.Name.clear();
         break;
       case kCityEntry:
-        city = name;
-        airportName.clear();
+        entry.City = name;
+        entry.Name.clear();
         break;
-      case kAirportEntry: {
-        airportName = name;
-        SceneryAirport& a = airports.emplace_back();
-        a.Name = airportName;
-        a.Region = region;
-        a.Country = country;
-        a.State = state;
-        a.City = city;
-        if (!ReadAFDAirport(bytes, value, a)) return broken();
-        ComputeAirportLimits(a);
+      case kAirportEntry:
+        entry.Name = name;
+        entry.RecordOffset = value;
+        if (!visit(entry)) return AfdFileResult::kBroken;
         break;
-      }
       default:
         break;
     }
     if (more1 == 0 || more2 == 0) break;
   }
   return AfdFileResult::kRead;
+}
+
+AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& airports) {
+  // Airports go straight into the list and are taken out again when the
+  // file turns out broken.
+  const size_t before = airports.size();
+  AfdFileResult result = WalkAFDIndex(bytes, [&](const AfdIndexAirport& entry) {
+    SceneryAirport& a = airports.emplace_back();
+    a.Name = entry.Name;
+    a.Region = entry.Region;
+    a.Country = entry.Country;
+    a.State = entry.State;
+    a.City = entry.City;
+    if (!ReadAFDAirport(bytes, entry.RecordOffset, a)) return false;
+    ComputeAirportLimits(a);
+    return true;
+  });
+  if (result == AfdFileResult::kBroken) airports.resize(before);
+  return result;
 }
 
 bool ReadAFDFile(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,

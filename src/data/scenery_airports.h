@@ -120,9 +120,39 @@ enum class AfdFileResult {
 // or appends nothing when the file is not sound.
 AfdFileResult ReadAFDBytes(std::string_view bytes, std::vector<SceneryAirport>& airports);
 
+// One airport entry of a facility file's index: its name, the region,
+// country, state and city names in force where it stands, and the file
+// offset of its record.
+struct AfdIndexAirport {
+  std::string Region;
+  std::string Country;
+  std::string State;
+  std::string City;
+  std::string Name;
+  std::int64_t RecordOffset = 0;
+};
+
+// Walks the index of a facility file and calls `visit` for each airport
+// entry in file order. A false from `visit`, or an index that runs outside
+// the file, ends the walk with kBroken; a file that is no facility file
+// gives kNotFacilityFile without a call.
+AfdFileResult WalkAFDIndex(std::string_view bytes, const std::function<bool(const AfdIndexAirport&)>& visit);
+
+// Where an airport record keeps its parking list, for patching it in place.
+struct AfdParkingLayout {
+  std::int64_t RecordEnd = 0;       // the record's offset + its size + 8
+  std::int64_t SubRecordStart = 0;  // start of the parking sub-record (0 without one)
+  std::int64_t SubRecordEnd = 0;    // its start + its length + 8
+  // The file offset of each spot's 20-byte entry, in the order of
+  // SceneryAirport::Parkings; the radius is the f32 at entry + 8.
+  std::vector<std::int64_t> EntryOffsets;
+};
+
 // Fills one airport from its record at `recordOffset` (names untouched).
-// False when the record runs outside the file.
-bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAirport& airport);
+// False when the record runs outside the file. Only the first parking list
+// of a record is read; `layout`, when given, receives where it lies.
+bool ReadAFDAirport(std::string_view bytes, std::int64_t recordOffset, SceneryAirport& airport,
+                    AfdParkingLayout* layout = nullptr);
 
 // The ident text stored at recordOffset + 60, or nothing when it does not
 // lie within the file.

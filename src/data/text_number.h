@@ -9,6 +9,7 @@
 #include <cmath>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -150,6 +151,32 @@ inline double LeadingNumber(std::string_view s) {
   (void)end;
   if (ec != std::errc() || !std::isfinite(v)) return 0;
   return negative ? -v : v;
+}
+
+// `value` with exactly `decimals` (0 to 6) digits after a "." whatever the
+// locale, rounded half away from zero as the windows' number formats do
+// ("0.00": 95.5 gives "95.50", -0.125 gives "-0.13"). A value too large to
+// round this way is written as it is, with the same number of decimals.
+inline std::string FormatFixed(double value, int decimals) {
+  if (decimals < 0) decimals = 0;
+  if (decimals > 6) decimals = 6;
+  double scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  double scaled = std::round(value * scale);
+  if (std::isnan(scaled) || std::fabs(scaled) >= 9e15) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    return buf;
+  }
+  long long units = static_cast<long long>(std::fabs(scaled));
+  long long whole = units / static_cast<long long>(scale);
+  long long fraction = units % static_cast<long long>(scale);
+  std::string text = (scaled < 0 ? "-" : "") + std::to_string(whole);
+  if (decimals > 0) {
+    std::string digits = std::to_string(fraction);
+    text += "." + std::string(static_cast<size_t>(decimals) - digits.size(), '0') + digits;
+  }
+  return text;
 }
 
 }  // namespace velk::text_number

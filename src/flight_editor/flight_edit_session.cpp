@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/installed_aircraft.h"
 #include "data/flight_levels.h"
 #include "data/geodesy.h"
 #include "data/text_number.h"
@@ -83,20 +84,13 @@ void FlightEditSession::Fill() {
   }
   std::stable_sort(airportItems_.begin(), airportItems_.end(), SortsBefore);
 
-  aircraftMap_.clear();
+  aircraftMap_ = InstalledAircraftByPlanId(plan_);
   aircraftItems_.clear();
   int selectedPlanIndex = -1;
   for (size_t i = 0; i < plan_.PlanAircraftList.size(); ++i) {
     const PlanAircraft& a = plan_.PlanAircraftList[i];
     aircraftItems_.push_back({a.Title + " (" + a.Id + ")", static_cast<int>(i)});
     if (a.Id == work_.AircraftId) selectedPlanIndex = static_cast<int>(i);
-    std::string title = UpperCp1252(a.Title);
-    for (size_t j = 0; j < plan_.FSAircraftList.size(); ++j) {
-      if (UpperCp1252(plan_.FSAircraftList[j].Title) == title) {
-        aircraftMap_.try_emplace(a.Id, static_cast<int>(j));
-        break;
-      }
-    }
   }
   std::stable_sort(aircraftItems_.begin(), aircraftItems_.end(),
                    [](const AircraftItem& a, const AircraftItem& b) { return SortsBefore(a.text, b.text); });

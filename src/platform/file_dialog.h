@@ -15,6 +15,9 @@ namespace velk {
 inline constexpr int kOpenDialogFlags = 0x209004;  // existing file, read-only box hidden
 inline constexpr int kSaveDialogFlags = 0x281006;  // also asks before replacing a file
 
+// The filter of every dialog that opens or saves a text file.
+inline constexpr const char* kTextFileFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+
 struct FileDialogRequest {
   bool save = false;
   std::string title;

@@ -28,6 +28,7 @@ ScriptedPrinter::ScriptedPrinter() {
       result = answers_.front();
       answers_.pop_front();
     }
+    if (result != PrintResult::Cancelled && r.accepted) r.accepted();
     if (result == PrintResult::Printed && render) render(r);
     return result;
   });

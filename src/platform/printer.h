@@ -21,6 +21,10 @@ struct PrintRequest {
   std::string fontName = "Courier New";
   int pointSize = 10;
   QWidget* owner = nullptr;
+  // Called once the user has confirmed the printer dialog, before the
+  // document goes to the printer: a caller shows its progress from here on
+  // (the dialog comes first, and a cancelled one shows nothing).
+  std::function<void()> accepted;
 };
 
 enum class PrintResult {

@@ -43,6 +43,8 @@ class FakePlanHost : public PlanHost {
   std::vector<EditCall> edits;
   std::string editAnswer;
   std::function<void(Flight&)> editChange;
+  AircraftTree shuffleTree{AircraftTreeKind::Shuffle};
+  AircraftTree moveTree{AircraftTreeKind::Move};
 
   PlanState& Plan() override { return plan; }
   QWidget* Window() override { return &window; }
@@ -75,6 +77,9 @@ class FakePlanHost : public PlanHost {
   void FillMoveAirports() override { ++moveAirportFills; }
   void UpdateShuffleTab() override { ++shuffleTabUpdates; }
   void RebuildAircraftTrees() override { ++treeRebuilds; }
+  AircraftTree& AircraftTreeOf(AircraftTreeKind kind) override {
+    return kind == AircraftTreeKind::Shuffle ? shuffleTree : moveTree;
+  }
   void SelectTab(const QString& key) override { selectedTabs.push_back(key); }
   std::string EditFlight(int index, bool& inWorkList, int selectLeg) override {
     edits.push_back({index, inWorkList, selectLeg});

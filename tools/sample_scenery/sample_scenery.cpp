@@ -121,6 +121,20 @@ AirportRecordBuilder& AirportRecordBuilder::Frequency(const SampleFrequency& f) 
   return *this;
 }
 
+namespace {
+
+void PutParkings(std::string& p, const std::vector<SampleParking>& parkings) {
+  for (const SampleParking& k : parkings) {
+    PutI32(p, k.rawValue1);
+    PutI32(p, k.rawValue2);
+    PutF32(p, k.radius);
+    Put32(p, AngleRaw(k.heading));
+    PutI32(p, (k.type << 20) | ((k.number & 0x1FF) << 7) | (k.kind & 127));
+  }
+}
+
+}  // namespace
+
 AirportRecordBuilder& AirportRecordBuilder::ParkingList(const std::vector<SampleParking>& parkings, int skipRows,
                                                         int skipRowBytes) {
   std::string p;
@@ -129,14 +143,28 @@ AirportRecordBuilder& AirportRecordBuilder::ParkingList(const std::vector<Sample
   p.append(static_cast<size_t>(skipRows) * static_cast<size_t>(skipRowBytes), '\0');
   PutI32(p, static_cast<std::int32_t>(parkings.size()));
   PutI32(p, 0);
-  for (const SampleParking& k : parkings) {
-    PutI32(p, k.rawValue1);
-    PutI32(p, k.rawValue2);
-    PutF32(p, k.radius);
-    Put32(p, AngleRaw(k.heading));
-    PutI32(p, (k.type << 20) | ((k.number & 0x1FF) << 7) | (k.kind & 127));
-  }
+  PutParkings(p, parkings);
   SubRecord(body_, 0x11001, p);
+  return *this;
+}
+
+AirportRecordBuilder& AirportRecordBuilder::ParkingListStating(std::int32_t n, std::int32_t m, std::int32_t count,
+                                                               const std::vector<SampleParking>& parkings) {
+  std::string p;
+  PutI32(p, n);
+  PutI32(p, m);
+  PutI32(p, count);
+  PutI32(p, 0);
+  PutParkings(p, parkings);
+  SubRecord(body_, 0x11001, p);
+  return *this;
+}
+
+AirportRecordBuilder& AirportRecordBuilder::RawSized(std::uint32_t kind, const std::string& payload,
+                                                     std::int32_t length) {
+  Put32(body_, kind);
+  PutI32(body_, length);
+  body_ += payload;
   return *this;
 }
 

@@ -72,6 +72,13 @@ class AirportRecordBuilder {
   // `skipped` bytes of unused table come before the entries.
   AirportRecordBuilder& ParkingList(const std::vector<SampleParking>& parkings, int skipRows = 0, int skipRowBytes = 0);
   AirportRecordBuilder& Raw(std::uint32_t kind, const std::string& payload);
+  // Broken records for the tests: a sub-record that states `length` whatever
+  // its payload, and a parking list that states an unused table of n x m
+  // bytes (of which none are written) and `count` entries (of which only
+  // `parkings` are written).
+  AirportRecordBuilder& RawSized(std::uint32_t kind, const std::string& payload, std::int32_t length);
+  AirportRecordBuilder& ParkingListStating(std::int32_t n, std::int32_t m, std::int32_t count,
+                                           const std::vector<SampleParking>& parkings);
   AirportRecordBuilder& FirstValue(std::int32_t value);  // 1 for an airport record
   // The record, ended by an empty sub-record.
   std::string Build() const;
@@ -91,6 +98,8 @@ class FacilityFileBuilder {
   void State(const std::string& name) { Named(0x30001, name); }
   void City(const std::string& name) { Named(0x40001, name); }
   void Airport(const std::string& name, const std::string& record);
+  // An airport entry whose record offset is `offset` as given (broken files).
+  void AirportAt(const std::string& name, std::int32_t offset) { entries_.push_back({0x50001, offset, true, name, -1}); }
   void Named(std::uint32_t kind, const std::string& name);
   void Unnamed(std::uint32_t kind, std::int32_t value);
   void SetIndexMagic(std::int32_t value) { magic_ = value; }

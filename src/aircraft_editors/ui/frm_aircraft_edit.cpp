@@ -14,9 +14,11 @@
 #include <unordered_set>
 
 #include "aircraft_editors/plan_aircraft_commands.h"
-#include "aircraft_editors/ui/editor_controls.h"
+#include "platform/qt/qt_dialogs.h"
 #include "app/frm_progress.h"
+#include "app/list_row.h"
 #include "app/plan_host.h"
+#include "app/window_wait.h"
 #include "platform/ascii_text.h"
 #include "platform/input_box.h"
 #include "platform/message_box.h"
@@ -251,7 +253,7 @@ void frmAircraftEdit::keyPressEvent(QKeyEvent* event) {
 void frmAircraftEdit::AddPlanRow(size_t index) {
   const PlanState& plan = host_.Plan();
   const PlanAircraft& a = plan.PlanAircraftList[index];
-  auto* row = new TextSortItem(lvAircrafts);
+  auto* row = new ListRow(lvAircrafts);
   row->setData(0, kIndexRole, static_cast<qulonglong>(index));
   row->setText(0, FromPlanText(a.Id));
   row->setText(1, FromPlanText(a.CruiseSpeed));
@@ -289,7 +291,7 @@ void frmAircraftEdit::FillAircraftLists() {
   for (size_t i = 0; i < plan.FSAircraftList.size(); ++i) {
     const FSAircraft& f = plan.FSAircraftList[i];
     if (!Listed(f)) continue;
-    auto* row = new TextSortItem(lvFSAircraft);
+    auto* row = new ListRow(lvFSAircraft);
     row->setData(0, kIndexRole, static_cast<qulonglong>(i));
     row->setData(0, kTagRole, FromPath(f.CfgFile));
     row->setText(0, FromPlanText(f.Title));

@@ -18,10 +18,12 @@
 
 #include "aircraft_editors/aircraft_fields.h"
 #include "aircraft_editors/class_assignment.h"
-#include "aircraft_editors/ui/editor_controls.h"
+#include "platform/qt/qt_dialogs.h"
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "app/frm_progress.h"
+#include "app/list_row.h"
 #include "app/plan_host.h"
+#include "app/window_wait.h"
 #include "data/class_config.h"
 #include "data/installed_aircraft.h"
 #include "data/name_lists.h"
@@ -326,7 +328,7 @@ void frmFSAircraftEdit::FillAircraftList() {
   std::vector<QTreeWidgetItem*> rows;
   for (size_t i = 0; i < editor_.Size(); ++i) {
     if (!editor_.Listed(i)) continue;
-    auto* row = new TextSortItem;
+    auto* row = new ListRow;
     row->setData(0, kIndexRole, static_cast<qulonglong>(i));
     row->setData(0, kTagRole, FromPath(editor_.Entry(i).CfgFile));
     rows.push_back(row);

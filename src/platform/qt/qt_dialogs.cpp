@@ -7,6 +7,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QWidget>
 
 #include "platform/qt/qt_text.h"
 
@@ -28,6 +29,7 @@ PrintResult ShowQtPrint(const PrintRequest& r) {
   QPrintDialog dialog(&printer, r.owner);
   dialog.setWindowTitle(FromPlanText(r.dialogTitle));
   if (dialog.exec() != QDialog::Accepted) return PrintResult::Cancelled;
+  if (r.accepted) r.accepted();
   return PrintOnPrinter(r, printer) ? PrintResult::Printed : PrintResult::Failed;
 }
 
@@ -62,6 +64,20 @@ bool PrintToPdf(const PrintRequest& r, const QString& pdfPath) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(pdfPath);
   return PrintOnPrinter(r, printer);
+}
+
+std::optional<std::string> AskOver(QWidget& window, const std::string& prompt, const std::string& title,
+                                   const std::string& defaultText, int divisor) {
+  QRect area = window.frameGeometry();
+  InputBoxRequest request;
+  request.prompt = prompt;
+  request.title = title;
+  request.defaultText = defaultText;
+  request.owner = &window;
+  request.usePosition = true;
+  request.x = area.left() + area.width() / divisor;
+  request.y = area.top() + area.height() / divisor;
+  return ShowInputBox(request);
 }
 
 void InstallQtInputBoxHandler() { SetInputBoxHandler(&ShowQtInputBox); }

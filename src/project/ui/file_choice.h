@@ -4,12 +4,11 @@
 // flags every open or save dialog of the program passes.
 #include <string>
 
+#include "platform/file_dialog.h"
+
 namespace velk {
 
 class PlanHost;
-
-// The filter of the dialogs that choose a flight plan or aircraft file.
-inline constexpr const char* kTextFileFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 
 // The chosen path; "" when the user cancelled.
 std::string ChooseFileToOpen(PlanHost& host, const std::string& title, const std::string& filter,

@@ -31,7 +31,6 @@ namespace velk {
 namespace {
 
 constexpr const char* kPreviewCaption = "Previe&w";
-constexpr const char* kExportFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 constexpr const char* kGettingSceneryStep = "Getting FS2002 Scenery...";
 constexpr const char* kFillingViewStep = "Filling View...";
 constexpr const char* kPrintingStep = "Printing...";
@@ -378,7 +377,7 @@ std::string SearchTab::AskExportPath(const char* title, const char* fileName) co
   FileDialogRequest r;
   r.save = true;
   r.title = title;
-  r.filter = kExportFilter;
+  r.filter = kTextFileFilter;
   r.filterIndex = 1;
   r.fileName = fileName;
   r.flags = kSaveDialogFlags;

@@ -28,6 +28,22 @@ TEST(PrinterSeam, ScriptedPrinterRecordsJobsAndAnswersInTurn) {
   EXPECT_EQ(rendered, 1);
 }
 
+// A caller's progress starts only once the printer dialog was confirmed.
+TEST(PrinterSeam, AcceptedRunsOnlyForAConfirmedDialog) {
+  ScriptedPrinter printer;
+  printer.Answer(PrintResult::Cancelled);
+  printer.Answer(PrintResult::Failed);
+  int accepted = 0;
+  PrintRequest r;
+  r.accepted = [&] { ++accepted; };
+  PrintText(r);
+  EXPECT_EQ(accepted, 0);
+  PrintText(r);
+  EXPECT_EQ(accepted, 1);
+  PrintText(r);
+  EXPECT_EQ(accepted, 2);
+}
+
 TEST(PrinterSeam, WithoutAHandlerAPrintFails) {
   PrintHandler previous = SetPrintHandler(nullptr);
   EXPECT_EQ(PrintText(PrintRequest{}), PrintResult::Failed);

@@ -1,0 +1,164 @@
+#include "airport_tools/gate_resize.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+#include "data/config_text.h"
+#include "data/scenery_cache.h"
+#include "data/text_number.h"
+#include "platform/ascii_text.h"
+#include "platform/text_file.h"
+
+namespace velk {
+namespace fs = std::filesystem;
+
+const std::array<GateType, 10> kGateTypes = {{{"Dock GA", 11},
+                                               {"Gate Heavy", 10},
+                                               {"Gate Medium", 9},
+                                               {"Gate Small", 8},
+                                               {"Ramp Cargo", 5},
+                                               {"Ramp GA Large", 4},
+                                               {"Ramp GA Medium", 3},
+                                               {"Ramp GA Small", 2},
+                                               {"Ramp Mil Cargo", 6},
+                                               {"Ramp Mil Combat", 7}}};
+
+int GateTypeCode(std::string_view text) {
+  for (const GateType& t : kGateTypes)
+    if (text == t.text) return t.code;
+  return 0;
+}
+
+std::optional<float> ParseGateSize(std::string_view text) {
+  std::optional<double> value = text_number::ParseDecimal(text);
+  if (!value || !(*value > 0) || *value > std::numeric_limits<float>::max()) return std::nullopt;
+  float metres = static_cast<float>(*value);
+  if (!(metres > 0) || !std::isfinite(metres)) return std::nullopt;
+  return metres;
+}
+
+std::string CheckGateSize(std::string_view text) {
+  std::optional<double> value = text_number::ParseDecimal(text);
+  if (!value) return kGateSizeNotNumericMessage;
+  if (!ParseGateSize(text)) return *value > 0 ? kGateSizeNotNumericMessage : kGateSizeNotPositiveMessage;
+  return {};
+}
+
+std::string GateSizeLabel(std::string_view text) {
+  std::optional<float> metres = ParseGateSize(text);
+  if (!metres) return "New &Size (m)";
+  return "New &Size (m) - " + text_number::FormatFixed(static_cast<double>(*metres) * 3.281, 2) + " ft";
+}
+
+bool GateAirportMatches(const AfdIndexAirport& a, std::string_view airportIcao, const GateFilter& filter) {
+  const bool bySearch = !filter.search.empty();
+  const bool byIcao = !filter.icao.empty();
+  if (!bySearch && !byIcao) return true;
+  if (bySearch) {
+    for (const std::string* field : {&a.City, &a.Region, &a.Country, &a.Name, &a.State})
+      if (ContainsNoCase(*field, filter.search)) return true;
+  }
+  return byIcao && ContainsNoCase(airportIcao, filter.icao);
+}
+
+GateFilePatch PatchGateRadii(std::string& bytes, int type, float metres, const GateFilter& filter) {
+  GateFilePatch patch;
+  // Every place is found and checked first; the bytes change only when the
+  // whole file proved sound.
+  std::vector<std::int64_t> radii;
+  const std::int64_t size = static_cast<std::int64_t>(bytes.size());
+  patch.file = WalkAFDIndex(bytes, [&](const AfdIndexAirport& entry) {
+    std::string icao = ReadAirportIdent(bytes, entry.RecordOffset).value_or("");
+    if (!GateAirportMatches(entry, icao, filter)) return true;
+    SceneryAirport airport;
+    AfdParkingLayout layout;
+    if (!ReadAFDAirport(bytes, entry.RecordOffset, airport, &layout)) return false;
+    for (size_t i = 0; i < airport.Parkings.size(); ++i) {
+      if (airport.Parkings[i].Type != type) continue;
+      const std::int64_t at = layout.EntryOffsets[i] + 8;
+      const std::int64_t end = at + 4;
+      if (at < layout.SubRecordStart + 16 || end > layout.SubRecordEnd || end > layout.RecordEnd || end > size)
+        return false;
+      radii.push_back(at);
+    }
+    return true;
+  });
+  if (patch.file != AfdFileResult::kRead) return patch;
+  std::uint32_t raw;
+  std::memcpy(&raw, &metres, 4);
+  const char little[4] = {static_cast<char>(raw & 0xFF), static_cast<char>(raw >> 8 & 0xFF),
+                          static_cast<char>(raw >> 16 & 0xFF), static_cast<char>(raw >> 24 & 0xFF)};
+  for (std::int64_t at : radii) std::memcpy(&bytes[static_cast<size_t>(at)], little, 4);
+  patch.resized = static_cast<int>(radii.size());
+  return patch;
+}
+
+namespace {
+
+bool IsFacilityFileName(const std::string& name) {
+  return name.size() > 3 && UpperAscii(name.substr(name.size() - 3)) == "BGL";
+}
+
+}  // namespace
+
+GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequest& request,
+                             const std::function<void(const std::string&, int, int)>& progress) {
+  GateResizeResult result;
+  std::error_code ec;
+  std::vector<fs::path> files;
+  fs::directory_iterator it(sceneryFolder, ec);
+  if (ec) {
+    result.failed.push_back(sceneryFolder.string());
+    return result;
+  }
+  for (const auto& entry : it) {
+    std::error_code fileEc;
+    if (entry.is_regular_file(fileEc) && IsFacilityFileName(entry.path().filename().string()))
+      files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  for (size_t k = 0; k < files.size(); ++k) {
+    const fs::path& path = files[k];
+    const std::string name = path.filename().string();
+    if (progress) progress(name, static_cast<int>(k) + 1, static_cast<int>(files.size()));
+    if (request.backup && !CopyFileOnce(path, path.string() + ".velk.bak")) {
+      result.failed.push_back(name);
+      continue;
+    }
+    std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes) {
+      result.failed.push_back(name);
+      continue;
+    }
+    const std::string before = *bytes;
+    GateFilePatch patch = PatchGateRadii(*bytes, request.type, request.metres, request.filter);
+    if (patch.file == AfdFileResult::kBroken) {
+      result.failed.push_back(name);
+      continue;
+    }
+    if (*bytes == before) {
+      result.resized += patch.resized;
+      continue;
+    }
+    // The writer leaves a read-only file as it is.
+    if (!WriteFileAtomic(path, *bytes)) {
+      result.failed.push_back(name);
+      continue;
+    }
+    result.resized += patch.resized;
+    ++result.filesChanged;
+  }
+  return result;
+}
+
+bool DiscardSceneryAirports(const fs::path& programFolder) {
+  SceneryAirports().clear();
+  std::error_code ec;
+  fs::remove(programFolder / kSceneryCacheFileName, ec);
+  return !ec;
+}
+
+}  // namespace velk
