@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   parsed.clear();
 
   // (b) and (c): the real program, as a child process.
-  const std::string plans_text = *traffic::ReadWholeFile(work / "FlightPlans.txt");
+  const std::string plans_text = *velk::ReadFileBytes(work / "FlightPlans.txt");
   double compile = 1e30, compile_cpu = 1e30;
   long peak_kb = 0;
   double cpu_before = 0;
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   const std::string filler(db, 'x');
   const double baseline = Best(3, [&] {
     std::size_t total = 0;
-    for (const char* name : kFiles) total += traffic::ReadWholeFile(work / name)->size();
+    for (const char* name : kFiles) total += velk::ReadFileBytes(work / name)->size();
     sink = sink + total;
     velk::WriteFileAtomic(root / "same-size.bin", filler);
   });

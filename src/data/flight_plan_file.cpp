@@ -166,55 +166,18 @@ unsigned WorkerCount(size_t bytes) {
   return static_cast<unsigned>(std::min<size_t>({hw, byBytes, 8}));
 }
 
-// A file's bytes in a buffer that is not zero-filled first, read by several
-// threads at once: for a large plan, copying out of the page cache is a
-// good part of the reading time.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  size_t size = 0;
-  std::string_view view() const { return {data.get(), size}; }
-};
-
-bool PreadAll(int fd, char* to, size_t length, off_t offset) {
-  while (length > 0) {
-    ssize_t n = ::pread(fd, to, length, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    to += n;
-    length -= static_cast<size_t>(n);
-    offset += n;
-  }
-  return true;
-}
-
-std::optional<FileBytes> ReadWholeFile(const std::filesystem::path& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
+// The plan file's bytes: a regular file is read by several threads at once;
+// anything else, or a file that shrank while it was read, is read plainly.
+std::optional<FileBytes> ReadPlanBytes(const std::filesystem::path& path) {
   FileBytes bytes;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok && st.st_size > 0) {
-    bytes.size = static_cast<size_t>(st.st_size);
-    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
-    unsigned n = WorkerCount(bytes.size);
-    std::vector<char> good(n, 0);
-    RunParallel(n, [&](unsigned k) {
-      size_t begin = bytes.size * k / n;
-      size_t end = bytes.size * (k + 1) / n;
-      good[k] = PreadAll(fd, bytes.data.get() + begin, end - begin, static_cast<off_t>(begin));
-    });
-    ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
-    // A file that grew meanwhile is read up to the size it had.
-  }
-  ::close(fd);
-  if (!ok) {
-    // Not a regular file, or it shrank while being read: read it plainly.
-    auto plain = ReadFileBytes(path);
-    if (!plain) return std::nullopt;
-    bytes.size = plain->size();
-    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
-    std::memcpy(bytes.data.get(), plain->data(), bytes.size);
-  }
+  const RegularReadResult read = ReadRegularFileBytes(path, bytes);
+  if (read == RegularReadResult::kOk) return bytes;
+  if (read == RegularReadResult::kCannotOpen) return std::nullopt;
+  auto plain = ReadFileBytes(path);
+  if (!plain) return std::nullopt;
+  bytes.size = plain->size();
+  bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
+  std::memcpy(bytes.data.get(), plain->data(), bytes.size);
   return bytes;
 }
 
@@ -283,7 +246,7 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
 bool ReadFlightPlans(const ReadProgress& progress) {
   PlanState& plan = Plan();
   plan.Flights.clear();
-  auto bytes = ReadWholeFile(plan.FlightplanPath);
+  auto bytes = ReadPlanBytes(plan.FlightplanPath);
   if (!bytes) {
     if (progress) progress(0);
     ShowMessageBox(kFlightplanNotFoundMessage, kMbOk | kMbIconCritical, kProgramTitle,

@@ -4,11 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <thread>
+#include <vector>
+
+#include "platform/parallel.h"
 
 namespace velk {
 
@@ -42,6 +47,83 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
     return std::nullopt;
   }
   return data;
+}
+
+namespace {
+
+// Below this much of a file per thread one thread is quicker.
+constexpr size_t kMinBytesPerReader = size_t{1} << 20;
+
+bool PreadAll(int fd, char* to, size_t length, off_t offset) {
+  while (length > 0) {
+    ssize_t n = ::pread(fd, to, length, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    to += n;
+    length -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    why = RegularReadResult::kCannotOpen;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    why = RegularReadResult::kNotRegular;
+    return -1;
+  }
+  // Checked again once open, in case the name was given to something else
+  // in between; non-blocking so that even then nothing waits.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    why = RegularReadResult::kCannotOpen;
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    why = RegularReadResult::kNotRegular;
+    return -1;
+  }
+  why = RegularReadResult::kOk;
+  return fd;
+}
+
+RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out) {
+  out = FileBytes{};
+  RegularReadResult why;
+  int fd = OpenRegularFile(path, why);
+  if (fd < 0) return why;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return RegularReadResult::kReadFailed;
+  }
+  bool ok = true;
+  if (st.st_size > 0) {
+    out.size = static_cast<size_t>(st.st_size);
+    out.data = std::make_unique_for_overwrite<char[]>(out.size);
+    const size_t n = std::clamp<size_t>(out.size / kMinBytesPerReader, 1,
+                                        std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
+    std::vector<char> good(n, 0);
+    RunParallel(n, [&](size_t k) {
+      size_t begin = out.size * k / n;
+      size_t end = out.size * (k + 1) / n;
+      good[k] = PreadAll(fd, out.data.get() + begin, end - begin, static_cast<off_t>(begin));
+    });
+    ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
+  }
+  ::close(fd);
+  if (!ok) {
+    out = FileBytes{};
+    return RegularReadResult::kReadFailed;
+  }
+  return RegularReadResult::kOk;
 }
 
 namespace {

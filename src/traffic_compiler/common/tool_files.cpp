@@ -8,8 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <functional>
+#include <thread>
+#include <vector>
 
+#include "platform/parallel.h"
 #include "platform/sim_location.h"
 
 namespace traffic {
@@ -53,34 +57,6 @@ bool EntryExists(const fs::path& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// Opens a regular file for reading; anything else is refused before it is
-// opened (a FIFO would wait for a writer, a device may never end).
-int OpenRegular(const fs::path& path, ReadResult& result) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    result = ReadResult::kCannotOpen;
-    return -1;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    result = ReadResult::kNotRegular;
-    return -1;
-  }
-  // Non-blocking, and checked again once open, in case the name was given
-  // to something else in between.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    result = ReadResult::kCannotOpen;
-    return -1;
-  }
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    result = ReadResult::kNotRegular;
-    return -1;
-  }
-  result = ReadResult::kOk;
-  return fd;
-}
-
 }  // namespace
 
 // Copies the rest of `in` into `out`, in blocks: a database can be far larger
@@ -98,40 +74,25 @@ static bool CopyBlocks(int in, OutputFile& out) {
 
 void SetFileStepHook(FileStepHook hook) { g_step_hook = hook; }
 
-ReadResult ReadRegularFile(const fs::path& path, std::string& bytes) {
-  ReadResult result;
-  const int fd = OpenRegular(path, result);
-  if (fd < 0) return result;
-  struct stat st;
-  bytes.clear();
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<std::size_t>(st.st_size));
-  std::size_t have = 0;
-  for (;;) {
-    // A file that grows while it is read is read to its new end.
-    if (have == bytes.size()) bytes.resize(bytes.size() + (1 << 16));
-    const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      bytes.clear();
-      return ReadResult::kReadFailed;
-    }
-    if (n == 0) break;
-    have += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  bytes.resize(have);
-  return ReadResult::kOk;
-}
-
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  std::string bytes;
-  if (ReadRegularFile(path, bytes) != ReadResult::kOk) return std::nullopt;
-  return bytes;
-}
-
 std::uint64_t TextFingerprint(std::string_view text) {
-  return std::hash<std::string_view>{}(text) ^ (static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u);
+  // Blocks of a fixed size are hashed on their own, on several threads for
+  // a large text, and their hashes combined in order: the result depends on
+  // the bytes alone.
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  const std::size_t blocks = (text.size() + kBlock - 1) / kBlock;
+  std::vector<std::uint64_t> hashes(blocks);
+  auto hash = [&](std::size_t b) { hashes[b] = std::hash<std::string_view>{}(text.substr(b * kBlock, kBlock)); };
+  if (blocks > 2) {
+    const std::size_t threads = std::min<std::size_t>(blocks, std::max(1u, std::thread::hardware_concurrency()));
+    velk::RunParallel(threads, [&](std::size_t t) {
+      for (std::size_t b = t; b < blocks; b += threads) hash(b);
+    });
+  } else {
+    for (std::size_t b = 0; b < blocks; ++b) hash(b);
+  }
+  std::uint64_t h = static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u;
+  for (std::uint64_t x : hashes) h = (h ^ x) * 0x100000001B3u + (h >> 29);
+  return h;
 }
 
 OutputFile::~OutputFile() {
@@ -215,8 +176,8 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
   if (errno != EXDEV) return false;
   // `to` lies on another file system (a link led there): a copy made whole
   // beside it takes its place, then `from` goes.
-  ReadResult opened;
-  const int in = OpenRegular(from, opened);
+  velk::RegularReadResult opened;
+  const int in = velk::OpenRegularFile(from, opened);
   if (in < 0) return false;
   OutputFile out;
   const bool ok = out.CreateBeside(to) && CopyBlocks(in, out);
@@ -256,8 +217,8 @@ CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
 
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
   if (EntryExists(to)) return CopyResult::kTargetExists;
-  ReadResult opened;
-  const int in = OpenRegular(from, opened);
+  velk::RegularReadResult opened;
+  const int in = velk::OpenRegularFile(from, opened);
   if (in < 0) return CopyResult::kFailed;
   OutputFile out;
   if (!out.CreateBeside(to, from)) {

@@ -24,15 +24,8 @@ namespace fs = std::filesystem;
 using FileStepHook = bool (*)(std::string_view step, const fs::path& path);
 void SetFileStepHook(FileStepHook hook);
 
-enum class ReadResult { kOk, kCannotOpen, kNotRegular, kReadFailed };
-
-// Reads the whole of a regular file into `bytes`. Anything else (a folder, a
-// FIFO, a device, also when reached through a symbolic link) is refused
-// without waiting for it or reading from it.
-ReadResult ReadRegularFile(const fs::path& path, std::string& bytes);
-
-// The whole regular file, or nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const fs::path& path);
+// Whole files are read with velk::ReadRegularFileBytes (platform/text_file.h):
+// only regular files, never waiting on a FIFO or reading a device.
 
 // Lines are cut as by every reader of the programs (platform/text_lines.h):
 // at CR LF, LF or a lone CR, each line handed out with its end.

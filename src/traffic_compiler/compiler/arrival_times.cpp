@@ -318,8 +318,10 @@ int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vecto
   // A plan reached through a symbolic link is rewritten where it lies.
   const std::filesystem::path target = ResolveLinks(plans_file);
   const FileState before = StateOf(target);
-  std::string original;
-  if (ReadRegularFile(target, original) != ReadResult::kOk) return ReportFileError(kErrOpenInput, kFlightPlansFile);
+  velk::FileBytes bytes;
+  if (velk::ReadRegularFileBytes(target, bytes) != velk::RegularReadResult::kOk)
+    return ReportFileError(kErrOpenInput, kFlightPlansFile);
+  const std::string_view original = bytes.view();
   if (parsed_fingerprint && TextFingerprint(original) != *parsed_fingerprint) return ReportChanged();
   // A plan marked read-only is left as it is.
   if (IsWriteProtected(target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);

@@ -495,10 +495,11 @@ int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which
                           LineParser parse_line, std::uint64_t* fingerprint = nullptr) {
   const FileInfo info = Info(which);
   ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
-  const auto bytes = ReadWholeFile(FindFileNoCase(folder, info.name));
-  if (!bytes) return ReportFileError(kErrOpenInput, info.name);
-  if (fingerprint) *fingerprint = TextFingerprint(*bytes);
-  ParseError e = ParseRecords(*bytes, out, parse_line);
+  velk::FileBytes bytes;
+  if (velk::ReadRegularFileBytes(FindFileNoCase(folder, info.name), bytes) != velk::RegularReadResult::kOk)
+    return ReportFileError(kErrOpenInput, info.name);
+  if (fingerprint) *fingerprint = TextFingerprint(bytes.view());
+  ParseError e = ParseRecords(bytes.view(), out, parse_line);
   // The counter stood before every record line read, the failing one too.
   const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
   for (std::size_t i = 0; i < lines_read; i += static_cast<std::size_t>(info.every))

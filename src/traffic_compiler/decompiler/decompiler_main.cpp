@@ -37,12 +37,12 @@ void PrintUsage() {
 // A database that is not there, cannot be opened or is no regular file (a
 // FIFO or a device would be waited on or read without end) is error 10, one
 // that cannot be read through is error 5.
-int ReadDatabaseFile(const std::filesystem::path& path, std::string& bytes) {
-  switch (traffic::ReadRegularFile(path, bytes)) {
-    case traffic::ReadResult::kOk: return traffic::kOk;
-    case traffic::ReadResult::kReadFailed: return traffic::kErrReadInput;
-    case traffic::ReadResult::kCannotOpen:
-    case traffic::ReadResult::kNotRegular: break;
+int ReadDatabaseFile(const std::filesystem::path& path, velk::FileBytes& bytes) {
+  switch (velk::ReadRegularFileBytes(path, bytes)) {
+    case velk::RegularReadResult::kOk: return traffic::kOk;
+    case velk::RegularReadResult::kReadFailed: return traffic::kErrReadInput;
+    case velk::RegularReadResult::kCannotOpen:
+    case velk::RegularReadResult::kNotRegular: break;
   }
   return traffic::kErrOpenInput;
 }
@@ -61,12 +61,12 @@ int Decompile(const std::filesystem::path& workFolder) {
     traffic::ConsoleFlush();
   });
   std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl");
-  std::string bytes;
+  velk::FileBytes bytes;
   int rc = ReadDatabaseFile(database, bytes);
   TrafficDatabase db;
-  if (rc == traffic::kOk) rc = ReadTrafficDatabase(bytes, db);
+  if (rc == traffic::kOk) rc = ReadTrafficDatabase(bytes.view(), db);
   if (rc != traffic::kOk) return traffic::ReportFileError(rc, database.string());
-  bytes = std::string();  // the records hold all that is needed now
+  bytes = velk::FileBytes{};  // the records hold all that is needed now
 
   rc = WriteTrafficFiles(db, workFolder);
   if (rc == traffic::kOk) traffic::ConsoleWrite("\nDecompile of traffic.bgl completed\n\n");

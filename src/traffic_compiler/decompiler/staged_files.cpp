@@ -39,9 +39,9 @@ bool StagedFiles::KeepAside(Entry& e) {
   // A second link costs nothing; a file system without links gets a copy.
   traffic::OutputFile copy;
   if (!traffic::LinkFile(e.target, backup)) {
-    std::string bytes;
-    if (traffic::ReadRegularFile(e.target, bytes) != traffic::ReadResult::kOk ||
-        !copy.CreateExclusive(backup) || !copy.WriteAndClose(bytes))
+    velk::FileBytes bytes;
+    if (velk::ReadRegularFileBytes(e.target, bytes) != velk::RegularReadResult::kOk ||
+        !copy.CreateExclusive(backup) || !copy.WriteAndClose(bytes.view()))
       return false;
     copy.Keep();
   }
