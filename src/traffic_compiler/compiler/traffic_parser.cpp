@@ -423,7 +423,10 @@ ParseError ParsePlanLine(std::string_view s, int n, TrafficPlan& p) {
   if (cur.HasNul()) return Fail(kErrFlightRules, n, cur);
 
   // Six fields a leg after the five of the header.
-  p.legs.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), ',')) / 6 + 1);
+  // The legs are gathered in a buffer of the thread's own and then given to
+  // the plan in one allocation of the right size.
+  thread_local std::vector<TrafficLeg> legs;
+  legs.clear();
   // The field that a "too few legs" error points at: the last one read.
   std::size_t last_start = cur.start(), last_length = cur.length();
   while (!cur.AtEnd()) {
@@ -467,9 +470,10 @@ ParseError ParsePlanLine(std::string_view s, int n, TrafficPlan& p) {
     for (std::size_t i = 0; i < f.size(); ++i) leg.destination[i] = Upper(f[i]);
     last_start = cur.start();
     last_length = cur.length();
-    p.legs.push_back(leg);
+    legs.push_back(leg);
   }
-  if (p.legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
+  if (legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
+  p.legs.assign(legs.begin(), legs.end());
   return {};
 }
 
