@@ -1,15 +1,12 @@
 #pragma once
-// What every write of the aircraft editors into the simulator's files (or
-// the program's class file) checks first, and the one-time backup it makes.
+// The one-time backup that every write of the aircraft editors into the
+// simulator's files (or the program's class file) makes first; whether such
+// a file may be rewritten at all is MayRewrite in platform/text_file.h.
 #include <filesystem>
 
-namespace velk {
+#include "platform/text_file.h"
 
-// True when `file` is an existing regular file that the user may change: a
-// file without any write permission is treated as locked, as the
-// simulator's own tools treat it, and is never replaced (also not by a user
-// whom the system would let write it).
-bool MayRewrite(const std::filesystem::path& file);
+namespace velk {
 
 // Copies `file` to its name with ".velk.bak" appended unless a file of that
 // name exists already, so the backup keeps the state before the first change

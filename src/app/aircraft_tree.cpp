@@ -14,10 +14,8 @@ constexpr const char* kNoAirline = "# VELK - No Airline";
 constexpr const char* kNoManufacturer = "# VELK - No Manufacturer";
 
 bool TextBefore(const std::string& a, const std::string& b) {
-  std::string ua = NodeKeyUpper(a);
-  std::string ub = NodeKeyUpper(b);
-  if (ua != ub) return ua < ub;
-  return a < b;
+  int c = CompareNoCaseCp1252(a, b);
+  return c != 0 ? c < 0 : a < b;
 }
 
 }  // namespace

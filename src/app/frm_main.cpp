@@ -482,6 +482,14 @@ void frmMain::SetStatusText(const QString& text) { statusPanel_->setText(text); 
 QString frmMain::StatusText() const { return statusPanel_->text(); }
 
 void frmMain::Reactivate() {
+  // A dialog open over the main window (a modal editor whose command used
+  // the progress window) keeps the focus; the main window comes forward
+  // once nothing blocks it.
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+    modal->raise();
+    modal->activateWindow();
+    return;
+  }
   raise();
   activateWindow();
   // The window's own focus child, kept while the window was busy; a control

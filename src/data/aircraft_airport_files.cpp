@@ -6,6 +6,7 @@
 #include "data/flight_plan_file.h"
 #include "data/text_number.h"
 #include "platform/message_box.h"
+#include "platform/sim_location.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
 
@@ -45,14 +46,7 @@ bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::stri
 std::filesystem::path PlanFolderFile(const char* name) {
   std::filesystem::path folder = std::filesystem::path(Plan().FlightplanPath).parent_path();
   if (folder.empty()) folder = ".";
-  std::filesystem::path exact = folder / name;
-  std::error_code ec;
-  if (std::filesystem::exists(exact, ec)) return exact;
-  std::string wanted = UpperAscii(name);
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (UpperAscii(it->path().filename().string()) == wanted) return it->path();
-  }
-  return exact;
+  return ResolvePathNoCase(folder, name);
 }
 
 std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNumber) {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/ascii_text.h"
+#include "platform/byte_view.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
 
@@ -13,36 +15,14 @@ namespace {
 constexpr std::int32_t kPlainMarker = 0x003A0076;
 constexpr std::int16_t kPlainMarker2 = -124;
 
-// Little-endian signed integers; the caller has checked the bounds.
-std::int32_t Int32At(std::string_view b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-  return static_cast<std::int32_t>(v);
-}
-
-std::int16_t Int16At(std::string_view b, std::size_t at) {
-  std::uint16_t v = static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                               (static_cast<unsigned char>(b[at + 1]) << 8));
-  return static_cast<std::int16_t>(v);
-}
-
-bool Fits(std::string_view b, std::size_t at, std::size_t len) { return at + len <= b.size(); }
-
-bool PlainLayout(std::string_view b, std::size_t radiusAt) {
+bool PlainLayout(const ByteView& b, std::size_t radiusAt) {
   // Marker words follow the radius directly: 32 bits, then 16 bits.
-  return Fits(b, radiusAt, 4) && Fits(b, radiusAt + 4, 4) && Fits(b, radiusAt + 8, 2) &&
-         Int32At(b, radiusAt + 4) == kPlainMarker && Int16At(b, radiusAt + 8) == kPlainMarker2;
+  return b.Has(radiusAt, 10) && b.I32(radiusAt + 4) == kPlainMarker &&
+         static_cast<std::int16_t>(b.U16(radiusAt + 8)) == kPlainMarker2;
 }
 
-bool RiffLayout(std::string_view b) {
-  if (!Fits(b, 0, 4) || !Fits(b, 28, 4)) return false;
-  for (int i = 0; i < 4; ++i) {
-    char c = b[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != "RIFF"[i]) return false;
-  }
-  return true;
-}
+// The chunked layout keeps its radius at 28.
+bool RiffLayout(std::string_view b) { return b.size() >= 32 && EqualsNoCase(b.substr(0, 4), "RIFF"); }
 
 std::string ReadHead(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -83,16 +63,17 @@ std::int64_t ModelRadiusOffset(int kind) {
 
 ModelRadiusFound FindModelRadius(std::string_view head) {
   ModelRadiusFound r;
+  const ByteView bytes(head);
   if (RiffLayout(head)) {
     r.kind = kModelKindRiff;
-  } else if (PlainLayout(head, 4264)) {
+  } else if (PlainLayout(bytes, 4264)) {
     r.kind = kModelKindPlain1;
-  } else if (PlainLayout(head, 4608)) {
+  } else if (PlainLayout(bytes, 4608)) {
     r.kind = kModelKindPlain2;
   } else {
     return r;
   }
-  r.radius = Int32At(head, static_cast<std::size_t>(ModelRadiusOffset(r.kind)));
+  r.radius = bytes.I32(static_cast<std::uint64_t>(ModelRadiusOffset(r.kind)));
   return r;
 }
 

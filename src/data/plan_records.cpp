@@ -11,6 +11,8 @@ int AirportIndexMap::Find(std::string_view icao) const {
   return it == map_.end() ? -1 : it->second;
 }
 
+bool IsWeekPeriod(std::string_view period) { return EqualsNoCase(period, "WEEK"); }
+
 int PlanState::FindPlanAircraft(std::string_view id) const {
   for (size_t i = 0; i < PlanAircraftList.size(); ++i) {
     if (PlanAircraftList[i].Id == id) return static_cast<int>(i);

@@ -48,6 +48,10 @@ struct Flight {
   bool operator==(const Flight&) const = default;
 };
 
+// True for the period "WEEK" in any case: such a flight's times carry their
+// day ("d/hh:mm:ss").
+bool IsWeekPeriod(std::string_view period);
+
 struct PlanAircraft {
   std::string Id;           // "AC#n"
   std::string Title;        // without quotes

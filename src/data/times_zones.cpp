@@ -145,8 +145,6 @@ DateTime GetArrivalTime(DateTime departure, std::int32_t distance, std::int32_t 
 
 namespace {
 
-bool IsWeekPeriod(std::string_view period) { return UpperAscii(period) == "WEEK"; }
-
 // The arrival for a known speed (at least 1 knot); `distance` is asked for
 // only when the departure is one that an arrival can be computed for.
 template <typename Distance>

@@ -432,7 +432,7 @@ void FlightEditSession::SelectPeriod(int item, Prompter& prompter) {
     periodItem_ = item;
     return;
   }
-  if (UpperAscii(work_.Period) == "WEEK") {
+  if (IsWeekPeriod(work_.Period)) {
     if (prompter.Ask(kRemoveWeeklyQuestion, kMbYesNo | kMbIconQuestion) == kIdNo) return;
     work_.Period = chosen;
     periodItem_ = item;
@@ -445,7 +445,7 @@ void FlightEditSession::SelectPeriod(int item, Prompter& prompter) {
       }
     }
     SelectLeg(selectedLeg_);
-  } else if (UpperAscii(chosen) == "WEEK") {
+  } else if (IsWeekPeriod(chosen)) {
     work_.Period = chosen;
     periodItem_ = item;
     // Every leg starts on Sunday. An arrival earlier on the clock than its

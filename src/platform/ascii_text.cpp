@@ -5,14 +5,14 @@ namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string_view TrimAny(std::string_view s, std::string_view blanks) {
-  size_t b = s.find_first_not_of(blanks);
+}  // namespace
+
+std::string_view TrimAny(std::string_view s, std::string_view chars) {
+  size_t b = s.find_first_not_of(chars);
   if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(blanks);
+  size_t e = s.find_last_not_of(chars);
   return s.substr(b, e - b + 1);
 }
-
-}  // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

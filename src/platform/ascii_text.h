@@ -10,6 +10,8 @@ namespace velk {
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // ASCII upper case; other bytes are kept.
 std::string UpperAscii(std::string_view s);
+// Any of the bytes in `chars` trimmed at both ends.
+std::string_view TrimAny(std::string_view s, std::string_view chars);
 // Blanks (spaces and tabs) trimmed at both ends.
 std::string_view TrimBlanks(std::string_view s);
 // Spaces trimmed at both ends; tabs are kept, as the traffic text files do.

@@ -22,13 +22,15 @@ PrintHandler SetPrintHandler(PrintHandler handler) {
 
 ScriptedPrinter::ScriptedPrinter() {
   previous_ = SetPrintHandler([this](const PrintRequest& r) {
-    jobs_.push_back(r);
     PrintResult result = PrintResult::Printed;
     if (!answers_.empty()) {
       result = answers_.front();
       answers_.pop_front();
     }
     if (result != PrintResult::Cancelled && r.accepted) r.accepted();
+    // Recorded as it goes to the printer: a caller may make the text once
+    // the dialog is confirmed.
+    jobs_.push_back(r);
     if (result == PrintResult::Printed && render) render(r);
     return result;
   });

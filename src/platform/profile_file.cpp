@@ -2,20 +2,14 @@
 
 #include <system_error>
 
+#include "platform/ascii_text.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
 
 namespace velk {
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r";
-
-std::string_view Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(kBlanks);
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(kBlanks);
-  return s.substr(b, e - b + 1);
-}
+std::string_view Trim(std::string_view s) { return TrimAny(s, " \t\r"); }
 
 // A value enclosed in a pair of matching quotes (double or single) loses
 // that one pair, as the Windows profile functions hand values out.

@@ -1,5 +1,6 @@
 #include "platform/random_source.h"
 
+#include <chrono>
 #include <random>
 
 namespace velk {
@@ -34,5 +35,9 @@ RandomSource SetRandomSource(RandomSource source) {
 }
 
 void SeedRandom(unsigned long seed) { Engine().seed(seed); }
+
+void SeedRandomFromClock() {
+  SeedRandom(static_cast<unsigned long>(std::chrono::system_clock::now().time_since_epoch().count()));
+}
 
 }  // namespace velk

@@ -17,5 +17,8 @@ RandomSource SetRandomSource(RandomSource source);
 
 // Re-seeds the default generator.
 void SeedRandom(unsigned long seed);
+// Re-seeds it from the clock, as every command that draws does first, so
+// that no two runs draw alike.
+void SeedRandomFromClock();
 
 }  // namespace velk

@@ -1,5 +1,6 @@
 #include "platform/text_codec.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velk {
@@ -92,6 +93,16 @@ std::string UpperCp1252(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(UpperCp1252Byte(static_cast<unsigned char>(c)));
   return out;
+}
+
+int CompareNoCaseCp1252(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = UpperCp1252Byte(static_cast<unsigned char>(a[i]));
+    unsigned char y = UpperCp1252Byte(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {

@@ -37,5 +37,8 @@ char32_t FoldCaseCp1252(char32_t cp);
 // the accented letters (a grave..thorn, s/z caron, oe, y diaeresis).
 unsigned char UpperCp1252Byte(unsigned char c);
 std::string UpperCp1252(std::string_view s);
+// Three-way comparison of two Windows-1252 texts by their UpperCp1252 bytes
+// (unsigned): negative, 0 or positive.
+int CompareNoCaseCp1252(std::string_view a, std::string_view b);
 
 }  // namespace velk

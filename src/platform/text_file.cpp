@@ -15,37 +15,41 @@
 
 #include "platform/parallel.h"
 
+#include "platform/text_codec.h"
+
 namespace velk {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    if (error) *error = std::strerror(errno);
+  // A named pipe or a device in a file's place is refused at once instead
+  // of blocking the program or reading forever.
+  RegularReadResult why;
+  int err = 0;
+  int fd = OpenRegularFile(path, why, &err);
+  if (fd < 0) {
+    if (error) *error = err == EINVAL ? "not a regular file" : std::strerror(err);
     return std::nullopt;
   }
-  std::string data;
-  // A regular file is read straight into one buffer of its size; the loop
-  // after it copes with files that grow or report no size (pipes, /proc).
   struct stat st {};
-  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    data.resize(static_cast<size_t>(st.st_size));
-    data.resize(std::fread(data.data(), 1, data.size(), f));
-  }
-  if (!std::ferror(f)) {
-    char buf[1 << 16];
-    for (;;) {
-      size_t n = std::fread(buf, 1, sizeof buf, f);
-      data.append(buf, n);
-      if (n < sizeof buf) break;
+  ::fstat(fd, &st);
+  // Read straight into one buffer of the file's size, grown while the file
+  // has more (a file that grows, or /proc files that report no size).
+  std::string data(st.st_size > 0 ? static_cast<size_t>(st.st_size) : size_t{1} << 16, '\0');
+  size_t used = 0;
+  for (;;) {
+    if (used == data.size()) data.resize(data.size() * 2);
+    ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      ::close(fd);
+      if (error) *error = std::strerror(err);
+      return std::nullopt;
     }
+    if (n == 0) break;
+    used += static_cast<size_t>(n);
   }
-  bool bad = std::ferror(f) != 0;
-  int err = errno;
-  std::fclose(f);
-  if (bad) {
-    if (error) *error = std::strerror(err);
-    return std::nullopt;
-  }
+  data.resize(used);
+  ::close(fd);
   return data;
 }
 
@@ -68,13 +72,17 @@ bool PreadAll(int fd, char* to, size_t length, off_t offset) {
 
 }  // namespace
 
-int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why) {
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error) {
+  int unused = 0;
+  int& err = error ? *error : unused;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
+    err = errno;
     why = RegularReadResult::kCannotOpen;
     return -1;
   }
   if (!S_ISREG(st.st_mode)) {
+    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     why = RegularReadResult::kNotRegular;
     return -1;
   }
@@ -82,11 +90,13 @@ int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why) {
   // in between; non-blocking so that even then nothing waits.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
+    err = errno;
     why = RegularReadResult::kCannotOpen;
     return -1;
   }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
+    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     why = RegularReadResult::kNotRegular;
     return -1;
   }
@@ -190,6 +200,18 @@ bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes,
   return true;
 }
 
+// Why an existing `target` (links already followed) may not be replaced: 0
+// when it may, ENOENT when there is no such file, else the reason. A file
+// marked read-only (no write bit at all) is refused even for a user whom the
+// system would let write it (root), as a rename would replace it regardless;
+// so is anything that is not a regular file.
+int ReplaceRefusal(const std::filesystem::path& target, struct stat& st) {
+  if (::stat(target.c_str(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if ((st.st_mode & 0222) == 0) return EACCES;
+  return ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
+}
+
 mode_t NewFileMode() {
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -221,35 +243,90 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
   return std::nullopt;
 }
 
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+namespace {
+
+// A new file written and flushed under its temporary name beside the file
+// it is to replace.
+struct PreparedFile {
+  std::filesystem::path target;
+  std::string temporary;
+};
+
+// Everything of WriteFileAtomic up to the rename.
+std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path, std::string_view bytes,
+                                               std::string* error) {
+  auto refuse = [error](int err) -> std::optional<PreparedFile> {
+    Fail(error, err);
+    return std::nullopt;
+  };
   std::optional<std::filesystem::path> resolved = ResolveWriteTarget(path, error);
-  if (!resolved) return false;
-  const std::filesystem::path& target = *resolved;
+  if (!resolved) return std::nullopt;
+  PreparedFile prepared{*resolved, {}};
+  const std::filesystem::path& target = prepared.target;
   // The old file's permissions stay; a new file gets the usual ones.
   mode_t mode = NewFileMode();
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return Fail(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    // Marked read-only (no write bit at all), or not ours to write: left
-    // alone, as a rename would otherwise replace it regardless.
-    if ((st.st_mode & 0222) == 0) return Fail(error, EACCES);
-    if (::access(target.c_str(), W_OK) != 0) return Fail(error, errno);
+  int refusal = ReplaceRefusal(target, st);
+  if (refusal == 0) {
     mode = st.st_mode & 07777;
-  } else if (errno != ENOENT) {
-    return Fail(error, errno);
+  } else if (refusal != ENOENT) {
+    return refuse(refusal);
   }
-  std::string temporary;
-  int fd = CreateTemporaryBeside(target, temporary);
-  if (fd < 0) return Fail(error, errno);
-  bool ok = FillTemporary(fd, temporary, bytes, mode, error);
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = Fail(error, errno);
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
+  int fd = CreateTemporaryBeside(target, prepared.temporary);
+  if (fd < 0) return refuse(errno);
+  if (!FillTemporary(fd, prepared.temporary, bytes, mode, error)) {
+    ::unlink(prepared.temporary.c_str());
+    return std::nullopt;
   }
-  SyncFolderOf(target);
-  Observe(AtomicWriteStep::kReplaced, temporary);
+  return prepared;
+}
+
+// Puts a prepared file in place of its target in one step.
+bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
+  if (std::rename(prepared.temporary.c_str(), prepared.target.c_str()) != 0) {
+    int err = errno;
+    ::unlink(prepared.temporary.c_str());
+    return Fail(error, err);
+  }
+  SyncFolderOf(prepared.target);
+  Observe(AtomicWriteStep::kReplaced, prepared.temporary);
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+  std::optional<PreparedFile> prepared = PrepareReplacement(path, bytes, error);
+  return prepared && CommitReplacement(*prepared, error);
+}
+
+size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
+                        std::string* error) {
+  std::vector<PreparedFile> prepared;
+  for (const auto& [path, bytes] : files) {
+    std::optional<PreparedFile> p = PrepareReplacement(path, bytes, error);
+    if (!p) {
+      for (const PreparedFile& q : prepared) ::unlink(q.temporary.c_str());
+      return 0;
+    }
+    prepared.push_back(std::move(*p));
+  }
+  for (size_t k = 0; k < prepared.size(); ++k) {
+    if (CommitReplacement(prepared[k], error)) continue;
+    for (size_t j = k + 1; j < prepared.size(); ++j) ::unlink(prepared[j].temporary.c_str());
+    return k;
+  }
+  return prepared.size();
+}
+
+bool MayRewrite(const std::filesystem::path& file) {
+  std::optional<std::filesystem::path> target = ResolveWriteTarget(file);
+  struct stat st {};
+  return target && ReplaceRefusal(*target, st) == 0;
+}
+
+std::string WriteFailedMessage(const std::filesystem::path& path) {
+  return "Could not write file '" + Utf8ToCp1252(path.string()) + "'.";
 }
 
 std::string JoinCrLf(const std::vector<std::string>& lines) {
@@ -268,7 +345,8 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
   std::optional<std::filesystem::path> target = ResolveWriteTarget(to);
   if (!target) return false;
   std::error_code ec;
-  if (std::filesystem::exists(*target, ec)) return true;
+  // A folder (or a device) of that name is no backup.
+  if (std::filesystem::exists(*target, ec)) return std::filesystem::is_regular_file(*target, ec);
   auto bytes = ReadFileBytes(from);
   if (!bytes) return false;
   std::string temporary;

@@ -6,14 +6,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/text_lines.h"
 
 namespace velk {
 
-// The file's bytes, or nothing when it cannot be opened or read; then
-// `error`, when given, receives the system's reason.
+// The bytes of `path` when it is a regular file (through any link) that can
+// be read; nothing for a folder, a pipe (whose read could wait for ever), a
+// device, or a missing or unreadable file. Then `error`, when given,
+// receives the reason.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
@@ -36,8 +39,9 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
 
 // Opens a regular file for reading (the descriptor, to be closed by the
 // caller), refusing anything else as ReadRegularFileBytes does; -1, with
-// the reason in `why`, when it cannot.
-int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why);
+// the reason in `why` (and the system's error number in `error`, EINVAL
+// for a pipe or a device), when it cannot.
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr);
 
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),
@@ -60,6 +64,28 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string* error = nullptr);
 
+// Replaces several files as WriteFileAtomic replaces one, in two steps:
+// every new file is first written and flushed under its temporary name, and
+// only when all of them are ready are they renamed over their targets, one
+// right after the other. A failure while writing (a full disk, a target
+// refused) or a kill before the renames leaves every target as it was.
+// Returns how many targets were replaced, in order: all of them on success,
+// fewer when a rename failed (the reason in `error`; the later temporary
+// files are removed, and the targets replaced so far are the caller's to put
+// back). A target named twice ends up with its last contents.
+size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
+                        std::string* error = nullptr);
+
+// True when `file` (through any link) is an existing regular file that
+// WriteFileAtomic would replace: a file without any write bit is locked, as
+// the simulator's own tools treat it, also for a user whom the system would
+// let write it anyway.
+bool MayRewrite(const std::filesystem::path& file);
+
+// The message for a file that could not be written, in Windows-1252:
+// "Could not write file '<path>'.".
+std::string WriteFailedMessage(const std::filesystem::path& path);
+
 // The steps of WriteFileAtomic, for tests that stop a writer part way.
 enum class AtomicWriteStep { kTemporaryCreated, kWritten, kFlushed, kReplaced };
 // Called at each step of every WriteFileAtomic of this process; nothing by
@@ -70,7 +96,8 @@ void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep step, const std::fi
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
 // Copies `from` to `to` (through a link at `to`) only when `to` does not
-// exist yet; true when the copy exists afterwards (made now, or before). The
+// exist yet; true when the copy exists afterwards (made now, or before; a
+// folder or other non-file of that name counts as a failure). The
 // copy is made whole under a temporary name and only then given its name, so
 // a copy killed part way never stands as a finished backup, and an existing
 // file of that name is never replaced, also when two copies race.

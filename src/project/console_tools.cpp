@@ -38,8 +38,6 @@ fs::path FileInFolder(const fs::path& folder, const std::string& name) {
 }
 
 bool CopyInputFile(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  if (!fs::is_regular_file(from, ec)) return false;
   std::optional<std::string> bytes = ReadFileBytes(from);
   if (!bytes) return false;
   // The run folder is ours alone and new; a file already there is not one
@@ -100,9 +98,7 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
   std::optional<std::string> produced[3];
   const char* names[3] = {kAirportsName, kAircraftName, kFlightPlansName};
   for (int k = 0; k < 3; ++k) {
-    std::error_code ec;
-    fs::path file = run.Path() / names[k];
-    if (!fs::is_regular_file(file, ec) || !(produced[k] = ReadFileBytes(file))) return false;
+    if (!(produced[k] = ReadFileBytes(run.Path() / names[k]))) return false;
   }
   fs::path folder = chosenFile.parent_path();
   // The chosen file last: should the user have chosen one of the other two
@@ -127,19 +123,18 @@ bool ReplaceFilesTogether(const std::vector<std::pair<fs::path, std::string>>& f
     if (!old) return false;  // could not be put back
     before.push_back(std::move(old));
   }
-  for (size_t k = 0; k < files.size(); ++k) {
-    if (WriteFileAtomic(files[k].first, files[k].second)) continue;
-    for (size_t j = k; j-- > 0;) {
-      std::error_code ec;
-      if (before[j]) {
-        WriteFileAtomic(files[j].first, *before[j]);
-      } else if (auto made = ResolveWriteTarget(files[j].first)) {
-        fs::remove(*made, ec);  // what the write made, through a link too
-      }
+  // Every new file is ready before the first one replaces its target.
+  const size_t replaced = WriteFilesAtomic(files);
+  if (replaced == files.size()) return true;
+  for (size_t j = replaced; j-- > 0;) {
+    std::error_code ec;
+    if (before[j]) {
+      WriteFileAtomic(files[j].first, *before[j]);
+    } else if (auto made = ResolveWriteTarget(files[j].first)) {
+      fs::remove(*made, ec);  // what the write made, through a link too
     }
-    return false;
   }
-  return true;
+  return false;
 }
 
 }  // namespace velk

@@ -22,13 +22,6 @@ constexpr const char* kVelkFolderCompilerMissingMessage = "File 'orvane' not fou
 constexpr const char* kMergeFailedMessage = "Errors occured during merging Project.";
 constexpr const char* kProjectCompileFailedMessage = "Errors occured during compiling Project.";
 
-// The whole file, or nothing when it is not an ordinary file that can be read.
-std::optional<std::string> ReadEntryFile(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::path(path), ec)) return std::nullopt;
-  return ReadFileBytes(fs::path(path));
-}
-
 // Ends the progress on every way out of the merge and compile steps.
 class ProgressScope {
  public:
@@ -65,11 +58,11 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
     progress.Entry(static_cast<int>(i));
     merger.BeginEntry();
     if (!e.AircraftFile.empty()) {
-      std::optional<std::string> text = ReadEntryFile(e.AircraftFile);
+      std::optional<std::string> text = ReadFileBytes(e.AircraftFile);
       if (!text) return {BuildOutcome::kAircraftFileMissing, e.AircraftFile};
       merger.AddAircraftText(*text);
     }
-    std::optional<std::string> text = ReadEntryFile(e.PlanFile);
+    std::optional<std::string> text = ReadFileBytes(e.PlanFile);
     if (!text) return {BuildOutcome::kPlanFileMissing, e.PlanFile};
     merger.AddFlightPlanText(*text);
   }

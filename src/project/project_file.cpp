@@ -105,8 +105,6 @@ std::optional<std::string> ProjectFileBytes(const ProjectFile& project) {
 }
 
 std::optional<ProjectFile> ReadProjectFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return std::nullopt;
   return ParseProjectFile(*bytes);

@@ -3,7 +3,7 @@
 namespace velk {
 
 void AppendFlightPrintout(std::string& out, const Flight& f, const FSAircraft* installed,
-                          const std::function<int(std::string_view from, std::string_view to)>& distance) {
+                          const AirportDistance& distance) {
   out += f.AircraftId;
   if (!installed) {
     out += " # NOT FOUND #";
@@ -12,6 +12,10 @@ void AppendFlightPrintout(std::string& out, const Flight& f, const FSAircraft* i
     out += installed->Title;
     if (!installed->ATCAirline.empty()) out += " (" + installed->ATCAirline + ")";
   }
+  AppendFlightLegs(out, f, distance);
+}
+
+void AppendFlightLegs(std::string& out, const Flight& f, const AirportDistance& distance) {
   out += " - " + f.Registration + "/" + f.Percent + "/" + f.Period + "/" + f.FlightRules + "\r\n";
   for (int i = 0; i < f.LegCount(); ++i) {
     const FlightLeg& leg = f.Legs[i];

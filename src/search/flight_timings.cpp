@@ -291,8 +291,6 @@ void CorrectHours(Flight& f, const TurnAroundLimits& limits) {
 
 }  // namespace
 
-bool IsWeekPeriod(std::string_view period) { return EqualsNoCase(period, "WEEK"); }
-
 std::optional<int> PeriodHours(std::string_view period) {
   if (period.size() < 3) return std::nullopt;
   std::string_view digits = period.substr(0, period.size() - 2);

@@ -44,8 +44,6 @@ enum class WeekStandRule { Check, Correction };
 
 enum class StandFinding { None, DepartEarlier, BelowMinimum, AboveMaximum };
 
-// True for the period "WEEK" in any case.
-bool IsWeekPeriod(std::string_view period);
 // Hours of an hour period: the text without its last two characters as a
 // whole number ("12Hr" -> 12); nothing when that is not a number above 0.
 std::optional<int> PeriodHours(std::string_view period);

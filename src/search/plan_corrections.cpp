@@ -1,6 +1,5 @@
 #include "search/plan_corrections.h"
 
-#include <chrono>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -31,7 +30,7 @@ LegGeometry Measure(const PlanState& plan, const std::string& from, const std::s
 }  // namespace
 
 int CorrectFlightLevels(PlanState& plan) {
-  SeedRandom(static_cast<unsigned long>(std::chrono::system_clock::now().time_since_epoch().count()));
+  SeedRandomFromClock();
 
   // Plan aircraft id (case ignored) -> the first installed aircraft of its
   // title (case ignored); the first plan aircraft of an id with one wins.

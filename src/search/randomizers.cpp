@@ -1,7 +1,6 @@
 #include "search/randomizers.h"
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -11,10 +10,6 @@
 
 namespace velk {
 namespace {
-
-void SeedFromClock() {
-  SeedRandom(static_cast<unsigned long>(std::chrono::system_clock::now().time_since_epoch().count()));
-}
 
 // At least four digits, leading zeros: 7 -> "0007", 12345 -> "12345".
 std::string FourDigits(int n) {
@@ -31,7 +26,7 @@ int DrawBetween(int lo, int hi) {
 }
 
 void RandomizeFlightNumbers(std::vector<Flight>& flights, int first, int last, bool oddEven) {
-  SeedFromClock();
+  SeedRandomFromClock();
   for (Flight& flight : flights) {
     bool pairOpen = false;  // the previous leg took an even number
     int n = 0;
@@ -57,12 +52,12 @@ void RandomizeFlightNumbers(std::vector<Flight>& flights, int first, int last, b
 }
 
 void RandomizePercent(std::vector<Flight>& flights, int first, int last) {
-  SeedFromClock();
+  SeedRandomFromClock();
   for (Flight& flight : flights) flight.Percent = std::to_string(DrawBetween(first, last)) + "%";
 }
 
 void RandomizePlanOrder(std::vector<Flight>& flights) {
-  SeedFromClock();
+  SeedRandomFromClock();
   const int n = static_cast<int>(flights.size());
   std::unordered_set<int> given;
   std::vector<Flight> reordered;

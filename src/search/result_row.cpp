@@ -69,7 +69,7 @@ void FormatResultRow(const Flight& f, const FSAircraft* installed, std::string_v
     if (k > 0) c[5] += " - ";
     c[5] += f.Legs[k].DestinationIcao;
   }
-  if (EqualsNoCase(f.Period, "WEEK")) {
+  if (IsWeekPeriod(f.Period)) {
     c[6] = f.Period;
   } else {
     std::string_view period = f.Period;

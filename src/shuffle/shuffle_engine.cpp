@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -656,7 +655,7 @@ ShuffleResult Engine::Run() {
 
   Caption("Matching Aircraft...");
   std::vector<FSAircraft> noAirlineAircraft = MatchFSAircraft(plan_, tables_);
-  SeedRandom(static_cast<unsigned long>(std::chrono::system_clock::now().time_since_epoch().count()));
+  SeedRandomFromClock();
 
   AirlineShare fallback;
   fallback.PlannedPercent = 100;

@@ -11,7 +11,7 @@
 #include "aircraft_editors/cfg_text_escape.h"
 #include "aircraft_editors/model_radius_patch.h"
 #include "aircraft_editors/sim_files.h"
-#include "sample_sim/sample_sim.h"
+#include "aircraft_editors/sample_sim_fixture.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -19,13 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using test::Replaced;
 using test::TempDir;
 using test::WriteFile;
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  text.replace(text.find(from), from.size(), to);
-  return text;
-}
 
 TEST(CfgTextEscape, RoundTripsAndNeverLeavesALineBreak) {
   EXPECT_EQ(UnescapeCfgText("Fast\\nreliable"), "Fast\r\nreliable");
@@ -303,21 +299,6 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   int entries = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
   EXPECT_EQ(entries, 2);
-}
-
-TEST(SimFiles, BackupIsMadeOnceAndLockedFilesAreNotRewritten) {
-  TempDir dir;
-  fs::path file = dir / "aircraft.cfg";
-  WriteFile(file, "first");
-  ASSERT_TRUE(MakeBackupOnce(file));
-  WriteFile(file, "second");
-  ASSERT_TRUE(MakeBackupOnce(file));
-  EXPECT_EQ(*ReadFile(dir / "aircraft.cfg.velk.bak"), "first");
-  EXPECT_TRUE(MayRewrite(file));
-  fs::permissions(file, fs::perms::owner_read);
-  EXPECT_FALSE(MayRewrite(file));
-  EXPECT_FALSE(MayRewrite(dir.path()));
-  EXPECT_FALSE(MayRewrite(dir / "missing"));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using test::Replaced;
 
 class FSAircraftEditorTest : public test::SampleSimTest {
  protected:

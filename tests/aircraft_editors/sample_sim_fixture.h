@@ -17,6 +17,14 @@
 
 namespace velk::test {
 
+// `text` with its first `from` replaced by `to`.
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
 class SampleSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,13 +62,6 @@ class SampleSimTest : public ::testing::Test {
     for (const auto& a : sample::SampleAircraftList())
       if (a.Folder == folder) return sample::AircraftCfgText(a);
     return {};
-  }
-  // `text` with its first `from` replaced by `to`.
-  static std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
   }
 
   TempDir dir_;

@@ -68,11 +68,12 @@ class MainWindowTest : public ::testing::Test {
   }
   // Starts `w` with the shipped configuration files and closes the splash.
   void Start(frmMain& w) {
-    w.SetProgramFolder(test::ToolsDir());
+    w.SetProgramFolder(program_.path());
     ASSERT_TRUE(w.StartUp());
     w.onSplashTimer();
   }
 
+  test::ProgramFolder program_;
   TempDir home_;
   ScopedEnv env_{"VELK_CONFIG_HOME", home_.path().string()};
   ScriptedMessageBoxes boxes_{kIdCancel};
@@ -80,7 +81,7 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndCentresTheWindow) {
   TestWindow w;
-  w.SetProgramFolder(test::ToolsDir());
+  w.SetProgramFolder(program_.path());
   ASSERT_TRUE(w.StartUp());
   EXPECT_TRUE(boxes_.Shown().empty());
   ASSERT_NE(w.Splash(), nullptr);
@@ -350,7 +351,7 @@ TEST_F(MainWindowTest, FailedSaveOnClosingKeepsTheWindowOpen) {
 
 TEST_F(MainWindowTest, ClosingDuringAStartedSplashClosesTheSplash) {
   TestWindow w;
-  w.SetProgramFolder(test::ToolsDir());
+  w.SetProgramFolder(program_.path());
   ASSERT_TRUE(w.StartUp());
   QPointer<frmSplash> splash = w.Splash();
   ASSERT_TRUE(w.close());
@@ -361,7 +362,7 @@ TEST_F(MainWindowTest, ClosingDuringAStartedSplashClosesTheSplash) {
 
 TEST_F(MainWindowTest, SplashClosesOnAClickAndTheTimerFindsNothingLater) {
   TestWindow w;
-  w.SetProgramFolder(test::ToolsDir());
+  w.SetProgramFolder(program_.path());
   ASSERT_TRUE(w.StartUp());
   ASSERT_NE(w.Splash(), nullptr);
   QTest::mouseClick(w.Splash()->picSplash, Qt::LeftButton);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/message_box.h"
+#include "support/plan_guard.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -83,15 +84,10 @@ TEST(AirportsTxt, ReadsFourTrimmedFields) {
 
 class PlanFolderFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = Plan();
-    Plan() = PlanState{};
-    Plan().FlightplanPath = (dir_ / "MyPlan.txt").string();
-  }
-  void TearDown() override { Plan() = saved_; }
+  void SetUp() override { Plan().FlightplanPath = (dir_ / "MyPlan.txt").string(); }
 
+  test::PlanGuard plan_;
   TempDir dir_;
-  PlanState saved_;
   ScriptedMessageBoxes boxes_;
 };
 
@@ -112,13 +108,6 @@ TEST_F(PlanFolderFilesTest, DuplicateIcaoIsKeptButTheFirstIsFound) {
   ASSERT_TRUE(ReadAirportsTxt());
   EXPECT_EQ(Plan().FindAirport("LFPG"), 0);
   EXPECT_EQ(Plan().FindAirport("EDDF"), -1);
-}
-
-TEST_F(PlanFolderFilesTest, FlightAndAircraftJoinByExactId) {
-  WriteFile(dir_ / "Aircraft.txt", "AC#5,400,\"Jet\"\r\n");
-  ASSERT_TRUE(ReadAircraftTxt());
-  EXPECT_EQ(Plan().FindPlanAircraft("AC#5"), 0);
-  EXPECT_EQ(Plan().FindPlanAircraft("ac#5"), -1);
 }
 
 TEST_F(PlanFolderFilesTest, MissingFilesShowTheirOwnMessages) {
@@ -143,6 +132,9 @@ TEST_F(PlanFolderFilesTest, FilesAreFoundWhateverTheirLetterCase) {
   ASSERT_TRUE(ReadAirportsTxt());
   EXPECT_EQ(Plan().PlanAircraftList.size(), 1u);
   EXPECT_EQ(Plan().Airports.size(), 1u);
+  // Flights join their aircraft by the exact id.
+  EXPECT_EQ(Plan().FindPlanAircraft("AC#1"), 0);
+  EXPECT_EQ(Plan().FindPlanAircraft("ac#1"), -1);
   // And written back under the spelling the file has.
   Plan().BackupPlan = false;
   ASSERT_TRUE(WriteAircraftTxt());

@@ -102,47 +102,40 @@ TEST_F(ReadModelRadiusTest, FollowsTheModelKeyToItsFolder) {
   EXPECT_EQ(radius_, 21);
 }
 
-TEST_F(ReadModelRadiusTest, ModelKeyWithCommentFindsNoFolder) {
-  WriteCfg("737 ;old");
-  WriteModel("model.737", ModelFileBytes(2, 21));
-  Read("fltsim.0");
-  EXPECT_EQ(kind_, 0);
-  EXPECT_EQ(radius_, -1);
-  EXPECT_EQ(file_, "");
-}
-
-TEST_F(ReadModelRadiusTest, MissingPiecesLeaveNoModel) {
-  Read("fltsim.0");  // no aircraft.cfg
-  EXPECT_EQ(file_, "");
-  EXPECT_EQ(kind_, 0);
-  EXPECT_EQ(radius_, -1);
-  WriteCfg("");
-  Read("fltsim.0");  // no model folder
-  EXPECT_EQ(file_, "");
-  WriteFile(dir_ / "model/model.cfg", "[models]\r\nshadow=plane\r\n");
-  WriteFile(dir_ / "model/plane.mdl", ModelFileBytes(1, 3));
-  Read("fltsim.0");  // no normal key
-  EXPECT_EQ(file_, "");
-  EXPECT_EQ(radius_, -1);
-  WriteFile(dir_ / "model/model.cfg", "[models]\r\nnormal=plane\r\n");
-  WriteFile(dir_ / "model/plane.mdl", "");
-  Read("fltsim.0");  // empty model file
-  EXPECT_EQ(file_, "");
-  EXPECT_EQ(kind_, 0);
-}
-
-TEST_F(ReadModelRadiusTest, UnknownOrTruncatedLayoutKeepsThePath) {
-  WriteCfg("");
-  WriteModel("model", ModelFileBytes(0, 0));
-  Read("fltsim.0");
-  EXPECT_EQ(file_, (dir_ / "model" / "plane.mdl").string());
-  EXPECT_EQ(kind_, 0);
-  EXPECT_EQ(radius_, -1);
-  WriteModel("model", ModelFileBytes(3, 40).substr(0, 4610));
-  Read("fltsim.0");
-  EXPECT_EQ(file_, (dir_ / "model" / "plane.mdl").string());
-  EXPECT_EQ(kind_, 0);
-  EXPECT_EQ(radius_, -1);
+// What is missing or unreadable leaves no model (the path is kept when the
+// model file itself is there but of no known or a cut layout).
+TEST_F(ReadModelRadiusTest, MissingOrUnreadablePiecesGiveNoRadius) {
+  struct Case {
+    const char* what;
+    const char* modelKey;  // nullptr: no aircraft.cfg
+    const char* modelCfg;  // nullptr: no model folder
+    std::string modelBytes;
+    bool pathKept;
+  };
+  const std::string normal = "[models]\r\nnormal=plane\r\n";
+  const Case cases[] = {
+      {"no aircraft.cfg", nullptr, nullptr, "", false},
+      {"no model folder", "", nullptr, "", false},
+      {"model key with a comment", "737 ;old", normal.c_str(), ModelFileBytes(2, 21), false},
+      {"no normal key", "", "[models]\r\nshadow=plane\r\n", ModelFileBytes(1, 3), false},
+      {"empty model file", "", normal.c_str(), "", false},
+      {"unknown layout", "", normal.c_str(), ModelFileBytes(0, 0), true},
+      {"cut layout", "", normal.c_str(), ModelFileBytes(3, 40).substr(0, 4610), true},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(dir_.path());
+    std::filesystem::create_directories(dir_.path());
+    if (c.modelKey) WriteCfg(c.modelKey);
+    if (c.modelCfg) {
+      std::string folder = std::string(c.modelKey).starts_with("737") ? "model.737" : "model";
+      WriteFile(dir_ / folder / "model.cfg", c.modelCfg);
+      WriteFile(dir_ / folder / "plane.mdl", c.modelBytes);
+    }
+    Read("fltsim.0");
+    EXPECT_EQ(kind_, 0) << c.what;
+    EXPECT_EQ(radius_, -1) << c.what;
+    EXPECT_EQ(file_, c.pathKept ? (dir_ / "model" / "plane.mdl").string() : "") << c.what;
+  }
 }
 
 }  // namespace

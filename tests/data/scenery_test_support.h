@@ -3,26 +3,24 @@
 #include "data/plan_records.h"
 #include "data/scenery_airports.h"
 #include "data/scenery_cache.h"
+#include "support/plan_guard.h"
 
 namespace velk::test {
 
 class SceneryStateGuard {
  public:
   SceneryStateGuard()
-      : plan_(std::move(Plan())), scenery_(std::move(SceneryAirports())),
-        info_(SceneryCacheInfo()), context_(DefaultSceneryContext()) {
-    Plan() = PlanState();
+      : scenery_(std::move(SceneryAirports())), info_(SceneryCacheInfo()), context_(DefaultSceneryContext()) {
     SceneryAirports().clear();
   }
   ~SceneryStateGuard() {
-    Plan() = std::move(plan_);
     SceneryAirports() = std::move(scenery_);
     SceneryCacheInfo() = info_;
     DefaultSceneryContext() = context_;
   }
 
  private:
-  PlanState plan_;
+  PlanGuard plan_;
   std::vector<SceneryAirport> scenery_;
   SceneryCacheHeader info_;
   SceneryLoadContext context_;

@@ -74,19 +74,6 @@ TEST(TextReaders, PlanFilesReadAlikeInEveryForm) {
   }
 }
 
-TEST(TextReaders, ALargePlanWithLoneCrEndsIsCutBetweenLines) {
-  // Large enough for the threads of the plan reader, which cut the text
-  // into pieces at line ends.
-  std::string plan = "\xEF\xBB\xBF";
-  int count = 0;
-  while (plan.size() < (size_t{5} << 20)) {
-    plan += "AC#" + std::to_string(count++) + ",N1,5%,24Hr,IFR,06:00,07:00,350,F,12,KBOS,08:00,09:00,350,F,13,KJFK\r";
-  }
-  auto flights = ParseFlightPlans(plan);
-  ASSERT_EQ(flights.size(), static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) ASSERT_EQ(flights[static_cast<size_t>(i)].AircraftId, "AC#" + std::to_string(i));
-}
-
 TEST(TextReaders, ConfigurationFilesReadAlikeInEveryForm) {
   ScriptedMessageBoxes boxes;
   for (const Form& form : kForms) {

@@ -11,13 +11,13 @@
 #include "data/flight_levels.h"
 #include "data/plan_records.h"
 #include "flight_editor/prompter.h"
+#include "support/plan_guard.h"
 
 namespace velk::test {
 
 class FlightEditorPlan {
  public:
-  FlightEditorPlan() : saved_(std::move(Plan())), savedRules_(std::move(FlightLevelRules())) {
-    Plan() = PlanState();
+  FlightEditorPlan() : savedRules_(std::move(FlightLevelRules())) {
     PlanState& p = Plan();
     // AAAA-BBBB 60nm due west, AAAA-CCCC 60nm due north, AAAA-DDDD 120nm
     // due east, BBBB-DDDD 180nm.
@@ -44,10 +44,7 @@ class FlightEditorPlan {
     p.FSAircraftList = {prop, jet, jet2};
     FlightLevelRules() = {{0, 9999, 0, 359, 100, 300, 20}};
   }
-  ~FlightEditorPlan() {
-    Plan() = std::move(saved_);
-    FlightLevelRules() = std::move(savedRules_);
-  }
+  ~FlightEditorPlan() { FlightLevelRules() = std::move(savedRules_); }
   FlightEditorPlan(const FlightEditorPlan&) = delete;
   FlightEditorPlan& operator=(const FlightEditorPlan&) = delete;
 
@@ -89,7 +86,7 @@ class FlightEditorPlan {
     p.AirportIndex.Add(icao, static_cast<int>(p.Airports.size() - 1));
   }
 
-  PlanState saved_;
+  PlanGuard plan_;  // first made, last gone
   std::vector<FlightLevelRule> savedRules_;
 };
 

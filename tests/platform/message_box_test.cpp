@@ -5,44 +5,43 @@
 namespace velk {
 namespace {
 
-TEST(ShowMessageBox, BlankPromptShowsNothing) {
+TEST(ShowMessageBox, BlankPromptShowsNothingAndThePointGoesOnlyWhenAskedFor) {
   ScriptedMessageBoxes boxes(kIdYes);
   EXPECT_EQ(ShowMessageBox("   ", kMbYesNo, kProgramTitle), kIdNone);
   EXPECT_EQ(ShowMessageBox("", kMbOk, kProgramTitle), kIdNone);
   EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST(ShowMessageBox, PointIsPassedOnlyWhenAskedFor) {
-  ScriptedMessageBoxes boxes;
   boxes.Answer(kIdCancel);
-  EXPECT_EQ(ShowMessageBox("Save?", kMbYesNoCancel | kMbIconQuestion, kProgramTitle, nullptr,
-                           false, 10, 20),
-            kIdCancel);
+  EXPECT_EQ(ShowMessageBox("Save?", kMbYesNoCancel, kProgramTitle, nullptr, false, 10, 20), kIdCancel);
   ShowMessageBox("Here", kMbOk, kProgramTitle, nullptr, true, 0, 300);
   ASSERT_EQ(boxes.Shown().size(), 2u);
-  EXPECT_EQ(boxes.Shown()[0].x, 0);
-  EXPECT_EQ(boxes.Shown()[0].y, 0);
-  EXPECT_EQ(boxes.Shown()[1].x, 0);
-  EXPECT_EQ(boxes.Shown()[1].y, 300);
+  EXPECT_EQ((ScreenPoint{boxes.Shown()[0].x, boxes.Shown()[0].y}), (ScreenPoint{0, 0}));
+  EXPECT_EQ((ScreenPoint{boxes.Shown()[1].x, boxes.Shown()[1].y}), (ScreenPoint{0, 300}));
 }
 
-TEST(CentredBoxPosition, CentresOnReferenceOrPoint) {
+TEST(CentredBoxPosition, CentresOnReferenceOrPointWithHalvesToEven) {
+  struct Case {
+    ScreenRect reference;
+    int width, height, x, y;
+    ScreenPoint expected;
+  };
   const ScreenRect owner{100, 50, 800, 600};  // centre (500, 350)
-  EXPECT_EQ(CentredBoxPosition(owner, 200, 100, 0, 0), (ScreenPoint{400, 300}));
-  // Each coordinate by itself: x from the owner, y from the point.
-  EXPECT_EQ(CentredBoxPosition(owner, 200, 100, 0, 300), (ScreenPoint{400, 250}));
-  EXPECT_EQ(CentredBoxPosition(owner, 200, 100, 900, 0), (ScreenPoint{800, 300}));
-  // A box larger than its reference goes above and left of it.
-  EXPECT_EQ(CentredBoxPosition({0, 0, 100, 100}, 300, 300, 0, 0), (ScreenPoint{-100, -100}));
-}
-
-TEST(CentredBoxPosition, HalvesRoundToEven) {
-  // 0 + 1001/2 - 200/2 = 400.5 -> 400; 0 + 1003/2 - 200/2 = 401.5 -> 402.
-  EXPECT_EQ(CentredBoxPosition({0, 0, 1001, 1003}, 200, 200, 0, 0), (ScreenPoint{400, 402}));
-  // Odd box sizes: 500 - 201/2 = 399.5 -> 400; 500 - 203/2 = 398.5 -> 398.
-  EXPECT_EQ(CentredBoxPosition({0, 0, 1000, 1000}, 201, 203, 0, 0), (ScreenPoint{400, 398}));
-  // The odd halves of reference and box cancel.
-  EXPECT_EQ(CentredBoxPosition({1, 1, 1001, 1001}, 201, 201, 0, 0), (ScreenPoint{401, 401}));
+  const Case cases[] = {
+      {owner, 200, 100, 0, 0, {400, 300}},
+      // Each coordinate by itself: x from the owner, y from the point.
+      {owner, 200, 100, 0, 300, {400, 250}},
+      {owner, 200, 100, 900, 0, {800, 300}},
+      // A box larger than its reference goes above and left of it.
+      {{0, 0, 100, 100}, 300, 300, 0, 0, {-100, -100}},
+      // 1001/2 - 100 = 400.5 -> 400; 1003/2 - 100 = 401.5 -> 402.
+      {{0, 0, 1001, 1003}, 200, 200, 0, 0, {400, 402}},
+      // Odd boxes: 500 - 100.5 = 399.5 -> 400; 500 - 101.5 = 398.5 -> 398.
+      {{0, 0, 1000, 1000}, 201, 203, 0, 0, {400, 398}},
+      // The odd halves of reference and box cancel.
+      {{1, 1, 1001, 1001}, 201, 201, 0, 0, {401, 401}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CentredBoxPosition(c.reference, c.width, c.height, c.x, c.y), c.expected)
+        << c.reference.width << "x" << c.reference.height << " box " << c.width << "x" << c.height;
 }
 
 }  // namespace

@@ -33,18 +33,20 @@ fs::path Script(const fs::path& path, const std::string& body) {
 }
 
 TEST(RunAndWait, ReturnsTheExitCodeAndMinusOneForFailedStartsAndSignals) {
-  EXPECT_EQ(RunChild({"/bin/sh", "-c", "exit 0"}), 0);
-  EXPECT_EQ(RunChild({"/bin/sh", "-c", "exit 1"}), 1);
-  EXPECT_EQ(RunChild({"sh", "-c", "exit 42"}), 42);  // found through PATH
-  EXPECT_EQ(RunChild({"/bin/sh", "-c", "kill -KILL $$"}), -1);
-  EXPECT_EQ(RunChild({"/bin/sh", "-c", "kill -TERM $$"}), -1);
-
   TempDir dir;
-  EXPECT_EQ(RunChild({(dir / "no such program").string()}), -1);
-  EXPECT_EQ(RunChild({"velk-no-such-program-anywhere"}), -1);
-  EXPECT_EQ(RunChild({}), -1);
   WriteFile(dir / "not-executable", "#!/bin/sh\nexit 0\n");
-  EXPECT_EQ(RunChild({(dir / "not-executable").string()}), -1);
+  const std::pair<std::vector<std::string>, int> runs[] = {
+      {{"/bin/sh", "-c", "exit 0"}, 0},
+      {{"/bin/sh", "-c", "exit 1"}, 1},
+      {{"sh", "-c", "exit 42"}, 42},  // found through PATH
+      {{"/bin/sh", "-c", "kill -KILL $$"}, -1},
+      {{"/bin/sh", "-c", "kill -TERM $$"}, -1},
+      {{(dir / "no such program").string()}, -1},
+      {{"velk-no-such-program-anywhere"}, -1},
+      {{}, -1},
+      {{(dir / "not-executable").string()}, -1},
+  };
+  for (const auto& [argv, code] : runs) EXPECT_EQ(RunChild(argv), code) << testing::PrintToString(argv);
   EXPECT_EQ(RunChild({"/bin/sh", "-c", "exit 0"}, (dir / "missing folder").string()), -1);
 }
 

@@ -71,6 +71,8 @@ TEST(WriteFileAtomic, ReplacesWholeAndKeepsPermissions) {
   std::string error;
   EXPECT_FALSE(WriteFileAtomic(dir / "missing/plan.txt", "x", &error));
   EXPECT_FALSE(error.empty());
+  // The message names the path in the plan's code page.
+  EXPECT_EQ(WriteFailedMessage("/plans/caf\xC3\xA9.txt"), "Could not write file '/plans/caf\xE9.txt'.");
 }
 
 TEST(WriteFileAtomic, ReadOnlyFolderFailsAndLeavesFile) {
@@ -82,18 +84,6 @@ TEST(WriteFileAtomic, ReadOnlyFolderFailsAndLeavesFile) {
   EXPECT_FALSE(WriteFileAtomic(target, "new"));
   EXPECT_EQ(*ReadFile(target), "old");
   fs::permissions(dir.path(), fs::perms::owner_all);
-}
-
-TEST(WriteFileAtomic, ReadOnlyFileIsNeverReplaced) {
-  TempDir dir;
-  auto target = dir / "Aircraft.txt";
-  WriteFile(target, "old");
-  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomic(target, "new", &error));
-  EXPECT_EQ(error, std::strerror(EACCES));
-  EXPECT_EQ(*ReadFile(target), "old");
-  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"Aircraft.txt"});
 }
 
 TEST(WriteFileAtomic, WritesThroughLinksToTheirTargets) {
@@ -126,19 +116,34 @@ TEST(WriteFileAtomic, WritesThroughLinksToTheirTargets) {
   EXPECT_TRUE(fs::is_symlink(dir / "loop1"));
 }
 
-TEST(WriteFileAtomic, APathThatIsNoRegularFileIsLeftAlone) {
+// What the writer may not replace it leaves alone, and MayRewrite (the
+// aircraft editors' question before they touch the simulator's files)
+// answers the same.
+TEST(WriteFileAtomic, RefusesReadOnlyFilesAndPathsThatAreNoRegularFile) {
   TempDir dir;
+  auto locked = dir / "Aircraft.txt";
+  WriteFile(locked, "old");
+  EXPECT_TRUE(MayRewrite(locked));
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  std::string error;
+  EXPECT_FALSE(MayRewrite(locked));
+  EXPECT_FALSE(WriteFileAtomic(locked, "new", &error));
+  EXPECT_EQ(error, std::strerror(EACCES));
+  EXPECT_EQ(*ReadFile(locked), "old");
+
   fs::create_directories(dir / "folder" / "inside");
-  EXPECT_FALSE(WriteFileAtomic(dir / "folder", "x"));
-  EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-  EXPECT_FALSE(WriteFileAtomic(dir / "pipe", "x"));
+  fs::create_symlink(dir / "pipe", dir / "link");  // also when reached through a link
+  for (const char* name : {"folder", "pipe", "link"}) {
+    EXPECT_FALSE(MayRewrite(dir / name)) << name;
+    EXPECT_FALSE(WriteFileAtomic(dir / name, "x")) << name;
+    EXPECT_FALSE(ReadFileBytes(dir / name)) << name;  // a pipe would block the reader
+    EXPECT_FALSE(ReadFileBytes(dir / name)) << name;
+  }
+  EXPECT_FALSE(MayRewrite(dir / "missing"));
+  EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
   EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
-  // Also when reached through a link.
-  fs::create_symlink(dir / "pipe", dir / "link");
-  EXPECT_FALSE(WriteFileAtomic(dir / "link", "x"));
-  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
-  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"folder", "link", "pipe"}));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"Aircraft.txt", "folder", "link", "pipe"}));
 }
 
 // The child process stops dead (SIGKILL) at `step` of its write.
@@ -206,6 +211,9 @@ TEST(CopyFileOnce, NeverReplacesAnExistingCopy) {
   EXPECT_EQ(*ReadFile(dir / "a.bak"), "first");
   EXPECT_FALSE(CopyFileOnce(dir / "missing", dir / "m.bak"));
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a", "a.bak"}));
+  fs::create_directory(dir / "d.bak");
+  EXPECT_FALSE(CopyFileOnce(dir / "a", dir / "d.bak"));
+  fs::remove(dir / "d.bak");
 
   // Through a dangling link the copy is made where the link points.
   fs::create_directories(dir / "backups");

@@ -1,18 +1,18 @@
-// Running the compiler and decompiler on the user's files: with stub tools
-// that record what they were given, and end to end with the real ones
-// against a sample simulator.
+// Running the compiler and decompiler on the user's files, with stub tools
+// that record what they were given (the real tools run through the whole
+// main window in tests/app/project_window_test.cpp).
 #include "project/console_tools.h"
 
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "platform/sim_location.h"
-#include "sample_sim/sample_sim.h"
+#include "platform/text_file.h"
 #include "support/stub_tools.h"
 #include "support/test_support.h"
 
@@ -177,36 +177,29 @@ TEST(ReplaceFilesTogether, ALaterFailurePutsTheEarlierFilesBack) {
   EXPECT_EQ(count, 3);
 }
 
-// The real tools of this build against a sample simulator.
-TEST(RealTools, CompileTheSamplePlanAndDecompileItAgain) {
-  TempDir sim;
-  std::string error;
-  ASSERT_TRUE(sample::MakeSampleSimulator(sim.path(), &error)) << error;
-  ScopedEnv fsPath("VELK_FS_PATH", sim.path().string());
-  TempDir plans;
-  for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-    fs::copy_file(test::SourceDir() / "sample" / name, plans / name);
-  fs::rename(plans / "FlightPlans.txt", plans / "Europe.txt");
-  const auto plan = ReadFile(plans / "Europe.txt");
+// The child process dies (SIGKILL) once the second file is written and
+// flushed under its temporary name.
+void KillAtSecondFile(AtomicWriteStep step, const fs::path& temporary) {
+  if (step == AtomicWriteStep::kFlushed && temporary.filename().string().starts_with(".b.txt."))
+    ::kill(::getpid(), SIGKILL);
+}
 
-  ASSERT_EQ(CompilePlanFile(test::ToolsDir(), plans / "Europe.txt", false), CompileOutcome::kCompiled);
-  fs::path database = ResolvePathNoCase(sim.path(), "SCENEDB\\ATC\\Scenery\\traffic.bgl");
-  ASSERT_TRUE(fs::is_regular_file(database));
-  EXPECT_GT(fs::file_size(database), 1000u);
-  EXPECT_EQ(ReadFile(plans / "Europe.txt"), plan);  // the write-back went to the copy
-
-  TempDir out;
-  ASSERT_TRUE(DecompileTo(test::ToolsDir(), out / "D.txt", false));
-  EXPECT_TRUE(fs::is_regular_file(out / "Airports.txt"));
-  EXPECT_TRUE(fs::is_regular_file(out / "Aircraft.txt"));
-  EXPECT_FALSE(fs::exists(out / "FlightPlans.txt"));
-  // As many flights come back as went in.
-  auto lines = [](const std::string& text, const std::string& prefix) {
-    int n = 0;
-    for (size_t p = 0; (p = text.find("\n" + prefix, p)) != std::string::npos; ++p) ++n;
-    return n + (text.starts_with(prefix) ? 1 : 0);
-  };
-  EXPECT_EQ(lines(ReadFile(out / "D.txt").value_or(""), "AC#"), lines(*plan, "AC#"));
+TEST(ReplaceFilesTogether, AKillWhileWritingLeavesEveryOldFile) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", "old a");
+  WriteFile(dir / "b.txt", "old b");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SetAtomicWriteObserver(KillAtSecondFile);
+    ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}});
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
+  EXPECT_EQ(ReadFile(dir / "b.txt"), "old b");
 }
 
 }  // namespace

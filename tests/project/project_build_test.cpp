@@ -1,5 +1,5 @@
 // Merging and compiling a project on disk: the checks before, the files
-// written (and never lost), the compiler run with stub and real tools.
+// written (and never lost), the compiler run with stub tools.
 #include "project/project_build.h"
 
 #include <filesystem>
@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/message_box.h"
-#include "platform/sim_location.h"
 #include "project/console_tools.h"
-#include "sample_sim/sample_sim.h"
 #include "support/stub_tools.h"
 #include "support/test_support.h"
 
@@ -86,6 +84,8 @@ class ProjectBuild : public ::testing::Test {
 
 TEST_F(ProjectBuild, MergeReadsEveryEntryBeforeReplacingTheProjectFolderFiles) {
   // The second entry's files are the very files the merge replaces.
+  const auto aircraft = ReadFile(folder_ / "Aircraft.txt");
+  const auto plans = ReadFile(folder_ / "FlightPlans.txt");
   BuildResult r = Build(true);
   ASSERT_EQ(r.Outcome, BuildOutcome::kDone);
   EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt"), kMergedAircraft);
@@ -94,18 +94,16 @@ TEST_F(ProjectBuild, MergeReadsEveryEntryBeforeReplacingTheProjectFolderFiles) {
   EXPECT_EQ(progress_.log, "M2 E0 E1 F");
   EXPECT_TRUE(tools_.Runs().empty());
   EXPECT_FALSE(fs::exists(folder_ / "Aircraft.txt.velk.bak"));
-}
 
-TEST_F(ProjectBuild, MergeBacksUpTheReplacedFilesOnce) {
+  // With backups on, the files before the first merge are kept once.
+  WriteFile(folder_ / "Aircraft.txt", *aircraft);
+  WriteFile(folder_ / "FlightPlans.txt", *plans);
   request_.BackupPlan = true;
-  const auto aircraft = ReadFile(folder_ / "Aircraft.txt");
-  const auto plans = ReadFile(folder_ / "FlightPlans.txt");
-  ASSERT_EQ(Build(true).Outcome, BuildOutcome::kDone);
-  EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt.velk.bak"), aircraft);
-  EXPECT_EQ(ReadFile(folder_ / "FlightPlans.txt.velk.bak"), plans);
-  // The second merge keeps the first backup.
-  ASSERT_EQ(Build(true).Outcome, BuildOutcome::kDone);
-  EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt.velk.bak"), aircraft);
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(Build(true).Outcome, BuildOutcome::kDone);
+    EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt.velk.bak"), aircraft);
+    EXPECT_EQ(ReadFile(folder_ / "FlightPlans.txt.velk.bak"), plans);
+  }
 }
 
 TEST_F(ProjectBuild, ChecksBeforeAnythingIsTouched) {
@@ -236,33 +234,6 @@ TEST_F(ProjectBuild, CompileRunsTheCompilerOnTheMergedFilesInAPrivateFolder) {
   EXPECT_FALSE(fs::exists(tools_.Runs().back().workFolder));
   EXPECT_EQ(BuildFailureMessage(r).Text, "Errors occured during compiling Project.");
   EXPECT_EQ(BuildFailureMessage(r).Style, kMbOk | kMbIconCritical);
-}
-
-// The two-entry project compiled by the real compiler into a sample
-// simulator.
-TEST_F(ProjectBuild, CompileWithTheRealCompiler) {
-  std::string error;
-  ASSERT_TRUE(sample::MakeSampleSimulator(sim_.path(), &error)) << error;
-  request_.ProgramFolder = test::ToolsDir();
-  ASSERT_EQ(Build(false).Outcome, BuildOutcome::kDone);
-  fs::path database = ResolvePathNoCase(sim_.path(), "SCENEDB\\ATC\\Scenery\\traffic.bgl");
-  ASSERT_TRUE(fs::is_regular_file(database));
-  const auto first = ReadFile(database);
-
-  // What the database holds comes back from the decompiler: the merged
-  // aircraft and the four flights.
-  TempDir out;
-  ASSERT_TRUE(DecompileTo(test::ToolsDir(), out / "FlightPlans.txt", false));
-  std::string aircraft = ReadFile(out / "Aircraft.txt").value_or("");
-  EXPECT_NE(aircraft.find("AC#3,120,\"Cessna 208\""), std::string::npos) << aircraft;
-  std::string plans = ReadFile(out / "FlightPlans.txt").value_or("");
-  EXPECT_NE(plans.find("AC#3,D-DDDD,"), std::string::npos) << plans;
-  EXPECT_NE(plans.find("AC#2,D-CCCC,"), std::string::npos) << plans;
-
-  // A plan the compiler refuses is a failure, and the database stays.
-  WriteFile(folder_ / "europe/FlightPlans.txt", "AC#1,D-AIAA,100%,24Hr,IFR,06:00:00\r\n");
-  EXPECT_EQ(Build(false).Outcome, BuildOutcome::kCompileFailed);
-  EXPECT_EQ(ReadFile(database), first);
 }
 
 }  // namespace

@@ -102,7 +102,9 @@ TEST(NewAirlineConfig, OneSectionPerRegionAndPairInFirstSeenOrder) {
                       "[Country:Asia/Germany]",
                       ""}));
   for (std::string_view line : SplitLines(NewAirlineConfigText({}))) {
-    if (line.starts_with(";-")) EXPECT_EQ(line.size(), 82u) << line;
+    if (line.starts_with(";-")) {
+      EXPECT_EQ(line.size(), 82u) << line;
+    }
   }
 }
 

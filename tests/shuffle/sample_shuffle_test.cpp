@@ -20,6 +20,7 @@
 #include "sample_scenery/sample_scenery.h"
 #include "shuffle/shuffle_engine.h"
 #include "shuffle/shuffle_logs.h"
+#include "support/plan_guard.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -31,12 +32,11 @@ TEST(SampleShuffle, EveryFlightGetsAnAircraftOfAnAirlineOfItsPlace) {
   ASSERT_TRUE(sample::MakeSampleSimulator(sim.path(), &error)) << error;
   test::ScopedEnv fsPath("VELK_FS_PATH", sim.path().string());
   ScriptedMessageBoxes boxes;
-  const PlanState savedPlan = Plan();
+  test::PlanGuard planGuard;
   const std::vector<FlightLevelRule> savedRules = FlightLevelRules();
   ASSERT_TRUE(ReadConfigurationFiles(test::SourceDir() / "program"));
 
   PlanState& plan = Plan();
-  plan = PlanState{};
   const std::filesystem::path folder = test::SourceDir() / "sample";
   plan.Airports = ParseAirportsTxt(*test::ReadFile(folder / "Airports.txt"));
   for (size_t i = 0; i < plan.Airports.size(); ++i) plan.AirportIndex.Add(plan.Airports[i].Icao, static_cast<int>(i));
@@ -116,7 +116,6 @@ TEST(SampleShuffle, EveryFlightGetsAnAircraftOfAnAirlineOfItsPlace) {
                             "North America/United States", "Europe", "Global"})
     EXPECT_GT(servedBy[place], 0) << place;
 
-  Plan() = savedPlan;
   FlightLevelRules() = savedRules;
 }
 

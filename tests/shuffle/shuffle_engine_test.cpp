@@ -330,7 +330,9 @@ TEST(ShuffleFilter, EveryAirportAndLegIsHeldAgainstTheAircraft) {
     ShuffleLogFile log;
     ASSERT_TRUE(w.Run(&log).Completed());
     EXPECT_EQ(!w.plan.Flights[0].Removed, row.fits) << row.name;
-    if (!row.fits) EXPECT_NE(log.Text().find("\r\nRunway: "), std::string::npos) << row.name;
+    if (!row.fits) {
+      EXPECT_NE(log.Text().find("\r\nRunway: "), std::string::npos) << row.name;
+    }
   }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // A fixture for tests that drive the whole main window: the sample simulator
-// (made once per test program), a private settings store, the sample plan
-// copied into a private folder, scripted message boxes and file dialogs,
-// modal dialogs that the test drives (none accepted unless a test installs
-// its own driver), and a started frmMain with its splash closed. Window test
-// programs only.
+// (made once per test program), a private settings store and program folder,
+// the sample plan copied into a private folder, scripted message boxes and
+// file dialogs, modal dialogs that the test drives (none accepted unless a
+// test installs its own driver), and a started frmMain with its splash
+// closed. Window test programs only.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -37,7 +37,7 @@ class SampleWindowTest : public ::testing::Test {
   void SetUp() override {
     Program() = ProgramState{};
     Plan() = PlanState{};
-    w_.SetProgramFolder(ToolsDir());
+    w_.SetProgramFolder(programFolder_.path());
     ASSERT_TRUE(w_.StartUp());
     w_.onSplashTimer();
   }
@@ -56,6 +56,7 @@ class SampleWindowTest : public ::testing::Test {
   std::vector<std::string> Prompts() const { return boxes_.Prompts(); }
 
   inline static TempDir* simulator_ = nullptr;
+  ProgramFolder programFolder_;
   TempDir home_;
   TempDir plans_;
   ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};

@@ -1,7 +1,8 @@
 #include "support/stub_tools.h"
 
 #include <algorithm>
-#include <sstream>
+
+#include "platform/text_lines.h"
 
 namespace velk::test {
 namespace fs = std::filesystem;
@@ -10,8 +11,7 @@ namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
   return lines;
 }
 

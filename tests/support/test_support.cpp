@@ -20,6 +20,19 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+ProgramFolder::ProgramFolder() {
+  namespace fs = std::filesystem;
+  const fs::path tools = ToolsDir();
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(tools, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("VELK_", 0) == 0 || name == "Help")
+      fs::copy(entry.path(), path() / name, fs::copy_options::recursive);
+  }
+  for (const char* tool : {"orvane", "ulvane"})
+    if (fs::exists(tools / tool)) fs::create_symlink(tools / tool, path() / tool);
+}
+
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -20,6 +20,15 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A private program folder: copies of the shipped configuration files and
+// help pages, and links to the built orvane and ulvane, so that what a test
+// writes into its program folder (the scenery cache, generated files) never
+// lands beside the built programs.
+class ProgramFolder : public TempDir {
+ public:
+  ProgramFolder();
+};
+
 // Writes bytes exactly as given (creating parent folders).
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 // The file's bytes; empty optional when it cannot be read.

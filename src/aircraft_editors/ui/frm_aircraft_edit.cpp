@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
@@ -236,16 +235,6 @@ void frmAircraftEdit::reject() {
     cmdSave->setEnabled(false);
   }
   QDialog::reject();
-}
-
-void frmAircraftEdit::keyPressEvent(QKeyEvent* event) {
-  // Esc is the Cancel button, not the close box: it puts everything back
-  // without asking.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    cmdCancel->click();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 // ---- The lists ----------------------------------------------------------------------

@@ -91,12 +91,10 @@ class frmAircraftEdit : public QDialog {
   QPushButton* cmdCancel = nullptr;
 
  public slots:
-  // The window's close box: asks when something changed (Yes keeps, No puts
-  // everything back, Cancel stays).
+  // The window's close box and Esc: ask when something changed (Yes keeps,
+  // No puts everything back, Cancel stays), so that a key pressed by
+  // mistake never throws the edits away unasked.
   void reject() override;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();

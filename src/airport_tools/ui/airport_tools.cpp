@@ -46,7 +46,7 @@ frmDistance* AirportTools::DistanceWindow() const { return distance_.data(); }
 frmResizeGates* AirportTools::ResizeWindow() const { return resize_.data(); }
 
 // Brings the open window of a kind forward, or opens one, which loads the
-// scenery airports as it opens.
+// scenery airports before it shows.
 template <class Window>
 void AirportTools::OpenToolWindow(QPointer<Window>& slot) {
   if (host_.IsBusy()) return;
@@ -57,8 +57,10 @@ void AirportTools::OpenToolWindow(QPointer<Window>& slot) {
   slot = new Window(host_, host_.Window());
   // A closed window is gone for the menu at once, not when Qt deletes it.
   connect(slot.data(), &QDialog::finished, this, [&slot] { slot = nullptr; });
-  Present(slot.data());
+  // Loaded before it is shown, as a form loads: the end of the load hands
+  // the focus back to the main window, and the new window must take it after.
   slot->Load();
+  Present(slot.data());
 }
 
 void AirportTools::ShowAirportSearch() { OpenToolWindow(search_); }

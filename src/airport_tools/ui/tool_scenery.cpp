@@ -5,19 +5,18 @@
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
 #include "app/scenery_progress.h"
+#include "app/window_wait.h"
 #include "data/scenery_airports.h"
 
 namespace velk {
 
 void LoadToolScenery(PlanHost& host, QWidget* window, const std::function<void()>& fill) {
-  window->setEnabled(false);
-  {
-    LongOperation op(host, "Getting FS2002 Scenery...", 3, 1);
-    LoadSceneryAirports(SceneryAirports(), WindowSceneryContext(host));
-    op.Step("Refreshing...", 2);
-    if (fill) fill();
-  }
-  window->setEnabled(true);
+  // The window can't be closed while the load lets events run.
+  WindowWait wait(*window);
+  LongOperation op(host, "Getting FS2002 Scenery...", 3, 1);
+  LoadSceneryAirports(SceneryAirports(), WindowSceneryContext(host));
+  op.Step("Refreshing...", 2);
+  if (fill) fill();
 }
 
 }  // namespace velk

@@ -88,10 +88,27 @@ void ConsoleWindow::AppendOutput(std::string_view bytes) {
   partial_.erase(0, partial_.size() - keep);
   if (ready.empty()) return;
   QString text = IsUtf8(ready) ? QString::fromUtf8(ready) : FromPlanText(ready);
-  text.remove(QLatin1Char('\r'));
+  // As in a terminal, a carriage return takes the writing back to the start
+  // of the line, so a counter printed again and again stays on one line.
+  QString ended;
+  for (QChar ch : text) {
+    if (ch == QLatin1Char('\r')) {
+      column_ = 0;
+    } else if (ch == QLatin1Char('\n')) {
+      ended += line_ + QLatin1Char('\n');
+      line_.clear();
+      column_ = 0;
+    } else {
+      if (column_ < line_.size()) line_[column_] = ch;
+      else line_ += ch;
+      ++column_;
+    }
+  }
+  // The last line shown is the one being written: it is replaced.
   QTextCursor cursor = txtOutput->textCursor();
   cursor.movePosition(QTextCursor::End);
-  cursor.insertText(text);
+  cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+  cursor.insertText(ended + line_);
   txtOutput->setTextCursor(cursor);
   txtOutput->verticalScrollBar()->setValue(txtOutput->verticalScrollBar()->maximum());
 }

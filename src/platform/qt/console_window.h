@@ -35,6 +35,8 @@ class ConsoleWindow : public QWidget {
 
   std::string typed_;
   std::string partial_;
+  QString line_;    // the output line being written, shown last
+  int column_ = 0;  // where its next character goes
   bool closed_ = false;
 };
 

@@ -208,6 +208,12 @@ void ProjectTab::LoadProject(const std::string& requested) {
   project_ = std::move(*read);
   changingRows_ = true;
   for (const ProjectEntry& e : project_.Entries) AddRow(e);
+  // The first entry is shown, as a freshly filled list selects its first
+  // row: Compile, Merge and Delete work without a click into the list.
+  if (QTreeWidgetItem* first = c_.lvProject->topLevelItem(0)) {
+    c_.lvProject->setCurrentItem(first);
+    first->setSelected(true);
+  }
   changingRows_ = false;
   c_.cmdProjectAdd->setEnabled(true);
   bool any = !project_.Entries.empty();

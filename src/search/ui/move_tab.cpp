@@ -19,7 +19,7 @@
 #include "search/move_action_file.h"
 #include "search/move_traffic.h"
 #include "search/ui/number_prompt.h"
-#include "shuffle/ui/shuffle_commands.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace {
@@ -164,7 +164,8 @@ bool MoveTab::SaveMoveAction(int percent) {
   const std::string path = AskActionFile(host_, true);
   if (path.empty()) return false;
 
-  BusyFrame busy(host_);
+  // The window is free again before the closing message.
+  std::optional<BusyFrame> busy(std::in_place, host_);
   QCoreApplication::processEvents();
   MoveAction action;
   action.Percent = percent;
@@ -174,8 +175,10 @@ bool MoveTab::SaveMoveAction(int percent) {
   action.Source = ToPlanText(c_.cmSource->currentText());
   action.Destination = ToPlanText(c_.cmDest->currentText());
   const std::filesystem::path file(path);
-  if (!SaveMoveActionFile(file, action)) {
-    ShowMessageBox(CouldNotWriteMessage(file), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+  const bool saved = SaveMoveActionFile(file, action);
+  busy.reset();
+  if (!saved) {
+    ShowMessageBox(WriteFailedMessage(file), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return false;
   }
   ShowMessageBox(kActionSavedMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
@@ -186,7 +189,7 @@ bool MoveTab::LoadMoveAction() {
   const std::string path = AskActionFile(host_, false);
   if (path.empty()) return false;
 
-  BusyFrame busy(host_);
+  std::optional<BusyFrame> busy(std::in_place, host_);
   QCoreApplication::processEvents();
   const std::optional<MoveAction> action = LoadMoveActionFile(std::filesystem::path(path));
   if (!action) {
@@ -220,6 +223,7 @@ bool MoveTab::LoadMoveAction() {
                    host_.Window());
     return false;
   }
+  busy.reset();
   ShowMessageBox(kActionLoadedMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
   return true;
 }

@@ -8,20 +8,6 @@
 #include "platform/text_codec.h"
 
 namespace velk {
-namespace {
-
-// Windows-1252 texts compared with letter case ignored.
-int CompareNoCase(const std::string& a, const std::string& b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = UpperCp1252Byte(static_cast<unsigned char>(a[i]));
-    unsigned char y = UpperCp1252Byte(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-}  // namespace
 
 SearchResultModel::SearchResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -129,7 +115,7 @@ int SearchResultModel::RowOfEntry(int entry) const {
 int SearchResultModel::AddRow(Row row) {
   const std::string key = SortText(row);
   auto after = [&](int stored) {
-    int cmp = CompareNoCase(SortText(rows_[stored]), key);
+    int cmp = CompareNoCaseCp1252(SortText(rows_[stored]), key);
     return sortOrder_ == Qt::AscendingOrder ? cmp <= 0 : cmp >= 0;
   };
   // Behind every row that sorts before it or equal to it.

@@ -22,6 +22,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
+#include "platform/text_file.h"
 #include "platform/qt/qt_text.h"
 #include "search/flight_printout.h"
 #include "search/ui/search_result_model.h"
@@ -397,8 +398,7 @@ bool SearchTab::WriteExport(const std::string& path, std::vector<Flight> flights
     std::erase_if(flights, [](const Flight& f) { return f.Removed; });
   }
   if (!WriteFlightPlans(target, flights)) {
-    ShowMessageBox("Could not write file '" + ToPlanText(FromPath(target)) + "'.", kMbOk | kMbIconExclamation,
-                   kProgramTitle, host_.Window());
+    ShowMessageBox(WriteFailedMessage(target), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return false;
   }
   ShowMessageBox("Successfully exported " + std::to_string(count) + " flights.", kMbOk | kMbIconQuestion,
@@ -430,16 +430,21 @@ void SearchTab::ExportRemainderClicked() {
 void SearchTab::PrintClicked() {
   if (host_.IsBusy()) return;
   const PlanState& plan = host_.Plan();
-  BusyFrame busy(host_);
   PrintRequest request;
   request.dialogTitle = "Export - Print";
   request.owner = host_.Window();
   const int rows = model_->rowCount();
-  {
-    LongOperation progress(host_, kMatchingAircraftStep, 3, 1);
+  // The printer dialog comes first: a cancelled one leaves the window as it
+  // was. Once the user has confirmed it, the text is made in the busy frame
+  // with its progress, and sent.
+  std::optional<BusyFrame> busy;
+  std::optional<LongOperation> progress;
+  request.accepted = [&] {
+    busy.emplace(host_);
+    progress.emplace(host_, kMatchingAircraftStep, 3, 1);
     InstalledMatch installed(plan);
-    progress.Step(kPrintingStep, 0);
-    progress.SetMax(std::max(rows, 1));
+    progress->Step(kPrintingStep, 0);
+    progress->SetMax(std::max(rows, 1));
     for (int r = 0; r < rows; ++r) {
       int k = model_->Entry(r);
       if (k < 0 || k >= static_cast<int>(plan.WorkList.size())) continue;
@@ -448,9 +453,9 @@ void SearchTab::PrintClicked() {
       host_.Progress()->SetValue(r + 1);
       if ((r + 1) % kPrintEventStride == 0) QCoreApplication::processEvents();
     }
-  }
-  // The printer dialog comes with the print itself; a cancel ends here.
+  };
   PrintResult printed = PrintText(request);
+  progress.reset();
   if (printed == PrintResult::Cancelled) return;
   if (printed == PrintResult::Failed) {
     ShowMessageBox(kPrintFailedMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());

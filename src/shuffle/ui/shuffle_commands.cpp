@@ -61,15 +61,11 @@ void GenerateFromScenery(PlanHost& host, const char* fileName, const std::filesy
   if (written) {
     Tell(host, std::string("Successfully generated '") + fileName + "'.", kMbIconInformation);
   } else {
-    Tell(host, CouldNotWriteMessage(path), kMbIconExclamation);
+    Tell(host, WriteFailedMessage(path), kMbIconExclamation);
   }
 }
 
 }  // namespace
-
-std::string CouldNotWriteMessage(const std::filesystem::path& path) {
-  return "Could not write file '" + ToPlanText(FromPath(path)) + "'.";
-}
 
 bool ShuffleTraffic(PlanHost& host, const ShuffleOptions& options, int& removedCount, int& assignedCount) {
   removedCount = 0;
@@ -106,7 +102,7 @@ bool ShuffleTraffic(PlanHost& host, const ShuffleOptions& options, int& removedC
       failed.push_back(folder / kShuffleResultFileName);
   }
   if (!result.Completed()) Tell(host, result.Error, kMbIconCritical);
-  for (const auto& path : failed) Tell(host, CouldNotWriteMessage(path), kMbIconExclamation);
+  for (const auto& path : failed) Tell(host, WriteFailedMessage(path), kMbIconExclamation);
   if (!result.Completed()) return false;
   removedCount = result.RemovedCount;
   assignedCount = result.AssignedCount;
@@ -134,7 +130,7 @@ void CreateAircraftTypesFile(PlanHost& host, const AircraftTree& shuffleTree) {
   if (written) {
     Tell(host, std::string("Successfully generated '") + kAircraftTypesFileName + "'.", kMbIconInformation);
   } else {
-    Tell(host, CouldNotWriteMessage(folder / kAircraftTypesFileName), kMbIconExclamation);
+    Tell(host, WriteFailedMessage(folder / kAircraftTypesFileName), kMbIconExclamation);
   }
 }
 

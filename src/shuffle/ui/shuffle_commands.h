@@ -11,9 +11,6 @@
 
 namespace velk {
 
-// Shown instead of a success message when a file could not be written.
-std::string CouldNotWriteMessage(const std::filesystem::path& path);
-
 // The shuffle of host.Plan(). The caller has shown the progress window, set
 // `options` from its boxes, taken the undo copy and rebuilt the plan
 // aircraft list; this sets the progress window's steps, loads the scenery

@@ -1,15 +1,16 @@
 #include "shuffle/ui/shuffle_tab.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFocusEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/box_check.h"
 #include "app/frm_progress.h"
 #include "app/plan_host.h"
 #include "data/program_state.h"
@@ -40,32 +41,34 @@ ShuffleTab::ShuffleTab(const ShuffleControls& controls, PlanHost& host, QObject*
   connect(c_.cmdShuffle, &QPushButton::clicked, this, &ShuffleTab::Shuffle);
   connect(c_.cmdCalcStartNumber, &QPushButton::clicked, this, &ShuffleTab::CalcStartNumber);
   connect(c_.cmdACTypeDat, &QPushButton::clicked, this, &ShuffleTab::CreateAircraftTypes);
-  c_.txtStartNumber->installEventFilter(this);
+  CheckOnLeaving(c_.txtStartNumber, [this] {
+    if (host_.IsBusy()) return true;
+    // Left by a press on Shuffle: the click that follows has been answered.
+    const bool pressedShuffle =
+        QGuiApplication::mouseButtons() != Qt::NoButton && QApplication::focusWidget() == c_.cmdShuffle;
+    if (ValidateStartNumber()) return true;
+    leavingRefused_ = pressedShuffle;
+    return false;
+  });
 }
 
-bool ShuffleTab::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == c_.txtStartNumber && event->type() == QEvent::FocusOut && !validating_ && !host_.IsBusy()) {
-    // The check runs when the focus moves to another control of the window,
-    // not when another window or a pop-up takes it.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) ValidateStartNumber();
-  }
-  return QObject::eventFilter(watched, event);
+const char* ShuffleTab::StartNumberProblem(std::int32_t& number) const {
+  const std::optional<std::int32_t> value = text_number::ParseInt32(ToPlanText(c_.txtStartNumber->text()));
+  if (!value) return kStartNumberNotNumericMessage;
+  number = *value;
+  return number < 1 ? kStartNumberTooSmallMessage : nullptr;
 }
 
 bool ShuffleTab::ValidateStartNumber() {
-  const std::optional<std::int32_t> number = text_number::ParseInt32(ToPlanText(c_.txtStartNumber->text()));
-  const char* problem = !number ? kStartNumberNotNumericMessage : *number < 1 ? kStartNumberTooSmallMessage : nullptr;
+  std::int32_t number = 0;
+  const char* problem = StartNumberProblem(number);
   if (!problem) {
-    Program().StartNumber = *number;
+    Program().StartNumber = number;
     return true;
   }
-  validating_ = true;
   ShowMessageBox(problem, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
-  validating_ = false;
-  // Once the focus change that ran the check is over, the box takes the
-  // focus back.
-  QTimer::singleShot(0, c_.txtStartNumber, [box = c_.txtStartNumber] { box->setFocus(Qt::OtherFocusReason); });
+  c_.txtStartNumber->setFocus(Qt::OtherFocusReason);
+  c_.txtStartNumber->selectAll();
   return false;
 }
 
@@ -90,7 +93,11 @@ ShuffleOptions ShuffleTab::Options() const {
 
 void ShuffleTab::Shuffle() {
   if (host_.IsBusy()) return;
-  // A click can reach the button without the box losing the focus first.
+  // The click whose press left the box with a refused number ends here
+  // quietly; any other click checks the number (Enter in the box reaches
+  // the button without leaving it).
+  std::int32_t number = 0;
+  if (std::exchange(leavingRefused_, false) && StartNumberProblem(number)) return;
   if (!ValidateStartNumber()) return;
   PlanState& plan = host_.Plan();
   std::vector<PlanAircraft> aircraft = BuildShuffleAircraftList(

@@ -5,6 +5,7 @@
 // 'AircraftTypes.dat'". The tree's view chooser and its check handling are
 // the main window's.
 #include <QObject>
+#include <cstdint>
 
 #include "shuffle/shuffle_engine.h"
 
@@ -47,9 +48,10 @@ class ShuffleTab : public QObject {
   void Shuffle();
   // cmdCalcStartNumber: the highest "AC#" number read with the plan, plus 1.
   void CalcStartNumber();
-  // txtStartNumber's check: a whole number of at least 1 (a fraction
-  // rounded, halves to even) becomes the start number; otherwise the user
-  // is told, the focus goes back to the box and false is returned.
+  // txtStartNumber's check, also run when the user leaves the box: a whole
+  // number of at least 1 (a fraction rounded, halves to even) becomes the
+  // start number; otherwise the user is told, the focus goes back to the
+  // box and false is returned.
   bool ValidateStartNumber();
   // cmdACTypeDat: "New AircraftTypes.dat" for the ticked aircraft.
   void CreateAircraftTypes();
@@ -57,13 +59,15 @@ class ShuffleTab : public QObject {
   // The switches as the five boxes set them, with the Debug switch.
   ShuffleOptions Options() const;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
+  // The message for the start number's text, nullptr when it is a valid
+  // number (then given in `number`).
+  const char* StartNumberProblem(std::int32_t& number) const;
+
   ShuffleControls c_;
   PlanHost& host_;
-  bool validating_ = false;
+  // The check on leaving the box refused it for a press on cmdShuffle.
+  bool leavingRefused_ = false;
 };
 
 }  // namespace velk

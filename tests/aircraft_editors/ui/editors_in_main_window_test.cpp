@@ -13,43 +13,25 @@
 
 #include "aircraft_editors/ui/frm_aircraft_edit.h"
 #include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
-#include "app/frm_main.h"
-#include "data/plan_records.h"
-#include "data/program_state.h"
-#include "platform/file_dialog.h"
 #include "platform/input_box.h"
-#include "platform/message_box.h"
 #include "platform/process_runner.h"
-#include "platform/qt/modal_dialog.h"
-#include "sample_sim/sample_sim.h"
-#include "support/test_support.h"
+#include "support/sample_window_test.h"
 
 namespace velk {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
-using test::ScopedEnv;
-using test::TempDir;
 
-class EditorsInMainWindowTest : public ::testing::Test {
+class EditorsInMainWindowTest : public test::SampleWindowTest {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(sample::MakeSampleSimulator(sim_.path(), &error)) << error;
-    for (const char* name : {"VELK_AC.CFG", "VELK_AL.CFG", "VELK_NAL.CFG", "VELK_NMD.CFG", "VELK_NTP.CFG", "VELK_FL.CFG"})
-      fs::copy_file(test::ToolsDir() / name, program_ / name);
-    for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"})
-      fs::copy_file(test::SourceDir() / "sample" / name, plans_ / name);
-    Program() = ProgramState{};
-    Plan() = PlanState{};
-    w_.SetProgramFolder(program_.path());
-    ASSERT_TRUE(w_.StartUp());
-    w_.onSplashTimer();
+    fs::path plan = CopySamplePlan("plan");
+    SampleWindowTest::SetUp();
     Program().UndoEnabled = true;
-    files_.Answer((plans_ / "FlightPlans.txt").string());
-    w_.mnuFileLoad->trigger();
+    w_.LoadFlightplan(plan.string());
     ASSERT_TRUE(Plan().PlanLoaded);
+    planFolder_ = plan.parent_path();
   }
 
   static QTreeWidgetItem* Row(QTreeWidget* list, const QString& text) {
@@ -58,23 +40,16 @@ class EditorsInMainWindowTest : public ::testing::Test {
     ADD_FAILURE() << "no row " << text.toStdString();
     return nullptr;
   }
-  int PlanAircraftIndex(const std::string& id) const { return Plan().FindPlanAircraft(id); }
 
-  TempDir sim_;
-  TempDir program_;
-  TempDir plans_;
-  TempDir home_;
-  ScopedEnv config_{"VELK_CONFIG_HOME", home_.path().string()};
-  ScopedEnv fs_{"VELK_FS_PATH", sim_.path().string()};
-  ScriptedMessageBoxes boxes_{kIdYes};
-  ScriptedFileDialogs files_;
-  ScriptedModalDialogs dialogs_;
-  frmMain w_;
+  fs::path planFolder_;
+  // Made after the fixture's own boxes, so it is the one asked: every
+  // question of the editors is answered Yes.
+  ScriptedMessageBoxes yes_{kIdYes};
 };
 
 TEST_F(EditorsInMainWindowTest, ASavedSimulatorAircraftReachesTheTrees) {
   ASSERT_GE(w_.MoveTree().FindLeaf("##VELK SAMPLE 737-800 BLUE"), 0);
-  dialogs_.Drive([](QDialog& d) {
+  modal_.Drive([](QDialog& d) {
     auto& editor = static_cast<frmFSAircraftEdit&>(d);
     editor.lvAircrafts->setCurrentItem(Row(editor.lvAircrafts, "VELK Sample 737-800 Blue"));
     editor.txtTitle->setText("VELK Sample 737-800 Azure");
@@ -83,8 +58,8 @@ TEST_F(EditorsInMainWindowTest, ASavedSimulatorAircraftReachesTheTrees) {
     editor.cmdCancel->click();
   });
   w_.mnuToolsAircraftEditor->trigger();
-  EXPECT_EQ(dialogs_.ShownNames(), (std::vector<QString>{"frmFSAircraftEdit"}));
-  EXPECT_NE(ReadFile(sim_ / "Aircraft" / "VELK_B738" / "aircraft.cfg")->find("title=VELK Sample 737-800 Azure\r\n"),
+  EXPECT_EQ(modal_.ShownNames(), (std::vector<QString>{"frmFSAircraftEdit"}));
+  EXPECT_NE(ReadFile(simulator_->path() / "Aircraft" / "VELK_B738" / "aircraft.cfg")->find("title=VELK Sample 737-800 Azure\r\n"),
             std::string::npos);
   EXPECT_GE(w_.MoveTree().FindLeaf("##VELK SAMPLE 737-800 AZURE"), 0);
   EXPECT_LT(w_.MoveTree().FindLeaf("##VELK SAMPLE 737-800 BLUE"), 0);
@@ -97,7 +72,7 @@ TEST_F(EditorsInMainWindowTest, ASavedSimulatorAircraftReachesTheTrees) {
 TEST_F(EditorsInMainWindowTest, KeptPlanAircraftChangesAreModifiedUndoableAndCompile) {
   const PlanState before = Plan();
   ScriptedInputBoxes inputs;
-  dialogs_.Drive([&](QDialog& d) {
+  modal_.Drive([&](QDialog& d) {
     auto& editor = static_cast<frmAircraftEdit&>(d);
     // Delete AC#2 with its flights, give AC#1's flights to AC#4, renumber
     // AC#3, and add every installed aircraft the plan lacks.
@@ -117,8 +92,8 @@ TEST_F(EditorsInMainWindowTest, KeptPlanAircraftChangesAreModifiedUndoableAndCom
   });
   w_.mnuToolsEditPlanAircraft->trigger();
   const PlanState& plan = Plan();
-  EXPECT_LT(PlanAircraftIndex("AC#2"), 0);
-  EXPECT_GE(PlanAircraftIndex("AC#300"), 0);
+  EXPECT_LT(Plan().FindPlanAircraft("AC#2"), 0);
+  EXPECT_GE(Plan().FindPlanAircraft("AC#300"), 0);
   EXPECT_GT(plan.PlanAircraftList.size(), before.PlanAircraftList.size());
   for (const Flight& f : plan.Flights) EXPECT_NE(f.AircraftId, "AC#1");
   EXPECT_TRUE(Program().PlanModified);
@@ -130,17 +105,17 @@ TEST_F(EditorsInMainWindowTest, KeptPlanAircraftChangesAreModifiedUndoableAndCom
   EXPECT_TRUE(w_.ShuffleTree().Node(tourer).Checked);
 
   // Saved, the plan is one the traffic compiler takes.
-  boxes_.Clear();
+  yes_.Clear();
   w_.mnuFileSave->trigger();
-  EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{"Successfully saved modified Flightplan."}));
-  EXPECT_TRUE(fs::exists(plans_ / "Removed Flights.txt"));
+  EXPECT_EQ(yes_.Prompts(), (std::vector<std::string>{"Successfully saved modified Flightplan."}));
+  EXPECT_TRUE(fs::exists(planFolder_ / "Removed Flights.txt"));
   std::string output;
-  int rc = RunAndWait({(test::ToolsDir() / "orvane").string(), "/np"}, plans_.path().string(), output, false);
+  int rc = RunAndWait({(test::ToolsDir() / "orvane").string(), "/np"}, planFolder_.string(), output, false);
   EXPECT_EQ(rc, 0);
-  EXPECT_TRUE(fs::exists(sim_ / "SceneDB" / "ATC" / "Scenery" / "traffic.bgl"));
+  EXPECT_TRUE(fs::exists(simulator_->path() / "SceneDB" / "ATC" / "Scenery" / "traffic.bgl"));
 
   // Undo goes back to the plan before the editor.
-  boxes_.Clear();
+  yes_.Clear();
   w_.mnuToolsUndo->trigger();
   EXPECT_EQ(Plan().PlanAircraftList, before.PlanAircraftList);
   EXPECT_EQ(Plan().Flights, before.Flights);
@@ -151,7 +126,7 @@ TEST_F(EditorsInMainWindowTest, ACancelledPlanEditLeavesTheWindowAlone) {
   int tourer = w_.ShuffleTree().FindLeaf("##VELK SAMPLE 172 TOURER");
   ASSERT_GE(tourer, 0);
   EXPECT_FALSE(w_.ShuffleTree().Node(tourer).Checked);
-  dialogs_.Drive([](QDialog& d) {
+  modal_.Drive([](QDialog& d) {
     auto& editor = static_cast<frmAircraftEdit&>(d);
     editor.cmdAddMissing->click();
     editor.cmdCancel->click();
@@ -160,6 +135,29 @@ TEST_F(EditorsInMainWindowTest, ACancelledPlanEditLeavesTheWindowAlone) {
   EXPECT_EQ(Plan().PlanAircraftList, before.PlanAircraftList);
   EXPECT_FALSE(Program().PlanModified);
   EXPECT_FALSE(w_.mnuToolsUndo->isEnabled());
+}
+
+// The types export shows the main window's progress and saving disables the
+// editor for a moment: the modal editor keeps the focus in its field.
+TEST_F(EditorsInMainWindowTest, TheModalEditorKeepsTheFocusThroughItsCommands) {
+  test::TempDir program;  // the export's file goes here
+  w_.SetProgramFolder(program.path());
+  modal_.Drive([](QDialog& d) {
+    auto& editor = static_cast<frmFSAircraftEdit&>(d);
+    d.hide();
+    d.setWindowModality(Qt::ApplicationModal);
+    d.show();
+    d.activateWindow();
+    editor.txtATCID->setFocus();
+    for (QPushButton* command : {editor.cmdACTypeDat, editor.cmdSave}) {
+      editor.cmdSave->setEnabled(true);
+      command->click();
+      QApplication::processEvents();
+      EXPECT_EQ(QApplication::activeWindow(), &d);
+      EXPECT_EQ(QApplication::focusWidget(), editor.txtATCID);
+    }
+  });
+  w_.mnuToolsAircraftEditor->trigger();
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/process_runner.h"
-#include "platform/qt/window_alpha.h"
 
 namespace velk {
 namespace {
@@ -26,6 +25,16 @@ TEST(ConsoleWindow, ShowsOutputInEitherEncodingAndHandsOverTypedLines) {
   EXPECT_EQ(w.TakeTypedText(), "Gen\xE8ve\n\n");
   EXPECT_EQ(w.TakeTypedText(), "");
   EXPECT_TRUE(w.txtInput->text().isEmpty());
+}
+
+// Progress counters rewrite their line after a carriage return, as in a
+// terminal; CR LF, also cut between two pieces, ends a line.
+TEST(ConsoleWindow, ACarriageReturnWritesOverItsLine) {
+  ConsoleWindow w("orvane");
+  w.AppendOutput("Parsing\r\n  Airports 0\r  Airports 33\r");
+  w.AppendOutput("  Airports 40\r");
+  w.AppendOutput("\nDone 9\rX");
+  EXPECT_EQ(w.txtOutput->toPlainText(), "Parsing\n  Airports 40\nXone 9");
 }
 
 TEST(ConsoleWindow, ShownProgramRunsInItAndReadsWhatIsTyped) {
@@ -55,14 +64,6 @@ TEST(ConsoleWindow, ShownProgramRunsInItAndReadsWhatIsTyped) {
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<ConsoleWindow*>(w));
   SetProcessConsoleFactory(nullptr);
   SetEventPump(nullptr);
-}
-
-TEST(SetWindowAlpha, SetsAndEndsTranslucency) {
-  QWidget w;
-  SetWindowAlpha(&w, true, 192);
-  EXPECT_NEAR(w.windowOpacity(), 192 / 255.0, 0.01);
-  SetWindowAlpha(&w, false, 192);
-  EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0);
 }
 
 }  // namespace

@@ -7,26 +7,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "platform/input_box.h"
 #include "platform/printer.h"
 
 namespace velk {
 namespace {
-
-TEST(PrinterSeam, ScriptedPrinterRecordsJobsAndAnswersInTurn) {
-  ScriptedPrinter printer;
-  printer.Answer(PrintResult::Cancelled);
-  int rendered = 0;
-  printer.render = [&](const PrintRequest&) { ++rendered; };
-  PrintRequest r;
-  r.dialogTitle = "Export - Print";
-  r.text = "A\r\nB\r\n";
-  EXPECT_EQ(PrintText(r), PrintResult::Cancelled);
-  EXPECT_EQ(PrintText(r), PrintResult::Printed);
-  ASSERT_EQ(printer.Jobs().size(), 2u);
-  EXPECT_EQ(printer.Jobs()[1].dialogTitle, "Export - Print");
-  EXPECT_EQ(rendered, 1);
-}
 
 // A caller's progress starts only once the printer dialog was confirmed.
 TEST(PrinterSeam, AcceptedRunsOnlyForAConfirmedDialog) {
@@ -69,22 +53,6 @@ TEST(PrinterSeam, PdfHoldsTheTextInItsLines) {
     if (!line.trimmed().isEmpty()) lines << line.simplified();
   // Only the two lines: no page number or heading of the printer's own.
   EXPECT_EQ(lines, QStringList({QString::fromUtf8("Zürich LSZH"), QString::fromUtf8("Genève LSGG")}));
-}
-
-TEST(InputBoxSeam, AnswersCancelsAndRecords) {
-  ScriptedInputBoxes boxes;
-  boxes.Answer("25");
-  boxes.Cancel();
-  boxes.Answer("");
-  EXPECT_EQ(InputBox("Percent?", "VELK", "10"), "25");
-  InputBoxRequest r;
-  r.prompt = "Again?";
-  EXPECT_EQ(ShowInputBox(r), std::nullopt);
-  EXPECT_EQ(ShowInputBox(r), std::optional<std::string>(""));
-  // Past the script every box is cancelled.
-  EXPECT_EQ(InputBox("More?", "VELK"), "");
-  ASSERT_EQ(boxes.Shown().size(), 4u);
-  EXPECT_EQ(boxes.Shown()[0].defaultText, "10");
 }
 
 }  // namespace

@@ -117,21 +117,5 @@ TEST(QtMessageBox, YesNoBoxWaitsForAButton) {
   SetMessageBoxHandler({});
 }
 
-TEST(QtMessageBox, HandlerReturnsThePressedButtonsCode) {
-  InstallQtMessageBoxHandler();
-  int codes[] = {kIdYes, kIdNo, kIdCancel};
-  QMessageBox::StandardButton press[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
-  for (int i = 0; i < 3; ++i) {
-    QTimer::singleShot(0, [&, i] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      box->button(press[i])->click();
-    });
-    EXPECT_EQ(ShowMessageBox("Question?", kMbYesNoCancel | kMbIconQuestion, kProgramTitle),
-              codes[i]);
-  }
-  SetMessageBoxHandler({});
-}
-
 }  // namespace
 }  // namespace velk

@@ -92,7 +92,7 @@ class MoveTabTest : public ::testing::Test {
 };
 
 TEST_F(MoveTabTest, AirportListsAreSortedWithoutRegardToCaseAndSetTheButtons) {
-  host.plan.Airports = {{"LOWW"}, {"eddf"}, {"KJFK"}, {"EDDF"}};
+  host.plan.Airports = {{"LOWW", "", "", ""}, {"eddf", "", "", ""}, {"KJFK", "", "", ""}, {"EDDF", "", "", ""}};
   tab.FillMoveAirports();
   QStringList items;
   for (int i = 0; i < w.cmDest.count(); ++i) items << w.cmDest.itemText(i);
@@ -157,6 +157,12 @@ TEST_F(MoveTabTest, AnActionSavedLoadedAndExecutedGivesTheSamePlan) {
   inputs.Answer("50");
   w.cmdMovePercent.click();
   const std::vector<Flight> moved = host.plan.Flights;
+  // The window is free again when the closing messages show.
+  std::vector<int> busyAtMessage;
+  MessageBoxHandler scripted = SetMessageBoxHandler([&](const MessageBoxRequest& r) {
+    busyAtMessage.push_back(host.busyDepth);
+    return scripted(r);
+  });
   dialogs.Answer(file);
   w.cmdMoveSave.click();
   EXPECT_EQ(boxes.Prompts().back(), kActionSavedMessage);
@@ -175,6 +181,8 @@ TEST_F(MoveTabTest, AnActionSavedLoadedAndExecutedGivesTheSamePlan) {
   dialogs.Answer(file);
   w.cmdMoveLoad.click();
   EXPECT_EQ(boxes.Prompts().back(), kActionLoadedMessage);
+  SetMessageBoxHandler(scripted);
+  EXPECT_EQ(busyAtMessage, (std::vector<int>{0, 0}));
   EXPECT_EQ(dialogs.Shown()[1].flags, 2134020);
   EXPECT_TRUE(w.cmdMoveExecute.isEnabled());
   EXPECT_EQ(tab.MovePercent(), 50);

@@ -40,7 +40,7 @@ class ShuffleMainWindow : public ::testing::Test {
     Program() = ProgramState{};
     Plan() = PlanState{};
     SceneryAirports().clear();
-    w.SetProgramFolder(test::ToolsDir());
+    w.SetProgramFolder(installed.path());
     ASSERT_TRUE(w.StartUp());
     w.onSplashTimer();
   }
@@ -54,6 +54,7 @@ class ShuffleMainWindow : public ::testing::Test {
   }
 
   TempDir sim, home, plans, program;
+  test::ProgramFolder installed;
   ScopedEnv config{"VELK_CONFIG_HOME", home.path().string()};
   ScopedEnv fsPath{"VELK_FS_PATH", sim.path().string()};
   ScriptedMessageBoxes boxes;
