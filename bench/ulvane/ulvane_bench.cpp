@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_file.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
@@ -97,7 +98,7 @@ double Seconds(std::chrono::steady_clock::duration d) {
 // The I/O floor: the file read whole, and the given bytes written the way the
 // decompiler writes its outputs.
 void CopyFloor(const fs::path& database, const fs::path& folder, const std::vector<std::string>& texts) {
-  auto bytes = traffic::ReadWholeFile(database);
+  auto bytes = velk::ReadFileBytes(database);
   if (!bytes) std::exit(2);
   static const char* names[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
   for (size_t i = 0; i < 3; ++i) {
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
     std::string bytes;
     traffic::ScopedConsoleCapture quiet;
     if (traffic::BuildTrafficDatabase(data, bytes, database) != 0) return 2;
-    if (traffic::WriteFileChecked(database, bytes) != traffic::WriteResult::kOk) return 2;
+    if (!velk::WriteFileAtomic(database, bytes)) return 2;
   }
   std::printf("database: %s, %ju bytes, %d flight plans\n", database.c_str(),
               static_cast<std::uintmax_t>(fs::file_size(database)), kPlans);
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> texts;
   {
     traffic::ScopedConsoleCapture quiet;
-    auto bytes = traffic::ReadWholeFile(database);
+    auto bytes = velk::ReadFileBytes(database);
     ulvane::TrafficDatabase db;
     if (!bytes || ulvane::ReadTrafficDatabase(*bytes, db) != 0) return 2;
     texts = {ulvane::AirportsText(db), ulvane::AircraftText(db), ulvane::FlightPlansText(db)};
@@ -170,7 +171,7 @@ int main(int argc, char** argv) {
   }
   for (size_t i = 0; i < 3; ++i) {
     static const char* names[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
-    if (traffic::ReadWholeFile(decompileDir / names[i]) != texts[i]) return 1;
+    if (velk::ReadFileBytes(decompileDir / names[i]) != texts[i]) return 1;
   }
   std::sort(floorTimes.begin(), floorTimes.end());
   std::sort(decompileTimes.begin(), decompileTimes.end());

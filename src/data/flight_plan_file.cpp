@@ -52,14 +52,13 @@ bool IsHundred(std::string_view text) {
 
 // A level of four characters is feet in hundreds ("3500" -> "035"), one of
 // five or more is plain feet ("35000" -> "350").
-std::string NormalisedLevel(std::string_view level) {
+void AssignLevel(std::string& out, std::string_view level) {
   if (level.size() == 4) {
-    std::string out("0");
+    out.assign("0");
     out.append(level.substr(0, 2));
-    return out;
+  } else {
+    out.assign(level.substr(0, 3));
   }
-  if (level.size() > 4) return std::string(level.substr(0, 3));
-  return std::string(level);
 }
 
 // The fields of a line's data part, in one pass: the data ends at the first
@@ -82,34 +81,36 @@ void SplitDataFields(std::string_view line, std::vector<std::string_view>& field
   fields.emplace_back(start, static_cast<size_t>(p - start));
 }
 
-std::string Trimmed(std::string_view field) { return std::string(TrimSpaces(field)); }
-
-// Appends the flight of a split line to `out`; false when the line has
-// fewer fields than a two-leg flight.
-bool AppendFlight(const std::vector<std::string_view>& f, std::vector<Flight>& out) {
+// Fills `flight` from the fields of a split line, in place, so that no field
+// is built twice; false (and `flight` untouched) when the line has fewer
+// fields than a two-leg flight.
+bool FillFlight(const std::vector<std::string_view>& f, Flight& flight) {
   if (f.size() < kMinFields) return false;
-  Flight& flight = out.emplace_back();
-  flight.AircraftId = Trimmed(f[0]);
-  flight.Registration = Trimmed(f[1]);
-  flight.Percent = Trimmed(f[2]);
-  flight.Period = Trimmed(f[3]);
-  flight.FlightRules = Trimmed(f[4]);
+  flight.AircraftId.assign(TrimSpaces(f[0]));
+  flight.Registration.assign(TrimSpaces(f[1]));
+  flight.Percent.assign(TrimSpaces(f[2]));
+  flight.Period.assign(TrimSpaces(f[3]));
+  flight.FlightRules.assign(TrimSpaces(f[4]));
   // The compiler's percent runs to 100, but a flight at 100% is stored as
   // 99% by design. A percent that is empty or no number stays as written.
   if (!flight.Percent.empty() &&
       IsHundred(std::string_view(flight.Percent).substr(0, flight.Percent.size() - 1))) {
     flight.Percent = "99%";
   }
-  size_t legCount = (f.size() - kHeaderFields) / kLegFields;
-  flight.Legs.reserve(legCount);
+  const size_t legCount = (f.size() - kHeaderFields) / kLegFields;
+  flight.Legs.resize(legCount);
   for (size_t k = 0; k < legCount; ++k) {
     const std::string_view* g = &f[kHeaderFields + k * kLegFields];
+    FlightLeg& leg = flight.Legs[k];
+    leg.DepartureTime.assign(TrimSpaces(g[0]));
     std::string_view arrival = TrimSpaces(g[1]);
-    bool fixed = !arrival.empty() && arrival[0] == '@';
-    if (fixed) arrival.remove_prefix(1);
-    flight.Legs.push_back(FlightLeg{Trimmed(g[0]), std::string(arrival), fixed,
-                                    NormalisedLevel(TrimSpaces(g[2])), Trimmed(g[3]),
-                                    std::string(TrimSpaces(g[4]).substr(0, 4)), Trimmed(g[5])});
+    leg.FixedArrival = !arrival.empty() && arrival[0] == '@';
+    if (leg.FixedArrival) arrival.remove_prefix(1);
+    leg.ArrivalTime.assign(arrival);
+    AssignLevel(leg.FlightLevel, TrimSpaces(g[2]));
+    leg.UseFlightNumber.assign(TrimSpaces(g[3]));
+    leg.FlightNumber.assign(TrimSpaces(g[4]).substr(0, 4));
+    leg.DestinationIcao.assign(TrimSpaces(g[5]));
   }
   return true;
 }
@@ -122,15 +123,23 @@ int CountNonBlankLines(std::string_view text) {
   return count;
 }
 
-// Parses whole lines of `text` into `out`. With a progress receiver, the
-// bar's value is the share of `progressTotal` read so far, served every
-// 202 lines.
-void ParseLines(std::string_view text, std::vector<Flight>& out, const ReadProgress* progress,
-                size_t progressTotal) {
+// The lines of `text` that may hold a flight: neither empty nor comments.
+size_t CountDataLines(std::string_view text) {
+  size_t count = 0;
+  ForEachLine(text, [&](std::string_view line) { count += IsCommentOrEmpty(line) ? 0 : 1; });
+  return count;
+}
+
+// Parses whole lines of `text` straight into the records at `out`, which
+// has room for every data line; returns the number filled. With a progress
+// receiver, the bar's value is the share of `progressTotal` read so far,
+// served every 202 lines.
+size_t ParseLines(std::string_view text, Flight* out, const ReadProgress* progress, size_t progressTotal) {
   std::vector<std::string_view> fields;
   fields.reserve(64);
   size_t charsRead = 0;
   int lineCounter = 0;
+  size_t filled = 0;
   ForEachLine(text, [&](std::string_view line) {
     if (progress) {
       charsRead += line.size();
@@ -143,8 +152,9 @@ void ParseLines(std::string_view text, std::vector<Flight>& out, const ReadProgr
     }
     if (IsCommentOrEmpty(line)) return;
     SplitDataFields(line, fields);
-    AppendFlight(fields, out);
+    if (FillFlight(fields, out[filled])) ++filled;
   });
+  return filled;
 }
 
 // Below this much text per worker a single thread is quicker.
@@ -156,55 +166,18 @@ unsigned WorkerCount(size_t bytes) {
   return static_cast<unsigned>(std::min<size_t>({hw, byBytes, 8}));
 }
 
-// A file's bytes in a buffer that is not zero-filled first, read by several
-// threads at once: for a large plan, copying out of the page cache is a
-// good part of the reading time.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  size_t size = 0;
-  std::string_view view() const { return {data.get(), size}; }
-};
-
-bool PreadAll(int fd, char* to, size_t length, off_t offset) {
-  while (length > 0) {
-    ssize_t n = ::pread(fd, to, length, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    to += n;
-    length -= static_cast<size_t>(n);
-    offset += n;
-  }
-  return true;
-}
-
-std::optional<FileBytes> ReadWholeFile(const std::filesystem::path& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
+// The plan file's bytes: a regular file is read by several threads at once;
+// anything else, or a file that shrank while it was read, is read plainly.
+std::optional<FileBytes> ReadPlanBytes(const std::filesystem::path& path) {
   FileBytes bytes;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok && st.st_size > 0) {
-    bytes.size = static_cast<size_t>(st.st_size);
-    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
-    unsigned n = WorkerCount(bytes.size);
-    std::vector<char> good(n, 0);
-    RunParallel(n, [&](unsigned k) {
-      size_t begin = bytes.size * k / n;
-      size_t end = bytes.size * (k + 1) / n;
-      good[k] = PreadAll(fd, bytes.data.get() + begin, end - begin, static_cast<off_t>(begin));
-    });
-    ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
-    // A file that grew meanwhile is read up to the size it had.
-  }
-  ::close(fd);
-  if (!ok) {
-    // Not a regular file, or it shrank while being read: read it plainly.
-    auto plain = ReadFileBytes(path);
-    if (!plain) return std::nullopt;
-    bytes.size = plain->size();
-    bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
-    std::memcpy(bytes.data.get(), plain->data(), bytes.size);
-  }
+  const RegularReadResult read = ReadRegularFileBytes(path, bytes);
+  if (read == RegularReadResult::kOk) return bytes;
+  if (read == RegularReadResult::kCannotOpen) return std::nullopt;
+  auto plain = ReadFileBytes(path);
+  if (!plain) return std::nullopt;
+  bytes.size = plain->size();
+  bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
+  std::memcpy(bytes.data.get(), plain->data(), bytes.size);
   return bytes;
 }
 
@@ -219,9 +192,9 @@ bool ParseFlightPlanLine(std::string_view line, Flight& flight) {
   if (IsCommentOrEmpty(line)) return false;
   std::vector<std::string_view> fields;
   SplitDataFields(line, fields);
-  std::vector<Flight> one;
-  if (!AppendFlight(fields, one)) return false;
-  flight = std::move(one.front());
+  Flight parsed;
+  if (!FillFlight(fields, parsed)) return false;
+  flight = std::move(parsed);
   return true;
 }
 
@@ -232,50 +205,48 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
   if (receiver) progress(0);
   unsigned n = WorkerCount(text.size());
   if (n <= 1) {
-    // Sized once from the number of lines, so no record moves while the
-    // file is read.
-    flights.reserve(CountLines(text));
-    ParseLines(text, flights, receiver, text.size());
-    if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
+    // A record for every data line, filled where it lies.
+    flights.resize(CountDataLines(text));
+    flights.resize(ParseLines(text, flights.data(), receiver, text.size()));
     return flights;
   }
-  // A large plan is cut into n pieces at line ends and read by n threads;
-  // the pieces are joined in file order. The calling thread reads the first
-  // piece and serves the progress receiver, whose value is then the share
-  // of its own piece (all pieces advance at about the same pace).
+  // A large plan is cut into n pieces at line ends. Each piece's data lines
+  // are counted, the records made for all of them at once, and every piece
+  // parsed by a thread of its own straight into its part of the records, so
+  // that no record is moved afterwards. The calling thread reads the first
+  // piece and serves the progress receiver, whose value is then the share of
+  // its own piece (all pieces advance at about the same pace).
   std::vector<size_t> cuts(n + 1, text.size());
   cuts[0] = 0;
   for (unsigned k = 1; k < n; ++k) {
     cuts[k] = LineStartAtOrAfter(text, std::max(text.size() * k / n, cuts[k - 1]));
   }
-  // The calling thread reads straight into the result, sized for every
-  // line; the other pieces are moved over, in order, as each is done.
-  std::vector<std::vector<Flight>> pieces(n);
-  RunParallel(
-      n,
-      [&](unsigned k) {
-        std::string_view piece = text.substr(cuts[k], cuts[k + 1] - cuts[k]);
-        if (k == 0) {
-          flights.reserve(CountLines(text));
-          ParseLines(piece, flights, receiver, piece.size());
-        } else {
-          pieces[k].reserve(CountLines(piece));
-          ParseLines(piece, pieces[k], nullptr, piece.size());
-        }
-      },
-      [&](unsigned k) {
-        flights.insert(flights.end(), std::make_move_iterator(pieces[k].begin()),
-                       std::make_move_iterator(pieces[k].end()));
-        std::vector<Flight>().swap(pieces[k]);
-      });
-  if (flights.capacity() > flights.size() + flights.size() / 4 + 64) flights.shrink_to_fit();
+  auto piece = [&](unsigned k) { return text.substr(cuts[k], cuts[k + 1] - cuts[k]); };
+  std::vector<size_t> first(n + 1, 0), filled(n, 0);
+  RunParallel(n, [&](unsigned k) { first[k + 1] = CountDataLines(piece(k)); });
+  for (unsigned k = 0; k < n; ++k) first[k + 1] += first[k];
+  flights.resize(first[n]);
+  RunParallel(n, [&](unsigned k) {
+    filled[k] = ParseLines(piece(k), flights.data() + first[k], k == 0 ? receiver : nullptr, piece(k).size());
+  });
+  // Lines that were no flight leave gaps at the end of their piece.
+  size_t to = filled[0];
+  for (unsigned k = 1; k < n; ++k) {
+    if (to != first[k]) {
+      std::move(flights.begin() + static_cast<std::ptrdiff_t>(first[k]),
+                flights.begin() + static_cast<std::ptrdiff_t>(first[k] + filled[k]),
+                flights.begin() + static_cast<std::ptrdiff_t>(to));
+    }
+    to += filled[k];
+  }
+  flights.resize(to);
   return flights;
 }
 
 bool ReadFlightPlans(const ReadProgress& progress) {
   PlanState& plan = Plan();
   plan.Flights.clear();
-  auto bytes = ReadWholeFile(plan.FlightplanPath);
+  auto bytes = ReadPlanBytes(plan.FlightplanPath);
   if (!bytes) {
     if (progress) progress(0);
     ShowMessageBox(kFlightplanNotFoundMessage, kMbOk | kMbIconCritical, kProgramTitle,

@@ -32,6 +32,12 @@ std::string UpperAscii(std::string_view s) {
 
 std::string_view TrimBlanks(std::string_view s) { return TrimAny(s, " \t"); }
 
-std::string_view TrimSpaces(std::string_view s) { return TrimAny(s, " "); }
+std::string_view TrimSpaces(std::string_view s) {
+  // Every field of a plan line passes here: a plain loop, not a set search.
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.substr(b, e - b);
+}
 
 }  // namespace velk

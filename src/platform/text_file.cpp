@@ -4,31 +4,33 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <thread>
+#include <vector>
+
+#include "platform/parallel.h"
 
 #include "platform/text_codec.h"
 
 namespace velk {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error) {
-  // Opened without waiting, so a named pipe or a device in a file's place
-  // is refused at once instead of blocking the program or reading forever.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  // A named pipe or a device in a file's place is refused at once instead
+  // of blocking the program or reading forever.
+  RegularReadResult why;
+  int err = 0;
+  int fd = OpenRegularFile(path, why, &err);
   if (fd < 0) {
-    if (error) *error = std::strerror(errno);
+    if (error) *error = err == EINVAL ? "not a regular file" : std::strerror(err);
     return std::nullopt;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    ::close(fd);
-    if (error) *error = err == EISDIR ? std::strerror(err) : "not a regular file";
-    return std::nullopt;
-  }
+  ::fstat(fd, &st);
   // Read straight into one buffer of the file's size, grown while the file
   // has more (a file that grows, or /proc files that report no size).
   std::string data(st.st_size > 0 ? static_cast<size_t>(st.st_size) : size_t{1} << 16, '\0');
@@ -38,7 +40,7 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
     ssize_t n = ::read(fd, data.data() + used, data.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int err = errno;
+      err = errno;
       ::close(fd);
       if (error) *error = std::strerror(err);
       return std::nullopt;
@@ -49,6 +51,89 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
   data.resize(used);
   ::close(fd);
   return data;
+}
+
+namespace {
+
+// Below this much of a file per thread one thread is quicker.
+constexpr size_t kMinBytesPerReader = size_t{1} << 20;
+
+bool PreadAll(int fd, char* to, size_t length, off_t offset) {
+  while (length > 0) {
+    ssize_t n = ::pread(fd, to, length, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    to += n;
+    length -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error) {
+  int unused = 0;
+  int& err = error ? *error : unused;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    err = errno;
+    why = RegularReadResult::kCannotOpen;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    why = RegularReadResult::kNotRegular;
+    return -1;
+  }
+  // Checked again once open, in case the name was given to something else
+  // in between; non-blocking so that even then nothing waits.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    err = errno;
+    why = RegularReadResult::kCannotOpen;
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    why = RegularReadResult::kNotRegular;
+    return -1;
+  }
+  why = RegularReadResult::kOk;
+  return fd;
+}
+
+RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out) {
+  out = FileBytes{};
+  RegularReadResult why;
+  int fd = OpenRegularFile(path, why);
+  if (fd < 0) return why;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return RegularReadResult::kReadFailed;
+  }
+  bool ok = true;
+  if (st.st_size > 0) {
+    out.size = static_cast<size_t>(st.st_size);
+    out.data = std::make_unique_for_overwrite<char[]>(out.size);
+    const size_t n = std::clamp<size_t>(out.size / kMinBytesPerReader, 1,
+                                        std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
+    std::vector<char> good(n, 0);
+    RunParallel(n, [&](size_t k) {
+      size_t begin = out.size * k / n;
+      size_t end = out.size * (k + 1) / n;
+      good[k] = PreadAll(fd, out.data.get() + begin, end - begin, static_cast<off_t>(begin));
+    });
+    ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
+  }
+  ::close(fd);
+  if (!ok) {
+    out = FileBytes{};
+    return RegularReadResult::kReadFailed;
+  }
+  return RegularReadResult::kOk;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // Whole-file reading and the one atomic writer of the programs. Lines are
 // cut by text_lines.h, which comes with this header.
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,29 @@ namespace velk {
 // receives the reason.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::string* error = nullptr);
+
+// A file's bytes in a buffer that is not zero-filled first.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+enum class RegularReadResult { kOk, kCannotOpen, kNotRegular, kReadFailed };
+
+// Reads a regular file whole into `out`; a large one is read by several
+// threads at once, since copying out of the page cache is a good part of
+// the reading time. Anything but a regular file (a folder, a FIFO, a device,
+// also behind a link) is refused before it is opened for reading, so that
+// nothing waits on it or reads it without end. A file that grows while it
+// is read is read up to the size it had; one that shrinks is kReadFailed.
+RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out);
+
+// Opens a regular file for reading (the descriptor, to be closed by the
+// caller), refusing anything else as ReadRegularFileBytes does; -1, with
+// the reason in `why` (and the system's error number in `error`, EINVAL
+// for a pipe or a device), when it cannot.
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr);
 
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),

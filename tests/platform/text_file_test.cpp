@@ -34,6 +34,28 @@ std::set<std::string> Names(const fs::path& folder) {
   return names;
 }
 
+TEST(ReadRegularFileBytes, ReadsOnlyRegularFilesAndNeverWaitsOnAPipe) {
+  TempDir dir;
+  WriteFile(dir / "file", "bytes");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  std::filesystem::create_symlink("/dev/zero", dir / "zero");
+  std::filesystem::create_symlink("file", dir / "link");
+  FileBytes bytes;
+  EXPECT_EQ(ReadRegularFileBytes(dir / "file", bytes), RegularReadResult::kOk);
+  EXPECT_EQ(bytes.view(), "bytes");
+  EXPECT_EQ(ReadRegularFileBytes(dir / "link", bytes), RegularReadResult::kOk);
+  EXPECT_EQ(ReadRegularFileBytes(dir / "fifo", bytes), RegularReadResult::kNotRegular);
+  EXPECT_EQ(ReadRegularFileBytes(dir / "zero", bytes), RegularReadResult::kNotRegular);
+  EXPECT_EQ(ReadRegularFileBytes(dir.path(), bytes), RegularReadResult::kNotRegular);
+  EXPECT_EQ(ReadRegularFileBytes(dir / "missing", bytes), RegularReadResult::kCannotOpen);
+  // Large enough to be read by several threads.
+  std::string big(5 << 20, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
+  WriteFile(dir / "big", big);
+  ASSERT_EQ(ReadRegularFileBytes(dir / "big", bytes), RegularReadResult::kOk);
+  EXPECT_TRUE(bytes.view() == big);
+}
+
 TEST(WriteFileAtomic, ReplacesWholeAndKeepsPermissions) {
   TempDir dir;
   auto target = dir / "plan.txt";

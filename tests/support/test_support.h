@@ -45,6 +45,21 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// Makes `dir` the current folder for a scope (the traffic tools work in
+// the current folder).
+class ScopedCurrentDir {
+ public:
+  explicit ScopedCurrentDir(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~ScopedCurrentDir() { std::filesystem::current_path(old_); }
+  ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+  ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
 // The source tree and the folder of the built programs, as the test
 // environment names them.
 std::filesystem::path SourceDir();

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <string>
@@ -174,6 +177,13 @@ TEST(ClockText, TwoDigitsEach) {
   EXPECT_EQ(FormatClockTime(86399, true), "23:59:59");
 }
 
+TEST(ToolErrorReport, LineZeroConcernsTheWholeFile) {
+  EXPECT_EQ(FormatToolError("FlightPlans.txt", 0, "", 0, 0, 55),
+            "\nERROR in file FlightPlans.txt :\n\n"
+            "A synchronisation error occured for unknown reasons\nwhile inserting arrival times.\n"
+            "Arrival time insertion has been cancelled.\n\n");
+}
+
 TEST(LineReader, KeepsEachLineEndAndHasNoLengthLimit) {
   std::string long_line(10000, 'a');
   std::string text = "x\r\n\r\n" + long_line + "\ny\r";
@@ -203,10 +213,87 @@ TEST(ToolFiles, ExclusiveCopyNeverOverwrites) {
   EXPECT_EQ(ReadFile(dir / "c"), "new");
   EXPECT_EQ(CopyFileExclusive(dir / "missing", dir / "d"), CopyResult::kFailed);
   EXPECT_FALSE(std::filesystem::exists(dir / "d"));
-  EXPECT_EQ(CreateFileExclusive(dir / "b", "other"), CopyResult::kTargetExists);
+  // Made under another name first: nothing but the two files is left.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+TEST(ToolFiles, ExclusiveCreationRefusesFilesAndLinks) {
+  TempDir dir;
+  WriteFile(dir / "b", "old");
+  std::filesystem::create_symlink(dir / "b", dir / "link");
+  std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
+  for (const char* name : {"b", "link", "dangling"}) {
+    OutputFile f;
+    EXPECT_FALSE(f.CreateExclusive(dir / name)) << name;
+  }
   EXPECT_EQ(ReadFile(dir / "b"), "old");
-  EXPECT_EQ(CreateFileExclusive(dir / "e", "fresh"), CopyResult::kCopied);
+  EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+  {
+    OutputFile f;
+    ASSERT_TRUE(f.CreateExclusive(dir / "e"));
+    EXPECT_TRUE(f.WriteAndClose("fresh"));
+    f.Keep();
+  }
   EXPECT_EQ(ReadFile(dir / "e"), "fresh");
+  {
+    // Not kept: gone with the object.
+    OutputFile f;
+    ASSERT_TRUE(f.CreateExclusive(dir / "g"));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "g"));
+}
+
+TEST(ToolFiles, APipeIsNeitherCopiedNorWaitedOn) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  EXPECT_EQ(CopyFileExclusive(dir / "fifo", dir / "copy"), CopyResult::kFailed);
+  EXPECT_FALSE(std::filesystem::exists(dir / "copy"));
+}
+
+TEST(ToolFiles, LinksAreFollowedToTheFileTheyName) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "a/b");
+  std::filesystem::create_symlink("b/second", dir / "a/first");       // relative to its folder
+  std::filesystem::create_symlink(dir / "target", dir / "a/b/second");  // absolute, not there yet
+  EXPECT_EQ(ResolveLinks(dir / "a/first"), dir / "target");
+  EXPECT_EQ(ResolveLinks(dir / "plain"), dir / "plain");
+  std::filesystem::create_symlink("loop", dir / "loop");
+  EXPECT_EQ(ResolveLinks(dir / "loop"), dir / "loop");  // gives up instead of going round
+}
+
+TEST(ToolFiles, ASecondHolderOfTheFolderLockWaitsForTheFirst) {
+  TempDir dir;
+  int locked[2], release[2];
+  ASSERT_EQ(::pipe(locked), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    FolderLock lock;
+    if (lock.Lock(dir.path(), [] {}) != FolderLock::Result::kLocked) ::_exit(1);
+    char c = 'x';
+    if (::write(locked[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) ::_exit(1);
+    ::_exit(0);  // the lock goes with the process
+  }
+  char c;
+  ASSERT_EQ(::read(locked[0], &c, 1), 1);
+  static int release_fd = release[1];
+  static bool waited = false;
+  FolderLock lock;
+  // Told to wait, this holder asks the first one to finish.
+  EXPECT_EQ(lock.Lock(dir.path(),
+                      [] {
+                        waited = true;
+                        char x = 'x';
+                        (void)!::write(release_fd, &x, 1);
+                      }),
+            FolderLock::Result::kLocked);
+  EXPECT_TRUE(waited);
+  int status = 0;
+  ::waitpid(holder, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  FolderLock none;
+  EXPECT_EQ(none.Lock(dir / "missing", [] {}), FolderLock::Result::kNoFolder);
+  for (int fd : {locked[0], locked[1], release[0], release[1]}) ::close(fd);
 }
 
 TEST(ToolFiles, FindsNamesWithoutRegardToCase) {

@@ -18,23 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using velk::test::ReadFile;
+using velk::test::ScopedCurrentDir;
 using velk::test::ScopedEnv;
 using velk::test::TempDir;
 using velk::test::WriteFile;
 
 const char kBanner[] = "De-compiler for FS2002 traffic.bgl file, version 1.3.3\n\n";
 const char kLocated[] = "FS2002 located, decompiling traffic.bgl file now...\n\n";
-
-// The run looks for a simulator beside the current folder when none is
-// configured, so every test runs from a folder of its own.
-class ScopedCurrentDir {
- public:
-  explicit ScopedCurrentDir(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-  ~ScopedCurrentDir() { fs::current_path(old_); }
-
- private:
-  fs::path old_;
-};
 
 class DecompilerRun : public ::testing::Test {
  protected:
@@ -59,6 +49,8 @@ class DecompilerRun : public ::testing::Test {
 
   TempDir sim_;
   TempDir work_;
+  // The run looks for a simulator beside the current folder when none is
+  // configured, so every test runs from a folder of its own.
   ScopedCurrentDir cwd_{work_.path()};
   ScopedEnv fsPath_{"VELK_FS_PATH", sim_.path().string()};
   std::string transcript_;

@@ -183,7 +183,7 @@ inline std::string SampleDatabase() {
 }
 
 inline const char kSampleAirports[] =
-    "ABC ,S33* 55.99',E151* 9.99',-9\r\n"
+    "ABC ,S33* 55.99',E151* 9.99',-10\r\n"
     "egll,N51* 28.64',W0* 27.68',82\r\n"
     "KSEA,N47* 26.98',W122* 18.70',433\r\n";
 inline const std::string kSampleAircraft =

@@ -128,6 +128,27 @@ TEST(TrafficDatabase, WriteBackSplicesOnlyComputedArrivals) {
             "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,1/03:17,10,F,6,AAAA\r\n");
 }
 
+TEST(TrafficDatabase, WriteBackKeepsAByteOrderMarkAndEveryLineEnd) {
+  TrafficData data = Parse(kAirports, kAircraft, kPlans);
+  std::string bytes;
+  ScopedConsoleCapture out;
+  ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
+  // The mark before a comment line must not turn that line into a plan.
+  const std::string text =
+      "\xEF\xBB\xBF; plans\r"
+      "AC#2,N1,50%,24Hr,IFR,01:00:00,,350,F,100,BBB,02:00,,120,R,7,AAAA\r"
+      "; weekly\n"
+      "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,,10,F,6,AAAA";
+  std::string result;
+  WriteBackError error;
+  ASSERT_TRUE(SpliceArrivalTimes(text, data.plans, result, error)) << error.line;
+  EXPECT_EQ(result,
+            "\xEF\xBB\xBF; plans\r"
+            "AC#2,N1,50%,24Hr,IFR,01:00:00,01:17:08,350,F,100,BBB,02:00,02:17,120,R,7,AAAA\r"
+            "; weekly\n"
+            "AC#1,N2,100%,WEEK,VFR,1/01:00:00,@1/02:00:00,10,R,5,BBB,1/03:00,1/03:17,10,F,6,AAAA");
+}
+
 TEST(TrafficDatabase, ArrivalsAreReducedIntoTheirPeriod) {
   // 300 nm at 400 kt is 2700 s; with 900 s the 23:30 departure lands 00:30.
   EXPECT_EQ(FormatArrivalTime(23 * 3600 + 1800 + 3600, false, false), "00:30");
@@ -295,6 +316,45 @@ TEST(ArrivalWriteBack, ReplacesThePlanOnlyWhenEverythingFits) {
 
 namespace traffic {
 namespace {
+
+TEST(ArrivalWriteBack, ALargePlanWrittenInPiecesEqualsTheWholeText) {
+  // Well past the size of one piece, with comment lines in between.
+  std::string text;
+  for (int k = 0; k < 30000; ++k) {
+    text += "AC#2,N" + std::to_string(k) + ",50%,24Hr,IFR,01:00:00,x,350,F,100,BBB,02:00,,120,R,7,AAAA\r\n";
+    if (k % 1000 == 0) text += "; block " + std::to_string(k) + "\n";
+  }
+  ASSERT_GT(text.size(), 2u << 20);
+  TrafficData data = Parse(kAirports, kAircraft, text);
+  std::string bytes;
+  ScopedConsoleCapture out;
+  ASSERT_EQ(BuildTrafficDatabase(data, bytes, "x"), 0);
+  std::string whole;
+  WriteBackError error;
+  ASSERT_TRUE(SpliceArrivalTimes(text, data.plans, whole, error));
+  velk::test::TempDir dir;
+  velk::test::WriteFile(dir / "FlightPlans.txt", text);
+  EXPECT_EQ(InsertArrivalTimes(dir / "FlightPlans.txt", data.plans), 0);
+  EXPECT_TRUE(velk::test::ReadFile(dir / "FlightPlans.txt") == whole);
+}
+
+TEST(TrafficDatabase, TheFirstUnknownAircraftOrAirportInFileOrderIsReported) {
+  // Plans are worked on in blocks on several threads; the report is that of
+  // the first failing plan all the same.
+  std::string text;
+  for (int k = 0; k < 3000; ++k) {
+    const char* ac = k == 2500 ? "AC#9" : "AC#2";
+    const char* airport = k == 1700 ? "CCCC" : (k == 2900 ? "DDDD" : "AAAA");
+    text += std::string(ac) + ",N1,50%,24Hr,IFR,01:00,,350,F,1,BBB,02:00,,1,F,1," + airport + "\n";
+  }
+  TrafficData data = Parse(kAirports, kAircraft, text);
+  std::string bytes;
+  ScopedConsoleCapture out;
+  EXPECT_EQ(BuildTrafficDatabase(data, bytes, "x"), 9);
+  EXPECT_NE(out.text().find("specifies the airport CCCC\n"), std::string::npos);
+  EXPECT_EQ(out.text().find("AC#9"), std::string::npos);
+  EXPECT_EQ(out.text().find("DDDD"), std::string::npos);
+}
 
 TEST(TrafficDatabase, OneAirportOneAircraftNoPlans) {
   TrafficData data = Parse("KSEA,N47* 26.99',W122* 18.71',433\n", "AC#1,250,\"ABCDEFGHIJ\"\n", "; none\n");

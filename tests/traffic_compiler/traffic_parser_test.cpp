@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "support/test_support.h"
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/traffic_codes.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
+#include "traffic_compiler/decompiler/traffic_text.h"
 
 namespace traffic {
 namespace {
+
+using namespace std::string_literals;
 
 struct ErrorCase {
   const char* what;
@@ -113,6 +118,18 @@ TEST(TrafficParser, EveryCheckReportsItsCodeLineAndField) {
       {"airport missing", kFp, kPlan + "08:00,x,350,F,1,", 12, 1, 37, 0},
       {"airport long", kFp, kPlan + "08:00,x,350,F,1,KSEAX", 28, 1, 37, 5},
       {"comment ends the fields", kFp, kPlan + "08:00,x,350,F,1;KSEA", 12, 1, 36, 0},
+      // A NUL byte would cut the field where it is stored: the field is bad.
+      {"NUL in airport code", kAp, "KS\0A,N1* 0',E1* 0',0"s, 12, 1, 0, 4},
+      {"NUL in latitude", kAp, "KSEA,N1\0* 0',E1* 0',0"s, 30, 1, 5, 7},
+      {"NUL in elevation", kAp, "KSEA,N1* 0',E1* 0',1\0"s, 29, 1, 19, 2},
+      {"NUL in AC number", kAc, "AC#5\0,450,\"Jet\""s, 34, 1, 0, 5},
+      {"NUL in name", kAc, "AC#5,450,\"J\0et\""s, 38, 1, 9, 6},
+      {"NUL in registration", kFp, "AC#1,N\0" "1,50%"s, 19, 1, 5, 3},
+      {"NUL in period", kFp, "AC#1,N1,50%,24\0Hr,IFR"s, 43, 1, 12, 5},
+      {"NUL in destination", kFp, kPlan + "08:00,x,350,F,1,KS\0A"s, 12, 1, 37, 4},
+      {"NUL in fixed arrival", kFp, kPlan + "08:00,@09:00\0,350"s, 46, 1, 27, 7},
+      // Lone CRs end lines: the error is on the line counted that way.
+      {"lone CR lines", kFp, "; a\r\r" + kPlan + kLeg, 52, 3, 38, 4},
   };
   for (const auto& c : cases) {
     const ParseError e = ParseAs(c.file, c.text);
@@ -140,9 +157,41 @@ TEST(TrafficParser, AirportValues) {
   EXPECT_EQ(std::string(a[1].code.data(), 4), "KSFO");
   EXPECT_EQ(a[1].lat_minutes, 26.99f);  // blank instead of "*", no "'"
   EXPECT_EQ(a[1].lon_minutes, 0.5f);    // 30 seconds folded in
-  EXPECT_EQ(a[1].elevation_m, -3);
+  EXPECT_EQ(a[1].elevation_m, -4);  // -3.66 m, to the nearest like heights above the sea
   EXPECT_EQ(a[2].lat_degrees, -1);
   EXPECT_EQ(a[2].elevation_m, 0);  // "-" alone reads as 0 ft
+}
+
+TEST(TrafficParser, ByteOrderMarkAndLoneCarriageReturns) {
+  std::vector<TrafficAirport> a;
+  ASSERT_EQ(ParseAirportsText("\xEF\xBB\xBF" "KSEA,N1* 0',E1* 0',0\rEGLL,N1* 0',E1* 0',0", a).code, 0);
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_EQ(AirportCodeText(a[0].code), "KSEA");
+  std::vector<TrafficAircraft> c;
+  ASSERT_EQ(ParseAircraftText("\xEF\xBB\xBF" "; a comment first\rAC#1,100,\"A\"\r\r\nAC#2,100,\"B\"\r", c).code, 0);
+  ASSERT_EQ(c.size(), 2u);
+  EXPECT_EQ(c[1].name, "B");
+  // Only at the very start is it a mark; elsewhere it is text.
+  EXPECT_EQ(ParseAirportsText("KSEA,N1* 0',E1* 0',0\n\xEF\xBB\xBF" "EGLL,N1* 0',E1* 0',0", a).code, 28);
+}
+
+TEST(TrafficParser, ElevationsBelowSeaLevelRoundToTheNearestBothWays) {
+  // Metres from feet and feet from metres round halves away from zero, so a
+  // height below sea level survives decompiling and compiling again.
+  for (int feet = -1500; feet <= 1500; ++feet) {
+    std::vector<TrafficAirport> a;
+    ASSERT_EQ(ParseAirportsText("KSEA,N1* 0',E1* 0'," + std::to_string(feet), a).code, 0);
+    const std::int32_t metres = a[0].elevation_m;
+    EXPECT_EQ(metres, static_cast<std::int32_t>(std::lround(feet * 0.3048))) << feet;
+    std::string line;
+    ulvane::AppendAirportLine(line, ulvane::DecodedAirport{{'K', 'S', 'E', 'A'}, 0, 0, metres});
+    std::vector<TrafficAirport> again;
+    ASSERT_EQ(ParseAirportsText(line, again).code, 0) << line;
+    EXPECT_EQ(again[0].elevation_m, metres) << feet << " ft came back as " << line;
+  }
+  std::string line;
+  ulvane::AppendAirportLine(line, ulvane::DecodedAirport{{'E', 'H', 'A', 'M'}, 0, 0, -3});
+  EXPECT_TRUE(line.ends_with(",-10\r\n")) << line;
 }
 
 TEST(TrafficParser, AircraftNamesAndNumbers) {

@@ -114,6 +114,12 @@ std::string FormatToolError(std::string_view file, int line, std::string_view te
   out += "\nERROR in file ";
   out += file;
   out += " :\n\n";
+  if (line <= 0) {
+    // About the file as a whole: no line to show.
+    out += LineErrorMessage(code);
+    out += "\n\n";
+    return out;
+  }
 
   const std::string prefix = "Line " + std::to_string(line) + ": ";
   const std::size_t p = prefix.size();

@@ -81,7 +81,8 @@ std::string_view LineErrorMessage(int code);
 // detail put in place of "%s" (file name, path, "AC#n" or an airport code)
 // and the other arguments are unused; for line errors `text` is the line,
 // `start` the field start in it and `length` the field length (0 for a
-// missing field).
+// missing field). A line error with line 0 concerns the whole file and
+// shows no line.
 std::string FormatToolError(std::string_view file, int line, std::string_view text,
                             std::size_t start, std::size_t length, int code);
 

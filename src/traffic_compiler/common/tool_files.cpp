@@ -1,20 +1,29 @@
 #include "traffic_compiler/common/tool_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <functional>
+#include <thread>
+#include <vector>
 
+#include "platform/parallel.h"
 #include "platform/sim_location.h"
-#include "platform/text_file.h"
 
 namespace traffic {
 
-std::optional<std::string> ReadWholeFile(const fs::path& path) { return velk::ReadFileBytes(path); }
-
 namespace {
+
+FileStepHook g_step_hook = nullptr;
+
+// True when the test seam makes this step fail.
+bool StepFails(std::string_view step, const fs::path& path) { return g_step_hook && g_step_hook(step, path); }
 
 bool WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
@@ -31,80 +40,243 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// A rename or a new name is only safe from a power cut once its folder is
+// on disk too. A folder that cannot be synced changes nothing for the
+// caller: the rename itself has happened.
+void SyncFolderOf(const fs::path& path) {
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool EntryExists(const fs::path& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 }  // namespace
 
-OutputFile::~OutputFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool OutputFile::Create(const fs::path& path) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return fd_ >= 0;
-}
-
-bool OutputFile::WriteAndClose(std::string_view bytes) {
-  if (fd_ < 0) return false;
-  bool ok = WriteAll(fd_, bytes);
-  if (ok && ::fsync(fd_) != 0) ok = false;
-  if (::close(fd_) != 0) ok = false;
-  fd_ = -1;
-  return ok;
-}
-
-WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes) {
-  OutputFile file;
-  if (!file.Create(path)) return WriteResult::kOpenFailed;
-  return file.WriteAndClose(bytes) ? WriteResult::kOk : WriteResult::kWriteFailed;
-}
-
-bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
-CopyResult CreateFileExclusive(const fs::path& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  bool ok = WriteAll(fd, bytes);
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    ::unlink(path.c_str());
-    return CopyResult::kFailed;
-  }
-  return CopyResult::kCopied;
-}
-
-CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return CopyResult::kFailed;
-  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    const int error = errno;
-    ::close(in);
-    return error == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
-  }
-  // Copied in blocks: a database can be far larger than is worth holding.
+// Copies the rest of `in` into `out`, in blocks: a database can be far larger
+// than is worth holding at once.
+static bool CopyBlocks(int in, OutputFile& out) {
   std::string buffer(1 << 20, '\0');
-  bool ok = true;
   for (;;) {
     const ssize_t n = ::read(in, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    if (!WriteAll(fd, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-      ok = false;
-      break;
-    }
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
   }
+}
+
+void SetFileStepHook(FileStepHook hook) { g_step_hook = hook; }
+
+std::uint64_t TextFingerprint(std::string_view text) {
+  // Blocks of a fixed size are hashed on their own, on several threads for
+  // a large text, and their hashes combined in order: the result depends on
+  // the bytes alone.
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  const std::size_t blocks = (text.size() + kBlock - 1) / kBlock;
+  std::vector<std::uint64_t> hashes(blocks);
+  auto hash = [&](std::size_t b) { hashes[b] = std::hash<std::string_view>{}(text.substr(b * kBlock, kBlock)); };
+  if (blocks > 2) {
+    const std::size_t threads = std::min<std::size_t>(blocks, std::max(1u, std::thread::hardware_concurrency()));
+    velk::RunParallel(threads, [&](std::size_t t) {
+      for (std::size_t b = t; b < blocks; b += threads) hash(b);
+    });
+  } else {
+    for (std::size_t b = 0; b < blocks; ++b) hash(b);
+  }
+  std::uint64_t h = static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u;
+  for (std::uint64_t x : hashes) h = (h ^ x) * 0x100000001B3u + (h >> 29);
+  return h;
+}
+
+OutputFile::~OutputFile() {
+  CloseQuietly();
+  if (!keep_ && !path_.empty()) ::unlink(path_.c_str());
+}
+
+void OutputFile::CloseQuietly() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool OutputFile::CreateExclusive(const fs::path& path) {
+  CloseQuietly();
+  path_.clear();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd_ < 0) return false;
+  path_ = path;
+  ok_ = true;
+  keep_ = false;
+  return true;
+}
+
+bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permissions_of) {
+  CloseQuietly();
+  path_.clear();
+  fs::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  std::string name = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) return false;
+  path_ = name;
+  ok_ = true;
+  keep_ = false;
+  // A replaced file keeps its permissions; a new one gets the usual ones
+  // rather than the private mode of a temporary file.
+  struct stat st;
+  if (::stat((permissions_of.empty() ? target : permissions_of).c_str(), &st) == 0) {
+    ::fchmod(fd_, st.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+  }
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (fd_ < 0 || !ok_) return false;
+  if (StepFails("write", path_) || !WriteAll(fd_, bytes)) ok_ = false;
+  return ok_;
+}
+
+bool OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) const {
+  if (fd_ < 0) return false;
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::Finish() {
+  if (fd_ < 0) return false;
+  if (ok_ && (StepFails("fsync", path_) || ::fsync(fd_) != 0)) ok_ = false;
+  if (StepFails("close", path_)) ok_ = false;
+  if (::close(fd_) != 0) ok_ = false;
+  fd_ = -1;
+  return ok_;
+}
+
+bool ReplaceFile(const fs::path& from, const fs::path& to) {
+  if (StepFails("rename", to)) return false;
+  if (std::rename(from.c_str(), to.c_str()) == 0) {
+    SyncFolderOf(to);
+    return true;
+  }
+  if (errno != EXDEV) return false;
+  // `to` lies on another file system (a link led there): a copy made whole
+  // beside it takes its place, then `from` goes.
+  velk::RegularReadResult opened;
+  const int in = velk::OpenRegularFile(from, opened);
+  if (in < 0) return false;
+  OutputFile out;
+  const bool ok = out.CreateBeside(to) && CopyBlocks(in, out);
   ::close(in);
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    ::unlink(to.c_str());
+  if (!out.Finish() || !ok || std::rename(out.path().c_str(), to.c_str()) != 0) return false;
+  out.Keep();
+  SyncFolderOf(to);
+  ::unlink(from.c_str());
+  return true;
+}
+
+bool LinkFile(const fs::path& from, const fs::path& to) {
+  return !StepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0;
+}
+
+CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
+  if (StepFails("rename", to)) return CopyResult::kFailed;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    SyncFolderOf(to);
+    return CopyResult::kCopied;
+  }
+  if (errno == EEXIST) return CopyResult::kTargetExists;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return CopyResult::kFailed;
+  // The file system cannot rename without replacing: a second name made by
+  // a hard link refuses an existing name just as well.
+  if (!StepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    SyncFolderOf(to);
+    return CopyResult::kCopied;
+  }
+  if (errno == EEXIST) return CopyResult::kTargetExists;
+  // Neither: look first. The tools hold the folder lock while they do this,
+  // so no other run of theirs can slip in between.
+  if (EntryExists(to)) return CopyResult::kTargetExists;
+  return ReplaceFile(from, to) ? CopyResult::kCopied : CopyResult::kFailed;
+}
+
+CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  if (EntryExists(to)) return CopyResult::kTargetExists;
+  velk::RegularReadResult opened;
+  const int in = velk::OpenRegularFile(from, opened);
+  if (in < 0) return CopyResult::kFailed;
+  OutputFile out;
+  if (!out.CreateBeside(to, from)) {
+    ::close(in);
     return CopyResult::kFailed;
   }
-  return CopyResult::kCopied;
+  const bool ok = CopyBlocks(in, out);
+  ::close(in);
+  if (!out.Finish() || !ok) return CopyResult::kFailed;
+  const CopyResult placed = RenameNoReplace(out.path(), to);
+  if (placed == CopyResult::kCopied) out.Keep();
+  return placed;
+}
+
+bool IsWriteProtected(const fs::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool RemoveFileEntry(const fs::path& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+FolderLock::~FolderLock() { Unlock(); }
+
+void FolderLock::Unlock() {
+  if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
+  fd_ = -1;
+}
+
+FolderLock::Result FolderLock::TryLock(const fs::path& folder, bool& busy) {
+  Unlock();
+  busy = false;
+  fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return Result::kNoFolder;
+  for (;;) {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return Result::kLocked;
+    if (errno == EINTR) continue;
+    if (errno == EWOULDBLOCK) {
+      busy = true;
+      return Result::kLocked;
+    }
+    Unlock();
+    return Result::kUnsupported;
+  }
+}
+
+FolderLock::Result FolderLock::Wait() {
+  for (;;) {
+    if (::flock(fd_, LOCK_EX) == 0) return Result::kLocked;
+    if (errno == EINTR) continue;
+    Unlock();
+    return Result::kUnsupported;
+  }
 }
 
 fs::path FindFileNoCase(const fs::path& folder, const std::string& name) {

@@ -1,6 +1,7 @@
 #pragma once
-// File helpers of the traffic tools: whole-file reads, checked writes,
-// atomic replacement, exclusive copies, the simulator folder and the
+// File helpers of the traffic tools: whole-file reads of regular files,
+// checked writes, replacement in one step, copies that never overwrite, the
+// lock on the simulator's traffic folder, the simulator folder and the
 // little-endian byte order of traffic.bgl.
 #include <cstdint>
 #include <filesystem>
@@ -8,56 +9,138 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_file.h"
 #include "platform/text_lines.h"
 
 namespace traffic {
 
 namespace fs = std::filesystem;
 
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const fs::path& path);
+// Test seam: called before each file step of the tools with the step's name
+// ("write", "fsync", "close", "rename", "link") and the path concerned; when
+// it returns true the step fails as if the system had refused it. A test
+// may also end the process inside it to stand for a crash at that step.
+// Null (the default) in the programs.
+using FileStepHook = bool (*)(std::string_view step, const fs::path& path);
+void SetFileStepHook(FileStepHook hook);
+
+// Whole files are read with velk::ReadRegularFileBytes (platform/text_file.h):
+// only regular files, never waiting on a FIFO or reading a device.
 
 // Lines are cut as by every reader of the programs (platform/text_lines.h):
 // at CR LF, LF or a lone CR, each line handed out with its end.
 using velk::LineReader;
 using velk::TextLine;
 
-enum class WriteResult { kOk, kOpenFailed, kWriteFailed };
+// A fingerprint of a text's bytes, to tell whether a file still holds what
+// was read from it earlier.
+std::uint64_t TextFingerprint(std::string_view text);
 
-// Creates (or truncates) `path` and writes `bytes`, checking every write,
-// the flush to disk and the close. A failed write leaves a partial file that
-// the caller removes.
-WriteResult WriteFileChecked(const fs::path& path, std::string_view bytes);
+// Where a write to `path` really goes: through symbolic links to the file
+// they name, which need not exist yet (velk::ResolveWriteTarget); `path`
+// itself when the links cannot be followed.
+inline fs::path ResolveLinks(const fs::path& path) { return velk::ResolveWriteTarget(path).value_or(path); }
 
-// A file created (or truncated) now and written later in one go; the write
-// is checked through the flush to disk and the close.
+// A new file, written in pieces and checked through the flush to disk and
+// the close. Unless kept, it is removed again when the object goes.
 class OutputFile {
  public:
   OutputFile() = default;
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
-  bool Create(const fs::path& path);
-  bool WriteAndClose(std::string_view bytes);
+
+  // Creates `path`, which must not exist; a symbolic link in its place is
+  // not followed and counts as existing.
+  bool CreateExclusive(const fs::path& path);
+  // Creates a file of a fresh name beside `target` (so that it can be
+  // renamed over it), with the permissions of `permissions_of` (by default
+  // `target`) when that exists, else the usual ones for a new file.
+  bool CreateBeside(const fs::path& target, const fs::path& permissions_of = {});
+
+  bool Write(std::string_view bytes);
+  // Writes `bytes` at `offset`; safe from several threads at once for
+  // pieces that do not overlap. A failure here is the caller's to report.
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) const;
+  // Flushes to disk and closes; true when every write so far succeeded.
+  bool Finish();
+  // Write and Finish in one.
+  bool WriteAndClose(std::string_view bytes) { return Write(bytes) && Finish(); }
+  // The file stays after the object goes (it has been renamed or is meant
+  // to be left for a look).
+  void Keep() { keep_ = true; }
+
+  const fs::path& path() const { return path_; }
 
  private:
+  void CloseQuietly();
+
   int fd_ = -1;
+  bool ok_ = true;
+  bool keep_ = false;
+  fs::path path_;
 };
 
-// Renames `from` over `to` in one step; true on success.
+// Renames `from` over `to` in one step and makes the rename durable; true on
+// success. When `to` lies on another file system, a copy of `from` made
+// whole beside `to` is renamed over it instead, and `from` is removed.
 bool ReplaceFile(const fs::path& from, const fs::path& to);
+
+// Gives the file `from` the second name `to` (a hard link); false when that
+// fails, as it does on file systems without links.
+bool LinkFile(const fs::path& from, const fs::path& to);
 
 enum class CopyResult { kCopied, kTargetExists, kFailed };
 
-// Creates `path` only when it does not exist yet (never overwriting, even in
-// a race) and writes `bytes` with the checks of WriteFileChecked; a failed
-// write removes the file again.
-CopyResult CreateFileExclusive(const fs::path& path, std::string_view bytes);
+// Gives `from` the name `to` unless `to` exists already (a symbolic link
+// counts as existing), never replacing it, even in a race.
+CopyResult RenameNoReplace(const fs::path& from, const fs::path& to);
 
-// Copies `from` to `to` only when `to` does not exist yet, creating it
-// exclusively so that an existing file is never overwritten, even by a race.
-// A failed copy removes what it created.
+// Copies the regular file `from` to `to` only when `to` does not exist yet.
+// The copy is made under a fresh name beside `to`, flushed to disk and only
+// then given its name, so that `to` never exists half written; a failed
+// copy leaves nothing behind. kFailed also when `from` is not a regular file.
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to);
+
+// True when `path` is a file that its owner marked read-only (no write
+// permission at all) or that this process may not write: such a file is
+// never replaced, although a rename could.
+bool IsWriteProtected(const fs::path& path);
+
+// Removes `path` when it is a file or a symbolic link (never what a link
+// points to). True when nothing of that name is left.
+bool RemoveFileEntry(const fs::path& path);
+
+// An exclusive advisory lock on a folder, held until the object goes (or
+// the process ends, also by a crash). Runs of the tools that work on the
+// same simulator folder take turns through it.
+class FolderLock {
+ public:
+  FolderLock() = default;
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  enum class Result { kLocked, kNoFolder, kUnsupported };
+  // Takes the lock, waiting for another holder to let go; `waiting` is
+  // called once before such a wait. A file system without locks gives
+  // kUnsupported, and the caller goes on without.
+  template <typename Waiting>
+  Result Lock(const fs::path& folder, Waiting waiting) {
+    bool busy = false;
+    const Result r = TryLock(folder, busy);
+    if (!busy) return r;
+    waiting();
+    return Wait();
+  }
+  void Unlock();
+
+ private:
+  Result TryLock(const fs::path& folder, bool& busy);
+  Result Wait();
+
+  int fd_ = -1;
+};
 
 // `name` in `folder`: the exact name when it exists, else an entry whose name
 // matches without regard to case, else the exact name.

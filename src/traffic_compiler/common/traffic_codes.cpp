@@ -82,29 +82,36 @@ namespace {
 double Clamp1(double v) { return v < -1.0 ? -1.0 : (v > 1.0 ? 1.0 : v); }
 }  // namespace
 
-DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to) {
-  const double c = Clamp1(std::cos(from.lat) * std::cos(to.lat) * std::cos(from.lon - to.lon) +
-                          std::sin(to.lat) * std::sin(from.lat));
+GeoTrig::GeoTrig(const GeoPoint& point)
+    : p(point),
+      sin_lat(std::sin(point.lat)),
+      cos_lat(std::cos(point.lat)),
+      sin_lon(std::sin(point.lon)),
+      cos_lon(std::cos(point.lon)) {}
+
+DistanceCourse GreatCircle(const GeoTrig& from, const GeoTrig& to) {
+  const double c = Clamp1(from.cos_lat * to.cos_lat * std::cos(from.p.lon - to.p.lon) + to.sin_lat * from.sin_lat);
   DistanceCourse r;
   r.distance = std::acos(c);
-  const double cos_lat1 = std::cos(from.lat);
+  const double cos_lat1 = from.cos_lat;
   if (cos_lat1 >= 1e-6) {
     const double sin_d = std::sin(r.distance);
     if (sin_d == 0.0) {
       // Same point or antipode: no defined course; keep north.
       r.course = 0.0;
     } else {
-      const double x = Clamp1((std::sin(to.lat) - std::sin(from.lat) * std::cos(r.distance)) /
-                              (cos_lat1 * sin_d));
+      const double x = Clamp1((to.sin_lat - from.sin_lat * std::cos(r.distance)) / (cos_lat1 * sin_d));
       r.course = std::acos(x);
     }
-    if (std::sin(from.lon - to.lon) >= 0.0) r.course = 2.0 * kPi - r.course;
+    if (std::sin(from.p.lon - to.p.lon) >= 0.0) r.course = 2.0 * kPi - r.course;
   } else {
     // Starting at a pole every way is south (north pole) or north.
-    r.course = from.lat > 0 ? kPi : 2.0 * kPi;
+    r.course = from.p.lat > 0 ? kPi : 2.0 * kPi;
   }
   return r;
 }
+
+DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to) { return GreatCircle(GeoTrig(from), GeoTrig(to)); }
 
 GreatCircleTrack::GreatCircleTrack(const GeoPoint& from, double course)
     : lon1_(from.lon),
@@ -132,12 +139,29 @@ GeoPoint PointAlong(const GeoPoint& from, double distance, double course) {
   return GreatCircleTrack(from, course).PointAt(distance);
 }
 
-std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds) {
-  char buf[32];
+void AppendClockTime(std::string& out, std::uint32_t seconds_of_day, bool with_seconds) {
+  // Written digit by digit: the arrival write-back formats one a leg.
   const unsigned h = seconds_of_day / 3600, m = seconds_of_day / 60 % 60, s = seconds_of_day % 60;
-  if (with_seconds) std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", h, m, s);
-  else std::snprintf(buf, sizeof buf, "%02u:%02u", h, m);
-  return buf;
+  char buf[16];
+  char* p = buf;
+  if (h >= 100) p += std::snprintf(p, 8, "%u", h / 100);  // not a time of day; printed all the same
+  *p++ = static_cast<char>('0' + h / 10 % 10);
+  *p++ = static_cast<char>('0' + h % 10);
+  *p++ = ':';
+  *p++ = static_cast<char>('0' + m / 10);
+  *p++ = static_cast<char>('0' + m % 10);
+  if (with_seconds) {
+    *p++ = ':';
+    *p++ = static_cast<char>('0' + s / 10);
+    *p++ = static_cast<char>('0' + s % 10);
+  }
+  out.append(buf, p);
+}
+
+std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds) {
+  std::string out;
+  AppendClockTime(out, seconds_of_day, with_seconds);
+  return out;
 }
 
 }  // namespace traffic

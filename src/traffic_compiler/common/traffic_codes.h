@@ -1,6 +1,7 @@
 #pragma once
 // Period and time codes of traffic.bgl, plan ids, the order in which
 // airports are sorted and looked up, and great-circle geometry.
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -63,6 +64,11 @@ inline constexpr double kRadiansPerNm = 0.0002908882086657216;
 
 double ToRadians(std::int32_t degrees, float minutes);
 
+// Rounds to the nearest whole number, halves away from zero, so that heights
+// below sea level round like those above it. For values of 0 and more this
+// is trunc(x + 0.5), the rounding the database has always used.
+inline double RoundElevation(double x) { return x >= 0 ? std::trunc(x + 0.5) : -std::trunc(0.5 - x); }
+
 struct GeoPoint {
   double lat = 0;
   double lon = 0;
@@ -75,6 +81,17 @@ struct DistanceCourse {
   double course = 0;    // initial true course, radians
 };
 DistanceCourse GreatCircle(const GeoPoint& from, const GeoPoint& to);
+
+// A position with the sines and cosines of its latitude and longitude,
+// worked out once for the many legs that start or end there.
+struct GeoTrig {
+  GeoTrig() = default;
+  explicit GeoTrig(const GeoPoint& point);
+  GeoPoint p;
+  double sin_lat = 0, cos_lat = 1, sin_lon = 0, cos_lon = 1;
+};
+// The same as GreatCircle of the two positions, bit for bit.
+DistanceCourse GreatCircle(const GeoTrig& from, const GeoTrig& to);
 
 // The point `distance` radians from `from` along the initial `course`.
 GeoPoint PointAlong(const GeoPoint& from, double distance, double course);
@@ -96,5 +113,6 @@ class GreatCircleTrack {
 
 // "HH:MM:SS" (or "HH:MM" without seconds) of a time of day in seconds.
 std::string FormatClockTime(std::uint32_t seconds_of_day, bool with_seconds);
+void AppendClockTime(std::string& out, std::uint32_t seconds_of_day, bool with_seconds);
 
 }  // namespace traffic

@@ -1,10 +1,16 @@
 #include "traffic_compiler/compiler/arrival_times.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/common/work_blocks.h"
+#include "traffic_compiler/compiler/traffic_parser.h"
 
 namespace traffic {
 
@@ -13,39 +19,97 @@ AircraftLookup::AircraftLookup(const std::vector<TrafficAircraft>& aircraft) : t
     if (!table_[a.number]) table_[a.number] = &a;
 }
 
-int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                        const AirportIndex& airports) {
-  std::vector<const TrafficAirport*> dest;
-  for (auto& plan : plans) {
-    const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
-    if (!ac) return ReportFileError(kErrUnknownAircraft, "AC#" + std::to_string(plan.aircraft_number));
-    dest.clear();
-    for (const auto& leg : plan.legs) {
-      const TrafficAirport* a = airports.Find(leg.destination);
-      if (!a) return ReportFileError(kErrUnknownAirport, AirportCodeText(leg.destination));
-      dest.push_back(a);
+namespace {
+
+// Fills the arrivals and the geometry of one plan, whose legs' slots in
+// `geometry` start at `first`; 0, or the error and its detail.
+int PlanArrivals(TrafficPlan& plan, const AircraftLookup& aircraft, const std::vector<TrafficAirport>& airport_list,
+                 const AirportIndex& airports, RouteGeometry& geometry, std::size_t first, std::string& detail) {
+  const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
+  if (!ac) {
+    detail = "AC#" + std::to_string(plan.aircraft_number);
+    return kErrUnknownAircraft;
+  }
+  const std::size_t n = plan.legs.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const TrafficAirport* a = airports.Find(plan.legs[k].destination);
+    if (!a) {
+      detail = AirportCodeText(plan.legs[k].destination);
+      return kErrUnknownAirport;
     }
-    const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
-    const std::size_t n = plan.legs.size();
-    for (std::size_t k = 0; k < n; ++k) {
-      TrafficLeg& leg = plan.legs[k];
-      if (leg.fixed_arrival) continue;
-      const TrafficAirport* from = dest[k == 0 ? n - 1 : k - 1];
-      const double nm =
-          GreatCircle(AirportPosition(*from), AirportPosition(*dest[k])).distance * kNmPerRadian;
-      leg.arrival = leg.departure + static_cast<std::uint32_t>(nm / nm_per_second) + 900u;
-    }
+    geometry.destination[first + k] = static_cast<std::uint32_t>(a - airport_list.data());
+  }
+  const double nm_per_second = ac->cruise_speed * 0.0002777777777777778;
+  for (std::size_t k = 0; k < n; ++k) {
+    const GeoTrig& from = geometry.airports[geometry.destination[first + (k == 0 ? n - 1 : k - 1)]];
+    const GeoTrig& to = geometry.airports[geometry.destination[first + k]];
+    const DistanceCourse dc = GreatCircle(from, to);
+    geometry.leg[first + k] = dc;
+    TrafficLeg& leg = plan.legs[k];
+    if (leg.fixed_arrival) continue;
+    const double nm = dc.distance * kNmPerRadian;
+    leg.arrival = leg.departure + static_cast<std::uint32_t>(nm / nm_per_second) + 900u;
   }
   return 0;
 }
 
-std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds) {
+}  // namespace
+
+int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
+                        const std::vector<TrafficAirport>& airport_list, const AirportIndex& airports,
+                        RouteGeometry& geometry) {
+  geometry.airports.clear();
+  geometry.airports.reserve(airport_list.size());
+  for (const TrafficAirport& a : airport_list) geometry.airports.emplace_back(AirportPosition(a));
+  geometry.plan_first_leg.resize(plans.size() + 1);
+  std::size_t legs = 0;
+  for (std::size_t k = 0; k < plans.size(); ++k) {
+    geometry.plan_first_leg[k] = legs;
+    legs += plans[k].legs.size();
+  }
+  geometry.plan_first_leg[plans.size()] = legs;
+  geometry.destination.assign(legs, 0);
+  geometry.leg.assign(legs, DistanceCourse{});
+
+  // Blocks of plans on the cores; the error reported is that of the first
+  // failing plan in file order, as if they had been done one by one.
+  constexpr std::size_t kBlockPlans = 256;
+  const std::size_t blocks = (plans.size() + kBlockPlans - 1) / kBlockPlans;
+  struct Failure {
+    int code = 0;
+    std::string detail;
+  };
+  std::vector<Failure> failures(blocks);
+  RunBlocks(
+      blocks,
+      [&](std::size_t b, unsigned) {
+        const std::size_t end = std::min(plans.size(), (b + 1) * kBlockPlans);
+        for (std::size_t k = b * kBlockPlans; k < end; ++k) {
+          Failure& f = failures[b];
+          f.code = PlanArrivals(plans[k], aircraft, airport_list, airports, geometry, geometry.plan_first_leg[k],
+                                f.detail);
+          if (f.code) return;
+        }
+      },
+      [](std::size_t) {});
+  for (const Failure& f : failures)
+    if (f.code) return ReportFileError(f.code, f.detail);
+  return 0;
+}
+
+void AppendArrivalTime(std::string& out, std::uint32_t seconds, bool week, bool with_seconds) {
   if (week) {
     seconds %= kSecondsPerWeek;
-    return std::to_string(seconds / kSecondsPerDay) + "/" +
-           FormatClockTime(seconds % kSecondsPerDay, with_seconds);
+    out += static_cast<char>('0' + seconds / kSecondsPerDay);
+    out += '/';
   }
-  return FormatClockTime(seconds % kSecondsPerDay, with_seconds);
+  AppendClockTime(out, seconds % kSecondsPerDay, with_seconds);
+}
+
+std::string FormatArrivalTime(std::uint32_t seconds, bool week, bool with_seconds) {
+  std::string out;
+  AppendArrivalTime(out, seconds, week, with_seconds);
+  return out;
 }
 
 namespace {
@@ -65,32 +129,40 @@ std::size_t NthComma(std::string_view s, std::size_t from, int count) {
 
 }  // namespace
 
-bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
-                        std::string& result, WriteBackError& error) {
-  result.clear();
-  result.reserve(original.size() + original.size() / 8);
-  LineReader reader(original);
+namespace {
+
+bool IsPlanLine(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  return !(i == s.size() || s[i] == ';' || (s[i] == '/' && i + 1 < s.size() && s[i + 1] == '/'));
+}
+
+// Splices the whole lines of `text` onto `out`; its first plan line belongs
+// to plans[first_plan] and its first line has the number `first_line`.
+// `plans_done` receives the number of plan lines spliced. False on the
+// first line that is out of step with the plans.
+bool SpliceLines(std::string_view text, const std::vector<TrafficPlan>& plans, std::size_t first_plan,
+                 int first_line, std::string& out, WriteBackError& error, std::size_t& plans_done) {
+  LineReader reader(text);
   TextLine l;
-  int line_number = 0;
-  std::size_t plan_index = 0;
-  auto fail = [&](std::string_view text, std::size_t pos) {
+  int line_number = first_line - 1;
+  std::size_t plan_index = first_plan;
+  auto fail = [&](std::string_view line, std::size_t pos) {
     error.line = line_number;
-    error.text.assign(text);
-    error.position = pos > text.size() ? text.size() : pos;
+    error.text.assign(line);
+    error.position = pos > line.size() ? line.size() : pos;
+    plans_done = plan_index - first_plan;
     return false;
   };
   while (reader.Next(l)) {
     ++line_number;
     const std::string_view s = l.text;
-    std::size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    if (i == s.size() || s[i] == ';' || (s[i] == '/' && i + 1 < s.size() && s[i + 1] == '/')) {
-      result += s;
-      result += l.end;
+    if (!IsPlanLine(s)) {
+      out += s;
+      out += l.end;
       continue;
     }
     if (plan_index >= plans.size()) return fail(s, 0);
-    if (plan_index % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(plan_index));
     const TrafficPlan& plan = plans[plan_index++];
     const bool week = plan.period_code == kWeekPeriodCode;
 
@@ -103,56 +175,181 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
       if (e == std::string_view::npos) return fail(s, pos);
       int colons = 0;
       for (std::size_t j = pos; j < e; ++j) colons += s[j] == ':';
-      result += s.substr(mark, e + 1 - mark);
+      out += s.substr(mark, e + 1 - mark);
       mark = e + 1;
       if (!plan.legs[k].fixed_arrival) {
-        result += FormatArrivalTime(plan.legs[k].arrival, week, colons >= 2);
+        AppendArrivalTime(out, plan.legs[k].arrival, week, colons >= 2);
         const std::size_t next = s.find(',', e + 1);
         mark = next == std::string_view::npos ? s.size() : next;
       }
       if (k + 1 == plan.legs.size()) {
-        result += s.substr(mark);
-        result += l.end;
+        out += s.substr(mark);
+        out += l.end;
         break;
       }
       pos = NthComma(s, e + 1, 5);
       if (pos == std::string_view::npos) return fail(s, e + 1);
     }
   }
-  if (plan_index != plans.size()) return fail({}, 0);
+  plans_done = plan_index - first_plan;
+  error.line = line_number;  // where a missing plan line would be reported
   return true;
 }
 
-int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans) {
-  ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
-  const auto original = ReadWholeFile(plans_file);
-  if (!original) return ReportFileError(kErrOpenInput, "FlightPlans.txt");
-  const std::filesystem::path temp = plans_file.parent_path() / "FlightPlansTemp.txt";
+// The text without a leading byte-order mark; the mark stays in the output
+// and is not part of the first line.
+std::string_view TakeByteOrderMark(std::string_view original, std::string& out) {
+  const std::string_view text = velk::SkipUtf8Bom(original);
+  out.append(original.substr(0, original.size() - text.size()));
+  return text;
+}
 
-  // The plan is only replaced once its new text is safely on disk.
+void PrintProgress(std::size_t plan_lines) {
+  for (std::size_t k = 0; k < plan_lines; k += 33) ConsoleProgress("  Flight plans", static_cast<long long>(k));
+}
+
+}  // namespace
+
+bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan>& plans,
+                        std::string& result, WriteBackError& error) {
+  result.clear();
+  result.reserve(original.size() + original.size() / 8);
+  const std::string_view text = TakeByteOrderMark(original, result);
+  std::size_t done = 0;
+  const bool ok = SpliceLines(text, plans, 0, 1, result, error, done);
+  PrintProgress(ok ? done : done + 1);
+  if (!ok) return false;
+  if (done != plans.size()) {
+    error.text.clear();
+    error.position = 0;
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The write-back of a large plan: cut into pieces at line ends, each spliced
+// by a thread of its own from the plan its first plan line belongs to. The
+// result is that of SpliceArrivalTimes, handed over piece by piece.
+bool SpliceInPieces(std::string_view original, const std::vector<TrafficPlan>& plans,
+                    std::vector<std::string>& pieces_out, WriteBackError& error) {
+  std::string head;
+  const std::string_view text = TakeByteOrderMark(original, head);
+  const std::size_t n = std::min<std::size_t>(WorkerCount(), std::max<std::size_t>(1, text.size() >> 20));
+  std::vector<std::size_t> cut(n + 1, text.size());
+  cut[0] = 0;
+  for (std::size_t k = 1; k < n; ++k) cut[k] = velk::LineStartAtOrAfter(text, std::max(text.size() * k / n, cut[k - 1]));
+  auto piece = [&](std::size_t k) { return text.substr(cut[k], cut[k + 1] - cut[k]); };
+  // Where each piece starts in lines and in plans.
+  std::vector<std::size_t> plan_lines(n + 1, 0), lines(n + 1, 0);
+  velk::RunParallel(n, [&](std::size_t k) {
+    velk::ForEachLine(piece(k), [&](std::string_view line) {
+      ++lines[k + 1];
+      if (IsPlanLine(line)) ++plan_lines[k + 1];
+    });
+  });
+  for (std::size_t k = 0; k < n; ++k) {
+    plan_lines[k + 1] += plan_lines[k];
+    lines[k + 1] += lines[k];
+  }
+  if (plan_lines[n] != plans.size()) {
+    // Out of step somewhere: one pass finds where, as it always has.
+    std::string whole;
+    const bool ok = SpliceArrivalTimes(original, plans, whole, error);
+    pieces_out.assign(1, std::move(whole));
+    return ok;
+  }
+  pieces_out.assign(n, std::string());
+  pieces_out[0] = std::move(head);
+  std::vector<WriteBackError> errors(n);
+  std::vector<char> ok(n, 1);
+  velk::RunParallel(n, [&](std::size_t k) {
+    std::string& out = pieces_out[k];
+    out.reserve(out.size() + piece(k).size() + piece(k).size() / 8);
+    std::size_t done = 0;
+    ok[k] = SpliceLines(piece(k), plans, plan_lines[k], static_cast<int>(lines[k]) + 1, out, errors[k], done);
+  });
+  for (std::size_t k = 0; k < n; ++k) {
+    if (!ok[k]) {
+      PrintProgress(plan_lines[k] + 1);
+      error = std::move(errors[k]);
+      pieces_out.resize(k + 1);
+      return false;
+    }
+  }
+  PrintProgress(plans.size());
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// What identifies the file's present contents without reading it again.
+struct FileState {
+  bool known = false;
+  struct stat st {};
+};
+
+FileState StateOf(const std::filesystem::path& path) {
+  FileState f;
+  f.known = ::stat(path.c_str(), &f.st) == 0;
+  return f;
+}
+
+bool SameState(const FileState& a, const FileState& b) {
+  return a.known && b.known && a.st.st_dev == b.st.st_dev && a.st.st_ino == b.st.st_ino &&
+         a.st.st_size == b.st.st_size && a.st.st_mtim.tv_sec == b.st.st_mtim.tv_sec &&
+         a.st.st_mtim.tv_nsec == b.st.st_mtim.tv_nsec;
+}
+
+int ReportChanged() {
+  // The plan was edited while it was compiled: its arrivals belong to the
+  // text that was read, so they are not written into the new one.
+  return ReportToolError(kFlightPlansFile, 0, "", 0, 0, kErrArrivalSync);
+}
+
+}  // namespace
+
+int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                       std::optional<std::uint64_t> parsed_fingerprint) {
+  ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
+  // A plan reached through a symbolic link is rewritten where it lies.
+  const std::filesystem::path target = ResolveLinks(plans_file);
+  const FileState before = StateOf(target);
+  velk::FileBytes bytes;
+  if (velk::ReadRegularFileBytes(target, bytes) != velk::RegularReadResult::kOk)
+    return ReportFileError(kErrOpenInput, kFlightPlansFile);
+  const std::string_view original = bytes.view();
+  if (parsed_fingerprint && TextFingerprint(original) != *parsed_fingerprint) return ReportChanged();
+  // A plan marked read-only is left as it is.
+  if (IsWriteProtected(target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+
+  // The temporary file of a run that died is all that can have this name
+  // while the traffic folder is locked.
+  const std::filesystem::path temp = target.parent_path() / kFlightPlansTempFile;
   OutputFile out;
-  if (!out.Create(temp)) return ReportFileError(kErrCreateFile, "FlightPlansTemp.txt");
-  std::error_code ec;
-  std::string updated;
+  if (!RemoveFileEntry(temp) || !out.CreateExclusive(temp)) return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
+  std::vector<std::string> pieces;
   WriteBackError sync;
-  if (!SpliceArrivalTimes(*original, plans, updated, sync)) {
+  const bool spliced = SpliceInPieces(original, plans, pieces, sync);
+  bool written = true;
+  for (const std::string& piece : pieces) written = written && out.Write(piece);
+  if (!spliced && written) {
     // What was spliced so far stays in the temporary file for a look; the
     // plan itself is not touched.
-    out.WriteAndClose(updated);
-    return ReportToolError("FlightPlans.txt", sync.line, sync.text, sync.position, 0, kErrArrivalSync);
+    out.Finish();
+    out.Keep();
+    return ReportToolError(kFlightPlansFile, sync.line, sync.text, sync.position, 0, kErrArrivalSync);
   }
-  ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
-  if (!out.WriteAndClose(updated)) {
-    std::filesystem::remove(temp, ec);
-    return ReportFileError(kErrWriteOutput, "FlightPlansTemp.txt");
-  }
+  if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
-  const auto perms = std::filesystem::status(plans_file, ec).permissions();
-  if (!ec) std::filesystem::permissions(temp, perms, ec);
-  if (!ReplaceFile(temp, plans_file)) {
-    std::filesystem::remove(temp, ec);
-    return ReportFileError(kErrCreateFile, "FlightPlans.txt");
-  }
+  if (before.known) ::chmod(temp.c_str(), before.st.st_mode & 07777);
+  if (!written || !out.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
+  if (!SameState(before, StateOf(target))) return ReportChanged();
+  if (!ReplaceFile(temp, target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+  out.Keep();
   return 0;
 }
 

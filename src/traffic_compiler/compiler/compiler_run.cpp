@@ -1,5 +1,8 @@
 #include "traffic_compiler/compiler/compiler_run.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -39,19 +42,44 @@ struct Switches {
 };
 
 // Puts the new database in place: keeps the database found there first as
-// traffic_ORIGINAL.bbb (once), then replaces traffic.bgl in one step.
+// traffic_ORIGINAL.bbb (once), then replaces traffic.bgl in one step. Either
+// name may be a symbolic link, and then the file it names is meant.
 int InstallDatabase(const fs::path& folder, const fs::path& temp) {
-  const fs::path current = FindFileNoCase(folder, "traffic.bgl");
-  const fs::path backup = FindFileNoCase(folder, "traffic_ORIGINAL.bbb");
-  std::error_code ec;
-  if (fs::exists(current, ec)) {
-    if (CopyFileExclusive(current, backup) == CopyResult::kFailed) {
-      fs::remove(temp, ec);
-      return ReportFileError(kErrCreateFile, backup.string());
-    }
+  const fs::path current = ResolveLinks(FindFileNoCase(folder, "traffic.bgl"));
+  const fs::path backup = ResolveLinks(FindFileNoCase(folder, "traffic_ORIGINAL.bbb"));
+  struct stat st;
+  const bool exists = ::stat(current.c_str(), &st) == 0;
+  const bool regular = exists && S_ISREG(st.st_mode);
+  const bool backed_up = ::lstat(backup.c_str(), &st) == 0;
+  if (exists && !regular && !backed_up) {
+    // A folder, FIFO or device is no database to keep.
+    std::error_code ec;
+    fs::remove(temp, ec);
+    return ReportFileError(kErrOpenInput, current.string());
+  }
+  // Neither a write-protected database nor something that is not a file is
+  // replaced; the new one stays beside it as traffic_TEMP.bgl.
+  if ((exists && !regular) || IsWriteProtected(current)) return ReportFileError(kErrDeleteOld, current.string());
+  if (regular && !backed_up && CopyFileExclusive(current, backup) == CopyResult::kFailed) {
+    std::error_code ec;
+    fs::remove(temp, ec);
+    return ReportFileError(kErrCreateFile, backup.string());
   }
   if (!ReplaceFile(temp, current)) return ReportFileError(kErrDeleteOld, current.string());
   return 0;
+}
+
+// Removes what earlier runs that died left in the traffic folder: the
+// temporary copies of a backup that was never finished. Only called under
+// the folder lock, when no other run can be making one.
+void RemoveUnfinishedBackups(const fs::path& folder) {
+  const std::string prefix = ".traffic_ORIGINAL.bbb.";
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+      RemoveFileEntry(it->path());
+  }
 }
 
 int Compile(const Switches& switches) {
@@ -59,21 +87,35 @@ int Compile(const Switches& switches) {
   if (sim.empty()) return ReportFileError(kErrSimNotFound, "");
   ConsoleWrite("FS2002 located, compiling traffic.bgl file now...\n\n");
 
-  TrafficData data;
-  if (int e = ParseTrafficFiles(".", data)) return e;
-
+  // One run at a time per simulator: the lock is held until the database is
+  // in place and the plan written back. A missing folder is reported when
+  // the database cannot be created in it.
   const fs::path folder = TrafficSceneryFolder(sim);
+  FolderLock lock;
+  const FolderLock::Result locked = lock.Lock(folder, [] {
+    ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
+    ConsoleFlush();
+  });
+
+  TrafficData data;
+  std::uint64_t plans_fingerprint = 0;
+  if (int e = ParseTrafficFiles(".", data, &plans_fingerprint)) return e;
+
   const fs::path temp = folder / "traffic_TEMP.bgl";
-  if (int e = WriteTrafficDatabase(temp, data)) {
-    std::error_code ec;
-    if (e != kErrOpenOutput) fs::remove(temp, ec);
-    return e;
+  if (locked == FolderLock::Result::kLocked) {
+    // Under the lock, a traffic_TEMP.bgl (a file or a planted link) can
+    // only be left over from a run that died.
+    RemoveFileEntry(temp);
+    RemoveUnfinishedBackups(folder);
   }
+  if (int e = WriteTrafficDatabase(temp, data)) return e;
   if (int e = InstallDatabase(folder, temp)) return e;
 
-  // The database is in place; a failed write-back is reported but does not
-  // make the compile fail.
-  if (!switches.no_arrivals) InsertArrivalTimes(FindFileNoCase(".", kFlightPlansFile), data.plans);
+  // A failed write-back is a failed run, although the database is in place.
+  if (!switches.no_arrivals) {
+    if (int e = InsertArrivalTimes(FindFileNoCase(".", kFlightPlansFile), data.plans, plans_fingerprint))
+      return e;
+  }
   ConsoleWrite("\nCompile of traffic.bgl completed\n\n");
   return 0;
 }

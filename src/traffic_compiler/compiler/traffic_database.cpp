@@ -1,11 +1,16 @@
 #include "traffic_compiler/compiler/traffic_database.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string_view>
 
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
+#include "traffic_compiler/common/work_blocks.h"
 #include "traffic_compiler/compiler/arrival_times.h"
 #include "traffic_compiler/compiler/traffic_sectors.h"
 
@@ -39,15 +44,26 @@ void PutTableEntry(std::string& out, std::size_t at, std::uint32_t count, std::u
 
 }  // namespace
 
-int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesystem::path& path) {
+namespace {
+
+using WriteAt = std::function<bool(std::uint64_t, std::string_view)>;
+
+// Builds the database section by section with the console progress. The
+// sections before the sectors are made in memory; once the size of the
+// whole file is known, `reserve(size)` is called and everything is handed
+// to `write`, the sector bands from several threads at once. Returns 0 or
+// the reported error code.
+int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk,
+                  const std::function<void(std::uint64_t)>& reserve, const WriteAt& write) {
   const std::string path_text = path.string();
-  out.assign(kHeaderSize + kTableSize, '\0');
+  std::string out(kHeaderSize + kTableSize, '\0');
 
   // Airports, in the database's airport order.
   const AirportIndex airports(data.airports);
   const auto& sorted = airports.sorted();
   ConsoleWrite("Generating airport database now...\n");
   const std::size_t airport_records = kAirportsStart + 8 * sorted.size();
+  out.reserve(airport_records + 16 * sorted.size());
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     PutCode(out, sorted[i]->code);
     PutU32(out, static_cast<std::uint32_t>(airport_records + 16 * i));
@@ -91,7 +107,8 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
 
   // Arrival times, then the plans in file order.
   const AircraftLookup lookup(data.aircraft);
-  if (int e = ComputeArrivalTimes(data.plans, lookup, airports)) return e;
+  RouteGeometry geometry;
+  if (int e = ComputeArrivalTimes(data.plans, lookup, data.airports, airports, geometry)) return e;
 
   const std::size_t plans_start = out.size();
   const std::int64_t plan_count = static_cast<std::int64_t>(data.plans.size());
@@ -104,69 +121,52 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
     offset += 22 + 12 * data.plans[static_cast<std::size_t>(k)].legs.size();
   }
   if (offset > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
-  for (std::int64_t k = 0; k < plan_count; ++k) {
-    if (k % 33 == 0) ConsoleProgress("  Flight plans", k);
-    const TrafficPlan& p = data.plans[static_cast<std::size_t>(k)];
-    PutU32(out, static_cast<std::uint32_t>(22 + 12 * p.legs.size()));
-    PutI32(out, PlanId(k, plan_count));
-    PutU32(out, p.aircraft_number - 1u);
-    out.append(p.registration.data(), 8);
-    PutU16(out, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
-    for (const TrafficLeg& leg : p.legs) {
-      PutU16(out, EncodeTimeCode(leg.departure, p.period_code));
-      PutU16(out, EncodeTimeCode(leg.arrival, p.period_code));
-      PutCode(out, leg.destination);
-      PutU32(out, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
-                      (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
-    }
+  // The records, block by block on the cores, each block made apart and
+  // copied to its place.
+  constexpr std::size_t kBlockPlans = 1024;
+  const std::size_t records_start = out.size();
+  out.resize(offset);
+  const std::size_t blocks = (data.plans.size() + kBlockPlans - 1) / kBlockPlans;
+  std::vector<std::size_t> block_at(blocks + 1, records_start);
+  for (std::size_t b = 1; b <= blocks; ++b) {
+    block_at[b] = block_at[b - 1];
+    for (std::size_t k = (b - 1) * kBlockPlans; k < std::min(data.plans.size(), b * kBlockPlans); ++k)
+      block_at[b] += 22 + 12 * data.plans[k].legs.size();
   }
+  RunBlocks(
+      blocks,
+      [&](std::size_t b, unsigned) {
+        std::string block;
+        block.reserve(block_at[b + 1] - block_at[b]);
+        for (std::size_t i = b * kBlockPlans; i < std::min(data.plans.size(), (b + 1) * kBlockPlans); ++i) {
+          const auto k = static_cast<std::int64_t>(i);
+          const TrafficPlan& p = data.plans[i];
+          PutU32(block, static_cast<std::uint32_t>(22 + 12 * p.legs.size()));
+          PutI32(block, PlanId(k, plan_count));
+          PutU32(block, p.aircraft_number - 1u);
+          block.append(p.registration.data(), 8);
+          PutU16(block, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
+          for (const TrafficLeg& leg : p.legs) {
+            PutU16(block, EncodeTimeCode(leg.departure, p.period_code));
+            PutU16(block, EncodeTimeCode(leg.arrival, p.period_code));
+            PutCode(block, leg.destination);
+            PutU32(block, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
+                              (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
+          }
+        }
+        std::memcpy(out.data() + block_at[b], block.data(), block.size());
+      },
+      [](std::size_t) {});
+  for (std::int64_t k = 0; k < plan_count; k += 33) ConsoleProgress("  Flight plans", k);
   ConsoleCount("  Flight plans", plan_count);
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
   if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
-  SectorBands bands = SectorizeFlightPlans(data.plans, lookup, airports);
+  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk);
+  geometry = RouteGeometry();  // no longer needed while the file is written
   const std::size_t sectors_start = out.size();
-  std::size_t runs = 0, records = 0;
-  for (int b = 0; b < kGridBands; ++b) {
-    runs += bands.RunCount(b);
-    records += bands.RecordCount(b);
-  }
-  const std::size_t total = sectors_start + 8 * runs + 8 * runs + 8 * records;
+  const std::uint64_t total = sectors_start + bands.SectionSize();
   if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
-  out.reserve(total);
-  offset = sectors_start + 8 * runs;
-  for (int b = 0; b < kGridBands; ++b) {
-    const auto& band = bands.Packed(b);
-    for (std::size_t i = 0; i < band.size();) {
-      std::size_t j = i;
-      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
-      PutU16(out, static_cast<std::uint16_t>(band[i] >> 55));
-      PutU16(out, static_cast<std::uint16_t>(b));
-      PutU32(out, static_cast<std::uint32_t>(offset));
-      offset += 8 + 8 * (j - i);
-      i = j;
-    }
-  }
-  ConsoleWrite("Generating traffic sector database now...\n");
-  for (int b = 0; b < kGridBands; ++b) {
-    ConsoleProgress("  Bands", b);
-    const auto& band = bands.Packed(b);
-    for (std::size_t i = 0; i < band.size();) {
-      std::size_t j = i;
-      while (j < band.size() && (band[j] >> 55) == (band[i] >> 55)) ++j;
-      PutU32(out, static_cast<std::uint32_t>(8 + 8 * (j - i)));
-      PutU32(out, static_cast<std::uint32_t>(band[i] >> 55) | static_cast<std::uint32_t>(b) << 16);
-      for (std::size_t r = i; r < j; ++r) {
-        const SectorRecord rec = bands.Decode(b, band[r]);
-        PutI32(out, rec.plan_id);
-        PutU16(out, rec.entry);
-        PutU16(out, rec.exit);
-      }
-      i = j;
-    }
-    bands.Release(b);
-  }
-  ConsoleWrite("\n");
 
   // Header and section table.
   out[0] = 1;  // u16 version 1
@@ -182,18 +182,53 @@ int BuildTrafficDatabase(TrafficData& data, std::string& out, const std::filesys
                 static_cast<std::uint32_t>(aircraft_start), 0);
   PutTableEntry(out, 212, static_cast<std::uint32_t>(data.plans.size()), 3,
                 static_cast<std::uint32_t>(plans_start), 0);
-  PutTableEntry(out, 232, static_cast<std::uint32_t>(runs), 4, static_cast<std::uint32_t>(sectors_start), 0);
+  PutTableEntry(out, 232, static_cast<std::uint32_t>(bands.IndexEntries()), 4,
+                static_cast<std::uint32_t>(sectors_start), 0);
+
+  reserve(total);
+  if (!write(0, out)) return ReportFileError(kErrWriteOutput, path_text);
+  std::string().swap(out);
+  ConsoleWrite("Generating traffic sector database now...\n");
+  const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); });
+  ConsoleWrite("\n");
+  if (!written) return ReportFileError(kErrWriteOutput, path_text);
   return 0;
+}
+
+}  // namespace
+
+int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::filesystem::path& path,
+                         SectorWalk walk) {
+  bytes.clear();
+  return BuildDatabase(
+      data, path, walk, [&](std::uint64_t size) { bytes.assign(size, '\0'); },
+      [&](std::uint64_t at, std::string_view piece) {
+        std::memcpy(bytes.data() + at, piece.data(), piece.size());
+        return true;
+      });
 }
 
 int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
   // The output is created first so that an unwritable folder is reported
-  // before any work is done.
+  // before any work is done. It is a new file: never one that exists, nor
+  // what a symbolic link of that name points to.
   OutputFile file;
-  if (!file.Create(path)) return ReportFileError(kErrOpenOutput, path.string());
-  std::string bytes;
-  if (int e = BuildTrafficDatabase(data, bytes, path)) return e;
-  if (!file.WriteAndClose(bytes)) return ReportFileError(kErrWriteOutput, path.string());
+  if (!file.CreateExclusive(path)) return ReportFileError(kErrOpenOutput, path.string());
+  // The first piece goes through the ordinary write, the sector bands are
+  // written straight to their places from several threads.
+  bool first = true;
+  const int e = BuildDatabase(
+      data, path, SectorWalk::kFast, [](std::uint64_t) {},
+      [&](std::uint64_t at, std::string_view piece) {
+        if (first) {
+          first = false;
+          return file.Write(piece);
+        }
+        return file.WriteAt(at, piece);
+      });
+  if (e) return e;
+  if (!file.Finish()) return ReportFileError(kErrWriteOutput, path.string());
+  file.Keep();
   return 0;
 }
 

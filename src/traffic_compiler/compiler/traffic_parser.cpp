@@ -1,6 +1,7 @@
 #include "traffic_compiler/compiler/traffic_parser.h"
 
 #include <charconv>
+#include <cstring>
 #include <climits>
 #include <algorithm>
 #include <array>
@@ -35,7 +36,8 @@ constexpr auto kMayEndField = [] {
 // nothing is read past a comment.
 class FieldCursor {
  public:
-  explicit FieldCursor(std::string_view line) : line_(line) {}
+  explicit FieldCursor(std::string_view line)
+      : line_(line), line_has_nul_(std::memchr(line.data(), '\0', line.size()) != nullptr) {}
 
   std::string_view Next() {
     if (pos_ < line_.size() && line_[pos_] == ',') ++pos_;
@@ -51,8 +53,13 @@ class FieldCursor {
     pos_ = end;
     while (end > start_ && IsBlank(line_[end - 1])) --end;
     length_ = end - start_;
+    nul_ = line_has_nul_ && std::memchr(line_.data() + start_, '\0', length_) != nullptr;
     return line_.substr(start_, length_);
   }
+
+  // True when the last field holds a NUL byte, which would cut it short
+  // where it is stored or printed.
+  bool HasNul() const { return nul_; }
 
   // True when only blanks or a comment remain.
   bool AtEnd() const {
@@ -71,6 +78,8 @@ class FieldCursor {
   std::size_t pos_ = 0;
   std::size_t start_ = 0;
   std::size_t length_ = 0;
+  bool line_has_nul_ = false;
+  bool nul_ = false;
 };
 
 // A leading decimal integer (blanks and a sign allowed before the digits;
@@ -228,98 +237,140 @@ ParseError ForEachRecordLine(std::string_view text, Record record, int first_lin
   return result;
 }
 
+// The lines of a text that hold a record: neither blank nor comments.
+std::size_t CountRecordLines(std::string_view text) {
+  std::size_t count = 0;
+  ForEachRecordLine(text, [&](std::string_view, int) {
+    ++count;
+    return ParseError{};
+  });
+  return count;
+}
+
+// Parses `text` into the records at `out` (room for each of its record
+// lines) with `parse_line(line, number, record)`, which fills the record in
+// place; `filled` receives the number of records made. Stops at the first
+// error.
+template <typename Rec, typename LineParser>
+ParseError ParseInto(std::string_view text, Rec* out, LineParser parse_line, std::size_t& filled, int* lines) {
+  filled = 0;
+  return ForEachRecordLine(
+      text,
+      [&](std::string_view s, int n) {
+        ParseError e = parse_line(s, n, out[filled]);
+        if (!e.code) ++filled;
+        return e;
+      },
+      1, lines);
+}
+
 // Parses a text with `parse_line`, large texts in pieces on several
-// threads; the records and the first error come out as from one pass.
+// threads; the records and the first error come out as from one pass. The
+// records are made at once for every record line and filled where they lie.
 template <typename Rec, typename LineParser>
 ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
+  // A byte-order mark that an editor put before the first line is no text.
+  text = velk::SkipUtf8Bom(text);
+  const std::size_t base = out.size();
   const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
   if (workers == 1 || text.size() < (1u << 20)) {
-    return ForEachRecordLine(text, [&](std::string_view s, int n) { return parse_line(s, n, out); });
+    out.resize(base + CountRecordLines(text));
+    std::size_t filled = 0;
+    ParseError e = ParseInto(text, out.data() + base, parse_line, filled, nullptr);
+    out.resize(base + filled);
+    return e;
   }
   // Pieces end right after a line end.
   std::vector<std::string_view> pieces;
   std::size_t start = 0;
   for (unsigned w = 0; w < workers && start < text.size(); ++w) {
     std::size_t end = w + 1 == workers ? text.size() : start + (text.size() - start) / (workers - w);
-    if (end < text.size()) {
-      end = text.find('\n', end);
-      end = end == std::string_view::npos ? text.size() : end + 1;
-    }
+    end = velk::LineStartAtOrAfter(text, std::max(end, start));
     pieces.push_back(text.substr(start, end - start));
     start = end;
   }
   struct Piece {
-    std::vector<Rec> records;
+    std::size_t first = 0;  // its first record in `out`
+    std::size_t filled = 0;
     ParseError error;
     int lines = 0;
   };
-  std::vector<Piece> results(pieces.size());
-  auto run = [&](std::size_t i) {
-    results[i].error = ForEachRecordLine(
-        pieces[i], [&](std::string_view s, int n) { return parse_line(s, n, results[i].records); }, 1,
-        &results[i].lines);
-  };
-  velk::RunParallel(pieces.size(), run);
+  std::vector<Piece> results(pieces.size() + 1);
+  velk::RunParallel(pieces.size(), [&](std::size_t i) { results[i + 1].first = CountRecordLines(pieces[i]); });
+  results[0].first = base;
+  for (std::size_t i = 1; i <= pieces.size(); ++i) results[i].first += results[i - 1].first;
+  out.resize(results[pieces.size()].first);
+  velk::RunParallel(pieces.size(), [&](std::size_t i) {
+    Piece& r = results[i];
+    r.error = ParseInto(pieces[i], out.data() + r.first, parse_line, r.filled, &r.lines);
+  });
 
-  std::size_t total = out.size();
-  for (const auto& r : results) total += r.records.size();
-  out.reserve(total);
+  // Records that failed leave room behind them; everything after the
+  // first error goes.
+  std::size_t to = base;
   int line_offset = 0;
-  for (auto& r : results) {
-    std::move(r.records.begin(), r.records.end(), std::back_inserter(out));
-    std::vector<Rec>().swap(r.records);
+  ParseError error;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    Piece& r = results[i];
+    if (to != r.first)
+      std::move(out.begin() + static_cast<std::ptrdiff_t>(r.first),
+                out.begin() + static_cast<std::ptrdiff_t>(r.first + r.filled),
+                out.begin() + static_cast<std::ptrdiff_t>(to));
+    to += r.filled;
     if (r.error.code) {
       r.error.line += line_offset;
-      return std::move(r.error);
+      error = std::move(r.error);
+      break;
     }
     line_offset += r.lines;
   }
-  return {};
+  out.resize(to);
+  return error;
 }
 
-ParseError ParseAirportLine(std::string_view s, int n, std::vector<TrafficAirport>& out) {
+ParseError ParseAirportLine(std::string_view s, int n, TrafficAirport& a) {
   FieldCursor cur(s);
   if (s[0] == ',') return {kErrMissingAirportCode, n, std::string(s), 0, 0};
-  TrafficAirport a;
   std::string_view f = cur.Next();
-  if (f.empty()) return Fail(kErrMissingAirportCode, n, cur);
+  if (f.empty() || cur.HasNul()) return Fail(kErrMissingAirportCode, n, cur);
   if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
   for (std::size_t i = 0; i < f.size(); ++i) a.code[i] = Upper(f[i]);
 
   Coordinate c;
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingLatitude, n, cur);
+  if (cur.HasNul()) return Fail(kErrLatitudeFormat, n, cur);
   if (int e = ParseCoordinate(f, true, c)) return Fail(e, n, cur);
   a.lat_degrees = c.degrees;
   a.lat_minutes = c.minutes;
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingLongitude, n, cur);
+  if (cur.HasNul()) return Fail(kErrLongitudeFormat, n, cur);
   if (int e = ParseCoordinate(f, false, c)) return Fail(e, n, cur);
   a.lon_degrees = c.degrees;
   a.lon_minutes = c.minutes;
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingElevation, n, cur);
-  if (!IsDigit(f[0]) && f[0] != '-') return Fail(kErrElevationFormat, n, cur);
+  if ((!IsDigit(f[0]) && f[0] != '-') || cur.HasNul()) return Fail(kErrElevationFormat, n, cur);
   const double feet = static_cast<double>(LeadingInt(f));
-  double metres = std::trunc(feet * 0.3048000000012192 + 0.5);
+  double metres = RoundElevation(feet * 0.3048000000012192);
   if (metres > INT32_MAX) metres = INT32_MAX;
   if (metres < INT32_MIN) metres = INT32_MIN;
   a.elevation_m = static_cast<std::int32_t>(metres);
-  out.push_back(a);
   return {};
 }
 
-ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircraft>& out) {
+ParseError ParseAircraftLine(std::string_view s, int n, TrafficAircraft& a) {
   if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
   FieldCursor cur(s);
-  TrafficAircraft a;
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, a.number)) return Fail(e, n, cur);
+  if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingCruiseSpeed, n, cur);
-  if (!IsDigit(f[0])) return Fail(kErrCruiseSpeedFormat, n, cur);
+  if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrCruiseSpeedFormat, n, cur);
   const std::int64_t speed = LeadingInt(f);
   if (speed == 0) return Fail(kErrCruiseSpeedZero, n, cur);
   if (speed > 65535) return Fail(kErrCruiseSpeedRange, n, cur);
@@ -327,30 +378,30 @@ ParseError ParseAircraftLine(std::string_view s, int n, std::vector<TrafficAircr
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingAircraftName, n, cur);
+  if (cur.HasNul()) return Fail(kErrAircraftNameFormat, n, cur);
   if (f.front() == '"') f.remove_prefix(1);
   if (!f.empty() && f.back() == '"') f.remove_suffix(1);
   if (f.size() > static_cast<std::size_t>(kMaxAircraftName)) return Fail(kErrAircraftNameTooLong, n, cur);
   if (f.empty()) return Fail(kErrAircraftNameFormat, n, cur);
   a.name.assign(f);
-  out.push_back(std::move(a));
   return {};
 }
 
-ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& out) {
+ParseError ParsePlanLine(std::string_view s, int n, TrafficPlan& p) {
   if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
   FieldCursor cur(s);
-  TrafficPlan p;
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, p.aircraft_number)) return Fail(e, n, cur);
+  if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
 
   f = cur.Next();
-  if (f.empty()) return Fail(kErrMissingRegistration, n, cur);
+  if (f.empty() || cur.HasNul()) return Fail(kErrMissingRegistration, n, cur);
   if (f.size() > static_cast<std::size_t>(kMaxRegistration)) return Fail(kErrRegistrationTooLong, n, cur);
   for (std::size_t i = 0; i < f.size(); ++i) p.registration[i] = Upper(f[i]);
 
   f = cur.Next();
   if (f.empty()) return Fail(kErrMissingPercent, n, cur);
-  if (!IsDigit(f[0])) return Fail(kErrPercentFormat, n, cur);
+  if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrPercentFormat, n, cur);
   const std::int64_t percent = LeadingInt(f);
   if (percent < 1 || percent > 100) return Fail(kErrPercentRange, n, cur);
   p.percent = static_cast<std::uint8_t>(percent);
@@ -360,7 +411,7 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
   int period = -1;
   if (f.size() >= 2 && Upper(f[0]) == 'W' && Upper(f[1]) == 'E') period = kWeekPeriodCode;
   else if (IsDigit(f[0])) period = PeriodCodeForHours(LeadingInt(f));
-  if (period < 0) return Fail(kErrPeriod, n, cur);
+  if (period < 0 || cur.HasNul()) return Fail(kErrPeriod, n, cur);
   p.period_code = static_cast<std::uint8_t>(period);
   const bool week = period == kWeekPeriodCode;
 
@@ -369,26 +420,32 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
   if (Upper(f[0]) == 'I') p.ifr = true;
   else if (Upper(f[0]) == 'V') p.ifr = false;
   else return Fail(kErrFlightRules, n, cur);
+  if (cur.HasNul()) return Fail(kErrFlightRules, n, cur);
 
   // Six fields a leg after the five of the header.
-  p.legs.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), ',')) / 6 + 1);
+  // The legs are gathered in a buffer of the thread's own and then given to
+  // the plan in one allocation of the right size.
+  thread_local std::vector<TrafficLeg> legs;
+  legs.clear();
   // The field that a "too few legs" error points at: the last one read.
   std::size_t last_start = cur.start(), last_length = cur.length();
   while (!cur.AtEnd()) {
     TrafficLeg leg;
     f = cur.Next();
     if (f.empty()) return Fail(kErrMissingDeparture, n, cur);
+    if (cur.HasNul()) return Fail(kErrDepartureFormat, n, cur);
     if (int e = ParseLegTime(f, week, kErrDepartureFormat, leg.departure)) return Fail(e, n, cur);
 
     f = cur.Next();
     if (!f.empty() && f[0] == '@') {
       leg.fixed_arrival = true;
+      if (cur.HasNul()) return Fail(kErrArrivalFormat, n, cur);
       if (int e = ParseLegTime(f.substr(1), week, kErrArrivalFormat, leg.arrival)) return Fail(e, n, cur);
     }
 
     f = cur.Next();
     if (f.empty()) return Fail(kErrMissingAltitude, n, cur);
-    if (!IsDigit(f[0])) return Fail(kErrAltitudeFormat, n, cur);
+    if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrAltitudeFormat, n, cur);
     const std::int64_t altitude = LeadingInt(f);
     if (altitude > 1023) return Fail(kErrAltitudeRange, n, cur);
     leg.altitude = static_cast<std::uint16_t>(altitude);
@@ -398,24 +455,25 @@ ParseError ParsePlanLine(std::string_view s, int n, std::vector<TrafficPlan>& ou
     if (Upper(f[0]) == 'F') leg.use_flight_number = true;
     else if (Upper(f[0]) == 'R') leg.use_flight_number = false;
     else return Fail(kErrFlightNumberChoice, n, cur);
+    if (cur.HasNul()) return Fail(kErrFlightNumberChoice, n, cur);
 
     f = cur.Next();
     if (f.empty()) return Fail(kErrMissingFlightNumber, n, cur);
-    if (!IsDigit(f[0])) return Fail(kErrFlightNumberFormat, n, cur);
+    if (!IsDigit(f[0]) || cur.HasNul()) return Fail(kErrFlightNumberFormat, n, cur);
     const std::int64_t number = LeadingInt(f);
     if (number > 16383) return Fail(kErrFlightNumberRange, n, cur);
     leg.flight_number = static_cast<std::uint16_t>(number);
 
     f = cur.Next();
-    if (f.empty()) return Fail(kErrMissingAirportCode, n, cur);
+    if (f.empty() || cur.HasNul()) return Fail(kErrMissingAirportCode, n, cur);
     if (f.size() > 4) return Fail(kErrAirportCodeTooLong, n, cur);
     for (std::size_t i = 0; i < f.size(); ++i) leg.destination[i] = Upper(f[i]);
     last_start = cur.start();
     last_length = cur.length();
-    p.legs.push_back(leg);
+    legs.push_back(leg);
   }
-  if (p.legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
-  out.push_back(std::move(p));
+  if (legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
+  p.legs.assign(legs.begin(), legs.end());
   return {};
 }
 
@@ -438,12 +496,14 @@ FileInfo Info(TrafficFile which) {
 // `every`-th record and the final count.
 template <typename Records, typename LineParser>
 int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which, Records& out,
-                          LineParser parse_line) {
+                          LineParser parse_line, std::uint64_t* fingerprint = nullptr) {
   const FileInfo info = Info(which);
   ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
-  const auto bytes = ReadWholeFile(FindFileNoCase(folder, info.name));
-  if (!bytes) return ReportFileError(kErrOpenInput, info.name);
-  ParseError e = ParseRecords(*bytes, out, parse_line);
+  velk::FileBytes bytes;
+  if (velk::ReadRegularFileBytes(FindFileNoCase(folder, info.name), bytes) != velk::RegularReadResult::kOk)
+    return ReportFileError(kErrOpenInput, info.name);
+  if (fingerprint) *fingerprint = TextFingerprint(bytes.view());
+  ParseError e = ParseRecords(bytes.view(), out, parse_line);
   // The counter stood before every record line read, the failing one too.
   const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
   for (std::size_t i = 0; i < lines_read; i += static_cast<std::size_t>(info.every))
@@ -467,10 +527,10 @@ ParseError ParsePlansText(std::string_view text, std::vector<TrafficPlan>& out) 
   return ParseRecords(text, out, ParsePlanLine);
 }
 
-int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data) {
+int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data, std::uint64_t* plans_fingerprint) {
   if (int e = ParseFileWithProgress(folder, TrafficFile::kAirports, data.airports, ParseAirportLine)) return e;
   if (int e = ParseFileWithProgress(folder, TrafficFile::kAircraft, data.aircraft, ParseAircraftLine)) return e;
-  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine);
+  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine, plans_fingerprint);
 }
 
 }  // namespace traffic

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and checking Airports.txt, Aircraft.txt and FlightPlans.txt.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ inline constexpr const char* kFlightPlansFile = "FlightPlans.txt";
 // Reads the three files from `folder` (names matched without regard to case
 // when the exact name is absent) in the order airports, aircraft, plans, with
 // the console progress, and reports the first error. Returns 0 or the code.
-int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data);
+// `plans_fingerprint`, when given, receives TextFingerprint of the bytes of
+// FlightPlans.txt that were parsed.
+int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data,
+                      std::uint64_t* plans_fingerprint = nullptr);
 
 }  // namespace traffic

@@ -1,12 +1,12 @@
 #include "traffic_compiler/compiler/traffic_sectors.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
-#include <thread>
-
-#include "platform/parallel.h"
+#include <optional>
 
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/work_blocks.h"
 
 namespace traffic {
 
@@ -20,64 +20,381 @@ GridCell CellOf(const GeoPoint& p) {
 
 namespace {
 
-struct Leg {
-  GreatCircleTrack track;
-  double distance_nm;
+// A leg followed with the great-circle formulas at every point: the
+// reference walk.
+class ExactLeg {
+ public:
+  ExactLeg(const GeoTrig& from, double course, double distance_nm)
+      : track_(from.p, course), distance_nm_(distance_nm) {}
+
+  GridCell CellAt(double nm) const { return CellOf(track_.PointAt(nm * kRadiansPerNm)); }
+
+  // Moves `t` to the next cell boundary along the leg (placed at most 0.1 nm
+  // past the true crossing) and sets `cur` to the new cell; false when the
+  // leg ends inside the current cell.
+  bool NextBoundary(double& t, GridCell& cur) const {
+    for (;;) {
+      double lo = t;
+      double hi = t + 200.0;
+      GridCell cand;
+      if (hi > distance_nm_) {
+        hi = distance_nm_;
+        cand = CellAt(hi);
+        if (cand == cur) {
+          t = distance_nm_;
+          return false;
+        }
+      } else {
+        cand = CellAt(hi);
+        if (cand == cur) {
+          // Still (or again) in the same cell after a full step: go on.
+          t = hi;
+          continue;
+        }
+      }
+      while (hi - 0.1 > lo) {
+        const double mid = (lo + hi) * 0.5;
+        const GridCell c = CellAt(mid);
+        if (c == cur) {
+          lo = mid;
+        } else {
+          hi = mid;
+          cand = c;
+        }
+      }
+      t = hi;
+      cur = cand;
+      return true;
+    }
+  }
+
+ private:
+  GreatCircleTrack track_;
+  double distance_nm_;
 };
 
-GeoPoint PointAtNm(const Leg& leg, double nm) { return leg.track.PointAt(nm * kRadiansPerNm); }
+// The fast walk follows a leg by its distance s (radians) alone. The point
+// at s is P(s) = start cos s + along sin s, and each edge of a cell is a
+// function of s of the form amp cos(s - phase) - level: a meridian's plane
+// (level 0) or a circle of latitude (P.z against the sine of the band's
+// edge). Its zeros, phase +/- alpha + 2 pi k, are where the leg crosses that
+// edge, and a point lies in the cell when no edge was crossed an odd number
+// of times since a point known to be inside. Every decision that lies
+// closer to a crossing than the uncertainty of the zeros is taken by the
+// formulas instead, so the cells decided are those of the exact walk.
 
-// Moves `t` to the next cell boundary along the leg (placed at most 0.1 nm
-// past the true crossing) and sets `cur` to the new cell; false when the
-// leg ends inside the current cell.
-bool FindNextCellBoundary(const Leg& leg, double& t, GridCell& cur) {
-  for (;;) {
-    double lo = t;
-    double hi = t + 200.0;
-    GridCell cand;
-    if (hi > leg.distance_nm) {
-      hi = leg.distance_nm;
-      cand = CellOf(PointAtNm(leg, hi));
-      if (cand == cur) {
-        t = leg.distance_nm;
-        return false;
-      }
-    } else {
-      cand = CellOf(PointAtNm(leg, hi));
-      if (cand == cur) {
-        // Still (or again) in the same cell after a full step: go on.
-        t = hi;
-        continue;
-      }
-    }
-    while (hi - 0.1 > lo) {
-      const double mid = (lo + hi) * 0.5;
-      const GridCell c = CellOf(PointAtNm(leg, mid));
-      if (c == cur) {
-        lo = mid;
-      } else {
-        hi = mid;
-        cand = c;
-      }
-    }
-    t = hi;
-    cur = cand;
-    return true;
-  }
+// Uncertainty of a crossing, as a distance from the edge: far above the
+// rounding of both ways of computing a point (about 1e-15), far below any
+// distance that matters (1e-12 is 6 mm on the ground).
+constexpr double kEdgeMargin = 1e-12;
+// Edges that the leg meets at a grazing angle have zeros too uncertain to
+// use; the formulas decide there.
+constexpr double kMinSlope = 1e-6;
+// Near a pole the formulas' longitudes are less exact than the margin, so
+// legs starting there are walked with the formulas throughout.
+constexpr double kPolarStartCos = 0.1;
+constexpr double kTwoPi = 2 * kPi;
+constexpr double kTurnsPerRadian = 1 / kTwoPi;
+
+// The first zero base + 2 pi k at or after `from`, give or take a rounding
+// of the turn count: never one turn late, and at worst a turn early for a
+// zero that lies just before `from`.
+inline double FirstZeroFrom(double base, double from) {
+  return base + kTwoPi * std::ceil((from - base) * kTurnsPerRadian);
 }
 
-}  // namespace
+// Band edges by the sine of their latitude and cell edges by the normal of
+// their meridian plane.
+struct GridEdges {
+  double band_top[kGridBands + 1];    // z of the northern edge of each band
+  double meridian_x[kGridCells + 1];  // normal (-sin m, cos m) of the western
+  double meridian_y[kGridCells + 1];  // edge of each cell
+};
 
-std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed,
-                                   const AirportIndex& airports) {
-  std::vector<SectorRecord> records;
-  const std::size_t n = plan.legs.size();
-  if (n == 0) return records;
-  std::vector<GeoPoint> dest(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    const TrafficAirport* a = airports.Find(plan.legs[k].destination);
-    dest[k] = a ? AirportPosition(*a) : GeoPoint{};
+const GridEdges& Edges() {
+  static const GridEdges edges = [] {
+    GridEdges e{};
+    for (int b = 0; b <= kGridBands; ++b) e.band_top[b] = std::cos(b / 81.48733086305042);
+    for (int c = 0; c <= kGridCells; ++c) {
+      const double m = c / 61.11549814728781 - kPi;
+      e.meridian_x[c] = -std::sin(m);
+      e.meridian_y[c] = std::cos(m);
+    }
+    return e;
+  }();
+  return edges;
+}
+
+// Where a leg crosses one edge of a cell.
+struct EdgeCrossings {
+  double phase = 0;
+  double alpha = 0;   // zeros at phase - alpha and phase + alpha
+  double delta = 0;   // uncertainty of each zero, in s
+  bool none = false;  // the leg never meets this edge
+  bool usable = false;
+  double next[2] = {0, 0};  // the next zero of each of the two families
+
+  // Looks for the next zeros from `s` on (two margins early, so that a zero
+  // next to `s` is always seen).
+  void Arm(double s) {
+    if (none || !usable) return;
+    next[0] = FirstZeroFrom(phase - alpha, s - 2 * delta);
+    next[1] = FirstZeroFrom(phase + alpha, s - 2 * delta);
   }
+};
+
+// A zero of an edge inside a stretch of the leg.
+struct Crossing {
+  double s;
+  double delta;
+  int edge;  // 0 west, 1 east, 2 top, 3 bottom
+};
+
+class FastLeg {
+ public:
+  FastLeg(const GeoTrig& from, double course, double distance_nm)
+      : from_(from), course_(course), distance_nm_(distance_nm) {
+    const double sin_lat = from.sin_lat, cos_lat = from.cos_lat;
+    const double sin_lon = from.sin_lon, cos_lon = from.cos_lon;
+    const double sin_course = std::sin(course), cos_course = std::cos(course);
+    start_x_ = cos_lat * cos_lon;
+    start_y_ = cos_lat * sin_lon;
+    // The way along the course: north and east at the start, mixed.
+    along_x_ = -sin_lat * cos_lon * cos_course - sin_lon * sin_course;
+    along_y_ = -sin_lat * sin_lon * cos_course + cos_lon * sin_course;
+    // P.z = sin_lat cos s + cos_lat cos_course sin s = z_amp cos(s - z_phase)
+    z_amp_ = std::sqrt(sin_lat * sin_lat + cos_lat * cos_course * cos_lat * cos_course);
+    z_phase_ = std::atan2(cos_lat * cos_course, sin_lat);
+    polar_ = cos_lat < kPolarStartCos;
+  }
+
+  bool NextBoundary(double& t, GridCell& cur) {
+    if (polar_) return Exact().NextBoundary(t, cur);
+    if (!(cur == cell_)) SetCell(cur, t * kRadiansPerNm);
+    for (;;) {
+      if (!usable_) return Exact().NextBoundary(t, cur);
+      double lo = t;
+      double hi = t + 200.0;
+      const bool last = hi > distance_nm_;
+      if (last) hi = distance_nm_;
+      // The crossings of this stretch; one too close to its start leaves
+      // the stretch to the formulas.
+      const double s0 = lo * kRadiansPerNm;
+      if (!FindCrossings(s0, hi * kRadiansPerNm)) return Exact().NextBoundary(t, cur);
+      if (InCell(hi, cur)) {
+        t = hi;
+        if (last) return false;
+        continue;
+      }
+      if (simple_) {
+        // One crossing decides: before it a point is in the cell, after it
+        // out. Only a point within its margin needs the formulas.
+        // In nm, widened by far more than the rounding of the conversion.
+        const double before = (crossings_[0].s - crossings_[0].delta - 1e-14) * kNmPerRadian;
+        const double after = (crossings_[0].s + crossings_[0].delta + 1e-14) * kNmPerRadian;
+        while (hi - 0.1 > lo) {
+          const double mid = (lo + hi) * 0.5;
+          bool in = mid < before;
+          if (!in && mid <= after) [[unlikely]]
+            in = Exact().CellAt(mid) == cur;
+          lo = in ? mid : lo;
+          hi = in ? hi : mid;
+        }
+      } else {
+        while (hi - 0.1 > lo) {
+          const double mid = (lo + hi) * 0.5;
+          if (InCell(mid, cur)) lo = mid;
+          else hi = mid;
+        }
+      }
+      t = hi;
+      // The new cell is the one at `hi`: across the one edge crossed since
+      // `lo`, when that is certain, else as the formulas have it.
+      if (!MoveToNeighbour(lo * kRadiansPerNm, hi * kRadiansPerNm)) SetCell(Exact().CellAt(hi), hi * kRadiansPerNm);
+      cur = cell_;
+      return true;
+    }
+  }
+
+ private:
+  EdgeCrossings MeridianCrossings(int meridian) const {
+    const GridEdges& e = Edges();
+    const double a = start_x_ * e.meridian_x[meridian] + start_y_ * e.meridian_y[meridian];
+    const double b = along_x_ * e.meridian_x[meridian] + along_y_ * e.meridian_y[meridian];
+    EdgeCrossings c;
+    const double amp = std::sqrt(a * a + b * b);
+    c.usable = amp >= kMinSlope;
+    if (!c.usable) return c;
+    c.phase = std::atan2(b, a);
+    c.alpha = kPi / 2;
+    c.delta = kEdgeMargin / amp + 1e-14;
+    return c;
+  }
+  EdgeCrossings LatitudeCrossings(int band_edge) const {
+    const double level = Edges().band_top[band_edge];
+    EdgeCrossings c;
+    const double room = z_amp_ - std::fabs(level);
+    if (room > 1e-9) {
+      const double slope = std::sqrt(z_amp_ * z_amp_ - level * level);
+      c.usable = slope >= kMinSlope;
+      c.phase = z_phase_;
+      c.alpha = std::acos(level / z_amp_);
+      c.delta = kEdgeMargin / slope + 1e-14;
+    } else {
+      // Out of reach of the leg's great circle, unless only just.
+      c.none = true;
+      c.usable = room < -1e-9;
+    }
+    return c;
+  }
+
+  // Takes the cell's edges, at `s` along the leg.
+  void SetCell(GridCell cell, double s) {
+    cell_ = cell;
+    edges_[0] = MeridianCrossings(cell.cell);
+    edges_[1] = MeridianCrossings(cell.cell + 1);
+    edges_[2] = LatitudeCrossings(cell.band);
+    edges_[3] = LatitudeCrossings(cell.band + 1);
+    usable_ = edges_[0].usable && edges_[1].usable && edges_[2].usable && edges_[3].usable;
+    for (EdgeCrossings& e : edges_) e.Arm(s);
+  }
+
+  // Collects the zeros of the cell's edges in (s0, s1]; false when one lies
+  // too close to s0 to tell on which side.
+  bool FindCrossings(double s0, double s1) {
+    count_ = 0;
+    for (int i = 0; i < 4; ++i) {
+      EdgeCrossings& e = edges_[i];
+      if (e.none) continue;
+      for (double& s : e.next) {
+        if (s < s0 - 2 * e.delta) s = FirstZeroFrom(s, s0 - 2 * e.delta);
+        if (s > s1 + e.delta) continue;
+        if (s <= s0 + e.delta) return false;
+        crossings_[count_++] = {s, e.delta, i};
+      }
+    }
+    // The usual stretch leaves the cell at its first crossing and does not
+    // come back: then a point is inside exactly when it lies before that
+    // crossing.
+    simple_ = false;
+    if (count_ == 0) return true;
+    std::sort(crossings_, crossings_ + count_, [](const Crossing& a, const Crossing& b) { return a.s < b.s; });
+    unsigned odd = 0;
+    simple_ = true;
+    for (int i = 0; i < count_; ++i) {
+      odd ^= 1u << crossings_[i].edge;
+      // Crossings too close together to be sure of their order, or a way
+      // back into the cell: every point is judged on its own.
+      if (odd == 0 || (i > 0 && crossings_[i].s - crossings_[i - 1].s <= crossings_[i].delta + crossings_[i - 1].delta))
+        simple_ = false;
+    }
+    return true;
+  }
+
+  // The formulas, for the few decisions the crossings cannot take; made
+  // when first needed.
+  ExactLeg& Exact() const {
+    if (!exact_) exact_.emplace(from_, course_, distance_nm_);
+    return *exact_;
+  }
+
+  // Whether the point `nm` along the leg lies in `cur`, which holds the
+  // point at the start of the stretch: no edge crossed an odd number of
+  // times since.
+  bool InCell(double nm, GridCell cur) const {
+    const double s = nm * kRadiansPerNm;
+    if (count_ == 0) return true;
+    if (simple_) {
+      const Crossing& c = crossings_[0];
+      if (s < c.s - c.delta) return true;
+      if (s > c.s + c.delta) return false;
+      return Exact().CellAt(nm) == cur;
+    }
+    unsigned odd = 0;
+    for (int i = 0; i < count_; ++i) {
+      const Crossing& c = crossings_[i];
+      if (std::fabs(s - c.s) <= c.delta) return Exact().CellAt(nm) == cur;
+      if (c.s < s) odd ^= 1u << c.edge;
+    }
+    return odd == 0;
+  }
+
+  // Moves to the cell across the one edge crossed in (s0, s1], when exactly
+  // one was and clearly so, and when the new cell's own other edge is
+  // clearly not crossed; the edges shared with the old cell are kept.
+  bool MoveToNeighbour(double s0, double s1) {
+    const Crossing* crossed = nullptr;
+    for (int i = 0; i < count_; ++i) {
+      const Crossing& c = crossings_[i];
+      if (c.s + c.delta < s0 || c.s - c.delta > s1) continue;
+      if (crossed || c.s - c.delta <= s0 || c.s + c.delta >= s1) return false;
+      crossed = &c;
+    }
+    // Next to a pole the meridians crowd together: left to the formulas.
+    if (!crossed || cell_.band == 0 || cell_.band == kGridBands - 1) return false;
+    GridCell next = cell_;
+    int added;  // the edge of the new cell that is not one of the old one's
+    switch (crossed->edge) {
+      case 0:
+        next.cell = static_cast<std::uint16_t>(cell_.cell - 1);
+        added = next.cell;
+        break;
+      case 1:
+        next.cell = static_cast<std::uint16_t>(cell_.cell + 1);
+        added = next.cell + 1;
+        break;
+      case 2:
+        next.band = static_cast<std::uint16_t>(cell_.band - 1);
+        added = next.band;
+        break;
+      default:
+        next.band = static_cast<std::uint16_t>(cell_.band + 1);
+        added = next.band + 1;
+        break;
+    }
+    // Across the 180-degree meridian or into a polar band: the formulas.
+    if (next.cell == 0 || next.cell >= kGridCells - 1 || next.band == 0 || next.band == kGridBands - 1)
+      return false;
+    const bool meridian = crossed->edge < 2;
+    EdgeCrossings e = meridian ? MeridianCrossings(added) : LatitudeCrossings(added);
+    if (!e.usable) return false;
+    e.Arm(s0);
+    if (!e.none && (e.next[0] <= s1 + e.delta || e.next[1] <= s1 + e.delta)) return false;
+    // The crossed edge becomes the opposite one of the new cell.
+    switch (crossed->edge) {
+      case 0: edges_[1] = edges_[0], edges_[0] = e; break;
+      case 1: edges_[0] = edges_[1], edges_[1] = e; break;
+      case 2: edges_[3] = edges_[2], edges_[2] = e; break;
+      default: edges_[2] = edges_[3], edges_[3] = e; break;
+    }
+    cell_ = next;
+    return true;
+  }
+
+  const GeoTrig& from_;
+  double course_;
+  mutable std::optional<ExactLeg> exact_;
+  double distance_nm_;
+  double start_x_ = 0, start_y_ = 0, along_x_ = 0, along_y_ = 0;
+  double z_amp_ = 0, z_phase_ = 0;
+  bool polar_ = false;
+  GridCell cell_{0xFFFF, 0xFFFF};
+  EdgeCrossings edges_[4];
+  bool usable_ = false;
+  Crossing crossings_[8];
+  int count_ = 0;
+  bool simple_ = false;
+};
+
+// The exact walk and the fast one share everything but the legs.
+// `dest` holds each leg's destination and `legs` each leg's distance and
+// course from the previous leg's destination.
+template <typename Leg>
+void WalkPlanWith(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed, const GeoTrig* const* dest,
+                  const DistanceCourse* legs, std::vector<SectorRecord>& records) {
+  records.clear();
+  const std::size_t n = plan.legs.size();
+  if (n == 0) return;
   const int pc = plan.period_code;
   std::size_t current = 0;
 
@@ -85,18 +402,19 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
     const std::size_t k = step % n;  // legs 1..n-1, then the closing leg 0
     const bool closing = k == 0;
     const TrafficLeg& leg = plan.legs[k];
-    const GeoPoint& from = dest[k == 0 ? n - 1 : k - 1];
-    const GeoPoint& to = dest[k];
+    const GeoTrig& from = *dest[k == 0 ? n - 1 : k - 1];
+    const GeoTrig& to = *dest[k];
     if (records.empty()) {
-      records.push_back({CellOf(from), plan_id, 0, 0});
+      records.push_back({CellOf(from.p), plan_id, 0, 0});
       current = 0;
     }
-    const GridCell to_cell = CellOf(to);
-    GridCell cur = CellOf(from);
+    const GridCell to_cell = CellOf(to.p);
+    GridCell cur = CellOf(from.p);
     if (cur == to_cell) continue;
 
-    const DistanceCourse dc = GreatCircle(from, to);
-    const Leg geo{GreatCircleTrack(from, dc.course), dc.distance * kNmPerRadian};
+    const DistanceCourse& dc = legs[k];
+    const double distance_nm = dc.distance * kNmPerRadian;
+    Leg geo(from, dc.course, distance_nm);
     double knots = speed;
     if (leg.fixed_arrival) {
       // A fixed leg moves from 900 s after departure to 900 s before
@@ -104,13 +422,13 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
       std::int64_t duration = std::int64_t(leg.arrival) - std::int64_t(leg.departure);
       if (duration < 0) duration += pc == kWeekPeriodCode ? kSecondsPerWeek : kSecondsPerDay;
       if (duration > 1800) {
-        knots = std::trunc(geo.distance_nm / double(duration - 1800) * 3600.0 + 0.5);
+        knots = std::trunc(distance_nm / double(duration - 1800) * 3600.0 + 0.5);
         if (knots < 1) knots = 1;
       }
     }
     const double nm_per_second = knots * 0.0002777777777777778;
     double t = 0;
-    while (FindNextCellBoundary(geo, t, cur)) {
+    while (geo.NextBoundary(t, cur)) {
       std::size_t next;
       if (closing && cur == records[0].where) {
         next = 0;
@@ -125,104 +443,232 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
       current = next;
     }
   }
+}
+
+void WalkPlanInto(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed, const GeoTrig* const* dest,
+                  const DistanceCourse* legs, SectorWalk walk, std::vector<SectorRecord>& records) {
+  if (walk == SectorWalk::kExact) WalkPlanWith<ExactLeg>(plan, plan_id, speed, dest, legs, records);
+  else WalkPlanWith<FastLeg>(plan, plan_id, speed, dest, legs, records);
+}
+
+constexpr int kCellShift = 55;
+constexpr int kEntryShift = 39;
+constexpr int kPlanShift = 16;
+
+std::uint64_t Pack(const SectorRecord& r, std::size_t plan_index) {
+  return std::uint64_t(r.where.cell) << kCellShift | std::uint64_t(r.entry) << kEntryShift |
+         std::uint64_t(plan_index) << kPlanShift | r.exit;
+}
+unsigned CellOfPacked(std::uint64_t v) { return static_cast<unsigned>(v >> kCellShift); }
+
+void PutU16At(char* p, std::uint32_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void PutU32At(char* p, std::uint32_t v) {
+  PutU16At(p, v & 0xFFFF);
+  PutU16At(p + 2, v >> 16);
+}
+
+// Orders a band's records by cell and entry code, keeping the order of
+// equal ones: two stable counting passes (the low 12 bits of the 25-bit
+// key, then the high 13), or a stable sort for a few records.
+void SortBandRecords(std::vector<std::uint64_t>& v, std::vector<std::uint64_t>& spare) {
+  auto key = [](std::uint64_t x) { return static_cast<std::uint32_t>(x >> kEntryShift); };
+  if (v.size() < 2048) {
+    std::stable_sort(v.begin(), v.end(), [&](std::uint64_t a, std::uint64_t b) { return key(a) < key(b); });
+    return;
+  }
+  spare.resize(v.size());
+  auto pass = [&](const std::vector<std::uint64_t>& from, std::vector<std::uint64_t>& to, int shift,
+                  std::size_t buckets) {
+    std::vector<std::uint32_t> start(buckets + 1, 0);
+    for (std::uint64_t x : from) ++start[((key(x) >> shift) & (buckets - 1)) + 1];
+    for (std::size_t i = 1; i <= buckets; ++i) start[i] += start[i - 1];
+    for (std::uint64_t x : from) to[start[(key(x) >> shift) & (buckets - 1)]++] = x;
+  };
+  pass(v, spare, 0, 1u << 12);
+  pass(spare, v, 12, 1u << 13);
+}
+
+}  // namespace
+
+std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed,
+                                   const AirportIndex& airports, SectorWalk walk) {
+  const std::size_t n = plan.legs.size();
+  std::vector<GeoTrig> points(n);
+  std::vector<const GeoTrig*> dest(n);
+  std::vector<DistanceCourse> legs(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const TrafficAirport* a = airports.Find(plan.legs[k].destination);
+    points[k] = GeoTrig(a ? AirportPosition(*a) : GeoPoint{});
+    dest[k] = &points[k];
+  }
+  for (std::size_t k = 0; k < n; ++k) legs[k] = GreatCircle(points[k == 0 ? n - 1 : k - 1], points[k]);
+  std::vector<SectorRecord> records;
+  WalkPlanInto(plan, plan_id, speed, dest.data(), legs.data(), walk, records);
   return records;
 }
 
-void SectorBands::Add(const SectorRecord& r, std::size_t plan_index) {
-  auto& chunks = chunks_[r.where.band];
-  if (chunks.empty() || chunks.back().size() == kChunk) {
-    chunks.emplace_back();
-    chunks.back().reserve(kChunk);
-  }
-  chunks.back().push_back(std::uint64_t(r.where.cell) << 55 | std::uint64_t(r.entry) << 39 |
-                          std::uint64_t(plan_index) << 16 | r.exit);
-  ++sizes_[r.where.band];
+SectorBands::SectorBands(std::size_t plan_count, std::size_t block_count)
+    : plan_count_(plan_count), blocks_(block_count) {}
+
+void SectorBands::CountBands() {
+  // Records and distinct cells of each band, band by band on the cores.
+  RunBlocks(
+      kGridBands,
+      [&](std::size_t b, unsigned) {
+        std::bitset<kGridCells> cells;
+        std::size_t records = 0;
+        for (const Block& block : blocks_) {
+          if (block.band_start.empty()) continue;
+          for (std::uint32_t i = block.band_start[b]; i < block.band_start[b + 1]; ++i)
+            cells.set(CellOfPacked(block.packed[i]));
+          records += block.band_start[b + 1] - block.band_start[b];
+        }
+        band_records_[b] = records;
+        band_runs_[b] = cells.count();
+      },
+      [](std::size_t) {});
 }
 
-void SectorBands::SortBand(int band) {
-  auto& sorted = sorted_[band];
-  sorted.reserve(sizes_[band]);
-  for (auto& chunk : chunks_[band]) {
-    sorted.insert(sorted.end(), chunk.begin(), chunk.end());
-    std::vector<std::uint64_t>().swap(chunk);
-  }
-  std::vector<std::vector<std::uint64_t>>().swap(chunks_[band]);
-  // Cell, entry code and plan index decide; equal ones keep route order.
-  std::stable_sort(sorted.begin(), sorted.end(),
-                   [](std::uint64_t a, std::uint64_t b) { return (a >> 16) < (b >> 16); });
-}
-
-std::size_t SectorBands::RunCount(int band) const {
-  std::size_t runs = 0;
-  const auto& v = sorted_[band];
-  for (std::size_t i = 0; i < v.size(); ++i)
-    if (i == 0 || (v[i] >> 55) != (v[i - 1] >> 55)) ++runs;
+std::uint64_t SectorBands::IndexEntries() const {
+  std::uint64_t runs = 0;
+  for (int b = 0; b < kGridBands; ++b) runs += band_runs_[b];
   return runs;
 }
 
-SectorRecord SectorBands::Decode(int band, std::uint64_t packed) const {
-  SectorRecord r;
-  r.where = {static_cast<std::uint16_t>(packed >> 55), static_cast<std::uint16_t>(band)};
-  r.entry = static_cast<std::uint16_t>(packed >> 39);
-  r.plan_id = PlanId(static_cast<std::int64_t>((packed >> 16) & kMaxSectorPlans),
-                     static_cast<std::int64_t>(plan_count_));
-  r.exit = static_cast<std::uint16_t>(packed);
-  return r;
+std::uint64_t SectorBands::SectionSize() const {
+  std::uint64_t size = 0;
+  for (int b = 0; b < kGridBands; ++b) size += 16 * std::uint64_t(band_runs_[b]) + 8 * std::uint64_t(band_records_[b]);
+  return size;
+}
+
+bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
+                        const std::function<void(int)>& band_done) const {
+  // Where each band's index entries and blocks go.
+  std::vector<std::uint64_t> index_at(kGridBands), blocks_at(kGridBands);
+  std::uint64_t index = start, blocks = start + 8 * IndexEntries();
+  for (int b = 0; b < kGridBands; ++b) {
+    index_at[b] = index;
+    blocks_at[b] = blocks;
+    index += 8 * std::uint64_t(band_runs_[b]);
+    blocks += 8 * std::uint64_t(band_runs_[b]) + 8 * std::uint64_t(band_records_[b]);
+  }
+  struct Scratch {
+    std::vector<std::uint64_t> records, spare;
+    std::string index, blocks;
+  };
+  std::vector<Scratch> scratch(WorkerCount());
+  std::atomic<bool> ok{true};
+  int reported = 0;
+  RunBlocks(
+      kGridBands,
+      [&](std::size_t band, unsigned worker) {
+        const int b = static_cast<int>(band);
+        if (band_records_[b] == 0 || !ok.load(std::memory_order_relaxed)) return;
+        Scratch& s = scratch[worker];
+        s.records.clear();
+        for (const Block& block : blocks_)
+          if (!block.band_start.empty())
+            s.records.insert(s.records.end(), block.packed.begin() + block.band_start[b],
+                             block.packed.begin() + block.band_start[b + 1]);
+        SortBandRecords(s.records, s.spare);
+
+        s.index.resize(8 * band_runs_[b]);
+        s.blocks.resize(8 * band_runs_[b] + 8 * band_records_[b]);
+        char* entry = s.index.data();
+        char* out = s.blocks.data();
+        const auto& v = s.records;
+        for (std::size_t i = 0; i < v.size();) {
+          std::size_t j = i;
+          while (j < v.size() && CellOfPacked(v[j]) == CellOfPacked(v[i])) ++j;
+          const std::uint32_t cell = CellOfPacked(v[i]);
+          PutU16At(entry, cell);
+          PutU16At(entry + 2, static_cast<std::uint32_t>(b));
+          PutU32At(entry + 4, static_cast<std::uint32_t>(blocks_at[b] + (out - s.blocks.data())));
+          entry += 8;
+          PutU32At(out, static_cast<std::uint32_t>(8 + 8 * (j - i)));
+          PutU32At(out + 4, cell | static_cast<std::uint32_t>(b) << 16);
+          out += 8;
+          for (; i < j; ++i) {
+            const std::uint64_t x = v[i];
+            const auto plan = static_cast<std::int64_t>((x >> kPlanShift) & kMaxSectorPlans);
+            PutU32At(out, static_cast<std::uint32_t>(PlanId(plan, static_cast<std::int64_t>(plan_count_))));
+            PutU16At(out + 4, static_cast<std::uint32_t>((x >> kEntryShift) & 0xFFFF));
+            PutU16At(out + 6, static_cast<std::uint32_t>(x & 0xFFFF));
+            out += 8;
+          }
+        }
+        if (!write(index_at[b], s.index) || !write(blocks_at[b], s.blocks)) ok = false;
+      },
+      [&](std::size_t done) {
+        for (; reported < static_cast<int>(done); ++reported) band_done(reported);
+      });
+  return ok;
 }
 
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const AirportIndex& airports) {
+                                 const RouteGeometry& geometry, SectorWalk walk) {
   const std::size_t count = plans.size();
-  SectorBands bands(count);
+  // Small blocks from a shared counter keep the cores busy although plans
+  // differ widely in how many cells they cross.
+  constexpr std::size_t kBlockPlans = 64;
+  const std::size_t block_count = (count + kBlockPlans - 1) / kBlockPlans;
+  SectorBands bands(count, block_count);
   ConsoleWrite("Sectorizing flight plans now...\n");
 
-  // Plans are walked in windows, each split among worker threads; the kept
-  // records are then added in plan order, so the result does not depend on
-  // the number of threads.
-  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
-  const std::size_t window = 256 * workers;
-  struct Kept {
-    SectorRecord record;
-    std::size_t plan;
+  struct Scratch {
+    std::vector<const GeoTrig*> dest;
+    std::vector<SectorRecord> records;
+    std::vector<std::uint64_t> kept;
+    std::vector<std::uint8_t> kept_band;
   };
-  std::vector<std::vector<Kept>> slices(workers);
-  for (std::size_t begin = 0; begin < count; begin += window) {
-    const std::size_t end = std::min(count, begin + window);
-    const std::size_t per = (end - begin + workers - 1) / workers;
-    auto walk = [&](unsigned w) {
-      auto& out = slices[w];
-      out.clear();
-      const std::size_t from = begin + per * w, to = std::min(end, from + per);
-      for (std::size_t k = from; k < to; ++k) {
-        const TrafficPlan& plan = plans[k];
-        const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
-        const std::uint16_t speed = ac ? ac->cruise_speed : 1;
-        for (const SectorRecord& r :
-             WalkPlan(plan, PlanId(static_cast<std::int64_t>(k), static_cast<std::int64_t>(count)), speed, airports))
-          if (KeepSectorRecord(r)) out.push_back({r, k});
-      }
-    };
-    velk::RunParallel(workers, walk);
-
-    std::size_t next_plan = begin;
-    for (const auto& slice : slices) {
-      for (const Kept& k : slice) {
-        for (; next_plan <= k.plan; ++next_plan)
-          if (next_plan % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(next_plan));
-        bands.Add(k.record, k.plan);
-      }
-    }
-    for (; next_plan < end; ++next_plan)
-      if (next_plan % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(next_plan));
-  }
-  for (auto& slice : slices) std::vector<Kept>().swap(slice);
+  std::vector<Scratch> scratch(WorkerCount());
+  std::size_t progress = 0;
+  RunBlocks(
+      block_count,
+      [&](std::size_t i, unsigned worker) {
+        Scratch& s = scratch[worker];
+        s.kept.clear();
+        s.kept_band.clear();
+        const std::size_t end = std::min(count, (i + 1) * kBlockPlans);
+        for (std::size_t k = i * kBlockPlans; k < end; ++k) {
+          const TrafficPlan& plan = plans[k];
+          const TrafficAircraft* ac = aircraft.Find(plan.aircraft_number);
+          const std::uint16_t speed = ac ? ac->cruise_speed : 1;
+          const std::size_t first = geometry.plan_first_leg[k];
+          s.dest.resize(plan.legs.size());
+          for (std::size_t l = 0; l < plan.legs.size(); ++l)
+            s.dest[l] = &geometry.airports[geometry.destination[first + l]];
+          WalkPlanInto(plan, PlanId(static_cast<std::int64_t>(k), static_cast<std::int64_t>(count)), speed,
+                       s.dest.data(), geometry.leg.data() + first, walk, s.records);
+          for (const SectorRecord& r : s.records) {
+            if (!KeepSectorRecord(r)) continue;
+            s.kept.push_back(Pack(r, k));
+            s.kept_band.push_back(static_cast<std::uint8_t>(r.where.band));
+          }
+        }
+        // The block's records grouped by band, each band in plan order.
+        SectorBands::Block& block = bands.block(i);
+        if (s.kept.empty()) return;
+        block.band_start.assign(kGridBands + 1, 0);
+        for (std::uint8_t b : s.kept_band) ++block.band_start[b + 1];
+        for (int b = 0; b < kGridBands; ++b) block.band_start[b + 1] += block.band_start[b];
+        std::vector<std::uint32_t> at(block.band_start.begin(), block.band_start.end() - 1);
+        block.packed.resize(s.kept.size());
+        for (std::size_t r = 0; r < s.kept.size(); ++r) block.packed[at[s.kept_band[r]]++] = s.kept[r];
+      },
+      [&](std::size_t done) {
+        const std::size_t done_plans = std::min(count, done * kBlockPlans);
+        for (; progress < done_plans; ++progress)
+          if (progress % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(progress));
+      });
   ConsoleCount("  Flight plans", static_cast<long long>(count));
 
   ConsoleWrite("Sorting sector bands now...\n");
-  for (int b = 0; b < kGridBands; ++b) {
-    ConsoleProgress("  Bands", b);
-    bands.SortBand(b);
-  }
+  bands.CountBands();
+  for (int b = 0; b < kGridBands; ++b) ConsoleProgress("  Bands", b);
   ConsoleWrite("\n");
   return bands;
 }

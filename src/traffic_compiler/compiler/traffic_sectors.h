@@ -2,7 +2,9 @@
 // Traffic sectors: which plans pass through which cell of the world grid,
 // and when.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "traffic_compiler/common/traffic_codes.h"
@@ -31,9 +33,16 @@ struct SectorRecord {
   std::uint16_t exit = 0;
 };
 
+// How a leg is followed from cell to cell. Both give the same records, bit
+// for bit: kExact works out every probe and bisection point with the
+// great-circle formulas; kFast carries the point as a unit vector and
+// decides cells by comparisons, going back to the formulas wherever a point
+// lies too close to a cell's edge to be sure. kExact is the reference.
+enum class SectorWalk { kFast, kExact };
+
 // The records of one plan in route order, before the keep rule.
 std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id, std::uint16_t speed,
-                                   const AirportIndex& airports);
+                                   const AirportIndex& airports, SectorWalk walk = SectorWalk::kFast);
 
 // A record stays when it was entered at the start of a step or left in
 // another step than it was entered.
@@ -44,37 +53,54 @@ inline bool KeepSectorRecord(const SectorRecord& r) {
 // Plans beyond this count do not fit the compact sector records.
 inline constexpr std::size_t kMaxSectorPlans = (1u << 23) - 1;
 
-// The kept records of all plans, one list per band. Each record is packed
+// The kept records of all plans. Plans are walked in small blocks; each
+// block keeps its records grouped by band, in plan and route order, packed
 // into 64 bits: cell (9 bits), entry code (16), plan index (23), exit code
-// (16), so that sorting the packed values orders them as the database wants.
+// (16).
 class SectorBands {
  public:
-  explicit SectorBands(std::size_t plan_count) : plan_count_(plan_count) {}
-  void Add(const SectorRecord& r, std::size_t plan_index);
-  // Orders every band by cell and entry code, ties in plan and route order.
-  void SortBand(int band);
-  std::size_t RunCount(int band) const;  // distinct cells of a sorted band
-  std::size_t RecordCount(int band) const { return sizes_[band]; }
-  // The records of a sorted band, decoded; `Release` frees its memory.
-  const std::vector<std::uint64_t>& Packed(int band) const { return sorted_[band]; }
-  void Release(int band) { std::vector<std::uint64_t>().swap(sorted_[band]); }
-  SectorRecord Decode(int band, std::uint64_t packed) const;
+  SectorBands() = default;
+  SectorBands(std::size_t plan_count, std::size_t block_count);
+
+  std::size_t plan_count() const { return plan_count_; }
+  std::size_t RecordCount(int band) const { return band_records_[band]; }
+  // Distinct cells of a band: its entries in the sector index.
+  std::size_t RunCount(int band) const { return band_runs_[band]; }
+
+  // Bytes of the sector section (index and blocks).
+  std::uint64_t SectionSize() const;
+  std::uint64_t IndexEntries() const;
+
+  // Writes the sector section as it lies in the file from `start` on: the
+  // index, then every band's blocks, with records ordered by cell and entry
+  // code and equal ones in plan and route order. `write(offset, bytes)` is
+  // called from several threads at once, for pieces that do not overlap,
+  // and returns false when writing fails. `band_done(b)` is called on the
+  // calling thread for b = 0 to 255 in order. False when a write failed.
+  bool Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
+             const std::function<void(int)>& band_done) const;
+
+  // For the walk: a block's records grouped by band.
+  struct Block {
+    std::vector<std::uint64_t> packed;
+    std::vector<std::uint32_t> band_start;  // kGridBands + 1 entries, empty when no records
+  };
+  Block& block(std::size_t i) { return blocks_[i]; }
+  // Counts what the blocks hold; called once all are walked.
+  void CountBands();
 
  private:
-  static constexpr std::size_t kChunk = 16384;
-  std::size_t plan_count_;
-  // Filled in fixed-size chunks (no copying, little slack), then made
-  // contiguous band by band for sorting.
-  std::vector<std::vector<std::uint64_t>> chunks_[kGridBands];
-  std::vector<std::uint64_t> sorted_[kGridBands];
-  std::size_t sizes_[kGridBands] = {};
+  std::size_t plan_count_ = 0;
+  std::vector<Block> blocks_;
+  std::vector<std::size_t> band_records_ = std::vector<std::size_t>(kGridBands, 0);
+  std::vector<std::size_t> band_runs_ = std::vector<std::size_t>(kGridBands, 0);
 };
 
-// Walks every plan (several at a time on the available cores), keeps the
-// records by the keep rule and sorts the bands, printing the sectorizing and
-// sorting progress. Arrival times must be computed and every aircraft and
-// airport known; at most kMaxSectorPlans plans.
+// Walks every plan on the available cores, keeps the records by the keep
+// rule and lays the bands out, printing the sectorizing and sorting
+// progress. Arrival times and `geometry` must be computed
+// (ComputeArrivalTimes); at most kMaxSectorPlans plans.
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const AirportIndex& airports);
+                                 const RouteGeometry& geometry, SectorWalk walk = SectorWalk::kFast);
 
 }  // namespace traffic

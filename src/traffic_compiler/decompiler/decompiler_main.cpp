@@ -1,7 +1,5 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
-#include <cstdio>
-
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
@@ -36,16 +34,17 @@ void PrintUsage() {
       "Exit code: 0 on success, 1 on any error.\n");
 }
 
-// A database that is not there (or cannot be opened) is error 10, one that
-// cannot be read through is error 5.
-int ReadDatabaseFile(const std::filesystem::path& path, std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return traffic::kErrOpenInput;
-  std::fclose(f);
-  auto read = traffic::ReadWholeFile(path);
-  if (!read) return traffic::kErrReadInput;
-  bytes = std::move(*read);
-  return traffic::kOk;
+// A database that is not there, cannot be opened or is no regular file (a
+// FIFO or a device would be waited on or read without end) is error 10, one
+// that cannot be read through is error 5.
+int ReadDatabaseFile(const std::filesystem::path& path, velk::FileBytes& bytes) {
+  switch (velk::ReadRegularFileBytes(path, bytes)) {
+    case velk::RegularReadResult::kOk: return traffic::kOk;
+    case velk::RegularReadResult::kReadFailed: return traffic::kErrReadInput;
+    case velk::RegularReadResult::kCannotOpen:
+    case velk::RegularReadResult::kNotRegular: break;
+  }
+  return traffic::kErrOpenInput;
 }
 
 int Decompile(const std::filesystem::path& workFolder) {
@@ -53,14 +52,21 @@ int Decompile(const std::filesystem::path& workFolder) {
   if (sim.empty()) return traffic::ReportFileError(traffic::kErrSimNotFound, "");
   traffic::ConsoleWrite("FS2002 located, decompiling traffic.bgl file now...\n\n");
 
-  std::filesystem::path database =
-      traffic::FindFileNoCase(traffic::TrafficSceneryFolder(sim), "traffic.bgl");
-  std::string bytes;
+  // Waits for a compile of the same simulator, so the database read is a
+  // whole one and two runs do not mix their text files.
+  const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim);
+  traffic::FolderLock lock;
+  lock.Lock(folder, [] {
+    traffic::ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
+    traffic::ConsoleFlush();
+  });
+  std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl");
+  velk::FileBytes bytes;
   int rc = ReadDatabaseFile(database, bytes);
   TrafficDatabase db;
-  if (rc == traffic::kOk) rc = ReadTrafficDatabase(bytes, db);
+  if (rc == traffic::kOk) rc = ReadTrafficDatabase(bytes.view(), db);
   if (rc != traffic::kOk) return traffic::ReportFileError(rc, database.string());
-  bytes = std::string();  // the records hold all that is needed now
+  bytes = velk::FileBytes{};  // the records hold all that is needed now
 
   rc = WriteTrafficFiles(db, workFolder);
   if (rc == traffic::kOk) traffic::ConsoleWrite("\nDecompile of traffic.bgl completed\n\n");

@@ -154,6 +154,11 @@ int ReadTrafficDatabase(std::string_view data, TrafficDatabase& db) {
   db = TrafficDatabase{};
   Bytes file(data);
   if (!file.Has(0, kHeaderSize + kTableSize)) return kUnreadable;
+  // Every database carries these fixed values in its header; a file without
+  // them (an empty or zeroed file, another kind of file) is not read as one.
+  if (file.U16(0) != 1 || file.U32(2) != 10001750u || file.U32(6) != static_cast<std::uint32_t>(-10001750) ||
+      file.U32(10) != 0xFFFFFFFFu || file.U32(46) != kHeaderSize || file.U32(118) != 0x87654321u)
+    return kUnreadable;
   if (int rc = ReadAirports(file, db)) return rc;
   if (int rc = ReadAircraft(file, db)) return rc;
   return ReadPlans(file, db);

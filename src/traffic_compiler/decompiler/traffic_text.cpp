@@ -145,7 +145,7 @@ void AppendAirportLine(std::string& out, const DecodedAirport& airport) {
   AppendCoordinate(out, airport.longitude, kLongitudeScale, 'E', 'W');
   out.push_back(',');
   // 64-bit: a damaged elevation must print as what it says, not overflow.
-  AppendSigned(out, static_cast<std::int64_t>(std::trunc(airport.elevation * kFeetPerMetre + 0.5)));
+  AppendSigned(out, static_cast<std::int64_t>(traffic::RoundElevation(airport.elevation * kFeetPerMetre)));
   out += "\r\n";
 }
 

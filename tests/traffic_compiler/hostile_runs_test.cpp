@@ -1,0 +1,442 @@
+// orvane and ulvane against crashes, failing file steps, races and odd
+// files: whatever happens, the user's files are whole (old or new), a
+// failure is never reported as success, and the next run puts things right.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+#include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_files.h"
+#include "traffic_compiler/compiler/compiler_run.h"
+#include "traffic_compiler/decompiler/decompiler_main.h"
+#include "traffic_compiler/decompiler_test_db.h"
+
+namespace traffic {
+namespace {
+
+namespace fs = std::filesystem;
+using velk::test::ReadFile;
+using velk::test::ScopedCurrentDir;
+using velk::test::ScopedEnv;
+using velk::test::TempDir;
+using velk::test::ToolsDir;
+using velk::test::WriteFile;
+
+const char kAirports[] = "AAAA,N0* 10',E0* 50',0\r\nBBB,N0* 10',E3* 5',433\r\n";
+const char kAircraft[] = "AC#2,420,\"Jet\"\r\n";
+const char kPlans[] =
+    "; the plan\r\n"
+    "AC#2,N1,50%,24Hr,IFR,01:00:00,x,350,F,100,BBB,02:00,,120,R,7,AAAA\r\n";
+const char kUsersDatabase[] = "the user's own database";
+
+// The file steps a run took, and what the test seam does at one of them.
+std::vector<std::string> g_steps;
+int g_step_number = 0;
+int g_act_at = -1;
+enum class Act { kRecord, kFail, kKill, kEditPlan } g_act = Act::kRecord;
+fs::path g_plan_to_edit;
+
+bool StepHook(std::string_view step, const fs::path& path) {
+  const int n = g_step_number++;
+  if (g_act == Act::kRecord) g_steps.push_back(std::string(step) + " " + path.filename().string());
+  if (n != g_act_at) return false;
+  if (g_act == Act::kKill) ::kill(::getpid(), SIGKILL);
+  if (g_act == Act::kEditPlan) WriteFile(g_plan_to_edit, std::string(kPlans) + "; edited meanwhile\r\n");
+  return g_act == Act::kFail;
+}
+
+void UseHook(Act act, int at) {
+  g_steps.clear();
+  g_step_number = 0;
+  g_act = act;
+  g_act_at = at;
+  SetFileStepHook(StepHook);
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class HostileRuns : public ::testing::Test {
+ protected:
+  void SetUp() override { Reset(); }
+  void TearDown() override { SetFileStepHook(nullptr); }
+
+  fs::path sim() const { return dir_ / "sim"; }
+  fs::path scenery() const { return dir_ / "sim/SCENEDB/ATC/Scenery"; }
+  fs::path work() const { return dir_ / "work"; }
+
+  // The user's files before any run: an old database and the three texts.
+  void Reset() {
+    fs::remove_all(sim());
+    fs::remove_all(work());
+    WriteFile(scenery() / "traffic.bgl", kUsersDatabase);
+    WriteFile(work() / "Airports.txt", kAirports);
+    WriteFile(work() / "Aircraft.txt", kAircraft);
+    WriteFile(work() / "FlightPlans.txt", kPlans);
+  }
+
+  struct Result {
+    int exit = -1;
+    std::string out;
+  };
+  // orvane in this process, with the console captured.
+  Result Compile(const char* extra = nullptr) {
+    ScopedCurrentDir cwd(work());
+    ScopedEnv env("VELK_FS_PATH", sim().string());
+    ScopedConsoleCapture console;
+    std::vector<const char*> argv = {"orvane", "/np"};
+    if (extra) argv.push_back(extra);
+    Result r;
+    r.exit = CompilerMain(static_cast<int>(argv.size()), argv.data());
+    r.out = console.WithoutProgress();
+    return r;
+  }
+  // orvane in a child process, which the seam may kill; true when the
+  // child died by a signal.
+  bool CompileInChild() {
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      if (::chdir(work().c_str()) != 0) ::_exit(126);
+      ::setenv("VELK_FS_PATH", sim().c_str(), 1);
+      const char* argv[] = {"orvane", "/np"};
+      ::_exit(CompilerMain(2, argv));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status);
+  }
+  Result Decompile(const fs::path& folder) {
+    ScopedCurrentDir cwd(folder);
+    ScopedEnv env("VELK_FS_PATH", sim().string());
+    ScopedConsoleCapture console;
+    Result r;
+    r.exit = ulvane::DecompilerMain({"/np"}, folder);
+    r.out = console.WithoutProgress();
+    return r;
+  }
+  // A built program run from `folder` under a time limit, so that a tool
+  // that waits on an odd file fails the test instead of hanging it.
+  Result RunBuilt(const std::string& tool, const fs::path& folder) {
+    const std::string cmd = "cd '" + folder.string() + "' && VELK_FS_PATH='" + sim().string() +
+                            "' timeout 20 '" + (ToolsDir() / tool).string() + "' /np < /dev/null > '" +
+                            (dir_ / "out.txt").string() + "' 2>&1";
+    const int status = std::system(cmd.c_str());
+    Result r;
+    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFile(dir_ / "out.txt").value_or("");
+    return r;
+  }
+
+  TempDir dir_;
+};
+
+// What a clean compile of the plan gives: the database and the plan with
+// its arrivals written back.
+struct Outcome {
+  std::string database;
+  std::string plans;
+};
+
+class CrashesAndFailures : public HostileRuns {
+ protected:
+  void SetUp() override {
+    Reset();
+    UseHook(Act::kRecord, -1);
+    const Result r = Compile();
+    ASSERT_EQ(r.exit, 0) << r.out;
+    steps_ = g_steps;
+    done_ = {*ReadFile(scenery() / "traffic.bgl"), *ReadFile(work() / "FlightPlans.txt")};
+    ASSERT_NE(done_.plans, kPlans);
+    ASSERT_GE(steps_.size(), 10u);
+    SetFileStepHook(nullptr);
+  }
+
+  // Every file is either as it was or as a finished run leaves it.
+  void ExpectWholeFiles(const std::string& when) {
+    const auto database = ReadFile(scenery() / "traffic.bgl");
+    EXPECT_TRUE(database == kUsersDatabase || database == done_.database) << when;
+    const auto backup = ReadFile(scenery() / "traffic_ORIGINAL.bbb");
+    EXPECT_TRUE(!backup || *backup == kUsersDatabase) << when << ": a partial backup";
+    const auto plans = ReadFile(work() / "FlightPlans.txt");
+    EXPECT_TRUE(plans == kPlans || plans == done_.plans) << when;
+  }
+  // A run on whatever is left succeeds and leaves exactly a finished run's
+  // files, with the user's first database as the backup.
+  void ExpectNextRunPutsThingsRight(const std::string& when) {
+    SetFileStepHook(nullptr);
+    const Result r = Compile();
+    EXPECT_EQ(r.exit, 0) << when << "\n" << r.out;
+    EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase) << when;
+    EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), done_.database) << when;
+    EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), done_.plans) << when;
+    EXPECT_EQ(Names(scenery()), (std::vector<std::string>{"traffic.bgl", "traffic_ORIGINAL.bbb"})) << when;
+    EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}))
+        << when;
+  }
+
+  std::vector<std::string> steps_;
+  Outcome done_;
+};
+
+TEST_F(CrashesAndFailures, AKillAtAnyFileStepLeavesWholeFilesAndTheNextRunFinishes) {
+  for (int i = 0; i < static_cast<int>(steps_.size()); ++i) {
+    Reset();
+    UseHook(Act::kKill, i);
+    const std::string when = "killed at " + steps_[static_cast<std::size_t>(i)];
+    ASSERT_TRUE(CompileInChild()) << when;
+    ExpectWholeFiles(when);
+    ExpectNextRunPutsThingsRight(when);
+  }
+}
+
+TEST_F(CrashesAndFailures, AFailingFileStepIsAFailedRunAndNeverASuccess) {
+  for (int i = 0; i < static_cast<int>(steps_.size()); ++i) {
+    Reset();
+    UseHook(Act::kFail, i);
+    const std::string when = "failing " + steps_[static_cast<std::size_t>(i)];
+    const Result r = Compile();
+    EXPECT_EQ(r.exit, 1) << when << "\n" << r.out;
+    EXPECT_NE(r.out.find("ERROR"), std::string::npos) << when;
+    EXPECT_EQ(r.out.find("completed"), std::string::npos) << when;
+    ExpectWholeFiles(when);
+    ExpectNextRunPutsThingsRight(when);
+  }
+}
+
+TEST_F(CrashesAndFailures, APlanEditedDuringTheCompileGetsNoArrivalsOfTheOldText) {
+  g_plan_to_edit = work() / "FlightPlans.txt";
+  const std::string edited = std::string(kPlans) + "; edited meanwhile\r\n";
+  // Edited while the database is built, and while the write-back runs.
+  for (const std::string step : {"write traffic_TEMP.bgl", "write FlightPlansTemp.txt"}) {
+    Reset();
+    const auto at = std::find(steps_.begin(), steps_.end(), step);
+    ASSERT_NE(at, steps_.end()) << step;
+    UseHook(Act::kEditPlan, static_cast<int>(at - steps_.begin()));
+    const Result r = Compile();
+    EXPECT_EQ(r.exit, 1) << step;
+    EXPECT_NE(r.out.find("\nERROR in file FlightPlans.txt :\n\nA synchronisation error occured"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("completed"), std::string::npos);
+    EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), edited) << step;
+    EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), done_.database) << step;
+    EXPECT_FALSE(fs::exists(work() / "FlightPlansTemp.txt"));
+  }
+}
+
+TEST_F(HostileRuns, StaleTemporaryLinkOrFileIsRemovedNotFollowed) {
+  fs::create_symlink(work() / "FlightPlans.txt", scenery() / "traffic_TEMP.bgl");
+  Result r = Compile("/na");
+  ASSERT_EQ(r.exit, 0) << r.out;
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  EXPECT_FALSE(fs::is_symlink(fs::symlink_status(scenery() / "traffic_TEMP.bgl")));
+  // A plain leftover file, and a half-made backup copy of a run that died.
+  Reset();
+  WriteFile(scenery() / "traffic_TEMP.bgl", "half a database");
+  WriteFile(scenery() / ".traffic_ORIGINAL.bbb.Ab12Cd", "the user's");
+  r = Compile();
+  ASSERT_EQ(r.exit, 0) << r.out;
+  EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
+  EXPECT_EQ(Names(scenery()), (std::vector<std::string>{"traffic.bgl", "traffic_ORIGINAL.bbb"}));
+}
+
+TEST_F(HostileRuns, LinkedFilesAreWrittenWhereTheyLead) {
+  WriteFile(dir_ / "elsewhere/db.bgl", kUsersDatabase);
+  fs::remove(scenery() / "traffic.bgl");
+  fs::create_symlink("../../../../elsewhere/db.bgl", scenery() / "traffic.bgl");
+  WriteFile(dir_ / "plans/mine.txt", kPlans);
+  fs::remove(work() / "FlightPlans.txt");
+  fs::create_symlink(dir_ / "plans/mine.txt", work() / "FlightPlans.txt");
+  const Result r = Compile();
+  ASSERT_EQ(r.exit, 0) << r.out;
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(scenery() / "traffic.bgl")));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(work() / "FlightPlans.txt")));
+  EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
+  EXPECT_NE(ReadFile(dir_ / "elsewhere/db.bgl"), kUsersDatabase);
+  EXPECT_NE(ReadFile(dir_ / "plans/mine.txt"), kPlans);
+  EXPECT_EQ(Names(dir_ / "plans"), std::vector<std::string>{"mine.txt"});
+}
+
+TEST_F(HostileRuns, WriteProtectedPlanOrDatabaseIsAFailedRun) {
+  fs::permissions(work() / "FlightPlans.txt", fs::perms::owner_read | fs::perms::group_read);
+  Result r = Compile();
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to create file FlightPlans.txt\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("completed"), std::string::npos);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+
+  Reset();
+  fs::permissions(scenery() / "traffic.bgl", fs::perms::owner_read);
+  r = Compile();
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to delete old traffic file\n"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), kUsersDatabase);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+}
+
+TEST_F(HostileRuns, ReadOnlyWorkFolderIsAFailedRun) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
+  fs::permissions(work(), fs::perms::owner_read | fs::perms::owner_exec);
+  const Result r = Compile();
+  fs::permissions(work(), fs::perms::owner_all);
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.out.find("completed"), std::string::npos);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+}
+
+TEST_F(HostileRuns, LoneCarriageReturnsAndByteOrderMarksAreLineEndsAndNoText) {
+  WriteFile(work() / "Airports.txt", "\xEF\xBB\xBF" "AAAA,N0* 10',E0* 50',0\rBBB,N0* 10',E3* 5',433\r");
+  WriteFile(work() / "Aircraft.txt", "\xEF\xBB\xBF" "; jets\rAC#2,420,\"Jet\"\r");
+  const std::string plans =
+      "\xEF\xBB\xBF; two plans\r"
+      "AC#2,N1,50%,24Hr,IFR,01:00:00,,350,F,100,BBB,02:00,,120,R,7,AAAA\r"
+      "AC#2,N2,50%,24Hr,IFR,03:00:00,,350,F,100,BBB,04:00,,120,R,7,AAAA\r";
+  WriteFile(work() / "FlightPlans.txt", plans);
+  const Result r = Compile();
+  ASSERT_EQ(r.exit, 0) << r.out;
+  EXPECT_NE(r.out.find("Parsing FlightPlans.txt now...\n  Flight plans 2\n"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"),
+            "\xEF\xBB\xBF; two plans\r"
+            "AC#2,N1,50%,24Hr,IFR,01:00:00,01:34:17,350,F,100,BBB,02:00,02:34,120,R,7,AAAA\r"
+            "AC#2,N2,50%,24Hr,IFR,03:00:00,03:34:17,350,F,100,BBB,04:00,04:34,120,R,7,AAAA\r");
+}
+
+TEST_F(HostileRuns, RunsAtTheSameTimeTakeTurns) {
+  // Two plans of their own folders, each many flights long, so that runs
+  // started together overlap.
+  std::string plans[2];
+  for (int w = 0; w < 2; ++w) {
+    for (int k = 0; k < 3000; ++k)
+      plans[w] += "AC#2,N" + std::to_string(k) + ",50%,24Hr,IFR,01:00:00,,350,F,100,BBB,02:00,,120,R,7,AAAA\r\n";
+    WriteFile(dir_ / ("w" + std::to_string(w)) / "Airports.txt", kAirports);
+    WriteFile(dir_ / ("w" + std::to_string(w)) / "Aircraft.txt", w ? "AC#2,300,\"Prop\"\r\n" : kAircraft);
+    WriteFile(dir_ / ("w" + std::to_string(w)) / "FlightPlans.txt", plans[w]);
+  }
+  std::string alone[2];
+  for (int w = 0; w < 2; ++w) {
+    ASSERT_EQ(RunBuilt("orvane", dir_ / ("w" + std::to_string(w))).exit, 0);
+    alone[w] = *ReadFile(scenery() / "traffic.bgl");
+  }
+  ASSERT_NE(alone[0], alone[1]);
+  for (int round = 0; round < 3; ++round) {
+    fs::remove(scenery() / "traffic_ORIGINAL.bbb");
+    WriteFile(scenery() / "traffic.bgl", kUsersDatabase);
+    std::vector<pid_t> runs;
+    for (int i = 0; i < 4; ++i) {
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        if (::chdir((dir_ / ("w" + std::to_string(i % 2))).c_str()) != 0) ::_exit(126);
+        ::setenv("VELK_FS_PATH", sim().c_str(), 1);
+        const std::string program = (ToolsDir() / "orvane").string();
+        ::execl(program.c_str(), program.c_str(), "/np", static_cast<char*>(nullptr));
+        ::_exit(127);
+      }
+      runs.push_back(pid);
+    }
+    for (pid_t pid : runs) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+    }
+    const auto database = ReadFile(scenery() / "traffic.bgl");
+    EXPECT_TRUE(database == alone[0] || database == alone[1]) << "round " << round;
+    EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
+    EXPECT_EQ(Names(scenery()), (std::vector<std::string>{"traffic.bgl", "traffic_ORIGINAL.bbb"}));
+  }
+}
+
+TEST_F(HostileRuns, PipesDevicesAndFoldersAreNoDatabases) {
+  fs::remove(scenery() / "traffic.bgl");
+  ASSERT_EQ(::mkfifo((scenery() / "traffic.bgl").c_str(), 0644), 0);
+  Result r = RunBuilt("ulvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("ERROR: Unable to find or open file " + (scenery() / "traffic.bgl").string()),
+            std::string::npos)
+      << r.out;
+  // The first compile would keep it as the backup: it cannot.
+  r = RunBuilt("orvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("ERROR: Unable to find or open file " + (scenery() / "traffic.bgl").string()),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  EXPECT_FALSE(fs::exists(scenery() / "traffic_ORIGINAL.bbb"));
+
+  fs::remove(scenery() / "traffic.bgl");
+  fs::create_symlink("/dev/zero", scenery() / "traffic.bgl");
+  r = RunBuilt("ulvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("ERROR: Unable to find or open file"), std::string::npos) << r.out;
+  // With a backup in place the device is not replaced through the link.
+  WriteFile(scenery() / "traffic_ORIGINAL.bbb", kUsersDatabase);
+  r = RunBuilt("orvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("ERROR: Unable to delete old traffic file"), std::string::npos) << r.out;
+  EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+}
+
+TEST_F(HostileRuns, AFileWithoutTheDatabaseHeaderIsUnreadable) {
+  for (const std::size_t size : {std::size_t{252}, std::size_t{1} << 20}) {
+    WriteFile(scenery() / "traffic.bgl", std::string(size, '\0'));
+    WriteFile(work() / "Airports.txt", "old\r\n");
+    const Result r = Decompile(work());
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.out.find("\nERROR: Unable to read from file "), std::string::npos) << r.out;
+    EXPECT_EQ(ReadFile(work() / "Airports.txt"), "old\r\n");
+    EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  }
+}
+
+TEST_F(HostileRuns, DecompiledFilesWithoutHardLinksAreAllThreeOrNone) {
+  WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+  // No hard links on this "file system", and the last of the three renames
+  // fails: the first two get their old files back from the copies.
+  SetFileStepHook([](std::string_view step, const fs::path& path) {
+    return step == "link" || (step == "rename" && path.filename() == "FlightPlans.txt");
+  });
+  const Result r = Decompile(work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to create file FlightPlans.txt\n"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFile(work() / "Airports.txt"), kAirports);
+  EXPECT_EQ(ReadFile(work() / "Aircraft.txt"), kAircraft);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+  // And when nothing fails, all three are new, with no copies left.
+  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "link"; });
+  EXPECT_EQ(Decompile(work()).exit, 0);
+  EXPECT_EQ(ReadFile(work() / "Airports.txt"), ulvane::test::kSampleAirports);
+  EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+}
+
+TEST_F(HostileRuns, DecompiledFilesGoThroughLinks) {
+  WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+  WriteFile(dir_ / "texts/a.txt", "old\r\n");
+  fs::remove(work() / "Airports.txt");
+  fs::create_symlink("../texts/a.txt", work() / "Airports.txt");
+  ASSERT_EQ(Decompile(work()).exit, 0);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(work() / "Airports.txt")));
+  EXPECT_EQ(ReadFile(dir_ / "texts/a.txt"), ulvane::test::kSampleAirports);
+}
+
+}  // namespace
+}  // namespace traffic
