@@ -192,13 +192,29 @@ class FastLeg {
         // In nm, widened by far more than the rounding of the conversion.
         const double before = (crossings_[0].s - crossings_[0].delta - 1e-14) * kNmPerRadian;
         const double after = (crossings_[0].s + crossings_[0].delta + 1e-14) * kNmPerRadian;
+        // Which way each halving goes is a coin toss that a branch would
+        // guess wrong half the time, so the usual case is bisected by
+        // selects alone. Should a point fall within the margin, the stretch
+        // is bisected once more from its start, with the formulas there.
+        const double start_lo = lo, start_hi = hi;
+        bool unsure = false;
         while (hi - 0.1 > lo) {
           const double mid = (lo + hi) * 0.5;
-          bool in = mid < before;
-          if (!in && mid <= after) [[unlikely]]
-            in = Exact().CellAt(mid) == cur;
+          const bool in = mid < before;
+          unsure |= !in & (mid <= after);
           lo = in ? mid : lo;
           hi = in ? hi : mid;
+        }
+        if (unsure) [[unlikely]] {
+          lo = start_lo;
+          hi = start_hi;
+          while (hi - 0.1 > lo) {
+            const double mid = (lo + hi) * 0.5;
+            bool in = mid < before;
+            if (!in && mid <= after) in = Exact().CellAt(mid) == cur;
+            lo = in ? mid : lo;
+            hi = in ? hi : mid;
+          }
         }
       } else {
         while (hi - 0.1 > lo) {
