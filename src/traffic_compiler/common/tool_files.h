@@ -58,6 +58,8 @@ class OutputFile {
   // `target`) when that exists, else the usual ones for a new file.
   bool CreateBeside(const fs::path& target, const fs::path& permissions_of = {});
 
+  // Both writes start sending what they wrote to the disk at once, so that
+  // Finish has little left to wait for.
   bool Write(std::string_view bytes);
   // Writes `bytes` at `offset`; safe from several threads at once for
   // pieces that do not overlap. A failure here is the caller's to report.
@@ -76,6 +78,7 @@ class OutputFile {
   void CloseQuietly();
 
   int fd_ = -1;
+  std::uint64_t end_ = 0;  // where Write goes on
   bool ok_ = true;
   bool keep_ = false;
   fs::path path_;
