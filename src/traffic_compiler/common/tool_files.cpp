@@ -10,6 +10,7 @@
 #include <cstring>
 #include <algorithm>
 #include <functional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -202,6 +203,29 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
   SyncFolderOf(to);
   ::unlink(from.c_str());
   return true;
+}
+
+HeldFile::~HeldFile() {
+  Release();
+  if (closer_.joinable()) closer_.join();
+}
+
+void HeldFile::Hold(const fs::path& path) {
+  Release();
+  velk::RegularReadResult why;
+  fd_ = velk::OpenRegularFile(path, why);
+}
+
+void HeldFile::Release() {
+  if (fd_ < 0) return;
+  const int fd = fd_;
+  fd_ = -1;
+  if (closer_.joinable()) closer_.join();
+  try {
+    closer_ = std::thread([fd] { ::close(fd); });
+  } catch (const std::system_error&) {
+    ::close(fd);
+  }
 }
 
 bool LinkFile(const fs::path& from, const fs::path& to) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
@@ -88,6 +89,28 @@ class OutputFile {
 // success. When `to` lies on another file system, a copy of `from` made
 // whole beside `to` is renamed over it instead, and `from` is removed.
 bool ReplaceFile(const fs::path& from, const fs::path& to);
+
+// Keeps a file that is about to be replaced open. Freeing the blocks of a
+// large file takes a while, and the system does it when the last name and
+// the last open descriptor are gone: with the file held, the rename that
+// replaces it returns at once, and Release lets go of it on a thread of its
+// own while the program goes on. The object waits for that thread when it
+// goes.
+class HeldFile {
+ public:
+  HeldFile() = default;
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+
+  // Holds `path` when it is a regular file; anything else is not held.
+  void Hold(const fs::path& path);
+  void Release();
+
+ private:
+  int fd_ = -1;
+  std::thread closer_;
+};
 
 // Gives the file `from` the second name `to` (a hard link); false when that
 // fails, as it does on file systems without links.

@@ -43,8 +43,9 @@ struct Switches {
 
 // Puts the new database in place: keeps the database found there first as
 // traffic_ORIGINAL.bbb (once), then replaces traffic.bgl in one step. Either
-// name may be a symbolic link, and then the file it names is meant.
-int InstallDatabase(const fs::path& folder, const fs::path& temp) {
+// name may be a symbolic link, and then the file it names is meant. The
+// database replaced is freed through `replaced`, in the background.
+int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& replaced) {
   const fs::path current = ResolveLinks(FindFileNoCase(folder, "traffic.bgl"));
   const fs::path backup = ResolveLinks(FindFileNoCase(folder, "traffic_ORIGINAL.bbb"));
   struct stat st;
@@ -65,7 +66,9 @@ int InstallDatabase(const fs::path& folder, const fs::path& temp) {
     fs::remove(temp, ec);
     return ReportFileError(kErrCreateFile, backup.string());
   }
+  if (regular) replaced.Hold(current);
   if (!ReplaceFile(temp, current)) return ReportFileError(kErrDeleteOld, current.string());
+  replaced.Release();
   return 0;
 }
 
@@ -109,7 +112,9 @@ int Compile(const Switches& switches) {
     RemoveUnfinishedBackups(folder);
   }
   if (int e = WriteTrafficDatabase(temp, data)) return e;
-  if (int e = InstallDatabase(folder, temp)) return e;
+  // The old database is let go of while the plan is written back.
+  HeldFile replaced;
+  if (int e = InstallDatabase(folder, temp, replaced)) return e;
 
   // A failed write-back is a failed run, although the database is in place.
   if (!switches.no_arrivals) {
