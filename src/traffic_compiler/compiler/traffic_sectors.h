@@ -1,6 +1,7 @@
 #pragma once
 // Traffic sectors: which plans pass through which cell of the world grid,
 // and when.
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -86,14 +87,25 @@ class SectorBands {
     std::vector<std::uint32_t> band_start;  // kGridBands + 1 entries, empty when no records
   };
   Block& block(std::size_t i) { return blocks_[i]; }
-  // Counts what the blocks hold; called once all are walked.
-  void CountBands();
+  // What one thread of the walk kept: records and cells of each band.
+  struct Tally {
+    std::size_t records[kGridBands] = {};
+    std::bitset<kGridCells> cells[kGridBands];
+  };
+  // Adds up the tallies once all blocks are walked.
+  void Count(const std::vector<Tally>& tallies);
 
  private:
+  struct WriteScratch;  // the buffers of a writing thread
+  // Sorts one band's records and writes its index entries and blocks.
+  bool WriteBand(int band, std::uint64_t index_at, std::uint64_t blocks_at, WriteScratch& scratch,
+                 const std::function<bool(std::uint64_t, std::string_view)>& write) const;
+
   std::size_t plan_count_ = 0;
   std::vector<Block> blocks_;
   std::vector<std::size_t> band_records_ = std::vector<std::size_t>(kGridBands, 0);
   std::vector<std::size_t> band_runs_ = std::vector<std::size_t>(kGridBands, 0);
+  std::vector<std::bitset<kGridCells>> band_cells_ = std::vector<std::bitset<kGridCells>>(kGridBands);
 };
 
 // Walks every plan on the available cores, keeps the records by the keep
