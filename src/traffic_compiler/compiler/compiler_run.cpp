@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -111,15 +112,29 @@ int Compile(const Switches& switches) {
     RemoveFileEntry(temp);
     RemoveUnfinishedBackups(folder);
   }
-  if (int e = WriteTrafficDatabase(temp, data)) return e;
+  // The new plan with the arrival times is made while the sector bands are
+  // written, its console output held back; it replaces the plan only once
+  // the database is in place, and is removed again when that fails.
+  PlanWriteBack write_back;
+  std::string write_back_output;
+  bool prepared = false;
+  auto prepare_write_back = [&] {
+    ScopedConsoleCapture held_back;
+    write_back.Prepare(FindFileNoCase(".", kFlightPlansFile), data.plans, plans_fingerprint);
+    write_back_output = held_back.text();
+    prepared = true;
+  };
+  if (int e = WriteTrafficDatabase(temp, data, switches.no_arrivals ? std::function<void()>() : prepare_write_back))
+    return e;
   // The old database is let go of while the plan is written back.
   HeldFile replaced;
   if (int e = InstallDatabase(folder, temp, replaced)) return e;
 
   // A failed write-back is a failed run, although the database is in place.
   if (!switches.no_arrivals) {
-    if (int e = InsertArrivalTimes(FindFileNoCase(".", kFlightPlansFile), data.plans, plans_fingerprint))
-      return e;
+    if (!prepared) prepare_write_back();
+    ConsoleWrite(write_back_output);
+    if (int e = write_back.Commit()) return e;
   }
   ConsoleWrite("\nCompile of traffic.bgl completed\n\n");
   return 0;

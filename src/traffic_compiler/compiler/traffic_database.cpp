@@ -51,10 +51,12 @@ using WriteAt = std::function<bool(std::uint64_t, std::string_view)>;
 // Builds the database section by section with the console progress. The
 // sections before the sectors are made in memory; once the size of the
 // whole file is known, `reserve(size)` is called and everything is handed
-// to `write`, the sector bands from several threads at once. Returns 0 or
-// the reported error code.
+// to `write`, the sector bands from several threads at once; `meanwhile`
+// runs on the calling thread while they are written. Returns 0 or the
+// reported error code.
 int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk,
-                  const std::function<void(std::uint64_t)>& reserve, const WriteAt& write) {
+                  const std::function<void(std::uint64_t)>& reserve, const WriteAt& write,
+                  const std::function<void()>& meanwhile = {}) {
   const std::string path_text = path.string();
   std::string out(kHeaderSize + kTableSize, '\0');
 
@@ -189,7 +191,7 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
   if (!write(0, out)) return ReportFileError(kErrWriteOutput, path_text);
   std::string().swap(out);
   ConsoleWrite("Generating traffic sector database now...\n");
-  const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); });
+  const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); }, meanwhile);
   ConsoleWrite("\n");
   if (!written) return ReportFileError(kErrWriteOutput, path_text);
   return 0;
@@ -208,7 +210,8 @@ int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::files
       });
 }
 
-int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
+int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
+                         const std::function<void()>& meanwhile) {
   // The output is created first so that an unwritable folder is reported
   // before any work is done. It is a new file: never one that exists, nor
   // what a symbolic link of that name points to.
@@ -225,7 +228,8 @@ int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
           return file.Write(piece);
         }
         return file.WriteAt(at, piece);
-      });
+      },
+      meanwhile);
   if (e) return e;
   if (!file.Finish()) return ReportFileError(kErrWriteOutput, path.string());
   file.Keep();

@@ -620,7 +620,7 @@ bool SectorBands::WriteBand(int b, std::uint64_t index_at, std::uint64_t blocks_
 }
 
 bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
-                        const std::function<void(int)>& band_done) const {
+                        const std::function<void(int)>& band_done, const std::function<void()>& meanwhile) const {
   // Where each band's index entries and blocks go.
   std::vector<std::uint64_t> index_at(kGridBands), blocks_at(kGridBands);
   std::uint64_t index = start, blocks = start + 8 * IndexEntries();
@@ -649,6 +649,9 @@ bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint6
       },
       [&](std::size_t) {
         while (reported < kGridBands && finished[reported].load(std::memory_order_acquire)) band_done(reported++);
+      },
+      [&] {
+        if (meanwhile) meanwhile();
       });
   return ok;
 }

@@ -77,9 +77,11 @@ class SectorBands {
   // code and equal ones in plan and route order. `write(offset, bytes)` is
   // called from several threads at once, for pieces that do not overlap,
   // and returns false when writing fails. `band_done(b)` is called on the
-  // calling thread for b = 0 to 255 in order. False when a write failed.
+  // calling thread for b = 0 to 255 in order. `meanwhile`, when given, runs
+  // on the calling thread first, while other threads write already. False
+  // when a write failed.
   bool Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
-             const std::function<void(int)>& band_done) const;
+             const std::function<void(int)>& band_done, const std::function<void()>& meanwhile = {}) const;
 
   // For the walk: a block's records grouped by band.
   struct Block {
