@@ -100,11 +100,15 @@ constexpr double kPolarStartCos = 0.1;
 constexpr double kTwoPi = 2 * kPi;
 constexpr double kTurnsPerRadian = 1 / kTwoPi;
 
-// The first zero base + 2 pi k at or after `from`, give or take a rounding
-// of the turn count: never one turn late, and at worst a turn early for a
-// zero that lies just before `from`.
+// The first zero base + 2 pi k at or after `from`, give or take a rounding:
+// never one turn late, and at worst a turn early for a zero that lies just
+// before `from`. Along a leg the two lie at most a few turns apart, and
+// stepping whole turns costs less than rounding a count of turns.
 inline double FirstZeroFrom(double base, double from) {
-  return base + kTwoPi * std::ceil((from - base) * kTurnsPerRadian);
+  if (!(std::fabs(from - base) < 4 * kTwoPi)) return base + kTwoPi * std::ceil((from - base) * kTurnsPerRadian);
+  while (base < from) base += kTwoPi;
+  while (base - kTwoPi >= from) base -= kTwoPi;
+  return base;
 }
 
 // Band edges by the sine of their latitude and cell edges by the normal of
