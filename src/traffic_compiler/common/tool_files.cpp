@@ -31,6 +31,7 @@ bool StepFails(std::string_view step, const fs::path& path) { return g_step_hook
 // flush at the end only waits for the last ones. A file system that cannot
 // do this just leaves all of it to the flush.
 void StartWriteBack(int fd, std::uint64_t offset, std::size_t length) {
+  if (length == 0) return;  // which would mean the whole rest of the file
   ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
 }
 

@@ -193,6 +193,14 @@ inline void PutI32(std::string& out, std::int32_t v) { PutU32(out, static_cast<s
 inline void SetU32(std::string& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
+// The same into a buffer being filled.
+inline void PutU16At(char* p, std::uint16_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>(v >> 8);
+}
+inline void PutU32At(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
 inline std::uint16_t GetU16(std::string_view in, std::size_t at) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(in[at]) |
                                     (static_cast<unsigned char>(in[at + 1]) << 8));

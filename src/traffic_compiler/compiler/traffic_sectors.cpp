@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/work_blocks.h"
 
 namespace traffic {
@@ -484,14 +485,6 @@ std::uint64_t Pack(const SectorRecord& r, std::size_t plan_index) {
          std::uint64_t(plan_index) << kPlanShift | r.exit;
 }
 
-void PutU16At(char* p, std::uint32_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void PutU32At(char* p, std::uint32_t v) {
-  PutU16At(p, v & 0xFFFF);
-  PutU16At(p + 2, v >> 16);
-}
 // In one store: a record is eight bytes.
 void PutU64At(char* p, std::uint64_t v) {
   if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
@@ -603,8 +596,8 @@ bool SectorBands::WriteBand(int b, std::uint64_t index_at, std::uint64_t blocks_
     const std::uint32_t end = s.high[(cell + 1) << kEntryBitsInHighKey];
     const std::size_t at = 8 * (std::size_t(first) + run);
     char* entry = s.index.data() + 8 * run;
-    PutU16At(entry, cell);
-    PutU16At(entry + 2, static_cast<std::uint32_t>(b));
+    PutU16At(entry, static_cast<std::uint16_t>(cell));
+    PutU16At(entry + 2, static_cast<std::uint16_t>(b));
     PutU32At(entry + 4, static_cast<std::uint32_t>(blocks_at + at));
     PutU32At(s.blocks.data() + at, 8 + 8 * (end - first));
     PutU32At(s.blocks.data() + at + 4, cell | static_cast<std::uint32_t>(b) << 16);
