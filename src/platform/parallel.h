@@ -63,4 +63,12 @@ void RunParallel(std::size_t count, Work&& work) {
   RunParallel(count, work, [](std::size_t) {});
 }
 
+// Makes the memory from `begin` on, `size` bytes, ready to be written, on
+// several threads. The first write to each page of fresh memory costs a
+// page fault, slow enough on some machines (virtual ones especially) that a
+// buffer of megabytes filled by one thread waits mostly for those; spread
+// over the cores they cost little. Nothing changes in the memory's bytes; a
+// system that cannot do this leaves the faults to the writes.
+void PrefaultForWriting(void* begin, std::size_t size);
+
 }  // namespace velk
