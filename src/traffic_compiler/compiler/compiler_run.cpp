@@ -112,8 +112,8 @@ int Compile(const Switches& switches) {
     RemoveFileEntry(temp);
     RemoveUnfinishedBackups(folder);
   }
-  // The new plan with the arrival times is made while the sector bands are
-  // written, its console output held back; it replaces the plan only once
+  // The new plan with the arrival times is made while the sectors are
+  // walked, its console output held back; it replaces the plan only once
   // the database is in place, and is removed again when that fails.
   PlanWriteBack write_back;
   std::string write_back_output;

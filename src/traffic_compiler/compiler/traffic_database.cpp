@@ -53,8 +53,8 @@ using WriteAt = std::function<bool(std::uint64_t, std::string_view)>;
 // sections before the sectors are made in memory; once the size of the
 // whole file is known, `reserve(size)` is called and everything is handed
 // to `write`, the sector bands from several threads at once; `meanwhile`
-// runs on the calling thread while they are written. Returns 0 or the
-// reported error code.
+// runs on the calling thread while other threads walk the sectors. Returns
+// 0 or the reported error code.
 int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk,
                   const std::function<void(std::uint64_t)>& reserve, const WriteAt& write,
                   const std::function<void()>& meanwhile = {}) {
@@ -130,7 +130,7 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
   const std::uint64_t plans_end = block_at[blocks];
   if (plans_end > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
   const std::size_t plans_size = plans_end - plans_start;
-  const auto plans_section = std::make_unique_for_overwrite<char[]>(plans_size);
+  auto plans_section = std::make_unique_for_overwrite<char[]>(plans_size);
   RunBlocks(
       blocks,
       [&](std::size_t b, unsigned) {
@@ -166,7 +166,7 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
   if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
-  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk);
+  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk, meanwhile);
   geometry = RouteGeometry();  // no longer needed while the file is written
   const std::size_t sectors_start = plans_end;
   const std::uint64_t total = sectors_start + bands.SectionSize();
@@ -193,8 +193,9 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
   if (!write(0, out) || !write(plans_start, std::string_view(plans_section.get(), plans_size)))
     return ReportFileError(kErrWriteOutput, path_text);
   std::string().swap(out);
+  plans_section.reset();
   ConsoleWrite("Generating traffic sector database now...\n");
-  const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); }, meanwhile);
+  const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); });
   ConsoleWrite("\n");
   if (!written) return ReportFileError(kErrWriteOutput, path_text);
   return 0;

@@ -21,7 +21,7 @@ int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::files
 // exist. Returns 0 or the reported error code (2 when the file cannot be
 // created, 4 when writing fails); on error the file is removed again.
 // `meanwhile`, when given, is called once the arrival times are final, on
-// the calling thread, while other threads write the sector bands.
+// the calling thread, while other threads walk the sectors.
 int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
                          const std::function<void()>& meanwhile = {});
 

@@ -523,8 +523,23 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
   return records;
 }
 
-SectorBands::SectorBands(std::size_t plan_count, std::size_t block_count)
-    : plan_count_(plan_count), blocks_(block_count) {}
+SectorBands::SectorBands(std::size_t plan_count, std::size_t block_count, unsigned workers)
+    : plan_count_(plan_count), blocks_(block_count), record_memory_(workers) {}
+
+std::uint64_t* SectorBands::Take(unsigned worker, std::size_t n) {
+  RecordMemory& m = record_memory_[worker];
+  if (m.left < n) {
+    constexpr std::size_t kPieceRecords = std::size_t{1} << 20;
+    const std::size_t size = std::max(n, kPieceRecords);
+    m.pieces.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(size));
+    m.free = m.pieces.back().get();
+    m.left = size;
+  }
+  std::uint64_t* p = m.free;
+  m.free += n;
+  m.left -= n;
+  return p;
+}
 
 void SectorBands::Count(const std::vector<Tally>& tallies) {
   for (int b = 0; b < kGridBands; ++b) {
@@ -565,9 +580,7 @@ bool SectorBands::WriteBand(int b, std::uint64_t index_at, std::uint64_t blocks_
   // key's first record.
   s.records.clear();
   for (const Block& block : blocks_)
-    if (!block.band_start.empty())
-      s.records.insert(s.records.end(), block.packed.begin() + block.band_start[b],
-                       block.packed.begin() + block.band_start[b + 1]);
+    s.records.insert(s.records.end(), block.packed + block.band_start[b], block.packed + block.band_start[b + 1]);
   s.low.assign(kLowKeys, 0);
   s.high.assign(kHighKeys, 0);
   for (std::uint64_t x : s.records) {
@@ -617,7 +630,7 @@ bool SectorBands::WriteBand(int b, std::uint64_t index_at, std::uint64_t blocks_
 }
 
 bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
-                        const std::function<void(int)>& band_done, const std::function<void()>& meanwhile) const {
+                        const std::function<void(int)>& band_done) const {
   // Where each band's index entries and blocks go.
   std::vector<std::uint64_t> index_at(kGridBands), blocks_at(kGridBands);
   std::uint64_t index = start, blocks = start + 8 * IndexEntries();
@@ -646,21 +659,19 @@ bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint6
       },
       [&](std::size_t) {
         while (reported < kGridBands && finished[reported].load(std::memory_order_acquire)) band_done(reported++);
-      },
-      [&] {
-        if (meanwhile) meanwhile();
       });
   return ok;
 }
 
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const RouteGeometry& geometry, SectorWalk walk) {
+                                 const RouteGeometry& geometry, SectorWalk walk,
+                                 const std::function<void()>& meanwhile) {
   const std::size_t count = plans.size();
   // Small blocks from a shared counter keep the cores busy although plans
   // differ widely in how many cells they cross.
   constexpr std::size_t kBlockPlans = 64;
   const std::size_t block_count = (count + kBlockPlans - 1) / kBlockPlans;
-  SectorBands bands(count, block_count);
+  SectorBands bands(count, block_count, WorkerCount());
   ConsoleWrite("Sectorizing flight plans now...\n");
 
   struct Scratch {
@@ -668,6 +679,7 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
     std::vector<SectorRecord> records;
     std::vector<std::uint64_t> kept;
     std::vector<std::uint8_t> kept_band;
+    std::vector<std::uint32_t> at;
   };
   std::vector<Scratch> scratch(WorkerCount());
   std::vector<SectorBands::Tally> tallies(WorkerCount());
@@ -701,17 +713,20 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
         // The block's records grouped by band, each band in plan order.
         SectorBands::Block& block = bands.block(i);
         if (s.kept.empty()) return;
-        block.band_start.assign(kGridBands + 1, 0);
         for (std::uint8_t b : s.kept_band) ++block.band_start[b + 1];
         for (int b = 0; b < kGridBands; ++b) block.band_start[b + 1] += block.band_start[b];
-        std::vector<std::uint32_t> at(block.band_start.begin(), block.band_start.end() - 1);
-        block.packed.resize(s.kept.size());
-        for (std::size_t r = 0; r < s.kept.size(); ++r) block.packed[at[s.kept_band[r]]++] = s.kept[r];
+        s.at.assign(block.band_start, block.band_start + kGridBands);
+        std::uint64_t* packed = bands.Take(worker, s.kept.size());
+        for (std::size_t r = 0; r < s.kept.size(); ++r) packed[s.at[s.kept_band[r]]++] = s.kept[r];
+        block.packed = packed;
       },
       [&](std::size_t done) {
         const std::size_t done_plans = std::min(count, done * kBlockPlans);
         for (; progress < done_plans; ++progress)
           if (progress % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(progress));
+      },
+      [&] {
+        if (meanwhile) meanwhile();
       });
   ConsoleCount("  Flight plans", static_cast<long long>(count));
 
