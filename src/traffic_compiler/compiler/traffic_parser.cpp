@@ -116,9 +116,12 @@ class FieldCursor {
 // that range checks reject numbers too large for their field.
 std::int64_t LeadingInt(std::string_view s, std::size_t* used = nullptr) {
   std::size_t i = 0;
-  while (i < s.size() && (IsBlank(s[i]) || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f')) ++i;
   bool negative = false;
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  // Nearly every number starts with its first digit.
+  if (s.empty() || !IsDigit(s[0])) {
+    while (i < s.size() && (IsBlank(s[i]) || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f')) ++i;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  }
   std::int64_t v = 0;
   while (i < s.size() && IsDigit(s[i])) {
     if (v < INT32_MAX) v = v * 10 + (s[i] - '0');
@@ -206,7 +209,9 @@ bool ParseClockTime(std::string_view s, std::uint32_t& seconds) {
 // Departure or fixed arrival text: optional day with "/" or "\", then the
 // clock. Returns 0 or the error code.
 int ParseLegTime(std::string_view f, bool week, int format_error, std::uint32_t& seconds) {
-  const std::size_t sep = f.find_first_of("/\\");
+  std::size_t sep = 0;
+  while (sep < f.size() && f[sep] != '/' && f[sep] != '\\') ++sep;
+  if (sep == f.size()) sep = std::string_view::npos;
   std::int64_t day = -1;
   std::string_view clock = f;
   if (sep != std::string_view::npos) {
