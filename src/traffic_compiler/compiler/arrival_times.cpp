@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/parallel.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
@@ -68,8 +69,10 @@ int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& a
     legs += plans[k].legs.size();
   }
   geometry.plan_first_leg[plans.size()] = legs;
-  geometry.destination.assign(legs, 0);
-  geometry.leg.assign(legs, DistanceCourse{});
+  geometry.destination.clear();
+  geometry.leg.clear();
+  velk::GrowReadied(geometry.destination, legs);
+  velk::GrowReadied(geometry.leg, legs);
 
   // Blocks of plans on the cores; the error reported is that of the first
   // failing plan in file order, as if they had been done one by one.

@@ -355,10 +355,7 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
   for (std::size_t i = 1; i <= pieces.size(); ++i) results[i].first += results[i - 1].first;
   // The records are made by one thread, the fresh memory they lie in
   // readied by all.
-  const std::size_t total = results[pieces.size()].first;
-  out.reserve(total);
-  velk::PrefaultForWriting(reinterpret_cast<char*>(out.data()) + base * sizeof(Rec), (total - base) * sizeof(Rec));
-  out.resize(total);
+  velk::GrowReadied(out, results[pieces.size()].first);
   std::vector<LegArena*> arenas;
   for (std::string_view piece : pieces) arenas.push_back(arena_for(piece));
   RunBlocks(
