@@ -86,8 +86,9 @@ const TrafficAirport* AirportIndex::Find(const AirportCode& code) const {
   // A code given exactly as listed is the usual case: the first airport
   // with it in database order is the one the search in order finds too.
   const std::size_t mask = by_code_.size() - 1;
-  for (std::size_t slot = CodeSlot(CodeKey(code), mask); by_code_[slot]; slot = (slot + 1) & mask)
-    if (by_code_[slot]->code == code) return by_code_[slot];
+  const std::uint32_t key = CodeKey(code);
+  for (std::size_t slot = CodeSlot(key, mask); by_code_[slot]; slot = (slot + 1) & mask)
+    if (CodeKey(by_code_[slot]->code) == key) return by_code_[slot];
   return FindInOrder(code);
 }
 

@@ -205,12 +205,17 @@ class FastLeg {
         // guess wrong half the time, so the usual case is bisected by
         // selects alone. Should a point fall within the margin, the stretch
         // is bisected once more from its start, with the formulas there.
+        // The sum lo + hi, twice the midpoint, is compared with twice the
+        // bounds (doubling is exact), so that the halving is off the path
+        // from one step to the next.
         const double start_lo = lo, start_hi = hi;
+        const double before2 = 2 * before, after2 = 2 * after;
         bool unsure = false;
         while (hi - 0.1 > lo) {
-          const double mid = (lo + hi) * 0.5;
-          const bool in = mid < before;
-          unsure |= !in & (mid <= after);
+          const double sum = lo + hi;
+          const double mid = sum * 0.5;
+          const bool in = sum < before2;
+          unsure |= !in & (sum <= after2);
           lo = in ? mid : lo;
           hi = in ? hi : mid;
         }
