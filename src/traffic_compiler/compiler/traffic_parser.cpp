@@ -331,10 +331,10 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
     out.resize(base + filled);
     return e;
   }
-  // Pieces of some 256 KB, each ending right after a line end, taken by the
+  // Pieces of some 128 KB, each ending right after a line end, taken by the
   // threads as they come free: one that starts late or runs slow on a busy
   // machine just takes fewer.
-  constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
+  constexpr std::size_t kPieceBytes = std::size_t{1} << 17;
   std::vector<std::string_view> pieces;
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = velk::LineStartAtOrAfter(text, std::min(text.size(), start + kPieceBytes));
