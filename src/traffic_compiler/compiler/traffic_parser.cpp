@@ -11,6 +11,9 @@
 #include <memory>
 #include <thread>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "traffic_compiler/common/console.h"
 #include "platform/parallel.h"
@@ -35,25 +38,20 @@ constexpr auto kMayEndField = [] {
 }();
 
 // The first place from `i` on where a field may end (kMayEndField), or the
-// end of `s`. Fields are short and plans have millions of them: eight bytes
-// are looked at at once, each compared with the three characters.
+// end of `s`. Fields are short and plans have millions of them: sixteen
+// bytes are compared with the three characters at once where the processor
+// can.
 std::size_t FindMayEndField(std::string_view s, std::size_t i) {
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighs = 0x8080808080808080u;
-    // The high bit set in the bytes equal to c; the lowest one set is
-    // always a true match.
-    auto bytes_equal = [](std::uint64_t w, char c) {
-      const std::uint64_t x = w ^ (kOnes * static_cast<unsigned char>(c));
-      return (x - kOnes) & ~x & kHighs;
-    };
-    for (; i + 8 <= s.size(); i += 8) {
-      std::uint64_t w;
-      std::memcpy(&w, s.data() + i, 8);
-      const std::uint64_t hits = bytes_equal(w, ',') | bytes_equal(w, ';') | bytes_equal(w, '/');
-      if (hits) return i + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
-    }
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(','), semicolon = _mm_set1_epi8(';'), slash = _mm_set1_epi8('/');
+  for (; i + 16 <= s.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, semicolon)), _mm_cmpeq_epi8(v, slash));
+    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)))
+      return i + static_cast<std::size_t>(std::countr_zero(mask));
   }
+#endif
   while (i < s.size() && !kMayEndField[static_cast<unsigned char>(s[i])]) ++i;
   return i;
 }
