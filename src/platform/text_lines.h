@@ -5,10 +5,14 @@
 // no lines. A UTF-8 byte-order mark that a Windows editor put at the start of
 // a file is not text: readers take it off with SkipUtf8Bom before cutting
 // lines.
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velk {
 
@@ -36,12 +40,7 @@ class LineReader {
   bool Next(TextLine& line) {
     const size_t size = text_.size();
     if (pos_ >= size) return false;
-    // The next CR and the next LF are each looked up once and kept until the
-    // reader passes them, so a text is scanned at most twice whatever its
-    // line ends.
-    if (cr_ == kUnknown || cr_ < pos_) cr_ = Find('\r');
-    if (lf_ == kUnknown || lf_ < pos_) lf_ = Find('\n');
-    const size_t end = cr_ < lf_ ? cr_ : lf_;
+    const size_t end = FindLineEnd();
     size_t after = end;
     if (end < size) {
       after = end + 1;
@@ -57,17 +56,26 @@ class LineReader {
   size_t Position() const { return pos_; }
 
  private:
-  static constexpr size_t kUnknown = static_cast<size_t>(-1);
-
-  size_t Find(char c) const {
-    const void* hit = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
-    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
+  // The first CR or LF from the reading position on, or the end: one pass
+  // over the line's bytes, sixteen at a time where the processor can.
+  size_t FindLineEnd() const {
+    const char* p = text_.data();
+    const size_t size = text_.size();
+    size_t i = pos_;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= size; i += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+      if (hits) return i + static_cast<size_t>(std::countr_zero(hits));
+    }
+#endif
+    while (i < size && p[i] != '\r' && p[i] != '\n') ++i;
+    return i;
   }
 
   std::string_view text_;
   size_t pos_ = 0;
-  size_t cr_ = kUnknown;
-  size_t lf_ = kUnknown;
 };
 
 // Calls fn(line text) for every line of `text`.

@@ -151,6 +151,10 @@ TEST(AirportOrder, ComparesFromTheLastByteSigned) {
   EXPECT_EQ(index.Find(MakeAirportCode("EGKK")), nullptr);
   EXPECT_EQ(index.Find(MakeAirportCode("AB")), nullptr);
   EXPECT_EQ(AirportIndex({}).Find(MakeAirportCode("ABC")), nullptr);
+  // A code listed in other case is found where it sorts.
+  std::vector<TrafficAirport> lower(1);
+  lower[0].code = MakeAirportCode("ksea");
+  EXPECT_EQ(AirportIndex(lower).Find(MakeAirportCode("KSEA")), &lower[0]);
 }
 
 TEST(GreatCircle, DistanceAndCourseOnTheEquatorAndOverThePole) {

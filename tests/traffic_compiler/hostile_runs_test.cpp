@@ -215,6 +215,9 @@ TEST_F(CrashesAndFailures, AFailingFileStepIsAFailedRunAndNeverASuccess) {
     EXPECT_EQ(r.exit, 1) << when << "\n" << r.out;
     EXPECT_NE(r.out.find("ERROR"), std::string::npos) << when;
     EXPECT_EQ(r.out.find("completed"), std::string::npos) << when;
+    // The new plan, made while the database was still being written, goes
+    // with a failure of either.
+    EXPECT_FALSE(fs::exists(work() / "FlightPlansTemp.txt")) << when;
     ExpectWholeFiles(when);
     ExpectNextRunPutsThingsRight(when);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,24 @@ TEST(TrafficParserConsole, ReportsTheFirstErrorWithCountsAndStops) {
             "  Aircraft 11\n");
   // Progress before records 0 and 10, rewritten in place.
   EXPECT_NE(out.text().find("  Aircraft 0\r  Aircraft 10\r\nERROR"), std::string::npos);
+}
+
+// Plans read from files take their legs from memory that their data holds;
+// the plans of a copy hold their own, so the copy outlives the original.
+TEST(TrafficParserConsole, ACopyOfTheDataOutlivesTheOriginal) {
+  velk::test::TempDir dir;
+  velk::test::WriteFile(dir / "Airports.txt", "KSEA,N47* 26.99',W122* 18.71',433\n");
+  velk::test::WriteFile(dir / "Aircraft.txt", "AC#1,450,\"Jet\"\n");
+  velk::test::WriteFile(dir / "FlightPlans.txt", kPlan + kLeg + ",09:00,,350,F,101,KSEA\n");
+  auto data = std::make_unique<TrafficData>();
+  ScopedConsoleCapture quiet;
+  ASSERT_EQ(ParseTrafficFiles(dir.path(), *data), 0);
+  ASSERT_NE(data->plans[0].legs.get_allocator().arena(), nullptr);
+  const TrafficData copy = *data;
+  data.reset();
+  EXPECT_EQ(copy.plans[0].legs.get_allocator().arena(), nullptr);
+  ASSERT_EQ(copy.plans[0].legs.size(), 2u);
+  EXPECT_EQ(copy.plans[0].legs[1].departure, 9u * 3600);
 }
 
 TEST(TrafficParserConsole, MissingFileNamesIt) {

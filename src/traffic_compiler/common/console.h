@@ -9,13 +9,14 @@ namespace traffic {
 
 // Writes bytes to standard output (or to the installed capture).
 void ConsoleWrite(std::string_view text);
-// Pushes buffered output out; used after "\r" progress counters and before
-// waiting for input, so that a pipe reader sees them at once.
+// Pushes buffered output out; used after counters and before waiting for
+// input, so that a pipe reader sees them at once.
 void ConsoleFlush();
 
-// Progress counter rewritten in place: "<label> <n>\r".
+// Progress counter rewritten in place: "<label> <n>\r", pushed out to a
+// reader at most every 30 ms.
 void ConsoleProgress(std::string_view label, long long n);
-// Final counter line: "<label> <n>\n".
+// Final counter line: "<label> <n>\n", pushed out at once.
 void ConsoleCount(std::string_view label, long long n);
 
 // Redirects console output into a string for the lifetime of the object.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <algorithm>
 #include <functional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -24,6 +25,15 @@ FileStepHook g_step_hook = nullptr;
 
 // True when the test seam makes this step fail.
 bool StepFails(std::string_view step, const fs::path& path) { return g_step_hook && g_step_hook(step, path); }
+
+// Starts writing what was just written at `offset` out to the disk, without
+// waiting for it: the pages then go out while the program works on, and the
+// flush at the end only waits for the last ones. A file system that cannot
+// do this just leaves all of it to the flush.
+void StartWriteBack(int fd, std::uint64_t offset, std::size_t length) {
+  if (length == 0) return;  // which would mean the whole rest of the file
+  ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+}
 
 bool WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
@@ -113,6 +123,7 @@ bool OutputFile::CreateExclusive(const fs::path& path) {
   path_ = path;
   ok_ = true;
   keep_ = false;
+  end_ = 0;
   return true;
 }
 
@@ -127,6 +138,7 @@ bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permission
   path_ = name;
   ok_ = true;
   keep_ = false;
+  end_ = 0;
   // A replaced file keeps its permissions; a new one gets the usual ones
   // rather than the private mode of a temporary file.
   struct stat st;
@@ -143,11 +155,15 @@ bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permission
 bool OutputFile::Write(std::string_view bytes) {
   if (fd_ < 0 || !ok_) return false;
   if (StepFails("write", path_) || !WriteAll(fd_, bytes)) ok_ = false;
+  if (ok_) StartWriteBack(fd_, end_, bytes.size());
+  end_ += bytes.size();
   return ok_;
 }
 
 bool OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) const {
   if (fd_ < 0) return false;
+  const std::uint64_t start = offset;
+  const std::size_t length = bytes.size();
   while (!bytes.empty()) {
     const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
@@ -155,6 +171,7 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) const {
     bytes.remove_prefix(static_cast<std::size_t>(n));
     offset += static_cast<std::uint64_t>(n);
   }
+  StartWriteBack(fd_, start, length);
   return true;
 }
 
@@ -187,6 +204,29 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
   SyncFolderOf(to);
   ::unlink(from.c_str());
   return true;
+}
+
+HeldFile::~HeldFile() {
+  Release();
+  if (closer_.joinable()) closer_.join();
+}
+
+void HeldFile::Hold(const fs::path& path) {
+  Release();
+  velk::RegularReadResult why;
+  fd_ = velk::OpenRegularFile(path, why);
+}
+
+void HeldFile::Release() {
+  if (fd_ < 0) return;
+  const int fd = fd_;
+  fd_ = -1;
+  if (closer_.joinable()) closer_.join();
+  try {
+    closer_ = std::thread([fd] { ::close(fd); });
+  } catch (const std::system_error&) {
+    ::close(fd);
+  }
 }
 
 bool LinkFile(const fs::path& from, const fs::path& to) {

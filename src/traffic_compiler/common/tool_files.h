@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
@@ -58,6 +59,8 @@ class OutputFile {
   // `target`) when that exists, else the usual ones for a new file.
   bool CreateBeside(const fs::path& target, const fs::path& permissions_of = {});
 
+  // Both writes start sending what they wrote to the disk at once, so that
+  // Finish has little left to wait for.
   bool Write(std::string_view bytes);
   // Writes `bytes` at `offset`; safe from several threads at once for
   // pieces that do not overlap. A failure here is the caller's to report.
@@ -76,6 +79,7 @@ class OutputFile {
   void CloseQuietly();
 
   int fd_ = -1;
+  std::uint64_t end_ = 0;  // where Write goes on
   bool ok_ = true;
   bool keep_ = false;
   fs::path path_;
@@ -85,6 +89,28 @@ class OutputFile {
 // success. When `to` lies on another file system, a copy of `from` made
 // whole beside `to` is renamed over it instead, and `from` is removed.
 bool ReplaceFile(const fs::path& from, const fs::path& to);
+
+// Keeps a file that is about to be replaced open. Freeing the blocks of a
+// large file takes a while, and the system does it when the last name and
+// the last open descriptor are gone: with the file held, the rename that
+// replaces it returns at once, and Release lets go of it on a thread of its
+// own while the program goes on. The object waits for that thread when it
+// goes.
+class HeldFile {
+ public:
+  HeldFile() = default;
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+
+  // Holds `path` when it is a regular file; anything else is not held.
+  void Hold(const fs::path& path);
+  void Release();
+
+ private:
+  int fd_ = -1;
+  std::thread closer_;
+};
 
 // Gives the file `from` the second name `to` (a hard link); false when that
 // fails, as it does on file systems without links.
@@ -166,6 +192,14 @@ inline void PutU32(std::string& out, std::uint32_t v) {
 inline void PutI32(std::string& out, std::int32_t v) { PutU32(out, static_cast<std::uint32_t>(v)); }
 inline void SetU32(std::string& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+// The same into a buffer being filled.
+inline void PutU16At(char* p, std::uint16_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>(v >> 8);
+}
+inline void PutU32At(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 inline std::uint16_t GetU16(std::string_view in, std::size_t at) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(in[at]) |

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace traffic {
 
@@ -50,6 +51,20 @@ namespace {
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
 
+namespace {
+
+std::uint32_t CodeKey(const AirportCode& code) {
+  std::uint32_t key;
+  std::memcpy(&key, code.data(), sizeof key);
+  return key;
+}
+
+std::size_t CodeSlot(std::uint32_t key, std::size_t mask) {
+  return static_cast<std::size_t>((key * 0x9E3779B1u) >> 7) & mask;
+}
+
+}  // namespace
+
 AirportIndex::AirportIndex(const std::vector<TrafficAirport>& airports) {
   sorted_.reserve(airports.size());
   for (const auto& a : airports) sorted_.push_back(&a);
@@ -57,9 +72,27 @@ AirportIndex::AirportIndex(const std::vector<TrafficAirport>& airports) {
                    [](const TrafficAirport* x, const TrafficAirport* y) {
                      return AirportCodeLess(x->code, y->code);
                    });
+  std::size_t size = 16;
+  while (size < 2 * sorted_.size()) size *= 2;
+  by_code_.assign(size, nullptr);
+  for (const TrafficAirport* a : sorted_) {
+    std::size_t slot = CodeSlot(CodeKey(a->code), size - 1);
+    while (by_code_[slot] && by_code_[slot]->code != a->code) slot = (slot + 1) & (size - 1);
+    if (!by_code_[slot]) by_code_[slot] = a;
+  }
 }
 
 const TrafficAirport* AirportIndex::Find(const AirportCode& code) const {
+  // A code given exactly as listed is the usual case: the first airport
+  // with it in database order is the one the search in order finds too.
+  const std::size_t mask = by_code_.size() - 1;
+  const std::uint32_t key = CodeKey(code);
+  for (std::size_t slot = CodeSlot(key, mask); by_code_[slot]; slot = (slot + 1) & mask)
+    if (CodeKey(by_code_[slot]->code) == key) return by_code_[slot];
+  return FindInOrder(code);
+}
+
+const TrafficAirport* AirportIndex::FindInOrder(const AirportCode& code) const {
   auto it = std::lower_bound(
       sorted_.begin(), sorted_.end(), code,
       [](const TrafficAirport* a, const AirportCode& c) { return AirportCodeLess(a->code, c); });

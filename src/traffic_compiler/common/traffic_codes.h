@@ -53,7 +53,13 @@ class AirportIndex {
   const TrafficAirport* Find(const AirportCode& code) const;
 
  private:
+  const TrafficAirport* FindInOrder(const AirportCode& code) const;
+
   std::vector<const TrafficAirport*> sorted_;
+  // The first airport in database order of each code, by the code's exact
+  // bytes, in an open table of a power-of-two size: the code of every leg
+  // of every plan is looked up.
+  std::vector<const TrafficAirport*> by_code_;
 };
 
 // Geometry. Angles are radians (north and east positive), distances radians

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/parallel.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
@@ -68,8 +69,10 @@ int ComputeArrivalTimes(std::vector<TrafficPlan>& plans, const AircraftLookup& a
     legs += plans[k].legs.size();
   }
   geometry.plan_first_leg[plans.size()] = legs;
-  geometry.destination.assign(legs, 0);
-  geometry.leg.assign(legs, DistanceCourse{});
+  geometry.destination.clear();
+  geometry.leg.clear();
+  velk::GrowReadied(geometry.destination, legs);
+  velk::GrowReadied(geometry.leg, legs);
 
   // Blocks of plans on the cores; the error reported is that of the first
   // failing plan in file order, as if they had been done one by one.
@@ -286,19 +289,13 @@ bool SpliceInPieces(std::string_view original, const std::vector<TrafficPlan>& p
 
 namespace {
 
-// What identifies the file's present contents without reading it again.
-struct FileState {
-  bool known = false;
-  struct stat st {};
-};
-
-FileState StateOf(const std::filesystem::path& path) {
-  FileState f;
+PlanWriteBack::FileState StateOf(const std::filesystem::path& path) {
+  PlanWriteBack::FileState f;
   f.known = ::stat(path.c_str(), &f.st) == 0;
   return f;
 }
 
-bool SameState(const FileState& a, const FileState& b) {
+bool SameState(const PlanWriteBack::FileState& a, const PlanWriteBack::FileState& b) {
   return a.known && b.known && a.st.st_dev == b.st.st_dev && a.st.st_ino == b.st.st_ino &&
          a.st.st_size == b.st.st_size && a.st.st_mtim.tv_sec == b.st.st_mtim.tv_sec &&
          a.st.st_mtim.tv_nsec == b.st.st_mtim.tv_nsec;
@@ -312,45 +309,65 @@ int ReportChanged() {
 
 }  // namespace
 
-int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
-                       std::optional<std::uint64_t> parsed_fingerprint) {
+void PlanWriteBack::Prepare(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                            std::optional<std::uint64_t> parsed_fingerprint) {
+  error_ = MakeNewPlan(plans_file, plans, parsed_fingerprint);
+}
+
+int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                               std::optional<std::uint64_t> parsed_fingerprint) {
   ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
   // A plan reached through a symbolic link is rewritten where it lies.
-  const std::filesystem::path target = ResolveLinks(plans_file);
-  const FileState before = StateOf(target);
+  target_ = ResolveLinks(plans_file);
+  before_ = StateOf(target_);
   velk::FileBytes bytes;
-  if (velk::ReadRegularFileBytes(target, bytes) != velk::RegularReadResult::kOk)
+  if (velk::ReadRegularFileBytes(target_, bytes) != velk::RegularReadResult::kOk)
     return ReportFileError(kErrOpenInput, kFlightPlansFile);
   const std::string_view original = bytes.view();
   if (parsed_fingerprint && TextFingerprint(original) != *parsed_fingerprint) return ReportChanged();
   // A plan marked read-only is left as it is.
-  if (IsWriteProtected(target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+  if (IsWriteProtected(target_)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
 
   // The temporary file of a run that died is all that can have this name
   // while the traffic folder is locked.
-  const std::filesystem::path temp = target.parent_path() / kFlightPlansTempFile;
-  OutputFile out;
-  if (!RemoveFileEntry(temp) || !out.CreateExclusive(temp)) return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
+  const std::filesystem::path temp = target_.parent_path() / kFlightPlansTempFile;
+  if (!RemoveFileEntry(temp) || !out_.CreateExclusive(temp))
+    return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
   std::vector<std::string> pieces;
   WriteBackError sync;
   const bool spliced = SpliceInPieces(original, plans, pieces, sync);
   bool written = true;
-  for (const std::string& piece : pieces) written = written && out.Write(piece);
+  for (const std::string& piece : pieces) written = written && out_.Write(piece);
   if (!spliced && written) {
     // What was spliced so far stays in the temporary file for a look; the
     // plan itself is not touched.
-    out.Finish();
-    out.Keep();
+    out_.Finish();
+    keep_for_a_look_ = true;
     return ReportToolError(kFlightPlansFile, sync.line, sync.text, sync.position, 0, kErrArrivalSync);
   }
   if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
-  if (before.known) ::chmod(temp.c_str(), before.st.st_mode & 07777);
-  if (!written || !out.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
-  if (!SameState(before, StateOf(target))) return ReportChanged();
-  if (!ReplaceFile(temp, target)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
-  out.Keep();
+  if (before_.known) ::chmod(temp.c_str(), before_.st.st_mode & 07777);
+  if (!written || !out_.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
   return 0;
+}
+
+int PlanWriteBack::Commit() {
+  if (error_) {
+    if (keep_for_a_look_) out_.Keep();
+    return error_;
+  }
+  if (!SameState(before_, StateOf(target_))) return ReportChanged();
+  if (!ReplaceFile(out_.path(), target_)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+  out_.Keep();
+  return 0;
+}
+
+int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                       std::optional<std::uint64_t> parsed_fingerprint) {
+  PlanWriteBack write_back;
+  write_back.Prepare(plans_file, plans, parsed_fingerprint);
+  return write_back.Commit();
 }
 
 }  // namespace traffic

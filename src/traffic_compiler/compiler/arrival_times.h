@@ -1,5 +1,7 @@
 #pragma once
 // Computed arrival times and their write-back into FlightPlans.txt.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -8,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
 #include "traffic_compiler/common/traffic_records.h"
 
@@ -71,5 +74,35 @@ inline constexpr const char* kFlightPlansTempFile = "FlightPlansTemp.txt";
 // error code.
 int InsertArrivalTimes(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
                        std::optional<std::uint64_t> parsed_fingerprint = std::nullopt);
+
+// InsertArrivalTimes in two steps, so that the new plan can be made while
+// the database is still being written, and put in place only after it.
+class PlanWriteBack {
+ public:
+  // Everything up to the replacement: reads and checks the plan and writes
+  // the new one, flushed to disk, as FlightPlansTemp.txt. Prints its
+  // progress, and its error report when it fails.
+  void Prepare(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+               std::optional<std::uint64_t> parsed_fingerprint = std::nullopt);
+  // Puts the new plan in place, unless the plan changed since it was read.
+  // Returns 0 or the reported error code, also that of Prepare. Without a
+  // call, the new plan is removed again when the object goes.
+  int Commit();
+
+  struct FileState {
+    bool known = false;
+    struct stat st {};
+  };
+
+ private:
+  int MakeNewPlan(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
+                  std::optional<std::uint64_t> parsed_fingerprint);
+
+  std::filesystem::path target_;
+  FileState before_;  // what identifies the plan's contents when it was read
+  OutputFile out_;
+  int error_ = 0;
+  bool keep_for_a_look_ = false;
+};
 
 }  // namespace traffic

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,9 @@ struct Switches {
 
 // Puts the new database in place: keeps the database found there first as
 // traffic_ORIGINAL.bbb (once), then replaces traffic.bgl in one step. Either
-// name may be a symbolic link, and then the file it names is meant.
-int InstallDatabase(const fs::path& folder, const fs::path& temp) {
+// name may be a symbolic link, and then the file it names is meant. The
+// database replaced is freed through `replaced`, in the background.
+int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& replaced) {
   const fs::path current = ResolveLinks(FindFileNoCase(folder, "traffic.bgl"));
   const fs::path backup = ResolveLinks(FindFileNoCase(folder, "traffic_ORIGINAL.bbb"));
   struct stat st;
@@ -65,7 +67,9 @@ int InstallDatabase(const fs::path& folder, const fs::path& temp) {
     fs::remove(temp, ec);
     return ReportFileError(kErrCreateFile, backup.string());
   }
+  if (regular) replaced.Hold(current);
   if (!ReplaceFile(temp, current)) return ReportFileError(kErrDeleteOld, current.string());
+  replaced.Release();
   return 0;
 }
 
@@ -108,13 +112,29 @@ int Compile(const Switches& switches) {
     RemoveFileEntry(temp);
     RemoveUnfinishedBackups(folder);
   }
-  if (int e = WriteTrafficDatabase(temp, data)) return e;
-  if (int e = InstallDatabase(folder, temp)) return e;
+  // The new plan with the arrival times is made while the sectors are
+  // walked, its console output held back; it replaces the plan only once
+  // the database is in place, and is removed again when that fails.
+  PlanWriteBack write_back;
+  std::string write_back_output;
+  bool prepared = false;
+  auto prepare_write_back = [&] {
+    ScopedConsoleCapture held_back;
+    write_back.Prepare(FindFileNoCase(".", kFlightPlansFile), data.plans, plans_fingerprint);
+    write_back_output = held_back.text();
+    prepared = true;
+  };
+  if (int e = WriteTrafficDatabase(temp, data, switches.no_arrivals ? std::function<void()>() : prepare_write_back))
+    return e;
+  // The old database is let go of while the plan is written back.
+  HeldFile replaced;
+  if (int e = InstallDatabase(folder, temp, replaced)) return e;
 
   // A failed write-back is a failed run, although the database is in place.
   if (!switches.no_arrivals) {
-    if (int e = InsertArrivalTimes(FindFileNoCase(".", kFlightPlansFile), data.plans, plans_fingerprint))
-      return e;
+    if (!prepared) prepare_write_back();
+    ConsoleWrite(write_back_output);
+    if (int e = write_back.Commit()) return e;
   }
   ConsoleWrite("\nCompile of traffic.bgl completed\n\n");
   return 0;

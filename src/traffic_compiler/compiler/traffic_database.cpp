@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "traffic_compiler/common/console.h"
@@ -51,10 +52,12 @@ using WriteAt = std::function<bool(std::uint64_t, std::string_view)>;
 // Builds the database section by section with the console progress. The
 // sections before the sectors are made in memory; once the size of the
 // whole file is known, `reserve(size)` is called and everything is handed
-// to `write`, the sector bands from several threads at once. Returns 0 or
-// the reported error code.
+// to `write`, the sector bands from several threads at once; `meanwhile`
+// runs on the calling thread while other threads walk the sectors. Returns
+// 0 or the reported error code.
 int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk,
-                  const std::function<void(std::uint64_t)>& reserve, const WriteAt& write) {
+                  const std::function<void(std::uint64_t)>& reserve, const WriteAt& write,
+                  const std::function<void()>& meanwhile = {}) {
   const std::string path_text = path.string();
   std::string out(kHeaderSize + kTableSize, '\0');
 
@@ -110,51 +113,52 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
   RouteGeometry geometry;
   if (int e = ComputeArrivalTimes(data.plans, lookup, data.airports, airports, geometry)) return e;
 
+  // The plans in file order: an index of ids and offsets, then the records.
+  // They are made block by block on the cores, straight into a section of
+  // their own, which is written after the part before it.
   const std::size_t plans_start = out.size();
   const std::int64_t plan_count = static_cast<std::int64_t>(data.plans.size());
   ConsoleWrite("Generating flight plan database now...\n");
-  offset = plans_start + 8 * data.plans.size();
-  for (std::int64_t k = 0; k < plan_count; ++k) {
-    PutI32(out, PlanId(k, plan_count));
-    // Offsets past 32 bits are caught below, before anything is written.
-    PutU32(out, static_cast<std::uint32_t>(offset));
-    offset += 22 + 12 * data.plans[static_cast<std::size_t>(k)].legs.size();
-  }
-  if (offset > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
-  // The records, block by block on the cores, each block made apart and
-  // copied to its place.
   constexpr std::size_t kBlockPlans = 1024;
-  const std::size_t records_start = out.size();
-  out.resize(offset);
   const std::size_t blocks = (data.plans.size() + kBlockPlans - 1) / kBlockPlans;
-  std::vector<std::size_t> block_at(blocks + 1, records_start);
-  for (std::size_t b = 1; b <= blocks; ++b) {
-    block_at[b] = block_at[b - 1];
-    for (std::size_t k = (b - 1) * kBlockPlans; k < std::min(data.plans.size(), b * kBlockPlans); ++k)
-      block_at[b] += 22 + 12 * data.plans[k].legs.size();
+  auto block_end = [&](std::size_t b) { return std::min(data.plans.size(), (b + 1) * kBlockPlans); };
+  std::vector<std::uint64_t> block_at(blocks + 1, plans_start + 8 * data.plans.size());
+  for (std::size_t b = 0; b < blocks; ++b) {
+    block_at[b + 1] = block_at[b];
+    for (std::size_t k = b * kBlockPlans; k < block_end(b); ++k) block_at[b + 1] += 22 + 12 * data.plans[k].legs.size();
   }
+  const std::uint64_t plans_end = block_at[blocks];
+  if (plans_end > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  const std::size_t plans_size = plans_end - plans_start;
+  auto plans_section = std::make_unique_for_overwrite<char[]>(plans_size);
   RunBlocks(
       blocks,
       [&](std::size_t b, unsigned) {
-        std::string block;
-        block.reserve(block_at[b + 1] - block_at[b]);
-        for (std::size_t i = b * kBlockPlans; i < std::min(data.plans.size(), (b + 1) * kBlockPlans); ++i) {
-          const auto k = static_cast<std::int64_t>(i);
+        std::uint64_t at = block_at[b];
+        for (std::size_t i = b * kBlockPlans; i < block_end(b); ++i) {
+          const std::int32_t id = PlanId(static_cast<std::int64_t>(i), plan_count);
           const TrafficPlan& p = data.plans[i];
-          PutU32(block, static_cast<std::uint32_t>(22 + 12 * p.legs.size()));
-          PutI32(block, PlanId(k, plan_count));
-          PutU32(block, p.aircraft_number - 1u);
-          block.append(p.registration.data(), 8);
-          PutU16(block, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
+          const auto size = static_cast<std::uint32_t>(22 + 12 * p.legs.size());
+          char* entry = plans_section.get() + 8 * i;
+          PutU32At(entry, static_cast<std::uint32_t>(id));
+          PutU32At(entry + 4, static_cast<std::uint32_t>(at));
+          char* r = plans_section.get() + (at - plans_start);
+          at += size;
+          PutU32At(r, size);
+          PutU32At(r + 4, static_cast<std::uint32_t>(id));
+          PutU32At(r + 8, p.aircraft_number - 1u);
+          std::memcpy(r + 12, p.registration.data(), 8);
+          PutU16At(r + 20, static_cast<std::uint16_t>(p.percent | (p.period_code & 0xF) << 8 | (p.ifr ? 1 << 12 : 0)));
+          r += 22;
           for (const TrafficLeg& leg : p.legs) {
-            PutU16(block, EncodeTimeCode(leg.departure, p.period_code));
-            PutU16(block, EncodeTimeCode(leg.arrival, p.period_code));
-            PutCode(block, leg.destination);
-            PutU32(block, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
-                              (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
+            PutU16At(r, EncodeTimeCode(leg.departure, p.period_code));
+            PutU16At(r + 2, EncodeTimeCode(leg.arrival, p.period_code));
+            std::memcpy(r + 4, leg.destination.data(), 4);
+            PutU32At(r + 8, (leg.altitude & 0x3FFu) | (std::uint32_t(leg.flight_number) & 0x3FFFu) << 10 |
+                                (leg.use_flight_number ? 1u << 24 : 0u) | (leg.fixed_arrival ? 1u << 25 : 0u));
+            r += 12;
           }
         }
-        std::memcpy(out.data() + block_at[b], block.data(), block.size());
       },
       [](std::size_t) {});
   for (std::int64_t k = 0; k < plan_count; k += 33) ConsoleProgress("  Flight plans", k);
@@ -162,9 +166,9 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
   if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
-  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk);
+  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk, meanwhile);
   geometry = RouteGeometry();  // no longer needed while the file is written
-  const std::size_t sectors_start = out.size();
+  const std::size_t sectors_start = plans_end;
   const std::uint64_t total = sectors_start + bands.SectionSize();
   if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
 
@@ -186,8 +190,10 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
                 static_cast<std::uint32_t>(sectors_start), 0);
 
   reserve(total);
-  if (!write(0, out)) return ReportFileError(kErrWriteOutput, path_text);
+  if (!write(0, out) || !write(plans_start, std::string_view(plans_section.get(), plans_size)))
+    return ReportFileError(kErrWriteOutput, path_text);
   std::string().swap(out);
+  plans_section.reset();
   ConsoleWrite("Generating traffic sector database now...\n");
   const bool written = bands.Write(sectors_start, write, [](int b) { ConsoleProgress("  Bands", b); });
   ConsoleWrite("\n");
@@ -208,7 +214,8 @@ int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::files
       });
 }
 
-int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
+int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
+                         const std::function<void()>& meanwhile) {
   // The output is created first so that an unwritable folder is reported
   // before any work is done. It is a new file: never one that exists, nor
   // what a symbolic link of that name points to.
@@ -225,7 +232,8 @@ int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data) {
           return file.Write(piece);
         }
         return file.WriteAt(at, piece);
-      });
+      },
+      meanwhile);
   if (e) return e;
   if (!file.Finish()) return ReportFileError(kErrWriteOutput, path.string());
   file.Keep();

@@ -1,6 +1,7 @@
 #pragma once
 // traffic.bgl: the compiled traffic database.
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "traffic_compiler/common/traffic_records.h"
@@ -19,6 +20,9 @@ int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::files
 // Builds the database and writes it to the new file `path`, which must not
 // exist. Returns 0 or the reported error code (2 when the file cannot be
 // created, 4 when writing fails); on error the file is removed again.
-int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data);
+// `meanwhile`, when given, is called once the arrival times are final, on
+// the calling thread, while other threads walk the sectors.
+int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
+                         const std::function<void()>& meanwhile = {});
 
 }  // namespace traffic

@@ -5,16 +5,22 @@
 #include <climits>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <thread>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "traffic_compiler/common/console.h"
 #include "platform/parallel.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/traffic_codes.h"
+#include "traffic_compiler/common/work_blocks.h"
 
 namespace traffic {
 namespace {
@@ -31,13 +37,34 @@ constexpr auto kMayEndField = [] {
   return t;
 }();
 
+// The first place from `i` on where a field may end (kMayEndField), or the
+// end of `s`. Fields are short and plans have millions of them: sixteen
+// bytes are compared with the three characters at once where the processor
+// can.
+std::size_t FindMayEndField(std::string_view s, std::size_t i) {
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(','), semicolon = _mm_set1_epi8(';'), slash = _mm_set1_epi8('/');
+  for (; i + 16 <= s.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, semicolon)), _mm_cmpeq_epi8(v, slash));
+    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)))
+      return i + static_cast<std::size_t>(std::countr_zero(mask));
+  }
+#endif
+  while (i < s.size() && !kMayEndField[static_cast<unsigned char>(s[i])]) ++i;
+  return i;
+}
+
 // The fields of one line. A field ends before ",", before a ";" or "//"
 // comment, or at the end; the search position stays on the terminator so
-// nothing is read past a comment.
+// nothing is read past a comment. `text_has_nul` tells whether the text the
+// line comes from holds a NUL byte at all: most texts hold none, and then
+// no line needs a look for one.
 class FieldCursor {
  public:
-  explicit FieldCursor(std::string_view line)
-      : line_(line), line_has_nul_(std::memchr(line.data(), '\0', line.size()) != nullptr) {}
+  FieldCursor(std::string_view line, bool text_has_nul)
+      : line_(line), line_has_nul_(text_has_nul && std::memchr(line.data(), '\0', line.size()) != nullptr) {}
 
   std::string_view Next() {
     if (pos_ < line_.size() && line_[pos_] == ',') ++pos_;
@@ -46,7 +73,7 @@ class FieldCursor {
     std::size_t end = pos_;
     const std::size_t n = line_.size();
     for (;;) {
-      while (end < n && !kMayEndField[static_cast<unsigned char>(line_[end])]) ++end;
+      end = FindMayEndField(line_, end);
       if (end >= n || line_[end] != '/' || (end + 1 < n && line_[end + 1] == '/')) break;
       ++end;  // a single "/" belongs to the field
     }
@@ -87,9 +114,12 @@ class FieldCursor {
 // that range checks reject numbers too large for their field.
 std::int64_t LeadingInt(std::string_view s, std::size_t* used = nullptr) {
   std::size_t i = 0;
-  while (i < s.size() && (IsBlank(s[i]) || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f')) ++i;
   bool negative = false;
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  // Nearly every number starts with its first digit.
+  if (s.empty() || !IsDigit(s[0])) {
+    while (i < s.size() && (IsBlank(s[i]) || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f')) ++i;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  }
   std::int64_t v = 0;
   while (i < s.size() && IsDigit(s[i])) {
     if (v < INT32_MAX) v = v * 10 + (s[i] - '0');
@@ -177,7 +207,9 @@ bool ParseClockTime(std::string_view s, std::uint32_t& seconds) {
 // Departure or fixed arrival text: optional day with "/" or "\", then the
 // clock. Returns 0 or the error code.
 int ParseLegTime(std::string_view f, bool week, int format_error, std::uint32_t& seconds) {
-  const std::size_t sep = f.find_first_of("/\\");
+  std::size_t sep = 0;
+  while (sep < f.size() && f[sep] != '/' && f[sep] != '\\') ++sep;
+  if (sep == f.size()) sep = std::string_view::npos;
   std::int64_t day = -1;
   std::string_view clock = f;
   if (sep != std::string_view::npos) {
@@ -247,17 +279,25 @@ std::size_t CountRecordLines(std::string_view text) {
   return count;
 }
 
+// What the parser of a line knows of the piece of text it is in.
+struct TextPiece {
+  bool has_nul = false;      // a NUL byte anywhere in the piece
+  LegArena* legs = nullptr;  // memory for its plans' legs, or none (the heap)
+};
+
 // Parses `text` into the records at `out` (room for each of its record
-// lines) with `parse_line(line, number, record)`, which fills the record in
-// place; `filled` receives the number of records made. Stops at the first
-// error.
+// lines) with `parse_line(line, number, piece, record)`, which fills the
+// record in place; `filled` receives the number of records made. Stops at
+// the first error.
 template <typename Rec, typename LineParser>
-ParseError ParseInto(std::string_view text, Rec* out, LineParser parse_line, std::size_t& filled, int* lines) {
+ParseError ParseInto(std::string_view text, LegArena* legs, Rec* out, LineParser parse_line, std::size_t& filled,
+                     int* lines) {
   filled = 0;
+  const TextPiece piece{std::memchr(text.data(), '\0', text.size()) != nullptr, legs};
   return ForEachRecordLine(
       text,
       [&](std::string_view s, int n) {
-        ParseError e = parse_line(s, n, out[filled]);
+        ParseError e = parse_line(s, n, piece, out[filled]);
         if (!e.code) ++filled;
         return e;
       },
@@ -267,25 +307,35 @@ ParseError ParseInto(std::string_view text, Rec* out, LineParser parse_line, std
 // Parses a text with `parse_line`, large texts in pieces on several
 // threads; the records and the first error come out as from one pass. The
 // records are made at once for every record line and filled where they lie.
+// With `leg_memory`, each piece's plans get their legs from an arena that
+// is added there.
 template <typename Rec, typename LineParser>
-ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line) {
+ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser parse_line,
+                        std::vector<std::shared_ptr<LegArena>>* leg_memory = nullptr) {
   // A byte-order mark that an editor put before the first line is no text.
   text = velk::SkipUtf8Bom(text);
   const std::size_t base = out.size();
-  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
+  const unsigned workers = WorkerCount();
+  // Room for the legs of a piece's plans, to begin with one leg for each 16
+  // bytes of text, more than usual plan lines hold (the arena grows should
+  // a piece hold more).
+  auto arena_for = [&](std::string_view piece) -> LegArena* {
+    return leg_memory ? leg_memory->emplace_back(std::make_shared<LegArena>(piece.size() / 16)).get() : nullptr;
+  };
   if (workers == 1 || text.size() < (1u << 20)) {
     out.resize(base + CountRecordLines(text));
     std::size_t filled = 0;
-    ParseError e = ParseInto(text, out.data() + base, parse_line, filled, nullptr);
+    ParseError e = ParseInto(text, arena_for(text), out.data() + base, parse_line, filled, nullptr);
     out.resize(base + filled);
     return e;
   }
-  // Pieces end right after a line end.
+  // Pieces of some 128 KB, each ending right after a line end, taken by the
+  // threads as they come free: one that starts late or runs slow on a busy
+  // machine just takes fewer.
+  constexpr std::size_t kPieceBytes = std::size_t{1} << 17;
   std::vector<std::string_view> pieces;
-  std::size_t start = 0;
-  for (unsigned w = 0; w < workers && start < text.size(); ++w) {
-    std::size_t end = w + 1 == workers ? text.size() : start + (text.size() - start) / (workers - w);
-    end = velk::LineStartAtOrAfter(text, std::max(end, start));
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = velk::LineStartAtOrAfter(text, std::min(text.size(), start + kPieceBytes));
     pieces.push_back(text.substr(start, end - start));
     start = end;
   }
@@ -296,14 +346,23 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
     int lines = 0;
   };
   std::vector<Piece> results(pieces.size() + 1);
-  velk::RunParallel(pieces.size(), [&](std::size_t i) { results[i + 1].first = CountRecordLines(pieces[i]); });
+  RunBlocks(
+      pieces.size(), [&](std::size_t i, unsigned) { results[i + 1].first = CountRecordLines(pieces[i]); },
+      [](std::size_t) {});
   results[0].first = base;
   for (std::size_t i = 1; i <= pieces.size(); ++i) results[i].first += results[i - 1].first;
-  out.resize(results[pieces.size()].first);
-  velk::RunParallel(pieces.size(), [&](std::size_t i) {
-    Piece& r = results[i];
-    r.error = ParseInto(pieces[i], out.data() + r.first, parse_line, r.filled, &r.lines);
-  });
+  // The records are made by one thread, the fresh memory they lie in
+  // readied by all.
+  velk::GrowReadied(out, results[pieces.size()].first);
+  std::vector<LegArena*> arenas;
+  for (std::string_view piece : pieces) arenas.push_back(arena_for(piece));
+  RunBlocks(
+      pieces.size(),
+      [&](std::size_t i, unsigned) {
+        Piece& r = results[i];
+        r.error = ParseInto(pieces[i], arenas[i], out.data() + r.first, parse_line, r.filled, &r.lines);
+      },
+      [](std::size_t) {});
 
   // Records that failed leave room behind them; everything after the
   // first error goes.
@@ -328,8 +387,8 @@ ParseError ParseRecords(std::string_view text, std::vector<Rec>& out, LineParser
   return error;
 }
 
-ParseError ParseAirportLine(std::string_view s, int n, TrafficAirport& a) {
-  FieldCursor cur(s);
+ParseError ParseAirportLine(std::string_view s, int n, const TextPiece& piece, TrafficAirport& a) {
+  FieldCursor cur(s, piece.has_nul);
   if (s[0] == ',') return {kErrMissingAirportCode, n, std::string(s), 0, 0};
   std::string_view f = cur.Next();
   if (f.empty() || cur.HasNul()) return Fail(kErrMissingAirportCode, n, cur);
@@ -361,9 +420,9 @@ ParseError ParseAirportLine(std::string_view s, int n, TrafficAirport& a) {
   return {};
 }
 
-ParseError ParseAircraftLine(std::string_view s, int n, TrafficAircraft& a) {
+ParseError ParseAircraftLine(std::string_view s, int n, const TextPiece& piece, TrafficAircraft& a) {
   if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
-  FieldCursor cur(s);
+  FieldCursor cur(s, piece.has_nul);
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, a.number)) return Fail(e, n, cur);
   if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
@@ -387,9 +446,9 @@ ParseError ParseAircraftLine(std::string_view s, int n, TrafficAircraft& a) {
   return {};
 }
 
-ParseError ParsePlanLine(std::string_view s, int n, TrafficPlan& p) {
+ParseError ParsePlanLine(std::string_view s, int n, const TextPiece& piece, TrafficPlan& p) {
   if (s[0] == ',') return {kErrMissingAircraftNumber, n, std::string(s), 0, 0};
-  FieldCursor cur(s);
+  FieldCursor cur(s, piece.has_nul);
   std::string_view f = cur.Next();
   if (int e = ParseAircraftNumber(f, p.aircraft_number)) return Fail(e, n, cur);
   if (cur.HasNul()) return Fail(kErrAircraftNumberFormat, n, cur);
@@ -473,7 +532,7 @@ ParseError ParsePlanLine(std::string_view s, int n, TrafficPlan& p) {
     legs.push_back(leg);
   }
   if (legs.size() < 2) return {kErrTooFewLegs, n, std::string(s), last_start, last_length};
-  p.legs.assign(legs.begin(), legs.end());
+  p.legs = LegList(legs.begin(), legs.end(), LegAllocator<TrafficLeg>(piece.legs));
   return {};
 }
 
@@ -496,14 +555,15 @@ FileInfo Info(TrafficFile which) {
 // `every`-th record and the final count.
 template <typename Records, typename LineParser>
 int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which, Records& out,
-                          LineParser parse_line, std::uint64_t* fingerprint = nullptr) {
+                          LineParser parse_line, std::uint64_t* fingerprint = nullptr,
+                          std::vector<std::shared_ptr<LegArena>>* leg_memory = nullptr) {
   const FileInfo info = Info(which);
   ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
   velk::FileBytes bytes;
   if (velk::ReadRegularFileBytes(FindFileNoCase(folder, info.name), bytes) != velk::RegularReadResult::kOk)
     return ReportFileError(kErrOpenInput, info.name);
   if (fingerprint) *fingerprint = TextFingerprint(bytes.view());
-  ParseError e = ParseRecords(bytes.view(), out, parse_line);
+  ParseError e = ParseRecords(bytes.view(), out, parse_line, leg_memory);
   // The counter stood before every record line read, the failing one too.
   const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
   for (std::size_t i = 0; i < lines_read; i += static_cast<std::size_t>(info.every))
@@ -530,7 +590,8 @@ ParseError ParsePlansText(std::string_view text, std::vector<TrafficPlan>& out) 
 int ParseTrafficFiles(const std::filesystem::path& folder, TrafficData& data, std::uint64_t* plans_fingerprint) {
   if (int e = ParseFileWithProgress(folder, TrafficFile::kAirports, data.airports, ParseAirportLine)) return e;
   if (int e = ParseFileWithProgress(folder, TrafficFile::kAircraft, data.aircraft, ParseAircraftLine)) return e;
-  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine, plans_fingerprint);
+  return ParseFileWithProgress(folder, TrafficFile::kFlightPlans, data.plans, ParsePlanLine, plans_fingerprint,
+                               &data.leg_memory);
 }
 
 }  // namespace traffic

@@ -1,11 +1,16 @@
 #include "traffic_compiler/compiler/traffic_sectors.h"
 
 #include <algorithm>
+#include <bit>
 #include <bitset>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <optional>
+#include <utility>
 
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/common/work_blocks.h"
 
 namespace traffic {
@@ -96,11 +101,15 @@ constexpr double kPolarStartCos = 0.1;
 constexpr double kTwoPi = 2 * kPi;
 constexpr double kTurnsPerRadian = 1 / kTwoPi;
 
-// The first zero base + 2 pi k at or after `from`, give or take a rounding
-// of the turn count: never one turn late, and at worst a turn early for a
-// zero that lies just before `from`.
+// The first zero base + 2 pi k at or after `from`, give or take a rounding:
+// never one turn late, and at worst a turn early for a zero that lies just
+// before `from`. Along a leg the two lie at most a few turns apart, and
+// stepping whole turns costs less than rounding a count of turns.
 inline double FirstZeroFrom(double base, double from) {
-  return base + kTwoPi * std::ceil((from - base) * kTurnsPerRadian);
+  if (!(std::fabs(from - base) < 4 * kTwoPi)) return base + kTwoPi * std::ceil((from - base) * kTurnsPerRadian);
+  while (base < from) base += kTwoPi;
+  while (base - kTwoPi >= from) base -= kTwoPi;
+  return base;
 }
 
 // Band edges by the sine of their latitude and cell edges by the normal of
@@ -192,13 +201,34 @@ class FastLeg {
         // In nm, widened by far more than the rounding of the conversion.
         const double before = (crossings_[0].s - crossings_[0].delta - 1e-14) * kNmPerRadian;
         const double after = (crossings_[0].s + crossings_[0].delta + 1e-14) * kNmPerRadian;
+        // Which way each halving goes is a coin toss that a branch would
+        // guess wrong half the time, so the usual case is bisected by
+        // selects alone. Should a point fall within the margin, the stretch
+        // is bisected once more from its start, with the formulas there.
+        // The sum lo + hi, twice the midpoint, is compared with twice the
+        // bounds (doubling is exact), so that the halving is off the path
+        // from one step to the next.
+        const double start_lo = lo, start_hi = hi;
+        const double before2 = 2 * before, after2 = 2 * after;
+        bool unsure = false;
         while (hi - 0.1 > lo) {
-          const double mid = (lo + hi) * 0.5;
-          bool in = mid < before;
-          if (!in && mid <= after) [[unlikely]]
-            in = Exact().CellAt(mid) == cur;
+          const double sum = lo + hi;
+          const double mid = sum * 0.5;
+          const bool in = sum < before2;
+          unsure |= !in & (sum <= after2);
           lo = in ? mid : lo;
           hi = in ? hi : mid;
+        }
+        if (unsure) [[unlikely]] {
+          lo = start_lo;
+          hi = start_hi;
+          while (hi - 0.1 > lo) {
+            const double mid = (lo + hi) * 0.5;
+            bool in = mid < before;
+            if (!in && mid <= after) in = Exact().CellAt(mid) == cur;
+            lo = in ? mid : lo;
+            hi = in ? hi : mid;
+          }
         }
       } else {
         while (hi - 0.1 > lo) {
@@ -459,37 +489,25 @@ std::uint64_t Pack(const SectorRecord& r, std::size_t plan_index) {
   return std::uint64_t(r.where.cell) << kCellShift | std::uint64_t(r.entry) << kEntryShift |
          std::uint64_t(plan_index) << kPlanShift | r.exit;
 }
-unsigned CellOfPacked(std::uint64_t v) { return static_cast<unsigned>(v >> kCellShift); }
 
-void PutU16At(char* p, std::uint32_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void PutU32At(char* p, std::uint32_t v) {
-  PutU16At(p, v & 0xFFFF);
-  PutU16At(p + 2, v >> 16);
+// In one store: a record is eight bytes.
+void PutU64At(char* p, std::uint64_t v) {
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  std::memcpy(p, &v, sizeof v);
 }
 
-// Orders a band's records by cell and entry code, keeping the order of
-// equal ones: two stable counting passes (the low 12 bits of the 25-bit
-// key, then the high 13), or a stable sort for a few records.
-void SortBandRecords(std::vector<std::uint64_t>& v, std::vector<std::uint64_t>& spare) {
-  auto key = [](std::uint64_t x) { return static_cast<std::uint32_t>(x >> kEntryShift); };
-  if (v.size() < 2048) {
-    std::stable_sort(v.begin(), v.end(), [&](std::uint64_t a, std::uint64_t b) { return key(a) < key(b); });
-    return;
-  }
-  spare.resize(v.size());
-  auto pass = [&](const std::vector<std::uint64_t>& from, std::vector<std::uint64_t>& to, int shift,
-                  std::size_t buckets) {
-    std::vector<std::uint32_t> start(buckets + 1, 0);
-    for (std::uint64_t x : from) ++start[((key(x) >> shift) & (buckets - 1)) + 1];
-    for (std::size_t i = 1; i <= buckets; ++i) start[i] += start[i - 1];
-    for (std::uint64_t x : from) to[start[(key(x) >> shift) & (buckets - 1)]++] = x;
-  };
-  pass(v, spare, 0, 1u << 12);
-  pass(spare, v, 12, 1u << 13);
-}
+// A record's order in its band: cell and entry code, 25 bits, sorted in two
+// stable counting passes over the low 12 bits and then the high 13. The high
+// part is the cell and the top of the entry code, so each cell's records
+// lie together after the second pass.
+constexpr int kLowKeyBits = 12;
+constexpr std::uint32_t kLowKeys = 1u << kLowKeyBits;
+constexpr std::uint32_t kHighKeys = 1u << 13;
+constexpr int kEntryBitsInHighKey = 4;
+static_assert(kGridCells << kEntryBitsInHighKey < kHighKeys, "a key past the last cell's");
+std::uint32_t SortKey(std::uint64_t x) { return static_cast<std::uint32_t>(x >> kEntryShift); }
+std::uint32_t LowKey(std::uint64_t x) { return SortKey(x) & (kLowKeys - 1); }
+std::uint32_t HighKey(std::uint64_t x) { return SortKey(x) >> kLowKeyBits; }
 
 }  // namespace
 
@@ -510,26 +528,34 @@ std::vector<SectorRecord> WalkPlan(const TrafficPlan& plan, std::int32_t plan_id
   return records;
 }
 
-SectorBands::SectorBands(std::size_t plan_count, std::size_t block_count)
-    : plan_count_(plan_count), blocks_(block_count) {}
+SectorBands::SectorBands(std::size_t plan_count, std::size_t block_count, unsigned workers)
+    : plan_count_(plan_count), blocks_(block_count), record_memory_(workers) {}
 
-void SectorBands::CountBands() {
-  // Records and distinct cells of each band, band by band on the cores.
-  RunBlocks(
-      kGridBands,
-      [&](std::size_t b, unsigned) {
-        std::bitset<kGridCells> cells;
-        std::size_t records = 0;
-        for (const Block& block : blocks_) {
-          if (block.band_start.empty()) continue;
-          for (std::uint32_t i = block.band_start[b]; i < block.band_start[b + 1]; ++i)
-            cells.set(CellOfPacked(block.packed[i]));
-          records += block.band_start[b + 1] - block.band_start[b];
-        }
-        band_records_[b] = records;
-        band_runs_[b] = cells.count();
-      },
-      [](std::size_t) {});
+std::uint64_t* SectorBands::Take(unsigned worker, std::size_t n) {
+  RecordMemory& m = record_memory_[worker];
+  if (m.left < n) {
+    constexpr std::size_t kPieceRecords = std::size_t{1} << 20;
+    const std::size_t size = std::max(n, kPieceRecords);
+    m.pieces.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(size));
+    m.free = m.pieces.back().get();
+    m.left = size;
+  }
+  std::uint64_t* p = m.free;
+  m.free += n;
+  m.left -= n;
+  return p;
+}
+
+void SectorBands::Count(const std::vector<Tally>& tallies) {
+  for (int b = 0; b < kGridBands; ++b) {
+    band_records_[b] = 0;
+    band_cells_[b].reset();
+    for (const Tally& t : tallies) {
+      band_records_[b] += t.records[b];
+      band_cells_[b] |= t.cells[b];
+    }
+    band_runs_[b] = band_cells_[b].count();
+  }
 }
 
 std::uint64_t SectorBands::IndexEntries() const {
@@ -544,6 +570,70 @@ std::uint64_t SectorBands::SectionSize() const {
   return size;
 }
 
+struct SectorBands::WriteScratch {
+  std::vector<std::uint64_t> records, spare;
+  std::vector<std::uint32_t> low, high;
+  std::string index, blocks;
+};
+
+bool SectorBands::WriteBand(int b, std::uint64_t index_at, std::uint64_t blocks_at, WriteScratch& s,
+                            const std::function<bool(std::uint64_t, std::string_view)>& write) const {
+  const std::size_t records = band_records_[b];
+  const std::size_t runs = band_runs_[b];
+  // The band's records gathered from the blocks, in plan order, and both
+  // passes counted on the way; each count then becomes the place of its
+  // key's first record.
+  s.records.clear();
+  for (const Block& block : blocks_)
+    s.records.insert(s.records.end(), block.packed + block.band_start[b], block.packed + block.band_start[b + 1]);
+  s.low.assign(kLowKeys, 0);
+  s.high.assign(kHighKeys, 0);
+  for (std::uint64_t x : s.records) {
+    ++s.low[LowKey(x)];
+    ++s.high[HighKey(x)];
+  }
+  auto to_starts = [](std::vector<std::uint32_t>& counts) {
+    std::uint32_t sum = 0;
+    for (std::uint32_t& c : counts) sum += std::exchange(c, sum);
+  };
+  to_starts(s.low);
+  to_starts(s.high);
+  s.spare.resize(records);
+  for (std::uint64_t x : s.records) s.spare[s.low[LowKey(x)]++] = x;
+
+  // Each cell's records are preceded by its header in the blocks and have
+  // an entry in the index; records are placed past all the headers up to
+  // and including their cell's.
+  s.index.resize(8 * runs);
+  s.blocks.resize(8 * runs + 8 * records);
+  std::uint32_t headers_through[kGridCells];
+  std::uint32_t run = 0;
+  for (std::uint32_t cell = 0; cell < kGridCells; ++cell) {
+    if (!band_cells_[b].test(cell)) continue;
+    const std::uint32_t first = s.high[cell << kEntryBitsInHighKey];
+    const std::uint32_t end = s.high[(cell + 1) << kEntryBitsInHighKey];
+    const std::size_t at = 8 * (std::size_t(first) + run);
+    char* entry = s.index.data() + 8 * run;
+    PutU16At(entry, static_cast<std::uint16_t>(cell));
+    PutU16At(entry + 2, static_cast<std::uint16_t>(b));
+    PutU32At(entry + 4, static_cast<std::uint32_t>(blocks_at + at));
+    PutU32At(s.blocks.data() + at, 8 + 8 * (end - first));
+    PutU32At(s.blocks.data() + at + 4, cell | static_cast<std::uint32_t>(b) << 16);
+    headers_through[cell] = ++run;
+  }
+  // The second pass writes each record straight to its place in the file's
+  // format: plan id, entry code, exit code.
+  const auto plan_count = static_cast<std::int64_t>(plan_count_);
+  for (std::uint64_t x : s.spare) {
+    const std::uint32_t key = HighKey(x);
+    const std::size_t at = 8 * (std::size_t(s.high[key]++) + headers_through[key >> kEntryBitsInHighKey]);
+    const auto plan = static_cast<std::int64_t>((x >> kPlanShift) & kMaxSectorPlans);
+    const auto id = static_cast<std::uint32_t>(PlanId(plan, plan_count));
+    PutU64At(s.blocks.data() + at, id | ((x >> kEntryShift) & 0xFFFF) << 32 | (x & 0xFFFF) << 48);
+  }
+  return write(index_at, s.index) && write(blocks_at, s.blocks);
+}
+
 bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
                         const std::function<void(int)>& band_done) const {
   // Where each band's index entries and blocks go.
@@ -555,67 +645,38 @@ bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint6
     index += 8 * std::uint64_t(band_runs_[b]);
     blocks += 8 * std::uint64_t(band_runs_[b]) + 8 * std::uint64_t(band_records_[b]);
   }
-  struct Scratch {
-    std::vector<std::uint64_t> records, spare;
-    std::string index, blocks;
-  };
-  std::vector<Scratch> scratch(WorkerCount());
+  // The largest bands first, so that none of them is left to the end.
+  std::vector<int> order(kGridBands);
+  for (int b = 0; b < kGridBands; ++b) order[b] = b;
+  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return band_records_[x] > band_records_[y]; });
+  std::vector<WriteScratch> scratch(WorkerCount());
   std::atomic<bool> ok{true};
+  const std::unique_ptr<std::atomic<bool>[]> finished(new std::atomic<bool>[kGridBands]());
   int reported = 0;
   RunBlocks(
       kGridBands,
-      [&](std::size_t band, unsigned worker) {
-        const int b = static_cast<int>(band);
-        if (band_records_[b] == 0 || !ok.load(std::memory_order_relaxed)) return;
-        Scratch& s = scratch[worker];
-        s.records.clear();
-        for (const Block& block : blocks_)
-          if (!block.band_start.empty())
-            s.records.insert(s.records.end(), block.packed.begin() + block.band_start[b],
-                             block.packed.begin() + block.band_start[b + 1]);
-        SortBandRecords(s.records, s.spare);
-
-        s.index.resize(8 * band_runs_[b]);
-        s.blocks.resize(8 * band_runs_[b] + 8 * band_records_[b]);
-        char* entry = s.index.data();
-        char* out = s.blocks.data();
-        const auto& v = s.records;
-        for (std::size_t i = 0; i < v.size();) {
-          std::size_t j = i;
-          while (j < v.size() && CellOfPacked(v[j]) == CellOfPacked(v[i])) ++j;
-          const std::uint32_t cell = CellOfPacked(v[i]);
-          PutU16At(entry, cell);
-          PutU16At(entry + 2, static_cast<std::uint32_t>(b));
-          PutU32At(entry + 4, static_cast<std::uint32_t>(blocks_at[b] + (out - s.blocks.data())));
-          entry += 8;
-          PutU32At(out, static_cast<std::uint32_t>(8 + 8 * (j - i)));
-          PutU32At(out + 4, cell | static_cast<std::uint32_t>(b) << 16);
-          out += 8;
-          for (; i < j; ++i) {
-            const std::uint64_t x = v[i];
-            const auto plan = static_cast<std::int64_t>((x >> kPlanShift) & kMaxSectorPlans);
-            PutU32At(out, static_cast<std::uint32_t>(PlanId(plan, static_cast<std::int64_t>(plan_count_))));
-            PutU16At(out + 4, static_cast<std::uint32_t>((x >> kEntryShift) & 0xFFFF));
-            PutU16At(out + 6, static_cast<std::uint32_t>(x & 0xFFFF));
-            out += 8;
-          }
+      [&](std::size_t piece, unsigned worker) {
+        const int b = order[piece];
+        if (band_records_[b] != 0 && ok.load(std::memory_order_relaxed)) {
+          if (!WriteBand(b, index_at[b], blocks_at[b], scratch[worker], write)) ok = false;
         }
-        if (!write(index_at[b], s.index) || !write(blocks_at[b], s.blocks)) ok = false;
+        finished[b].store(true, std::memory_order_release);
       },
-      [&](std::size_t done) {
-        for (; reported < static_cast<int>(done); ++reported) band_done(reported);
+      [&](std::size_t) {
+        while (reported < kGridBands && finished[reported].load(std::memory_order_acquire)) band_done(reported++);
       });
   return ok;
 }
 
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const RouteGeometry& geometry, SectorWalk walk) {
+                                 const RouteGeometry& geometry, SectorWalk walk,
+                                 const std::function<void()>& meanwhile) {
   const std::size_t count = plans.size();
   // Small blocks from a shared counter keep the cores busy although plans
   // differ widely in how many cells they cross.
   constexpr std::size_t kBlockPlans = 64;
   const std::size_t block_count = (count + kBlockPlans - 1) / kBlockPlans;
-  SectorBands bands(count, block_count);
+  SectorBands bands(count, block_count, WorkerCount());
   ConsoleWrite("Sectorizing flight plans now...\n");
 
   struct Scratch {
@@ -623,13 +684,16 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
     std::vector<SectorRecord> records;
     std::vector<std::uint64_t> kept;
     std::vector<std::uint8_t> kept_band;
+    std::vector<std::uint32_t> at;
   };
   std::vector<Scratch> scratch(WorkerCount());
+  std::vector<SectorBands::Tally> tallies(WorkerCount());
   std::size_t progress = 0;
   RunBlocks(
       block_count,
       [&](std::size_t i, unsigned worker) {
         Scratch& s = scratch[worker];
+        SectorBands::Tally& tally = tallies[worker];
         s.kept.clear();
         s.kept_band.clear();
         const std::size_t end = std::min(count, (i + 1) * kBlockPlans);
@@ -647,27 +711,32 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
             if (!KeepSectorRecord(r)) continue;
             s.kept.push_back(Pack(r, k));
             s.kept_band.push_back(static_cast<std::uint8_t>(r.where.band));
+            tally.cells[r.where.band].set(r.where.cell);
+            ++tally.records[r.where.band];
           }
         }
         // The block's records grouped by band, each band in plan order.
         SectorBands::Block& block = bands.block(i);
         if (s.kept.empty()) return;
-        block.band_start.assign(kGridBands + 1, 0);
         for (std::uint8_t b : s.kept_band) ++block.band_start[b + 1];
         for (int b = 0; b < kGridBands; ++b) block.band_start[b + 1] += block.band_start[b];
-        std::vector<std::uint32_t> at(block.band_start.begin(), block.band_start.end() - 1);
-        block.packed.resize(s.kept.size());
-        for (std::size_t r = 0; r < s.kept.size(); ++r) block.packed[at[s.kept_band[r]]++] = s.kept[r];
+        s.at.assign(block.band_start, block.band_start + kGridBands);
+        std::uint64_t* packed = bands.Take(worker, s.kept.size());
+        for (std::size_t r = 0; r < s.kept.size(); ++r) packed[s.at[s.kept_band[r]]++] = s.kept[r];
+        block.packed = packed;
       },
       [&](std::size_t done) {
         const std::size_t done_plans = std::min(count, done * kBlockPlans);
         for (; progress < done_plans; ++progress)
           if (progress % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(progress));
+      },
+      [&] {
+        if (meanwhile) meanwhile();
       });
   ConsoleCount("  Flight plans", static_cast<long long>(count));
 
   ConsoleWrite("Sorting sector bands now...\n");
-  bands.CountBands();
+  bands.Count(tallies);
   for (int b = 0; b < kGridBands; ++b) ConsoleProgress("  Bands", b);
   ConsoleWrite("\n");
   return bands;

@@ -1,8 +1,10 @@
 #pragma once
 // Traffic sectors: which plans pass through which cell of the world grid,
 // and when.
+#include <bitset>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,7 +62,8 @@ inline constexpr std::size_t kMaxSectorPlans = (1u << 23) - 1;
 class SectorBands {
  public:
   SectorBands() = default;
-  SectorBands(std::size_t plan_count, std::size_t block_count);
+  // `workers`: the threads that walk, numbered from 0.
+  SectorBands(std::size_t plan_count, std::size_t block_count, unsigned workers);
 
   std::size_t plan_count() const { return plan_count_; }
   std::size_t RecordCount(int band) const { return band_records_[band]; }
@@ -80,27 +83,55 @@ class SectorBands {
   bool Write(std::uint64_t start, const std::function<bool(std::uint64_t, std::string_view)>& write,
              const std::function<void(int)>& band_done) const;
 
-  // For the walk: a block's records grouped by band.
+  // For the walk: a block's records grouped by band, band b from
+  // packed[band_start[b]] to packed[band_start[b + 1]].
   struct Block {
-    std::vector<std::uint64_t> packed;
-    std::vector<std::uint32_t> band_start;  // kGridBands + 1 entries, empty when no records
+    const std::uint64_t* packed = nullptr;
+    std::uint32_t band_start[kGridBands + 1] = {};
   };
   Block& block(std::size_t i) { return blocks_[i]; }
-  // Counts what the blocks hold; called once all are walked.
-  void CountBands();
+  // Room for `n` records of a block that thread `worker` walked, kept as
+  // long as the bands are.
+  std::uint64_t* Take(unsigned worker, std::size_t n);
+  // What one thread of the walk kept: records and cells of each band.
+  struct Tally {
+    std::size_t records[kGridBands] = {};
+    std::bitset<kGridCells> cells[kGridBands];
+  };
+  // Adds up the tallies once all blocks are walked.
+  void Count(const std::vector<Tally>& tallies);
 
  private:
+  struct WriteScratch;  // the buffers of a writing thread
+  // Sorts one band's records and writes its index entries and blocks.
+  bool WriteBand(int band, std::uint64_t index_at, std::uint64_t blocks_at, WriteScratch& scratch,
+                 const std::function<bool(std::uint64_t, std::string_view)>& write) const;
+
+  // Each walking thread's records lie in large pieces of memory of its own:
+  // millions of records, made block by block, would otherwise have the
+  // threads ask the system for more memory every few blocks, and wait on
+  // each other for it.
+  struct RecordMemory {
+    std::vector<std::unique_ptr<std::uint64_t[]>> pieces;
+    std::uint64_t* free = nullptr;
+    std::size_t left = 0;
+  };
+
   std::size_t plan_count_ = 0;
   std::vector<Block> blocks_;
+  std::vector<RecordMemory> record_memory_;
   std::vector<std::size_t> band_records_ = std::vector<std::size_t>(kGridBands, 0);
   std::vector<std::size_t> band_runs_ = std::vector<std::size_t>(kGridBands, 0);
+  std::vector<std::bitset<kGridCells>> band_cells_ = std::vector<std::bitset<kGridCells>>(kGridBands);
 };
 
 // Walks every plan on the available cores, keeps the records by the keep
 // rule and lays the bands out, printing the sectorizing and sorting
 // progress. Arrival times and `geometry` must be computed
-// (ComputeArrivalTimes); at most kMaxSectorPlans plans.
+// (ComputeArrivalTimes); at most kMaxSectorPlans plans. `meanwhile`, when
+// given, runs on the calling thread first, while other threads walk.
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
-                                 const RouteGeometry& geometry, SectorWalk walk = SectorWalk::kFast);
+                                 const RouteGeometry& geometry, SectorWalk walk = SectorWalk::kFast,
+                                 const std::function<void()>& meanwhile = {});
 
 }  // namespace traffic
