@@ -126,7 +126,9 @@ TEST_F(ShuffleMainWindow, TheShuffleTabShufflesTheSamplePlan) {
   std::set<std::string> ids;
   for (const PlanAircraft& a : aircraft) ids.insert(a.Id);
   for (const Flight& f : Plan().Flights) {
-    if (!f.Removed) EXPECT_TRUE(ids.count(f.AircraftId)) << f.AircraftId;
+    if (!f.Removed) {
+      EXPECT_TRUE(ids.count(f.AircraftId)) << f.AircraftId;
+    }
   }
   EXPECT_EQ(w.ShuffleTree().CountSelectedAircraft(), ticked);
   // Both trees draw again once the window does.
