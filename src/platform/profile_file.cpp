@@ -11,17 +11,15 @@ namespace {
 
 std::string_view Trim(std::string_view s) { return TrimAny(s, " \t\r"); }
 
-// A value enclosed in a pair of matching quotes (double or single) loses
-// that one pair, as the Windows profile functions hand values out.
-std::string_view Unquoted(std::string_view value) {
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+std::string_view DropEnclosingQuotes(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     return value.substr(1, value.size() - 2);
   return value;
 }
-
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
-
-}  // namespace
 
 ProfileFile::ProfileFile(std::string_view bytes) {
   // A byte-order mark is no part of the first line, but is written back.
@@ -29,7 +27,17 @@ ProfileFile::ProfileFile(std::string_view bytes) {
   bom_ = std::string(bytes.substr(0, bytes.size() - text.size()));
   LineReader reader(text);
   TextLine line;
-  while (reader.Next(line)) lines_.push_back({std::string(line.text), std::string(line.end)});
+  bool lf = false, other = false;
+  while (reader.Next(line)) {
+    lines_.push_back({std::string(line.text), std::string(line.end)});
+    if (line.end == "\n") {
+      lf = true;
+    } else if (!line.end.empty()) {
+      other = true;
+    }
+  }
+  // Lines added later match the file, so an LF-only file stays LF-only.
+  if (lf && !other) newLine_ = "\n";
   Index();
 }
 
@@ -77,7 +85,7 @@ std::optional<std::string> ProfileFile::Find(std::string_view section, std::stri
   for (const auto& k : s->keys) {
     if (!EqualsNoCase(k.name, want)) continue;
     std::string_view text = lines_[k.line].text;
-    return std::string(Unquoted(Trim(text.substr(text.find('=') + 1))));
+    return std::string(DropEnclosingQuotes(Trim(text.substr(text.find('=') + 1))));
   }
   return std::nullopt;
 }
@@ -133,19 +141,19 @@ bool ProfileFile::SetString(std::string_view section, std::string_view key,
     for (size_t i = s->line + 1; i < s->endLine; ++i) {
       if (!Trim(lines_[i].text).empty()) after = i;
     }
-    if (lines_[after].end.empty()) lines_[after].end = "\r\n";
-    Line added{std::string(name) + "=" + std::string(value), "\r\n"};
+    if (lines_[after].end.empty()) lines_[after].end = newLine_;
+    Line added{std::string(name) + "=" + std::string(value), newLine_};
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1), std::move(added));
     Index();
     return true;
   }
 
   if (!lines_.empty()) {
-    if (lines_.back().end.empty()) lines_.back().end = "\r\n";
-    if (!Trim(lines_.back().text).empty()) lines_.push_back({"", "\r\n"});
+    if (lines_.back().end.empty()) lines_.back().end = newLine_;
+    if (!Trim(lines_.back().text).empty()) lines_.push_back({"", newLine_});
   }
-  lines_.push_back({"[" + std::string(sec) + "]", "\r\n"});
-  lines_.push_back({std::string(name) + "=" + std::string(value), "\r\n"});
+  lines_.push_back({"[" + std::string(sec) + "]", newLine_});
+  lines_.push_back({std::string(name) + "=" + std::string(value), newLine_});
   Index();
   return true;
 }

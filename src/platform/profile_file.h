@@ -9,7 +9,8 @@
 //   - a write changes only the line of its key, or appends the key at the end
 //     of its section, or the section at the end of the file; every other byte
 //     (comments, blank lines, spacing, line ends, a UTF-8 byte-order mark at
-//     the start) stays as it was; values are written as given.
+//     the start) stays as it was; values are written as given; added lines
+//     end in LF when the file's lines all end in LF, else in CR LF.
 //   - lines end at CR LF, LF or a lone CR.
 // Files are kept as bytes (Windows-1252); nothing is converted.
 #include <filesystem>
@@ -75,9 +76,14 @@ class ProfileFile {
   const Section* FindSection(std::string_view name) const;
 
   std::string bom_;  // a leading UTF-8 byte-order mark, kept for writing
+  std::string newLine_ = "\r\n";  // the end of added lines
   std::vector<Line> lines_;
   std::vector<Section> sections_;
 };
+
+// `value` without one pair of matching quotes (" or ') enclosing it, as the
+// Windows profile functions hand values out.
+std::string_view DropEnclosingQuotes(std::string_view value);
 
 // One-shot helpers over a file on disk, for callers that touch a single key.
 // A file that cannot be read gives `defaultValue`.

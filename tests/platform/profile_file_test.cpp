@@ -142,7 +142,7 @@ TEST(ProfileFileWrite, AppendsMissingKeyAtEndOfItsSectionAndMissingSectionAtEnd)
 TEST(ProfileFileWrite, HandlesFilesWithoutFinalLineEnd) {
   ProfileFile a("[s]\nk=v");
   ASSERT_TRUE(a.SetString("s", "n", "1"));
-  EXPECT_EQ(a.Bytes(), "[s]\nk=v\r\nn=1\r\n");
+  EXPECT_EQ(a.Bytes(), "[s]\nk=v\nn=1\n");
   ProfileFile b("[s]\r\nk=v");
   ASSERT_TRUE(b.SetString("t", "n", "1"));
   EXPECT_EQ(b.Bytes(), "[s]\r\nk=v\r\n\r\n[t]\r\nn=1\r\n");
@@ -182,6 +182,22 @@ TEST(ProfileFileOnDisk, WritesAtomicallyAndReportsFailures) {
   std::filesystem::create_directory(dir / "folder.cfg");
   EXPECT_FALSE(WriteProfileValue(dir / "folder.cfg", "s", "k", "v"));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.cfg"));
+}
+
+TEST(ProfileFileOnDisk, AddedLinesKeepAnLfOnlyFileLfOnly) {
+  TempDir dir;
+  auto file = dir / "aircraft.cfg";
+  WriteFile(file, "\xEF\xBB\xBF[fltsim.0]\ntitle=T\n\n[General]\natc_model=B738");
+  ASSERT_TRUE(WriteProfileValue(file, "fltsim.0", "texture", "red"));
+  ASSERT_TRUE(WriteProfileValue(file, "General", "atc_type", "Boeing"));
+  ASSERT_TRUE(WriteProfileValue(file, "Reference Speeds", "cruise_speed", "451"));
+  EXPECT_EQ(*ReadFile(file),
+            "\xEF\xBB\xBF[fltsim.0]\ntitle=T\ntexture=red\n\n[General]\natc_model=B738\natc_type=Boeing\n"
+            "\n[Reference Speeds]\ncruise_speed=451\n");
+  // A file with any other line end gets CR LF.
+  WriteFile(file, "[s]\r\nk=v\n");
+  ASSERT_TRUE(WriteProfileValue(file, "s", "n", "1"));
+  EXPECT_EQ(*ReadFile(file), "[s]\r\nk=v\nn=1\r\n");
 }
 
 TEST(ProfileFileOnDisk, UnreadableFileIsNotReplaced) {
