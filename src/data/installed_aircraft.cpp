@@ -113,7 +113,13 @@ bool LessNoCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string CleanProfileValue(std::string_view value) {
-  return std::string(TrimBlanks(value.substr(0, value.find(';'))));
+  size_t comment = value.find(';');
+  if (comment == std::string_view::npos) return std::string(TrimBlanks(value));
+  // The profile reading drops the quotes of a value only when they enclose
+  // the whole rest of the line; with a comment behind them they are still
+  // there once the comment is cut. Only that one pair goes, as it would
+  // without the comment.
+  return std::string(DropEnclosingQuotes(TrimBlanks(value.substr(0, comment))));
 }
 
 bool ProfileFlag(std::string_view cleanedValue) {

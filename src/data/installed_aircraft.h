@@ -64,7 +64,8 @@ std::vector<int> MatchInstalledAircraft(const PlanState& plan);
 std::unordered_map<std::string, int> InstalledAircraftByPlanId(const PlanState& plan);
 
 // Value conversions of the aircraft.cfg reader, exposed for the editors.
-// A key's value cut before its first ";" and stripped of blanks.
+// A key's value cut before its first ";" and stripped of blanks; a value
+// that had a comment cut off also loses one pair of enclosing quotes.
 std::string CleanProfileValue(std::string_view value);
 // True for a non-zero number or "True" in any case.
 bool ProfileFlag(std::string_view cleanedValue);

@@ -214,21 +214,23 @@ TEST_F(InstalledAircraftTest, ReportsMissingFiles) {
   EXPECT_EQ(ByTitle("VELK Sample 737-800 Red").Errors, "");
 }
 
-// Real aircraft packages quote their values and Windows editors put a
-// byte-order mark in front: the titles still match Aircraft.txt, and the
-// quoted texture, model and flight model are found.
+// Real aircraft packages quote their values, often with a comment behind,
+// and Windows editors put a byte-order mark in front: the titles still match
+// Aircraft.txt, and the quoted texture, model and flight model are found.
 TEST_F(InstalledAircraftTest, QuotedValuesAndAByteOrderMarkReadAsTheSimulatorMeansThem) {
   WriteCfg("Q737",
            "\xEF\xBB\xBF[General]\r\natc_model=\"B738\"\r\nPerformance=\"fast\"\r\n"
            "[Reference Speeds]\r\ncruise_speed=\"451.5\"\r\n"
            "[fltsim.0]\r\ntitle=\"Boeing 737-800 Quoted\"\r\nsim=\"q737\"\r\nmodel=\"\"\r\n"
-           "texture=\"blue\"\r\natc_airline=\"Velkair\"\r\natc_heavy=\"1\"\r\n");
+           "texture=\"blue\"\r\natc_airline=\"Velkair\"\r\natc_heavy=\"1\"\r\n"
+           "[fltsim.1]\r\ntitle = \"Boeing 737-800 Neo\" ; winglets\r\nsim=q737\r\ntexture = \"neo\"\t; livery\r\n");
   WriteFile(Folder("Q737") / "q737.air", "x");
   fs::create_directory(Folder("Q737") / "texture.blue");
+  fs::create_directory(Folder("Q737") / "texture.neo");
   WriteFile(Folder("Q737") / "model" / "model.cfg", "[models]\r\nnormal=\"q737\"\r\n");
   WriteFile(Folder("Q737") / "model" / "q737.mdl", "model");
   ASSERT_TRUE(LoadFSAircraft(true));
-  ASSERT_EQ(List().size(), 1u);
+  ASSERT_EQ(List().size(), 2u);
   const FSAircraft& r = List()[0];
   EXPECT_EQ(r.Title, "Boeing 737-800 Quoted");
   EXPECT_EQ(r.ATCModel, "B738");
@@ -240,6 +242,7 @@ TEST_F(InstalledAircraftTest, QuotedValuesAndAByteOrderMarkReadAsTheSimulatorMea
   EXPECT_TRUE(r.ATCHeavy);
   EXPECT_EQ(r.ModelFile, (Folder("Q737") / "model" / "q737.mdl").string());
   EXPECT_EQ(r.Errors, "");
+  EXPECT_EQ(List()[1].Title + "|" + List()[1].Texture + "|" + List()[1].Errors, "Boeing 737-800 Neo|neo|");
 }
 
 TEST_F(InstalledAircraftTest, AnAirFileNamedWithItsExtensionIsFound) {
