@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -472,6 +473,20 @@ bool frmFSAircraftEdit::eventFilter(QObject* watched, QEvent* event) {
     // focus is not the user leaving the field.
     bool leaving = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
     auto* field = qobject_cast<QWidget*>(watched);
+    auto* box = qobject_cast<QComboBox*>(watched);
+    if (leaving && box && box->isEditable() && !committing_ && !updating_ && !closing_ && ShowsStoredValue(box)) {
+      // Leaving a box as it was shown is no edit. The combo would put the
+      // list's spelling of its text in its place (it matches without regard
+      // to case) and report that as a choice, rewriting the entry's own
+      // spelling and classifying it again; it keeps its text instead.
+      const QString shown = box->currentText();
+      {
+        const QSignalBlocker quiet(box);
+        static_cast<QObject*>(box)->event(event);
+      }
+      if (box->currentText() != shown) box->setEditText(shown);
+      return true;
+    }
     if (leaving && field && !committing_ && !updating_ && !closing_ && !CommitField(field)) {
       refused_ = true;
       QTimer::singleShot(0, field, [this, field] {
@@ -482,6 +497,14 @@ bool frmFSAircraftEdit::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+bool frmFSAircraftEdit::ShowsStoredValue(const QComboBox* box) const {
+  long i = CurrentIndex();
+  if (i < 0) return false;
+  const FSAircraft& a = editor_.Entry(static_cast<size_t>(i));
+  const std::string& stored = box == cmATCType ? a.ATCType : box == cmATCModel ? a.ATCModel : a.ATCAirline;
+  return ToPlanText(box->currentText()) == stored;
 }
 
 bool frmFSAircraftEdit::CommitFocusedField() {

@@ -178,6 +178,8 @@ class frmFSAircraftEdit : public QDialog {
   enum class NameField { Model, Texture, Sim };
   void StoreName(NameField field);
   void StoreText(QLineEdit* box, AircraftText field);
+  // The ATC type, ATC model or airline box shows its entry's value exactly.
+  bool ShowsStoredValue(const QComboBox* box) const;
   // ATC model (true) or ATC type (false) chosen or typed.
   void ChooseAtcCode(bool model);
   // The message box of this window (title and owner set).

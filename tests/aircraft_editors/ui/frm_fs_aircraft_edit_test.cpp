@@ -179,6 +179,30 @@ TEST_F(FSAircraftEditWindowTest, FieldsEditedAndSavedThroughTheWindow) {
   EXPECT_EQ(w.DialogResult(), 1);
 }
 
+TEST_F(FSAircraftEditWindowTest, TabbingThroughUntouchedBoxesWritesOnlyTheEditedTitle) {
+  // Codes and airline spelled otherwise than in the name lists.
+  std::string cfg = test::Replaced(OriginalCfg("VELK_B738"), "atc_model=B738", "atc_model=b738");
+  cfg = test::Replaced(cfg, "atc_id=N738VR\r\natc_airline=Velkair", "atc_id=N738VR\r\natc_airline=VELKAIR");
+  test::WriteFile(CfgPath("VELK_B738"), cfg);
+  frmFSAircraftEdit w(host_);
+  ASSERT_TRUE(w.Load());
+  w.show();
+  QApplication::setActiveWindow(&w);
+  Select(w, kRed);
+  EXPECT_EQ(w.cmATCType->currentText() + "|" + w.cmATCModel->currentText() + "|" + w.cmAirline->currentText(),
+            "BOEING|b738|VELKAIR");
+  w.txtTitle->setFocus();
+  w.txtTitle->selectAll();
+  QTest::keyClicks(w.txtTitle, "VELK Sample 737-800 Ruby");
+  // Round the whole window twice, leaving every box as it was shown.
+  for (int n = 0; n < 60; ++n) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(Row(w, "VELK Sample 737-800 Ruby")->text(1) + "|" + Row(w, "VELK Sample 737-800 Green")->text(2),
+            "BOEING|b738");
+  ASSERT_TRUE(w.SaveChanges());
+  EXPECT_EQ(CfgBytes("VELK_B738"), test::Replaced(cfg, "title=VELK Sample 737-800 Red\r\n",
+                                                  "title=VELK Sample 737-800 Ruby\r\n"));
+}
+
 TEST_F(FSAircraftEditWindowTest, LeavingARefusedFieldKeepsTheFocusAndTheRow) {
   frmFSAircraftEdit w(host_);
   ASSERT_TRUE(w.Load());
