@@ -7,6 +7,7 @@
 #include "app/aircraft_tree.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace fs = std::filesystem;
@@ -38,8 +39,13 @@ bool PlanAircraftMissing(const PlanState& plan) {
 }
 
 bool WritePlanFiles(const PlanState& plan) {
-  if (!WriteFlightPlans(fs::path(plan.FlightplanPath), plan.Flights)) return false;
-  return WriteAircraftTxt();
+  // All of them are ready before the first is replaced, and a later one
+  // that cannot be replaced puts the earlier ones back: the plan never
+  // names an aircraft that Aircraft.txt lacks.
+  FileSet files;
+  StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files);
+  StageAircraftTxt(files);
+  return WriteFilesAtomic(files);
 }
 
 bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {

@@ -22,9 +22,10 @@ void EmptyPlan(PlanState& plan);
 // whose title starts with "~" do not count.
 bool PlanAircraftMissing(const PlanState& plan);
 
-// Writes the flights to Plan().FlightplanPath and the plan aircraft to
-// Aircraft.txt beside it (each with its one-time backup). False when either
-// could not be written; Aircraft.txt is not touched when the plan file failed.
+// Writes the flights to Plan().FlightplanPath (with "Removed Flights.txt"
+// beside it when flights are marked removed) and the plan aircraft to
+// Aircraft.txt beside it, each with its one-time backup, all or none: False
+// when any could not be written, every file then as it was.
 bool WritePlanFiles(const PlanState& plan);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
