@@ -10,6 +10,7 @@
 #include "data/scenery_cache.h"
 #include "data/text_number.h"
 #include "platform/ascii_text.h"
+#include "platform/folder_list.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -107,14 +108,15 @@ bool IsFacilityFileName(const std::string& name) {
 GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequest& request,
                              const std::function<void(const std::string&, int, int)>& progress) {
   GateResizeResult result;
+  std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  std::vector<fs::path> files;
-  fs::directory_iterator it(sceneryFolder, ec);
-  if (ec) {
+  // A folder that cannot be listed whole is named and nothing is changed.
+  if (!ListFolder(sceneryFolder, entries, ec)) {
     result.failed.push_back(sceneryFolder.string());
     return result;
   }
-  for (const auto& entry : it) {
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : entries) {
     std::error_code fileEc;
     if (entry.is_regular_file(fileEc) && IsFacilityFileName(entry.path().filename().string()))
       files.push_back(entry.path());

@@ -7,6 +7,7 @@
 #include "app/aircraft_tree.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
+#include "platform/folder_list.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -48,7 +49,7 @@ bool WritePlanFiles(const PlanState& plan) {
   return WriteFilesAtomic(files);
 }
 
-bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {
+std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {
   std::error_code ec;
   fs::path newFolder = fs::path(newPath).parent_path();
   fs::path oldFolder = fs::path(oldPath).parent_path();
@@ -59,7 +60,14 @@ bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::stri
     if (ec) b = oldFolder;
     if (a == b) return false;
   }
-  for (const auto& entry : fs::directory_iterator(newFolder.empty() ? fs::path(".") : newFolder, ec)) {
+  std::vector<fs::directory_entry> entries;
+  if (!ListFolder(newFolder.empty() ? fs::path(".") : newFolder, entries, ec)) {
+    // A folder that is not there holds no Aircraft.txt; the save says why
+    // it cannot write there.
+    if (ec == std::errc::no_such_file_or_directory) return false;
+    return std::nullopt;
+  }
+  for (const fs::directory_entry& entry : entries) {
     if (NodeKeyUpper(entry.path().filename().string()) == NodeKeyUpper(kAircraftFileName) &&
         entry.is_regular_file(ec))
       return true;

@@ -3,6 +3,7 @@
 // the window: emptying the plan for a new one, checking the plan's aircraft
 // against the installed ones and writing the two plan files. Standard
 // library only.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,8 @@ bool WritePlanFiles(const PlanState& plan);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
 // another plan: the new folder is not the folder of `oldPath` and holds a
-// file of that name (in any letter case).
-bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath);
+// file of that name (in any letter case). Nothing when the new folder
+// exists but cannot be listed whole, so that this cannot be told.
+std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath);
 
 }  // namespace velk
