@@ -121,7 +121,11 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
     if (entry.is_regular_file(fileEc) && IsFacilityFileName(entry.path().filename().string()))
       files.push_back(entry.path());
   }
-  std::sort(files.begin(), files.end());
+  // By name without regard to case, as the simulator's own file system
+  // lists them, so that the walk and its report do not depend on the case.
+  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+    return LessNoCase(a.filename().string(), b.filename().string());
+  });
   for (size_t k = 0; k < files.size(); ++k) {
     const fs::path& path = files[k];
     const std::string name = path.filename().string();

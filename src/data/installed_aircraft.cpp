@@ -106,11 +106,6 @@ bool Exists(const fs::path& p) {
   return fs::exists(p, ec);
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  std::string ua = UpperAscii(a), ub = UpperAscii(b);
-  return ua != ub ? ua < ub : a < b;
-}
-
 }  // namespace
 
 std::string CleanProfileValue(std::string_view value) {
