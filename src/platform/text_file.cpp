@@ -352,6 +352,17 @@ bool WriteFilesAtomic(const FileSet& files, std::string* error) {
   return true;
 }
 
+std::optional<std::string_view> TemporaryTargetName(std::string_view name) {
+  // mkstemp fills its six places with ASCII letters and digits.
+  constexpr size_t kSuffix = 6;
+  if (name.size() < kSuffix + 3 || name.front() != '.' || name[name.size() - kSuffix - 1] != '.')
+    return std::nullopt;
+  for (char c : name.substr(name.size() - kSuffix)) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return std::nullopt;
+  }
+  return name.substr(1, name.size() - kSuffix - 2);
+}
+
 bool MayRewrite(const std::filesystem::path& file) {
   std::optional<std::filesystem::path> target = ResolveWriteTarget(file);
   struct stat st {};

@@ -81,6 +81,12 @@ using FileSet = std::vector<std::pair<std::filesystem::path, std::string>>;
 // its last contents.
 bool WriteFilesAtomic(const FileSet& files, std::string* error = nullptr);
 
+// The name of the file that `name` is a temporary of, when `name` has the
+// form WriteFileAtomic and CopyFileOnce give their temporaries: "." + that
+// name + "." + six letters or digits. Nothing for any other name. Such a
+// file that outlived its writer was left by a kill.
+std::optional<std::string_view> TemporaryTargetName(std::string_view name);
+
 // True when `file` (through any link) is an existing regular file that
 // WriteFileAtomic would replace: a file without any write bit is locked, as
 // the simulator's own tools treat it, also for a user whom the system would
