@@ -318,14 +318,15 @@ void PutBack(const FileSet& files, const std::vector<std::optional<std::string>>
 }  // namespace
 
 bool WriteFilesAtomic(const FileSet& files, std::string* error) {
-  // What each target held before, to put back should a later one fail.
+  // What each target held before, to put back should a later one fail; the
+  // last one never needs it, as nothing is replaced after it.
   std::vector<std::optional<std::string>> before;
   for (const auto& [path, bytes] : files) {
     std::error_code ec;
     std::filesystem::file_status st = std::filesystem::status(path, ec);
     if (std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))
       return Fail(error, std::filesystem::is_directory(st) ? EISDIR : EINVAL);
-    if (!std::filesystem::exists(st)) {
+    if (!std::filesystem::exists(st) || before.size() + 1 == files.size()) {
       before.emplace_back();
       continue;
     }

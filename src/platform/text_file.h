@@ -75,10 +75,10 @@ using FileSet = std::vector<std::pair<std::filesystem::path, std::string>>;
 // disk, a target refused) or a kill before the renames leaves every target
 // as it was. Should a rename fail, the targets replaced before it get their
 // old bytes back (or are removed when they were new), so the set stays as
-// it was; for that, a target that exists but is not a regular file or
-// cannot be read is refused before anything is written. False on any
-// failure, with the reason in `error`. A target named twice ends up with
-// its last contents.
+// it was; for that, a target that exists but is not a regular file, or one
+// before the last that cannot be read, is refused before anything is
+// written. False on any failure, with the reason in `error`. A target named
+// twice ends up with its last contents.
 bool WriteFilesAtomic(const FileSet& files, std::string* error = nullptr);
 
 // The name of the file that `name` is a temporary of, when `name` has the

@@ -202,6 +202,12 @@ TEST(WriteFileAtomic, WritersRacingLeaveOneWholeFile) {
   EXPECT_EQ(Names(dir.path()), std::set<std::string>{"user.reg"});
 }
 
+void TurnBIntoAFolder(AtomicWriteStep step, const fs::path& temporary) {
+  if (step != AtomicWriteStep::kFlushed || !temporary.filename().string().starts_with(".b.txt.")) return;
+  fs::remove(temporary.parent_path() / "b.txt");
+  fs::create_directories(temporary.parent_path() / "b.txt" / "inside");
+}
+
 TEST(WriteFilesAtomic, ALaterFailurePutsTheEarlierFilesBack) {
   TempDir dir;
   WriteFile(dir / "a.txt", "old a");
@@ -222,6 +228,14 @@ TEST(WriteFilesAtomic, ALaterFailurePutsTheEarlierFilesBack) {
   int count = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++count;
   EXPECT_EQ(count, 3);
+
+  // b turns into a folder once every new file is ready, so that its rename
+  // fails: a gets its old bytes back and the new c goes again.
+  SetAtomicWriteObserver(TurnBIntoAFolder);
+  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "newer a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "newer b"}}));
+  SetAtomicWriteObserver(nullptr);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
+  EXPECT_FALSE(fs::exists(dir / "c.txt"));
 }
 
 // The child process dies (SIGKILL) once the second file is written and
