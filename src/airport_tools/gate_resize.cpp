@@ -1,15 +1,22 @@
 #include "airport_tools/gate_resize.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <system_error>
+#include <unordered_set>
 
 #include "data/config_text.h"
 #include "data/scenery_cache.h"
 #include "data/text_number.h"
 #include "platform/ascii_text.h"
+#include "platform/folder_list.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -102,24 +109,89 @@ bool IsFacilityFileName(const std::string& name) {
   return name.size() > 3 && UpperAscii(name.substr(name.size() - 3)) == "BGL";
 }
 
+// The folder locked for one resize, so that two resizes never work in the
+// same folder at once: the second could overwrite the first one's changes
+// with a copy read before them, and its clean-up could remove the first
+// one's temporaries while they are being written. Busy() when another
+// resize holds the folder; neither Held() nor Busy() when the file system
+// gives no lock.
+class FolderLock {
+ public:
+  explicit FolderLock(const fs::path& folder) {
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+      held_ = true;
+    else
+      busy_ = errno == EWOULDBLOCK;
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool Held() const { return held_; }
+  bool Busy() const { return busy_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+  bool busy_ = false;
+};
+
+// True when `name` is a temporary that a resize writes beside one of the
+// facility files `walked`: the atomic writer's ".<file>.XXXXXX" or the
+// backup copy's ".<file>.velk.bak.XXXXXX".
+bool IsResizeTemporary(std::string_view name, const std::unordered_set<std::string>& walked) {
+  std::optional<std::string_view> target = TemporaryTargetName(name);
+  if (!target) return false;
+  constexpr std::string_view kBackup = ".velk.bak";
+  if (target->ends_with(kBackup)) target->remove_suffix(kBackup.size());
+  return walked.count(std::string(*target)) > 0;
+}
+
 }  // namespace
 
 GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequest& request,
                              const std::function<void(const std::string&, int, int)>& progress) {
   GateResizeResult result;
+  FolderLock lock(sceneryFolder);
+  std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  std::vector<fs::path> files;
-  fs::directory_iterator it(sceneryFolder, ec);
-  if (ec) {
+  // A folder that another resize is working in, or that cannot be listed
+  // whole, is named and nothing is changed.
+  if (lock.Busy() || !ListFolder(sceneryFolder, entries, ec)) {
     result.failed.push_back(sceneryFolder.string());
     return result;
   }
-  for (const auto& entry : it) {
+  std::unordered_set<std::string> names;
+  for (const fs::directory_entry& entry : entries) {
     std::error_code fileEc;
-    if (entry.is_regular_file(fileEc) && IsFacilityFileName(entry.path().filename().string()))
-      files.push_back(entry.path());
+    std::string name = entry.path().filename().string();
+    if (entry.is_regular_file(fileEc) && IsFacilityFileName(name)) names.insert(std::move(name));
   }
-  std::sort(files.begin(), files.end());
+  // What a killed resize left behind goes before anything is written; a
+  // temporary is never walked as a facility file, even when its random
+  // part happens to end in "BGL". Only under the lock: without it another
+  // velk's resize may be writing its own right now.
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : entries) {
+    std::string name = entry.path().filename().string();
+    if (IsResizeTemporary(name, names)) {
+      std::error_code fileEc;
+      fs::file_type type = entry.symlink_status(fileEc).type();
+      if (lock.Held() && (type == fs::file_type::regular || type == fs::file_type::symlink) &&
+          fs::remove(entry.path(), fileEc))
+        ++result.temporariesRemoved;
+    } else if (names.count(name)) {
+      files.push_back(entry.path());
+    }
+  }
+  // By name without regard to case, as the simulator's own file system
+  // lists them, so that the walk and its report do not depend on the case.
+  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+    return LessNoCase(a.filename().string(), b.filename().string());
+  });
   for (size_t k = 0; k < files.size(); ++k) {
     const fs::path& path = files[k];
     const std::string name = path.filename().string();

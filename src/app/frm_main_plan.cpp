@@ -35,6 +35,7 @@
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "shuffle/ui/shuffle_commands.h"
@@ -393,7 +394,13 @@ void frmMain::SaveFlightplanAsCommand() {
   std::string path = ShowSaveDialog("Save Flightplan as...", "", kTextFileFilter, 1, plan.FlightplanPath, "",
                                     kSaveDialogFlags);
   if (path.empty()) return;
-  if (SaveAsReplacesOtherAircraftFile(plan.FlightplanPath, path) &&
+  std::optional<bool> replaces = SaveAsReplacesOtherAircraftFile(plan.FlightplanPath, path);
+  if (!replaces) {
+    ShowMessageBox(ListFailedMessage(std::filesystem::path(path).parent_path()), kMbOk | kMbIconExclamation,
+                   kProgramTitle, this);
+    return;
+  }
+  if (*replaces &&
       ShowMessageBox(kReplaceAircraftFileQuestion, kMbYesNo | kMbIconExclamation, kProgramTitle, this) != kIdYes)
     return;
   std::string previous = plan.FlightplanPath;

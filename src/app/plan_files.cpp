@@ -7,6 +7,8 @@
 #include "app/aircraft_tree.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
+#include "platform/folder_list.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace fs = std::filesystem;
@@ -38,11 +40,16 @@ bool PlanAircraftMissing(const PlanState& plan) {
 }
 
 bool WritePlanFiles(const PlanState& plan) {
-  if (!WriteFlightPlans(fs::path(plan.FlightplanPath), plan.Flights)) return false;
-  return WriteAircraftTxt();
+  // All of them are ready before the first is replaced, and a later one
+  // that cannot be replaced puts the earlier ones back: the plan never
+  // names an aircraft that Aircraft.txt lacks.
+  FileSet files;
+  StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files);
+  StageAircraftTxt(files);
+  return WriteFilesAtomic(files);
 }
 
-bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {
+std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {
   std::error_code ec;
   fs::path newFolder = fs::path(newPath).parent_path();
   fs::path oldFolder = fs::path(oldPath).parent_path();
@@ -53,7 +60,14 @@ bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::stri
     if (ec) b = oldFolder;
     if (a == b) return false;
   }
-  for (const auto& entry : fs::directory_iterator(newFolder.empty() ? fs::path(".") : newFolder, ec)) {
+  std::vector<fs::directory_entry> entries;
+  if (!ListFolder(newFolder.empty() ? fs::path(".") : newFolder, entries, ec)) {
+    // A folder that is not there holds no Aircraft.txt; the save says why
+    // it cannot write there.
+    if (ec == std::errc::no_such_file_or_directory) return false;
+    return std::nullopt;
+  }
+  for (const fs::directory_entry& entry : entries) {
     if (NodeKeyUpper(entry.path().filename().string()) == NodeKeyUpper(kAircraftFileName) &&
         entry.is_regular_file(ec))
       return true;

@@ -3,6 +3,7 @@
 // the window: emptying the plan for a new one, checking the plan's aircraft
 // against the installed ones and writing the two plan files. Standard
 // library only.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,14 +23,16 @@ void EmptyPlan(PlanState& plan);
 // whose title starts with "~" do not count.
 bool PlanAircraftMissing(const PlanState& plan);
 
-// Writes the flights to Plan().FlightplanPath and the plan aircraft to
-// Aircraft.txt beside it (each with its one-time backup). False when either
-// could not be written; Aircraft.txt is not touched when the plan file failed.
+// Writes the flights to Plan().FlightplanPath (with "Removed Flights.txt"
+// beside it when flights are marked removed) and the plan aircraft to
+// Aircraft.txt beside it, each with its one-time backup, all or none: False
+// when any could not be written, every file then as it was.
 bool WritePlanFiles(const PlanState& plan);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
 // another plan: the new folder is not the folder of `oldPath` and holds a
-// file of that name (in any letter case).
-bool SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath);
+// file of that name (in any letter case). Nothing when the new folder
+// exists but cannot be listed whole, so that this cannot be told.
+std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath);
 
 }  // namespace velk

@@ -96,7 +96,7 @@ bool ReadAircraftTxt() {
   return true;
 }
 
-bool WriteAircraftTxt() {
+void StageAircraftTxt(FileSet& files) {
   const PlanState& plan = Plan();
   std::filesystem::path path = PlanFolderFile(kAircraftFileName);
   std::string out;
@@ -113,7 +113,13 @@ bool WriteAircraftTxt() {
   if (plan.BackupPlan && std::filesystem::is_regular_file(path, ec)) {
     CopyFileOnce(path, path.string() + kBackupSuffix);
   }
-  return WriteFileAtomic(path, out);
+  files.emplace_back(std::move(path), std::move(out));
+}
+
+bool WriteAircraftTxt() {
+  FileSet files;
+  StageAircraftTxt(files);
+  return WriteFileAtomic(files[0].first, files[0].second);
 }
 
 bool ReadAirportsTxt() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/plan_records.h"
+#include "platform/text_file.h"
 
 namespace velk {
 
@@ -35,10 +36,14 @@ std::vector<Airport> ParseAirportsTxt(std::string_view text);
 // and false, with no aircraft.
 bool ReadAircraftTxt();
 
-// Writes the plan aircraft back to Aircraft.txt beside the plan, each line
-// ended by CRLF, replacing the file atomically after a one-time backup to
-// Aircraft.txt.velk.bak when Plan().BackupPlan is on. False when the file
-// could not be written; the old file is then left as it was.
+// Adds to `files` Aircraft.txt beside the plan with the plan aircraft, each
+// line ended by CRLF. Before the file is first replaced it is copied once to
+// Aircraft.txt.velk.bak when Plan().BackupPlan is on; that copy is made here.
+void StageAircraftTxt(FileSet& files);
+
+// Writes the plan aircraft back to Aircraft.txt beside the plan as
+// StageAircraftTxt makes it, replacing the file atomically. False when the
+// file could not be written; the old file is then left as it was.
 bool WriteAircraftTxt();
 
 // Fills Plan().Airports and rebuilds Plan().AirportIndex from Airports.txt

@@ -337,18 +337,20 @@ std::string FormatFlightPlanLine(const Flight& flight) {
   return line;
 }
 
-bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights) {
-  const std::string kept = FileText(flights, false);
-  const std::string removed = FileText(flights, true);
-
+void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files) {
   std::error_code ec;
   if (Plan().BackupPlan && std::filesystem::is_regular_file(path, ec)) {
     CopyFileOnce(path, path.string() + kBackupSuffix);
   }
-  if (!removed.empty()) {
-    if (!WriteFileAtomic(path.parent_path() / kRemovedFlightsFileName, removed)) return false;
-  }
-  return WriteFileAtomic(path, kept);
+  std::string removed = FileText(flights, true);
+  if (!removed.empty()) files.emplace_back(path.parent_path() / kRemovedFlightsFileName, std::move(removed));
+  files.emplace_back(path, FileText(flights, false));
+}
+
+bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights) {
+  FileSet files;
+  StageFlightPlans(path, flights, files);
+  return WriteFilesAtomic(files);
 }
 
 }  // namespace velk

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/plan_records.h"
+#include "platform/text_file.h"
 
 namespace velk {
 
@@ -50,14 +51,17 @@ bool ReadFlightPlans(const ReadProgress& progress = {});
 std::string FormatFlightPlanLine(const Flight& flight);
 void AppendFlightPlanLine(std::string& out, const Flight& flight);
 
-// Writes every flight not marked removed to `path`, each line ended by CRLF,
-// and the removed ones to "Removed Flights.txt" in the same folder. Before the
-// plan file is first replaced it is copied once to `path` + ".velk.bak" when
-// Plan().BackupPlan is on. Both files are replaced atomically: the removed
-// list first, then the plan, so a flight is never dropped from the plan
-// before it is in the removed list. When nothing is removed, an existing
-// removed list is left alone. False when a file could not be written; a
-// plan file that was not written is left as it was.
+// Adds to `files` what saving `flights` as `path` replaces, in this order:
+// "Removed Flights.txt" in the same folder with the flights marked removed,
+// when there are any (else an existing removed list is left alone), so that
+// a flight is never dropped from the plan before it is in the removed list;
+// then `path` with every other flight. Each line is ended by CRLF. Before
+// the plan file is first replaced it is copied once to `path` + ".velk.bak"
+// when Plan().BackupPlan is on; that copy is made here.
+void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files);
+
+// Writes the files of StageFlightPlans together (WriteFilesAtomic): both or
+// neither are replaced. False when a file could not be written.
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights);
 
 }  // namespace velk

@@ -13,6 +13,7 @@
 #include "data/model_radius.h"
 #include "data/plan_records.h"
 #include "data/text_number.h"
+#include "platform/folder_list.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
 #include "platform/text_codec.h"
@@ -103,11 +104,6 @@ bool StartsWithFltsim(std::string_view name) {
 bool Exists(const fs::path& p) {
   std::error_code ec;
   return fs::exists(p, ec);
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  std::string ua = UpperAscii(a), ub = UpperAscii(b);
-  return ua != ub ? ua < ub : a < b;
 }
 
 }  // namespace
@@ -212,15 +208,12 @@ bool LoadFSAircraft(PlanState& plan, bool checkFiles) {
   if (folder.empty()) return false;
 
   const fs::path aircraftDir = ResolvePathNoCase(folder, "Aircraft");
-  std::vector<std::string> names;
+  std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  fs::directory_iterator it(aircraftDir, ec);
-  bool listed = !ec;
-  for (; listed && it != fs::directory_iterator(); it.increment(ec)) {
-    names.push_back(it->path().filename().string());
-    if (ec) listed = false;
-  }
-  if (ec) listed = false;
+  const bool listed = ListFolder(aircraftDir, entries, ec);
+  std::vector<std::string> names;
+  names.reserve(entries.size());
+  for (const fs::directory_entry& entry : entries) names.push_back(entry.path().filename().string());
   // Listings come in no particular order; sorting by name keeps the list,
   // and with it the trees and the shuffle, the same from run to run.
   std::sort(names.begin(), names.end(), LessNoCase);

@@ -11,6 +11,7 @@
 #include "data/scenery_cache.h"
 #include "data/text_number.h"
 #include "platform/byte_view.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/sim_location.h"
 #include "platform/text_codec.h"
@@ -468,10 +469,13 @@ bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoa
     return false;
   }
   const std::filesystem::path sceneryFolder = ResolvePathNoCase(simFolder, "SCENEDB\\AFDFILES\\SCENERY");
+  std::vector<std::filesystem::directory_entry> entries;
+  if (!ListFolder(sceneryFolder, entries, ec)) {
+    // Airports read from part of the folder would pass for all of them.
+    return fail(ec == std::errc::no_such_file_or_directory ? "Path not found" : ListFailedMessage(sceneryFolder));
+  }
   std::vector<std::filesystem::path> files;
-  std::filesystem::directory_iterator it(sceneryFolder, ec);
-  if (ec) return fail("Path not found");
-  for (const auto& entry : it) {
+  for (const auto& entry : entries) {
     std::error_code fileEc;
     if (!entry.is_regular_file(fileEc)) continue;
     if (IsFacilityFileName(entry.path().filename().string())) files.push_back(entry.path());

@@ -30,6 +30,11 @@ std::string UpperAscii(std::string_view s) {
   return out;
 }
 
+bool LessNoCase(std::string_view a, std::string_view b) {
+  std::string ua = UpperAscii(a), ub = UpperAscii(b);
+  return ua != ub ? ua < ub : a < b;
+}
+
 std::string_view TrimBlanks(std::string_view s) { return TrimAny(s, " \t"); }
 
 std::string_view TrimSpaces(std::string_view s) {

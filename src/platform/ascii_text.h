@@ -10,6 +10,10 @@ namespace velk {
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // ASCII upper case; other bytes are kept.
 std::string UpperAscii(std::string_view s);
+// Name order without regard to ASCII letter case (by the UpperAscii bytes);
+// names that differ only in case come in byte order, so that the order is
+// the same from run to run.
+bool LessNoCase(std::string_view a, std::string_view b);
 // Any of the bytes in `chars` trimmed at both ends.
 std::string_view TrimAny(std::string_view s, std::string_view chars);
 // Blanks (spaces and tabs) trimmed at both ends.

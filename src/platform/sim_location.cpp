@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_list.h"
 #include "platform/registry_store.h"
 #include "platform/text_codec.h"
 
@@ -56,10 +57,12 @@ bool EntryExists(const fs::path& p) {
 std::string FindNoCase(const fs::path& folder, const std::string& wanted) {
   std::u32string key = NameKey(wanted);
   std::string best;
+  // Part of a listing that failed still answers for what it listed.
+  std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  fs::directory_iterator it(folder, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+  ListFolder(folder, entries, ec);
+  for (const fs::directory_entry& entry : entries) {
+    std::string name = entry.path().filename().string();
     if (NameKey(name) == key && (best.empty() || name < best)) best = name;
   }
   return best;

@@ -300,23 +300,68 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
   return prepared && CommitReplacement(*prepared, error);
 }
 
-size_t WriteFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
-                        std::string* error) {
+namespace {
+
+// Puts the first `count` targets of `files` back as `before` holds them:
+// their old bytes, or no file where there was none.
+void PutBack(const FileSet& files, const std::vector<std::optional<std::string>>& before, size_t count) {
+  for (size_t j = count; j-- > 0;) {
+    std::error_code ec;
+    if (before[j]) {
+      WriteFileAtomic(files[j].first, *before[j]);
+    } else if (auto made = ResolveWriteTarget(files[j].first)) {
+      std::filesystem::remove(*made, ec);  // what the write made, through a link too
+    }
+  }
+}
+
+}  // namespace
+
+bool WriteFilesAtomic(const FileSet& files, std::string* error) {
+  // What each target held before, to put back should a later one fail; the
+  // last one never needs it, as nothing is replaced after it.
+  std::vector<std::optional<std::string>> before;
+  for (const auto& [path, bytes] : files) {
+    std::error_code ec;
+    std::filesystem::file_status st = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))
+      return Fail(error, std::filesystem::is_directory(st) ? EISDIR : EINVAL);
+    if (!std::filesystem::exists(st) || before.size() + 1 == files.size()) {
+      before.emplace_back();
+      continue;
+    }
+    std::optional<std::string> old = ReadFileBytes(path, error);
+    if (!old) return false;  // could not be put back
+    before.push_back(std::move(old));
+  }
+  // Every new file is ready before the first one replaces its target.
   std::vector<PreparedFile> prepared;
   for (const auto& [path, bytes] : files) {
     std::optional<PreparedFile> p = PrepareReplacement(path, bytes, error);
     if (!p) {
       for (const PreparedFile& q : prepared) ::unlink(q.temporary.c_str());
-      return 0;
+      return false;
     }
     prepared.push_back(std::move(*p));
   }
   for (size_t k = 0; k < prepared.size(); ++k) {
     if (CommitReplacement(prepared[k], error)) continue;
     for (size_t j = k + 1; j < prepared.size(); ++j) ::unlink(prepared[j].temporary.c_str());
-    return k;
+    PutBack(files, before, k);
+    return false;
   }
-  return prepared.size();
+  return true;
+}
+
+std::optional<std::string_view> TemporaryTargetName(std::string_view name) {
+  // mkstemp fills its six places with ASCII letters and digits.
+  constexpr size_t kSuffix = 6;
+  if (name.size() < kSuffix + 3 || name.front() != '.' || name[name.size() - kSuffix - 1] != '.')
+    return std::nullopt;
+  for (char c : name.substr(name.size() - kSuffix)) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return std::nullopt;
+  }
+  return name.substr(1, name.size() - kSuffix - 2);
 }
 
 bool MayRewrite(const std::filesystem::path& file) {

@@ -103,38 +103,9 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
   fs::path folder = chosenFile.parent_path();
   // The chosen file last: should the user have chosen one of the other two
   // names, the plan is what ends up there.
-  return ReplaceFilesTogether({{FileInFolder(folder, kAirportsName), std::move(*produced[0])},
-                               {FileInFolder(folder, kAircraftName), std::move(*produced[1])},
-                               {chosenFile, std::move(*produced[2])}});
-}
-
-bool ReplaceFilesTogether(const std::vector<std::pair<fs::path, std::string>>& files) {
-  // What each target held before, to put back should a later one fail.
-  std::vector<std::optional<std::string>> before;
-  for (const auto& [path, bytes] : files) {
-    std::error_code ec;
-    fs::file_status st = fs::status(path, ec);
-    if (fs::exists(st) && !fs::is_regular_file(st)) return false;
-    if (!fs::exists(st)) {
-      before.emplace_back();
-      continue;
-    }
-    std::optional<std::string> old = ReadFileBytes(path);
-    if (!old) return false;  // could not be put back
-    before.push_back(std::move(old));
-  }
-  // Every new file is ready before the first one replaces its target.
-  const size_t replaced = WriteFilesAtomic(files);
-  if (replaced == files.size()) return true;
-  for (size_t j = replaced; j-- > 0;) {
-    std::error_code ec;
-    if (before[j]) {
-      WriteFileAtomic(files[j].first, *before[j]);
-    } else if (auto made = ResolveWriteTarget(files[j].first)) {
-      fs::remove(*made, ec);  // what the write made, through a link too
-    }
-  }
-  return false;
+  return WriteFilesAtomic({{FileInFolder(folder, kAirportsName), std::move(*produced[0])},
+                           {FileInFolder(folder, kAircraftName), std::move(*produced[1])},
+                           {chosenFile, std::move(*produced[2])}});
 }
 
 }  // namespace velk

@@ -86,13 +86,4 @@ CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder,
 bool DecompileTo(const std::filesystem::path& programFolder, const std::filesystem::path& chosenFile,
                  bool showConsole);
 
-// ---- Replacing several files together --------------------------------------
-
-// Writes the files together (WriteFilesAtomic): all of them are written
-// before the first target is replaced, so a failure while writing or a kill
-// leaves every old file. Should a later target refuse its new file, the
-// ones replaced before it get their old contents back (or are removed when
-// they were new), so the set stays as it was. False on failure.
-bool ReplaceFilesTogether(const std::vector<std::pair<std::filesystem::path, std::string>>& files);
-
 }  // namespace velk

@@ -75,7 +75,7 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
       for (const fs::path& target : {aircraftTarget, planTarget})
         if (fs::is_regular_file(target, ec)) CopyFileOnce(target, target.string() + kBackupSuffix);
     }
-    if (!ReplaceFilesTogether({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}}))
+    if (!WriteFilesAtomic({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}}))
       return {BuildOutcome::kWriteFailed, {}};
     return {BuildOutcome::kDone, {}};
   }

@@ -264,6 +264,13 @@ TEST_F(GateResizeFolder, WalksTheFacilityFilesAndBacksEachUpOnce) {
   EXPECT_EQ(entries, 6);
 }
 
+TEST_F(GateResizeFolder, WalksByNameWithoutRegardToCase) {
+  test::WriteFile(dir / "C.BGL", TwoAirports());
+  test::WriteFile(dir / "a0.bgl", TwoAirports());
+  Run(false);
+  EXPECT_EQ(heard, (std::vector<std::string>{"A.BGL 1/4", "a0.bgl 2/4", "b.bgl 3/4", "C.BGL 4/4"}));
+}
+
 TEST_F(GateResizeFolder, WithoutBackupsNoneAreMade) {
   Run(false);
   EXPECT_FALSE(fs::exists(dir / "A.BGL.velk.bak"));

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,16 @@
 #include "data/scenery_airports.h"
 #include "data/scenery_cache.h"
 #include "data/scenery_test_support.h"
+#include "platform/folder_list.h"
+#include "platform/sim_location.h"
 #include "support/sample_window_test.h"
 
 namespace velk {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
 
 class AirportToolsWindowTest : public test::SampleWindowTest {
  protected:
@@ -72,6 +77,54 @@ TEST_F(AirportToolsWindowTest, ToolWindowsSurviveACloseWhileBusyAndKeepTheFocus)
   ASSERT_EQ(Prompts().size(), 2u);
   EXPECT_EQ(QApplication::activeWindow(), resize);
   EXPECT_EQ(QApplication::focusWidget(), resize->cmType);
+}
+
+// A folder whose listing fails part way (an I/O error of the file system)
+// ends the step that lists it with a message naming the folder, and nothing
+// is changed: the scenery load, gate resize and Save As.
+TEST_F(AirportToolsWindowTest, AFolderThatFailsWhileListedEndsTheStepAndIsNamed) {
+  const fs::path scenery = ResolvePathNoCase(simulator_->path(), "SCENEDB\\AFDFILES\\SCENERY");
+  const fs::path other = plans_ / "other";
+  WriteFile(other / "Aircraft.txt", "AC#1,100,\"Someone else's\"\r\n");
+  WriteFile(other / "readme.txt", "");
+  WriteFile(scenery / "readme.txt", "");
+  std::map<fs::path, std::string> sceneryBefore;
+  for (const auto& e : fs::directory_iterator(scenery)) sceneryBefore[e.path()] = ReadFile(e.path()).value_or("");
+  SetFolderListFault([&](const fs::path& folder, size_t listed) {
+    return listed == 1 && (folder == scenery || folder == other) ? std::make_error_code(std::errc::io_error)
+                                                                  : std::error_code();
+  });
+  struct Reset {
+    ~Reset() { SetFolderListFault({}); }
+  } reset;
+
+  w_.mnuToolsAirportSearch->trigger();
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_EQ(Prompts()[0], "Error during getting FS2002 Scenery ().\r\nCould not list folder '" + scenery.string() + "'.");
+  EXPECT_TRUE(SceneryAirports().empty());
+  EXPECT_FALSE(fs::exists(programFolder_ / kSceneryCacheFileName));
+
+  boxes_.Clear();
+  boxes_.Answer(kIdYes);
+  w_.mnuToolsResizeGates->trigger();
+  w_.AirportToolWindows()->ResizeWindow()->cmdOK->click();
+  ASSERT_EQ(Prompts().size(), 2u);
+  EXPECT_EQ(Prompts()[1], "Errors occured during resizing Gates: 0 Gates matching the given type were resized, but "
+                          "these files could not be changed:\r\n" + scenery.string());
+  std::map<fs::path, std::string> sceneryAfter;
+  for (const auto& e : fs::directory_iterator(scenery)) sceneryAfter[e.path()] = ReadFile(e.path()).value_or("");
+  EXPECT_EQ(sceneryAfter, sceneryBefore);
+
+  const fs::path plan = CopySamplePlan("main");
+  dialogs_.Answer(plan.string());
+  w_.mnuFileLoad->trigger();
+  boxes_.Clear();
+  dialogs_.Answer((other / "FlightPlans.txt").string());
+  w_.mnuFileSaveAs->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Could not list folder '" + other.string() + "'."});
+  EXPECT_EQ(Plan().FlightplanPath, plan.string());
+  EXPECT_FALSE(fs::exists(other / "FlightPlans.txt"));
+  EXPECT_EQ(ReadFile(other / "Aircraft.txt"), "AC#1,100,\"Someone else's\"\r\n");
 }
 
 }  // namespace

@@ -30,9 +30,9 @@ TEST(SaveAsTarget, AnotherPlansAircraftFileIsNoticed) {
   WriteFile(dir / "other/AIRCRAFT.TXT", "");
   WriteFile(dir / "empty/readme", "");
   std::string old = (dir / "old/FlightPlans.txt").string();
-  EXPECT_FALSE(SaveAsReplacesOtherAircraftFile(old, (dir / "old/Copy.txt").string()));
-  EXPECT_TRUE(SaveAsReplacesOtherAircraftFile(old, (dir / "other/FlightPlans.txt").string()));
-  EXPECT_FALSE(SaveAsReplacesOtherAircraftFile(old, (dir / "empty/FlightPlans.txt").string()));
+  EXPECT_EQ(SaveAsReplacesOtherAircraftFile(old, (dir / "old/Copy.txt").string()), false);
+  EXPECT_EQ(SaveAsReplacesOtherAircraftFile(old, (dir / "other/FlightPlans.txt").string()), true);
+  EXPECT_EQ(SaveAsReplacesOtherAircraftFile(old, (dir / "empty/FlightPlans.txt").string()), false);
   EXPECT_FALSE(PlanFileExists((dir / "old").string()));
   EXPECT_TRUE(PlanFileExists(old));
 }

@@ -160,6 +160,32 @@ TEST_F(PlanWindowTest, FailedSaveIsReportedAndKeepsTheChanges) {
   EXPECT_TRUE(Plan().PlanLoaded);
 }
 
+// A save that cannot replace one of its files replaces none: the plan never
+// names an aircraft that Aircraft.txt lacks, and the old list of removed
+// flights stays.
+TEST_F(PlanWindowTest, ASaveThatCannotWriteEveryFileChangesNone) {
+  const fs::path folder = main_.parent_path();
+  WriteFile(folder / "Removed Flights.txt", "AC#1,OLD,100%,WEEK,IFR\r\n");
+  Open(main_);
+  Plan().Flights[0].Removed = true;
+  Plan().Flights[1].Registration = "N-NEW";
+  Plan().PlanAircraftList.push_back(PlanAircraft{"AC#999", "New Aircraft", "300", 0});
+  Plan().Flights[1].AircraftId = "AC#999";
+  w_.MarkPlanModified();
+  const fs::path files[] = {main_, folder / "Aircraft.txt", folder / "Removed Flights.txt"};
+  std::vector<std::optional<std::string>> before;
+  for (const fs::path& f : files) before.push_back(ReadFile(f));
+  for (const char* readOnly : {"Aircraft.txt", "FlightPlans.txt"}) {
+    boxes_.Clear();
+    fs::permissions(folder / readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    w_.mnuFileSave->trigger();
+    fs::permissions(folder / readOnly, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{kSaveFailed})) << readOnly;
+    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(ReadFile(files[k]), before[k]) << readOnly << " " << files[k];
+    EXPECT_TRUE(Program().PlanModified);
+  }
+}
+
 TEST_F(PlanWindowTest, ModifiedPlanQuestionBeforeOpening) {
   Open(main_);
   Plan().Flights[0].Registration = "N-CHANGED";

@@ -3,16 +3,11 @@
 // main window in tests/app/project_window_test.cpp).
 #include "project/console_tools.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "platform/text_file.h"
 #include "support/stub_tools.h"
 #include "support/test_support.h"
 
@@ -153,53 +148,6 @@ TEST_F(ToolRuns, AFailedDecompileChangesNothing) {
   EXPECT_FALSE(DecompileTo(tools_.ProgramFolder(), out / "D.txt", false));
   EXPECT_EQ(ReadFile(out / "D.txt"), "chosen");
   EXPECT_EQ(ReadFile(out / "Airports.txt"), "old airports");
-}
-
-TEST(ReplaceFilesTogether, ALaterFailurePutsTheEarlierFilesBack) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "old a");
-  fs::create_directory(dir / "blocked");
-  // b is new, c cannot be written (its folder is missing).
-  EXPECT_FALSE(ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}, {dir / "no/c.txt", "c"}}));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
-  EXPECT_FALSE(fs::exists(dir / "b.txt"));
-  // A target that is a folder is refused before anything is written.
-  EXPECT_FALSE(ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "blocked", "x"}}));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
-  EXPECT_TRUE(fs::is_directory(dir / "blocked"));
-
-  ASSERT_TRUE(ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}}));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
-  EXPECT_EQ(ReadFile(dir / "b.txt"), "new b");
-  // Nothing but the targets is left in the folder.
-  int count = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++count;
-  EXPECT_EQ(count, 3);
-}
-
-// The child process dies (SIGKILL) once the second file is written and
-// flushed under its temporary name.
-void KillAtSecondFile(AtomicWriteStep step, const fs::path& temporary) {
-  if (step == AtomicWriteStep::kFlushed && temporary.filename().string().starts_with(".b.txt."))
-    ::kill(::getpid(), SIGKILL);
-}
-
-TEST(ReplaceFilesTogether, AKillWhileWritingLeavesEveryOldFile) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "old a");
-  WriteFile(dir / "b.txt", "old b");
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    SetAtomicWriteObserver(KillAtSecondFile);
-    ReplaceFilesTogether({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}});
-    ::_exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
-  EXPECT_EQ(ReadFile(dir / "b.txt"), "old b");
 }
 
 }  // namespace

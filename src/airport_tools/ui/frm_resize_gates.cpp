@@ -166,11 +166,16 @@ void frmResizeGates::Resize() {
     if (discard_) discard_();
   }
   if (!result) return;
+  std::string cleaned;
+  if (result->temporariesRemoved > 0)
+    cleaned = "\r\nRemoved " + std::to_string(result->temporariesRemoved) +
+              " temporary files left by an interrupted resize.";
   if (result->failed.empty())
-    ShowMessageBox("Successfully resized " + std::to_string(result->resized) + " Gates matching the given type.",
+    ShowMessageBox("Successfully resized " + std::to_string(result->resized) + " Gates matching the given type." +
+                       cleaned,
                    kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
   else
-    ShowMessageBox(FailureMessage(*result), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    ShowMessageBox(FailureMessage(*result) + cleaned, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
 }
 
 }  // namespace velk

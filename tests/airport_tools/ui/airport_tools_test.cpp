@@ -3,6 +3,10 @@
 // the deletion of the scenery cache.
 #include "airport_tools/ui/airport_tools.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QCheckBox>
@@ -234,6 +238,48 @@ TEST_F(AirportToolsTest, ResizeRefusesABadSizeAndReportsFailures) {
   w->cmdOK->click();
   EXPECT_EQ(boxes.Prompts().size(), 2u);
   EXPECT_EQ(boxes.Prompts().back(), "Couldn't find FS2002 Path.");
+}
+
+// A resize killed part way leaves its temporaries beside the facility
+// files; the next resize removes exactly those and says so, but not while
+// another resize holds the folder, whose temporaries they may be.
+TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
+  const fs::path folder = SceneryFile().parent_path();
+  const std::string original = *test::ReadFile(SceneryFile());
+  const std::vector<std::string> stale = {".SAMPLE_001.BGL.Ab3dE9", ".SAMPLE_001.BGL.velk.bak.x1Y2z3"};
+  for (const std::string& name : stale) test::WriteFile(folder / name, "part");
+  test::WriteFile(program / "kept.txt", "kept");
+  fs::create_symlink(program / "kept.txt", folder / ".SAMPLE_001.BGL.L1nk00");
+  // Look-alikes: the wrong length, another file's, no leading dot, a folder.
+  const std::vector<std::string> kept = {".SAMPLE_001.BGL.abc12", ".OTHER.BGL.abc123", "SAMPLE_001.BGL.abc123"};
+  for (const std::string& name : kept) test::WriteFile(folder / name, "other");
+  fs::create_directory(folder / ".SAMPLE_001.BGL.dir123");
+  resize.trigger();
+  frmResizeGates* w = tools->ResizeWindow();
+  ASSERT_NE(w, nullptr);
+
+  // Another resize at work in the folder: nothing is touched.
+  int other = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  w->cmdOK->click();
+  ::close(other);
+  ASSERT_EQ(boxes.Prompts().size(), 2u);
+  EXPECT_NE(boxes.Prompts()[1].find("could not be changed:\r\n" + folder.string()), std::string::npos);
+  EXPECT_EQ(test::ReadFile(SceneryFile()), original);
+  EXPECT_TRUE(fs::exists(folder / stale[0]));
+
+  boxes.Clear();
+  w->cmdOK->click();
+  ASSERT_EQ(boxes.Prompts().size(), 2u);
+  EXPECT_EQ(boxes.Prompts()[1].rfind("Successfully resized ", 0), 0u);
+  EXPECT_NE(boxes.Prompts()[1].find(" Gates matching the given type.\r\nRemoved 3 temporary files left by an "
+                                    "interrupted resize."),
+            std::string::npos);
+  for (const std::string& name : stale) EXPECT_FALSE(fs::exists(folder / name)) << name;
+  EXPECT_FALSE(fs::is_symlink(folder / ".SAMPLE_001.BGL.L1nk00"));
+  EXPECT_EQ(test::ReadFile(program / "kept.txt"), "kept");
+  for (const std::string& name : kept) EXPECT_EQ(test::ReadFile(folder / name), "other") << name;
+  EXPECT_TRUE(fs::is_directory(folder / ".SAMPLE_001.BGL.dir123"));
 }
 
 TEST_F(AirportToolsTest, DeleteCacheAsksFirst) {
