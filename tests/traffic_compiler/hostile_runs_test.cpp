@@ -431,6 +431,42 @@ TEST_F(HostileRuns, DecompiledFilesWithoutHardLinksAreAllThreeOrNone) {
   EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
 }
 
+TEST_F(HostileRuns, ALinkThatLoopsIsNoFileToReplace) {
+  // traffic.bgl a link to itself: refused with and without a backup, and
+  // the link stays.
+  const fs::path database = scenery() / "traffic.bgl";
+  fs::remove(database);
+  fs::create_symlink("traffic.bgl", database);
+  Result r = RunBuilt("orvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to find or open file " + database.string() + "\n"), std::string::npos)
+      << r.out;
+  WriteFile(scenery() / "traffic_ORIGINAL.bbb", kUsersDatabase);
+  r = RunBuilt("orvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to delete old traffic file\n" + database.string() + "\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(fs::read_symlink(database), "traffic.bgl");
+  EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  // ulvane reads no database through it, nor writes a text file over one.
+  r = RunBuilt("ulvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to find or open file " + database.string() + "\n"), std::string::npos)
+      << r.out;
+  fs::remove(database);
+  WriteFile(database, ulvane::test::SampleDatabase());
+  fs::remove(work() / "Aircraft.txt");
+  fs::create_symlink("Aircraft.txt", work() / "Aircraft.txt");
+  r = RunBuilt("ulvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to create file Aircraft.txt\n"), std::string::npos) << r.out;
+  EXPECT_EQ(fs::read_symlink(work() / "Aircraft.txt"), "Aircraft.txt");
+  EXPECT_EQ(ReadFile(work() / "Airports.txt"), kAirports);
+  EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+}
+
 TEST_F(HostileRuns, DecompiledFilesGoThroughLinks) {
   WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
   WriteFile(dir_ / "texts/a.txt", "old\r\n");

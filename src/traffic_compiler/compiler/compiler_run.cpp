@@ -49,9 +49,11 @@ struct Switches {
 int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& replaced) {
   const fs::path current = ResolveLinks(FindFileNoCase(folder, "traffic.bgl"));
   const fs::path backup = ResolveLinks(FindFileNoCase(folder, "traffic_ORIGINAL.bbb"));
+  // A link still there after resolving could not be followed (a loop): it
+  // is no file, and replacing it would put a plain file in its place.
   struct stat st;
-  const bool exists = ::stat(current.c_str(), &st) == 0;
-  const bool regular = exists && S_ISREG(st.st_mode);
+  const bool exists = ::lstat(current.c_str(), &st) == 0;
+  const bool regular = exists && ::stat(current.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   const bool backed_up = ::lstat(backup.c_str(), &st) == 0;
   if (exists && !regular && !backed_up) {
     // A folder, FIFO or device is no database to keep.

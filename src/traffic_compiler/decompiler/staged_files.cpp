@@ -13,8 +13,12 @@ StagedFiles::~StagedFiles() {
 StagedFiles::Result StagedFiles::Create(const std::filesystem::path& target) {
   Entry entry;
   entry.target = traffic::ResolveLinks(target);
+  // Anything there that is not a regular file is refused, a link that could
+  // not be followed (a loop) included.
   struct stat st;
-  if (::stat(entry.target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return Result::kCannotCreate;
+  if (::lstat(entry.target.c_str(), &st) == 0 &&
+      (::stat(entry.target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
+    return Result::kCannotCreate;
   if (traffic::IsWriteProtected(entry.target)) return Result::kCannotCreate;
   entry.file = std::make_unique<traffic::OutputFile>();
   // A fresh name beside the target, so the final rename stays on one file
