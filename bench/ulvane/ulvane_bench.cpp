@@ -3,7 +3,6 @@
 // temporary file, flushed to disk and renamed, as the decompiler must).
 //
 //   ulvane_bench [folder]   (default: a new folder under $TMPDIR)
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,22 +94,22 @@ double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
 
-// The I/O floor: the file read whole, and the given bytes written the way the
-// decompiler writes its outputs.
+// The I/O floor: the file read whole and the given bytes written, both the
+// way the decompiler does it: the same whole-file read, and the tools' own
+// output file (a temporary file beside each target, sent to the disk as it
+// is written, flushed) renamed into place.
 void CopyFloor(const fs::path& database, const fs::path& folder, const std::vector<std::string>& texts) {
-  auto bytes = velk::ReadFileBytes(database);
-  if (!bytes) std::exit(2);
+  velk::FileBytes bytes;
+  if (velk::ReadRegularFileBytes(database, bytes) != velk::RegularReadResult::kOk) std::exit(2);
   static const char* names[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
   for (size_t i = 0; i < 3; ++i) {
-    fs::path target = folder / names[i];
-    std::string temp = (folder / ("." + std::string(names[i]) + ".floor")).string();
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || ::write(fd, texts[i].data(), texts[i].size()) != static_cast<ssize_t>(texts[i].size()) ||
-        ::fsync(fd) != 0 || ::close(fd) != 0 || std::rename(temp.c_str(), target.c_str()) != 0)
+    const fs::path target = folder / names[i];
+    traffic::OutputFile out;
+    if (!out.CreateBeside(target) || !out.WriteAndClose(texts[i]) || !traffic::ReplaceFile(out.path(), target))
       std::exit(2);
+    out.Keep();
   }
 }
-
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using velk::test::ReadFile;
+using velk::test::SourceDir;
 using velk::test::TempDir;
 using velk::test::ToolsDir;
 using velk::test::WriteFile;
@@ -49,8 +51,8 @@ std::optional<std::string> Database(const fs::path& sim) {
   return ReadFile(sim / "SCENEDB" / "ATC" / "Scenery" / "traffic.bgl");
 }
 
-// Decompiling loses a little: minutes are cut to hundredths and times come
-// back at the start of their 1/8192 step of the period. This plan keeps to
+// Decompiling loses a little: minutes come back to the nearest hundredth and
+// times at the start of their 1/8192 step of the period. This plan keeps to
 // values that survive that exactly (coordinates whose hundredths come back
 // unchanged, elevations that come back to the same foot, times on whole
 // steps), so that recompiling must reproduce every byte, sectors included.
@@ -109,6 +111,27 @@ TEST(DecompilerRoundTrip, RecompilingTheDecompiledPlanGivesTheSameDatabase) {
   for (const char* name : {"Airports.txt", "Aircraft.txt"})
     EXPECT_EQ(ReadFile(again / name), ReadFile(decompiled / name)) << name;
   EXPECT_EQ(ReadFile(again / "FlightPlans.txt"), decompiledPlans);
+}
+
+TEST(DecompilerRoundTrip, CoordinatesStayPutRoundAfterRound) {
+  // The sample plan, north and south, east and west, compiled and decompiled
+  // in its own folder five times: after the first decompile the airports
+  // come back as the very same text every time.
+  TempDir root;
+  const fs::path plan = root / "plan";
+  for (const char* name : {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"})
+    WriteFile(plan / name, *ReadFile(SourceDir() / "sample" / name));
+  const fs::path sim = MakeSimulator(root / "sim");
+  std::optional<std::string> first;
+  for (int round = 1; round <= 5; ++round) {
+    ASSERT_EQ(RunTool("orvane", plan, sim), 0) << "round " << round;
+    ASSERT_EQ(RunTool("ulvane", plan, sim), 0) << "round " << round;
+    const auto airports = ReadFile(plan / "Airports.txt");
+    if (!first) first = airports;
+    EXPECT_EQ(airports, first) << "round " << round;
+  }
+  // A south latitude and a west longitude among them, as they were written.
+  EXPECT_NE(first->find("SBGR,S23* 26.13',W46* 28.38',"), std::string::npos) << *first;
 }
 
 }  // namespace

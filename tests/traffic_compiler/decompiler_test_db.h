@@ -183,9 +183,9 @@ inline std::string SampleDatabase() {
 }
 
 inline const char kSampleAirports[] =
-    "ABC ,S33* 55.99',E151* 9.99',-10\r\n"
-    "egll,N51* 28.64',W0* 27.68',82\r\n"
-    "KSEA,N47* 26.98',W122* 18.70',433\r\n";
+    "ABC ,S33* 56.00',E151* 10.00',-10\r\n"
+    "egll,N51* 28.65',W0* 27.68',82\r\n"
+    "KSEA,N47* 26.99',W122* 18.71',433\r\n";
 inline const std::string kSampleAircraft =
     "AC#1,250,\"Test Jet\"\r\n"
     "AC#3,450,\"" + std::string(100, 'x') + "\"\r\n";

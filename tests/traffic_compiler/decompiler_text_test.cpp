@@ -10,17 +10,28 @@
 namespace ulvane::test {
 namespace {
 
-TEST(DecompilerText, CoordinatesAreCutToHundredthsAfterSinglePrecision) {
-  // N47* 26.99' as the compiler stores it comes back one hundredth lower.
-  EXPECT_EQ(LatitudeText(5273126), "N47* 26.98'");
-  // E0* 1.68': minutes x 100 taken in double is 167.99..., cut to 1.67.
-  EXPECT_EQ(LongitudeText(334053), "E0* 1.67'");
-  EXPECT_EQ(LatitudeText(-3771030), "S33* 55.99'");
-  // Just under a whole degree the minutes round to 60 and carry over, on
-  // both sides of the meridian.
+TEST(DecompilerText, CoordinatesAreRoundedToHundredthsAfterSinglePrecision) {
+  // N47* 26.99' as the compiler stores it (cut toward zero) comes back as
+  // written, north and south, east and west.
+  EXPECT_EQ(LatitudeText(5273126), "N47* 26.99'");
+  EXPECT_EQ(LatitudeText(-5273126), "S47* 26.99'");
+  // E0* 1.68': minutes x 100 taken in double is 167.99...
+  EXPECT_EQ(LongitudeText(334053), "E0* 1.68'");
+  EXPECT_EQ(LatitudeText(-3771030), "S33* 56.00'");
+  // 59.994' stays below the degree; 59.996' carries into the next one, on
+  // both sides of the equator and of the meridian.
+  EXPECT_EQ(LatitudeText(1444687), "N12* 59.99'");
+  EXPECT_EQ(LatitudeText(1444690), "N13* 0.00'");
+  EXPECT_EQ(LatitudeText(-1444690), "S13* 0.00'");
+  EXPECT_EQ(LongitudeText(-11929669), "W1* 0.00'");
   EXPECT_EQ(LongitudeText(35791394), "E3* 0.00'");
   EXPECT_EQ(LongitudeText(-35791394), "W3* 0.00'");
   EXPECT_EQ(LongitudeText(INT_MIN), "W180* 0.00'");
+  // No carry into a degree the compiler refuses.
+  EXPECT_EQ(LatitudeText(10001749), "N89* 59.99'");
+  EXPECT_EQ(LongitudeText(-2147483628), "W179* 59.99'");
+  // Just south of the equator by less than a hundredth reads back as 0.
+  EXPECT_EQ(LatitudeText(-1), "N0* 0.00'");
 
   // An elevation of any stored size prints as its true number of feet.
   std::string line;

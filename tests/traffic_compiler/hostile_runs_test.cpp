@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,8 +46,10 @@ int g_step_number = 0;
 int g_act_at = -1;
 enum class Act { kRecord, kFail, kKill, kEditPlan } g_act = Act::kRecord;
 fs::path g_plan_to_edit;
+bool g_no_links = false;  // a file system without hard links
 
 bool StepHook(std::string_view step, const fs::path& path) {
+  if (g_no_links && step == "link") return true;
   const int n = g_step_number++;
   if (g_act == Act::kRecord) g_steps.push_back(std::string(step) + " " + path.filename().string());
   if (n != g_act_at) return false;
@@ -73,7 +76,10 @@ std::vector<std::string> Names(const fs::path& folder) {
 class HostileRuns : public ::testing::Test {
  protected:
   void SetUp() override { Reset(); }
-  void TearDown() override { SetFileStepHook(nullptr); }
+  void TearDown() override {
+    SetFileStepHook(nullptr);
+    g_no_links = false;
+  }
 
   fs::path sim() const { return dir_ / "sim"; }
   fs::path scenery() const { return dir_ / "sim/SCENEDB/ATC/Scenery"; }
@@ -105,9 +111,19 @@ class HostileRuns : public ::testing::Test {
     r.out = console.WithoutProgress();
     return r;
   }
-  // orvane in a child process, which the seam may kill; true when the
-  // child died by a signal.
+  // orvane or ulvane in a child process, which the seam may kill; true when
+  // the child died by a signal.
   bool CompileInChild() {
+    return DiesInChild([] {
+      const char* argv[] = {"orvane", "/np"};
+      return CompilerMain(2, argv);
+    });
+  }
+  bool DecompileInChild() {
+    return DiesInChild([this] { return ulvane::DecompilerMain({"/np"}, work()); });
+  }
+  template <typename Run>
+  bool DiesInChild(Run run) {
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -115,8 +131,7 @@ class HostileRuns : public ::testing::Test {
       ::dup2(null, 1);
       if (::chdir(work().c_str()) != 0) ::_exit(126);
       ::setenv("VELK_FS_PATH", sim().c_str(), 1);
-      const char* argv[] = {"orvane", "/np"};
-      ::_exit(CompilerMain(2, argv));
+      ::_exit(run());
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -428,6 +443,112 @@ TEST_F(HostileRuns, DecompiledFilesWithoutHardLinksAreAllThreeOrNone) {
   SetFileStepHook([](std::string_view step, const fs::path&) { return step == "link"; });
   EXPECT_EQ(Decompile(work()).exit, 0);
   EXPECT_EQ(ReadFile(work() / "Airports.txt"), ulvane::test::kSampleAirports);
+  EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+}
+
+TEST_F(HostileRuns, AKilledDecompileIsPutRightByTheNextRun) {
+  // Names like the run's own leftovers that are not, and a folder of such a
+  // name: they stay.
+  const std::vector<std::string> strangers = {".Airports.txt.Ab12C", ".Airports.txt.Ab12Cd.bak",
+                                              ".Airports.txt.Ab-2Cd", ".Notes.txt.Ab12Cd",
+                                              "Airports.txt.Ab12Cd", ".Aircraft.txt.Ab12Cd.old.x"};
+  auto prepare = [&] {
+    Reset();
+    WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+    for (const std::string& name : strangers) WriteFile(work() / name, "mine");
+    fs::create_directories(work() / ".FlightPlans.txt.Ab12Cd");
+  };
+  std::vector<std::string> names = strangers;
+  names.insert(names.end(), {".FlightPlans.txt.Ab12Cd", "Aircraft.txt", "Airports.txt", "FlightPlans.txt"});
+  std::sort(names.begin(), names.end());
+  auto set = [&] {
+    return std::vector<std::optional<std::string>>{ReadFile(work() / "Airports.txt"),
+                                                  ReadFile(work() / "Aircraft.txt"),
+                                                  ReadFile(work() / "FlightPlans.txt")};
+  };
+  const std::vector<std::optional<std::string>> old_set = {kAirports, kAircraft, kPlans};
+  const std::vector<std::optional<std::string>> new_set = {
+      ulvane::test::kSampleAirports, ulvane::test::kSampleAircraft, ulvane::test::kSamplePlans};
+
+  // Killed at every file step, with hard links and with copies in their
+  // place: the next run (which finds no database to decompile) leaves the
+  // old files or the new ones, all three, and nothing else of its own.
+  for (const bool no_links : {false, true}) {
+    g_no_links = no_links;
+    prepare();
+    UseHook(Act::kRecord, -1);
+    ASSERT_EQ(Decompile(work()).exit, 0);
+    const std::vector<std::string> steps = g_steps;
+    int mixed_sets = 0;
+    for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
+      const std::string when = "killed at " + steps[static_cast<std::size_t>(i)] + (no_links ? ", no links" : "");
+      prepare();
+      UseHook(Act::kKill, i);
+      ASSERT_TRUE(DecompileInChild()) << when;
+      const bool mixed = set() != old_set && set() != new_set;
+      SetFileStepHook(nullptr);
+      fs::remove(scenery() / "traffic.bgl");
+      const Result r = Decompile(work());
+      EXPECT_EQ(r.exit, 1) << when;
+      EXPECT_TRUE(set() == old_set || set() == new_set) << when;
+      EXPECT_EQ(Names(work()), names) << when;
+      if (mixed) {
+        ++mixed_sets;
+        EXPECT_EQ(set(), old_set) << when;
+        EXPECT_NE(r.out.find("\nPut back the text files that an interrupted decompile had left half replaced; "
+                             "removed "),
+                  std::string::npos)
+            << when << "\n" << r.out;
+      }
+    }
+    EXPECT_EQ(mixed_sets, 2) << "kills between the three renames";
+  }
+
+  // A finished run killed while it removed the old files: the new ones stay.
+  prepare();
+  ASSERT_EQ(Decompile(work()).exit, 0);
+  WriteFile(work() / ".Airports.txt.q1W2e3.old", kAirports);
+  WriteFile(work() / ".FlightPlans.txt.Zz9Yy8", "half a plan");
+  fs::remove(scenery() / "traffic.bgl");
+  const Result r = Decompile(work());
+  EXPECT_NE(r.out.find("\nRemoved 2 files left over from an interrupted decompile\n"), std::string::npos) << r.out;
+  EXPECT_EQ(set(), new_set);
+  EXPECT_EQ(Names(work()), names);
+}
+
+TEST_F(HostileRuns, ALinkThatLoopsIsNoFileToReplace) {
+  // traffic.bgl a link to itself: refused with and without a backup, and
+  // the link stays.
+  const fs::path database = scenery() / "traffic.bgl";
+  fs::remove(database);
+  fs::create_symlink("traffic.bgl", database);
+  Result r = RunBuilt("orvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to find or open file " + database.string() + "\n"), std::string::npos)
+      << r.out;
+  WriteFile(scenery() / "traffic_ORIGINAL.bbb", kUsersDatabase);
+  r = RunBuilt("orvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to delete old traffic file\n" + database.string() + "\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(fs::read_symlink(database), "traffic.bgl");
+  EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  // ulvane reads no database through it, nor writes a text file over one.
+  r = RunBuilt("ulvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to find or open file " + database.string() + "\n"), std::string::npos)
+      << r.out;
+  fs::remove(database);
+  WriteFile(database, ulvane::test::SampleDatabase());
+  fs::remove(work() / "Aircraft.txt");
+  fs::create_symlink("Aircraft.txt", work() / "Aircraft.txt");
+  r = RunBuilt("ulvane", work());
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: Unable to create file Aircraft.txt\n"), std::string::npos) << r.out;
+  EXPECT_EQ(fs::read_symlink(work() / "Aircraft.txt"), "Aircraft.txt");
+  EXPECT_EQ(ReadFile(work() / "Airports.txt"), kAirports);
   EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
 }
 

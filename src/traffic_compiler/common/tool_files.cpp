@@ -286,6 +286,34 @@ bool RemoveFileEntry(const fs::path& path) {
   return ::unlink(path.c_str()) == 0;
 }
 
+bool IsTemporaryName(std::string_view name, std::string_view target_name, std::string_view suffix) {
+  // mkstemp fills its six places with letters and digits.
+  constexpr std::size_t kRandom = 6;
+  const std::size_t head = target_name.size() + 2;
+  if (name.size() != head + kRandom + suffix.size() || name[0] != '.' || name[head - 1] != '.' ||
+      name.substr(1, target_name.size()) != target_name || !name.ends_with(suffix))
+    return false;
+  return std::all_of(name.begin() + head, name.begin() + head + kRandom, [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  });
+}
+
+std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view suffix) {
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string target_name = target.filename().string();
+  std::size_t removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const bool ours =
+        IsTemporaryName(name, target_name) || (!suffix.empty() && IsTemporaryName(name, target_name, suffix));
+    // RemoveFileEntry leaves a folder of such a name alone.
+    if (ours && RemoveFileEntry(it->path())) ++removed;
+  }
+  return removed;
+}
+
 FolderLock::~FolderLock() { Unlock(); }
 
 void FolderLock::Unlock() {

@@ -137,6 +137,18 @@ bool IsWriteProtected(const fs::path& path);
 // points to). True when nothing of that name is left.
 bool RemoveFileEntry(const fs::path& path);
 
+// True when `name` is a name that OutputFile::CreateBeside gives a new file
+// for a target called `target_name` (".NAME." and six letters or digits),
+// followed by `suffix`.
+bool IsTemporaryName(std::string_view name, std::string_view target_name, std::string_view suffix = {});
+
+// Removes what runs that died left beside `target`: the files of a
+// temporary name made for it, and such names followed by `suffix` when one
+// is given. Folders and every other name are left alone. Only for a caller
+// that holds the folder lock, when no run of the tools can be making one.
+// Returns how many were removed.
+std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view suffix = {});
+
 // An exclusive advisory lock on a folder, held until the object goes (or
 // the process ends, also by a crash). Runs of the tools that work on the
 // same simulator folder take turns through it.

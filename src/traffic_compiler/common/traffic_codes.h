@@ -71,9 +71,10 @@ inline constexpr double kRadiansPerNm = 0.0002908882086657216;
 double ToRadians(std::int32_t degrees, float minutes);
 
 // Rounds to the nearest whole number, halves away from zero, so that heights
-// below sea level round like those above it. For values of 0 and more this
-// is trunc(x + 0.5), the rounding the database has always used.
-inline double RoundElevation(double x) { return x >= 0 ? std::trunc(x + 0.5) : -std::trunc(0.5 - x); }
+// below sea level and coordinates south or west round like the others. For
+// values of 0 and more this is trunc(x + 0.5), the rounding the database has
+// always used.
+inline double RoundHalfAwayFromZero(double x) { return x >= 0 ? std::trunc(x + 0.5) : -std::trunc(0.5 - x); }
 
 struct GeoPoint {
   double lat = 0;

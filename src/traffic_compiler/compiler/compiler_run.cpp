@@ -49,9 +49,11 @@ struct Switches {
 int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& replaced) {
   const fs::path current = ResolveLinks(FindFileNoCase(folder, "traffic.bgl"));
   const fs::path backup = ResolveLinks(FindFileNoCase(folder, "traffic_ORIGINAL.bbb"));
+  // A link still there after resolving could not be followed (a loop): it
+  // is no file, and replacing it would put a plain file in its place.
   struct stat st;
-  const bool exists = ::stat(current.c_str(), &st) == 0;
-  const bool regular = exists && S_ISREG(st.st_mode);
+  const bool exists = ::lstat(current.c_str(), &st) == 0;
+  const bool regular = exists && ::stat(current.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   const bool backed_up = ::lstat(backup.c_str(), &st) == 0;
   if (exists && !regular && !backed_up) {
     // A folder, FIFO or device is no database to keep.
@@ -71,19 +73,6 @@ int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& repl
   if (!ReplaceFile(temp, current)) return ReportFileError(kErrDeleteOld, current.string());
   replaced.Release();
   return 0;
-}
-
-// Removes what earlier runs that died left in the traffic folder: the
-// temporary copies of a backup that was never finished. Only called under
-// the folder lock, when no other run can be making one.
-void RemoveUnfinishedBackups(const fs::path& folder) {
-  const std::string prefix = ".traffic_ORIGINAL.bbb.";
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
-      RemoveFileEntry(it->path());
-  }
 }
 
 int Compile(const Switches& switches) {
@@ -110,7 +99,8 @@ int Compile(const Switches& switches) {
     // Under the lock, a traffic_TEMP.bgl (a file or a planted link) can
     // only be left over from a run that died.
     RemoveFileEntry(temp);
-    RemoveUnfinishedBackups(folder);
+    // Nor can a temporary copy of a backup that was never finished.
+    RemoveLeftoverTemporaries(folder / "traffic_ORIGINAL.bbb");
   }
   // The new plan with the arrival times is made while the sectors are
   // walked, its console output held back; it replaces the plan only once

@@ -413,7 +413,7 @@ ParseError ParseAirportLine(std::string_view s, int n, const TextPiece& piece, T
   if (f.empty()) return Fail(kErrMissingElevation, n, cur);
   if ((!IsDigit(f[0]) && f[0] != '-') || cur.HasNul()) return Fail(kErrElevationFormat, n, cur);
   const double feet = static_cast<double>(LeadingInt(f));
-  double metres = RoundElevation(feet * 0.3048000000012192);
+  double metres = RoundHalfAwayFromZero(feet * 0.3048000000012192);
   if (metres > INT32_MAX) metres = INT32_MAX;
   if (metres < INT32_MIN) metres = INT32_MIN;
   a.elevation_m = static_cast<std::int32_t>(metres);

@@ -47,6 +47,36 @@ int ReadDatabaseFile(const std::filesystem::path& path, velk::FileBytes& bytes) 
   return traffic::kErrOpenInput;
 }
 
+constexpr const char* kOutputNames[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
+
+// Where the run notes which files it is replacing, while it does.
+std::filesystem::path JournalPath(const std::filesystem::path& folder) { return folder / ".ulvane.journal"; }
+
+// The three files as the run writes them. An existing file spelt in
+// another case is replaced, not joined by a twin.
+std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> targets;
+  for (const char* name : kOutputNames) targets.push_back(traffic::FindFileNoCase(folder, name));
+  return targets;
+}
+
+// Puts right what an earlier run killed while it wrote the text files left
+// behind, and says so in one line.
+void FinishInterruptedRun(const std::filesystem::path& folder) {
+  const StagedFiles::Recovery r = StagedFiles::Recover(JournalPath(folder), OutputTargets(folder));
+  std::string line;
+  if (r.repair == StagedFiles::Repair::kPutBack)
+    line = "Put back the text files that an interrupted decompile had left half replaced";
+  else if (r.repair == StagedFiles::Repair::kFailed)
+    line = "Could not put back the text files that an interrupted decompile had left half replaced";
+  if (r.removed > 0) {
+    line += line.empty() ? "Removed " : "; removed ";
+    line += std::to_string(r.removed) + (r.removed == 1 ? " file" : " files") +
+            " left over from an interrupted decompile";
+  }
+  if (!line.empty()) traffic::ConsoleWrite(line + "\n\n");
+}
+
 int Decompile(const std::filesystem::path& workFolder) {
   std::filesystem::path sim = traffic::LocateFlightSim();
   if (sim.empty()) return traffic::ReportFileError(traffic::kErrSimNotFound, "");
@@ -56,10 +86,13 @@ int Decompile(const std::filesystem::path& workFolder) {
   // whole one and two runs do not mix their text files.
   const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim);
   traffic::FolderLock lock;
-  lock.Lock(folder, [] {
+  const traffic::FolderLock::Result locked = lock.Lock(folder, [] {
     traffic::ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
     traffic::ConsoleFlush();
   });
+  // Under the lock no other run can be writing the text files, so whatever
+  // of theirs is half done was left by a run that died.
+  if (locked == traffic::FolderLock::Result::kLocked) FinishInterruptedRun(workFolder);
   std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl");
   velk::FileBytes bytes;
   int rc = ReadDatabaseFile(database, bytes);
@@ -76,24 +109,18 @@ int Decompile(const std::filesystem::path& workFolder) {
 }  // namespace
 
 int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder) {
-  struct Output {
-    const char* name;
-    std::string (*text)(const TrafficDatabase&);
-  };
-  static constexpr Output kOutputs[] = {{"Airports.txt", AirportsText},
-                                        {"Aircraft.txt", AircraftText},
-                                        {"FlightPlans.txt", FlightPlansText}};
+  static constexpr std::string (*kTexts[])(const TrafficDatabase&) = {AirportsText, AircraftText, FlightPlansText};
+  const std::vector<std::filesystem::path> targets = OutputTargets(folder);
   // Nothing is put in place until all three are written, so a failure never
   // leaves a new file beside old ones or a truncated file.
-  StagedFiles files;
-  for (const Output& o : kOutputs) {
-    traffic::ConsoleWrite(std::string("Creating ") + o.name + " now...\n");
-    // An existing file spelt in another case is replaced, not joined by a twin.
-    std::filesystem::path target = traffic::FindFileNoCase(folder, o.name);
-    if (files.Create(target) != StagedFiles::Result::kOk)
-      return traffic::ReportFileError(traffic::kErrCreateFile, o.name);
-    if (files.Write(o.text(db)) != StagedFiles::Result::kOk)
-      return traffic::ReportFileError(traffic::kErrWriteOutput, o.name);
+  StagedFiles files(JournalPath(folder));
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const char* name = kOutputNames[i];
+    traffic::ConsoleWrite(std::string("Creating ") + name + " now...\n");
+    if (files.Create(targets[i]) != StagedFiles::Result::kOk)
+      return traffic::ReportFileError(traffic::kErrCreateFile, name);
+    if (files.Write(kTexts[i](db)) != StagedFiles::Result::kOk)
+      return traffic::ReportFileError(traffic::kErrWriteOutput, name);
   }
   std::filesystem::path failed;
   if (!files.Commit(failed))

@@ -1,6 +1,7 @@
 #include "traffic_compiler/decompiler/traffic_text.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -72,28 +73,36 @@ std::size_t FieldLength(const std::array<char, N>& field) {
   return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field.data()) : N;
 }
 
-void AppendCoordinate(std::string& out, std::int32_t units, double scale, char positive,
+// `limit` is the first whole degree that the compiler refuses (90 or 180).
+void AppendCoordinate(std::string& out, std::int32_t units, double scale, std::int64_t limit, char positive,
                       char negative) {
   double degrees = units * scale;
   std::int64_t whole = static_cast<std::int64_t>(std::trunc(degrees));
   // The minutes pass through single precision, as they were held when the
-  // database was written; that rounding decides the last digit.
-  float minutes = static_cast<float>((degrees - static_cast<double>(whole)) * 60.0);
-  if (minutes == 60.0f) {
-    whole += 1;
-    minutes = 0.0f;
-  } else if (minutes == -60.0f) {
-    whole -= 1;
-    minutes = 0.0f;
+  // database was written.
+  const float minutes = static_cast<float>((degrees - static_cast<double>(whole)) * 60.0);
+  // Taken to the nearest hundredth (computed in double): the compiler cuts
+  // toward zero, so a value read back lies just below the text it came from,
+  // and cutting again would lose a hundredth on every round. Minutes that
+  // reach 60.00 carry into the degrees, unless that would make a degree the
+  // compiler refuses: those stay on the last hundredth below it.
+  const double size = std::fabs(static_cast<double>(minutes)) * 100.0;
+  auto hundredths = static_cast<std::int64_t>(traffic::RoundHalfAwayFromZero(size));
+  if (hundredths >= 6000 && std::abs(whole) + 1 < limit) {
+    whole += minutes < 0 ? -1 : 1;
+    hundredths = 0;
+  } else if (hundredths >= 6000) {
+    hundredths = 5999;
   }
-  out.push_back(static_cast<double>(whole) + minutes >= 0 ? positive : negative);
+  // The hemisphere follows the text's own value, so that a value that comes
+  // to nothing is written the way it reads back.
+  const bool below = whole < 0 || (whole == 0 && minutes < 0 && hundredths != 0);
+  out.push_back(below ? negative : positive);
   AppendUnsigned(out, static_cast<std::uint64_t>(whole < 0 ? -whole : whole));
   out += "* ";
-  // Minutes are cut, not rounded, to hundredths (computed in double).
-  auto hundredths = static_cast<std::uint64_t>(std::trunc(std::fabs(static_cast<double>(minutes)) * 100.0));
-  AppendUnsigned(out, hundredths / 100);
+  AppendUnsigned(out, static_cast<std::uint64_t>(hundredths / 100));
   out.push_back('.');
-  AppendUnsigned(out, hundredths % 100, 2);
+  AppendUnsigned(out, static_cast<std::uint64_t>(hundredths % 100), 2);
   out.push_back('\'');
 }
 
@@ -125,13 +134,13 @@ char* PutText(char* p, std::string_view text) {
 
 std::string LatitudeText(std::int32_t units) {
   std::string s;
-  AppendCoordinate(s, units, kLatitudeScale, 'N', 'S');
+  AppendCoordinate(s, units, kLatitudeScale, 90, 'N', 'S');
   return s;
 }
 
 std::string LongitudeText(std::int32_t units) {
   std::string s;
-  AppendCoordinate(s, units, kLongitudeScale, 'E', 'W');
+  AppendCoordinate(s, units, kLongitudeScale, 180, 'E', 'W');
   return s;
 }
 
@@ -140,12 +149,13 @@ void AppendAirportLine(std::string& out, const DecodedAirport& airport) {
   out.append(airport.code.data(), len);
   out.append(4 - len, ' ');
   out.push_back(',');
-  AppendCoordinate(out, airport.latitude, kLatitudeScale, 'N', 'S');
+  AppendCoordinate(out, airport.latitude, kLatitudeScale, 90, 'N', 'S');
   out.push_back(',');
-  AppendCoordinate(out, airport.longitude, kLongitudeScale, 'E', 'W');
+  AppendCoordinate(out, airport.longitude, kLongitudeScale, 180, 'E', 'W');
   out.push_back(',');
   // 64-bit: a damaged elevation must print as what it says, not overflow.
-  AppendSigned(out, static_cast<std::int64_t>(traffic::RoundElevation(airport.elevation * kFeetPerMetre)));
+  const double feet = airport.elevation * kFeetPerMetre;
+  AppendSigned(out, static_cast<std::int64_t>(traffic::RoundHalfAwayFromZero(feet)));
   out += "\r\n";
 }
 
