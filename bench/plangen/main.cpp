@@ -4,12 +4,13 @@
 #include <cstring>
 #include <string>
 
+#include "common/tool_args.h"
 #include "plangen/plan_generator.h"
 
 namespace {
 
-void Usage() {
-  std::fprintf(stderr,
+void Usage(std::FILE* to = stderr) {
+  std::fprintf(to,
                "usage: velk-plangen [--airports N] [--aircraft M] [--flights K] [--seed S]\n"
                "                    [--legs MIN-MAX] [--weekly PERCENT] [--no-comments] FOLDER\n"
                "Writes Airports.txt, Aircraft.txt and FlightPlans.txt into FOLDER.\n");
@@ -46,10 +47,10 @@ int main(int argc, char** argv) {
       o.weeklyPercent = std::atoi(value());
     } else if (a == "--no-comments") {
       o.comments = false;
-    } else if (a == "-h" || a == "--help") {
-      Usage();
+    } else if (velk::tools::IsHelpOption(a)) {
+      Usage(stdout);
       return 0;
-    } else if (!folder && a[0] != '-') {
+    } else if (!folder && !velk::tools::LooksLikeOption(a)) {
       folder = argv[i];
     } else {
       Usage();

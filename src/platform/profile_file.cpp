@@ -1,6 +1,8 @@
 #include "platform/profile_file.h"
 
+#include <iterator>
 #include <system_error>
+#include <unordered_map>
 
 #include "platform/ascii_text.h"
 #include "platform/text_file.h"
@@ -20,6 +22,31 @@ std::string_view DropEnclosingQuotes(std::string_view value) {
     return value.substr(1, value.size() - 2);
   return value;
 }
+
+namespace {
+
+// Whether a write of trimmed `section` and `name` with `value` keeps the
+// file's layout: it must read back as the same section, key and value.
+bool Writable(std::string_view section, std::string_view name, std::string_view value) {
+  if (section.empty() || HasLineBreak(section) || section.find(']') != std::string_view::npos) return false;
+  if (name.empty() || HasLineBreak(name) || name.find('=') != std::string_view::npos ||
+      name.front() == ';' || name.front() == '[') {
+    return false;
+  }
+  return !HasLineBreak(value);
+}
+
+// A new value on a key's line, keeping the key's spelling and the spacing
+// around "=" as the file has it.
+void ReplaceValue(std::string& text, std::string_view value) {
+  size_t eq = text.find('=');
+  size_t valueStart = text.find_first_not_of(" \t", eq + 1);
+  if (valueStart == std::string::npos) valueStart = text.size();
+  text = text.substr(0, valueStart);
+  text.append(value);
+}
+
+}  // namespace
 
 ProfileFile::ProfileFile(std::string_view bytes) {
   // A byte-order mark is no part of the first line, but is written back.
@@ -115,24 +142,13 @@ bool ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
   std::string_view sec = Trim(section);
   std::string_view name = Trim(key);
-  if (sec.empty() || HasLineBreak(sec) || sec.find(']') != std::string_view::npos) return false;
-  if (name.empty() || HasLineBreak(name) || name.find('=') != std::string_view::npos ||
-      name.front() == ';' || name.front() == '[') {
-    return false;
-  }
-  if (HasLineBreak(value)) return false;
+  if (!Writable(sec, name, value)) return false;
 
   const Section* s = FindSection(sec);
   if (s) {
     for (const auto& k : s->keys) {
       if (!EqualsNoCase(k.name, name)) continue;
-      // Keep the key's spelling and the spacing around "=" as the file has it.
-      std::string& text = lines_[k.line].text;
-      size_t eq = text.find('=');
-      size_t valueStart = text.find_first_not_of(" \t", eq + 1);
-      if (valueStart == std::string::npos) valueStart = text.size();
-      text = text.substr(0, valueStart);
-      text.append(value);
+      ReplaceValue(lines_[k.line].text, value);
       return true;
     }
     // New key after the section's last non-blank line, so that blank lines
@@ -156,6 +172,60 @@ bool ProfileFile::SetString(std::string_view section, std::string_view key,
   lines_.push_back({std::string(name) + "=" + std::string(value), newLine_});
   Index();
   return true;
+}
+
+bool ProfileFile::SetStrings(std::string_view section, const std::vector<std::string>& keys,
+                             std::string_view value) {
+  std::string_view sec = Trim(section);
+  // Where each key of the section lies, by its name in upper case: a line of
+  // the file (the first occurrence, the one SetString would change) or one
+  // of the new lines gathered below.
+  struct Place {
+    bool gathered;
+    size_t index;
+  };
+  std::unordered_map<std::string, Place> places;
+  places.reserve(keys.size());
+  if (const Section* s = FindSection(sec)) {
+    for (const Key& k : s->keys) places.emplace(UpperAscii(k.name), Place{false, k.line});
+  }
+  // The first new key goes through SetString, which places it (making the
+  // section when it is missing) and chooses its line end. Every later new
+  // key would follow the one before it with the same end, so they are
+  // gathered and put after the first in one go. Lines already in the file
+  // keep their numbers meanwhile, as new keys go after them.
+  std::optional<size_t> first;
+  std::vector<Line> gathered;
+  gathered.reserve(keys.size());
+  bool all = true;
+  for (const std::string& key : keys) {
+    std::string_view name = Trim(key);
+    if (!Writable(sec, name, value)) {
+      all = false;
+      continue;
+    }
+    auto [place, isNew] = places.emplace(UpperAscii(name), Place{});
+    if (!isNew) {
+      Place where = place->second;
+      ReplaceValue(where.gathered ? gathered[where.index].text : lines_[where.index].text, value);
+      continue;
+    }
+    if (first) {
+      place->second = {true, gathered.size()};
+      gathered.push_back({std::string(name) + "=" + std::string(value), lines_[*first].end});
+      continue;
+    }
+    SetString(sec, name, value);
+    // The new key is the last of its section.
+    first = FindSection(sec)->keys.back().line;
+    place->second = {false, *first};
+  }
+  if (!gathered.empty()) {
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*first + 1),
+                  std::make_move_iterator(gathered.begin()), std::make_move_iterator(gathered.end()));
+    Index();
+  }
+  return all;
 }
 
 std::string ProfileFile::Bytes() const {

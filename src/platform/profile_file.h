@@ -50,6 +50,12 @@ class ProfileFile {
   // name, a line break in the value, or a key name that would read back as a
   // comment.
   bool SetString(std::string_view section, std::string_view key, std::string_view value);
+  // Sets each of `keys`, in order, to `value` in the first section named
+  // `section`: the same file as one SetString per key, but in time linear in
+  // the file and the list (SetString looks through the section's keys and
+  // re-reads the file on every call). False when any key was refused; the
+  // others are set all the same.
+  bool SetStrings(std::string_view section, const std::vector<std::string>& keys, std::string_view value);
 
   // The whole file as it would be written.
   std::string Bytes() const;

@@ -83,6 +83,10 @@ std::optional<ProjectFile> ParseProjectFile(std::string_view bytes) {
     if (!old && !in.Text(e.AircraftFile)) return std::nullopt;
     if (!in.Text(e.Description) || !in.U16(flag)) return std::nullopt;
     e.Flag = static_cast<int16_t>(flag);
+    // Every system call would cut a path at a zero byte and so reach another
+    // file than the one named.
+    if (e.PlanFile.find('\0') != std::string::npos || e.AircraftFile.find('\0') != std::string::npos)
+      return std::nullopt;
   }
   if (!in.AtEnd()) return std::nullopt;
   // The next save writes the 1.1 layout, which a 1.0 version text would

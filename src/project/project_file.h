@@ -42,9 +42,9 @@ struct ProjectFile {
 };
 
 // The project held in `bytes`; nothing when they are not a whole project
-// file: cut short, a negative count, a text running past the end, or bytes
-// after the last entry. A "1.0" file is converted (empty aircraft files,
-// version "1.1").
+// file: cut short, a negative count, a text running past the end, bytes
+// after the last entry, or a path holding a zero byte. A "1.0" file is
+// converted (empty aircraft files, version "1.1").
 std::optional<ProjectFile> ParseProjectFile(std::string_view bytes);
 
 // The bytes of `project` in the 1.1 layout under its own version text;

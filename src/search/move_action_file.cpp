@@ -25,8 +25,9 @@ std::optional<std::string> Present(const ProfileFile& file, const char* section,
 std::string MoveActionBytes(const MoveAction& action) {
   ProfileFile file;
   file.SetString(kGeneral, "TYPE", "1");
-  // SetString refuses the names that would not read back as the same key.
-  for (const std::string& name : action.Selection) file.SetString(kSelection, name, "1");
+  // Refuses the names that would not read back as the same key; all titles
+  // in one go, as a selection may hold tens of thousands.
+  file.SetStrings(kSelection, action.Selection, "1");
   file.SetString(kOptions, "PERCENT", std::to_string(action.Percent));
   file.SetString(kOptions, "SOURCE", action.Source.value_or(""));
   file.SetString(kOptions, "DESTINATION", action.Destination.value_or(""));

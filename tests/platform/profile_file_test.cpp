@@ -162,6 +162,27 @@ TEST(ProfileFileWrite, RefusesInputThatWouldBreakTheLayout) {
   EXPECT_EQ(p.Bytes(), kCfg);
 }
 
+// Many keys at once give the file that one SetString per key gives: keys
+// already there (in another case, of a duplicate section), keys named twice,
+// refused names, a missing section, a file without a final line end.
+TEST(ProfileFileWrite, ManyKeysAtOnceWriteWhatOneByOneWrites) {
+  const std::vector<std::string> keys = {"model",  "new one", " Padded\t", "TITLE", "New One", "a=b",
+                                         ";x",     "",         "[y",        "last",  "LAST"};
+  for (const std::string& start : {std::string(kCfg), std::string("[s]\nk=v"), std::string()}) {
+    for (const char* section : {"fltsim.0", "FLTSIM.1", "s", "added", "a]b"}) {
+      for (const char* value : {"1", "  spaced", "two\nlines"}) {
+        ProfileFile oneByOne(start);
+        bool all = true;
+        for (const std::string& key : keys) all = oneByOne.SetString(section, key, value) && all;
+        ProfileFile atOnce(start);
+        EXPECT_EQ(atOnce.SetStrings(section, keys, value), all);
+        EXPECT_EQ(atOnce.Bytes(), oneByOne.Bytes()) << section << " " << value << "\n" << start;
+        EXPECT_EQ(atOnce.KeyNames(section), oneByOne.KeyNames(section));
+      }
+    }
+  }
+}
+
 TEST(ProfileFileOnDisk, WritesAtomicallyAndReportsFailures) {
   TempDir dir;
   auto file = dir / "aircraft.cfg";

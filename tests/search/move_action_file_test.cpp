@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "platform/ascii_text.h"
+#include "platform/profile_file.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -22,6 +24,28 @@ TEST(MoveActionFile, WritesTheSectionsInOrderAndLeavesOutNamesThatCannotBeKeys) 
   EXPECT_EQ(MoveActionBytes(action),
             "[GENERAL]\r\nTYPE=1\r\n\r\n[SELECTION]\r\nBoeing 737-800=1\r\nATR 72=1\r\n\r\n"
             "[OPTIONS]\r\nPERCENT=35\r\nSOURCE=EDDF\r\nDESTINATION=KJFK\r\n");
+}
+
+// A long selection, with titles named twice in another case, padded and
+// accented titles and names that cannot be keys, gives the bytes of writing
+// the file key by key.
+TEST(MoveActionFile, ALongSelectionWritesWhatKeyByKeyWrites) {
+  MoveAction action;
+  action.Percent = 40;
+  action.Source = "EDDF";
+  for (int i = 0; i < 1000; ++i) {
+    std::string title = "Aircraft " + std::to_string(i) + (i % 5 ? " Livery" : " Caf\xE9");
+    action.Selection.push_back(i % 13 ? title : " " + title + "\t");
+    if (i % 7 == 0) action.Selection.push_back(UpperAscii(title));
+    if (i % 11 == 0) action.Selection.push_back("Jet = " + title);
+  }
+  ProfileFile keyByKey;
+  keyByKey.SetString("GENERAL", "TYPE", "1");
+  for (const std::string& title : action.Selection) keyByKey.SetString("SELECTION", title, "1");
+  keyByKey.SetString("OPTIONS", "PERCENT", "40");
+  keyByKey.SetString("OPTIONS", "SOURCE", "EDDF");
+  keyByKey.SetString("OPTIONS", "DESTINATION", "");
+  EXPECT_EQ(MoveActionBytes(action), keyByKey.Bytes());
 }
 
 TEST(MoveActionFile, WhatCountsAsAnActionFile) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/splitmix_rng.h"
+#include "common/tool_args.h"
 #include "platform/text_file.h"
 
 namespace {
@@ -239,10 +240,8 @@ bool WriteFile(const std::filesystem::path& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: velk-make-sample-plan FOLDER\n");
-    return 2;
-  }
+  if (auto status = velk::tools::CheckPlainArguments(argc, argv, 1, 1, "usage: velk-make-sample-plan FOLDER\n"))
+    return *status;
   const std::filesystem::path folder = argv[1];
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);

@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include "common/tool_args.h"
 #include "sample_scenery.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: velk-make-sample-scenery <sim folder> [count]\n");
-    return 2;
-  }
+  if (auto status = velk::tools::CheckPlainArguments(argc, argv, 1, 2,
+                                                     "usage: velk-make-sample-scenery <sim folder> [count]\n"))
+    return *status;
   std::vector<velk::sample::SampleAirport> airports;
   if (argc == 3) {
     char* end = nullptr;

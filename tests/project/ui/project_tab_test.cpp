@@ -363,6 +363,27 @@ TEST_F(ProjectTabTest, ADamagedFileLeavesTheOpenProject) {
   EXPECT_EQ(host_.busyDepth, 0);
 }
 
+// Every system call would cut the path at the zero byte and reach the file
+// named before it, which the project does not name.
+TEST_F(ProjectTabTest, APathWithAZeroByteIsRefusedAsDamaged) {
+  MakeSavedProject();
+  const ProjectFile saved = tab_.Project();
+  const std::string hidden = std::string(1, '\0') + "/other.txt";
+  for (int damaged = 0; damaged < 2; ++damaged) {
+    ProjectFile bad = saved;
+    (damaged ? bad.Entries[0].AircraftFile : bad.Entries[1].PlanFile) += hidden;
+    ASSERT_TRUE(WriteProjectFile(files_ / "bad.vxp", bad));
+    boxes_.Clear();
+    tab_.LoadProject((files_ / "bad.vxp").string());
+    EXPECT_EQ(Prompts(), std::vector<std::string>{"VELK Project file is damaged or unreadable."});
+    EXPECT_EQ(tab_.ProjectPath(), ProjectFilePath());
+    ASSERT_EQ(tab_.Project().Entries.size(), 2u);
+    EXPECT_EQ(tab_.Project().Entries[0].AircraftFile, saved.Entries[0].AircraftFile);
+    EXPECT_EQ(tab_.Project().Entries[1].PlanFile, saved.Entries[1].PlanFile);
+    EXPECT_EQ(w_.lvProject.topLevelItemCount(), 2);
+  }
+}
+
 TEST_F(ProjectTabTest, AFailedSaveSaysSoAndKeepsTheProjectModified) {
   MakeSavedProject();
   const auto before = ReadFile(ProjectFilePath());
