@@ -73,7 +73,9 @@ TEST_F(ShuffleTabTest, StartNumberCheckAndAutoValue) {
     boxes.Clear();
     w.txtStartNumber.setText(text);
     EXPECT_EQ(tab.ValidateStartNumber(), message == nullptr) << text;
-    if (message) EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{message}) << text;
+    if (message) {
+      EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{message}) << text;
+    }
   }
   // Halves go to the even neighbour; a refused text never reaches the number.
   EXPECT_EQ(Program().StartNumber, 14);
