@@ -1,11 +1,6 @@
 #include "airport_tools/gate_resize.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -17,6 +12,7 @@
 #include "data/text_number.h"
 #include "platform/ascii_text.h"
 #include "platform/folder_list.h"
+#include "platform/folder_lock.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -109,36 +105,6 @@ bool IsFacilityFileName(const std::string& name) {
   return name.size() > 3 && UpperAscii(name.substr(name.size() - 3)) == "BGL";
 }
 
-// The folder locked for one resize, so that two resizes never work in the
-// same folder at once: the second could overwrite the first one's changes
-// with a copy read before them, and its clean-up could remove the first
-// one's temporaries while they are being written. Busy() when another
-// resize holds the folder; neither Held() nor Busy() when the file system
-// gives no lock.
-class FolderLock {
- public:
-  explicit FolderLock(const fs::path& folder) {
-    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ < 0) return;
-    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
-      held_ = true;
-    else
-      busy_ = errno == EWOULDBLOCK;
-  }
-  ~FolderLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-  bool Held() const { return held_; }
-  bool Busy() const { return busy_; }
-
- private:
-  int fd_ = -1;
-  bool held_ = false;
-  bool busy_ = false;
-};
-
 // True when `name` is a temporary that a resize writes beside one of the
 // facility files `walked`: the atomic writer's ".<file>.XXXXXX" or the
 // backup copy's ".<file>.velk.bak.XXXXXX".
@@ -155,12 +121,16 @@ bool IsResizeTemporary(std::string_view name, const std::unordered_set<std::stri
 GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequest& request,
                              const std::function<void(const std::string&, int, int)>& progress) {
   GateResizeResult result;
-  FolderLock lock(sceneryFolder);
+  // Two resizes never work in the same folder at once: the second could
+  // overwrite the first one's changes with a copy read before them, and its
+  // clean-up could remove the first one's temporaries while they are being
+  // written. A folder that another resize is working in, or that cannot be
+  // listed whole, is named and nothing is changed.
+  FolderLock lock;
+  const bool busy = lock.TryLock(sceneryFolder) == FolderLock::Result::kBusy;
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  // A folder that another resize is working in, or that cannot be listed
-  // whole, is named and nothing is changed.
-  if (lock.Busy() || !ListFolder(sceneryFolder, entries, ec)) {
+  if (busy || !ListFolder(sceneryFolder, entries, ec)) {
     result.failed.push_back(sceneryFolder.string());
     return result;
   }

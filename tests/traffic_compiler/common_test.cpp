@@ -265,41 +265,6 @@ TEST(ToolFiles, LinksAreFollowedToTheFileTheyName) {
   EXPECT_EQ(ResolveLinks(dir / "loop"), dir / "loop");  // gives up instead of going round
 }
 
-TEST(ToolFiles, ASecondHolderOfTheFolderLockWaitsForTheFirst) {
-  TempDir dir;
-  int locked[2], release[2];
-  ASSERT_EQ(::pipe(locked), 0);
-  ASSERT_EQ(::pipe(release), 0);
-  const pid_t holder = ::fork();
-  if (holder == 0) {
-    FolderLock lock;
-    if (lock.Lock(dir.path(), [] {}) != FolderLock::Result::kLocked) ::_exit(1);
-    char c = 'x';
-    if (::write(locked[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) ::_exit(1);
-    ::_exit(0);  // the lock goes with the process
-  }
-  char c;
-  ASSERT_EQ(::read(locked[0], &c, 1), 1);
-  static int release_fd = release[1];
-  static bool waited = false;
-  FolderLock lock;
-  // Told to wait, this holder asks the first one to finish.
-  EXPECT_EQ(lock.Lock(dir.path(),
-                      [] {
-                        waited = true;
-                        char x = 'x';
-                        (void)!::write(release_fd, &x, 1);
-                      }),
-            FolderLock::Result::kLocked);
-  EXPECT_TRUE(waited);
-  int status = 0;
-  ::waitpid(holder, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  FolderLock none;
-  EXPECT_EQ(none.Lock(dir / "missing", [] {}), FolderLock::Result::kNoFolder);
-  for (int fd : {locked[0], locked[1], release[0], release[1]}) ::close(fd);
-}
-
 TEST(ToolFiles, FindsNamesWithoutRegardToCase) {
   TempDir dir;
   WriteFile(dir / "AIRPORTS.TXT", "x");

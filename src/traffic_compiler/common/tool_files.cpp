@@ -1,7 +1,6 @@
 #include "traffic_compiler/common/tool_files.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -287,15 +286,9 @@ bool RemoveFileEntry(const fs::path& path) {
 }
 
 bool IsTemporaryName(std::string_view name, std::string_view target_name, std::string_view suffix) {
-  // mkstemp fills its six places with letters and digits.
-  constexpr std::size_t kRandom = 6;
-  const std::size_t head = target_name.size() + 2;
-  if (name.size() != head + kRandom + suffix.size() || name[0] != '.' || name[head - 1] != '.' ||
-      name.substr(1, target_name.size()) != target_name || !name.ends_with(suffix))
-    return false;
-  return std::all_of(name.begin() + head, name.begin() + head + kRandom, [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
+  if (!name.ends_with(suffix)) return false;
+  name.remove_suffix(suffix.size());
+  return velk::TemporaryTargetName(name) == target_name;
 }
 
 std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view suffix) {
@@ -312,39 +305,6 @@ std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view s
     if (ours && RemoveFileEntry(it->path())) ++removed;
   }
   return removed;
-}
-
-FolderLock::~FolderLock() { Unlock(); }
-
-void FolderLock::Unlock() {
-  if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
-  fd_ = -1;
-}
-
-FolderLock::Result FolderLock::TryLock(const fs::path& folder, bool& busy) {
-  Unlock();
-  busy = false;
-  fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0) return Result::kNoFolder;
-  for (;;) {
-    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return Result::kLocked;
-    if (errno == EINTR) continue;
-    if (errno == EWOULDBLOCK) {
-      busy = true;
-      return Result::kLocked;
-    }
-    Unlock();
-    return Result::kUnsupported;
-  }
-}
-
-FolderLock::Result FolderLock::Wait() {
-  for (;;) {
-    if (::flock(fd_, LOCK_EX) == 0) return Result::kLocked;
-    if (errno == EINTR) continue;
-    Unlock();
-    return Result::kUnsupported;
-  }
 }
 
 fs::path FindFileNoCase(const fs::path& folder, const std::string& name) {

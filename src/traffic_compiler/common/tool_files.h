@@ -10,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/folder_lock.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
 
@@ -149,36 +150,8 @@ bool IsTemporaryName(std::string_view name, std::string_view target_name, std::s
 // Returns how many were removed.
 std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view suffix = {});
 
-// An exclusive advisory lock on a folder, held until the object goes (or
-// the process ends, also by a crash). Runs of the tools that work on the
-// same simulator folder take turns through it.
-class FolderLock {
- public:
-  FolderLock() = default;
-  ~FolderLock();
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-
-  enum class Result { kLocked, kNoFolder, kUnsupported };
-  // Takes the lock, waiting for another holder to let go; `waiting` is
-  // called once before such a wait. A file system without locks gives
-  // kUnsupported, and the caller goes on without.
-  template <typename Waiting>
-  Result Lock(const fs::path& folder, Waiting waiting) {
-    bool busy = false;
-    const Result r = TryLock(folder, busy);
-    if (!busy) return r;
-    waiting();
-    return Wait();
-  }
-  void Unlock();
-
- private:
-  Result TryLock(const fs::path& folder, bool& busy);
-  Result Wait();
-
-  int fd_ = -1;
-};
+// The folder lock the tools take turns through.
+using velk::FolderLock;
 
 // `name` in `folder`: the exact name when it exists, else an entry whose name
 // matches without regard to case, else the exact name.

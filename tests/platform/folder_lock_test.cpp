@@ -1,0 +1,56 @@
+// The folder lock that runs rewriting one folder take turns through.
+#include "platform/folder_lock.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+using test::TempDir;
+
+TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
+  TempDir dir;
+  int locked[2], release[2];
+  ASSERT_EQ(::pipe(locked), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    FolderLock lock;
+    if (lock.Lock(dir.path(), [] {}) != FolderLock::Result::kLocked) ::_exit(1);
+    char c = 'x';
+    if (::write(locked[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) ::_exit(1);
+    ::_exit(0);  // the lock goes with the process
+  }
+  char c;
+  ASSERT_EQ(::read(locked[0], &c, 1), 1);
+  FolderLock tried;
+  EXPECT_EQ(tried.TryLock(dir.path()), FolderLock::Result::kBusy);
+  EXPECT_FALSE(tried.Held());
+  static int release_fd = release[1];
+  static bool waited = false;
+  FolderLock lock;
+  // Told to wait, this holder asks the first one to finish.
+  EXPECT_EQ(lock.Lock(dir.path(),
+                      [] {
+                        waited = true;
+                        char x = 'x';
+                        (void)!::write(release_fd, &x, 1);
+                      }),
+            FolderLock::Result::kLocked);
+  EXPECT_TRUE(waited);
+  EXPECT_TRUE(lock.Held());
+  int status = 0;
+  ::waitpid(holder, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  FolderLock none;
+  EXPECT_EQ(none.Lock(dir / "missing", [] {}), FolderLock::Result::kNoFolder);
+  for (int fd : {locked[0], locked[1], release[0], release[1]}) ::close(fd);
+}
+
+}  // namespace
+}  // namespace velk
