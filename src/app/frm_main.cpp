@@ -17,14 +17,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "airport_tools/ui/airport_tools.h"
 #include "app/c_resize.h"
 #include "app/frm_about.h"
-#include "app/frm_progress.h"
 #include "app/frm_splash.h"
 #include "app/resize_map.h"
-#include "airport_tools/ui/airport_tools.h"
-#include "timetable/ui/timetable_tab.h"
-#include "app/scenery_progress.h"
 #include "data/airline_config.h"
 #include "data/class_config.h"
 #include "data/flight_levels.h"
@@ -33,6 +30,8 @@
 #include "data/program_state.h"
 #include "data/scenery_airports.h"
 #include "flight_editor/ui/frm_flight_edit.h"
+#include "gui/frm_progress.h"
+#include "gui/scenery_progress.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "project/ui/compile_commands.h"
@@ -41,6 +40,7 @@
 #include "search/ui/move_tab.h"
 #include "search/ui/search_tab.h"
 #include "shuffle/ui/shuffle_tab.h"
+#include "timetable/ui/timetable_tab.h"
 
 namespace velk {
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/aircraft_tree.h"
-#include "app/plan_host.h"
 #include "app/plan_undo.h"
 #include "app/settings_list.h"
+#include "gui/aircraft_tree.h"
+#include "gui/plan_host.h"
 
 class QAction;
 class QCheckBox;

@@ -4,9 +4,9 @@
 #include <system_error>
 #include <unordered_map>
 
-#include "app/aircraft_tree.h"
 #include "data/aircraft_airport_files.h"
 #include "data/flight_plan_file.h"
+#include "gui/aircraft_tree.h"
 #include "platform/folder_list.h"
 #include "platform/text_file.h"
 

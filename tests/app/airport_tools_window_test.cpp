@@ -14,12 +14,12 @@
 #include "airport_tools/ui/airport_tools.h"
 #include "airport_tools/ui/frm_airport_search.h"
 #include "airport_tools/ui/frm_resize_gates.h"
+#include "app/sample_window_test.h"
 #include "data/scenery_airports.h"
 #include "data/scenery_cache.h"
 #include "data/scenery_test_support.h"
 #include "platform/folder_list.h"
 #include "platform/sim_location.h"
-#include "support/sample_window_test.h"
 
 namespace velk {
 namespace {

@@ -20,13 +20,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frm_progress.h"
 #include "app/frm_splash.h"
-#include "project/ui/project_tab.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "data/settings_store.h"
+#include "gui/frm_progress.h"
 #include "platform/message_box.h"
+#include "project/ui/project_tab.h"
 #include "support/test_support.h"
 
 namespace velk {

@@ -13,9 +13,9 @@
 
 #include "app/frm_about.h"
 #include "app/frm_main.h"
-#include "app/frm_progress.h"
-#include "support/fake_plan_host.h"
+#include "gui/frm_progress.h"
 #include "platform/message_box.h"
+#include "support/fake_plan_host.h"
 #include "support/test_support.h"
 
 namespace velk {

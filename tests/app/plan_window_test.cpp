@@ -18,16 +18,16 @@
 
 #include <gtest/gtest.h>
 
-#include "app/aircraft_tree_view.h"
 #include "app/frm_main.h"
-#include "app/frm_progress.h"
+#include "app/sample_window_test.h"
 #include "data/aircraft_airport_files.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
+#include "gui/aircraft_tree_view.h"
+#include "gui/frm_progress.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "sample_sim/sample_sim.h"
-#include "support/sample_window_test.h"
 #include "support/test_support.h"
 
 namespace velk {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_main.h"
+#include "app/sample_window_test.h"
 #include "data/plan_records.h"
 #include "data/program_state.h"
 #include "platform/file_dialog.h"
@@ -23,7 +24,6 @@
 #include "project/project_file.h"
 #include "project/ui/project_tab.h"
 #include "sample_sim/sample_sim.h"
-#include "support/sample_window_test.h"
 #include "support/stub_tools.h"
 #include "support/test_support.h"
 

@@ -13,12 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_main.h"
-#include "app/frm_progress.h"
 #include "app/qt_seams.h"
-#include "app/scenery_progress.h"
 #include "data/geodesy.h"
 #include "data/plan_records.h"
 #include "data/scenery_airports.h"
+#include "gui/frm_progress.h"
+#include "gui/scenery_progress.h"
 #include "platform/file_dialog.h"
 #include "platform/input_box.h"
 #include "platform/message_box.h"

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/report_window.h"
-#include "support/sample_window_test.h"
+#include "app/sample_window_test.h"
+#include "gui/report_window.h"
 #include "timetable/ui/timetable_tab.h"
 
 namespace velk {

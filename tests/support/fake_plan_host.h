@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
 
 namespace velk::test {
 

@@ -13,15 +13,15 @@
 #include <unordered_set>
 
 #include "aircraft_editors/plan_aircraft_commands.h"
-#include "platform/qt/qt_dialogs.h"
-#include "app/frm_progress.h"
-#include "app/list_row.h"
-#include "app/plan_host.h"
-#include "app/window_wait.h"
+#include "gui/frm_progress.h"
+#include "gui/list_row.h"
+#include "gui/plan_host.h"
+#include "gui/window_wait.h"
 #include "platform/ascii_text.h"
 #include "platform/input_box.h"
 #include "platform/message_box.h"
 #include "platform/qt/modal_dialog.h"
+#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
 

@@ -6,8 +6,8 @@
 #include "airport_tools/ui/frm_airport_search.h"
 #include "airport_tools/ui/frm_distance.h"
 #include "airport_tools/ui/frm_resize_gates.h"
-#include "app/plan_host.h"
 #include "data/scenery_cache.h"
+#include "gui/plan_host.h"
 #include "platform/message_box.h"
 
 namespace velk {

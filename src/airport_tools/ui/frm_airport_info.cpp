@@ -1,8 +1,8 @@
 #include "airport_tools/ui/frm_airport_info.h"
 
 #include "airport_tools/airport_report.h"
-#include "app/plan_host.h"
-#include "app/report_window.h"
+#include "gui/plan_host.h"
+#include "gui/report_window.h"
 #include "data/scenery_airports.h"
 
 namespace velk {

@@ -14,10 +14,10 @@
 #include "airport_tools/airport_search.h"
 #include "airport_tools/ui/frm_airport_info.h"
 #include "airport_tools/ui/tool_scenery.h"
-#include "app/list_row.h"
-#include "app/plan_host.h"
-#include "app/window_wait.h"
 #include "data/scenery_airports.h"
+#include "gui/list_row.h"
+#include "gui/plan_host.h"
+#include "gui/window_wait.h"
 #include "platform/qt/qt_text.h"
 
 namespace velk {

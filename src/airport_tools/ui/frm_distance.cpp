@@ -12,9 +12,9 @@
 
 #include "airport_tools/airport_distance.h"
 #include "airport_tools/ui/tool_scenery.h"
-#include "app/plan_host.h"
 #include "data/geodesy.h"
 #include "data/scenery_airports.h"
+#include "gui/plan_host.h"
 #include "platform/qt/qt_text.h"
 
 namespace velk {

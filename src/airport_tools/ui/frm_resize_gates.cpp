@@ -11,11 +11,11 @@
 #include <optional>
 
 #include "airport_tools/gate_resize.h"
-#include "app/box_check.h"
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
-#include "app/window_wait.h"
 #include "data/text_number.h"
+#include "gui/box_check.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
+#include "gui/window_wait.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/sim_location.h"

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
-#include "app/scenery_progress.h"
-#include "app/window_wait.h"
 #include "data/scenery_airports.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
+#include "gui/scenery_progress.h"
+#include "gui/window_wait.h"
 
 namespace velk {
 

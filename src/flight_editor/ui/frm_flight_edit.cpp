@@ -19,9 +19,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/plan_host.h"
 #include "data/times_zones.h"
 #include "flight_editor/flight_printout.h"
+#include "gui/plan_host.h"
 #include "platform/printer.h"
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/qt_text.h"

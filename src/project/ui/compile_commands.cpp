@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QCoreApplication>
 
-#include "app/plan_host.h"
 #include "data/program_state.h"
+#include "gui/plan_host.h"
 #include "platform/message_box.h"
 #include "project/console_tools.h"
 #include "project/ui/file_choice.h"

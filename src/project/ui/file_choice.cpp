@@ -1,6 +1,6 @@
 #include "project/ui/file_choice.h"
 
-#include "app/plan_host.h"
+#include "gui/plan_host.h"
 #include "platform/file_dialog.h"
 
 namespace velk {

@@ -11,8 +11,8 @@
 #include <QTreeWidget>
 #include <system_error>
 
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "project/console_tools.h"

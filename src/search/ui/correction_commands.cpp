@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <optional>
 
-#include "app/plan_host.h"
+#include "gui/plan_host.h"
 #include "platform/message_box.h"
 #include "search/plan_corrections.h"
 #include "search/randomizers.h"

@@ -10,16 +10,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/aircraft_tree_view.h"
-#include "app/plan_host.h"
+#include "gui/aircraft_tree_view.h"
+#include "gui/plan_host.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_codec.h"
+#include "platform/text_file.h"
 #include "search/move_action_file.h"
 #include "search/move_traffic.h"
 #include "search/ui/number_prompt.h"
-#include "platform/text_file.h"
 
 namespace velk {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "app/plan_host.h"
 #include "data/text_number.h"
+#include "gui/plan_host.h"
 #include "platform/qt/qt_dialogs.h"
 
 namespace velk {

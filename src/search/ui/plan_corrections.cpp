@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "app/plan_host.h"
 #include "data/program_state.h"
+#include "gui/plan_host.h"
 #include "platform/message_box.h"
 #include "search/flight_timings.h"
 

@@ -14,16 +14,16 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
-#include "app/scenery_progress.h"
 #include "data/flight_plan_file.h"
 #include "data/program_state.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
+#include "gui/scenery_progress.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
-#include "platform/text_file.h"
 #include "platform/qt/qt_text.h"
+#include "platform/text_file.h"
 #include "search/flight_printout.h"
 #include "search/ui/search_result_model.h"
 #include "search/work_list.h"

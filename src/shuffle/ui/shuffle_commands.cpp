@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/frm_progress.h"
 #include "data/program_state.h"
 #include "data/scenery_airports.h"
+#include "gui/frm_progress.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_file.h"

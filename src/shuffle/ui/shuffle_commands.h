@@ -5,8 +5,8 @@
 // PlanHost only; frmMain connects the controls to them.
 #include <string>
 
-#include "app/aircraft_tree.h"
-#include "app/plan_host.h"
+#include "gui/aircraft_tree.h"
+#include "gui/plan_host.h"
 #include "shuffle/shuffle_engine.h"
 
 namespace velk {

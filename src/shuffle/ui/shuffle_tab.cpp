@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/box_check.h"
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
 #include "data/program_state.h"
 #include "data/text_number.h"
+#include "gui/box_check.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "shuffle/plan_aircraft_list.h"

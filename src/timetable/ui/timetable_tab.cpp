@@ -11,12 +11,12 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/box_check.h"
-#include "app/frm_progress.h"
-#include "app/list_row.h"
-#include "app/plan_host.h"
-#include "app/report_window.h"
 #include "data/program_state.h"
+#include "gui/box_check.h"
+#include "gui/frm_progress.h"
+#include "gui/list_row.h"
+#include "gui/plan_host.h"
+#include "gui/report_window.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"

@@ -1,6 +1,6 @@
 // The Edit Flight dialog as a user works it: what EditFlight writes back
-// (only an accepted OK), the boxes' checks when the focus leaves them, the
-// keys, and the main window's entry into it.
+// (only an accepted OK), the boxes' checks when the focus leaves them and
+// the keys.
 #include "flight_editor/ui/frm_flight_edit.h"
 
 #include <QApplication>
@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frm_main.h"
 #include "flight_editor/flight_editor_fixture.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -290,32 +289,6 @@ TEST_F(FlightEditDialogTest, AnIndexOutsideTheListOpensNothing) {
   EXPECT_EQ(Edit(2, true, -1, [](frmFlightEdit&) {}), "");
   EXPECT_EQ(Edit(-1, false, -1, [](frmFlightEdit&) {}), "");
   EXPECT_EQ(shown_, 0);
-}
-
-TEST_F(FlightEditDialogTest, TheMainWindowOpensTheDialogOnItsPlan) {
-  test::TempDir home;
-  test::ScopedEnv env("VELK_CONFIG_HOME", home.path().string());
-  frmMain main;
-  main.SetConfigurationReaders({});
-  ASSERT_TRUE(main.StartUp());
-  main.onSplashTimer();
-  ProgramState savedProgram = Program();
-  Plan().Flights = {FlightEditorPlan::DailyRing()};
-  Program().FlightEditZone = "GMT -01:00";
-  bool inWorkList = false;
-  ScriptedModalDialogs modal([&main](QDialog& d) {
-    auto& dialog = dynamic_cast<frmFlightEdit&>(d);
-    EXPECT_EQ(dialog.parentWidget(), &main);
-    EXPECT_EQ(dialog.cmZone->currentText(), "GMT -01:00");
-    dialog.Session().CommitPercent("75");
-    dialog.ckAircraftRange->setChecked(false);
-    dialog.cmdOK->click();
-  });
-  EXPECT_EQ(main.EditFlight(0, inWorkList, 1), "Jet One");
-  EXPECT_EQ(Plan().Flights[0].Percent, "75%");
-  EXPECT_FALSE(Program().CheckAircraftRange);
-  EXPECT_FALSE(main.IsBusy());
-  Program() = savedProgram;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/aircraft_tree_view.h"
+#include "gui/aircraft_tree_view.h"
 #include "platform/file_dialog.h"
 #include "platform/input_box.h"
 #include "platform/message_box.h"

@@ -16,9 +16,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/report_window.h"
 #include "data/program_state.h"
 #include "data/times_zones.h"
+#include "gui/report_window.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"

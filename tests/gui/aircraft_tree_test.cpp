@@ -1,4 +1,4 @@
-#include "app/aircraft_tree.h"
+#include "gui/aircraft_tree.h"
 
 #include <gtest/gtest.h>
 

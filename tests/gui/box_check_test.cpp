@@ -1,5 +1,5 @@
 // A box's check when the user leaves it for another control.
-#include "app/box_check.h"
+#include "gui/box_check.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/box_check.h"
+#include "gui/box_check.h"
 
 #include <QEvent>
 #include <QFocusEvent>

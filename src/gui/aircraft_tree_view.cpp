@@ -1,4 +1,4 @@
-#include "app/aircraft_tree_view.h"
+#include "gui/aircraft_tree_view.h"
 
 #include <QSignalBlocker>
 

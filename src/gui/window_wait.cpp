@@ -1,4 +1,4 @@
-#include "app/window_wait.h"
+#include "gui/window_wait.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -13,9 +13,9 @@
 
 #include "aircraft_editors/ui/frm_aircraft_edit.h"
 #include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
+#include "app/sample_window_test.h"
 #include "platform/input_box.h"
 #include "platform/process_runner.h"
-#include "support/sample_window_test.h"
 
 namespace velk {
 namespace {

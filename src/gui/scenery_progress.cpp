@@ -1,10 +1,10 @@
-#include "app/scenery_progress.h"
+#include "gui/scenery_progress.h"
 
 #include <QCoreApplication>
 #include <memory>
 
-#include "app/frm_progress.h"
-#include "app/plan_host.h"
+#include "gui/frm_progress.h"
+#include "gui/plan_host.h"
 #include "platform/qt/qt_text.h"
 
 namespace velk {

@@ -1,4 +1,4 @@
-#include "app/list_row.h"
+#include "gui/list_row.h"
 
 #include <QTreeWidget>
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/aircraft_tree.h"
 #include "data/plan_records.h"
+#include "gui/aircraft_tree.h"
 
 class QWidget;
 
@@ -63,7 +63,7 @@ class PlanHost {
   virtual void RebuildAircraftTrees() = 0;
   // What tvShuffleAircraft or tvMoveAircrafts shows. A controller that
   // changes its checks shows them with RefreshAircraftTree
-  // (app/aircraft_tree_view.h); the object lives as long as the host.
+  // (gui/aircraft_tree_view.h); the object lives as long as the host.
   virtual AircraftTree& AircraftTreeOf(AircraftTreeKind kind) = 0;
   // Selects the tab of `key` ("SHUFFLE", "MOVE", "EXPORT", "TIMETABLE",
   // "PROJECT").

@@ -4,7 +4,7 @@
 // only see the widget can read them; the AircraftTree stays the one record.
 #include <QTreeWidget>
 
-#include "app/aircraft_tree.h"
+#include "gui/aircraft_tree.h"
 
 namespace velk {
 

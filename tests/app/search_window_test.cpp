@@ -14,12 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/sample_window_test.h"
 #include "data/program_state.h"
 #include "flight_editor/ui/frm_flight_edit.h"
 #include "platform/qt/modal_dialog.h"
 #include "search/ui/search_result_model.h"
 #include "search/ui/search_tab.h"
-#include "support/sample_window_test.h"
 
 namespace velk {
 namespace {

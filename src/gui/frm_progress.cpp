@@ -1,4 +1,4 @@
-#include "app/frm_progress.h"
+#include "gui/frm_progress.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/frm_main.h"
+#include "gui/plan_host.h"
 
 namespace velk {
 

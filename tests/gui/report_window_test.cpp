@@ -1,6 +1,6 @@
 // The report window shared by the timetable statistics and the airport
 // information: what it prints and saves, and how it tells the outcome.
-#include "app/report_window.h"
+#include "gui/report_window.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>

@@ -2,7 +2,7 @@
 // The one progress window of the program. It sits inside the main window,
 // over the middle of its working area, shows the current step of a long
 // operation and its bar, and cannot be closed by the user: only the program
-// unloads it (frmMain::UnloadProgress).
+// unloads it (PlanHost::UnloadProgress).
 #include <QFrame>
 #include <functional>
 

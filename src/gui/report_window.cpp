@@ -1,4 +1,4 @@
-#include "app/report_window.h"
+#include "gui/report_window.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/window_wait.h"
+#include "gui/window_wait.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
