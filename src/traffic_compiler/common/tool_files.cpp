@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/folder_list.h"
 #include "platform/parallel.h"
 #include "platform/sim_location.h"
 
@@ -296,13 +297,16 @@ std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view s
   if (folder.empty()) folder = ".";
   const std::string target_name = target.filename().string();
   std::size_t removed = 0;
+  // What a listing that fails part way did list is still cleaned up.
+  std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+  velk::ListFolder(folder, entries, ec);
+  for (const fs::directory_entry& entry : entries) {
+    const std::string name = entry.path().filename().string();
     const bool ours =
         IsTemporaryName(name, target_name) || (!suffix.empty() && IsTemporaryName(name, target_name, suffix));
     // RemoveFileEntry leaves a folder of such a name alone.
-    if (ours && RemoveFileEntry(it->path())) ++removed;
+    if (ours && RemoveFileEntry(entry.path())) ++removed;
   }
   return removed;
 }
