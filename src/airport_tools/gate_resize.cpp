@@ -106,8 +106,9 @@ bool IsFacilityFileName(const std::string& name) {
 }
 
 // True when `name` is a temporary that a resize writes beside one of the
-// facility files `walked`: the atomic writer's ".<file>.XXXXXX" or the
-// backup copy's ".<file>.velk.bak.XXXXXX".
+// facility files `walked`: the atomic writer's ".<file>.velk-XXXXXX" or the
+// backup copy's ".<file>.velk.bak.velk-XXXXXX". Another program's
+// ".<file>.XXXXXX" is none.
 bool IsResizeTemporary(std::string_view name, const std::unordered_set<std::string>& walked) {
   std::optional<std::string_view> target = TemporaryTargetName(name);
   if (!target) return false;

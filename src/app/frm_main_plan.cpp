@@ -36,6 +36,7 @@
 #include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
+#include "platform/set_messages.h"
 #include "search/ui/plan_corrections.h"
 #include "search/ui/search_tab.h"
 #include "shuffle/ui/shuffle_commands.h"
@@ -290,6 +291,9 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     return;
   }
   plan.FlightplanPath = path;
+  // A set of plan files that a killed run left half replaced is made whole
+  // before it is read.
+  ShowSetRecovery(RecoverFolder(std::filesystem::path(path).parent_path()), this);
 
   plan.PlanLoaded = false;
   g.PlanModified = false;
@@ -372,8 +376,12 @@ void frmMain::LoadFlightplan(const std::string& requested) {
 bool frmMain::SaveFlightplan() {
   PlanState& plan = Plan();
   // Without a plan read whole there is nothing that may replace the files.
-  if (!plan.PlanLoaded || !WritePlanFiles(plan)) {
-    ShowMessageBox(kSaveFailedMessage, kMbOk | kMbIconExclamation, kProgramTitle, this);
+  SetFailure failure;
+  SetRecovery recovered;
+  const bool written = plan.PlanLoaded && WritePlanFiles(plan, &failure, &recovered);
+  ShowSetRecovery(recovered, this);
+  if (!written) {
+    ShowMessageBox(WithSetFailure(kSaveFailedMessage, failure), kMbOk | kMbIconExclamation, kProgramTitle, this);
     return false;
   }
   Program().PlanModified = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/plan_records.h"
+#include "platform/file_set.h"
 
 namespace velk {
 
@@ -25,9 +26,11 @@ bool PlanAircraftMissing(const PlanState& plan);
 
 // Writes the flights to Plan().FlightplanPath (with "Removed Flights.txt"
 // beside it when flights are marked removed) and the plan aircraft to
-// Aircraft.txt beside it, each with its one-time backup, all or none: False
-// when any could not be written, every file then as it was.
-bool WritePlanFiles(const PlanState& plan);
+// Aircraft.txt beside it, each with its one-time backup, as one set
+// (WriteFilesAtomic): False when any could not be written, every file then
+// as it was unless `failure` says otherwise. `recovered` receives what was
+// done about a set there that an interrupted run had left half replaced.
+bool WritePlanFiles(const PlanState& plan, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
 // another plan: the new folder is not the folder of `oldPath` and holds a

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/plan_records.h"
+#include "platform/file_set.h"
 #include "platform/text_file.h"
 
 namespace velk {

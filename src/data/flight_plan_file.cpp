@@ -347,10 +347,11 @@ void StageFlightPlans(const std::filesystem::path& path, const std::vector<Fligh
   files.emplace_back(path, FileText(flights, false));
 }
 
-bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights) {
+bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, SetFailure* failure,
+                      SetRecovery* recovered) {
   FileSet files;
   StageFlightPlans(path, flights, files);
-  return WriteFilesAtomic(files);
+  return WriteFilesAtomic(files, failure, recovered);
 }
 
 }  // namespace velk

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/plan_records.h"
+#include "platform/file_set.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -60,8 +61,10 @@ void AppendFlightPlanLine(std::string& out, const Flight& flight);
 // when Plan().BackupPlan is on; that copy is made here.
 void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files);
 
-// Writes the files of StageFlightPlans together (WriteFilesAtomic): both or
-// neither are replaced. False when a file could not be written.
-bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights);
+// Writes the files of StageFlightPlans as one set (WriteFilesAtomic): both
+// or neither are replaced. False when a file could not be written, with
+// `failure` and `recovered` as WriteFilesAtomic fills them in.
+bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights,
+                      SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
 
 }  // namespace velk

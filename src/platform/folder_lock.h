@@ -2,8 +2,11 @@
 // An exclusive advisory lock on a folder, held until the object goes (or the
 // process ends, also by a crash). Runs that rewrite the files of one folder
 // take turns through it: the console tools on the simulator's traffic
-// folder, the gate resize on its scenery folder. Only while it is held may a
-// run remove temporaries that an earlier, killed run left there.
+// folder and on the folder whose text files they read or write, velk on the
+// folder of a set of files it replaces, the gate resize on the scenery
+// folder. Only while it is held may a run put right or remove what an
+// earlier, killed run left there.
+#include <chrono>
 #include <filesystem>
 
 namespace velk {
@@ -15,12 +18,15 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  // kBusy only from TryLock. A file system without locks gives kUnsupported,
-  // and the caller goes on without (and then removes nothing it did not make).
+  // kBusy only from TryLock and LockWithin. A file system without locks
+  // gives kUnsupported, and the caller goes on without (and then removes
+  // nothing it did not make).
   enum class Result { kLocked, kBusy, kNoFolder, kUnsupported };
 
   // Takes the lock, waiting for another holder to let go; `waiting` is
-  // called once before such a wait.
+  // called once before such a wait. A folder that this thread holds
+  // already (through another object, or reached by another path) counts as
+  // locked at once, so that nested holders never wait for themselves.
   template <typename Waiting>
   Result Lock(const std::filesystem::path& folder, Waiting waiting) {
     const Result r = TryLock(folder, /*keepWaiting=*/true);
@@ -30,15 +36,21 @@ class FolderLock {
   }
   // Takes the lock when nobody holds it; kBusy, holding nothing, otherwise.
   Result TryLock(const std::filesystem::path& folder) { return TryLock(folder, false); }
+  // Takes the lock, waiting at most `limit` for another holder; kBusy,
+  // holding nothing, when that was not enough.
+  Result LockWithin(const std::filesystem::path& folder, std::chrono::milliseconds limit);
   void Unlock();
   bool Held() const { return held_; }
 
  private:
   Result TryLock(const std::filesystem::path& folder, bool keepWaiting);
   Result Wait();
+  void Register();
 
   int fd_ = -1;
   bool held_ = false;
+  bool nested_ = false;  // held through another object of this thread
+  unsigned long long device_ = 0, inode_ = 0;
 };
 
 }  // namespace velk

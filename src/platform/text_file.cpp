@@ -149,39 +149,11 @@ bool Fail(std::string* error, int err) {
   return false;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // A new, empty temporary file beside `target`, named after it; -1 when none
 // can be made.
 int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name) {
-  std::filesystem::path dir = target.parent_path();
-  if (dir.empty()) dir = ".";
-  name = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  name = TemporaryNameTemplate(target);
   return ::mkostemp(name.data(), O_CLOEXEC);
-}
-
-// Makes the rename itself durable; a failure here cannot undo the rename, so
-// it is not reported.
-void SyncFolderOf(const std::filesystem::path& target) {
-  std::filesystem::path dir = target.parent_path();
-  if (dir.empty()) dir = ".";
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 // Writes `bytes` into the new file `fd` (named `temporary`) with the mode of
@@ -210,12 +182,6 @@ int ReplaceRefusal(const std::filesystem::path& target, struct stat& st) {
   if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
   if ((st.st_mode & 0222) == 0) return EACCES;
   return ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
-}
-
-mode_t NewFileMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -298,70 +264,6 @@ bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
   std::optional<PreparedFile> prepared = PrepareReplacement(path, bytes, error);
   return prepared && CommitReplacement(*prepared, error);
-}
-
-namespace {
-
-// Puts the first `count` targets of `files` back as `before` holds them:
-// their old bytes, or no file where there was none.
-void PutBack(const FileSet& files, const std::vector<std::optional<std::string>>& before, size_t count) {
-  for (size_t j = count; j-- > 0;) {
-    std::error_code ec;
-    if (before[j]) {
-      WriteFileAtomic(files[j].first, *before[j]);
-    } else if (auto made = ResolveWriteTarget(files[j].first)) {
-      std::filesystem::remove(*made, ec);  // what the write made, through a link too
-    }
-  }
-}
-
-}  // namespace
-
-bool WriteFilesAtomic(const FileSet& files, std::string* error) {
-  // What each target held before, to put back should a later one fail; the
-  // last one never needs it, as nothing is replaced after it.
-  std::vector<std::optional<std::string>> before;
-  for (const auto& [path, bytes] : files) {
-    std::error_code ec;
-    std::filesystem::file_status st = std::filesystem::status(path, ec);
-    if (std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))
-      return Fail(error, std::filesystem::is_directory(st) ? EISDIR : EINVAL);
-    if (!std::filesystem::exists(st) || before.size() + 1 == files.size()) {
-      before.emplace_back();
-      continue;
-    }
-    std::optional<std::string> old = ReadFileBytes(path, error);
-    if (!old) return false;  // could not be put back
-    before.push_back(std::move(old));
-  }
-  // Every new file is ready before the first one replaces its target.
-  std::vector<PreparedFile> prepared;
-  for (const auto& [path, bytes] : files) {
-    std::optional<PreparedFile> p = PrepareReplacement(path, bytes, error);
-    if (!p) {
-      for (const PreparedFile& q : prepared) ::unlink(q.temporary.c_str());
-      return false;
-    }
-    prepared.push_back(std::move(*p));
-  }
-  for (size_t k = 0; k < prepared.size(); ++k) {
-    if (CommitReplacement(prepared[k], error)) continue;
-    for (size_t j = k + 1; j < prepared.size(); ++j) ::unlink(prepared[j].temporary.c_str());
-    PutBack(files, before, k);
-    return false;
-  }
-  return true;
-}
-
-std::optional<std::string_view> TemporaryTargetName(std::string_view name) {
-  // mkstemp fills its six places with ASCII letters and digits.
-  constexpr size_t kSuffix = 6;
-  if (name.size() < kSuffix + 3 || name.front() != '.' || name[name.size() - kSuffix - 1] != '.')
-    return std::nullopt;
-  for (char c : name.substr(name.size() - kSuffix)) {
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return std::nullopt;
-  }
-  return name.substr(1, name.size() - kSuffix - 2);
 }
 
 bool MayRewrite(const std::filesystem::path& file) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_ops.h"
 #include "platform/text_lines.h"
 
 namespace velk {
@@ -60,32 +61,11 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
 // never replaced). On any failure the temporary file is removed, `error`
 // (when given) receives the reason, and false comes back. A write killed
 // part way leaves the old file whole and at most a temporary file named
-// ".<name>.XXXXXX" beside it.
+// ".<name>.<mark>-XXXXXX" beside it (see TemporaryNameTemplate). Several
+// files that belong together are replaced by WriteFilesAtomic
+// (platform/file_set.h).
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string* error = nullptr);
-
-// New contents for several files, each with its path, in the order the
-// files are to be replaced.
-using FileSet = std::vector<std::pair<std::filesystem::path, std::string>>;
-
-// Replaces several files as WriteFileAtomic replaces one, all or none, in
-// two steps: every new file is first written and flushed under its
-// temporary name, and only when all of them are ready are they renamed over
-// their targets, one right after the other. A failure while writing (a full
-// disk, a target refused) or a kill before the renames leaves every target
-// as it was. Should a rename fail, the targets replaced before it get their
-// old bytes back (or are removed when they were new), so the set stays as
-// it was; for that, a target that exists but is not a regular file, or one
-// before the last that cannot be read, is refused before anything is
-// written. False on any failure, with the reason in `error`. A target named
-// twice ends up with its last contents.
-bool WriteFilesAtomic(const FileSet& files, std::string* error = nullptr);
-
-// The name of the file that `name` is a temporary of, when `name` has the
-// form WriteFileAtomic and CopyFileOnce give their temporaries: "." + that
-// name + "." + six letters or digits. Nothing for any other name. Such a
-// file that outlived its writer was left by a kill.
-std::optional<std::string_view> TemporaryTargetName(std::string_view name);
 
 // True when `file` (through any link) is an existing regular file that
 // WriteFileAtomic would replace: a file without any write bit is locked, as

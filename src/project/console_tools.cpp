@@ -7,6 +7,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/file_set.h"
 #include "platform/process_runner.h"
 #include "platform/sim_location.h"
 #include "platform/temp_folder.h"
@@ -69,8 +70,12 @@ int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool 
   return RunAndWait(argv, workFolder.string(), unused, showConsole);
 }
 
-CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole) {
+CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
+                               SetRecovery* recovered) {
   fs::path folder = planFile.parent_path();
+  const SetRecovery r = RecoverFolder(folder);
+  if (recovered) *recovered = r;
+  if (r.unfinished) return CompileOutcome::kFailed;
   std::error_code ec;
   fs::path aircraft = FileInFolder(folder, kAircraftName);
   if (!fs::is_regular_file(aircraft, ec)) return CompileOutcome::kAircraftMissing;
@@ -88,7 +93,8 @@ CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& pl
                                                                   : CompileOutcome::kFailed;
 }
 
-bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool showConsole) {
+bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool showConsole, SetFailure* failure,
+                 SetRecovery* recovered) {
   RunFolder run;
   if (!run.Made()) return false;
   std::vector<std::string> argv{(programFolder / kDecompilerProgram).string(), kHiddenSwitch};
@@ -105,7 +111,8 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
   // names, the plan is what ends up there.
   return WriteFilesAtomic({{FileInFolder(folder, kAirportsName), std::move(*produced[0])},
                            {FileInFolder(folder, kAircraftName), std::move(*produced[1])},
-                           {chosenFile, std::move(*produced[2])}});
+                           {chosenFile, std::move(*produced[2])}},
+                          failure, recovered);
 }
 
 }  // namespace velk

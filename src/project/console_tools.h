@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_set.h"
+
 namespace velk {
 
 // The executables in the program folder.
@@ -70,10 +72,12 @@ enum class CompileOutcome {
 // Compiles `planFile` (whatever its name) with the Aircraft.txt and
 // Airports.txt of its folder: the three are copied into a private folder
 // as FlightPlans.txt, Aircraft.txt and Airports.txt and the compiler runs
-// there, so its arrival-time write-back touches only the copy. The tool's
-// presence is the caller's check.
-CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder,
-                               const std::filesystem::path& planFile, bool showConsole);
+// there, so its arrival-time write-back touches only the copy. A set of
+// files there that an interrupted run left half replaced is made whole
+// first (`recovered`, when given, says how), and one that cannot be is not
+// compiled. The tool's presence is the caller's check.
+CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder, const std::filesystem::path& planFile,
+                               bool showConsole, SetRecovery* recovered = nullptr);
 
 // ---- Decompiling -----------------------------------------------------------
 
@@ -82,8 +86,10 @@ CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder,
 // `chosenFile` and its Airports.txt and Aircraft.txt into that file's folder
 // (replacing files of those names, under their existing spelling). When
 // `chosenFile` is not that folder's FlightPlans.txt, a FlightPlans.txt
-// there is left alone. False, with every file as it was, on any failure.
+// there is left alone. The three are replaced as one set
+// (WriteFilesAtomic, which fills in `failure` and `recovered`). False, with
+// every file as it was unless `failure` says otherwise, on any failure.
 bool DecompileTo(const std::filesystem::path& programFolder, const std::filesystem::path& chosenFile,
-                 bool showConsole);
+                 bool showConsole, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
 
 }  // namespace velk

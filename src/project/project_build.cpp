@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "data/flight_plan_file.h"
+#include "platform/file_set.h"
 #include "platform/message_box.h"
+#include "platform/set_messages.h"
 #include "platform/text_codec.h"
 #include "platform/text_file.h"
 #include "project/console_tools.h"
@@ -75,9 +77,11 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
       for (const fs::path& target : {aircraftTarget, planTarget})
         if (fs::is_regular_file(target, ec)) CopyFileOnce(target, target.string() + kBackupSuffix);
     }
-    if (!WriteFilesAtomic({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}}))
-      return {BuildOutcome::kWriteFailed, {}};
-    return {BuildOutcome::kDone, {}};
+    BuildResult result;
+    if (!WriteFilesAtomic({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}},
+                          &result.Failure, &result.Recovered))
+      result.Outcome = BuildOutcome::kWriteFailed;
+    return result;
   }
 
   RunFolder run;
@@ -103,7 +107,7 @@ BuildMessage BuildFailureMessage(const BuildResult& result) {
     case BuildOutcome::kPlanFileMissing:
       // Paths are the file system's bytes; messages are Windows-1252.
       return {"File '" + Utf8ToCp1252(result.File) + "' not found.", warn};
-    case BuildOutcome::kWriteFailed: return {kMergeFailedMessage, stop};
+    case BuildOutcome::kWriteFailed: return {WithSetFailure(kMergeFailedMessage, result.Failure), stop};
     case BuildOutcome::kCompileFailed: return {kProjectCompileFailedMessage, stop};
   }
   return {};

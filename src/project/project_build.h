@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_set.h"
 #include "project/project_file.h"
 
 namespace velk {
@@ -41,6 +42,11 @@ enum class BuildOutcome {
 struct BuildResult {
   BuildOutcome Outcome = BuildOutcome::kDone;
   std::string File;  // the entry's file for the two "missing" outcomes
+  // A merge: what was done about a set in the project folder that an
+  // interrupted run had left half replaced, and why the merged files could
+  // not be written.
+  SetRecovery Recovered;
+  SetFailure Failure;
 };
 
 // How a run reports its progress: Merging(n) once before the entries (the

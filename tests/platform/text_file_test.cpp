@@ -202,67 +202,6 @@ TEST(WriteFileAtomic, WritersRacingLeaveOneWholeFile) {
   EXPECT_EQ(Names(dir.path()), std::set<std::string>{"user.reg"});
 }
 
-void TurnBIntoAFolder(AtomicWriteStep step, const fs::path& temporary) {
-  if (step != AtomicWriteStep::kFlushed || !temporary.filename().string().starts_with(".b.txt.")) return;
-  fs::remove(temporary.parent_path() / "b.txt");
-  fs::create_directories(temporary.parent_path() / "b.txt" / "inside");
-}
-
-TEST(WriteFilesAtomic, ALaterFailurePutsTheEarlierFilesBack) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "old a");
-  fs::create_directory(dir / "blocked");
-  // b is new, c cannot be written (its folder is missing).
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}, {dir / "no/c.txt", "c"}}));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
-  EXPECT_FALSE(fs::exists(dir / "b.txt"));
-  // A target that is a folder is refused before anything is written.
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "blocked", "x"}}));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
-  EXPECT_TRUE(fs::is_directory(dir / "blocked"));
-
-  ASSERT_TRUE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}}));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
-  EXPECT_EQ(ReadFile(dir / "b.txt"), "new b");
-  // Nothing but the targets is left in the folder.
-  int count = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++count;
-  EXPECT_EQ(count, 3);
-
-  // b turns into a folder once every new file is ready, so that its rename
-  // fails: a gets its old bytes back and the new c goes again.
-  SetAtomicWriteObserver(TurnBIntoAFolder);
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "newer a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "newer b"}}));
-  SetAtomicWriteObserver(nullptr);
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
-  EXPECT_FALSE(fs::exists(dir / "c.txt"));
-}
-
-// The child process dies (SIGKILL) once the second file is written and
-// flushed under its temporary name.
-void KillAtSecondFile(AtomicWriteStep step, const fs::path& temporary) {
-  if (step == AtomicWriteStep::kFlushed && temporary.filename().string().starts_with(".b.txt."))
-    ::kill(::getpid(), SIGKILL);
-}
-
-TEST(WriteFilesAtomic, AKillWhileWritingLeavesEveryOldFile) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "old a");
-  WriteFile(dir / "b.txt", "old b");
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    SetAtomicWriteObserver(KillAtSecondFile);
-    WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}});
-    ::_exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
-  EXPECT_EQ(ReadFile(dir / "b.txt"), "old b");
-}
-
 TEST(CopyFileOnce, NeverReplacesAnExistingCopy) {
   TempDir dir;
   WriteFile(dir / "a", "first");

@@ -138,9 +138,10 @@ TEST_F(DecompilerRun, OutputThatCannotBeCreatedIsReportedByName) {
   TrafficDatabase db;
   traffic::ScopedConsoleCapture console;
   ASSERT_EQ(ReadTrafficDatabase(SampleDatabase(), db), 0);
-  EXPECT_EQ(WriteTrafficFiles(db, work_ / "no such folder"), 11);
-  EXPECT_TRUE(console.text().ends_with(
-      "Creating Airports.txt now...\n\nERROR: Unable to create file Airports.txt\n\n"));
+  velk::SetFolder missing(work_ / "no such folder");
+  missing.Lock([] {});
+  EXPECT_EQ(WriteTrafficFiles(db, missing), 11);
+  EXPECT_TRUE(console.text().ends_with("\nERROR: Unable to create file Airports.txt\n\n")) << console.text();
 }
 
 TEST_F(DecompilerRun, AFileThatCannotBePutInPlaceUndoesTheOthers) {

@@ -148,8 +148,9 @@ class HostileRuns : public ::testing::Test {
   }
   // A built program run from `folder` under a time limit, so that a tool
   // that waits on an odd file fails the test instead of hanging it.
-  Result RunBuilt(const std::string& tool, const fs::path& folder) {
-    const std::string cmd = "cd '" + folder.string() + "' && VELK_FS_PATH='" + sim().string() +
+  Result RunBuilt(const std::string& tool, const fs::path& folder, const fs::path& sim_folder = {}) {
+    const std::string cmd = "cd '" + folder.string() + "' && VELK_FS_PATH='" +
+                            (sim_folder.empty() ? sim() : sim_folder).string() +
                             "' timeout 20 '" + (ToolsDir() / tool).string() + "' /np < /dev/null > '" +
                             (dir_ / "out.txt").string() + "' 2>&1";
     const int status = std::system(cmd.c_str());
@@ -265,14 +266,17 @@ TEST_F(HostileRuns, StaleTemporaryLinkOrFileIsRemovedNotFollowed) {
   ASSERT_EQ(r.exit, 0) << r.out;
   EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
   EXPECT_FALSE(fs::is_symlink(fs::symlink_status(scenery() / "traffic_TEMP.bgl")));
-  // A plain leftover file, and a half-made backup copy of a run that died.
+  // A plain leftover file, and a half-made backup copy of a run that died;
+  // another program's temporary of that name stays.
   Reset();
   WriteFile(scenery() / "traffic_TEMP.bgl", "half a database");
+  WriteFile(scenery() / ".traffic_ORIGINAL.bbb.orvane-Ab12Cd", "half a backup");
   WriteFile(scenery() / ".traffic_ORIGINAL.bbb.Ab12Cd", "the user's");
   r = Compile();
   ASSERT_EQ(r.exit, 0) << r.out;
   EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
-  EXPECT_EQ(Names(scenery()), (std::vector<std::string>{"traffic.bgl", "traffic_ORIGINAL.bbb"}));
+  EXPECT_EQ(Names(scenery()),
+            (std::vector<std::string>{".traffic_ORIGINAL.bbb.Ab12Cd", "traffic.bgl", "traffic_ORIGINAL.bbb"}));
 }
 
 TEST_F(HostileRuns, LinkedFilesAreWrittenWhereTheyLead) {
@@ -446,20 +450,19 @@ TEST_F(HostileRuns, DecompiledFilesWithoutHardLinksAreAllThreeOrNone) {
   EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
 }
 
-TEST_F(HostileRuns, AKilledDecompileIsPutRightByTheNextRun) {
-  // Names like the run's own leftovers that are not, and a folder of such a
+TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange) {
+  // Other programs' temporaries of the texts' names, and a folder of such a
   // name: they stay.
-  const std::vector<std::string> strangers = {".Airports.txt.Ab12C", ".Airports.txt.Ab12Cd.bak",
-                                              ".Airports.txt.Ab-2Cd", ".Notes.txt.Ab12Cd",
-                                              "Airports.txt.Ab12Cd", ".Aircraft.txt.Ab12Cd.old.x"};
+  const std::vector<std::string> strangers = {".Airports.txt.Ab12Cd", ".Aircraft.txt.Ab12Cd.old",
+                                              ".FlightPlans.txt.velk-Ab12Cd", ".Notes.txt.ulvane-set-Ab12Cd12"};
   auto prepare = [&] {
     Reset();
     WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
     for (const std::string& name : strangers) WriteFile(work() / name, "mine");
-    fs::create_directories(work() / ".FlightPlans.txt.Ab12Cd");
+    fs::create_directories(work() / ".Airports.txt.ulvane-set-Ab12Cd12");
   };
   std::vector<std::string> names = strangers;
-  names.insert(names.end(), {".FlightPlans.txt.Ab12Cd", "Aircraft.txt", "Airports.txt", "FlightPlans.txt"});
+  names.insert(names.end(), {".Airports.txt.ulvane-set-Ab12Cd12", "Aircraft.txt", "Airports.txt", "FlightPlans.txt"});
   std::sort(names.begin(), names.end());
   auto set = [&] {
     return std::vector<std::optional<std::string>>{ReadFile(work() / "Airports.txt"),
@@ -469,51 +472,122 @@ TEST_F(HostileRuns, AKilledDecompileIsPutRightByTheNextRun) {
   const std::vector<std::optional<std::string>> old_set = {kAirports, kAircraft, kPlans};
   const std::vector<std::optional<std::string>> new_set = {
       ulvane::test::kSampleAirports, ulvane::test::kSampleAircraft, ulvane::test::kSamplePlans};
+  const std::string users = "AC#9,300,\"The user's own\"\r\n";
 
   // Killed at every file step, with hard links and with copies in their
-  // place: the next run (which finds no database to decompile) leaves the
-  // old files or the new ones, all three, and nothing else of its own.
+  // place. The next run (which finds no database to decompile) leaves the
+  // old files or the new ones, all three, and nothing of the killed run's;
+  // the new ones once they were all written whole. When the user changed
+  // Aircraft.txt after the kill, that change is never undone.
   for (const bool no_links : {false, true}) {
     g_no_links = no_links;
     prepare();
     UseHook(Act::kRecord, -1);
     ASSERT_EQ(Decompile(work()).exit, 0);
     const std::vector<std::string> steps = g_steps;
-    int mixed_sets = 0;
+    int finished = 0;
     for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
-      const std::string when = "killed at " + steps[static_cast<std::size_t>(i)] + (no_links ? ", no links" : "");
-      prepare();
-      UseHook(Act::kKill, i);
-      ASSERT_TRUE(DecompileInChild()) << when;
-      const bool mixed = set() != old_set && set() != new_set;
-      SetFileStepHook(nullptr);
-      fs::remove(scenery() / "traffic.bgl");
-      const Result r = Decompile(work());
-      EXPECT_EQ(r.exit, 1) << when;
-      EXPECT_TRUE(set() == old_set || set() == new_set) << when;
-      EXPECT_EQ(Names(work()), names) << when;
-      if (mixed) {
-        ++mixed_sets;
-        EXPECT_EQ(set(), old_set) << when;
-        EXPECT_NE(r.out.find("\nPut back the text files that an interrupted decompile had left half replaced; "
-                             "removed "),
-                  std::string::npos)
-            << when << "\n" << r.out;
+      for (const bool user_edits : {false, true}) {
+        const std::string when = "killed at " + steps[static_cast<std::size_t>(i)] + (no_links ? ", no links" : "") +
+                                 (user_edits ? ", then Aircraft.txt edited" : "");
+        prepare();
+        UseHook(Act::kKill, i);
+        ASSERT_TRUE(DecompileInChild()) << when;
+        SetFileStepHook(nullptr);
+        const bool mixed = set() != old_set && set() != new_set;
+        if (user_edits) WriteFile(work() / "Aircraft.txt", users);
+        fs::remove(scenery() / "traffic.bgl");
+        const Result r = Decompile(work());
+        EXPECT_EQ(r.exit, 1) << when;
+        if (user_edits) {
+          EXPECT_EQ(ReadFile(work() / "Aircraft.txt"), users) << when << "\n" << r.out;
+          continue;
+        }
+        EXPECT_TRUE(set() == old_set || set() == new_set) << when << "\n" << r.out;
+        EXPECT_EQ(Names(work()), names) << when;
+        if (mixed) {
+          ++finished;
+          EXPECT_EQ(set(), new_set) << when;
+          EXPECT_NE(r.out.find("\nFinished replacing Airports.txt, Aircraft.txt and FlightPlans.txt, which an "
+                               "interrupted run of ulvane had left half done.\n"),
+                    std::string::npos)
+              << when << "\n" << r.out;
+        }
       }
     }
-    EXPECT_EQ(mixed_sets, 2) << "kills between the three renames";
+    EXPECT_EQ(finished, 2) << "kills between the three renames";
   }
 
-  // A finished run killed while it removed the old files: the new ones stay.
+  // Killed between the renames, then the user changes a file that is
+  // already new: nothing is put back, and the next run says where the
+  // earlier files are.
+  g_no_links = false;
   prepare();
+  UseHook(Act::kRecord, -1);
   ASSERT_EQ(Decompile(work()).exit, 0);
-  WriteFile(work() / ".Airports.txt.q1W2e3.old", kAirports);
-  WriteFile(work() / ".FlightPlans.txt.Zz9Yy8", "half a plan");
+  const auto last_rename = std::find(g_steps.rbegin(), g_steps.rend(), "rename FlightPlans.txt");
+  ASSERT_NE(last_rename, g_steps.rend());
+  prepare();
+  UseHook(Act::kKill, static_cast<int>(g_steps.rend() - last_rename) - 1);
+  ASSERT_TRUE(DecompileInChild());
+  SetFileStepHook(nullptr);
+  WriteFile(work() / "Aircraft.txt", users);
   fs::remove(scenery() / "traffic.bgl");
-  const Result r = Decompile(work());
-  EXPECT_NE(r.out.find("\nRemoved 2 files left over from an interrupted decompile\n"), std::string::npos) << r.out;
-  EXPECT_EQ(set(), new_set);
-  EXPECT_EQ(Names(work()), names);
+  Result r = Decompile(work());
+  EXPECT_EQ(ReadFile(work() / "Aircraft.txt"), users);
+  EXPECT_EQ(ReadFile(work() / "Airports.txt"), ulvane::test::kSampleAirports);
+  EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
+  EXPECT_NE(r.out.find("\nAircraft.txt has changed since an interrupted run of ulvane replaced Airports.txt, "
+                       "Aircraft.txt and FlightPlans.txt: nothing was put back; check Airports.txt, Aircraft.txt "
+                       "and FlightPlans.txt; the earlier files are kept as .Airports.txt.ulvane-set-"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("the journal is kept as .ulvane.journal.aside.\n"), std::string::npos) << r.out;
+  // The journal set aside is never tried again, and its files stay.
+  const std::vector<std::string> kept = Names(work());
+  r = Decompile(work());
+  EXPECT_EQ(r.out.find("ulvane had"), std::string::npos) << r.out;
+  EXPECT_EQ(Names(work()), kept);
+}
+
+TEST_F(HostileRuns, DecompilesOfTwoSimulatorsIntoOneFolderTakeTurns) {
+  // A second simulator with another database: the plan compiled.
+  ASSERT_EQ(Compile("/na").exit, 0);
+  const fs::path other = dir_ / "other";
+  WriteFile(other / "SCENEDB/ATC/Scenery/traffic.bgl", *ReadFile(scenery() / "traffic.bgl"));
+  WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+  std::vector<std::optional<std::string>> sets[2];
+  for (int s = 0; s < 2; ++s) {
+    ASSERT_EQ(RunBuilt("ulvane", work(), s ? other : sim()).exit, 0);
+    for (const char* name : {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"}) sets[s].push_back(ReadFile(work() / name));
+  }
+  ASSERT_NE(sets[0], sets[1]);
+  for (int round = 0; round < 3; ++round) {
+    std::vector<pid_t> runs;
+    for (int i = 0; i < 4; ++i) {
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        if (::chdir(work().c_str()) != 0) ::_exit(126);
+        ::setenv("VELK_FS_PATH", (i % 2 ? other : sim()).c_str(), 1);
+        const std::string program = (ToolsDir() / "ulvane").string();
+        ::execl(program.c_str(), program.c_str(), "/np", static_cast<char*>(nullptr));
+        ::_exit(127);
+      }
+      runs.push_back(pid);
+    }
+    for (pid_t pid : runs) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+    }
+    std::vector<std::optional<std::string>> now;
+    for (const char* name : {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"}) now.push_back(ReadFile(work() / name));
+    EXPECT_TRUE(now == sets[0] || now == sets[1]) << "round " << round;
+    EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft.txt", "Airports.txt", "FlightPlans.txt"}));
+  }
 }
 
 TEST_F(HostileRuns, ALinkThatLoopsIsNoFileToReplace) {

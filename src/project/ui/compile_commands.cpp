@@ -6,6 +6,7 @@
 #include "data/program_state.h"
 #include "gui/plan_host.h"
 #include "platform/message_box.h"
+#include "platform/set_messages.h"
 #include "project/console_tools.h"
 #include "project/ui/file_choice.h"
 
@@ -60,8 +61,10 @@ void CompileCommands::CompileCurrentFlightplan() {
 void CompileCommands::Compile(const std::string& planFile) {
   BusyFrame busy(host_);
   QCoreApplication::processEvents();
-  CompileOutcome outcome =
-      CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile), c_.mnuToolsShowCompiler->isChecked());
+  SetRecovery recovered;
+  CompileOutcome outcome = CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile),
+                                           c_.mnuToolsShowCompiler->isChecked(), &recovered);
+  ShowSetRecovery(recovered, host_.Window());
   switch (outcome) {
     case CompileOutcome::kAircraftMissing:
       ShowMessageBox(kAircraftTxtMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
@@ -87,10 +90,16 @@ void CompileCommands::DecompileFlightplan() {
   if (path.empty()) return;
   BusyFrame busy(host_);
   QCoreApplication::processEvents();
-  if (DecompileTo(host_.ProgramFolder(), std::filesystem::path(path), c_.mnuToolsShowCompiler->isChecked()))
+  SetFailure failure;
+  SetRecovery recovered;
+  const bool decompiled = DecompileTo(host_.ProgramFolder(), std::filesystem::path(path),
+                                      c_.mnuToolsShowCompiler->isChecked(), &failure, &recovered);
+  ShowSetRecovery(recovered, host_.Window());
+  if (decompiled)
     ShowMessageBox(kDecompiledMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
   else
-    ShowMessageBox(kDecompileFailedMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());
+    ShowMessageBox(WithSetFailure(kDecompileFailedMessage, failure), kMbOk | kMbIconCritical, kProgramTitle,
+                   host_.Window());
 }
 
 }  // namespace velk

@@ -15,6 +15,7 @@
 #include "gui/plan_host.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
+#include "platform/set_messages.h"
 #include "project/console_tools.h"
 #include "project/project_build.h"
 #include "project/ui/file_choice.h"
@@ -433,6 +434,7 @@ bool ProjectTab::Build(bool mergeOnly) {
   request.BackupPlan = host_.Plan().BackupPlan;
   TabBuildProgress progress(host_);
   BuildResult result = BuildProject(request, progress);
+  ShowSetRecovery(result.Recovered, host_.Window());
   if (result.Outcome == BuildOutcome::kDone) return true;
   BuildMessage message = BuildFailureMessage(result);
   ShowMessageBox(message.Text, message.Style, kProgramTitle, host_.Window());

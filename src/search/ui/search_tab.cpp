@@ -22,6 +22,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
+#include "platform/set_messages.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_file.h"
 #include "search/flight_printout.h"
@@ -397,8 +398,13 @@ bool SearchTab::WriteExport(const std::string& path, std::vector<Flight> flights
       ShowMessageBox(kReplaceRemovedQuestion, kMbYesNo | kMbIconQuestion, kProgramTitle, host_.Window()) != kIdYes) {
     std::erase_if(flights, [](const Flight& f) { return f.Removed; });
   }
-  if (!WriteFlightPlans(target, flights)) {
-    ShowMessageBox(WriteFailedMessage(target), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+  SetFailure failure;
+  SetRecovery recovered;
+  const bool written = WriteFlightPlans(target, flights, &failure, &recovered);
+  ShowSetRecovery(recovered, host_.Window());
+  if (!written) {
+    ShowMessageBox(WithSetFailure(WriteFailedMessage(target), failure), kMbOk | kMbIconExclamation, kProgramTitle,
+                   host_.Window());
     return false;
   }
   ShowMessageBox("Successfully exported " + std::to_string(count) + " flights.", kMbOk | kMbIconQuestion,

@@ -21,10 +21,11 @@ namespace traffic {
 
 namespace {
 
-FileStepHook g_step_hook = nullptr;
+using velk::SyncFolderOf;
+using velk::WriteAll;
 
 // True when the test seam makes this step fail.
-bool StepFails(std::string_view step, const fs::path& path) { return g_step_hook && g_step_hook(step, path); }
+bool StepFails(std::string_view step, const fs::path& path) { return velk::FileStepFails(step, path); }
 
 // Starts writing what was just written at `offset` out to the disk, without
 // waiting for it: the pages then go out while the program works on, and the
@@ -33,38 +34,6 @@ bool StepFails(std::string_view step, const fs::path& path) { return g_step_hook
 void StartWriteBack(int fd, std::uint64_t offset, std::size_t length) {
   if (length == 0) return;  // which would mean the whole rest of the file
   ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// A rename or a new name is only safe from a power cut once its folder is
-// on disk too. A folder that cannot be synced changes nothing for the
-// caller: the rename itself has happened.
-void SyncFolderOf(const fs::path& path) {
-  fs::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-bool EntryExists(const fs::path& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 }  // namespace
@@ -81,8 +50,6 @@ static bool CopyBlocks(int in, OutputFile& out) {
     if (!out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
   }
 }
-
-void SetFileStepHook(FileStepHook hook) { g_step_hook = hook; }
 
 std::uint64_t TextFingerprint(std::string_view text) {
   // Blocks of a fixed size are hashed on their own, on several threads for
@@ -130,9 +97,7 @@ bool OutputFile::CreateExclusive(const fs::path& path) {
 bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permissions_of) {
   CloseQuietly();
   path_.clear();
-  fs::path dir = target.parent_path();
-  if (dir.empty()) dir = ".";
-  std::string name = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string name = velk::TemporaryNameTemplate(target);
   fd_ = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd_ < 0) return false;
   path_ = name;
@@ -145,9 +110,7 @@ bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permission
   if (::stat((permissions_of.empty() ? target : permissions_of).c_str(), &st) == 0) {
     ::fchmod(fd_, st.st_mode & 07777);
   } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
+    ::fchmod(fd_, velk::NewFileMode());
   }
   return true;
 }
@@ -251,12 +214,12 @@ CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
   if (errno == EEXIST) return CopyResult::kTargetExists;
   // Neither: look first. The tools hold the folder lock while they do this,
   // so no other run of theirs can slip in between.
-  if (EntryExists(to)) return CopyResult::kTargetExists;
+  if (velk::EntryExists(to)) return CopyResult::kTargetExists;
   return ReplaceFile(from, to) ? CopyResult::kCopied : CopyResult::kFailed;
 }
 
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
-  if (EntryExists(to)) return CopyResult::kTargetExists;
+  if (velk::EntryExists(to)) return CopyResult::kTargetExists;
   velk::RegularReadResult opened;
   const int in = velk::OpenRegularFile(from, opened);
   if (in < 0) return CopyResult::kFailed;
@@ -279,20 +242,7 @@ bool IsWriteProtected(const fs::path& path) {
   return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-bool RemoveFileEntry(const fs::path& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
-  if (S_ISDIR(st.st_mode)) return false;
-  return ::unlink(path.c_str()) == 0;
-}
-
-bool IsTemporaryName(std::string_view name, std::string_view target_name, std::string_view suffix) {
-  if (!name.ends_with(suffix)) return false;
-  name.remove_suffix(suffix.size());
-  return velk::TemporaryTargetName(name) == target_name;
-}
-
-std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view suffix) {
+std::size_t RemoveLeftoverTemporaries(const fs::path& target) {
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   const std::string target_name = target.filename().string();
@@ -303,10 +253,9 @@ std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view s
   velk::ListFolder(folder, entries, ec);
   for (const fs::directory_entry& entry : entries) {
     const std::string name = entry.path().filename().string();
-    const bool ours =
-        IsTemporaryName(name, target_name) || (!suffix.empty() && IsTemporaryName(name, target_name, suffix));
-    // RemoveFileEntry leaves a folder of such a name alone.
-    if (ours && RemoveFileEntry(entry.path())) ++removed;
+    // RemoveFileEntry leaves anything but a file or a link alone.
+    if (velk::TemporaryTargetName(name) == target_name && RemoveFileEntry(entry.path()))
+      ++removed;
   }
   return removed;
 }

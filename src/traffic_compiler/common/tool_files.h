@@ -10,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/file_ops.h"
 #include "platform/folder_lock.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
@@ -18,13 +19,9 @@ namespace traffic {
 
 namespace fs = std::filesystem;
 
-// Test seam: called before each file step of the tools with the step's name
-// ("write", "fsync", "close", "rename", "link") and the path concerned; when
-// it returns true the step fails as if the system had refused it. A test
-// may also end the process inside it to stand for a crash at that step.
-// Null (the default) in the programs.
-using FileStepHook = bool (*)(std::string_view step, const fs::path& path);
-void SetFileStepHook(FileStepHook hook);
+// The test seam of every writer's file steps (platform/file_ops.h).
+using velk::FileStepHook;
+using velk::SetFileStepHook;
 
 // Whole files are read with velk::ReadRegularFileBytes (platform/text_file.h):
 // only regular files, never waiting on a FIFO or reading a device.
@@ -136,19 +133,15 @@ bool IsWriteProtected(const fs::path& path);
 
 // Removes `path` when it is a file or a symbolic link (never what a link
 // points to). True when nothing of that name is left.
-bool RemoveFileEntry(const fs::path& path);
+using velk::RemoveFileEntry;
 
-// True when `name` is a name that OutputFile::CreateBeside gives a new file
-// for a target called `target_name` (".NAME." and six letters or digits),
-// followed by `suffix`.
-bool IsTemporaryName(std::string_view name, std::string_view target_name, std::string_view suffix = {});
-
-// Removes what runs that died left beside `target`: the files of a
-// temporary name made for it, and such names followed by `suffix` when one
-// is given. Folders and every other name are left alone. Only for a caller
-// that holds the folder lock, when no run of the tools can be making one.
-// Returns how many were removed.
-std::size_t RemoveLeftoverTemporaries(const fs::path& target, std::string_view suffix = {});
+// Removes what runs of this program that died left beside `target`: the
+// files and links of a temporary name that OutputFile::CreateBeside made
+// for it (".NAME.<mark>-" and six letters or digits, with this program's
+// mark). Folders, other programs' temporaries and every other name are left
+// alone. Only for a caller that holds the folder lock, when no run of this
+// program can be making one. Returns how many were removed.
+std::size_t RemoveLeftoverTemporaries(const fs::path& target);
 
 // The folder lock the tools take turns through.
 using velk::FolderLock;

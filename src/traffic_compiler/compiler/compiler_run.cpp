@@ -16,6 +16,7 @@
 #include "traffic_compiler/compiler/traffic_database.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
 #include "platform/ascii_text.h"
+#include "platform/file_set.h"
 
 namespace traffic {
 namespace {
@@ -89,6 +90,17 @@ int Compile(const Switches& switches) {
     ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
     ConsoleFlush();
   });
+  // The texts are read, and the plan written back, while no other run
+  // writes into their folder; a set of them that a killed run left half
+  // replaced is made whole first, and a set that cannot be is not compiled.
+  velk::SetFolder work(".");
+  work.Lock([] {
+    ConsoleWrite("Waiting for another run writing into this folder to finish...\n");
+    ConsoleFlush();
+  });
+  const velk::SetRecovery recovered = work.Recover();
+  if (!recovered.Empty()) ConsoleWrite(recovered.Text() + "\n");
+  if (recovered.unfinished) return ReportFileError(kErrReadInput, kFlightPlansFile);
 
   TrafficData data;
   std::uint64_t plans_fingerprint = 0;
@@ -154,6 +166,7 @@ int CompilerMain(int argc, const char* const* argv) {
     else if (EqualsNoCase(arg, "/na")) switches.no_arrivals = true;
   }
 
+  velk::SetProgramMark("orvane");
   ConsoleWrite(std::string("Compiler for FS2002 traffic.bgl file, version ") + kCompilerBannerVersion +
                "\n\n");
   const int error = Compile(switches);

@@ -1,9 +1,10 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
+#include "platform/ascii_text.h"
+#include "platform/file_set.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
-#include "traffic_compiler/decompiler/staged_files.h"
 #include "traffic_compiler/decompiler/traffic_text.h"
 
 namespace ulvane {
@@ -49,9 +50,6 @@ int ReadDatabaseFile(const std::filesystem::path& path, velk::FileBytes& bytes) 
 
 constexpr const char* kOutputNames[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
 
-// Where the run notes which files it is replacing, while it does.
-std::filesystem::path JournalPath(const std::filesystem::path& folder) { return folder / ".ulvane.journal"; }
-
 // The three files as the run writes them. An existing file spelt in
 // another case is replaced, not joined by a twin.
 std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder) {
@@ -60,21 +58,9 @@ std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& fo
   return targets;
 }
 
-// Puts right what an earlier run killed while it wrote the text files left
-// behind, and says so in one line.
-void FinishInterruptedRun(const std::filesystem::path& folder) {
-  const StagedFiles::Recovery r = StagedFiles::Recover(JournalPath(folder), OutputTargets(folder));
-  std::string line;
-  if (r.repair == StagedFiles::Repair::kPutBack)
-    line = "Put back the text files that an interrupted decompile had left half replaced";
-  else if (r.repair == StagedFiles::Repair::kFailed)
-    line = "Could not put back the text files that an interrupted decompile had left half replaced";
-  if (r.removed > 0) {
-    line += line.empty() ? "Removed " : "; removed ";
-    line += std::to_string(r.removed) + (r.removed == 1 ? " file" : " files") +
-            " left over from an interrupted decompile";
-  }
-  if (!line.empty()) traffic::ConsoleWrite(line + "\n\n");
+void WaitingFor(const char* what) {
+  traffic::ConsoleWrite(std::string("Waiting for another ") + what + " to finish...\n");
+  traffic::ConsoleFlush();
 }
 
 int Decompile(const std::filesystem::path& workFolder) {
@@ -83,16 +69,17 @@ int Decompile(const std::filesystem::path& workFolder) {
   traffic::ConsoleWrite("FS2002 located, decompiling traffic.bgl file now...\n\n");
 
   // Waits for a compile of the same simulator, so the database read is a
-  // whole one and two runs do not mix their text files.
+  // whole one, and for any other run writing into the work folder, so that
+  // two runs never mix their text files.
   const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim);
   traffic::FolderLock lock;
-  const traffic::FolderLock::Result locked = lock.Lock(folder, [] {
-    traffic::ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
-    traffic::ConsoleFlush();
-  });
-  // Under the lock no other run can be writing the text files, so whatever
-  // of theirs is half done was left by a run that died.
-  if (locked == traffic::FolderLock::Result::kLocked) FinishInterruptedRun(workFolder);
+  lock.Lock(folder, [] { WaitingFor("compile or decompile of this simulator"); });
+  velk::SetFolder work(workFolder);
+  work.Lock([] { WaitingFor("run writing into this folder"); });
+  // Under the lock no other run can be writing the text files, so a set
+  // left half replaced was left by a run that died.
+  const velk::SetRecovery recovered = work.Recover();
+  if (!recovered.Empty()) traffic::ConsoleWrite(recovered.Text() + "\n");
   std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl");
   velk::FileBytes bytes;
   int rc = ReadDatabaseFile(database, bytes);
@@ -101,31 +88,35 @@ int Decompile(const std::filesystem::path& workFolder) {
   if (rc != traffic::kOk) return traffic::ReportFileError(rc, database.string());
   bytes = velk::FileBytes{};  // the records hold all that is needed now
 
-  rc = WriteTrafficFiles(db, workFolder);
+  rc = WriteTrafficFiles(db, work);
   if (rc == traffic::kOk) traffic::ConsoleWrite("\nDecompile of traffic.bgl completed\n\n");
   return rc;
 }
 
 }  // namespace
 
-int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder) {
+int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   static constexpr std::string (*kTexts[])(const TrafficDatabase&) = {AirportsText, AircraftText, FlightPlansText};
-  const std::vector<std::filesystem::path> targets = OutputTargets(folder);
+  const std::vector<std::filesystem::path> targets = OutputTargets(folder.folder());
+  velk::FileSet files;
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    traffic::ConsoleWrite(std::string("Creating ") + kOutputNames[i] + " now...\n");
+    files.emplace_back(targets[i], kTexts[i](db));
+  }
   // Nothing is put in place until all three are written, so a failure never
   // leaves a new file beside old ones or a truncated file.
-  StagedFiles files(JournalPath(folder));
-  for (std::size_t i = 0; i < targets.size(); ++i) {
-    const char* name = kOutputNames[i];
-    traffic::ConsoleWrite(std::string("Creating ") + name + " now...\n");
-    if (files.Create(targets[i]) != StagedFiles::Result::kOk)
-      return traffic::ReportFileError(traffic::kErrCreateFile, name);
-    if (files.Write(kTexts[i](db)) != StagedFiles::Result::kOk)
-      return traffic::ReportFileError(traffic::kErrWriteOutput, name);
+  velk::SetFailure failure;
+  if (folder.Replace(files, failure)) return traffic::kOk;
+  // The journal is the run's own affair; the user hears of the texts.
+  std::string name = failure.file.filename().string();
+  for (const char* output : kOutputNames) {
+    if (velk::EqualsNoCase(name, output)) name = output;
   }
-  std::filesystem::path failed;
-  if (!files.Commit(failed))
-    return traffic::ReportFileError(traffic::kErrCreateFile, failed.filename().string());
-  return traffic::kOk;
+  if (name.front() == '.') name = kOutputNames[0];
+  const int code = traffic::ReportFileError(
+      failure.step == velk::SetFailure::Step::kWrite ? traffic::kErrWriteOutput : traffic::kErrCreateFile, name);
+  if (!failure.mixed.empty()) traffic::ConsoleWrite(failure.mixed + "\n\n");
+  return code;
 }
 
 int DecompilerMain(const std::vector<std::string>& args, const std::filesystem::path& workFolder) {
@@ -142,6 +133,7 @@ int DecompilerMain(const std::vector<std::string>& args, const std::filesystem::
     return 0;
   }
 
+  velk::SetProgramMark("ulvane");
   traffic::ConsoleWrite(std::string("De-compiler for FS2002 traffic.bgl file, version ") +
                         kBannerVersion + "\n\n");
   int rc = Decompile(workFolder);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_set.h"
 #include "traffic_compiler/decompiler/traffic_reader.h"
 
 namespace ulvane {
@@ -14,8 +15,9 @@ namespace ulvane {
 // console. Returns the exit code.
 int DecompilerMain(const std::vector<std::string>& args, const std::filesystem::path& workFolder);
 
-// Writes the three text files of `db` into `folder`, all or none. Returns 0
-// or the code of the error it has already reported.
-int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder);
+// Writes the three text files of `db` into `folder`, whose lock the caller
+// has taken, all or none. Returns 0 or the code of the error it has already
+// reported.
+int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder);
 
 }  // namespace ulvane

@@ -246,14 +246,17 @@ TEST_F(AirportToolsTest, ResizeRefusesABadSizeAndReportsFailures) {
 TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
   const fs::path folder = SceneryFile().parent_path();
   const std::string original = *test::ReadFile(SceneryFile());
-  const std::vector<std::string> stale = {".SAMPLE_001.BGL.Ab3dE9", ".SAMPLE_001.BGL.velk.bak.x1Y2z3"};
+  const std::vector<std::string> stale = {".SAMPLE_001.BGL.velk-Ab3dE9", ".SAMPLE_001.BGL.velk.bak.velk-x1Y2z3"};
   for (const std::string& name : stale) test::WriteFile(folder / name, "part");
   test::WriteFile(program / "kept.txt", "kept");
-  fs::create_symlink(program / "kept.txt", folder / ".SAMPLE_001.BGL.L1nk00");
-  // Look-alikes: the wrong length, another file's, no leading dot, a folder.
-  const std::vector<std::string> kept = {".SAMPLE_001.BGL.abc12", ".OTHER.BGL.abc123", "SAMPLE_001.BGL.abc123"};
+  fs::create_symlink(program / "kept.txt", folder / ".SAMPLE_001.BGL.velk-L1nk00");
+  // Look-alikes: the wrong length, another file's, no leading dot, another
+  // program's temporaries, a folder.
+  const std::vector<std::string> kept = {".SAMPLE_001.BGL.velk-abc12", ".OTHER.BGL.velk-abc123",
+                                         "SAMPLE_001.BGL.velk-abc123", ".SAMPLE_001.BGL.abc123",
+                                         ".SAMPLE_001.BGL.orvane-abc123"};
   for (const std::string& name : kept) test::WriteFile(folder / name, "other");
-  fs::create_directory(folder / ".SAMPLE_001.BGL.dir123");
+  fs::create_directory(folder / ".SAMPLE_001.BGL.velk-dir123");
   resize.trigger();
   frmResizeGates* w = tools->ResizeWindow();
   ASSERT_NE(w, nullptr);
@@ -276,10 +279,10 @@ TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
                                     "interrupted resize."),
             std::string::npos);
   for (const std::string& name : stale) EXPECT_FALSE(fs::exists(folder / name)) << name;
-  EXPECT_FALSE(fs::is_symlink(folder / ".SAMPLE_001.BGL.L1nk00"));
+  EXPECT_FALSE(fs::is_symlink(folder / ".SAMPLE_001.BGL.velk-L1nk00"));
   EXPECT_EQ(test::ReadFile(program / "kept.txt"), "kept");
   for (const std::string& name : kept) EXPECT_EQ(test::ReadFile(folder / name), "other") << name;
-  EXPECT_TRUE(fs::is_directory(folder / ".SAMPLE_001.BGL.dir123"));
+  EXPECT_TRUE(fs::is_directory(folder / ".SAMPLE_001.BGL.velk-dir123"));
 }
 
 TEST_F(AirportToolsTest, DeleteCacheAsksFirst) {
