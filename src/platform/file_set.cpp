@@ -379,10 +379,19 @@ JournalOutcome RecoverJournal(const fs::path& folder, std::string_view mark) {
   if (!anyAsRecorded)
     return SetAsideWith(path, "The journal " + journalName + " of an interrupted run could not be used (none of "
                                   "the files it names is as that run left it): nothing was changed");
+  auto isNew = [](const Entry& e) { return IdentityOf(e.target) == e.newId; };
+  auto isWaiting = [](const Entry& e) { return IdentityOf(e.temporary) == e.newId; };
+  const bool forward = std::all_of(j.entries.begin(), j.entries.end(),
+                                   [&](const Entry& e) { return isNew(e) || isWaiting(e); });
+  // Putting back needs every old file that a new one replaced; one that is
+  // gone was removed since, which is a change too.
+  if (!forward) {
+    for (const Entry& e : j.entries)
+      if (isNew(e) && e.oldId && IdentityOf(e.kept) != e.keptId) changed.push_back(InFolder(e.relative, e.kept));
+  }
   if (!changed.empty())
-    return SetAsideWith(path, NameList(changed) + (changed.size() == 1 ? " has" : " have") + " changed since " +
-                                  by + " replaced " + targets + ": nothing was put back; check " + targets +
-                                  KeptClause(before));
+    return SetAsideWith(path, NameList(changed) + " changed after " + by + " had begun to replace " + targets +
+                                  ": nothing was put back; check " + targets + KeptClause(before));
 
   auto failed = [&](const std::string& doing) {
     const std::string reason = std::strerror(errno);
@@ -391,10 +400,6 @@ JournalOutcome RecoverJournal(const fs::path& folder, std::string_view mark) {
                               NewOldClause(now) + KeptClause(now) + ".",
                           true, true};
   };
-  auto isNew = [](const Entry& e) { return IdentityOf(e.target) == e.newId; };
-  auto isWaiting = [](const Entry& e) { return IdentityOf(e.temporary) == e.newId; };
-  const bool forward = std::all_of(j.entries.begin(), j.entries.end(),
-                                   [&](const Entry& e) { return isNew(e) || isWaiting(e); });
   size_t moved = 0;
   if (forward) {
     // Every new file is there: the run is finished as it was asked to.
@@ -408,14 +413,7 @@ JournalOutcome RecoverJournal(const fs::path& folder, std::string_view mark) {
     for (auto it = j.entries.rbegin(); it != j.entries.rend(); ++it) {
       const Entry& e = *it;
       if (!isNew(e)) continue;
-      bool back = false;
-      if (!e.oldId) {
-        back = RemoveFileEntry(e.target);
-      } else if (IdentityOf(e.kept) == e.keptId) {
-        back = RenameOver(e.kept, e.target);
-      } else {
-        errno = ENOENT;
-      }
+      const bool back = e.oldId ? RenameOver(e.kept, e.target) : RemoveFileEntry(e.target);
       if (!back) return failed("put back the earlier");
       ++moved;
     }
@@ -646,7 +644,12 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure) {
       if (put) continue;
       back = false;
     }
-    for (size_t i = k; i < entries.size(); ++i) back = RemoveFileEntry(entries[i].temporary) && back;
+    // The targets not reached are old, and need neither their new files nor
+    // second names of their old ones.
+    for (size_t i = k; i < entries.size(); ++i) {
+      back = RemoveFileEntry(entries[i].temporary) && back;
+      if (entries[i].keptId) back = RemoveFileEntry(entries[i].kept) && back;
+    }
     if (back && run.End()) return false;
     // What is left is the next run's to carry through.
     run.Keep();

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_main.h"
+#include "app/plan_files.h"
 #include "app/sample_window_test.h"
 #include "data/aircraft_airport_files.h"
 #include "data/plan_records.h"
@@ -27,6 +28,7 @@
 #include "gui/frm_progress.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/process_runner.h"
 #include "sample_sim/sample_sim.h"
 #include "support/test_support.h"
 
@@ -184,6 +186,69 @@ TEST_F(PlanWindowTest, ASaveThatCannotWriteEveryFileChangesNone) {
     for (size_t k = 0; k < 3; ++k) EXPECT_EQ(ReadFile(files[k]), before[k]) << readOnly << " " << files[k];
     EXPECT_TRUE(Program().PlanModified);
   }
+}
+
+// A save killed at any file step, then the next run that touches the
+// folder: velk opening the plan, or orvane compiling it. The three files
+// are the old ones or, once all were written, the new ones, and nothing of
+// the killed save is left; a file the user changed after the kill stays as
+// the user left it.
+TEST_F(PlanWindowTest, ASaveKilledAtAnyStepIsMadeWholeByTheNextRun) {
+  const fs::path folder = main_.parent_path();
+  Open(main_);
+  Plan().Flights[0].Removed = true;
+  Plan().PlanAircraftList.push_back(PlanAircraft{"AC#999", "New Aircraft", "300", 0});
+  Plan().Flights[1].AircraftId = "AC#999";
+  const PlanState edited = Plan();
+  const fs::path files[] = {folder / "Removed Flights.txt", main_, folder / "Aircraft.txt"};
+  auto read = [&] {
+    std::vector<std::optional<std::string>> set;
+    for (const fs::path& f : files) set.push_back(ReadFile(f));
+    return set;
+  };
+  const auto before = read();
+  const std::string airports = *ReadFile(folder / "Airports.txt");
+  auto reset = [&] {
+    fs::remove_all(folder);
+    for (size_t k = 1; k < 3; ++k) WriteFile(files[k], *before[k]);
+    WriteFile(folder / "Airports.txt", airports);
+  };
+  // The save writes the plan aircraft of the one plan of the program.
+  auto save = [&] {
+    Plan() = edited;
+    WritePlanFiles(Plan());
+  };
+  reset();
+  Plan() = edited;
+  ASSERT_TRUE(WritePlanFiles(Plan()));
+  const auto after = read();
+  const std::string users = "AC#1,300,\"The user's own\"\r\n";
+  int next = 0;
+  test::KillAtEveryFileStep(reset, save, [&](const std::string& step) {
+    const bool mixed = read() != before && read() != after;
+    const int run = next++ % 3;
+    if (run == 2) WriteFile(folder / "Aircraft.txt", users);
+    boxes_.Clear();
+    Program().PlanModified = false;
+    std::string output;
+    if (run == 1)
+      EXPECT_EQ(RunAndWait({(test::ToolsDir() / "orvane").string(), "/np", "/na"}, folder.string(), output, false), 0)
+          << step << "\n" << output;
+    else
+      w_.LoadFlightplan(main_.string());
+    if (run == 2) {
+      EXPECT_EQ(ReadFile(folder / "Aircraft.txt"), users) << step;
+      return;
+    }
+    EXPECT_TRUE(read() == before || read() == after) << step << " " << run;
+    for (const std::string& name : test::Names(folder))
+      EXPECT_TRUE(name.find("velk-set") == std::string::npos && name.find("journal") == std::string::npos)
+          << step << ": " << name;
+    if (mixed && run == 0)
+      EXPECT_EQ(Prompts().at(0), "Finished replacing Removed Flights.txt, FlightPlans.txt and Aircraft.txt, which "
+                                 "an interrupted run of velk had left half done.")
+          << step;
+  });
 }
 
 TEST_F(PlanWindowTest, ModifiedPlanQuestionBeforeOpening) {

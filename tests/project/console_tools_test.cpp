@@ -4,7 +4,10 @@
 #include "project/console_tools.h"
 
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +151,40 @@ TEST_F(ToolRuns, AFailedDecompileChangesNothing) {
   EXPECT_FALSE(DecompileTo(tools_.ProgramFolder(), out / "D.txt", false));
   EXPECT_EQ(ReadFile(out / "D.txt"), "chosen");
   EXPECT_EQ(ReadFile(out / "Airports.txt"), "old airports");
+}
+
+// A decompile killed at any step of putting its files in place, then velk
+// opening the plan there: the three are old or new, nothing of the killed
+// run is left, and a file the user changed after the kill keeps the change.
+TEST_F(ToolRuns, ADecompileKilledAtAnyStepIsMadeWholeByTheNextRun) {
+  TempDir out;
+  const std::vector<std::optional<std::string>> old_set = {"old airports", "old aircraft", "old plan"};
+  const std::vector<std::optional<std::string>> new_set = {"AP\r\n", "AC\r\n", "FP\r\n"};
+  auto set = [&] {
+    return std::vector<std::optional<std::string>>{ReadFile(out / "Airports.txt"), ReadFile(out / "Aircraft.txt"),
+                                                   ReadFile(out / "D.txt")};
+  };
+  auto reset = [&] {
+    for (const std::string& name : test::Names(out.path())) fs::remove(out / name);
+    WriteFile(out / "Airports.txt", "old airports");
+    WriteFile(out / "Aircraft.txt", "old aircraft");
+    WriteFile(out / "D.txt", "old plan");
+  };
+  tools_.Install(kDecompilerProgram, 0, kWriteThree);
+  int kills = 0;
+  test::KillAtEveryFileStep(reset, [&] { DecompileTo(tools_.ProgramFolder(), out / "D.txt", false); },
+                            [&](const std::string& step) {
+                              if (++kills % 2 == 0) WriteFile(out / "D.txt", "mine");
+                              RecoverFolder(out.path());
+                              if (kills % 2 == 0) {
+                                EXPECT_EQ(ReadFile(out / "D.txt"), "mine") << step;
+                                return;
+                              }
+                              EXPECT_TRUE(set() == old_set || set() == new_set) << step;
+                              EXPECT_EQ(test::Names(out.path()),
+                                        (std::set<std::string>{"Aircraft.txt", "Airports.txt", "D.txt"}))
+                                  << step;
+                            });
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <set>
 #include <thread>
 #include <string>
 
@@ -206,6 +208,37 @@ TEST_F(ProjectBuild, TwoMergesAtOnceEachLeaveWholeFiles) {
   // No temporary file is left beside them.
   for (const auto& e : fs::directory_iterator(folder_.path()))
     EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+}
+
+// A merge killed at any file step, then velk opening the merged plan: both
+// files are old or both new, nothing of the killed run is left, and an
+// Aircraft.txt that the user changed after the kill keeps the change.
+TEST_F(ProjectBuild, AMergeKilledAtAnyStepIsMadeWholeByTheNextRun) {
+  const std::string plans = *ReadFile(folder_ / "FlightPlans.txt");
+  const std::string aircraft = *ReadFile(folder_ / "Aircraft.txt");
+  auto reset = [&] {
+    for (const std::string& name : test::Names(folder_.path()))
+      if (name.front() == '.') fs::remove(folder_ / name);
+    WriteFile(folder_ / "FlightPlans.txt", plans);
+    WriteFile(folder_ / "Aircraft.txt", aircraft);
+  };
+  auto set = [&] { return std::make_pair(ReadFile(folder_ / "FlightPlans.txt"), ReadFile(folder_ / "Aircraft.txt")); };
+  const auto old_set = set();
+  const auto new_set = std::make_pair(std::optional<std::string>(kMergedPlans),
+                                      std::optional<std::string>(kMergedAircraft));
+  const std::set<std::string> names = test::Names(folder_.path());
+  const std::string mine = "AC#1,1,\"mine\"\r\n";
+  int kills = 0;
+  test::KillAtEveryFileStep(reset, [&] { Build(true); }, [&](const std::string& step) {
+    if (++kills % 2 == 0) WriteFile(folder_ / "Aircraft.txt", mine);
+    RecoverFolder(folder_.path());
+    if (kills % 2 == 0) {
+      EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt"), mine) << step;
+      return;
+    }
+    EXPECT_TRUE(set() == old_set || set() == new_set) << step;
+    EXPECT_EQ(test::Names(folder_.path()), names) << step;
+  });
 }
 
 TEST_F(ProjectBuild, CompileRunsTheCompilerOnTheMergedFilesInAPrivateFolder) {

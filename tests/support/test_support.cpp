@@ -1,11 +1,86 @@
 #include "support/test_support.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/file_ops.h"
+
 namespace velk::test {
+
+namespace {
+
+std::vector<std::string>* g_steps = nullptr;
+int g_stepNumber = 0;
+int g_killAt = -1;
+std::string g_killAtName;
+
+bool RecordOrKill(std::string_view step, const std::filesystem::path& path) {
+  const std::string name = std::string(step) + " " + path.filename().string();
+  if (g_steps) g_steps->push_back(name);
+  if (g_stepNumber++ == g_killAt || (!g_killAtName.empty() && name.rfind(g_killAtName, 0) == 0)) ::kill(::getpid(), SIGKILL);
+  return false;
+}
+
+// Runs `write` in a child process with the seam set to kill it; true when
+// it was killed.
+bool KilledInChild(const std::function<void()>& write) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    g_stepNumber = 0;
+    SetFileStepHook(RecordOrKill);
+    write();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFSIGNALED(status);
+}
+
+}  // namespace
+
+std::set<std::string> Names(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec)) names.insert(e.path().filename().string());
+  return names;
+}
+
+std::vector<std::string> KillAtEveryFileStep(const std::function<void()>& reset, const std::function<void()>& write,
+                                             const std::function<void(const std::string& step)>& check) {
+  std::vector<std::string> steps;
+  reset();
+  g_steps = &steps;
+  g_stepNumber = 0;
+  g_killAt = -1;
+  SetFileStepHook(RecordOrKill);
+  write();
+  SetFileStepHook(nullptr);
+  g_steps = nullptr;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    reset();
+    g_killAt = static_cast<int>(i);
+    EXPECT_TRUE(KilledInChild(write)) << "not killed at " << steps[i];
+    g_killAt = -1;
+    check(steps[i]);
+  }
+  return steps;
+}
+
+void KillAtFileStep(const std::string& step, const std::function<void()>& write) {
+  g_killAtName = step;
+  EXPECT_TRUE(KilledInChild(write)) << "not killed at " << step;
+  g_killAtName.clear();
+}
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "velk-test-XXXXXX").string();

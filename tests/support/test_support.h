@@ -1,8 +1,11 @@
 #pragma once
 // Fixtures shared by all test programs.
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace velk::test {
 
@@ -59,6 +62,21 @@ class ScopedCurrentDir {
  private:
   std::filesystem::path old_;
 };
+
+// The names in `folder`.
+std::set<std::string> Names(const std::filesystem::path& folder);
+
+// Kills a writer at each of its file steps in turn: `reset` puts the files
+// back as they were before, `write` runs in a child process that is killed
+// at the step (through the writers' test seam, platform/file_ops.h), and
+// `check` looks at what is left, given the step's name and path. Returns
+// the steps of a whole run, recorded first in this process.
+std::vector<std::string> KillAtEveryFileStep(const std::function<void()>& reset, const std::function<void()>& write,
+                                             const std::function<void(const std::string& step)>& check);
+
+// Runs `write` in a child process killed at its first file step whose name
+// begins with `step` ("rename a.txt": the step and the file's name).
+void KillAtFileStep(const std::string& step, const std::function<void()>& write);
 
 // The source tree and the folder of the built programs, as the test
 // environment names them.

@@ -537,7 +537,7 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
   EXPECT_EQ(ReadFile(work() / "Aircraft.txt"), users);
   EXPECT_EQ(ReadFile(work() / "Airports.txt"), ulvane::test::kSampleAirports);
   EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
-  EXPECT_NE(r.out.find("\nAircraft.txt has changed since an interrupted run of ulvane replaced Airports.txt, "
+  EXPECT_NE(r.out.find("\nAircraft.txt changed after an interrupted run of ulvane had begun to replace Airports.txt, "
                        "Aircraft.txt and FlightPlans.txt: nothing was put back; check Airports.txt, Aircraft.txt "
                        "and FlightPlans.txt; the earlier files are kept as .Airports.txt.ulvane-set-"),
             std::string::npos)
