@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -158,6 +159,34 @@ class HostileRuns : public ::testing::Test {
     r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = ReadFile(dir_ / "out.txt").value_or("");
     return r;
+  }
+
+  // Four runs of a built program started at once, run i in the folder
+  // and for the simulator that `where(i)` gives; true when all succeeded.
+  bool RunBuiltTogether(const std::string& tool, const std::function<std::pair<fs::path, fs::path>(int)>& where) {
+    std::vector<pid_t> runs;
+    for (int i = 0; i < 4; ++i) {
+      const auto [folder, simulator] = where(i);
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        ::setenv("VELK_FS_PATH", simulator.c_str(), 1);
+        const std::string program = (ToolsDir() / tool).string();
+        ::execl(program.c_str(), program.c_str(), "/np", static_cast<char*>(nullptr));
+        ::_exit(127);
+      }
+      runs.push_back(pid);
+    }
+    bool all = true;
+    for (pid_t pid : runs) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      all = all && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return all;
   }
 
   TempDir dir_;
@@ -360,26 +389,9 @@ TEST_F(HostileRuns, RunsAtTheSameTimeTakeTurns) {
   for (int round = 0; round < 3; ++round) {
     fs::remove(scenery() / "traffic_ORIGINAL.bbb");
     WriteFile(scenery() / "traffic.bgl", kUsersDatabase);
-    std::vector<pid_t> runs;
-    for (int i = 0; i < 4; ++i) {
-      const pid_t pid = ::fork();
-      if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        if (::chdir((dir_ / ("w" + std::to_string(i % 2))).c_str()) != 0) ::_exit(126);
-        ::setenv("VELK_FS_PATH", sim().c_str(), 1);
-        const std::string program = (ToolsDir() / "orvane").string();
-        ::execl(program.c_str(), program.c_str(), "/np", static_cast<char*>(nullptr));
-        ::_exit(127);
-      }
-      runs.push_back(pid);
-    }
-    for (pid_t pid : runs) {
-      int status = 0;
-      ::waitpid(pid, &status, 0);
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
-    }
+    EXPECT_TRUE(RunBuiltTogether("orvane", [&](int i) {
+      return std::make_pair(dir_ / ("w" + std::to_string(i % 2)), sim());
+    })) << "round " << round;
     const auto database = ReadFile(scenery() / "traffic.bgl");
     EXPECT_TRUE(database == alone[0] || database == alone[1]) << "round " << round;
     EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), kUsersDatabase);
@@ -563,26 +575,8 @@ TEST_F(HostileRuns, DecompilesOfTwoSimulatorsIntoOneFolderTakeTurns) {
   }
   ASSERT_NE(sets[0], sets[1]);
   for (int round = 0; round < 3; ++round) {
-    std::vector<pid_t> runs;
-    for (int i = 0; i < 4; ++i) {
-      const pid_t pid = ::fork();
-      if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        if (::chdir(work().c_str()) != 0) ::_exit(126);
-        ::setenv("VELK_FS_PATH", (i % 2 ? other : sim()).c_str(), 1);
-        const std::string program = (ToolsDir() / "ulvane").string();
-        ::execl(program.c_str(), program.c_str(), "/np", static_cast<char*>(nullptr));
-        ::_exit(127);
-      }
-      runs.push_back(pid);
-    }
-    for (pid_t pid : runs) {
-      int status = 0;
-      ::waitpid(pid, &status, 0);
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
-    }
+    EXPECT_TRUE(RunBuiltTogether("ulvane", [&](int i) { return std::make_pair(work(), i % 2 ? other : sim()); }))
+        << "round " << round;
     std::vector<std::optional<std::string>> now;
     for (const char* name : {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"}) now.push_back(ReadFile(work() / name));
     EXPECT_TRUE(now == sets[0] || now == sets[1]) << "round " << round;
