@@ -30,6 +30,7 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
   ASSERT_EQ(::read(locked[0], &c, 1), 1);
   FolderLock tried;
   EXPECT_EQ(tried.TryLock(dir.path()), FolderLock::Result::kBusy);
+  EXPECT_EQ(tried.LockWithin(dir.path(), std::chrono::milliseconds(120)), FolderLock::Result::kBusy);
   EXPECT_FALSE(tried.Held());
   static int release_fd = release[1];
   static bool waited = false;
@@ -44,6 +45,10 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
             FolderLock::Result::kLocked);
   EXPECT_TRUE(waited);
   EXPECT_TRUE(lock.Held());
+  // A second holder in this thread, also by another path, never waits for
+  // the first: a tool whose work folder is the traffic folder.
+  FolderLock nested;
+  EXPECT_EQ(nested.LockWithin(dir / ".", std::chrono::milliseconds(0)), FolderLock::Result::kLocked);
   int status = 0;
   ::waitpid(holder, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
