@@ -19,9 +19,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/flight_timings.h"
 #include "data/plan_records.h"
 #include "flight_editor/prompter.h"
-#include "search/flight_timings.h"
 
 namespace velk {
 

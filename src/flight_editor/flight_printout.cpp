@@ -1,7 +1,7 @@
 #include "flight_editor/flight_printout.h"
 
+#include "data/flight_printout.h"
 #include "data/geodesy.h"
-#include "search/flight_printout.h"
 
 namespace velk {
 

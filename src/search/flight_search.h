@@ -11,9 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/flight_timings.h"
 #include "data/plan_records.h"
 #include "data/scenery_airports.h"
-#include "search/flight_timings.h"
 
 namespace velk {
 

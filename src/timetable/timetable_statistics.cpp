@@ -23,19 +23,6 @@ constexpr int kLastClass = 8;
 const char* const kClassLabels[7] = {"Max. Micro Prop:", "Max. Mid Prop:",   "Max. Large Prop:", "Max. Micro Jet:",
                                      "Max. Small Jet:",  "Max. Large Jet:", "Max. Huge Jet:"};
 
-// Text order without regard to ASCII letter case, as the list sorts.
-bool LessNoCase(const std::string& a, const std::string& b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    if (x != y) return x < y;
-  }
-  return a.size() < b.size();
-}
-
 std::optional<int> HourOf(std::string_view text) {
   std::optional<DateTime> t = ParseTimeText(text);
   if (!t) return std::nullopt;

@@ -3,9 +3,9 @@
 // tested with the flight time check itself, in tests/search).
 #include <gtest/gtest.h>
 
+#include "data/flight_timings.h"
 #include "flight_editor/flight_edit_session.h"
 #include "flight_editor/flight_editor_fixture.h"
-#include "search/flight_timings.h"
 
 namespace velk {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "search/flight_printout.h"
+#include "data/flight_printout.h"
 
 namespace velk {
 namespace {

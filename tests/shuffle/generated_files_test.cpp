@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "data/aircraft_types_file.h"
 #include "platform/text_file.h"
-#include "shuffle/aircraft_types_file.h"
 #include "shuffle/scenery_files.h"
 #include "shuffle/shuffle_fixture.h"
 #include "support/test_support.h"

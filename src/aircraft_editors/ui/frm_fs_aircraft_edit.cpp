@@ -20,6 +20,7 @@
 #include "aircraft_editors/aircraft_fields.h"
 #include "aircraft_editors/class_assignment.h"
 #include "aircraft_editors/ui/frm_text_edit.h"
+#include "data/aircraft_types_file.h"
 #include "data/class_config.h"
 #include "data/installed_aircraft.h"
 #include "data/name_lists.h"
@@ -35,7 +36,6 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_file.h"
-#include "shuffle/aircraft_types_file.h"
 
 namespace velk {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "data/flight_timings.h"
 #include "data/program_state.h"
 #include "gui/plan_host.h"
 #include "platform/message_box.h"
-#include "search/flight_timings.h"
 
 namespace velk {
 

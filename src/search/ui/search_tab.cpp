@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "data/flight_plan_file.h"
+#include "data/flight_printout.h"
 #include "data/program_state.h"
 #include "gui/frm_progress.h"
 #include "gui/plan_host.h"
@@ -25,7 +26,6 @@
 #include "platform/set_messages.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_file.h"
-#include "search/flight_printout.h"
 #include "search/ui/search_result_model.h"
 #include "search/work_list.h"
 

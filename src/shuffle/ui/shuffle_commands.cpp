@@ -4,13 +4,13 @@
 #include <optional>
 #include <vector>
 
+#include "data/aircraft_types_file.h"
 #include "data/program_state.h"
 #include "data/scenery_airports.h"
 #include "gui/frm_progress.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_file.h"
-#include "shuffle/aircraft_types_file.h"
 #include "shuffle/scenery_files.h"
 #include "shuffle/shuffle_logs.h"
 

@@ -1,7 +1,7 @@
 // The flight time check and its correction: stand limits at their edges,
 // cycle and final stand of hour and week flights, the period a corrected
 // flight gets, the week axis, and what happens to times that do not read.
-#include "search/flight_timings.h"
+#include "data/flight_timings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shuffle/aircraft_types_file.h"
+#include "data/aircraft_types_file.h"
 
 #include <unordered_map>
 

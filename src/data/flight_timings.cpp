@@ -1,4 +1,4 @@
-#include "search/flight_timings.h"
+#include "data/flight_timings.h"
 
 #include <cstdlib>
 

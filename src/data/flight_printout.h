@@ -1,7 +1,8 @@
 #pragma once
-// The printed flight list of the Export/Search tab: one block per row, in
-// the list's order, as one Windows-1252 text with CRLF line ends. Times are
-// printed as stored (GMT, weekly flights with their day prefix).
+// Printed flights, as Windows-1252 text with CRLF line ends: the blocks of
+// the Export/Search tab's printed list and the legs of the Edit Flight
+// dialog's printout. Times are printed as stored (GMT, weekly flights with
+// their day prefix).
 #include <functional>
 #include <string>
 #include <string_view>

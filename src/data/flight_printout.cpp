@@ -1,4 +1,4 @@
-#include "search/flight_printout.h"
+#include "data/flight_printout.h"
 
 namespace velk {
 
