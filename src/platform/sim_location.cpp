@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 // Decodes a file name: UTF-8 as the file system normally holds it, or, when
 // the bytes are no valid UTF-8, Windows-1252 as the simulator's own files
-// name things. Folded for comparing without regard to case.
+// name things. Folded for comparing without regard to case, as Wine does.
 std::u32string NameKey(std::string_view name) {
   std::u32string out;
   size_t i = 0;
@@ -24,11 +24,11 @@ std::u32string NameKey(std::string_view name) {
     char32_t cp = c;
     if (c >= 0x80 && !DecodeUtf8At(name, i, cp)) {
       out.clear();
-      for (unsigned char b : name) out.push_back(FoldCaseCp1252(Cp1252ToCodePoint(b)));
+      for (unsigned char b : name) out.push_back(FoldCaseUnicode(Cp1252ToCodePoint(b)));
       return out;
     }
     if (c < 0x80) ++i;
-    out.push_back(FoldCaseCp1252(cp));
+    out.push_back(FoldCaseUnicode(cp));
   }
   return out;
 }
