@@ -300,6 +300,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
   bool opened = false;
   bool noInstalledAircraft = false;
   bool aircraftMissing = false;
+  std::filesystem::path unlistedAircraft;
   {
     LongOperation op(*this, "Cleaning Memory...", 7, 1);
     ClearUndo();
@@ -323,7 +324,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     if (!plan.Flights.empty()) {
       op.SetMax(7);
       op.Step("Detecting FS2002 Aircraft...", 5);
-      LoadFSAircraft(false);
+      LoadFSAircraft(false, &unlistedAircraft);
       noInstalledAircraft = plan.FSAircraftList.empty();
       opened = !noInstalledAircraft;
     }
@@ -350,6 +351,10 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     }
   }
 
+  // The installed aircraft are fewer than there are: the plan still opens,
+  // but the user learns which folder is to blame.
+  if (!unlistedAircraft.empty())
+    ShowMessageBox(ListFailedMessage(unlistedAircraft), kMbOk | kMbIconExclamation, kProgramTitle, this);
   if (opened) {
     AddRecentFlightplan(plan.FlightplanPath);
     if (aircraftMissing) {
@@ -372,8 +377,10 @@ void frmMain::LoadFlightplan(const std::string& requested) {
 bool frmMain::SaveFlightplan() {
   PlanState& plan = Plan();
   // Without a plan read whole there is nothing that may replace the files.
-  if (!plan.PlanLoaded || !WritePlanFiles(plan)) {
-    ShowMessageBox(kSaveFailedMessage, kMbOk | kMbIconExclamation, kProgramTitle, this);
+  std::filesystem::path unlisted;
+  if (!plan.PlanLoaded || !WritePlanFiles(plan, &unlisted)) {
+    ShowMessageBox(unlisted.empty() ? kSaveFailedMessage : ListFailedMessage(unlisted), kMbOk | kMbIconExclamation,
+                   kProgramTitle, this);
     return false;
   }
   Program().PlanModified = false;

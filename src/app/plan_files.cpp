@@ -39,14 +39,13 @@ bool PlanAircraftMissing(const PlanState& plan) {
   return false;
 }
 
-bool WritePlanFiles(const PlanState& plan) {
+bool WritePlanFiles(const PlanState& plan, fs::path* unlisted) {
   // All of them are ready before the first is replaced, and a later one
   // that cannot be replaced puts the earlier ones back: the plan never
   // names an aircraft that Aircraft.txt lacks.
   FileSet files;
   StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files);
-  StageAircraftTxt(files);
-  return WriteFilesAtomic(files);
+  return StageAircraftTxt(files, unlisted) && WriteFilesAtomic(files);
 }
 
 std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {

@@ -3,6 +3,7 @@
 // the window: emptying the plan for a new one, checking the plan's aircraft
 // against the installed ones and writing the two plan files. Standard
 // library only.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,9 @@ bool PlanAircraftMissing(const PlanState& plan);
 // Writes the flights to Plan().FlightplanPath (with "Removed Flights.txt"
 // beside it when flights are marked removed) and the plan aircraft to
 // Aircraft.txt beside it, each with its one-time backup, all or none: False
-// when any could not be written, every file then as it was.
-bool WritePlanFiles(const PlanState& plan);
+// when any could not be written, every file then as it was; `unlisted` then
+// names the plan's folder when it could not be listed.
+bool WritePlanFiles(const PlanState& plan, std::filesystem::path* unlisted = nullptr);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
 // another plan: the new folder is not the folder of `oldPath` and holds a

@@ -463,12 +463,15 @@ bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoa
   }
 
   airports.clear();
-  const std::filesystem::path simFolder = FlightSimFolder();
+  std::filesystem::path unlisted;
+  const std::filesystem::path simFolder = FlightSimFolder(&unlisted);
+  if (!unlisted.empty()) return fail(ListFailedMessage(unlisted));
   if (simFolder.empty()) {
     ShowMessageBox("Couldn't find FS2002 Path.", kMbIconCritical, context.title, context.owner);
     return false;
   }
-  const std::filesystem::path sceneryFolder = ResolvePathNoCase(simFolder, "SCENEDB\\AFDFILES\\SCENERY");
+  const std::filesystem::path sceneryFolder = ResolvePathNoCase(simFolder, "SCENEDB\\AFDFILES\\SCENERY", &unlisted);
+  if (sceneryFolder.empty()) return fail(ListFailedMessage(unlisted));
   std::vector<std::filesystem::directory_entry> entries;
   if (!ListFolder(sceneryFolder, entries, ec)) {
     // Airports read from part of the folder would pass for all of them.

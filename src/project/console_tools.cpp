@@ -33,8 +33,8 @@ bool ToolPresent(const fs::path& programFolder, const char* tool) {
   return fs::is_regular_file(programFolder / tool, ec);
 }
 
-fs::path FileInFolder(const fs::path& folder, const std::string& name) {
-  return ResolvePathNoCase(folder, name);
+fs::path FileInFolder(const fs::path& folder, const std::string& name, fs::path* unlisted) {
+  return ResolvePathNoCase(folder, name, unlisted);
 }
 
 bool CopyInputFile(const fs::path& from, const fs::path& to) {
@@ -69,12 +69,15 @@ int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool 
   return RunAndWait(argv, workFolder.string(), unused, showConsole);
 }
 
-CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole) {
+CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
+                               fs::path* unlisted) {
   fs::path folder = planFile.parent_path();
   std::error_code ec;
-  fs::path aircraft = FileInFolder(folder, kAircraftName);
+  fs::path aircraft = FileInFolder(folder, kAircraftName, unlisted);
+  if (aircraft.empty()) return CompileOutcome::kFailed;
   if (!fs::is_regular_file(aircraft, ec)) return CompileOutcome::kAircraftMissing;
-  fs::path airports = FileInFolder(folder, kAirportsName);
+  fs::path airports = FileInFolder(folder, kAirportsName, unlisted);
+  if (airports.empty()) return CompileOutcome::kFailed;
   if (!fs::is_regular_file(airports, ec)) return CompileOutcome::kAirportsMissing;
 
   RunFolder run;
@@ -88,7 +91,8 @@ CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& pl
                                                                   : CompileOutcome::kFailed;
 }
 
-bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool showConsole) {
+bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool showConsole,
+                 fs::path* unlisted) {
   RunFolder run;
   if (!run.Made()) return false;
   std::vector<std::string> argv{(programFolder / kDecompilerProgram).string(), kHiddenSwitch};
@@ -101,10 +105,13 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
     if (!(produced[k] = ReadFileBytes(run.Path() / names[k]))) return false;
   }
   fs::path folder = chosenFile.parent_path();
+  const fs::path airports = FileInFolder(folder, kAirportsName, unlisted);
+  const fs::path aircraft = airports.empty() ? fs::path() : FileInFolder(folder, kAircraftName, unlisted);
+  if (aircraft.empty()) return false;
   // The chosen file last: should the user have chosen one of the other two
   // names, the plan is what ends up there.
-  return WriteFilesAtomic({{FileInFolder(folder, kAirportsName), std::move(*produced[0])},
-                           {FileInFolder(folder, kAircraftName), std::move(*produced[1])},
+  return WriteFilesAtomic({{airports, std::move(*produced[0])},
+                           {aircraft, std::move(*produced[1])},
                            {chosenFile, std::move(*produced[2])}});
 }
 

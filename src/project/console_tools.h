@@ -45,8 +45,10 @@ class RunFolder {
 bool ToolPresent(const std::filesystem::path& programFolder, const char* tool);
 
 // `name` in `folder`, found without regard to case; the exact spelling
-// when no file of that name exists in any case.
-std::filesystem::path FileInFolder(const std::filesystem::path& folder, const std::string& name);
+// when no file of that name exists in any case. Empty when `folder` could
+// not be listed; `unlisted` then names it.
+std::filesystem::path FileInFolder(const std::filesystem::path& folder, const std::string& name,
+                                   std::filesystem::path* unlisted = nullptr);
 
 // Copies the bytes of `from` to a new file `to`; false when `from` cannot be
 // read or `to` cannot be written whole.
@@ -71,9 +73,11 @@ enum class CompileOutcome {
 // Airports.txt of its folder: the three are copied into a private folder
 // as FlightPlans.txt, Aircraft.txt and Airports.txt and the compiler runs
 // there, so its arrival-time write-back touches only the copy. The tool's
-// presence is the caller's check.
+// presence is the caller's check. kFailed when the plan's folder could not
+// be listed, with `unlisted` naming it.
 CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder,
-                               const std::filesystem::path& planFile, bool showConsole);
+                               const std::filesystem::path& planFile, bool showConsole,
+                               std::filesystem::path* unlisted = nullptr);
 
 // ---- Decompiling -----------------------------------------------------------
 
@@ -82,8 +86,9 @@ CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder,
 // `chosenFile` and its Airports.txt and Aircraft.txt into that file's folder
 // (replacing files of those names, under their existing spelling). When
 // `chosenFile` is not that folder's FlightPlans.txt, a FlightPlans.txt
-// there is left alone. False, with every file as it was, on any failure.
+// there is left alone. False, with every file as it was, on any failure;
+// `unlisted` then names that folder when it was one that could not be listed.
 bool DecompileTo(const std::filesystem::path& programFolder, const std::filesystem::path& chosenFile,
-                 bool showConsole);
+                 bool showConsole, std::filesystem::path* unlisted = nullptr);
 
 }  // namespace velk

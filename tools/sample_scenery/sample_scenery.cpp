@@ -536,8 +536,13 @@ bool WriteSceneryFolder(const std::filesystem::path& folder, const std::vector<S
 
 bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
                        std::string* error, int airportsPerFile) {
-  return WriteSceneryFolder(ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY"), airports, error,
-                            airportsPerFile);
+  std::filesystem::path unlisted;
+  const std::filesystem::path folder = ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY", &unlisted);
+  if (folder.empty()) {
+    if (error) *error = "Cannot list folder " + unlisted.string();
+    return false;
+  }
+  return WriteSceneryFolder(folder, airports, error, airportsPerFile);
 }
 
 }  // namespace velk::sample

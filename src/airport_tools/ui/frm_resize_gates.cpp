@@ -16,6 +16,7 @@
 #include "gui/frm_progress.h"
 #include "gui/plan_host.h"
 #include "gui/window_wait.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/sim_location.h"
@@ -151,12 +152,17 @@ void frmResizeGates::Resize() {
   std::optional<GateResizeResult> result;
   {
     WindowWait busy(*this);
-    const std::filesystem::path simulator = FlightSimFolder();
-    if (simulator.empty()) {
+    std::filesystem::path unlisted;
+    const std::filesystem::path simulator = FlightSimFolder(&unlisted);
+    const std::filesystem::path scenery =
+        simulator.empty() ? simulator : ResolvePathNoCase(simulator, "SCENEDB\\AFDFILES\\SCENERY", &unlisted);
+    if (!unlisted.empty()) {
+      ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    } else if (simulator.empty()) {
       ShowMessageBox(kNoSimulatorMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());
     } else {
       LongOperation op(host_, "Resizing Gates...");
-      result = ResizeGates(ResolvePathNoCase(simulator, "SCENEDB\\AFDFILES\\SCENERY"), request,
+      result = ResizeGates(scenery, request,
                            [&](const std::string& file, int done, int count) {
                              op.SetMax(count);
                              op.Step(QString::fromStdString("Resizing Gates (File '" + file + "')..."), done);

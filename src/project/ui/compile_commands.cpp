@@ -5,6 +5,7 @@
 
 #include "data/program_state.h"
 #include "gui/plan_host.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "project/console_tools.h"
 #include "project/ui/file_choice.h"
@@ -60,8 +61,13 @@ void CompileCommands::CompileCurrentFlightplan() {
 void CompileCommands::Compile(const std::string& planFile) {
   BusyFrame busy(host_);
   QCoreApplication::processEvents();
-  CompileOutcome outcome =
-      CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile), c_.mnuToolsShowCompiler->isChecked());
+  std::filesystem::path unlisted;
+  CompileOutcome outcome = CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile),
+                                           c_.mnuToolsShowCompiler->isChecked(), &unlisted);
+  if (!unlisted.empty()) {
+    ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    return;
+  }
   switch (outcome) {
     case CompileOutcome::kAircraftMissing:
       ShowMessageBox(kAircraftTxtMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
@@ -87,8 +93,11 @@ void CompileCommands::DecompileFlightplan() {
   if (path.empty()) return;
   BusyFrame busy(host_);
   QCoreApplication::processEvents();
-  if (DecompileTo(host_.ProgramFolder(), std::filesystem::path(path), c_.mnuToolsShowCompiler->isChecked()))
+  std::filesystem::path unlisted;
+  if (DecompileTo(host_.ProgramFolder(), std::filesystem::path(path), c_.mnuToolsShowCompiler->isChecked(), &unlisted))
     ShowMessageBox(kDecompiledMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
+  else if (!unlisted.empty())
+    ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
   else
     ShowMessageBox(kDecompileFailedMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());
 }

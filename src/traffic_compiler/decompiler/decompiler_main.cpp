@@ -53,17 +53,25 @@ constexpr const char* kOutputNames[] = {"Airports.txt", "Aircraft.txt", "FlightP
 std::filesystem::path JournalPath(const std::filesystem::path& folder) { return folder / ".ulvane.journal"; }
 
 // The three files as the run writes them. An existing file spelt in
-// another case is replaced, not joined by a twin.
-std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder) {
+// another case is replaced, not joined by a twin; a folder that cannot be
+// listed gives none, and is named in `unlisted`.
+std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder,
+                                                 std::filesystem::path& unlisted) {
   std::vector<std::filesystem::path> targets;
-  for (const char* name : kOutputNames) targets.push_back(traffic::FindFileNoCase(folder, name));
+  for (const char* name : kOutputNames) {
+    targets.push_back(traffic::FindFileNoCase(folder, name, &unlisted));
+    if (targets.back().empty()) return {};
+  }
   return targets;
 }
 
 // Puts right what an earlier run killed while it wrote the text files left
 // behind, and says so in one line.
-void FinishInterruptedRun(const std::filesystem::path& folder) {
-  const StagedFiles::Recovery r = StagedFiles::Recover(JournalPath(folder), OutputTargets(folder));
+int FinishInterruptedRun(const std::filesystem::path& folder) {
+  std::filesystem::path unlisted;
+  const std::vector<std::filesystem::path> targets = OutputTargets(folder, unlisted);
+  if (targets.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
+  const StagedFiles::Recovery r = StagedFiles::Recover(JournalPath(folder), targets);
   std::string line;
   if (r.repair == StagedFiles::Repair::kPutBack)
     line = "Put back the text files that an interrupted decompile had left half replaced";
@@ -75,16 +83,21 @@ void FinishInterruptedRun(const std::filesystem::path& folder) {
             " left over from an interrupted decompile";
   }
   if (!line.empty()) traffic::ConsoleWrite(line + "\n\n");
+  return traffic::kOk;
 }
 
 int Decompile(const std::filesystem::path& workFolder) {
-  std::filesystem::path sim = traffic::LocateFlightSim();
-  if (sim.empty()) return traffic::ReportFileError(traffic::kErrSimNotFound, "");
+  std::filesystem::path unlisted;
+  std::filesystem::path sim = traffic::LocateFlightSim(&unlisted);
+  if (sim.empty())
+    return unlisted.empty() ? traffic::ReportFileError(traffic::kErrSimNotFound, "")
+                            : traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   traffic::ConsoleWrite("FS2002 located, decompiling traffic.bgl file now...\n\n");
 
   // Waits for a compile of the same simulator, so the database read is a
   // whole one and two runs do not mix their text files.
-  const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim);
+  const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim, &unlisted);
+  if (folder.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   traffic::FolderLock lock;
   const traffic::FolderLock::Result locked = lock.Lock(folder, [] {
     traffic::ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
@@ -92,8 +105,11 @@ int Decompile(const std::filesystem::path& workFolder) {
   });
   // Under the lock no other run can be writing the text files, so whatever
   // of theirs is half done was left by a run that died.
-  if (locked == traffic::FolderLock::Result::kLocked) FinishInterruptedRun(workFolder);
-  std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl");
+  if (locked == traffic::FolderLock::Result::kLocked) {
+    if (int e = FinishInterruptedRun(workFolder)) return e;
+  }
+  std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl", &unlisted);
+  if (database.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   velk::FileBytes bytes;
   int rc = ReadDatabaseFile(database, bytes);
   TrafficDatabase db;
@@ -110,7 +126,9 @@ int Decompile(const std::filesystem::path& workFolder) {
 
 int WriteTrafficFiles(const TrafficDatabase& db, const std::filesystem::path& folder) {
   static constexpr std::string (*kTexts[])(const TrafficDatabase&) = {AirportsText, AircraftText, FlightPlansText};
-  const std::vector<std::filesystem::path> targets = OutputTargets(folder);
+  std::filesystem::path unlisted;
+  const std::vector<std::filesystem::path> targets = OutputTargets(folder, unlisted);
+  if (targets.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   // Nothing is put in place until all three are written, so a failure never
   // leaves a new file beside old ones or a truncated file.
   StagedFiles files(JournalPath(folder));
