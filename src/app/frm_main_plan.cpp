@@ -36,6 +36,7 @@
 #include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
+#include "platform/text_codec.h"
 #include "search/ui/plan_corrections.h"
 #include "search/ui/search_tab.h"
 #include "shuffle/ui/shuffle_commands.h"
@@ -717,8 +718,12 @@ void frmMain::ConnectSwitchCommands() {
   connect(mnuHelpContents, &QAction::triggered, this, [this] {
     std::filesystem::path page = ProgramFolder() / "Help" / "index.html";
     std::error_code ec;
-    // Without the pages there is nothing to open, and nothing to say.
-    if (std::filesystem::is_regular_file(page, ec)) OpenDocument(page.string());
+    // Without the pages there is nothing to open, and nothing to say; a page
+    // that nothing could open (no desktop launcher) is named, or F1 would
+    // seem to do nothing.
+    if (std::filesystem::is_regular_file(page, ec) && !OpenDocument(page.string()))
+      ShowMessageBox("Couldn't open the help page '" + Utf8ToCp1252(page.string()) + "'.",
+                     kMbOk | kMbIconExclamation, kProgramTitle, this);
   });
 }
 
