@@ -94,7 +94,10 @@ TEST(FacilityFile, SampleAirportsReadBackWhole) {
       EXPECT_NEAR(a.Runways[r].Variation, s.runways[r].variation, 0.001);
     }
     EXPECT_EQ(a.Runways[0].ILSIdentEnd1, s.runways[0].ilsIdent);
-    EXPECT_FALSE(a.Runways[0].ILSFrequencyEnd1.empty());
+    // A landing system channel as the reader shows it: 108.10 to 111.95 MHz,
+    // odd tenths.
+    const std::string ils = a.Runways[0].ILSFrequencyEnd1;
+    EXPECT_TRUE(ils.size() == 7 && ils >= "108.100" && ils <= "111.950" && (ils[4] - '0') % 2 == 1) << ils;
     EXPECT_EQ(a.ParkingCount(), static_cast<int>(s.parkings.size()));
     EXPECT_EQ(a.FrequencyCount(), static_cast<int>(s.frequencies.size()));
     EXPECT_GT(a.TakeoffLength, 0);
