@@ -124,13 +124,14 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
   // Two resizes never work in the same folder at once: the second could
   // overwrite the first one's changes with a copy read before them, and its
   // clean-up could remove the first one's temporaries while they are being
-  // written. A folder that another resize is working in, or that cannot be
-  // listed whole, is named and nothing is changed.
+  // written. A folder that another resize is working in is reported busy,
+  // one that cannot be listed whole is named; nothing is changed in either.
   FolderLock lock;
-  const bool busy = lock.TryLock(sceneryFolder) == FolderLock::Result::kBusy;
+  result.busy = lock.TryLock(sceneryFolder) == FolderLock::Result::kBusy;
+  if (result.busy) return result;
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  if (busy || !ListFolder(sceneryFolder, entries, ec)) {
+  if (!ListFolder(sceneryFolder, entries, ec)) {
     result.failed.push_back(sceneryFolder.string());
     return result;
   }

@@ -20,6 +20,7 @@
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/sim_location.h"
+#include "platform/text_codec.h"
 
 namespace velk {
 namespace {
@@ -150,12 +151,12 @@ void frmResizeGates::Resize() {
     return;
 
   std::optional<GateResizeResult> result;
+  std::filesystem::path scenery;
   {
     WindowWait busy(*this);
     std::filesystem::path unlisted;
     const std::filesystem::path simulator = FlightSimFolder(&unlisted);
-    const std::filesystem::path scenery =
-        simulator.empty() ? simulator : ResolvePathNoCase(simulator, "SCENEDB\\AFDFILES\\SCENERY", &unlisted);
+    if (!simulator.empty()) scenery = ResolvePathNoCase(simulator, "SCENEDB\\AFDFILES\\SCENERY", &unlisted);
     if (!unlisted.empty()) {
       ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     } else if (simulator.empty()) {
@@ -172,10 +173,17 @@ void frmResizeGates::Resize() {
     if (discard_) discard_();
   }
   if (!result) return;
+  if (result->busy) {
+    ShowMessageBox("The folder '" + Utf8ToCp1252(scenery.string()) + "' is being resized by another run. No Gates "
+                   "were resized.",
+                   kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    return;
+  }
   std::string cleaned;
   if (result->temporariesRemoved > 0)
     cleaned = "\r\nRemoved " + std::to_string(result->temporariesRemoved) +
-              " temporary files left by an interrupted resize.";
+              (result->temporariesRemoved == 1 ? " temporary file" : " temporary files") +
+              " left by an interrupted resize.";
   if (result->failed.empty())
     ShowMessageBox("Successfully resized " + std::to_string(result->resized) + " Gates matching the given type." +
                        cleaned,
