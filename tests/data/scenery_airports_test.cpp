@@ -379,27 +379,30 @@ TEST_F(SceneryLoad, ReadsEveryBglFileWhateverItsCaseAndWritesTheCache) {
   auto all = sample::SampleAirports();
   WriteFacility("AF2_E.BGL", {all[0], all[1]});
   WriteFacility("x.bgl", {all[2]});
+  WriteFacility("Ab.bgl", {all[3]});  // before AF2_E.BGL: case does not count, as in the gate resize
   test::WriteFile(scenery() / "readme.txt", "not scenery");
   test::WriteFile(scenery() / "bgl", "too short a name");
   std::filesystem::create_directories(scenery() / "folder.bgl");
   std::vector<SceneryAirport> airports;
   ASSERT_TRUE(LoadSceneryAirports(airports, context));
-  ASSERT_EQ(airports.size(), 3u);
-  EXPECT_EQ(airports[0].ICAO, all[0].icao);
-  EXPECT_EQ(airports[2].ICAO, all[2].icao);
-  EXPECT_EQ(steps, (std::vector<std::string>{"Getting FS2002 Scenery (File 'AF2_E.BGL')...",
+  ASSERT_EQ(airports.size(), 4u);
+  EXPECT_EQ(airports[0].ICAO, all[3].icao);
+  EXPECT_EQ(airports[1].ICAO, all[0].icao);
+  EXPECT_EQ(airports[3].ICAO, all[2].icao);
+  EXPECT_EQ(steps, (std::vector<std::string>{"Getting FS2002 Scenery (File 'Ab.bgl')...",
+                                             "Getting FS2002 Scenery (File 'AF2_E.BGL')...",
                                              "Getting FS2002 Scenery (File 'x.bgl')..."}));
   EXPECT_TRUE(boxes.Shown().empty());
   EXPECT_TRUE(std::filesystem::exists(program() / "AFDCache.dat"));
   EXPECT_EQ(SceneryCacheInfo().Version, "1.2");
-  EXPECT_EQ(SceneryCacheInfo().Count, 3);
+  EXPECT_EQ(SceneryCacheInfo().Count, 4);
   EXPECT_GT(SceneryCacheInfo().Created, 40000.0);  // a date of this century
 
   // A list that is loaded is kept: nothing is read again.
   std::filesystem::remove_all(dir / "sim");
   steps.clear();
   EXPECT_TRUE(LoadSceneryAirports(airports, context));
-  EXPECT_EQ(airports.size(), 3u);
+  EXPECT_EQ(airports.size(), 4u);
   EXPECT_TRUE(steps.empty());
 
   // The cache serves a fresh list without any facility file.
