@@ -3,8 +3,9 @@
 # Skips apt-get when everything is present already.
 set -euo pipefail
 # locales: the number readers are tested under a comma-decimal locale that
-# the test compiles from its sources.
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev xvfb xauth poppler-utils locales)
+# the test compiles from its sources. xdg-utils: the desktop launcher that
+# opens the help pages.
+packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev xvfb xauth poppler-utils locales xdg-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

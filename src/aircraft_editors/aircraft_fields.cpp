@@ -106,7 +106,7 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text) 
 
 bool CopyFolderWhole(const fs::path& from, const fs::path& to) {
   std::error_code ec;
-  if (!fs::is_directory(from, ec) || fs::exists(fs::symlink_status(to, ec))) return false;
+  if (to.empty() || !fs::is_directory(from, ec) || fs::exists(fs::symlink_status(to, ec))) return false;
   fs::path parent = to.parent_path();
   if (parent.empty()) parent = ".";
   std::string tmpl = (parent / ("." + to.filename().string() + ".XXXXXX")).string();

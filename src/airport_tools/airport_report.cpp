@@ -8,6 +8,10 @@
 namespace velk {
 namespace {
 
+// Every value sits in a column of fixed width (ColumnText): a value too wide
+// for its column pushes the rest of the line along by what it overflows, and
+// one blank, instead of running into the next value.
+
 constexpr double kFeetPerMetre = 3.281;
 const std::string kTab = "\t";
 const std::string kEnd = "\r\n";
@@ -29,9 +33,9 @@ std::string YesNo(bool flag) { return flag ? "Yes" : "No"; }
 
 std::string PatternText(int pattern) {
   switch (pattern) {
-    case 0: return PadText("None", 8);
-    case 1: return PadText("Left", 8);
-    case 2: return PadText("Right", 8);
+    case 0: return ColumnText("None", 8);
+    case 1: return ColumnText("Left", 8);
+    case 2: return ColumnText("Right", 8);
     default: return "";
   }
 }
@@ -42,14 +46,15 @@ int OppositeNumber(int number) { return number > 18 ? number - 18 : number + 18;
 
 std::string RunwayLine(const SceneryRunway& r, const std::string& name, double heading, bool takeoff, bool landing,
                        int pattern) {
-  return kTab + PadText(name, 8) + PadText(Feet(r.Elevation) + "ft", 10) + PadText(Fixed2(heading), 8) +
-         PadText(Fixed2(r.Variation), 6) + PadText(std::to_string(r.Length) + "ft", 8) +
-         PadText(std::to_string(r.Width) + "ft", 6) + PadText(SurfaceName(r.Surface), 12) +
-         PadText(YesNo(takeoff), 5) + PadText(YesNo(landing), 5) + PatternText(pattern) + kEnd;
+  return kTab + ColumnText(name, 8) + ColumnText(Feet(r.Elevation) + "ft", 10) + ColumnText(Fixed2(heading), 8) +
+         ColumnText(Fixed2(r.Variation), 6) + ColumnText(std::to_string(r.Length) + "ft", 8) +
+         ColumnText(std::to_string(r.Width) + "ft", 6) + ColumnText(SurfaceName(r.Surface), 12) +
+         ColumnText(YesNo(takeoff), 5) + ColumnText(YesNo(landing), 5) + PatternText(pattern) + kEnd;
 }
 
 std::string IlsLine(const std::string& end, const std::string& ident, float heading, const std::string& frequency) {
-  return kTab + PadText(end, 8) + PadText(ident, 8) + PadText(GeneralNumber(heading), 8) + PadText(frequency, 8) + kEnd;
+  return kTab + ColumnText(end, 8) + ColumnText(ident, 8) + ColumnText(GeneralNumber(heading), 8) +
+         ColumnText(frequency, 8) + kEnd;
 }
 
 }  // namespace
@@ -81,16 +86,16 @@ std::string AirportReportCaption(const SceneryAirport& a) {
 
 std::string AirportReport(const SceneryAirport& a) {
   std::string out;
-  out += PadText("Airport:", 17) + a.Name + " (" + a.ICAO + ")" + kEnd;
-  out += PadText("Location:", 17) + a.City + " - " + a.Country + (a.State.empty() ? "" : "/" + a.State) + " (" +
+  out += ColumnText("Airport:", 17) + a.Name + " (" + a.ICAO + ")" + kEnd;
+  out += ColumnText("Location:", 17) + a.City + " - " + a.Country + (a.State.empty() ? "" : "/" + a.State) + " (" +
          a.Region + ")" + kEnd;
-  out += PadText("Reference Point:", 17) + a.Latitude + " " + a.Longitude + kEnd;
-  out += PadText("Elevation:", 17) + Feet(a.Elevation) + "ft" + kEnd;
+  out += ColumnText("Reference Point:", 17) + a.Latitude + " " + a.Longitude + kEnd;
+  out += ColumnText("Elevation:", 17) + Feet(a.Elevation) + "ft" + kEnd;
 
   out += kEnd + "Runways:" + kEnd + kEnd;
-  out += kTab + PadText("Name", 8) + PadText("Elevation", 10) + PadText("Heading", 8) + PadText("Var.", 6) +
-         PadText("Lenght", 8) + PadText("Width", 6) + PadText("Surface", 12) + PadText("TO", 5) +
-         PadText("Land", 5) + PadText("Pattern", 8) + kEnd + kEnd;
+  out += kTab + ColumnText("Name", 8) + ColumnText("Elevation", 10) + ColumnText("Heading", 8) + ColumnText("Var.", 6) +
+         ColumnText("Lenght", 8) + ColumnText("Width", 6) + ColumnText("Surface", 12) + ColumnText("TO", 5) +
+         ColumnText("Land", 5) + ColumnText("Pattern", 8) + kEnd + kEnd;
   for (const SceneryRunway& r : a.Runways) {
     out += RunwayLine(r, RunwayEndName(r), r.Heading, r.TakeoffEnd1, r.LandingEnd1, r.PatternEnd1);
     if (r.Designator == 4) continue;
@@ -104,7 +109,8 @@ std::string AirportReport(const SceneryAirport& a) {
   out += kTab + "Maximum Runway length for Landing: " + std::to_string(a.LandingLength) + "ft" + kEnd;
 
   out += kEnd + "ILS:" + kEnd + kEnd;
-  out += kTab + PadText("Runway", 8) + PadText("Ident.", 8) + PadText("Heading", 8) + PadText("Freq.", 8) + kEnd + kEnd;
+  out += kTab + ColumnText("Runway", 8) + ColumnText("Ident.", 8) + ColumnText("Heading", 8) + ColumnText("Freq.", 8) +
+         kEnd + kEnd;
   for (const SceneryRunway& r : a.Runways) {
     if (!r.ILSIdentEnd1.empty()) out += IlsLine(RunwayEndName(r), r.ILSIdentEnd1, r.ILSHeadingEnd1, r.ILSFrequencyEnd1);
     if (!r.ILSIdentEnd2.empty())
@@ -112,9 +118,10 @@ std::string AirportReport(const SceneryAirport& a) {
   }
 
   out += kEnd + "Frequencies:" + kEnd + kEnd;
-  out += kTab + PadText("Name", 45) + PadText("Type", 11) + PadText("Freq.", 8) + kEnd + kEnd;
+  out += kTab + ColumnText("Name", 45) + ColumnText("Type", 11) + ColumnText("Freq.", 8) + kEnd + kEnd;
   for (const SceneryFrequency& q : a.Frequencies)
-    out += kTab + PadText(q.Name, 45) + PadText(FrequencyTypeName(q.Type), 11) + PadText(q.Frequency, 8) + kEnd;
+    out += kTab + ColumnText(q.Name, 45) + ColumnText(FrequencyTypeName(q.Type), 11) + ColumnText(q.Frequency, 8) +
+           kEnd;
 
   out += kEnd + "Parking (" + std::to_string(a.ParkingCount()) + "):" + kEnd + kEnd;
   const std::pair<const char*, int> counted[] = {
@@ -125,16 +132,17 @@ std::string AirportReport(const SceneryAirport& a) {
     int count = 0;
     for (const SceneryParking& k : a.Parkings)
       if (k.Type == type) ++count;
-    out += kTab + PadText(label, 18) + std::to_string(count) + kEnd;
+    out += kTab + ColumnText(label, 18) + std::to_string(count) + kEnd;
   }
   out += kEnd;
-  out += kTab + PadText("Name", 15) + PadText("Type", 17) + PadText("Radius", 10) + PadText("Heading", 8) + kEnd + kEnd;
+  out += kTab + ColumnText("Name", 15) + ColumnText("Type", 17) + ColumnText("Radius", 10) + ColumnText("Heading", 8) +
+         kEnd + kEnd;
   for (const SceneryParking& k : a.Parkings) {
     std::string type = ParkingTypeName(k.Type);
     // The feet are held in single precision before they are written.
     float feet = static_cast<float>(static_cast<double>(k.Radius) * kFeetPerMetre);
-    out += kTab + PadText(k.Name, 15) + (type.empty() ? "" : PadText(type, 17)) +
-           PadText(text_number::FormatFixed(feet, 1) + "ft", 10) + PadText(Fixed2(k.Heading), 8) + kEnd;
+    out += kTab + ColumnText(k.Name, 15) + (type.empty() ? "" : ColumnText(type, 17)) +
+           ColumnText(text_number::FormatFixed(feet, 1) + "ft", 10) + ColumnText(Fixed2(k.Heading), 8) + kEnd;
   }
   return out;
 }

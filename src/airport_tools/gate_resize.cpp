@@ -8,9 +8,9 @@
 #include <unordered_set>
 
 #include "data/config_text.h"
+#include "data/scenery_airports.h"
 #include "data/scenery_cache.h"
 #include "data/text_number.h"
-#include "platform/ascii_text.h"
 #include "platform/folder_list.h"
 #include "platform/folder_lock.h"
 #include "platform/text_file.h"
@@ -101,10 +101,6 @@ GateFilePatch PatchGateRadii(std::string& bytes, int type, float metres, const G
 
 namespace {
 
-bool IsFacilityFileName(const std::string& name) {
-  return name.size() > 3 && UpperAscii(name.substr(name.size() - 3)) == "BGL";
-}
-
 // True when `name` is a temporary that a resize writes beside one of the
 // facility files `walked`: the atomic writer's ".<file>.velk-XXXXXX" or the
 // backup copy's ".<file>.velk.bak.velk-XXXXXX". Another program's
@@ -125,13 +121,14 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
   // Two resizes never work in the same folder at once: the second could
   // overwrite the first one's changes with a copy read before them, and its
   // clean-up could remove the first one's temporaries while they are being
-  // written. A folder that another resize is working in, or that cannot be
-  // listed whole, is named and nothing is changed.
+  // written. A folder that another resize is working in is reported busy,
+  // one that cannot be listed whole is named; nothing is changed in either.
   FolderLock lock;
-  const bool busy = lock.TryLock(sceneryFolder) == FolderLock::Result::kBusy;
+  result.busy = lock.TryLock(sceneryFolder) == FolderLock::Result::kBusy;
+  if (result.busy) return result;
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  if (busy || !ListFolder(sceneryFolder, entries, ec)) {
+  if (!ListFolder(sceneryFolder, entries, ec)) {
     result.failed.push_back(sceneryFolder.string());
     return result;
   }
@@ -158,11 +155,9 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
       files.push_back(entry.path());
     }
   }
-  // By name without regard to case, as the simulator's own file system
-  // lists them, so that the walk and its report do not depend on the case.
-  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    return LessNoCase(a.filename().string(), b.filename().string());
-  });
+  // In the order the scenery load reads them, so that the walk and its
+  // report do not depend on the case.
+  SortFacilityFiles(files);
   for (size_t k = 0; k < files.size(); ++k) {
     const fs::path& path = files[k];
     const std::string name = path.filename().string();

@@ -70,12 +70,13 @@ struct GateResizeResult {
   int filesChanged = 0;             // files rewritten
   std::vector<std::string> failed;  // files (or the folder) that could not be read, backed up or written
   int temporariesRemoved = 0;       // files left by an interrupted resize, removed first
+  bool busy = false;                // another resize was at work in the folder: nothing was done
 };
 // Resizes in every file of `sceneryFolder` whose name ends in "BGL" (any
 // case) and is longer than that, in name order without regard to case. A
 // file that fails is named in `failed` and the walk goes on with the next.
-// A folder that cannot be listed whole, or in which another resize is at
-// work, is named in `failed` with nothing changed. First the temporaries
+// A folder that cannot be listed whole is named in `failed`, one in which
+// another resize is at work gives `busy`, both with nothing changed. First the temporaries
 // that a killed resize left beside these files (the atomic writer's and the
 // backup copy's, see TemporaryTargetName) are removed. `progress` hears each
 // file's name with its number and the count of files.

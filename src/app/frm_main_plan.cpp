@@ -37,6 +37,7 @@
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/set_messages.h"
+#include "platform/text_codec.h"
 #include "search/ui/plan_corrections.h"
 #include "search/ui/search_tab.h"
 #include "shuffle/ui/shuffle_commands.h"
@@ -304,6 +305,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
   bool opened = false;
   bool noInstalledAircraft = false;
   bool aircraftMissing = false;
+  std::filesystem::path unlistedAircraft;
   {
     LongOperation op(*this, "Cleaning Memory...", 7, 1);
     ClearUndo();
@@ -327,7 +329,7 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     if (!plan.Flights.empty()) {
       op.SetMax(7);
       op.Step("Detecting FS2002 Aircraft...", 5);
-      LoadFSAircraft(false);
+      LoadFSAircraft(false, &unlistedAircraft);
       noInstalledAircraft = plan.FSAircraftList.empty();
       opened = !noInstalledAircraft;
     }
@@ -354,6 +356,10 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     }
   }
 
+  // The installed aircraft are fewer than there are: the plan still opens,
+  // but the user learns which folder is to blame.
+  if (!unlistedAircraft.empty())
+    ShowMessageBox(ListFailedMessage(unlistedAircraft), kMbOk | kMbIconExclamation, kProgramTitle, this);
   if (opened) {
     AddRecentFlightplan(plan.FlightplanPath);
     if (aircraftMissing) {
@@ -378,10 +384,12 @@ bool frmMain::SaveFlightplan() {
   // Without a plan read whole there is nothing that may replace the files.
   SetFailure failure;
   SetRecovery recovered;
-  const bool written = plan.PlanLoaded && WritePlanFiles(plan, &failure, &recovered);
+  std::filesystem::path unlisted;
+  const bool written = plan.PlanLoaded && WritePlanFiles(plan, &failure, &recovered, &unlisted);
   ShowSetRecovery(recovered, this);
   if (!written) {
-    ShowMessageBox(WithSetFailure(kSaveFailedMessage, failure), kMbOk | kMbIconExclamation, kProgramTitle, this);
+    ShowMessageBox(unlisted.empty() ? WithSetFailure(kSaveFailedMessage, failure) : ListFailedMessage(unlisted),
+                   kMbOk | kMbIconExclamation, kProgramTitle, this);
     return false;
   }
   Program().PlanModified = false;
@@ -718,8 +726,12 @@ void frmMain::ConnectSwitchCommands() {
   connect(mnuHelpContents, &QAction::triggered, this, [this] {
     std::filesystem::path page = ProgramFolder() / "Help" / "index.html";
     std::error_code ec;
-    // Without the pages there is nothing to open, and nothing to say.
-    if (std::filesystem::is_regular_file(page, ec)) OpenDocument(page.string());
+    // Without the pages there is nothing to open, and nothing to say; a page
+    // that nothing could open (no desktop launcher) is named, or F1 would
+    // seem to do nothing.
+    if (std::filesystem::is_regular_file(page, ec) && !OpenDocument(page.string()))
+      ShowMessageBox("Couldn't open the help page '" + Utf8ToCp1252(page.string()) + "'.",
+                     kMbOk | kMbIconExclamation, kProgramTitle, this);
   });
 }
 

@@ -39,13 +39,12 @@ bool PlanAircraftMissing(const PlanState& plan) {
   return false;
 }
 
-bool WritePlanFiles(const PlanState& plan, SetFailure* failure, SetRecovery* recovered) {
+bool WritePlanFiles(const PlanState& plan, SetFailure* failure, SetRecovery* recovered, fs::path* unlisted) {
   // One set, so that the plan never names an aircraft that Aircraft.txt
   // lacks, even after a kill between the renames.
   FileSet files;
   StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files);
-  StageAircraftTxt(files);
-  return WriteFilesAtomic(files, failure, recovered);
+  return StageAircraftTxt(files, unlisted) && WriteFilesAtomic(files, failure, recovered);
 }
 
 std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {

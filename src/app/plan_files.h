@@ -3,6 +3,7 @@
 // the window: emptying the plan for a new one, checking the plan's aircraft
 // against the installed ones and writing the two plan files. Standard
 // library only.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,9 +29,11 @@ bool PlanAircraftMissing(const PlanState& plan);
 // beside it when flights are marked removed) and the plan aircraft to
 // Aircraft.txt beside it, each with its one-time backup, as one set
 // (WriteFilesAtomic): False when any could not be written, every file then
-// as it was unless `failure` says otherwise. `recovered` receives what was
+// as it was unless `failure` says otherwise; `unlisted` then names the
+// plan's folder when it could not be listed. `recovered` receives what was
 // done about a set there that an interrupted run had left half replaced.
-bool WritePlanFiles(const PlanState& plan, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
+bool WritePlanFiles(const PlanState& plan, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr,
+                    std::filesystem::path* unlisted = nullptr);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
 // another plan: the new folder is not the folder of `oldPath` and holds a

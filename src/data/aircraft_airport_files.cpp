@@ -5,6 +5,7 @@
 
 #include "data/flight_plan_file.h"
 #include "data/text_number.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/sim_location.h"
 #include "platform/text_file.h"
@@ -32,9 +33,12 @@ void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
 }
 
 bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::string& bytes) {
-  auto data = ReadFileBytes(PlanFolderFile(name));
+  std::filesystem::path unlisted;
+  const std::filesystem::path path = PlanFolderFile(name, &unlisted);
+  auto data = path.empty() ? std::nullopt : ReadFileBytes(path);
   if (!data) {
-    ShowMessageBox(notFoundMessage, kMbOk | kMbIconCritical, kProgramTitle, MainWindowOwner());
+    ShowMessageBox(path.empty() ? ListFailedMessage(unlisted) : notFoundMessage, kMbOk | kMbIconCritical,
+                   kProgramTitle, MainWindowOwner());
     return false;
   }
   bytes = std::move(*data);
@@ -43,10 +47,10 @@ bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::stri
 
 }  // namespace
 
-std::filesystem::path PlanFolderFile(const char* name) {
+std::filesystem::path PlanFolderFile(const char* name, std::filesystem::path* unlisted) {
   std::filesystem::path folder = std::filesystem::path(Plan().FlightplanPath).parent_path();
   if (folder.empty()) folder = ".";
-  return ResolvePathNoCase(folder, name);
+  return ResolvePathNoCase(folder, name, unlisted);
 }
 
 std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNumber) {
@@ -96,9 +100,10 @@ bool ReadAircraftTxt() {
   return true;
 }
 
-void StageAircraftTxt(FileSet& files) {
+bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted) {
   const PlanState& plan = Plan();
-  std::filesystem::path path = PlanFolderFile(kAircraftFileName);
+  std::filesystem::path path = PlanFolderFile(kAircraftFileName, unlisted);
+  if (path.empty()) return false;
   std::string out;
   out.reserve(plan.PlanAircraftList.size() * 48);
   for (const PlanAircraft& a : plan.PlanAircraftList) {
@@ -114,12 +119,12 @@ void StageAircraftTxt(FileSet& files) {
     CopyFileOnce(path, path.string() + kBackupSuffix);
   }
   files.emplace_back(std::move(path), std::move(out));
+  return true;
 }
 
 bool WriteAircraftTxt() {
   FileSet files;
-  StageAircraftTxt(files);
-  return WriteFileAtomic(files[0].first, files[0].second);
+  return StageAircraftTxt(files) && WriteFileAtomic(files[0].first, files[0].second);
 }
 
 bool ReadAirportsTxt() {

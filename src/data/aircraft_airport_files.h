@@ -23,8 +23,9 @@ inline constexpr const char* kAirportsNotFoundMessage =
 
 // The file `name` in the folder of the loaded plan, under the spelling it has
 // there when only its letter case differs (plans copied from Windows often
-// carry AIRCRAFT.TXT); `name` itself when there is none.
-std::filesystem::path PlanFolderFile(const char* name);
+// carry AIRCRAFT.TXT); `name` itself when there is none. Empty when the
+// folder could not be listed; `unlisted` then names it.
+std::filesystem::path PlanFolderFile(const char* name, std::filesystem::path* unlisted = nullptr);
 
 // The aircraft of a file's text; `highestNumber` gets the largest n of the
 // ids "AC#n" (0 when there is none).
@@ -34,13 +35,16 @@ std::vector<Airport> ParseAirportsTxt(std::string_view text);
 
 // Fills Plan().PlanAircraftList and HighestAircraftNumber from Aircraft.txt
 // beside the plan. A file that cannot be read gives kAircraftNotFoundMessage
-// and false, with no aircraft.
+// (a folder that cannot be listed, its ListFailedMessage) and false, with no
+// aircraft.
 bool ReadAircraftTxt();
 
 // Adds to `files` Aircraft.txt beside the plan with the plan aircraft, each
 // line ended by CRLF. Before the file is first replaced it is copied once to
 // Aircraft.txt.velk.bak when Plan().BackupPlan is on; that copy is made here.
-void StageAircraftTxt(FileSet& files);
+// False, with nothing added, when the plan's folder could not be listed;
+// `unlisted` then names it.
+bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted = nullptr);
 
 // Writes the plan aircraft back to Aircraft.txt beside the plan as
 // StageAircraftTxt makes it, replacing the file atomically. False when the

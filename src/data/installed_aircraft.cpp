@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
@@ -122,24 +123,40 @@ bool ProfileFlag(std::string_view cleanedValue) {
   return text_number::ParseBooleanText(cleanedValue).value_or(false);
 }
 
-std::string GetFSPath() {
-  std::string folder = FlightSimFolder().string();
+std::string GetFSPath(fs::path* unlisted) {
+  std::string folder = FlightSimFolder(unlisted).string();
   return std::string(TrimBlanks(folder));
 }
 
-void ReadAircraftCfg(const std::string& folder, bool checkFiles) { ReadAircraftCfg(Plan(), folder, checkFiles); }
+bool ReadAircraftCfg(const std::string& folder, bool checkFiles, fs::path* unlisted) {
+  return ReadAircraftCfg(Plan(), folder, checkFiles, unlisted);
+}
 
-void ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles) {
-  const fs::path cfgPath = ResolvePathNoCase(folder, "aircraft.cfg");
+bool ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles, fs::path* unlisted) {
+  fs::path failed;
+  const fs::path cfgPath = ResolvePathNoCase(folder, "aircraft.cfg", &failed);
+  if (cfgPath.empty()) {
+    // Dropped without a word, the aircraft would seem not to be installed.
+    if (checkFiles) {
+      FSAircraft r;
+      r.Title = Utf8ToCp1252(fs::path(folder).filename().string());
+      r.CfgFile = (fs::path(folder) / "aircraft.cfg").string();
+      r.Errors = ListFailedMessage(failed);
+      r.Unreadable = true;
+      plan.FSAircraftList.push_back(std::move(r));
+    }
+    if (unlisted) *unlisted = failed;
+    return false;
+  }
   std::error_code ec;
-  if (!fs::is_regular_file(cfgPath, ec)) return;
+  if (!fs::is_regular_file(cfgPath, ec)) return true;
   auto size = fs::file_size(cfgPath, ec);
-  if (ec || size == 0) return;
+  if (ec || size == 0) return true;
   auto loaded = ProfileFile::Load(cfgPath);
-  if (!loaded) return;
+  if (!loaded) return true;
   const ProfileFile& cfg = *loaded;
   const std::vector<std::string> sections = cfg.SectionNames();
-  if (sections.empty()) return;
+  if (sections.empty()) return true;
 
   std::string atcModel = Clean(cfg, "General", "atc_model");
   std::string atcType = Clean(cfg, "General", "atc_type");
@@ -195,46 +212,78 @@ void ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles
     ReadModelRadius(cfg, folder, section, r.ModelKind, r.Radius, r.ModelFile);
     list.push_back(std::move(r));
   }
+  return true;
 }
 
-bool LoadFSAircraft(bool checkFiles) { return LoadFSAircraft(Plan(), checkFiles); }
+bool LoadFSAircraft(bool checkFiles, fs::path* unlisted) { return LoadFSAircraft(Plan(), checkFiles, unlisted); }
 
-bool LoadFSAircraft(PlanState& plan, bool checkFiles) {
-  const std::string folder = GetFSPath();
+bool LoadFSAircraft(PlanState& plan, bool checkFiles, fs::path* unlisted) {
+  fs::path failed;
+  const std::string folder = GetFSPath(&failed);
   plan.FSAircraftList.clear();
   plan.FSAircraftErrors = false;
+  auto fail = [&] {
+    if (unlisted && !failed.empty()) *unlisted = failed;
+    return false;
+  };
   // Without a simulator folder there is nothing to list; a relative
   // "Aircraft" would be looked for wherever the program happens to run.
-  if (folder.empty()) return false;
+  if (folder.empty()) return fail();
 
-  const fs::path aircraftDir = ResolvePathNoCase(folder, "Aircraft");
+  const fs::path aircraftDir = ResolvePathNoCase(folder, "Aircraft", &failed);
+  if (aircraftDir.empty()) return fail();
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  const bool listed = ListFolder(aircraftDir, entries, ec);
+  bool listed = ListFolder(aircraftDir, entries, ec);
+  // A missing folder holds no aircraft; any other failure leaves the list
+  // short, and the user is told which folder.
+  if (!listed && ec != std::errc::no_such_file_or_directory) failed = aircraftDir;
   std::vector<std::string> names;
   names.reserve(entries.size());
   for (const fs::directory_entry& entry : entries) names.push_back(entry.path().filename().string());
   // Listings come in no particular order; sorting by name keeps the list,
   // and with it the trees and the shuffle, the same from run to run.
   std::sort(names.begin(), names.end(), LessNoCase);
-  for (const std::string& name : names) ReadAircraftCfg(plan, (aircraftDir / name).string(), checkFiles);
+  for (const std::string& name : names) {
+    fs::path aircraftFailed;
+    if (!ReadAircraftCfg(plan, (aircraftDir / name).string(), checkFiles, &aircraftFailed)) {
+      if (failed.empty()) failed = aircraftFailed;
+      listed = false;
+    }
+  }
   if (checkFiles) CheckFSAircraftFiles(plan);
-  return listed;
+  return listed ? true : fail();
 }
 
 void CheckFSAircraftFiles() { CheckFSAircraftFiles(Plan()); }
 
 void CheckFSAircraftFiles(PlanState& plan) {
   for (FSAircraft& r : plan.FSAircraftList) {
+    if (r.Unreadable) {
+      plan.FSAircraftErrors = true;
+      continue;
+    }
     std::string problems;
-    auto add = [&](const char* text) {
+    auto add = [&](const std::string& text) {
       if (!problems.empty()) problems += " | ";
       problems += text;
     };
     fs::path folder = fs::path(r.CfgFile).parent_path();
     if (folder.empty()) folder = r.CfgFile;
+    // Whether `name` exists in the aircraft's folder; nothing when the
+    // folder could not be listed, which is then the problem to report.
+    auto found = [&](const std::string& name) -> std::optional<bool> {
+      fs::path unlisted;
+      fs::path path = ResolvePathNoCase(folder, name, &unlisted);
+      if (path.empty()) {
+        const std::string message = ListFailedMessage(unlisted);
+        if (problems.find(message) == std::string::npos) add(message);
+        return std::nullopt;
+      }
+      return Exists(path);
+    };
     const std::string texture = r.Texture.empty() ? "Texture" : "Texture." + r.Texture;
-    if (!Exists(ResolvePathNoCase(folder, texture))) add(kNoTextureFolder);
+    if (found(texture) == false) add(kNoTextureFolder);
     if (r.ModelFile.empty()) {
       add(kNoModelDefined);
     } else if (!Exists(r.ModelFile)) {
@@ -242,9 +291,8 @@ void CheckFSAircraftFiles(PlanState& plan) {
     }
     if (r.Sim.empty()) {
       add(kNoAirDefined);
-    } else if (!Exists(ResolvePathNoCase(folder, r.Sim + ".air")) &&
-               !Exists(ResolvePathNoCase(folder, r.Sim))) {
-      add(kNoAirFile);
+    } else if (std::optional<bool> air = found(r.Sim + ".air"); air == false) {
+      if (found(r.Sim) == false) add(kNoAirFile);
     }
     r.Errors = problems;
     if (!problems.empty()) plan.FSAircraftErrors = true;
@@ -256,7 +304,8 @@ std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
   std::unordered_map<std::string, int> byTitle;
   byTitle.reserve(plan.FSAircraftList.size());
   for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
-    byTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
+    if (!plan.FSAircraftList[i].Unreadable)
+      byTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
   std::vector<int> match;
   match.reserve(plan.PlanAircraftList.size());
   for (const PlanAircraft& a : plan.PlanAircraftList) {

@@ -5,6 +5,7 @@
 // model radius and, when asked for, its remaining keys and file problems.
 // The list lives in Plan().FSAircraftList; Plan().FSAircraftErrors says
 // whether any record has file problems.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -17,22 +18,34 @@ namespace velk {
 struct FSAircraft;
 struct PlanState;
 
-// The simulator folder ("" when the simulator is not installed).
-std::string GetFSPath();
+// The simulator folder ("" when the simulator is not installed, or when the
+// folder could not be looked up: `unlisted` then names the folder that
+// could not be listed).
+std::string GetFSPath(std::filesystem::path* unlisted = nullptr);
 
 // Empties and rebuilds the installed-aircraft list from GetFSPath(). With
 // `checkFiles` the extra keys are read and CheckFSAircraftFiles runs. False
 // when the Aircraft folder could not be listed (no simulator folder, no
-// Aircraft folder, a listing error); the records read so far stay.
-bool LoadFSAircraft(bool checkFiles);
+// Aircraft folder, a listing error) or an aircraft's own folder could not;
+// the records read so far stay, and the listings go on past a failed one.
+// `unlisted` names the first folder whose listing failed. With `checkFiles`
+// an aircraft whose folder could not be listed keeps its place as an
+// Unreadable record, titled with the folder's name, whose Errors say so.
+bool LoadFSAircraft(bool checkFiles, std::filesystem::path* unlisted = nullptr);
 // The same into `plan` instead of the program's plan.
-bool LoadFSAircraft(PlanState& plan, bool checkFiles);
+bool LoadFSAircraft(PlanState& plan, bool checkFiles, std::filesystem::path* unlisted = nullptr);
 
 // Appends the records of <folder>/aircraft.cfg (any case of the name).
-void ReadAircraftCfg(const std::string& folder, bool checkFiles);
-void ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles);
+// False when `folder` had to be listed for it and could not be; `unlisted`
+// then names it, and with `checkFiles` a record stands for the aircraft as
+// LoadFSAircraft describes.
+bool ReadAircraftCfg(const std::string& folder, bool checkFiles, std::filesystem::path* unlisted = nullptr);
+bool ReadAircraftCfg(PlanState& plan, const std::string& folder, bool checkFiles,
+                     std::filesystem::path* unlisted = nullptr);
 
-// Fills Errors of every record and sets FSAircraftErrors when any is set.
+// Fills Errors of every record and sets FSAircraftErrors when any is set. A
+// folder that could not be listed for a check gives its listing problem in
+// place of the check's own. An Unreadable record keeps its Errors.
 void CheckFSAircraftFiles();
 void CheckFSAircraftFiles(PlanState& plan);
 
@@ -54,7 +67,8 @@ inline constexpr const char* kNoAirDefined = "No AIR file defined";
 inline constexpr const char* kNoAirFile = "AIR file not found";
 
 // For each plan aircraft, the index of the first installed aircraft of the
-// same title (Windows-1252 letter case ignored), or -1.
+// same title (Windows-1252 letter case ignored), or -1. Unreadable records
+// match nothing.
 std::vector<int> MatchInstalledAircraft(const PlanState& plan);
 
 // Plan aircraft id -> index in FSAircraftList, for the ids whose aircraft is

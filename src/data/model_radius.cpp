@@ -35,6 +35,8 @@ std::string ReadHead(const std::filesystem::path& file) {
 
 void ReadFromModelFolder(const std::filesystem::path& modelFolder, int& kind, int& radius,
                          std::string& modelFile) {
+  // No folder: a lookup that failed, not the current folder.
+  if (modelFolder.empty()) return;
   auto cfg = ProfileFile::Load(ResolvePathNoCase(modelFolder, "model.cfg"));
   if (!cfg) return;
   std::string normal = cfg->GetString("models", "normal");
@@ -97,6 +99,7 @@ void ReadModelRadius(const std::string& aircraftFolder, const std::string& secti
     ReadFromModelFolder(modelFolder, kind, radius, modelFile);
     return;
   }
+  if (aircraftFolder.empty()) return;
   auto cfg = ProfileFile::Load(ResolvePathNoCase(aircraftFolder, "aircraft.cfg"));
   if (!cfg) return;
   ReadModelRadius(*cfg, aircraftFolder, section, kind, radius, modelFile);

@@ -117,6 +117,10 @@ struct FSAircraft {
   int IFRPercent = 0;
   std::string ClassEntryId;  // Id of the class entry that gave the class
   std::string Errors;        // file problems joined by " | "; "" when none or unchecked
+  // The record stands for an aircraft folder that could not be listed (see
+  // LoadFSAircraft): it is shown with its Errors, but is no aircraft to use
+  // or match.
+  bool Unreadable = false;
 
   bool operator==(const FSAircraft&) const = default;
 };

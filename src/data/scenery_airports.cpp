@@ -10,6 +10,7 @@
 #include "data/plan_records.h"
 #include "data/scenery_cache.h"
 #include "data/text_number.h"
+#include "platform/ascii_text.h"
 #include "platform/byte_view.h"
 #include "platform/folder_list.h"
 #include "platform/message_box.h"
@@ -429,11 +430,17 @@ std::filesystem::path ProgramFolderOf(const SceneryLoadContext& context) {
   return ec ? std::filesystem::path() : exe.parent_path();
 }
 
+}  // namespace
+
 bool IsFacilityFileName(const std::string& name) {
   return name.size() > 3 && UpperAscii(name.substr(name.size() - 3)) == "BGL";
 }
 
-}  // namespace
+void SortFacilityFiles(std::vector<std::filesystem::path>& files) {
+  std::sort(files.begin(), files.end(), [](const std::filesystem::path& a, const std::filesystem::path& b) {
+    return LessNoCase(a.filename().string(), b.filename().string());
+  });
+}
 
 bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoadContext& context) {
   if (!airports.empty()) return true;
@@ -463,12 +470,15 @@ bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoa
   }
 
   airports.clear();
-  const std::filesystem::path simFolder = FlightSimFolder();
+  std::filesystem::path unlisted;
+  const std::filesystem::path simFolder = FlightSimFolder(&unlisted);
+  if (!unlisted.empty()) return fail(ListFailedMessage(unlisted));
   if (simFolder.empty()) {
     ShowMessageBox("Couldn't find FS2002 Path.", kMbIconCritical, context.title, context.owner);
     return false;
   }
-  const std::filesystem::path sceneryFolder = ResolvePathNoCase(simFolder, "SCENEDB\\AFDFILES\\SCENERY");
+  const std::filesystem::path sceneryFolder = ResolvePathNoCase(simFolder, "SCENEDB\\AFDFILES\\SCENERY", &unlisted);
+  if (sceneryFolder.empty()) return fail(ListFailedMessage(unlisted));
   std::vector<std::filesystem::directory_entry> entries;
   if (!ListFolder(sceneryFolder, entries, ec)) {
     // Airports read from part of the folder would pass for all of them.
@@ -480,8 +490,8 @@ bool LoadSceneryAirports(std::vector<SceneryAirport>& airports, const SceneryLoa
     if (!entry.is_regular_file(fileEc)) continue;
     if (IsFacilityFileName(entry.path().filename().string())) files.push_back(entry.path());
   }
-  // A folder listing has no order of its own here; by name is repeatable.
-  std::sort(files.begin(), files.end());
+  // A folder listing has no order of its own; the one order is repeatable.
+  SortFacilityFiles(files);
   for (const auto& path : files) {
     // Messages are Windows-1252 text; the name is the file system's.
     lastFile = Utf8ToCp1252(path.filename().string());

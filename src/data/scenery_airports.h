@@ -162,6 +162,14 @@ std::optional<std::string> ReadAirportIdent(std::string_view bytes, std::int64_t
 // parking radius range.
 void ComputeAirportLimits(SceneryAirport& airport);
 
+// True for the name of a facility file in the scenery folder: longer than
+// three characters and ending in "BGL", in any case.
+bool IsFacilityFileName(const std::string& name);
+// Puts facility files in the one order in which they are read and changed:
+// by file name without regard to case (names that differ only in case in
+// byte order), whatever order the folder listed them in.
+void SortFacilityFiles(std::vector<std::filesystem::path>& files);
+
 // Reads one facility file from disk and appends its airports. False, with
 // `error` describing why, when the file cannot be read at all.
 bool ReadAFDFile(const std::filesystem::path& path, std::vector<SceneryAirport>& airports,

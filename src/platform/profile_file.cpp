@@ -54,17 +54,21 @@ ProfileFile::ProfileFile(std::string_view bytes) {
   bom_ = std::string(bytes.substr(0, bytes.size() - text.size()));
   LineReader reader(text);
   TextLine line;
-  bool lf = false, other = false;
+  bool lf = false, cr = false, other = false;
   while (reader.Next(line)) {
     lines_.push_back({std::string(line.text), std::string(line.end)});
     if (line.end == "\n") {
       lf = true;
+    } else if (line.end == "\r") {
+      cr = true;
     } else if (!line.end.empty()) {
       other = true;
     }
   }
-  // Lines added later match the file, so an LF-only file stays LF-only.
-  if (lf && !other) newLine_ = "\n";
+  // Lines added later match the file, so an LF-only file stays LF-only and
+  // a file of lone CRs keeps them; a file of mixed ends gets CR LF.
+  if (lf && !cr && !other) newLine_ = "\n";
+  if (cr && !lf && !other) newLine_ = "\r";
   Index();
 }
 

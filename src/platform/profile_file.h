@@ -10,7 +10,7 @@
 //     of its section, or the section at the end of the file; every other byte
 //     (comments, blank lines, spacing, line ends, a UTF-8 byte-order mark at
 //     the start) stays as it was; values are written as given; added lines
-//     end in LF when the file's lines all end in LF, else in CR LF.
+//     end as the file's lines all do (LF, or a lone CR), else in CR LF.
 //   - lines end at CR LF, LF or a lone CR.
 // Files are kept as bytes (Windows-1252); nothing is converted.
 #include <filesystem>

@@ -1,6 +1,7 @@
 #include "platform/sim_location.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 // Decodes a file name: UTF-8 as the file system normally holds it, or, when
 // the bytes are no valid UTF-8, Windows-1252 as the simulator's own files
-// name things. Folded for comparing without regard to case.
+// name things. Folded for comparing without regard to case, as Wine does.
 std::u32string NameKey(std::string_view name) {
   std::u32string out;
   size_t i = 0;
@@ -24,11 +25,11 @@ std::u32string NameKey(std::string_view name) {
     char32_t cp = c;
     if (c >= 0x80 && !DecodeUtf8At(name, i, cp)) {
       out.clear();
-      for (unsigned char b : name) out.push_back(FoldCaseCp1252(Cp1252ToCodePoint(b)));
+      for (unsigned char b : name) out.push_back(FoldCaseUnicode(Cp1252ToCodePoint(b)));
       return out;
     }
     if (c < 0x80) ++i;
-    out.push_back(FoldCaseCp1252(cp));
+    out.push_back(FoldCaseUnicode(cp));
   }
   return out;
 }
@@ -53,14 +54,18 @@ bool EntryExists(const fs::path& p) {
   return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
 }
 
-// The spelling of `wanted` in `folder`, or nothing.
-std::string FindNoCase(const fs::path& folder, const std::string& wanted) {
+// The spelling of `wanted` in `folder`: empty when there is none, nothing
+// when `folder` could not be listed. Part of a listing could lack the entry
+// (the exact name would then make a twin of it), so it answers nothing.
+std::optional<std::string> FindNoCase(const fs::path& folder, const std::string& wanted) {
   std::u32string key = NameKey(wanted);
   std::string best;
-  // Part of a listing that failed still answers for what it listed.
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
-  ListFolder(folder, entries, ec);
+  if (!ListFolder(folder, entries, ec))
+    return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory
+               ? std::optional<std::string>(best)
+               : std::nullopt;
   for (const fs::directory_entry& entry : entries) {
     std::string name = entry.path().filename().string();
     if (NameKey(name) == key && (best.empty() || name < best)) best = name;
@@ -78,7 +83,7 @@ std::string Trimmed(std::string text) {
 
 }  // namespace
 
-fs::path FlightSimFolder() {
+fs::path FlightSimFolder(fs::path* unlisted) {
   const char* env = std::getenv("VELK_FS_PATH");
   if (env && *env) return fs::path(env);
   // The whole text, not the ANSI view: Wine finds a folder whose name has
@@ -87,14 +92,14 @@ fs::path FlightSimFolder() {
   if (!text) return {};
   std::string value = Trimmed(*text);
   if (value.empty()) return {};
-  return TranslateWindowsPathText(value);
+  return TranslateWindowsPathText(value, unlisted);
 }
 
 fs::path TranslateWindowsPath(const std::string& value) { return TranslateWindowsPathText(Cp1252ToUtf8(value)); }
 
-fs::path TranslateWindowsPathText(const std::string& v) {
+fs::path TranslateWindowsPathText(const std::string& v, fs::path* unlisted) {
   if (v.empty()) return {};
-  if (v[0] == '/') return ResolvePathNoCase("/", v.substr(1));
+  if (v[0] == '/') return ResolvePathNoCase("/", v.substr(1), unlisted);
   auto driveRoot = [](char letter) {
     fs::path prefix = WinePrefixFolder();
     fs::path link = prefix / "dosdevices" / (std::string(1, letter) + ":");
@@ -108,23 +113,28 @@ fs::path TranslateWindowsPathText(const std::string& v) {
   bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
   if (v.size() >= 2 && letter && v[1] == ':') {
     char drive = static_cast<char>(first | 0x20);
-    return ResolvePathNoCase(driveRoot(drive), v.substr(2));
+    return ResolvePathNoCase(driveRoot(drive), v.substr(2), unlisted);
   }
   if (v.size() >= 2 && (v[0] == '\\') && (v[1] == '\\')) return {};
-  if (v[0] == '\\') return ResolvePathNoCase(driveRoot('c'), v.substr(1));
+  if (v[0] == '\\') return ResolvePathNoCase(driveRoot('c'), v.substr(1), unlisted);
   std::error_code ec;
-  return ResolvePathNoCase(fs::current_path(ec), v);
+  return ResolvePathNoCase(fs::current_path(ec), v, unlisted);
 }
 
-fs::path ResolvePathNoCase(const fs::path& base, const std::string& relative) {
+fs::path ResolvePathNoCase(const fs::path& base, const std::string& relative, fs::path* unlisted) {
   fs::path p = base;
   bool found = true;
   for (const auto& part : Components(relative)) {
     if (found && part != "." && part != "..") {
       if (!EntryExists(p / part)) {
-        std::string spelling = FindNoCase(p.empty() ? fs::path(".") : p, part);
-        if (!spelling.empty()) {
-          p /= spelling;
+        const fs::path folder = p.empty() ? fs::path(".") : p;
+        std::optional<std::string> spelling = FindNoCase(folder, part);
+        if (!spelling) {
+          if (unlisted) *unlisted = folder;
+          return {};
+        }
+        if (!spelling->empty()) {
+          p /= *spelling;
           continue;
         }
         found = false;

@@ -33,6 +33,15 @@ bool DecodeUtf8At(std::string_view s, size_t& i, char32_t& cp);
 // caron, OE, Y diaeresis), for comparing names without regard to case.
 char32_t FoldCaseCp1252(char32_t cp);
 
+// The case in which file names are compared when case does not count, as
+// Wine compares them, in every script: the uppercase letter of the simple
+// case mappings of the Unicode character data, where that letter's own
+// lowercase mapping leads back (so dotless i, the final sigma and the Kelvin
+// sign stay apart from i, sigma and k). Characters beyond the Basic
+// Multilingual Plane are compared as UTF-16 code units, which have no case,
+// and come back unchanged, as does every character without such a letter.
+char32_t FoldCaseUnicode(char32_t cp);
+
 // Upper case of one Windows-1252 byte and of a Windows-1252 text: ASCII and
 // the accented letters (a grave..thorn, s/z caron, oe, y diaeresis).
 unsigned char UpperCp1252Byte(unsigned char c);

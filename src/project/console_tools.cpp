@@ -34,8 +34,8 @@ bool ToolPresent(const fs::path& programFolder, const char* tool) {
   return fs::is_regular_file(programFolder / tool, ec);
 }
 
-fs::path FileInFolder(const fs::path& folder, const std::string& name) {
-  return ResolvePathNoCase(folder, name);
+fs::path FileInFolder(const fs::path& folder, const std::string& name, fs::path* unlisted) {
+  return ResolvePathNoCase(folder, name, unlisted);
 }
 
 bool CopyInputFile(const fs::path& from, const fs::path& to) {
@@ -71,15 +71,17 @@ int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool 
 }
 
 CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
-                               SetRecovery* recovered) {
+                               SetRecovery* recovered, fs::path* unlisted) {
   fs::path folder = planFile.parent_path();
   const SetRecovery r = RecoverFolder(folder);
   if (recovered) *recovered = r;
   if (r.unfinished) return CompileOutcome::kFailed;
   std::error_code ec;
-  fs::path aircraft = FileInFolder(folder, kAircraftName);
+  fs::path aircraft = FileInFolder(folder, kAircraftName, unlisted);
+  if (aircraft.empty()) return CompileOutcome::kFailed;
   if (!fs::is_regular_file(aircraft, ec)) return CompileOutcome::kAircraftMissing;
-  fs::path airports = FileInFolder(folder, kAirportsName);
+  fs::path airports = FileInFolder(folder, kAirportsName, unlisted);
+  if (airports.empty()) return CompileOutcome::kFailed;
   if (!fs::is_regular_file(airports, ec)) return CompileOutcome::kAirportsMissing;
 
   RunFolder run;
@@ -94,7 +96,7 @@ CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& pl
 }
 
 bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool showConsole, SetFailure* failure,
-                 SetRecovery* recovered) {
+                 SetRecovery* recovered, fs::path* unlisted) {
   RunFolder run;
   if (!run.Made()) return false;
   std::vector<std::string> argv{(programFolder / kDecompilerProgram).string(), kHiddenSwitch};
@@ -107,10 +109,13 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
     if (!(produced[k] = ReadFileBytes(run.Path() / names[k]))) return false;
   }
   fs::path folder = chosenFile.parent_path();
+  const fs::path airports = FileInFolder(folder, kAirportsName, unlisted);
+  const fs::path aircraft = airports.empty() ? fs::path() : FileInFolder(folder, kAircraftName, unlisted);
+  if (aircraft.empty()) return false;
   // The chosen file last: should the user have chosen one of the other two
   // names, the plan is what ends up there.
-  return WriteFilesAtomic({{FileInFolder(folder, kAirportsName), std::move(*produced[0])},
-                           {FileInFolder(folder, kAircraftName), std::move(*produced[1])},
+  return WriteFilesAtomic({{airports, std::move(*produced[0])},
+                           {aircraft, std::move(*produced[1])},
                            {chosenFile, std::move(*produced[2])}},
                           failure, recovered);
 }

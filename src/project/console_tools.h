@@ -47,8 +47,10 @@ class RunFolder {
 bool ToolPresent(const std::filesystem::path& programFolder, const char* tool);
 
 // `name` in `folder`, found without regard to case; the exact spelling
-// when no file of that name exists in any case.
-std::filesystem::path FileInFolder(const std::filesystem::path& folder, const std::string& name);
+// when no file of that name exists in any case. Empty when `folder` could
+// not be listed; `unlisted` then names it.
+std::filesystem::path FileInFolder(const std::filesystem::path& folder, const std::string& name,
+                                   std::filesystem::path* unlisted = nullptr);
 
 // Copies the bytes of `from` to a new file `to`; false when `from` cannot be
 // read or `to` cannot be written whole.
@@ -75,9 +77,11 @@ enum class CompileOutcome {
 // there, so its arrival-time write-back touches only the copy. A set of
 // files there that an interrupted run left half replaced is made whole
 // first (`recovered`, when given, says how), and one that cannot be is not
-// compiled. The tool's presence is the caller's check.
+// compiled. The tool's presence is the caller's check. kFailed when the
+// plan's folder could not be listed, with `unlisted` naming it.
 CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder, const std::filesystem::path& planFile,
-                               bool showConsole, SetRecovery* recovered = nullptr);
+                               bool showConsole, SetRecovery* recovered = nullptr,
+                               std::filesystem::path* unlisted = nullptr);
 
 // ---- Decompiling -----------------------------------------------------------
 
@@ -88,8 +92,10 @@ CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder, const
 // `chosenFile` is not that folder's FlightPlans.txt, a FlightPlans.txt
 // there is left alone. The three are replaced as one set
 // (WriteFilesAtomic, which fills in `failure` and `recovered`). False, with
-// every file as it was unless `failure` says otherwise, on any failure.
+// every file as it was unless `failure` says otherwise, on any failure;
+// `unlisted` then names that folder when it was one that could not be listed.
 bool DecompileTo(const std::filesystem::path& programFolder, const std::filesystem::path& chosenFile,
-                 bool showConsole, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
+                 bool showConsole, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr,
+                 std::filesystem::path* unlisted = nullptr);
 
 }  // namespace velk

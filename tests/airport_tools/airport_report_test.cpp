@@ -152,6 +152,23 @@ TEST(AirportReport, RunwayEndsAndHeadings) {
   EXPECT_NE(report.find("\t9       0ft       90.00   "), std::string::npos);
 }
 
+// A value as wide as its column, or wider, keeps a blank before the next one;
+// the lines whose values fit are the ones above.
+TEST(AirportReport, AValueThatFillsItsColumnIsFollowedByABlank) {
+  SceneryAirport a;
+  SceneryRunway r = Runway(0, 9, 90.0f);
+  r.Variation = -14.0f;
+  r.Length = 100000;
+  a.Runways = {r};
+  SceneryParking k;
+  k.Name = "Cargo Terminal 12";
+  k.Type = 5;
+  a.Parkings = {k};
+  std::string report = AirportReport(a);
+  EXPECT_NE(report.find("\t9       0ft       90.00   -14.00 100000ft 0ft   "), std::string::npos) << report;
+  EXPECT_NE(report.find("\tCargo Terminal 12 Ramp Cargo       0.0ft"), std::string::npos) << report;
+}
+
 TEST(AirportReport, AnEmptyAirportStillHasEveryHeading) {
   SceneryAirport a;
   a.Name = "Nowhere";

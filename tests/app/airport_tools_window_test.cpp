@@ -81,9 +81,11 @@ TEST_F(AirportToolsWindowTest, ToolWindowsSurviveACloseWhileBusyAndKeepTheFocus)
 
 // A folder whose listing fails part way (an I/O error of the file system)
 // ends the step that lists it with a message naming the folder, and nothing
-// is changed: the scenery load, gate resize and Save As.
+// is changed: the scenery load, gate resize and Save As. The installed
+// aircraft are read as far as they can be, and the folder is named too.
 TEST_F(AirportToolsWindowTest, AFolderThatFailsWhileListedEndsTheStepAndIsNamed) {
   const fs::path scenery = ResolvePathNoCase(simulator_->path(), "SCENEDB\\AFDFILES\\SCENERY");
+  const fs::path aircraft = ResolvePathNoCase(simulator_->path(), "Aircraft");
   const fs::path other = plans_ / "other";
   WriteFile(other / "Aircraft.txt", "AC#1,100,\"Someone else's\"\r\n");
   WriteFile(other / "readme.txt", "");
@@ -91,8 +93,9 @@ TEST_F(AirportToolsWindowTest, AFolderThatFailsWhileListedEndsTheStepAndIsNamed)
   std::map<fs::path, std::string> sceneryBefore;
   for (const auto& e : fs::directory_iterator(scenery)) sceneryBefore[e.path()] = ReadFile(e.path()).value_or("");
   SetFolderListFault([&](const fs::path& folder, size_t listed) {
-    return listed == 1 && (folder == scenery || folder == other) ? std::make_error_code(std::errc::io_error)
-                                                                  : std::error_code();
+    return listed == 1 && (folder == scenery || folder == other || folder == aircraft)
+               ? std::make_error_code(std::errc::io_error)
+               : std::error_code();
   });
   struct Reset {
     ~Reset() { SetFolderListFault({}); }
@@ -118,6 +121,9 @@ TEST_F(AirportToolsWindowTest, AFolderThatFailsWhileListedEndsTheStepAndIsNamed)
   const fs::path plan = CopySamplePlan("main");
   dialogs_.Answer(plan.string());
   w_.mnuFileLoad->trigger();
+  ASSERT_GE(Prompts().size(), 3u);
+  EXPECT_EQ(Prompts()[2], "Could not list folder '" + aircraft.string() + "'.");
+  EXPECT_TRUE(Plan().PlanLoaded);  // with the aircraft that could be read
   boxes_.Clear();
   dialogs_.Answer((other / "FlightPlans.txt").string());
   w_.mnuFileSaveAs->trigger();

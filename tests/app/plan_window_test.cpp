@@ -639,7 +639,13 @@ TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
   EXPECT_TRUE(opened.empty());
   WriteFile(folder / "Help/index.html", "<html></html>");
   w_.mnuHelpContents->trigger();
-  EXPECT_EQ(opened, (std::vector<std::string>{(folder.path() / "Help" / "index.html").string()}));
+  const std::string page = (folder.path() / "Help" / "index.html").string();
+  EXPECT_EQ(opened, (std::vector<std::string>{page}));
+  EXPECT_TRUE(Prompts().empty());
+  // Nothing to open it with (no desktop launcher): the page is named.
+  SetDocumentOpener([](const std::string&) { return false; });
+  w_.mnuHelpContents->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Couldn't open the help page '" + page + "'."});
   SetDocumentOpener(previous);
   // The shipped pages are there.
   EXPECT_TRUE(fs::is_regular_file(test::ToolsDir() / "Help" / "index.html"));

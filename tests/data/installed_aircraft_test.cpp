@@ -6,6 +6,7 @@
 
 #include "data/class_config.h"
 #include "data/plan_records.h"
+#include "platform/folder_list.h"
 #include "sample_sim/sample_sim.h"
 #include "support/test_support.h"
 
@@ -357,6 +358,45 @@ TEST_F(InstalledAircraftTest, FlagsAndNumbersConvertLikeTheFileMeansThem) {
   EXPECT_FALSE(List()[0].VisualDamage);
   EXPECT_EQ(List()[0].Description, "Line one");
   EXPECT_EQ(List()[0].CfgCruiseSpeed, 0);
+}
+
+// A listing that fails leaves the list short: the load names the folder,
+// and an aircraft whose own folder could not be listed keeps its place for
+// the editor, with the problem in its Errors, but is no aircraft to use.
+TEST_F(InstalledAircraftTest, FoldersThatCannotBeListedAreNamed) {
+  for (const char* name : {"a", "b", "c"})
+    WriteFile(Folder(name) / "Aircraft.cfg", std::string("[fltsim.0]\r\ntitle=Title ") + name + "\r\n");
+  fs::path failing = Folder("b");
+  SetFolderListFault([&](const fs::path& folder, size_t) {
+    return folder == failing ? std::make_error_code(std::errc::io_error) : std::error_code();
+  });
+  struct Reset {
+    ~Reset() { SetFolderListFault({}); }
+  } reset;
+
+  fs::path unlisted;
+  EXPECT_FALSE(LoadFSAircraft(true, &unlisted));
+  EXPECT_EQ(unlisted, Folder("b"));
+  ASSERT_EQ(List().size(), 3u);
+  EXPECT_EQ(List()[1].Title, "b");
+  EXPECT_EQ(List()[1].Errors, ListFailedMessage(Folder("b")));
+  EXPECT_TRUE(List()[1].Unreadable);
+  EXPECT_EQ(List()[2].Title, "Title c");
+  PlanAircraft named;
+  named.Title = "B";
+  Plan().PlanAircraftList = {named};
+  EXPECT_EQ(MatchInstalledAircraft(Plan()), std::vector<int>{-1});
+  Plan().PlanAircraftList.clear();
+
+  unlisted.clear();
+  EXPECT_FALSE(LoadFSAircraft(false, &unlisted));
+  EXPECT_EQ(unlisted, Folder("b"));
+  EXPECT_EQ(List().size(), 2u);
+
+  failing = sim_.path() / "Aircraft";
+  EXPECT_FALSE(LoadFSAircraft(false, &unlisted));
+  EXPECT_EQ(unlisted, failing);
+  EXPECT_TRUE(List().empty());
 }
 
 TEST_F(InstalledAircraftTest, LoadReplacesTheListAndFailsWithoutAFolder) {

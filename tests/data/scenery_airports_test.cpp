@@ -94,7 +94,10 @@ TEST(FacilityFile, SampleAirportsReadBackWhole) {
       EXPECT_NEAR(a.Runways[r].Variation, s.runways[r].variation, 0.001);
     }
     EXPECT_EQ(a.Runways[0].ILSIdentEnd1, s.runways[0].ilsIdent);
-    EXPECT_FALSE(a.Runways[0].ILSFrequencyEnd1.empty());
+    // A landing system channel as the reader shows it: 108.10 to 111.95 MHz,
+    // odd tenths.
+    const std::string ils = a.Runways[0].ILSFrequencyEnd1;
+    EXPECT_TRUE(ils.size() == 7 && ils >= "108.100" && ils <= "111.950" && (ils[4] - '0') % 2 == 1) << ils;
     EXPECT_EQ(a.ParkingCount(), static_cast<int>(s.parkings.size()));
     EXPECT_EQ(a.FrequencyCount(), static_cast<int>(s.frequencies.size()));
     EXPECT_GT(a.TakeoffLength, 0);
@@ -376,27 +379,30 @@ TEST_F(SceneryLoad, ReadsEveryBglFileWhateverItsCaseAndWritesTheCache) {
   auto all = sample::SampleAirports();
   WriteFacility("AF2_E.BGL", {all[0], all[1]});
   WriteFacility("x.bgl", {all[2]});
+  WriteFacility("Ab.bgl", {all[3]});  // before AF2_E.BGL: case does not count, as in the gate resize
   test::WriteFile(scenery() / "readme.txt", "not scenery");
   test::WriteFile(scenery() / "bgl", "too short a name");
   std::filesystem::create_directories(scenery() / "folder.bgl");
   std::vector<SceneryAirport> airports;
   ASSERT_TRUE(LoadSceneryAirports(airports, context));
-  ASSERT_EQ(airports.size(), 3u);
-  EXPECT_EQ(airports[0].ICAO, all[0].icao);
-  EXPECT_EQ(airports[2].ICAO, all[2].icao);
-  EXPECT_EQ(steps, (std::vector<std::string>{"Getting FS2002 Scenery (File 'AF2_E.BGL')...",
+  ASSERT_EQ(airports.size(), 4u);
+  EXPECT_EQ(airports[0].ICAO, all[3].icao);
+  EXPECT_EQ(airports[1].ICAO, all[0].icao);
+  EXPECT_EQ(airports[3].ICAO, all[2].icao);
+  EXPECT_EQ(steps, (std::vector<std::string>{"Getting FS2002 Scenery (File 'Ab.bgl')...",
+                                             "Getting FS2002 Scenery (File 'AF2_E.BGL')...",
                                              "Getting FS2002 Scenery (File 'x.bgl')..."}));
   EXPECT_TRUE(boxes.Shown().empty());
   EXPECT_TRUE(std::filesystem::exists(program() / "AFDCache.dat"));
   EXPECT_EQ(SceneryCacheInfo().Version, "1.2");
-  EXPECT_EQ(SceneryCacheInfo().Count, 3);
+  EXPECT_EQ(SceneryCacheInfo().Count, 4);
   EXPECT_GT(SceneryCacheInfo().Created, 40000.0);  // a date of this century
 
   // A list that is loaded is kept: nothing is read again.
   std::filesystem::remove_all(dir / "sim");
   steps.clear();
   EXPECT_TRUE(LoadSceneryAirports(airports, context));
-  EXPECT_EQ(airports.size(), 3u);
+  EXPECT_EQ(airports.size(), 4u);
   EXPECT_TRUE(steps.empty());
 
   // The cache serves a fresh list without any facility file.

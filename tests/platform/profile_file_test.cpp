@@ -205,7 +205,7 @@ TEST(ProfileFileOnDisk, WritesAtomicallyAndReportsFailures) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.cfg"));
 }
 
-TEST(ProfileFileOnDisk, AddedLinesKeepAnLfOnlyFileLfOnly) {
+TEST(ProfileFileOnDisk, AddedLinesKeepTheFilesOwnLineEnd) {
   TempDir dir;
   auto file = dir / "aircraft.cfg";
   WriteFile(file, "\xEF\xBB\xBF[fltsim.0]\ntitle=T\n\n[General]\natc_model=B738");
@@ -215,7 +215,12 @@ TEST(ProfileFileOnDisk, AddedLinesKeepAnLfOnlyFileLfOnly) {
   EXPECT_EQ(*ReadFile(file),
             "\xEF\xBB\xBF[fltsim.0]\ntitle=T\ntexture=red\n\n[General]\natc_model=B738\natc_type=Boeing\n"
             "\n[Reference Speeds]\ncruise_speed=451\n");
-  // A file with any other line end gets CR LF.
+  // Lone CRs, as old editors of another system end lines, likewise.
+  WriteFile(file, "[fltsim.0]\rtitle=T");
+  ASSERT_TRUE(WriteProfileValue(file, "fltsim.0", "texture", "red"));
+  ASSERT_TRUE(WriteProfileValue(file, "General", "atc_type", "Boeing"));
+  EXPECT_EQ(*ReadFile(file), "[fltsim.0]\rtitle=T\rtexture=red\r\r[General]\ratc_type=Boeing\r");
+  // A file of mixed line ends gets CR LF.
   WriteFile(file, "[s]\r\nk=v\n");
   ASSERT_TRUE(WriteProfileValue(file, "s", "n", "1"));
   EXPECT_EQ(*ReadFile(file), "[s]\r\nk=v\nn=1\r\n");

@@ -91,6 +91,18 @@ TEST_F(FakePrefix, KeepsCharactersOutsideWindows1252) {
                                "\\x43e\\x440 2002"));
   EXPECT_EQ(fs::canonical(FlightSimFolder()), fs::canonical(folder));
   // (The registry file's own tests read such a value from UTF-16 hex too.)
+
+  // C:\ИГРЫ\СИМУЛЯТОР 2002\: the case of every script is ignored, as Wine
+  // ignores it.
+  WriteSystemReg(SimKey(false, "C:\\\\\\x418\\x413\\x420\\x42b\\\\\\x421\\x418\\x41c\\x423\\x41b\\x42f\\x422"
+                               "\\x41e\\x420 2002\\\\"));
+  EXPECT_EQ(fs::canonical(FlightSimFolder()), fs::canonical(folder));
+  fs::create_directories(folder / "\xCE\xB1\xCE\xB5\xCF\x81\xCE\xBF\xCF\x83\xCE\xBA\xCE\xAC\xCF\x86\xCE\xB7");
+  EXPECT_EQ(ResolvePathNoCase(folder, "\xCE\x91\xCE\x95\xCE\xA1\xCE\x9F\xCE\xA3\xCE\x9A\xCE\x86\xCE\xA6\xCE\x97"),
+            folder / "\xCE\xB1\xCE\xB5\xCF\x81\xCE\xBF\xCF\x83\xCE\xBA\xCE\xAC\xCF\x86\xCE\xB7");  // αεροσκάφη
+  // Wine keeps the Kelvin sign apart from k: its case mapping does not lead back.
+  fs::create_directories(folder / "kiel");
+  EXPECT_EQ(ResolvePathNoCase(folder, "\xE2\x84\xAAIEL"), folder / "\xE2\x84\xAAIEL");
 }
 
 TEST(ResolvePathNoCase, ReturnsExistingSpellingAndKeepsTheRest) {

@@ -142,5 +142,31 @@ TEST(SampleSimulator, RunAndScreenshotScriptsShareTheFolderTheScriptMakes) {
   }
 }
 
+// The run command opens a copy of the sample plan in the build folder, made
+// once and then kept, so what the user saves never changes sample/.
+TEST(SampleSimulator, TheRunCommandOpensAWorkingCopyOfTheSamplePlan) {
+  TempDir build;
+  auto makeCopy = [&] {
+    std::string cmd = "bash '" + (test::SourceDir() / "scripts" / "sample-plan.sh").string() + "' '" +
+                      build.path().string() + "'";
+    std::FILE* out = ::popen(cmd.c_str(), "r");
+    char line[4096] = {};
+    std::string printed = out && std::fgets(line, sizeof line, out) ? line : "";
+    EXPECT_EQ(out ? ::pclose(out) : -1, 0);
+    return printed;
+  };
+  const fs::path plan = build / "sample-plan";
+  EXPECT_EQ(makeCopy(), plan.string() + "\n");
+  for (const char* name : {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"})
+    EXPECT_EQ(ReadFile(plan / name), ReadFile(test::SourceDir() / "sample" / name)) << name;
+  WriteFile(plan / "FlightPlans.txt", "saved\r\n");
+  EXPECT_EQ(makeCopy(), plan.string() + "\n");
+  EXPECT_EQ(ReadFile(plan / "FlightPlans.txt"), "saved\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(build.path()), fs::directory_iterator()), 1);
+  auto script = ReadFile(test::SourceDir() / "scripts" / "run-velk.sh");
+  ASSERT_TRUE(script);
+  EXPECT_NE(script->find("scripts/sample-plan.sh"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace velk::sample

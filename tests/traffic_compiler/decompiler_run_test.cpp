@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder_list.h"
 #include "support/test_support.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/decompiler/decompiler_main.h"
@@ -142,6 +143,23 @@ TEST_F(DecompilerRun, OutputThatCannotBeCreatedIsReportedByName) {
   missing.Lock([] {});
   EXPECT_EQ(WriteTrafficFiles(db, missing), 11);
   EXPECT_TRUE(console.text().ends_with("\nERROR: Unable to create file Airports.txt\n\n")) << console.text();
+}
+
+// Part of a listing could lack AIRPORTS.TXT, and a new Airports.txt would
+// then stand beside it: a work folder that cannot be listed is named, and
+// nothing is written.
+TEST_F(DecompilerRun, AFolderThatCannotBeListedIsNamedAndGetsNoTwin) {
+  InstallDatabase(SampleDatabase());
+  WriteFile(work_ / "AIRPORTS.TXT", "old airports\r\n");
+  velk::SetFolderListFault([&](const fs::path& folder, size_t) {
+    return folder == work_.path() ? std::make_error_code(std::errc::io_error) : std::error_code();
+  });
+  EXPECT_EQ(Run({"/np"}), 1);
+  velk::SetFolderListFault({});
+  EXPECT_TRUE(transcript_.ends_with("\n\nERROR: Unable to list folder " + work_.path().string() + "\n\n"))
+      << transcript_;
+  EXPECT_EQ(WorkFiles(), std::vector<std::string>{"AIRPORTS.TXT"});
+  EXPECT_EQ(ReadFile(work_ / "AIRPORTS.TXT"), "old airports\r\n");
 }
 
 TEST_F(DecompilerRun, AFileThatCannotBePutInPlaceUndoesTheOthers) {

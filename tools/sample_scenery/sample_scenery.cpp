@@ -293,8 +293,12 @@ SampleAirport MakeAirport(const std::string& icao, const std::string& name, doub
     r.elevation = elevationMetres;
     r.variation = rng.Range(-15, 15);
     if (i == 0) {
-      r.ilsFrequency = 0x10000000u | static_cast<std::uint32_t>(rng.Range(0x810, 0x819)) << 16 |
-                       static_cast<std::uint32_t>(rng.Range(0, 9)) << 12;
+      // A landing system channel: 108.10 to 111.95 MHz with an odd tenth,
+      // written as the digits of its frequency (0x10815000 is 108.150).
+      const auto mhz = static_cast<std::uint32_t>(rng.Range(108, 111));
+      const auto channel = static_cast<std::uint32_t>(rng.Range(0, 9));
+      r.ilsFrequency = (mhz / 100) << 28 | (mhz / 10 % 10) << 24 | (mhz % 10) << 20 | (channel / 2 * 2 + 1) << 16 |
+                       (channel % 2 * 5) << 12;
       r.ilsIdent = "I" + icao.substr(icao.size() > 3 ? 1 : 0, 3);
     }
     a.runways.push_back(r);
@@ -536,8 +540,13 @@ bool WriteSceneryFolder(const std::filesystem::path& folder, const std::vector<S
 
 bool WriteSceneryFiles(const std::filesystem::path& simFolder, const std::vector<SampleAirport>& airports,
                        std::string* error, int airportsPerFile) {
-  return WriteSceneryFolder(ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY"), airports, error,
-                            airportsPerFile);
+  std::filesystem::path unlisted;
+  const std::filesystem::path folder = ResolvePathNoCase(simFolder, "SCENEDB/AFDFILES/SCENERY", &unlisted);
+  if (folder.empty()) {
+    if (error) *error = "Cannot list folder " + unlisted.string();
+    return false;
+  }
+  return WriteSceneryFolder(folder, airports, error, airportsPerFile);
 }
 
 }  // namespace velk::sample

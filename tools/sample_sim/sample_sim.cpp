@@ -142,7 +142,9 @@ bool Fail(std::string* error, const std::string& why) {
 // The folder `name` below `base`, reusing one that exists in another case.
 bool EnsureFolder(const std::filesystem::path& base, const std::string& name,
                   std::filesystem::path& out, std::string* error) {
-  out = ResolvePathNoCase(base, name);
+  std::filesystem::path unlisted;
+  out = ResolvePathNoCase(base, name, &unlisted);
+  if (out.empty()) return Fail(error, "cannot list folder " + unlisted.string());
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
   if (!std::filesystem::is_directory(out, ec)) {
@@ -154,7 +156,9 @@ bool EnsureFolder(const std::filesystem::path& base, const std::string& name,
 // Writes a file unless one of that name (in any case) exists already.
 bool WriteOnce(const std::filesystem::path& folder, const std::string& name,
                const std::string& bytes, std::string* error) {
-  std::filesystem::path p = ResolvePathNoCase(folder, name);
+  std::filesystem::path unlisted;
+  std::filesystem::path p = ResolvePathNoCase(folder, name, &unlisted);
+  if (p.empty()) return Fail(error, "cannot list folder " + unlisted.string());
   std::error_code ec;
   if (std::filesystem::exists(p, ec)) return true;
   if (!WriteFileAtomic(p, bytes)) return Fail(error, "cannot write " + p.string());

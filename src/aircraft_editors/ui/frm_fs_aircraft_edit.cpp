@@ -30,6 +30,7 @@
 #include "gui/plan_host.h"
 #include "gui/window_wait.h"
 #include "platform/file_dialog.h"
+#include "platform/folder_list.h"
 #include "platform/input_box.h"
 #include "platform/message_box.h"
 #include "platform/qt/modal_dialog.h"
@@ -271,10 +272,13 @@ bool frmFSAircraftEdit::Load() {
   PlanState& plan = host_.Plan();
   std::vector<Identity> before = Identities(plan.FSAircraftList);
   LongOperation op(host_, "Detecting FS2002 Aircraft...", 3, 1);
-  LoadFSAircraft(plan, true);
+  std::filesystem::path unlisted;
+  LoadFSAircraft(plan, true, &unlisted);
   // The trees and the shuffle address installed aircraft by their place in
   // the list: a list read differently must make them be built again.
   listChanged_ = Identities(plan.FSAircraftList) != before;
+  if (!unlisted.empty())
+    ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
   if (plan.FSAircraftList.empty()) return false;
   op.Step("Refreshing...", 2);
   updating_ = true;

@@ -16,9 +16,11 @@
 #include "gui/frm_progress.h"
 #include "gui/plan_host.h"
 #include "gui/window_wait.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/sim_location.h"
+#include "platform/text_codec.h"
 
 namespace velk {
 namespace {
@@ -149,14 +151,19 @@ void frmResizeGates::Resize() {
     return;
 
   std::optional<GateResizeResult> result;
+  std::filesystem::path scenery;
   {
     WindowWait busy(*this);
-    const std::filesystem::path simulator = FlightSimFolder();
-    if (simulator.empty()) {
+    std::filesystem::path unlisted;
+    const std::filesystem::path simulator = FlightSimFolder(&unlisted);
+    if (!simulator.empty()) scenery = ResolvePathNoCase(simulator, "SCENEDB\\AFDFILES\\SCENERY", &unlisted);
+    if (!unlisted.empty()) {
+      ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    } else if (simulator.empty()) {
       ShowMessageBox(kNoSimulatorMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());
     } else {
       LongOperation op(host_, "Resizing Gates...");
-      result = ResizeGates(ResolvePathNoCase(simulator, "SCENEDB\\AFDFILES\\SCENERY"), request,
+      result = ResizeGates(scenery, request,
                            [&](const std::string& file, int done, int count) {
                              op.SetMax(count);
                              op.Step(QString::fromStdString("Resizing Gates (File '" + file + "')..."), done);
@@ -166,10 +173,17 @@ void frmResizeGates::Resize() {
     if (discard_) discard_();
   }
   if (!result) return;
+  if (result->busy) {
+    ShowMessageBox("The folder '" + Utf8ToCp1252(scenery.string()) + "' is being resized by another run. No Gates "
+                   "were resized.",
+                   kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    return;
+  }
   std::string cleaned;
   if (result->temporariesRemoved > 0)
     cleaned = "\r\nRemoved " + std::to_string(result->temporariesRemoved) +
-              " temporary files left by an interrupted resize.";
+              (result->temporariesRemoved == 1 ? " temporary file" : " temporary files") +
+              " left by an interrupted resize.";
   if (result->failed.empty())
     ShowMessageBox("Successfully resized " + std::to_string(result->resized) + " Gates matching the given type." +
                        cleaned,

@@ -5,6 +5,7 @@
 
 #include "data/program_state.h"
 #include "gui/plan_host.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/set_messages.h"
 #include "project/console_tools.h"
@@ -62,9 +63,14 @@ void CompileCommands::Compile(const std::string& planFile) {
   BusyFrame busy(host_);
   QCoreApplication::processEvents();
   SetRecovery recovered;
+  std::filesystem::path unlisted;
   CompileOutcome outcome = CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile),
-                                           c_.mnuToolsShowCompiler->isChecked(), &recovered);
+                                           c_.mnuToolsShowCompiler->isChecked(), &recovered, &unlisted);
   ShowSetRecovery(recovered, host_.Window());
+  if (!unlisted.empty()) {
+    ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+    return;
+  }
   switch (outcome) {
     case CompileOutcome::kAircraftMissing:
       ShowMessageBox(kAircraftTxtMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
@@ -92,11 +98,14 @@ void CompileCommands::DecompileFlightplan() {
   QCoreApplication::processEvents();
   SetFailure failure;
   SetRecovery recovered;
+  std::filesystem::path unlisted;
   const bool decompiled = DecompileTo(host_.ProgramFolder(), std::filesystem::path(path),
-                                      c_.mnuToolsShowCompiler->isChecked(), &failure, &recovered);
+                                      c_.mnuToolsShowCompiler->isChecked(), &failure, &recovered, &unlisted);
   ShowSetRecovery(recovered, host_.Window());
   if (decompiled)
     ShowMessageBox(kDecompiledMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
+  else if (!unlisted.empty())
+    ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
   else
     ShowMessageBox(WithSetFailure(kDecompileFailedMessage, failure), kMbOk | kMbIconCritical, kProgramTitle,
                    host_.Window());

@@ -15,9 +15,12 @@ struct FileErrorText {
   std::string_view after;
 };
 
-constexpr std::array<FileErrorText, 9> kFileErrors{{
+constexpr std::array<FileErrorText, 10> kFileErrors{{
     {1, "ERROR: Unable to locate FS2002 in computer\n\n", ""},
     {2, "\nERROR: Unable to open output file ", "\n\n"},
+    // A folder whose files are looked for without regard to case: part of a
+    // listing could miss the file and have a twin of it made.
+    {3, "\nERROR: Unable to list folder ", "\n\n"},
     {4, "\nERROR: Unable to write to output file ", "\n\n"},
     {5, "\nERROR: Unable to read from file ", "\n\n"},
     {6, "\nERROR: Unable to delete old traffic file\n", "\nIs it write protected?\n\n"},

@@ -12,6 +12,7 @@ enum ToolError : int {
   kOk = 0,
   kErrSimNotFound = 1,
   kErrOpenOutput = 2,
+  kErrListFolder = 3,
   kErrWriteOutput = 4,
   kErrReadInput = 5,
   kErrDeleteOld = 6,
@@ -78,7 +79,7 @@ bool IsFileError(int code);
 std::string_view LineErrorMessage(int code);
 
 // The full text of a report, as printed. For file errors `text` is the
-// detail put in place of "%s" (file name, path, "AC#n" or an airport code)
+// detail put in place of "%s" (file name, path, folder, "AC#n" or an airport code)
 // and the other arguments are unused; for line errors `text` is the line,
 // `start` the field start in it and `length` the field length (0 for a
 // missing field). A line error with line 0 concerns the whole file and

@@ -260,12 +260,19 @@ std::size_t RemoveLeftoverTemporaries(const fs::path& target) {
   return removed;
 }
 
-fs::path FindFileNoCase(const fs::path& folder, const std::string& name) {
-  return velk::ResolvePathNoCase(folder, name);
+fs::path FindFileNoCase(const fs::path& folder, const std::string& name, fs::path* unlisted) {
+  return velk::ResolvePathNoCase(folder, name, unlisted);
 }
 
-fs::path LocateFlightSim() {
-  std::string configured = velk::FlightSimFolder().string();
+fs::path LocateFlightSim(fs::path* unlisted) {
+  // A configured folder that could not be looked up is not replaced by
+  // another simulator found elsewhere.
+  fs::path failed;
+  std::string configured = velk::FlightSimFolder(&failed).string();
+  if (!failed.empty()) {
+    if (unlisted) *unlisted = failed;
+    return {};
+  }
   while (!configured.empty() &&
          (configured.back() == ' ' || configured.back() == '\\' || configured.back() == '/'))
     configured.pop_back();
@@ -278,13 +285,13 @@ fs::path LocateFlightSim() {
   const fs::path cwd = fs::current_path(ec);
   if (ec) return {};
   const fs::path parent = cwd / "..";
-  if (fs::exists(FindFileNoCase(parent, "SCENEDB"), ec)) return parent;
+  if (fs::exists(FindFileNoCase(parent, "SCENEDB", unlisted), ec)) return parent;
   return {};
 }
 
-fs::path TrafficSceneryFolder(const fs::path& sim_folder) {
+fs::path TrafficSceneryFolder(const fs::path& sim_folder, fs::path* unlisted) {
   // Trees copied from Windows keep whatever case their installer used.
-  return velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery");
+  return velk::ResolvePathNoCase(sim_folder, "SCENEDB\\ATC\\Scenery", unlisted);
 }
 
 }  // namespace traffic

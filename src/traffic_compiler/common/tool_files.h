@@ -147,16 +147,19 @@ std::size_t RemoveLeftoverTemporaries(const fs::path& target);
 using velk::FolderLock;
 
 // `name` in `folder`: the exact name when it exists, else an entry whose name
-// matches without regard to case, else the exact name.
-fs::path FindFileNoCase(const fs::path& folder, const std::string& name);
+// matches without regard to case, else the exact name. Empty when `folder`
+// had to be listed and could not be; `unlisted` then names it.
+fs::path FindFileNoCase(const fs::path& folder, const std::string& name, fs::path* unlisted = nullptr);
 
 // The simulator folder for the tools, or empty when none is found: the
 // configured folder (trailing blanks and separators removed) when it exists,
-// else the parent of the current folder when that holds "SCENEDB".
-fs::path LocateFlightSim();
+// else the parent of the current folder when that holds "SCENEDB". A folder
+// that could not be listed on the way is named in `unlisted`.
+fs::path LocateFlightSim(fs::path* unlisted = nullptr);
 
-// The folder of traffic.bgl below the simulator folder.
-fs::path TrafficSceneryFolder(const fs::path& sim_folder);
+// The folder of traffic.bgl below the simulator folder; empty as for
+// FindFileNoCase.
+fs::path TrafficSceneryFolder(const fs::path& sim_folder, fs::path* unlisted = nullptr);
 
 // Little-endian serialisation.
 inline void PutU8(std::string& out, std::uint8_t v) { out.push_back(static_cast<char>(v)); }

@@ -48,8 +48,16 @@ struct Switches {
 // name may be a symbolic link, and then the file it names is meant. The
 // database replaced is freed through `replaced`, in the background.
 int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& replaced) {
-  const fs::path current = ResolveLinks(FindFileNoCase(folder, "traffic.bgl"));
-  const fs::path backup = ResolveLinks(FindFileNoCase(folder, "traffic_ORIGINAL.bbb"));
+  fs::path unlisted;
+  const fs::path found = FindFileNoCase(folder, "traffic.bgl", &unlisted);
+  const fs::path found_backup = FindFileNoCase(folder, "traffic_ORIGINAL.bbb", &unlisted);
+  if (found.empty() || found_backup.empty()) {
+    std::error_code ec;
+    fs::remove(temp, ec);
+    return ReportFileError(kErrListFolder, unlisted.string());
+  }
+  const fs::path current = ResolveLinks(found);
+  const fs::path backup = ResolveLinks(found_backup);
   // A link still there after resolving could not be followed (a loop): it
   // is no file, and replacing it would put a plain file in its place.
   struct stat st;
@@ -77,14 +85,17 @@ int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& repl
 }
 
 int Compile(const Switches& switches) {
-  const fs::path sim = LocateFlightSim();
-  if (sim.empty()) return ReportFileError(kErrSimNotFound, "");
+  fs::path unlisted;
+  const fs::path sim = LocateFlightSim(&unlisted);
+  if (sim.empty()) return unlisted.empty() ? ReportFileError(kErrSimNotFound, "")
+                                           : ReportFileError(kErrListFolder, unlisted.string());
   ConsoleWrite("FS2002 located, compiling traffic.bgl file now...\n\n");
 
   // One run at a time per simulator: the lock is held until the database is
   // in place and the plan written back. A missing folder is reported when
   // the database cannot be created in it.
-  const fs::path folder = TrafficSceneryFolder(sim);
+  const fs::path folder = TrafficSceneryFolder(sim, &unlisted);
+  if (folder.empty()) return ReportFileError(kErrListFolder, unlisted.string());
   FolderLock lock;
   const FolderLock::Result locked = lock.Lock(folder, [] {
     ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
@@ -105,6 +116,8 @@ int Compile(const Switches& switches) {
   TrafficData data;
   std::uint64_t plans_fingerprint = 0;
   if (int e = ParseTrafficFiles(".", data, &plans_fingerprint)) return e;
+  const fs::path plans_file = switches.no_arrivals ? fs::path() : FindFileNoCase(".", kFlightPlansFile, &unlisted);
+  if (!switches.no_arrivals && plans_file.empty()) return ReportFileError(kErrListFolder, unlisted.string());
 
   const fs::path temp = folder / "traffic_TEMP.bgl";
   if (locked == FolderLock::Result::kLocked) {
@@ -122,7 +135,7 @@ int Compile(const Switches& switches) {
   bool prepared = false;
   auto prepare_write_back = [&] {
     ScopedConsoleCapture held_back;
-    write_back.Prepare(FindFileNoCase(".", kFlightPlansFile), data.plans, plans_fingerprint);
+    write_back.Prepare(plans_file, data.plans, plans_fingerprint);
     write_back_output = held_back.text();
     prepared = true;
   };

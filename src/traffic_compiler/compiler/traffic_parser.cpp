@@ -560,7 +560,10 @@ int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which
   const FileInfo info = Info(which);
   ConsoleWrite(std::string("Parsing ") + info.name + " now...\n");
   velk::FileBytes bytes;
-  if (velk::ReadRegularFileBytes(FindFileNoCase(folder, info.name), bytes) != velk::RegularReadResult::kOk)
+  std::filesystem::path unlisted;
+  const std::filesystem::path file = FindFileNoCase(folder, info.name, &unlisted);
+  if (file.empty()) return ReportFileError(kErrListFolder, unlisted.string());
+  if (velk::ReadRegularFileBytes(file, bytes) != velk::RegularReadResult::kOk)
     return ReportFileError(kErrOpenInput, info.name);
   if (fingerprint) *fingerprint = TextFingerprint(bytes.view());
   ParseError e = ParseRecords(bytes.view(), out, parse_line, leg_memory);

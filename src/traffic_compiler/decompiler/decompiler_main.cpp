@@ -51,10 +51,15 @@ int ReadDatabaseFile(const std::filesystem::path& path, velk::FileBytes& bytes) 
 constexpr const char* kOutputNames[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
 
 // The three files as the run writes them. An existing file spelt in
-// another case is replaced, not joined by a twin.
-std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder) {
+// another case is replaced, not joined by a twin; a folder that cannot be
+// listed gives none, and is named in `unlisted`.
+std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder,
+                                                 std::filesystem::path& unlisted) {
   std::vector<std::filesystem::path> targets;
-  for (const char* name : kOutputNames) targets.push_back(traffic::FindFileNoCase(folder, name));
+  for (const char* name : kOutputNames) {
+    targets.push_back(traffic::FindFileNoCase(folder, name, &unlisted));
+    if (targets.back().empty()) return {};
+  }
   return targets;
 }
 
@@ -64,14 +69,18 @@ void WaitingFor(const char* what) {
 }
 
 int Decompile(const std::filesystem::path& workFolder) {
-  std::filesystem::path sim = traffic::LocateFlightSim();
-  if (sim.empty()) return traffic::ReportFileError(traffic::kErrSimNotFound, "");
+  std::filesystem::path unlisted;
+  std::filesystem::path sim = traffic::LocateFlightSim(&unlisted);
+  if (sim.empty())
+    return unlisted.empty() ? traffic::ReportFileError(traffic::kErrSimNotFound, "")
+                            : traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   traffic::ConsoleWrite("FS2002 located, decompiling traffic.bgl file now...\n\n");
 
   // Waits for a compile of the same simulator, so the database read is a
   // whole one, and for any other run writing into the work folder, so that
   // two runs never mix their text files.
-  const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim);
+  const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim, &unlisted);
+  if (folder.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   traffic::FolderLock lock;
   lock.Lock(folder, [] { WaitingFor("compile or decompile of this simulator"); });
   velk::SetFolder work(workFolder);
@@ -80,7 +89,8 @@ int Decompile(const std::filesystem::path& workFolder) {
   // left half replaced was left by a run that died.
   const velk::SetRecovery recovered = work.Recover();
   if (!recovered.Empty()) traffic::ConsoleWrite(recovered.Text() + "\n");
-  std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl");
+  std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl", &unlisted);
+  if (database.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   velk::FileBytes bytes;
   int rc = ReadDatabaseFile(database, bytes);
   TrafficDatabase db;
@@ -97,7 +107,9 @@ int Decompile(const std::filesystem::path& workFolder) {
 
 int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   static constexpr std::string (*kTexts[])(const TrafficDatabase&) = {AirportsText, AircraftText, FlightPlansText};
-  const std::vector<std::filesystem::path> targets = OutputTargets(folder.folder());
+  std::filesystem::path unlisted;
+  const std::vector<std::filesystem::path> targets = OutputTargets(folder.folder(), unlisted);
+  if (targets.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   velk::FileSet files;
   for (std::size_t i = 0; i < targets.size(); ++i) {
     traffic::ConsoleWrite(std::string("Creating ") + kOutputNames[i] + " now...\n");

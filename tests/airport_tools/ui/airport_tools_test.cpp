@@ -267,7 +267,8 @@ TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
   w->cmdOK->click();
   ::close(other);
   ASSERT_EQ(boxes.Prompts().size(), 2u);
-  EXPECT_NE(boxes.Prompts()[1].find("could not be changed:\r\n" + folder.string()), std::string::npos);
+  EXPECT_EQ(boxes.Prompts()[1], "The folder '" + folder.string() + "' is being resized by another run. No Gates were "
+                                "resized.");
   EXPECT_EQ(test::ReadFile(SceneryFile()), original);
   EXPECT_TRUE(fs::exists(folder / stale[0]));
 
@@ -283,6 +284,12 @@ TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
   EXPECT_EQ(test::ReadFile(program / "kept.txt"), "kept");
   for (const std::string& name : kept) EXPECT_EQ(test::ReadFile(folder / name), "other") << name;
   EXPECT_TRUE(fs::is_directory(folder / ".SAMPLE_001.BGL.velk-dir123"));
+
+  test::WriteFile(folder / stale[0], "part");
+  boxes.Clear();
+  w->cmdOK->click();
+  ASSERT_EQ(boxes.Prompts().size(), 2u);
+  EXPECT_TRUE(boxes.Prompts()[1].ends_with("\r\nRemoved 1 temporary file left by an interrupted resize."));
 }
 
 TEST_F(AirportToolsTest, DeleteCacheAsksFirst) {
