@@ -14,6 +14,7 @@
 #include "data/model_radius.h"
 #include "data/plan_records.h"
 #include "data/text_number.h"
+#include "platform/file_ops.h"
 #include "platform/folder_list.h"
 #include "platform/profile_file.h"
 #include "platform/sim_location.h"
@@ -100,11 +101,6 @@ namespace {
 
 bool StartsWithFltsim(std::string_view name) {
   return name.size() >= 6 && EqualsNoCase(name.substr(0, 6), "FLTSIM");
-}
-
-bool Exists(const fs::path& p) {
-  std::error_code ec;
-  return fs::exists(p, ec);
 }
 
 }  // namespace
@@ -280,13 +276,13 @@ void CheckFSAircraftFiles(PlanState& plan) {
         if (problems.find(message) == std::string::npos) add(message);
         return std::nullopt;
       }
-      return Exists(path);
+      return PathExists(path);
     };
     const std::string texture = r.Texture.empty() ? "Texture" : "Texture." + r.Texture;
     if (found(texture) == false) add(kNoTextureFolder);
     if (r.ModelFile.empty()) {
       add(kNoModelDefined);
-    } else if (!Exists(r.ModelFile)) {
+    } else if (!PathExists(r.ModelFile)) {
       add(kNoModelFolder);
     }
     if (r.Sim.empty()) {

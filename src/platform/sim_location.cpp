@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_ops.h"
 #include "platform/folder_list.h"
 #include "platform/registry_store.h"
 #include "platform/text_codec.h"
@@ -47,11 +48,6 @@ std::vector<std::string> Components(std::string_view relative) {
   }
   if (!part.empty()) parts.push_back(part);
   return parts;
-}
-
-bool EntryExists(const fs::path& p) {
-  std::error_code ec;
-  return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
 }
 
 // The spelling of `wanted` in `folder`: empty when there is none, nothing
