@@ -36,7 +36,8 @@ int CorrectFlightLevels(PlanState& plan) {
   // title (case ignored); the first plan aircraft of an id with one wins.
   std::unordered_map<std::string, int> firstByTitle;
   for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
-    firstByTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
+    if (!plan.FSAircraftList[i].Unreadable)
+      firstByTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
   std::unordered_map<std::string, int> installedById;
   for (const PlanAircraft& a : plan.PlanAircraftList) {
     auto found = firstByTitle.find(UpperCp1252(a.Title));
