@@ -146,13 +146,11 @@ std::string CommittedRecord(const Journal& j) {
   return text + Fields({kEnd});
 }
 
-// The files of each entry, in `folder`.
-void PlaceEntries(Journal& j, const fs::path& folder) {
-  for (Entry& e : j.entries) {
-    e.target = folder / e.relative;
-    e.temporary = TemporaryPath(e.target, j.mark, j.run);
-    e.kept = KeptPath(e.temporary);
-  }
+// Puts the run's files of `e` beside `target`.
+void Place(Entry& e, const fs::path& target, const Journal& j) {
+  e.target = target;
+  e.temporary = TemporaryPath(target, j.mark, j.run);
+  e.kept = KeptPath(e.temporary);
 }
 
 // A journal written by a run of `mark`, or why it is none.
@@ -201,7 +199,7 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
       e.keptId = *keptId;
     }
   }
-  PlaceEntries(j, folder);
+  for (Entry& e : j.entries) Place(e, folder / e.relative, j);
   return j;
 }
 
@@ -226,6 +224,10 @@ bool RenameOver(const fs::path& from, const fs::path& to) {
   SyncFolderOf(to);
   return true;
 }
+
+// Gives the target of `e` its old file back, or removes it when there was
+// none; false (errno set) when the system refuses.
+bool PutBack(const Entry& e) { return e.oldId ? RenameOver(e.kept, e.target) : RemoveFileEntry(e.target); }
 
 // Where the names of a journal that cannot be carried through stand.
 struct SetState {
@@ -413,8 +415,7 @@ JournalOutcome RecoverJournal(const fs::path& folder, std::string_view mark) {
     for (auto it = j.entries.rbegin(); it != j.entries.rend(); ++it) {
       const Entry& e = *it;
       if (!isNew(e)) continue;
-      const bool back = e.oldId ? RenameOver(e.kept, e.target) : RemoveFileEntry(e.target);
-      if (!back) return failed("put back the earlier");
+      if (!PutBack(e)) return failed("put back the earlier");
       ++moved;
     }
   }
@@ -595,16 +596,12 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure) {
 
   Journal j{ProgramMark(), NewRunName(), {}, false};
   const fs::path base = Absolute(folder_.empty() ? fs::path(".") : folder_);
-  for (const Planned& p : planned) j.entries.push_back(Entry{p.target.lexically_relative(base), {}, {}, {}, {}, {}, {}});
-  PlaceEntries(j, base);
   // The run writes where the links led, which is where the journal leads
   // unless a folder on the way is a link itself; then a later run finds
   // the files changed and touches nothing.
-  for (size_t i = 0; i < planned.size(); ++i) {
-    Entry& e = j.entries[i];
-    e.target = planned[i].target;
-    e.temporary = TemporaryPath(e.target, j.mark, j.run);
-    e.kept = KeptPath(e.temporary);
+  for (const Planned& p : planned) {
+    j.entries.push_back(Entry{p.target.lexically_relative(base), {}, {}, {}, {}, {}, {}});
+    Place(j.entries.back(), p.target, j);
   }
   // No new set goes into a folder whose last one is not carried through.
   for (std::string_view mark : kProgramMarks) {
@@ -636,14 +633,8 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure) {
     if (RenameOver(entries[k].temporary, entries[k].target)) continue;
     Fail(failure, SetFailure::Step::kReplace, planned[k].given, errno);
     // The targets replaced so far get their old files back, the last first.
-    std::vector<std::string> newer, older, kept;
     bool back = true;
-    for (size_t i = k; i-- > 0;) {
-      const Entry& e = entries[i];
-      const bool put = e.oldId ? RenameOver(e.kept, e.target) : RemoveFileEntry(e.target);
-      if (put) continue;
-      back = false;
-    }
+    for (size_t i = k; i-- > 0;) back = PutBack(entries[i]) && back;
     // The targets not reached are old, and need neither their new files nor
     // second names of their old ones.
     for (size_t i = k; i < entries.size(); ++i) {
@@ -653,16 +644,9 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure) {
     if (back && run.End()) return false;
     // What is left is the next run's to carry through.
     run.Keep();
-    for (const Entry& e : entries) {
-      (IdentityOf(e.target) == e.newId ? newer : older).push_back(e.relative.string());
-      if (e.keptId && IdentityOf(e.kept) == e.keptId) kept.push_back(InFolder(e.relative, e.kept));
-    }
-    if (!newer.empty()) {
-      failure.mixed = "Could not put the earlier files back: " + IsAre(newer, "new");
-      if (!older.empty()) failure.mixed += ", " + IsAre(older, "old");
-      if (!kept.empty()) failure.mixed += "; the earlier files are kept as " + NameList(kept);
-      failure.mixed += ".";
-    }
+    const SetState now = StateOf(run.journal());
+    if (!now.newer.empty())
+      failure.mixed = "Could not put the earlier files back: " + NewOldClause(now) + KeptClause(now) + ".";
     return false;
   }
   // A journal that cannot be removed is finished by the next run.

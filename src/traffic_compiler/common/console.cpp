@@ -20,6 +20,11 @@ void ConsoleFlush() {
   if (!g_capture) std::fflush(stdout);
 }
 
+void ConsoleWaiting(std::string_view what) {
+  ConsoleWrite("Waiting for another " + std::string(what) + " to finish...\n");
+  ConsoleFlush();
+}
+
 void ConsoleProgress(std::string_view label, long long n) {
   std::string s(label);
   s += ' ';

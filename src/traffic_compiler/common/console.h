@@ -13,6 +13,10 @@ void ConsoleWrite(std::string_view text);
 // input, so that a pipe reader sees them at once.
 void ConsoleFlush();
 
+// "Waiting for another <what> to finish...", pushed out at once, before a
+// run waits for a lock that another run holds.
+void ConsoleWaiting(std::string_view what);
+
 // Progress counter rewritten in place: "<label> <n>\r", pushed out to a
 // reader at most every 30 ms.
 void ConsoleProgress(std::string_view label, long long n);

@@ -22,10 +22,8 @@ namespace traffic {
 namespace {
 
 using velk::SyncFolderOf;
+using velk::FileStepFails;
 using velk::WriteAll;
-
-// True when the test seam makes this step fail.
-bool StepFails(std::string_view step, const fs::path& path) { return velk::FileStepFails(step, path); }
 
 // Starts writing what was just written at `offset` out to the disk, without
 // waiting for it: the pages then go out while the program works on, and the
@@ -117,7 +115,7 @@ bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permission
 
 bool OutputFile::Write(std::string_view bytes) {
   if (fd_ < 0 || !ok_) return false;
-  if (StepFails("write", path_) || !WriteAll(fd_, bytes)) ok_ = false;
+  if (FileStepFails("write", path_) || !WriteAll(fd_, bytes)) ok_ = false;
   if (ok_) StartWriteBack(fd_, end_, bytes.size());
   end_ += bytes.size();
   return ok_;
@@ -140,15 +138,15 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) const {
 
 bool OutputFile::Finish() {
   if (fd_ < 0) return false;
-  if (ok_ && (StepFails("fsync", path_) || ::fsync(fd_) != 0)) ok_ = false;
-  if (StepFails("close", path_)) ok_ = false;
+  if (ok_ && (FileStepFails("fsync", path_) || ::fsync(fd_) != 0)) ok_ = false;
+  if (FileStepFails("close", path_)) ok_ = false;
   if (::close(fd_) != 0) ok_ = false;
   fd_ = -1;
   return ok_;
 }
 
 bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  if (StepFails("rename", to)) return false;
+  if (FileStepFails("rename", to)) return false;
   if (std::rename(from.c_str(), to.c_str()) == 0) {
     SyncFolderOf(to);
     return true;
@@ -193,11 +191,11 @@ void HeldFile::Release() {
 }
 
 bool LinkFile(const fs::path& from, const fs::path& to) {
-  return !StepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0;
+  return !FileStepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0;
 }
 
 CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
-  if (StepFails("rename", to)) return CopyResult::kFailed;
+  if (FileStepFails("rename", to)) return CopyResult::kFailed;
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
     SyncFolderOf(to);
     return CopyResult::kCopied;
@@ -206,7 +204,7 @@ CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return CopyResult::kFailed;
   // The file system cannot rename without replacing: a second name made by
   // a hard link refuses an existing name just as well.
-  if (!StepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0) {
+  if (!FileStepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0) {
     ::unlink(from.c_str());
     SyncFolderOf(to);
     return CopyResult::kCopied;

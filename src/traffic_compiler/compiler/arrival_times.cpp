@@ -289,18 +289,6 @@ bool SpliceInPieces(std::string_view original, const std::vector<TrafficPlan>& p
 
 namespace {
 
-PlanWriteBack::FileState StateOf(const std::filesystem::path& path) {
-  PlanWriteBack::FileState f;
-  f.known = ::stat(path.c_str(), &f.st) == 0;
-  return f;
-}
-
-bool SameState(const PlanWriteBack::FileState& a, const PlanWriteBack::FileState& b) {
-  return a.known && b.known && a.st.st_dev == b.st.st_dev && a.st.st_ino == b.st.st_ino &&
-         a.st.st_size == b.st.st_size && a.st.st_mtim.tv_sec == b.st.st_mtim.tv_sec &&
-         a.st.st_mtim.tv_nsec == b.st.st_mtim.tv_nsec;
-}
-
 int ReportChanged() {
   // The plan was edited while it was compiled: its arrivals belong to the
   // text that was read, so they are not written into the new one.
@@ -319,7 +307,7 @@ int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const st
   ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
   // A plan reached through a symbolic link is rewritten where it lies.
   target_ = ResolveLinks(plans_file);
-  before_ = StateOf(target_);
+  before_ = velk::IdentityOf(target_);
   velk::FileBytes bytes;
   if (velk::ReadRegularFileBytes(target_, bytes) != velk::RegularReadResult::kOk)
     return ReportFileError(kErrOpenInput, kFlightPlansFile);
@@ -347,7 +335,8 @@ int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const st
   }
   if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
-  if (before_.known) ::chmod(temp.c_str(), before_.st.st_mode & 07777);
+  struct stat st {};
+  if (::stat(target_.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
   if (!written || !out_.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
   return 0;
 }
@@ -357,7 +346,7 @@ int PlanWriteBack::Commit() {
     if (keep_for_a_look_) out_.Keep();
     return error_;
   }
-  if (!SameState(before_, StateOf(target_))) return ReportChanged();
+  if (!before_ || velk::IdentityOf(target_) != before_) return ReportChanged();
   if (!ReplaceFile(out_.path(), target_)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
   out_.Keep();
   return 0;

@@ -1,7 +1,5 @@
 #pragma once
 // Computed arrival times and their write-back into FlightPlans.txt.
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -89,17 +87,12 @@ class PlanWriteBack {
   // call, the new plan is removed again when the object goes.
   int Commit();
 
-  struct FileState {
-    bool known = false;
-    struct stat st {};
-  };
-
  private:
   int MakeNewPlan(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
                   std::optional<std::uint64_t> parsed_fingerprint);
 
   std::filesystem::path target_;
-  FileState before_;  // what identifies the plan's contents when it was read
+  std::optional<velk::FileIdentity> before_;  // the plan when it was read
   OutputFile out_;
   int error_ = 0;
   bool keep_for_a_look_ = false;

@@ -97,18 +97,13 @@ int Compile(const Switches& switches) {
   const fs::path folder = TrafficSceneryFolder(sim, &unlisted);
   if (folder.empty()) return ReportFileError(kErrListFolder, unlisted.string());
   FolderLock lock;
-  const FolderLock::Result locked = lock.Lock(folder, [] {
-    ConsoleWrite("Waiting for another compile or decompile of this simulator to finish...\n");
-    ConsoleFlush();
-  });
+  const FolderLock::Result locked =
+      lock.Lock(folder, [] { ConsoleWaiting("compile or decompile of this simulator"); });
   // The texts are read, and the plan written back, while no other run
   // writes into their folder; a set of them that a killed run left half
   // replaced is made whole first, and a set that cannot be is not compiled.
   velk::SetFolder work(".");
-  work.Lock([] {
-    ConsoleWrite("Waiting for another run writing into this folder to finish...\n");
-    ConsoleFlush();
-  });
+  work.Lock([] { ConsoleWaiting("run writing into this folder"); });
   const velk::SetRecovery recovered = work.Recover();
   if (!recovered.Empty()) ConsoleWrite(recovered.Text() + "\n");
   if (recovered.unfinished) return ReportFileError(kErrReadInput, kFlightPlansFile);

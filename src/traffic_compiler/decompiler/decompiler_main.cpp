@@ -1,6 +1,5 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
-#include "platform/ascii_text.h"
 #include "platform/file_set.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
@@ -63,11 +62,6 @@ std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& fo
   return targets;
 }
 
-void WaitingFor(const char* what) {
-  traffic::ConsoleWrite(std::string("Waiting for another ") + what + " to finish...\n");
-  traffic::ConsoleFlush();
-}
-
 int Decompile(const std::filesystem::path& workFolder) {
   std::filesystem::path unlisted;
   std::filesystem::path sim = traffic::LocateFlightSim(&unlisted);
@@ -82,9 +76,9 @@ int Decompile(const std::filesystem::path& workFolder) {
   const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim, &unlisted);
   if (folder.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   traffic::FolderLock lock;
-  lock.Lock(folder, [] { WaitingFor("compile or decompile of this simulator"); });
+  lock.Lock(folder, [] { traffic::ConsoleWaiting("compile or decompile of this simulator"); });
   velk::SetFolder work(workFolder);
-  work.Lock([] { WaitingFor("run writing into this folder"); });
+  work.Lock([] { traffic::ConsoleWaiting("run writing into this folder"); });
   // Under the lock no other run can be writing the text files, so a set
   // left half replaced was left by a run that died.
   const velk::SetRecovery recovered = work.Recover();
@@ -120,11 +114,10 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   velk::SetFailure failure;
   if (folder.Replace(files, failure)) return traffic::kOk;
   // The journal is the run's own affair; the user hears of the texts.
-  std::string name = failure.file.filename().string();
-  for (const char* output : kOutputNames) {
-    if (velk::EqualsNoCase(name, output)) name = output;
+  const char* name = kOutputNames[0];
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    if (failure.file == targets[i]) name = kOutputNames[i];
   }
-  if (name.front() == '.') name = kOutputNames[0];
   const int code = traffic::ReportFileError(
       failure.step == velk::SetFailure::Step::kWrite ? traffic::kErrWriteOutput : traffic::kErrCreateFile, name);
   if (!failure.mixed.empty()) traffic::ConsoleWrite(failure.mixed + "\n\n");
