@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
+#include <memory>
 
 #include "aircraft_editors/ui/frm_aircraft_edit.h"
 #include "aircraft_editors/ui/frm_fs_aircraft_edit.h"
@@ -287,14 +288,23 @@ void frmMain::LoadFlightplan(const std::string& requested) {
     path = ShowOpenDialog("Open Flightplan", "", kTextFileFilter, 1, plan.FlightplanPath, kOpenDialogFlags);
     if (path.empty()) return;
   }
+  // The plan's files are read under the lock of their folder, so that no
+  // other run replaces them meanwhile; a set of them that a killed run left
+  // half replaced is made whole before the plan is even looked for.
+  const std::filesystem::path planPath(path);
+  const std::filesystem::path folder = planPath.parent_path();
+  auto set = std::make_unique<SetFolder>(
+      folder, std::vector<std::filesystem::path>{planPath, folder / kAirportsFileName, folder / kAircraftFileName});
+  BeginBusy();
+  set->LockWithin(kSetLockWait);
+  const SetRecovery recovered = set->Recover();
+  EndBusy();
+  if (!ShowSetReading(recovered, this)) return;
   if (!PlanFileExists(path)) {
     ShowMessageBox("Flightplan file not found.", kMbOk | kMbIconExclamation, kProgramTitle, this);
     return;
   }
   plan.FlightplanPath = path;
-  // A set of plan files that a killed run left half replaced is made whole
-  // before it is read.
-  ShowSetRecovery(RecoverFolder(std::filesystem::path(path).parent_path()), this);
 
   plan.PlanLoaded = false;
   g.PlanModified = false;
@@ -326,6 +336,8 @@ void frmMain::LoadFlightplan(const std::string& requested) {
       op.SetMax(100);
       ReadFlightPlans(op.ValueCallback());
     }
+    RememberPlanFiles(plan);
+    set.reset();
     if (!plan.Flights.empty()) {
       op.SetMax(7);
       op.Step("Detecting FS2002 Aircraft...", 5);
@@ -385,8 +397,13 @@ bool frmMain::SaveFlightplan() {
   SetFailure failure;
   SetRecovery recovered;
   std::filesystem::path unlisted;
-  const bool written = plan.PlanLoaded && WritePlanFiles(plan, &failure, &recovered, &unlisted);
+  auto overwrite = [this](const std::vector<std::filesystem::path>& changed) {
+    return AskOverwriteChanged(changed, this);
+  };
+  const bool written = plan.PlanLoaded && WritePlanFiles(plan, overwrite, &failure, &recovered, &unlisted);
   ShowSetRecovery(recovered, this);
+  // Not to replace what another program wrote was the user's choice.
+  if (!written && failure.step == SetFailure::Step::kDeclined) return false;
   if (!written) {
     ShowMessageBox(unlisted.empty() ? WithSetFailure(kSaveFailedMessage, failure) : ListFailedMessage(unlisted),
                    kMbOk | kMbIconExclamation, kProgramTitle, this);

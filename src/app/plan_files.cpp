@@ -39,12 +39,27 @@ bool PlanAircraftMissing(const PlanState& plan) {
   return false;
 }
 
-bool WritePlanFiles(const PlanState& plan, SetFailure* failure, SetRecovery* recovered, fs::path* unlisted) {
+bool WritePlanFiles(PlanState& plan, const ChangedFilesQuestion& overwriteChanged, SetFailure* failure,
+                    SetRecovery* recovered, fs::path* unlisted) {
   // One set, so that the plan never names an aircraft that Aircraft.txt
   // lacks, even after a kill between the renames.
   FileSet files;
-  StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files);
-  return StageAircraftTxt(files, unlisted) && WriteFilesAtomic(files, failure, recovered);
+  SetOptions options;
+  StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files, options.copies);
+  if (!StageAircraftTxt(files, unlisted, &options.copies)) return false;
+  const std::vector<KnownFile> known = plan.KnownFiles;
+  options.known = &known;
+  options.overwriteChanged = overwriteChanged;
+  options.written = &plan.KnownFiles;
+  return ReplaceFilesInTurn(files, failure, recovered, options);
+}
+
+void RememberPlanFiles(PlanState& plan) {
+  const fs::path path(plan.FlightplanPath);
+  plan.KnownFiles.clear();
+  for (const fs::path& file : {path, PlanFolderFile(kAirportsFileName), PlanFolderFile(kAircraftFileName),
+                               path.parent_path() / kRemovedFlightsFileName})
+    if (!file.empty()) Remember(plan.KnownFiles, KnowFile(file));
 }
 
 std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {

@@ -28,12 +28,19 @@ bool PlanAircraftMissing(const PlanState& plan);
 // Writes the flights to Plan().FlightplanPath (with "Removed Flights.txt"
 // beside it when flights are marked removed) and the plan aircraft to
 // Aircraft.txt beside it, each with its one-time backup, as one set
-// (WriteFilesAtomic): False when any could not be written, every file then
-// as it was unless `failure` says otherwise; `unlisted` then names the
+// (ReplaceFilesInTurn): False when any could not be written, every file
+// then as it was unless `failure` says otherwise; `unlisted` then names the
 // plan's folder when it could not be listed. `recovered` receives what was
 // done about a set there that an interrupted run had left half replaced.
-bool WritePlanFiles(const PlanState& plan, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr,
-                    std::filesystem::path* unlisted = nullptr);
+// A file that changed since it was read or written (plan.KnownFiles) is
+// replaced only when `overwriteChanged` says so; else nothing is written
+// (failure kDeclined). plan.KnownFiles then holds the files written.
+bool WritePlanFiles(PlanState& plan, const ChangedFilesQuestion& overwriteChanged, SetFailure* failure = nullptr,
+                    SetRecovery* recovered = nullptr, std::filesystem::path* unlisted = nullptr);
+
+// Takes note of the plan's files as they are now, just after they were
+// read: the plan, Airports.txt, Aircraft.txt and "Removed Flights.txt".
+void RememberPlanFiles(PlanState& plan);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to
 // another plan: the new folder is not the folder of `oldPath` and holds a

@@ -100,7 +100,7 @@ bool ReadAircraftTxt() {
   return true;
 }
 
-bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted) {
+bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted, FileCopies* copies) {
   const PlanState& plan = Plan();
   std::filesystem::path path = PlanFolderFile(kAircraftFileName, unlisted);
   if (path.empty()) return false;
@@ -115,9 +115,8 @@ bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted) {
     out += "\"\r\n";
   }
   std::error_code ec;
-  if (plan.BackupPlan && std::filesystem::is_regular_file(path, ec)) {
-    CopyFileOnce(path, path.string() + kBackupSuffix);
-  }
+  if (plan.BackupPlan && copies) copies->emplace_back(path, path.string() + kBackupSuffix);
+  else if (plan.BackupPlan && std::filesystem::is_regular_file(path, ec)) CopyFileOnce(path, path.string() + kBackupSuffix);
   files.emplace_back(std::move(path), std::move(out));
   return true;
 }

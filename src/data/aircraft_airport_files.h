@@ -41,10 +41,10 @@ bool ReadAircraftTxt();
 
 // Adds to `files` Aircraft.txt beside the plan with the plan aircraft, each
 // line ended by CRLF. Before the file is first replaced it is copied once to
-// Aircraft.txt.velk.bak when Plan().BackupPlan is on; that copy is made here.
-// False, with nothing added, when the plan's folder could not be listed;
-// `unlisted` then names it.
-bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted = nullptr);
+// Aircraft.txt.velk.bak when Plan().BackupPlan is on: that copy is added to
+// `copies` (when given; else it is made here). False, with nothing added,
+// when the plan's folder could not be listed; `unlisted` then names it.
+bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted = nullptr, FileCopies* copies = nullptr);
 
 // Writes the plan aircraft back to Aircraft.txt beside the plan as
 // StageAircraftTxt makes it, replacing the file atomically. False when the

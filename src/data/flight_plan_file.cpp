@@ -337,11 +337,9 @@ std::string FormatFlightPlanLine(const Flight& flight) {
   return line;
 }
 
-void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files) {
-  std::error_code ec;
-  if (Plan().BackupPlan && std::filesystem::is_regular_file(path, ec)) {
-    CopyFileOnce(path, path.string() + kBackupSuffix);
-  }
+void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files,
+                      FileCopies& copies) {
+  if (Plan().BackupPlan) copies.emplace_back(path, path.string() + kBackupSuffix);
   std::string removed = FileText(flights, true);
   if (!removed.empty()) files.emplace_back(path.parent_path() / kRemovedFlightsFileName, std::move(removed));
   files.emplace_back(path, FileText(flights, false));
@@ -350,8 +348,9 @@ void StageFlightPlans(const std::filesystem::path& path, const std::vector<Fligh
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, SetFailure* failure,
                       SetRecovery* recovered) {
   FileSet files;
-  StageFlightPlans(path, flights, files);
-  return WriteFilesAtomic(files, failure, recovered);
+  SetOptions options;
+  StageFlightPlans(path, flights, files, options.copies);
+  return ReplaceFilesInTurn(files, failure, recovered, options);
 }
 
 }  // namespace velk

@@ -58,12 +58,14 @@ void AppendFlightPlanLine(std::string& out, const Flight& flight);
 // a flight is never dropped from the plan before it is in the removed list;
 // then `path` with every other flight. Each line is ended by CRLF. Before
 // the plan file is first replaced it is copied once to `path` + ".velk.bak"
-// when Plan().BackupPlan is on; that copy is made here.
-void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files);
+// when Plan().BackupPlan is on: that copy is added to `copies`, to be made
+// under the set's lock.
+void StageFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, FileSet& files,
+                      FileCopies& copies);
 
-// Writes the files of StageFlightPlans as one set (WriteFilesAtomic): both
-// or neither are replaced. False when a file could not be written, with
-// `failure` and `recovered` as WriteFilesAtomic fills them in.
+// Writes the files of StageFlightPlans as one set (ReplaceFilesInTurn):
+// both or neither are replaced. False when a file could not be written,
+// with `failure` and `recovered` as ReplaceFilesInTurn fills them in.
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights,
                       SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ascii_text.h"
+#include "platform/file_set.h"
 
 namespace velk {
 
@@ -157,6 +158,9 @@ struct PlanState {
 
   std::string FlightplanPath;  // full path of the loaded flight plan file
   bool PlanLoaded = false;     // true while a plan with its Airports.txt is loaded
+  // The plan's files as they were when last read or written, so that a save
+  // never replaces unasked what another program wrote since.
+  std::vector<KnownFile> KnownFiles;
   bool BackupPlan = true;      // the BackupPlan switch
 
   // Index in Airports of an ICAO code (any case), or -1.

@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "platform/folder_list.h"
 
 namespace velk {
 namespace {
@@ -42,6 +46,81 @@ void SyncFolderOf(const std::filesystem::path& path) {
   ::close(fd);
 }
 
+int CreateNewFile(int folder, const std::filesystem::path& name, const std::filesystem::path& shown) {
+  if (FileStepFails("create", shown)) return -1;
+  return ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name) {
+  name = TemporaryNameTemplate(target);
+  if (FileStepFails("create", name)) return -1;
+  return ::mkostemp(name.data(), O_CLOEXEC);
+}
+
+bool FinishNewFile(int fd, mode_t mode, const std::filesystem::path& shown, struct stat* status) {
+  int err = 0;
+  if (::fchmod(fd, mode) != 0) err = errno;
+  if (!err && (FileStepFails("fsync", shown) || ::fsync(fd) != 0)) err = errno;
+  if (!err && status && ::fstat(fd, status) != 0) err = errno;
+  if ((FileStepFails("close", shown) || ::close(fd) != 0) && !err) err = errno;
+  errno = err;
+  return err == 0;
+}
+
+bool WriteNewFile(int folder, const std::filesystem::path& name, std::string_view bytes, mode_t mode,
+                  const std::filesystem::path& shown, struct stat* status) {
+  const int fd = CreateNewFile(folder, name, shown);
+  if (fd < 0) return false;
+  bool ok = !FileStepFails("write", shown) && WriteAll(fd, bytes);
+  if (!ok) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+  }
+  ok = ok && FinishNewFile(fd, mode, shown, status);
+  if (!ok) {
+    const int err = errno;
+    ::unlinkat(folder, name.c_str(), 0);
+    errno = err;
+  }
+  return ok;
+}
+
+bool RenameDurably(int fromFolder, const std::filesystem::path& from, int toFolder,
+                   const std::filesystem::path& to, const std::filesystem::path& shown) {
+  if (FileStepFails("rename", shown) || ::renameat(fromFolder, from.c_str(), toFolder, to.c_str()) != 0)
+    return false;
+  if (toFolder == AT_FDCWD) SyncFolderOf(to);
+  else ::fsync(toFolder);
+  return true;
+}
+
+RenameResult RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to, int folder) {
+  auto sync = [&] {
+    if (folder == AT_FDCWD) SyncFolderOf(to);
+    else ::fsync(folder);
+  };
+  if (FileStepFails("rename", to)) return RenameResult::kFailed;
+  if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0) {
+    sync();
+    return RenameResult::kRenamed;
+  }
+  if (errno == EEXIST) return RenameResult::kExists;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return RenameResult::kFailed;
+  // The file system cannot rename without replacing: a second name made by
+  // a hard link refuses an existing name just as well.
+  if (!FileStepFails("link", to) && ::linkat(folder, from.c_str(), folder, to.c_str(), 0) == 0) {
+    ::unlinkat(folder, from.c_str(), 0);
+    sync();
+    return RenameResult::kRenamed;
+  }
+  if (errno == EEXIST) return RenameResult::kExists;
+  // Neither: look first.
+  struct stat st {};
+  if (::fstatat(folder, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return RenameResult::kExists;
+  return RenameDurably(folder, from, folder, to, to) ? RenameResult::kRenamed : RenameResult::kFailed;
+}
+
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -66,12 +145,15 @@ bool RemoveFileEntry(const std::filesystem::path& path) {
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
+FileIdentity IdentityOf(const struct stat& st) {
+  return FileIdentity{static_cast<std::uint64_t>(st.st_ino), static_cast<std::int64_t>(st.st_size),
+                      static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                      static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                      static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+  return IdentityOf(st);
 }
 
 void SetProgramMark(std::string_view mark) { Mark() = std::string(mark); }
@@ -98,6 +180,26 @@ std::optional<std::string_view> TemporaryTargetName(std::string_view name) {
   name.remove_prefix(1);
   if (name.empty()) return std::nullopt;
   return name;
+}
+
+std::size_t RemoveLeftoverTemporaries(const std::filesystem::path& target) {
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string targetName = target.filename().string();
+  std::size_t removed = 0;
+  // What a listing that fails part way did list is still cleaned up.
+  std::vector<std::filesystem::directory_entry> entries;
+  std::error_code ec;
+  ListFolder(folder, entries, ec);
+  for (const std::filesystem::directory_entry& entry : entries) {
+    const std::string name = entry.path().filename().string();
+    if (TemporaryTargetName(name) != targetName) continue;
+    // Another user's file of that name is no run of ours.
+    struct stat st {};
+    if (::lstat(entry.path().c_str(), &st) == 0 && st.st_uid == ::geteuid() && RemoveFileEntry(entry.path()))
+      ++removed;
+  }
+  return removed;
 }
 
 void SetFileStepHook(FileStepHook hook) { g_stepHook = hook; }

@@ -1,8 +1,11 @@
 #pragma once
 // The small file-system steps every writer of the programs shares: whole
-// writes, folder syncs, existence checks, removal of an entry, the identity
-// of a file, the mark that names a program's temporary files, and the test
-// seam that makes a step fail. Standard library and POSIX only.
+// writes, new files made and flushed, renames made durable, folder syncs,
+// existence checks, removal of an entry, the identity of a file, the mark
+// that names a program's temporary files, and the test seam that makes a
+// step fail. Standard library and POSIX only.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -22,6 +25,40 @@ bool WriteAll(int fd, std::string_view bytes);
 // happened.
 void SyncFolderOf(const std::filesystem::path& path);
 
+// Makes the new file `name` (relative to the open folder `folder`, or
+// AT_FDCWD) for writing: never through a link, never over anything of that
+// name, private until FinishNewFile gives it its mode. -1 (errno set) when
+// it cannot. `shown` names it for the test seam.
+int CreateNewFile(int folder, const std::filesystem::path& name, const std::filesystem::path& shown);
+// Makes a new file of a fresh name beside `target` (TemporaryNameTemplate)
+// for writing; -1 (errno set) when none can be made. `name` receives it.
+int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name);
+// Gives the new file `fd` its `mode`, flushes it to disk and closes it
+// (always); `status`, when given, receives what it is once whole. False
+// (errno set) on any failure.
+bool FinishNewFile(int fd, mode_t mode, const std::filesystem::path& shown, struct stat* status = nullptr);
+// CreateNewFile, the whole of `bytes` and FinishNewFile in one; a file that
+// could not be made whole is removed again.
+bool WriteNewFile(int folder, const std::filesystem::path& name, std::string_view bytes, mode_t mode,
+                  const std::filesystem::path& shown, struct stat* status = nullptr);
+
+// Renames `from` over `to` (each relative to its open folder, or AT_FDCWD)
+// and makes it durable; false (errno set) when the system refuses.
+bool RenameDurably(int fromFolder, const std::filesystem::path& from, int toFolder,
+                   const std::filesystem::path& to, const std::filesystem::path& shown);
+inline bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return RenameDurably(AT_FDCWD, from, AT_FDCWD, to, to);
+}
+
+enum class RenameResult { kRenamed, kExists, kFailed };
+// Gives `from` the name `to` (both relative to the open `folder`, or
+// AT_FDCWD) unless something has that name already (a link counts), never
+// replacing it, even in a race: a rename that refuses to replace, else a
+// hard link, else a look first (the callers hold the folder's lock then).
+// kFailed with errno set.
+RenameResult RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
+                             int folder = AT_FDCWD);
+
 // The permissions of a new file: read and write for all, less the umask.
 mode_t NewFileMode();
 
@@ -37,9 +74,9 @@ bool RemoveFileEntry(const std::filesystem::path& path);
 
 // What tells one file from another and from an earlier state of itself: a
 // rename keeps all of it, any write changes the size or the modification
-// time. The entry itself, not what a link points to.
+// time. The entry itself, not what a link points to. Without the device
+// number, which a disk may change from one mount to the next.
 struct FileIdentity {
-  std::uint64_t device = 0;
   std::uint64_t inode = 0;
   std::int64_t size = 0;
   std::int64_t mtimeSeconds = 0;
@@ -49,6 +86,7 @@ struct FileIdentity {
 // The identity of the regular file named `path` (not followed through a
 // link); nothing for anything else or nothing at all.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+FileIdentity IdentityOf(const struct stat& status);
 
 // The mark of the running program in the names of the files it leaves for a
 // moment beside others ("velk", "orvane", "ulvane"), so that it never takes
@@ -68,9 +106,18 @@ std::string TemporaryNameTemplate(const std::filesystem::path& target);
 // outlived its writer was left by a kill.
 std::optional<std::string_view> TemporaryTargetName(std::string_view name);
 
+// Removes what runs of this program that died left beside `target`: the
+// files and links of a temporary name that CreateTemporaryBeside made for
+// it. Folders, other programs' temporaries, files of other users and every
+// other name are left alone. Only for a caller that holds the folder's lock,
+// when no run of this program can be making one. Returns how many went.
+std::size_t RemoveLeftoverTemporaries(const std::filesystem::path& target);
+
 // Test seam: called before each file step of the writers with the step's
-// name ("create", "write", "fsync", "close", "link", "rename", "unlink") and
-// the path concerned; when it returns true the step fails as if the system
+// name ("create", "write", "fsync", "close", "link", "rename", "unlink", and
+// in the recovery of sets "open", "read", "stat"; "lock" for a folder lock,
+// whose failure stands for a file system without locks) and the path
+// concerned; when it returns true the step fails as if the system
 // had refused it. A test may also end the process inside it to stand for a
 // crash at that step. Null (the default) in the programs.
 using FileStepHook = bool (*)(std::string_view step, const std::filesystem::path& path);

@@ -1,58 +1,93 @@
 #pragma once
 // Several files replaced as one set (a plan with its aircraft list, the
-// three traffic texts), and the recovery of a set whose replacement a
-// killed run left half done.
+// three traffic texts), the recovery of a set whose replacement a killed run
+// left half done, and the lock under which a reader reads a set whole.
 //
 // A replacement keeps a journal in the folder of the set,
-// ".<mark>.journal", named after the program that writes it. First it names
-// the targets (relative to that folder, so that a folder moved since still
-// recovers) and the run's temporary files; then every new file is written
-// whole beside its target as ".<name>.<mark>-set-<run>", and every old one
-// gets a second name ".<name>.<mark>-set-<run>.old"; then the journal
-// records the identity of each old, new and kept file, and only then are
-// the new files renamed over their targets, one after the other. The run
-// ends by removing the kept old files and the journal.
+// ".<mark>.journal", named after the program that writes it and readable by
+// its user alone. First it names its writer (process and boot), the targets
+// (plain names in that folder; for a name that is a symbolic link, also the
+// file it leads to) and so the run's temporary files; then every new file is
+// written whole beside its target as ".<mark>-set-<run>-<n>", and every old
+// one gets a second name, the same with ".old"; then the journal records the
+// identity of each old, new and kept file (inode, size and modification
+// time), and only then are the new files renamed over their targets, one
+// after the other. The run ends by removing the kept old files and the
+// journal. The names of the run's files do not grow with the targets' names.
 //
-// Whoever next takes the folder's lock (velk opening or saving a plan
-// there, orvane compiling from it, ulvane writing into it) reads a journal
-// left by a kill and makes the set whole: the new set when every new file
-// is in place or still waiting whole beside its target, else the old set;
-// before the identities were recorded, no target has been touched and only
-// the run's own temporary files go. It acts only while every file it would
-// touch is exactly as the killed run left it; when the user has changed one
-// since, it touches nothing, keeps every file and sets the journal aside
-// (".<mark>.journal.aside"), never to be tried again. A journal that is no
-// regular file, too large, malformed, or names nothing that is as recorded
-// is set aside unread or unused alike.
+// Whoever next takes the folder's lock reads a journal left by a kill and
+// makes the set whole: the new set when every new file is in place or still
+// waiting whole beside its target, else the old set; before the identities
+// were recorded, no target has been touched and only the run's own files go.
+// It acts only on a journal of its own user that nobody else may write, only
+// through the folders it has locked, and only while every file it would
+// touch is exactly as the killed run left it, on the journal's file system,
+// and may still be written. When the user has changed a file since, or the
+// journal is malformed, it touches nothing, keeps every file and sets the
+// journal aside (".<mark>.journal.aside"); a reader then refuses the folder
+// until the user has checked the files and deleted that journal. An error
+// is no verdict: the journal stays in force and the next run tries again.
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/file_ops.h"
 #include "platform/folder_lock.h"
 
 namespace velk {
 
 // New contents for several files, each with its path, in the order the
-// files are to be replaced.
+// files are to be replaced. Every path lies in the set's folder (a symbolic
+// link there leads wherever it leads).
 using FileSet = std::vector<std::pair<std::filesystem::path, std::string>>;
 
-// What putting right the interrupted replacements of a folder did.
+// Copies made once, from the first path to the second, before a set is
+// replaced (the one-time backups of the files it replaces).
+using FileCopies = std::vector<std::pair<std::filesystem::path, std::filesystem::path>>;
+
+// What a program last knew of a file it read or wrote: the file a write to
+// it lands in, and its identity then (none when there was no such file).
+struct KnownFile {
+  std::filesystem::path file;
+  std::optional<FileIdentity> identity;
+};
+KnownFile KnowFile(const std::filesystem::path& path);
+// Puts `known` in the place of what `files` knew of the same file.
+void Remember(std::vector<KnownFile>& files, KnownFile known);
+
+// What putting right the interrupted replacements of a folder found and did.
 struct SetRecovery {
   // One line for each journal found, for the user (paths in the file
   // system's bytes); none when there was nothing to put right.
   std::vector<std::string> lines;
-  // A journal was set aside or could not be carried through: the user
+  // A journal was set aside, or could not be carried through: the user
   // should look at the files it names.
   bool attention = false;
-  // A journal is still in force: its set may be mixed, and no new set is
-  // written into the folder until a run carries it through.
+  // A journal is still in force: its set may be mixed, and neither is a new
+  // set written into the folder nor the set read until a run carries it
+  // through.
   bool unfinished = false;
+  // Another run holds the folder (its lock, or, without locks, a journal
+  // whose writer still runs): nothing was looked at.
+  bool busy = false;
+  std::filesystem::path folder;
+  // For each journal that a recovery set aside and that still lies in the
+  // folder: which files to check and what to delete then. While there is
+  // one, the folder's set is not read.
+  std::vector<std::string> asides;
 
   bool Empty() const { return lines.empty(); }
   // The lines, each ended by "\n".
   std::string Text() const;
+  // The set may be read now.
+  bool Readable() const { return !busy && !unfinished && asides.empty(); }
+  // Why the set may not be read now, for the user; empty when it may.
+  std::string Refusal() const;
 };
 
 // Why a replacement failed.
@@ -61,13 +96,15 @@ struct SetFailure {
     kNone,
     kBusy,        // another run held the folder's lock for too long
     kUnfinished,  // an earlier replacement here could not be carried through
+    kDeclined,    // a file changed since it was read, and was not to be replaced
     kRefused,     // a target is no regular file, or is read-only
     kCreate,      // a new file, a kept old file or the journal could not be made
     kWrite,       // a new file could not be written whole
     kReplace,     // a rename over a target failed
   };
   Step step = Step::kNone;
-  // The file concerned: a target as given, or the journal.
+  // The file concerned: a target as given, the journal, or for kBusy and
+  // kUnfinished the folder.
   std::filesystem::path file;
   std::string reason;  // the system's reason
   // Only when a rename failed and the targets replaced before it could not
@@ -77,26 +114,54 @@ struct SetFailure {
   std::string mixed;
 };
 
-// The folder a set of files is replaced in, with its lock.
+// One line for the user on `failure`: that another run holds the folder,
+// that an earlier replacement there is not carried through, or which file
+// failed and the system's reason (then also `mixed`). Empty for kNone and
+// kDeclined.
+std::string SetFailureText(const SetFailure& failure);
+
+// Whether to replace files that another program changed since they were
+// read or written (`changed`, as the caller gave them); false writes nothing.
+using ChangedFilesQuestion = std::function<bool(const std::vector<std::filesystem::path>& changed)>;
+
+// What a replacement does besides replacing the set.
+struct SetOptions {
+  // Made once before the set is replaced, under its lock.
+  FileCopies copies;
+  // What the caller last knew of the files: a target that changed since is
+  // replaced only when `overwriteChanged` says so.
+  const std::vector<KnownFile>* known = nullptr;
+  ChangedFilesQuestion overwriteChanged;
+  // Receives what is known of the targets once they are replaced.
+  std::vector<KnownFile>* written = nullptr;
+};
+
+// The folder a set of files is read from or replaced in, with the locks of
+// the folders its files lie in.
 class SetFolder {
  public:
-  explicit SetFolder(std::filesystem::path folder) : folder_(std::move(folder)) {}
+  // `files`, the paths of the set as read or written: the folders their
+  // links lead to are locked with the set's own.
+  explicit SetFolder(std::filesystem::path folder, std::vector<std::filesystem::path> files = {});
+  ~SetFolder();
+  SetFolder(const SetFolder&) = delete;
+  SetFolder& operator=(const SetFolder&) = delete;
 
-  // Takes the folder's lock, waiting for another holder (`waiting` is called
-  // once before such a wait).
+  // Takes the locks of the set's folders, always in the same order,
+  // waiting for another holder (`waiting` is called once before such a
+  // wait). kLocked also on a file system without locks (see Recover).
   template <typename Waiting>
   FolderLock::Result Lock(Waiting waiting) {
-    return locked_ = lock_.Lock(folder_, waiting);
+    return LockAll(std::function<void()>(waiting), std::nullopt);
   }
-  // Takes the folder's lock, waiting at most `limit` for another holder.
-  FolderLock::Result LockWithin(std::chrono::milliseconds limit) {
-    return locked_ = lock_.LockWithin(folder_, limit);
-  }
+  // The same, waiting at most `limit` in all; kBusy, holding nothing, when
+  // that was not enough.
+  FolderLock::Result LockWithin(std::chrono::milliseconds limit) { return LockAll({}, limit); }
 
   // Puts right what interrupted replacements left in the folder (see the
-  // top of this file). Only after Lock or LockWithin; nothing while another
-  // run holds the lock. A file system without locks is put right anyway,
-  // as nothing could ever be there.
+  // top of this file). Only after Lock or LockWithin; busy while another
+  // run holds the lock. Where the file system has no locks, a journal whose
+  // writer still runs is left alone, and the folder counts as busy.
   SetRecovery Recover();
 
   // Replaces the files of `files` (through any symbolic link, see
@@ -104,30 +169,36 @@ class SetFolder {
   // every target as it was; one during them gives the targets already
   // replaced their old files back; a kill at any step is put right by
   // Recover. Old files keep their permissions. A target named twice gets
-  // its last contents. False, with `failure` filled in, on any failure and
-  // when another run holds the lock. Only after Lock or LockWithin.
-  bool Replace(const FileSet& files, SetFailure& failure);
+  // its last contents. False, with `failure` filled in, on any failure,
+  // when another run holds the lock, and when a journal is still in force.
+  // Only after Lock or LockWithin.
+  bool Replace(const FileSet& files, SetFailure& failure, const SetOptions& options = {});
 
   const std::filesystem::path& folder() const { return folder_; }
 
  private:
+  FolderLock::Result LockAll(const std::function<void()>& waiting, std::optional<std::chrono::milliseconds> limit);
+  // Locks the folder `dir` too, when it is not yet: waiting no longer than
+  // kSetLockWait, as the order of the locks is not kept then.
+  bool AlsoLock(const std::filesystem::path& dir);
+
   std::filesystem::path folder_;
-  FolderLock lock_;
+  std::vector<std::filesystem::path> files_;
+  std::vector<std::unique_ptr<FolderLock>> locks_;
   FolderLock::Result locked_ = FolderLock::Result::kBusy;
+  bool lockless_ = false;  // some folder's file system gives no lock
+  int fd_ = -1;            // the set's folder, once locked
 };
 
 // How long velk waits for another run that holds a folder's lock.
 inline constexpr std::chrono::milliseconds kSetLockWait{10000};
 
-// Takes the lock of the folder of the first file (waiting kSetLockWait),
-// puts right what an interrupted replacement left there (`recovered`, when
-// given, receives what was done), then replaces the files as one set. False
-// on any failure, with `failure` (when given) filled in.
-bool WriteFilesAtomic(const FileSet& files, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
-
-// For a reader about to read a set from `folder`: takes its lock (waiting
-// kSetLockWait) and puts right what an interrupted replacement left there.
-// Nothing is done while another run holds the lock.
-SetRecovery RecoverFolder(const std::filesystem::path& folder);
+// Takes the locks of the folder of the files (waiting kSetLockWait), puts
+// right what an interrupted replacement left there (`recovered`, when
+// given, receives what was done), then replaces the files as one set, file
+// by file: a reader that takes no lock may see some new and some old
+// meanwhile. False on any failure, with `failure` (when given) filled in.
+bool ReplaceFilesInTurn(const FileSet& files, SetFailure* failure = nullptr, SetRecovery* recovered = nullptr,
+                        const SetOptions& options = {});
 
 }  // namespace velk

@@ -8,17 +8,24 @@
 #include <cerrno>
 #include <map>
 #include <thread>
-#include <utility>
+
+#include "platform/file_ops.h"
 
 namespace velk {
 namespace {
 
-// The folders this thread holds, with how many objects hold each: the lock
-// belongs to the open folder, so a second open of the same folder would
-// wait for the first for ever. Other threads take their turn as other
-// processes do.
-std::map<std::pair<unsigned long long, unsigned long long>, int>& HeldFolders() {
-  thread_local std::map<std::pair<unsigned long long, unsigned long long>, int> held;
+// The folders this thread holds: the open folder that carries the lock,
+// and how many objects hold it. The lock belongs to the open folder, so a
+// second open of the same folder would wait for the first for ever; the
+// folder stays open, and locked, until the last holder lets go, whichever
+// that is. Other threads take their turn as other processes do.
+struct HeldFolder {
+  int fd = -1;
+  int holders = 0;
+};
+
+std::map<FolderLock::Key, HeldFolder>& HeldFolders() {
+  thread_local std::map<FolderLock::Key, HeldFolder> held;
   return held;
 }
 
@@ -28,17 +35,20 @@ FolderLock::~FolderLock() { Unlock(); }
 
 void FolderLock::Unlock() {
   if (held_) {
-    auto it = HeldFolders().find({device_, inode_});
-    if (it != HeldFolders().end() && --it->second == 0) HeldFolders().erase(it);
+    auto it = HeldFolders().find(key_);
+    if (it != HeldFolders().end() && --it->second.holders == 0) {
+      ::close(it->second.fd);  // closing lets go of the lock
+      HeldFolders().erase(it);
+    }
   }
-  if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
+  if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   held_ = false;
-  nested_ = false;
 }
 
 void FolderLock::Register() {
-  ++HeldFolders()[{device_, inode_}];
+  HeldFolders()[key_] = HeldFolder{fd_, 1};
+  fd_ = -1;
   held_ = true;
 }
 
@@ -47,22 +57,16 @@ FolderLock::Result FolderLock::TryLock(const std::filesystem::path& folder, bool
   fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ < 0) return Result::kNoFolder;
   struct stat st {};
-  if (::fstat(fd_, &st) == 0) {
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
-  }
-  {
-    auto it = HeldFolders().find({device_, inode_});
-    if (it != HeldFolders().end()) {
-      ::close(fd_);
-      fd_ = -1;
-      ++it->second;
-      held_ = nested_ = true;
-      return Result::kLocked;
-    }
+  key_ = ::fstat(fd_, &st) == 0 ? Key{st.st_dev, st.st_ino} : Key{0, 0};
+  if (auto it = HeldFolders().find(key_); it != HeldFolders().end()) {
+    ::close(fd_);
+    fd_ = -1;
+    ++it->second.holders;
+    held_ = true;
+    return Result::kLocked;
   }
   for (;;) {
-    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+    if (!FileStepFails("lock", folder) && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
       Register();
       return Result::kLocked;
     }

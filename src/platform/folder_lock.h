@@ -5,9 +5,11 @@
 // folder and on the folder whose text files they read or write, velk on the
 // folder of a set of files it replaces, the gate resize on the scenery
 // folder. Only while it is held may a run put right or remove what an
-// earlier, killed run left there.
+// earlier, killed run left there. The holders of one folder in one thread
+// share one lock, which goes with the last of them.
 #include <chrono>
 #include <filesystem>
+#include <utility>
 
 namespace velk {
 
@@ -42,15 +44,18 @@ class FolderLock {
   void Unlock();
   bool Held() const { return held_; }
 
+  // What tells the folder apart (its device and inode), once opened.
+  using Key = std::pair<unsigned long long, unsigned long long>;
+  const Key& key() const { return key_; }
+
  private:
   Result TryLock(const std::filesystem::path& folder, bool keepWaiting);
   Result Wait();
   void Register();
 
-  int fd_ = -1;
+  int fd_ = -1;  // the folder while it is waited for
   bool held_ = false;
-  bool nested_ = false;  // held through another object of this thread
-  unsigned long long device_ = 0, inode_ = 0;
+  Key key_{0, 0};
 };
 
 }  // namespace velk

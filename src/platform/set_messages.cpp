@@ -5,30 +5,45 @@
 
 namespace velk {
 
+namespace {
+
+void Show(std::string text, bool warn, QWidget* owner) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  ShowMessageBox(Utf8ToCp1252(text), kMbOk | (warn ? kMbIconExclamation : kMbIconInformation), kProgramTitle, owner);
+}
+
+}  // namespace
+
 void ShowSetRecovery(const SetRecovery& recovered, QWidget* owner) {
-  if (recovered.Empty()) return;
-  std::string text = recovered.Text();
-  text.pop_back();  // the last line end
-  ShowMessageBox(Utf8ToCp1252(text), kMbOk | (recovered.attention ? kMbIconExclamation : kMbIconInformation),
-                 kProgramTitle, owner);
+  if (!recovered.Empty()) Show(recovered.Text(), recovered.attention, owner);
+}
+
+bool ShowSetReading(const SetRecovery& recovered, QWidget* owner) {
+  if (recovered.Readable()) {
+    ShowSetRecovery(recovered, owner);
+    return true;
+  }
+  Show(recovered.Text() + (recovered.Empty() ? "" : "\n") + recovered.Refusal(), true, owner);
+  return false;
 }
 
 std::string WithSetFailure(const std::string& message, const SetFailure& failure) {
-  std::string detail;
-  const std::string folder = failure.file.string();
-  switch (failure.step) {
-    case SetFailure::Step::kBusy:
-      detail = "Another program is writing into the folder '" + folder + "'. Try again when it has finished.";
-      break;
-    case SetFailure::Step::kUnfinished:
-      detail = "An interrupted replacement of files in the folder '" + failure.file.parent_path().string() +
-               "' could not be carried through.";
-      break;
-    default:
-      detail = failure.mixed;
-      break;
-  }
+  const std::string detail = SetFailureText(failure);
   return detail.empty() ? message : message + "\n\n" + Utf8ToCp1252(detail);
+}
+
+bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner) {
+  std::string names;
+  for (size_t i = 0; i < changed.size(); ++i) {
+    if (i > 0) names += i + 1 == changed.size() ? " and " : ", ";
+    names += "'" + changed[i].string() + "'";
+  }
+  const std::string question = names + (changed.size() == 1 ? " was" : " were") +
+                               " changed by another program since VELK last read or saved " +
+                               (changed.size() == 1 ? "it" : "them") + ". Replace " +
+                               (changed.size() == 1 ? "it" : "them") + " with the Flightplan as it is in VELK?";
+  return ShowMessageBox(Utf8ToCp1252(question), kMbYesNo | kMbIconExclamation | kMbDefButton2, kProgramTitle,
+                        owner) == kIdYes;
 }
 
 }  // namespace velk

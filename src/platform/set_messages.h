@@ -1,8 +1,12 @@
 #pragma once
-// What velk tells the user about the sets of files it replaces (file_set.h):
-// what putting right an interrupted replacement did, and why a replacement
-// failed beyond the message of the command.
+// What velk tells the user about the sets of files it reads and replaces
+// (file_set.h): what putting right an interrupted replacement did, why a
+// set may not be read now, why a replacement failed beyond the message of
+// the command, and the question before files changed by another program
+// are replaced.
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/file_set.h"
 
@@ -15,10 +19,16 @@ namespace velk {
 // was nothing to put right.
 void ShowSetRecovery(const SetRecovery& recovered, QWidget* owner);
 
+// For a reader: shows the lines of `recovered` and, when the set may not be
+// read now, why, in one message box. True when the set may be read.
+bool ShowSetReading(const SetRecovery& recovered, QWidget* owner);
+
 // `message` (Windows-1252), followed after an empty line by what the user
-// needs to know of `failure` when the command's own message does not say
-// it: that another run holds the folder, that an earlier replacement there
-// is not carried through, or which files are new and which old.
+// needs to know of `failure` (SetFailureText) when there is more to say.
 std::string WithSetFailure(const std::string& message, const SetFailure& failure);
+
+// Asks whether to replace `changed`, which another program changed since
+// velk read or wrote them; true for yes.
+bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner);
 
 }  // namespace velk

@@ -19,36 +19,43 @@
 
 namespace velk {
 
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error) {
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error,
+                                         const ReadLimits& limits, int* errorNumber) {
   // A named pipe or a device in a file's place is refused at once instead
   // of blocking the program or reading forever.
   RegularReadResult why;
   int err = 0;
-  int fd = OpenRegularFile(path, why, &err);
-  if (fd < 0) {
-    if (error) *error = err == EINVAL ? "not a regular file" : std::strerror(err);
-    return std::nullopt;
-  }
   struct stat st {};
-  ::fstat(fd, &st);
+  ReadLimits opening = limits;
+  opening.status = &st;
+  auto fail = [&](int e) -> std::optional<std::string> {
+    if (error) *error = e == EINVAL ? "not a regular file" : std::strerror(e);
+    if (errorNumber) *errorNumber = e;
+    return std::nullopt;
+  };
+  int fd = OpenRegularFile(path, why, &err, opening);
+  if (fd < 0) return fail(err);
+  if (limits.status) *limits.status = st;
   // Read straight into one buffer of the file's size, grown while the file
   // has more (a file that grows, or /proc files that report no size).
   std::string data(st.st_size > 0 ? static_cast<size_t>(st.st_size) : size_t{1} << 16, '\0');
   size_t used = 0;
   for (;;) {
-    if (used == data.size()) data.resize(data.size() * 2);
+    if (used == data.size()) {
+      if (used >= limits.maxBytes) break;
+      data.resize(data.size() * 2);
+    }
     ssize_t n = ::read(fd, data.data() + used, data.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       err = errno;
       ::close(fd);
-      if (error) *error = std::strerror(err);
-      return std::nullopt;
+      return fail(err);
     }
     if (n == 0) break;
     used += static_cast<size_t>(n);
   }
-  data.resize(used);
+  data.resize(std::min(used, limits.maxBytes));
   ::close(fd);
   return data;
 }
@@ -72,34 +79,35 @@ bool PreadAll(int fd, char* to, size_t length, off_t offset) {
 
 }  // namespace
 
-int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error) {
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error,
+                    const ReadLimits& limits) {
   int unused = 0;
   int& err = error ? *error : unused;
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    err = errno;
-    why = RegularReadResult::kCannotOpen;
+  auto refuse = [&](RegularReadResult result, int e) {
+    err = e;
+    why = result;
     return -1;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    why = RegularReadResult::kNotRegular;
-    return -1;
-  }
+  };
+  const int follow = limits.followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+  if (::fstatat(limits.folder, path.c_str(), &st, follow) != 0) return refuse(RegularReadResult::kCannotOpen, errno);
+  if (!S_ISREG(st.st_mode)) return refuse(RegularReadResult::kNotRegular, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  if (static_cast<std::uintmax_t>(st.st_size) > limits.maxBytes) return refuse(RegularReadResult::kNotRegular, EFBIG);
   // Checked again once open, in case the name was given to something else
   // in between; non-blocking so that even then nothing waits.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = ::openat(limits.folder, path.c_str(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (limits.followLinks ? 0 : O_NOFOLLOW));
   if (fd < 0) {
-    err = errno;
-    why = RegularReadResult::kCannotOpen;
-    return -1;
+    if (errno == ELOOP && !limits.followLinks) return refuse(RegularReadResult::kNotRegular, EINVAL);
+    return refuse(RegularReadResult::kCannotOpen, errno);
   }
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::uintmax_t>(st.st_size) > limits.maxBytes) {
+    const int e = !S_ISREG(st.st_mode) ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : EFBIG;
     ::close(fd);
-    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    why = RegularReadResult::kNotRegular;
-    return -1;
+    return refuse(RegularReadResult::kNotRegular, e);
   }
+  if (limits.status) *limits.status = st;
   why = RegularReadResult::kOk;
   return fd;
 }
@@ -149,25 +157,18 @@ bool Fail(std::string* error, int err) {
   return false;
 }
 
-// A new, empty temporary file beside `target`, named after it; -1 when none
-// can be made.
-int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name) {
-  name = TemporaryNameTemplate(target);
-  return ::mkostemp(name.data(), O_CLOEXEC);
-}
-
 // Writes `bytes` into the new file `fd` (named `temporary`) with the mode of
 // `mode`, and flushes it; closes `fd` in every case.
 bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes, mode_t mode,
                    std::string* error) {
   Observe(AtomicWriteStep::kTemporaryCreated, temporary);
-  int err = 0;
-  if (!WriteAll(fd, bytes)) err = errno;
-  if (!err) Observe(AtomicWriteStep::kWritten, temporary);
-  if (!err && ::fchmod(fd, mode) != 0) err = errno;
-  if (!err && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && !err) err = errno;
-  if (err) return Fail(error, err);
+  if (!WriteAll(fd, bytes)) {
+    const int err = errno;
+    ::close(fd);
+    return Fail(error, err);
+  }
+  Observe(AtomicWriteStep::kWritten, temporary);
+  if (!FinishNewFile(fd, mode, temporary)) return Fail(error, errno);
   Observe(AtomicWriteStep::kFlushed, temporary);
   return true;
 }
@@ -249,12 +250,11 @@ std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path
 
 // Puts a prepared file in place of its target in one step.
 bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
-  if (std::rename(prepared.temporary.c_str(), prepared.target.c_str()) != 0) {
+  if (!RenameDurably(prepared.temporary, prepared.target)) {
     int err = errno;
     ::unlink(prepared.temporary.c_str());
     return Fail(error, err);
   }
-  SyncFolderOf(prepared.target);
   Observe(AtomicWriteStep::kReplaced, prepared.temporary);
   return true;
 }

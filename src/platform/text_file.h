@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and the one atomic writer of the programs. Lines are
 // cut by text_lines.h, which comes with this header.
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,12 +15,21 @@
 
 namespace velk {
 
+// How a file is opened for reading, when not as usual.
+struct ReadLimits {
+  int folder = AT_FDCWD;              // `path` is relative to this open folder
+  bool followLinks = true;            // false: a link in the file's place is no regular file
+  std::size_t maxBytes = SIZE_MAX;    // a larger file is refused (EFBIG) without being read
+  struct stat* status = nullptr;      // receives the status of the file as opened
+};
+
 // The bytes of `path` when it is a regular file (through any link) that can
 // be read; nothing for a folder, a pipe (whose read could wait for ever), a
 // device, or a missing or unreadable file. Then `error`, when given,
-// receives the reason.
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
-                                         std::string* error = nullptr);
+// receives the reason, and `errorNumber` the system's error number (EINVAL
+// for anything but a regular file).
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string* error = nullptr,
+                                         const ReadLimits& limits = {}, int* errorNumber = nullptr);
 
 // A file's bytes in a buffer that is not zero-filled first.
 struct FileBytes {
@@ -42,7 +52,8 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
 // caller), refusing anything else as ReadRegularFileBytes does; -1, with
 // the reason in `why` (and the system's error number in `error`, EINVAL
 // for a pipe or a device), when it cannot.
-int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr);
+int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr,
+                    const ReadLimits& limits = {});
 
 // The file a write to `path` lands in: `path` itself, or, when it is a
 // symbolic link, the file the link chain ends at (which need not exist yet),
@@ -62,7 +73,7 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
 // (when given) receives the reason, and false comes back. A write killed
 // part way leaves the old file whole and at most a temporary file named
 // ".<name>.<mark>-XXXXXX" beside it (see TemporaryNameTemplate). Several
-// files that belong together are replaced by WriteFilesAtomic
+// files that belong together are replaced by ReplaceFilesInTurn
 // (platform/file_set.h).
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string* error = nullptr);

@@ -40,27 +40,9 @@ fs::path FileInFolder(const fs::path& folder, const std::string& name, fs::path*
 
 bool CopyInputFile(const fs::path& from, const fs::path& to) {
   std::optional<std::string> bytes = ReadFileBytes(from);
-  if (!bytes) return false;
   // The run folder is ours alone and new; a file already there is not one
   // of ours to replace.
-  int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  const char* p = bytes->data();
-  size_t left = bytes->size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlink(to.c_str());
-  return ok;
+  return bytes && WriteNewFile(AT_FDCWD, to, *bytes, 0600, to);
 }
 
 int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool showConsole) {
@@ -70,12 +52,19 @@ int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool 
   return RunAndWait(argv, workFolder.string(), unused, showConsole);
 }
 
-CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
-                               SetRecovery* recovered, fs::path* unlisted) {
-  fs::path folder = planFile.parent_path();
-  const SetRecovery r = RecoverFolder(folder);
+namespace {
+
+// Copies the plan with the Aircraft.txt and Airports.txt of its folder into
+// `run` under the names the compiler reads, under the folder's lock, so
+// that they come from one set.
+CompileOutcome CopyPlanFiles(const fs::path& planFile, const fs::path& run, SetRecovery* recovered,
+                             fs::path* unlisted) {
+  const fs::path folder = planFile.parent_path();
+  SetFolder set(folder, {planFile, folder / kAircraftName, folder / kAirportsName});
+  set.LockWithin(kSetLockWait);
+  const SetRecovery r = set.Recover();
   if (recovered) *recovered = r;
-  if (r.unfinished) return CompileOutcome::kFailed;
+  if (!r.Readable()) return CompileOutcome::kNotRead;
   std::error_code ec;
   fs::path aircraft = FileInFolder(folder, kAircraftName, unlisted);
   if (aircraft.empty()) return CompileOutcome::kFailed;
@@ -83,14 +72,20 @@ CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& pl
   fs::path airports = FileInFolder(folder, kAirportsName, unlisted);
   if (airports.empty()) return CompileOutcome::kFailed;
   if (!fs::is_regular_file(airports, ec)) return CompileOutcome::kAirportsMissing;
-
-  RunFolder run;
-  if (!run.Made()) return CompileOutcome::kFailed;
   // A copy that did not come whole must not be compiled as if it had.
-  if (!CopyInputFile(planFile, run.Path() / kFlightPlansName) ||
-      !CopyInputFile(aircraft, run.Path() / kAircraftName) ||
-      !CopyInputFile(airports, run.Path() / kAirportsName))
+  if (run.empty() || !CopyInputFile(planFile, run / kFlightPlansName) || !CopyInputFile(aircraft, run / kAircraftName) ||
+      !CopyInputFile(airports, run / kAirportsName))
     return CompileOutcome::kFailed;
+  return CompileOutcome::kCompiled;
+}
+
+}  // namespace
+
+CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
+                               SetRecovery* recovered, fs::path* unlisted) {
+  RunFolder run;
+  const CompileOutcome copied = CopyPlanFiles(planFile, run.Path(), recovered, unlisted);
+  if (copied != CompileOutcome::kCompiled) return copied;
   return RunCompiler(programFolder, run.Path(), showConsole) == 0 ? CompileOutcome::kCompiled
                                                                   : CompileOutcome::kFailed;
 }
@@ -114,7 +109,7 @@ bool DecompileTo(const fs::path& programFolder, const fs::path& chosenFile, bool
   if (aircraft.empty()) return false;
   // The chosen file last: should the user have chosen one of the other two
   // names, the plan is what ends up there.
-  return WriteFilesAtomic({{airports, std::move(*produced[0])},
+  return ReplaceFilesInTurn({{airports, std::move(*produced[0])},
                            {aircraft, std::move(*produced[1])},
                            {chosenFile, std::move(*produced[2])}},
                           failure, recovered);

@@ -69,15 +69,17 @@ enum class CompileOutcome {
   kAircraftMissing,   // no Aircraft.txt beside the plan
   kAirportsMissing,   // no Airports.txt beside the plan
   kFailed,            // the inputs could not be prepared, or the compiler failed
+  kNotRead,           // the folder's set may not be read now (`recovered` says why)
 };
 
 // Compiles `planFile` (whatever its name) with the Aircraft.txt and
 // Airports.txt of its folder: the three are copied into a private folder
 // as FlightPlans.txt, Aircraft.txt and Airports.txt and the compiler runs
-// there, so its arrival-time write-back touches only the copy. A set of
-// files there that an interrupted run left half replaced is made whole
-// first (`recovered`, when given, says how), and one that cannot be is not
-// compiled. The tool's presence is the caller's check. kFailed when the
+// there, so its arrival-time write-back touches only the copy. They are
+// copied under their folder's lock; a set of files there that an
+// interrupted run left half replaced is made whole first (`recovered`, when
+// given, says how), and one that cannot be, or that another run holds, is
+// not compiled (kNotRead). The tool's presence is the caller's check. kFailed when the
 // plan's folder could not be listed, with `unlisted` naming it.
 CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder, const std::filesystem::path& planFile,
                                bool showConsole, SetRecovery* recovered = nullptr,
@@ -91,7 +93,7 @@ CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder, const
 // (replacing files of those names, under their existing spelling). When
 // `chosenFile` is not that folder's FlightPlans.txt, a FlightPlans.txt
 // there is left alone. The three are replaced as one set
-// (WriteFilesAtomic, which fills in `failure` and `recovered`). False, with
+// (ReplaceFilesInTurn, which fills in `failure` and `recovered`). False, with
 // every file as it was unless `failure` says otherwise, on any failure;
 // `unlisted` then names that folder when it was one that could not be listed.
 bool DecompileTo(const std::filesystem::path& programFolder, const std::filesystem::path& chosenFile,

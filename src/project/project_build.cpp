@@ -36,6 +36,52 @@ class ProgressScope {
   BuildProgress& progress_;
 };
 
+// Adds what a recovery found to `into`; a recovery whose set may not be
+// read decides why the merge stops.
+void Merge(SetRecovery& into, const SetRecovery& r) {
+  into.lines.insert(into.lines.end(), r.lines.begin(), r.lines.end());
+  into.attention = into.attention || r.attention;
+  if (r.Readable()) return;
+  into.busy = r.busy;
+  into.unfinished = r.unfinished;
+  into.asides = r.asides;
+  into.folder = r.folder;
+}
+
+// Reads the files of an entry, those of one folder under that folder's
+// lock, after a recovery there: never one file of a set with another of
+// the set that replaced it. `texts` receives them in the order of `files`;
+// false, with `recovered` saying why, when a folder's set may not be read,
+// or with `failed` naming the file that could not be read.
+bool ReadEntryFiles(const std::vector<fs::path>& files, std::vector<std::string>& texts, SetRecovery& recovered,
+                    fs::path& failed) {
+  texts.assign(files.size(), {});
+  std::vector<bool> done(files.size(), false);
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (done[i]) continue;
+    const fs::path folder = files[i].parent_path();
+    std::vector<fs::path> together;
+    for (size_t k = i; k < files.size(); ++k)
+      if (!done[k] && files[k].parent_path() == folder) together.push_back(files[k]);
+    SetFolder set(folder, together);
+    set.LockWithin(kSetLockWait);
+    const SetRecovery r = set.Recover();
+    Merge(recovered, r);
+    if (!r.Readable()) return false;
+    for (size_t k = i; k < files.size(); ++k) {
+      if (done[k] || files[k].parent_path() != folder) continue;
+      std::optional<std::string> text = ReadFileBytes(files[k]);
+      if (!text) {
+        failed = files[k];
+        return false;
+      }
+      texts[k] = std::move(*text);
+      done[k] = true;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
@@ -55,32 +101,42 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
   ProgressScope scope(progress);
   progress.Merging(static_cast<int>(request.Entries.size()));
   ProjectMerger merger;
+  SetRecovery recovered;
   for (size_t i = 0; i < request.Entries.size(); ++i) {
     const ProjectEntry& e = request.Entries[i];
     progress.Entry(static_cast<int>(i));
     merger.BeginEntry();
-    if (!e.AircraftFile.empty()) {
-      std::optional<std::string> text = ReadFileBytes(e.AircraftFile);
-      if (!text) return {BuildOutcome::kAircraftFileMissing, e.AircraftFile};
-      merger.AddAircraftText(*text);
+    std::vector<fs::path> files{fs::path(e.PlanFile)};
+    if (!e.AircraftFile.empty()) files.push_back(fs::path(e.AircraftFile));
+    std::vector<std::string> texts;
+    fs::path failed;
+    if (!ReadEntryFiles(files, texts, recovered, failed)) {
+      BuildResult result{BuildOutcome::kEntryNotRead, {}, recovered, {}};
+      if (failed.empty()) return result;
+      result.Outcome = failed == files[0] ? BuildOutcome::kPlanFileMissing : BuildOutcome::kAircraftFileMissing;
+      result.File = failed.string();
+      return result;
     }
-    std::optional<std::string> text = ReadFileBytes(e.PlanFile);
-    if (!text) return {BuildOutcome::kPlanFileMissing, e.PlanFile};
-    merger.AddFlightPlanText(*text);
+    if (!e.AircraftFile.empty()) merger.AddAircraftText(texts[1]);
+    merger.AddFlightPlanText(texts[0]);
   }
 
   if (request.MergeOnly) {
     // Existing files keep their spelling; both are replaced or neither.
     fs::path aircraftTarget = FileInFolder(projectFolder, kAircraftName);
     fs::path planTarget = FileInFolder(projectFolder, kFlightPlansName);
+    BuildResult result;
+    SetOptions options;
     if (request.BackupPlan) {
       for (const fs::path& target : {aircraftTarget, planTarget})
-        if (fs::is_regular_file(target, ec)) CopyFileOnce(target, target.string() + kBackupSuffix);
+        options.copies.emplace_back(target, target.string() + kBackupSuffix);
     }
-    BuildResult result;
-    if (!WriteFilesAtomic({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}},
-                          &result.Failure, &result.Recovered))
+    SetRecovery written;
+    if (!ReplaceFilesInTurn({{planTarget, merger.FlightPlansText()}, {aircraftTarget, merger.AircraftText()}},
+                            &result.Failure, &written, options))
       result.Outcome = BuildOutcome::kWriteFailed;
+    Merge(recovered, written);
+    result.Recovered = recovered;
     return result;
   }
 
@@ -91,7 +147,7 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
     return {BuildOutcome::kWriteFailed, {}};
   progress.Compiling();
   int code = RunCompiler(request.ProgramFolder, run.Path(), request.ShowCompiler);
-  return {code == 0 ? BuildOutcome::kDone : BuildOutcome::kCompileFailed, {}};
+  return {code == 0 ? BuildOutcome::kDone : BuildOutcome::kCompileFailed, {}, recovered, {}};
 }
 
 BuildMessage BuildFailureMessage(const BuildResult& result) {
@@ -107,6 +163,7 @@ BuildMessage BuildFailureMessage(const BuildResult& result) {
     case BuildOutcome::kPlanFileMissing:
       // Paths are the file system's bytes; messages are Windows-1252.
       return {"File '" + Utf8ToCp1252(result.File) + "' not found.", warn};
+    case BuildOutcome::kEntryNotRead: return {Utf8ToCp1252(result.Recovered.Refusal()), warn};
     case BuildOutcome::kWriteFailed: return {WithSetFailure(kMergeFailedMessage, result.Failure), stop};
     case BuildOutcome::kCompileFailed: return {kProjectCompileFailedMessage, stop};
   }

@@ -35,6 +35,7 @@ enum class BuildOutcome {
   kCompilerMissing,    // compile: no compiler in the program folder
   kAircraftFileMissing,  // an entry's aircraft file cannot be read
   kPlanFileMissing,      // an entry's flight plan file cannot be read
+  kEntryNotRead,         // an entry's folder holds a set that may not be read now
   kWriteFailed,        // the merged files could not be written
   kCompileFailed,      // the compiler did not end with 0
 };
@@ -42,8 +43,9 @@ enum class BuildOutcome {
 struct BuildResult {
   BuildOutcome Outcome = BuildOutcome::kDone;
   std::string File;  // the entry's file for the two "missing" outcomes
-  // A merge: what was done about a set in the project folder that an
-  // interrupted run had left half replaced, and why the merged files could
+  // What was done about sets in the entries' folders and the project folder
+  // that an interrupted run had left half replaced (for kEntryNotRead, why
+  // an entry's files may not be read now), and why the merged files could
   // not be written.
   SetRecovery Recovered;
   SetFailure Failure;

@@ -143,10 +143,13 @@ TEST_F(PlanWindowTest, FailedSaveIsReportedAndKeepsTheChanges) {
   Open(main_);
   Plan().Flights[0].Registration = "N-KEEP";
   w_.MarkPlanModified();
-  // The plan's folder is gone: nothing can be written there.
+  // The plan's folder is gone: nothing can be written there, and the
+  // message says why.
   fs::remove_all(main_.parent_path());
   w_.mnuFileSave->trigger();
-  EXPECT_EQ(Prompts(), (std::vector<std::string>{kSaveFailed}));
+  const std::string failed =
+      std::string(kSaveFailed) + "\n\nCould not make a new file beside '" + main_.string() + "' (No such file or directory).";
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{failed}));
   EXPECT_TRUE(Program().PlanModified);
   EXPECT_TRUE(w_.mnuFileSave->isEnabled());
 
@@ -156,7 +159,7 @@ TEST_F(PlanWindowTest, FailedSaveIsReportedAndKeepsTheChanges) {
   boxes_.Clear();
   boxes_.Answer(kIdYes);
   w_.LoadFlightplan(other.string());
-  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Save the modified Flightplan?", kSaveFailed}));
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Save the modified Flightplan?", failed}));
   EXPECT_EQ(Plan().FlightplanPath, main_.string());
   EXPECT_EQ(Plan().Flights[0].Registration, "N-KEEP");
   EXPECT_TRUE(Plan().PlanLoaded);
@@ -182,7 +185,9 @@ TEST_F(PlanWindowTest, ASaveThatCannotWriteEveryFileChangesNone) {
     fs::permissions(folder / readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     w_.mnuFileSave->trigger();
     fs::permissions(folder / readOnly, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(Prompts(), (std::vector<std::string>{kSaveFailed})) << readOnly;
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{std::string(kSaveFailed) + "\n\n'" + (folder / readOnly).string() +
+                                                   "' may not be replaced (Permission denied)."}))
+        << readOnly;
     for (size_t k = 0; k < 3; ++k) EXPECT_EQ(ReadFile(files[k]), before[k]) << readOnly << " " << files[k];
     EXPECT_TRUE(Program().PlanModified);
   }
@@ -216,11 +221,11 @@ TEST_F(PlanWindowTest, ASaveKilledAtAnyStepIsMadeWholeByTheNextRun) {
   // The save writes the plan aircraft of the one plan of the program.
   auto save = [&] {
     Plan() = edited;
-    WritePlanFiles(Plan());
+    WritePlanFiles(Plan(), [](const auto&) { return true; });
   };
   reset();
   Plan() = edited;
-  ASSERT_TRUE(WritePlanFiles(Plan()));
+  ASSERT_TRUE(WritePlanFiles(Plan(), [](const auto&) { return true; }));
   const auto after = read();
   const std::string users = "AC#1,300,\"The user's own\"\r\n";
   int next = 0;

@@ -24,6 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using test::Names;
+using test::RecoverSet;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -53,9 +54,9 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   fs::create_directory(dir / "blocked");
   SetFailure failure;
   // A target in a missing folder, a target that is a folder: nothing changes.
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "no/d.txt", "d"}}, &failure));
-  EXPECT_EQ(failure.step, SetFailure::Step::kCreate);
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "blocked", "x"}}, &failure));
+  EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "no/d.txt", "d"}}, &failure));
+  EXPECT_EQ(failure.step, SetFailure::Step::kRefused);
+  EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "blocked", "x"}}, &failure));
   EXPECT_EQ(failure.step, SetFailure::Step::kRefused);
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
   EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
@@ -63,7 +64,7 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   // The last rename fails: a gets its old file back, the new c goes again.
   SetFileStepHook(FailRenames);
   g_failRename = "b.txt";
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
+  EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   EXPECT_EQ(failure.step, SetFailure::Step::kReplace);
   EXPECT_EQ(failure.file, dir / "b.txt");
   EXPECT_EQ(failure.mixed, "");
@@ -73,21 +74,21 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   // Putting a back fails as well: the failure says what is new and where
   // the old a lies, and the next run puts it back.
   g_failPutBack = true;
-  EXPECT_FALSE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
+  EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   g_failPutBack = false;
   SetFileStepHook(nullptr);
   const std::vector<std::string> kept = NamesWith(dir.path(), ".old");
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_EQ(failure.mixed, "Could not put the earlier files back: a.txt is new, c.txt and b.txt are old; the "
-                           "earlier files are kept as " + kept[0] + ".");
+                           "earlier files are kept as " + kept[0] + " for a.txt.");
   EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
-  const SetRecovery r = RecoverFolder(dir.path());
+  const SetRecovery r = RecoverSet(dir.path());
   EXPECT_EQ(r.lines, std::vector<std::string>{"Put back the earlier a.txt, c.txt and b.txt, which an interrupted "
                                               "run of velk had left half replaced."});
   EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
 
-  ASSERT_TRUE(WriteFilesAtomic({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}}));
+  ASSERT_TRUE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}}));
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked", "c.txt"}));
 }
 
@@ -95,7 +96,7 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
 void KillWriting(const fs::path& folder, const std::string& step) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(folder / name, std::string("old ") + name[0]);
   test::KillAtFileStep(step, [&] {
-    WriteFilesAtomic({{folder / "a.txt", "new a"}, {folder / "b.txt", "new b"}, {folder / "c.txt", "new c"}});
+    ReplaceFilesInTurn({{folder / "a.txt", "new a"}, {folder / "b.txt", "new b"}, {folder / "c.txt", "new c"}});
   });
 }
 
@@ -113,22 +114,22 @@ TEST(FileSet, AnInterruptedSetIsFinishedWhereverItsFolderWentAndNeverTurnedBack)
   KillWriting(dir / "set", "rename c.txt");
   ASSERT_EQ(Set(dir / "set"), kMixed);
   fs::rename(dir / "set", dir / "moved");
-  SetRecovery r = RecoverFolder(dir / "moved");
+  SetRecovery r = RecoverSet(dir / "moved");
   EXPECT_EQ(r.lines, std::vector<std::string>{"Finished replacing a.txt, b.txt and c.txt, which an interrupted run "
                                               "of velk had left half done."});
   EXPECT_EQ(Set(dir / "moved"), kNew);
   EXPECT_EQ(Names(dir / "moved"), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   // Killed once every file was in place, before its journal went.
   KillWriting(dir / "done", "unlink .velk.journal");
-  r = RecoverFolder(dir / "done");
+  r = RecoverSet(dir / "done");
   EXPECT_EQ(r.lines, std::vector<std::string>{"Removed what an interrupted run of velk left; a.txt, b.txt and "
                                               "c.txt are new."});
   EXPECT_EQ(Set(dir / "done"), kNew);
   EXPECT_EQ(Names(dir / "done"), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   // Killed while it wrote the new files: only its own files go.
-  KillWriting(dir / "early", "fsync .b.txt");
+  KillWriting(dir / "early", "fsync .velk-set-");
   WriteFile(dir / "early/.b.txt.Ab12Cd", "another program's");
-  r = RecoverFolder(dir / "early");
+  r = RecoverSet(dir / "early");
   EXPECT_EQ(r.lines, std::vector<std::string>{"Removed what an interrupted run of velk left; a.txt, b.txt and "
                                               "c.txt are as before."});
   EXPECT_EQ(Set(dir / "early"), kOld);
@@ -148,7 +149,7 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
   const std::vector<Case> cases = {
       {"edited", [](const fs::path& f) { WriteFile(f / "b.txt", "the user's b"); },
        "b.txt changed after an interrupted run of velk had begun to replace a.txt, b.txt and c.txt: nothing was "
-       "put back; check a.txt, b.txt and c.txt; the earlier files are kept as .a.txt.velk-set-"},
+       "put back; check a.txt, b.txt and c.txt; the earlier files are kept as .velk-set-"},
       {"linked",
        [](const fs::path& f) {
          fs::rename(f / ".velk.journal", f.parent_path() / "elsewhere");
@@ -170,8 +171,8 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
       {"forged",
        [](const fs::path& f) {
          fs::remove(f / ".velk.journal");
-         WriteFile(f / ".velk.journal", "velk file set 1\0velk\0AAAAAAAA\0" "1\0a.txt\0staged\0committed\0"
-                                        "1.2.3.4.5\0" "1.2.3.4.6\0" "1.2.3.4.5\0end\0"s);
+         WriteFile(f / ".velk.journal", "velk file set 2\0velk\0AAAAAAAA\0" "1.1\0-\0" "1\0a.txt\0-\0staged\0"
+                                        "committed\0" "2.3.4.5\0" "2.3.4.6\0" "2.3.4.5\0end\0"s);
        },
        "The journal .velk.journal of an interrupted run could not be used (none of the files it names is as that "
        "run left it): nothing was changed"},
@@ -182,7 +183,7 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     c.after_kill(folder);
     const std::vector<std::optional<std::string>> before = Set(folder);
     const std::set<std::string> names = Names(folder);
-    const SetRecovery r = RecoverFolder(folder);
+    const SetRecovery r = RecoverSet(folder);
     ASSERT_EQ(r.lines.size(), 1u) << c.name;
     EXPECT_EQ(r.lines[0].rfind(c.line, 0), 0u) << c.name << ": " << r.lines[0];
     EXPECT_TRUE(r.lines[0].ends_with("; the journal is kept as .velk.journal.aside.")) << r.lines[0];
@@ -194,8 +195,8 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     EXPECT_EQ(Names(folder), aside) << c.name;
     EXPECT_EQ(NamesWith(folder, ".old").size(), 3u) << c.name;
     // Set aside, it is never tried again, and the set can be written anew.
-    EXPECT_TRUE(RecoverFolder(folder).Empty()) << c.name;
-    EXPECT_TRUE(WriteFilesAtomic({{folder / "a.txt", "newer a"}})) << c.name;
+    EXPECT_TRUE(RecoverSet(folder).Empty()) << c.name;
+    EXPECT_TRUE(ReplaceFilesInTurn({{folder / "a.txt", "newer a"}})) << c.name;
   }
 }
 }  // namespace

@@ -175,7 +175,7 @@ TEST_F(ToolRuns, ADecompileKilledAtAnyStepIsMadeWholeByTheNextRun) {
   test::KillAtEveryFileStep(reset, [&] { DecompileTo(tools_.ProgramFolder(), out / "D.txt", false); },
                             [&](const std::string& step) {
                               if (++kills % 2 == 0) WriteFile(out / "D.txt", "mine");
-                              RecoverFolder(out.path());
+                              test::RecoverSet(out.path());
                               if (kills % 2 == 0) {
                                 EXPECT_EQ(ReadFile(out / "D.txt"), "mine") << step;
                                 return;

@@ -169,7 +169,9 @@ TEST_F(ProjectBuild, MergedFilesThatCannotBeWrittenAreAFailureAndLoseNothing) {
   EXPECT_EQ(progress_.log, "M1 E0 F");
   EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt"), aircraft);
   EXPECT_TRUE(fs::is_directory(folder_ / "FlightPlans.txt"));
-  EXPECT_EQ(BuildFailureMessage(r).Text, "Errors occured during merging Project.");
+  EXPECT_EQ(BuildFailureMessage(r).Text, "Errors occured during merging Project.\n\n'" +
+                                            (folder_ / "FlightPlans.txt").string() +
+                                            "' may not be replaced (Is a directory).");
   EXPECT_EQ(BuildFailureMessage(r).Style, kMbOk | kMbIconCritical);
 }
 
@@ -231,7 +233,7 @@ TEST_F(ProjectBuild, AMergeKilledAtAnyStepIsMadeWholeByTheNextRun) {
   int kills = 0;
   test::KillAtEveryFileStep(reset, [&] { Build(true); }, [&](const std::string& step) {
     if (++kills % 2 == 0) WriteFile(folder_ / "Aircraft.txt", mine);
-    RecoverFolder(folder_.path());
+    test::RecoverSet(folder_.path());
     if (kills % 2 == 0) {
       EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt"), mine) << step;
       return;

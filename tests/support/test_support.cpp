@@ -82,6 +82,12 @@ void KillAtFileStep(const std::string& step, const std::function<void()>& write)
   g_killAtName.clear();
 }
 
+SetRecovery RecoverSet(const std::filesystem::path& folder) {
+  SetFolder set(folder);
+  set.LockWithin(std::chrono::milliseconds(0));
+  return set.Recover();
+}
+
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "velk-test-XXXXXX").string();
   if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_set.h"
+
 namespace velk::test {
 
 // A private folder removed with everything in it when the object goes.
@@ -77,6 +79,9 @@ std::vector<std::string> KillAtEveryFileStep(const std::function<void()>& reset,
 // Runs `write` in a child process killed at its first file step whose name
 // begins with `step` ("rename a.txt": the step and the file's name).
 void KillAtFileStep(const std::string& step, const std::function<void()>& write);
+
+// What a run that next takes the lock of `folder` puts right there.
+SetRecovery RecoverSet(const std::filesystem::path& folder);
 
 // The source tree and the folder of the built programs, as the test
 // environment names them.

@@ -142,7 +142,11 @@ TEST_F(DecompilerRun, OutputThatCannotBeCreatedIsReportedByName) {
   velk::SetFolder missing(work_ / "no such folder");
   missing.Lock([] {});
   EXPECT_EQ(WriteTrafficFiles(db, missing), 11);
-  EXPECT_TRUE(console.text().ends_with("\nERROR: Unable to create file Airports.txt\n\n")) << console.text();
+  // The system's reason follows the error.
+  EXPECT_TRUE(console.text().ends_with("\nERROR: Unable to create file Airports.txt\n\nCould not make a new file "
+                                       "beside '" + (work_ / "no such folder/Airports.txt").string() +
+                                       "' (No such file or directory).\n\n"))
+      << console.text();
 }
 
 // Part of a listing could lack AIRPORTS.TXT, and a new Airports.txt would

@@ -51,6 +51,9 @@ bool g_no_links = false;  // a file system without hard links
 
 bool StepHook(std::string_view step, const fs::path& path) {
   if (g_no_links && step == "link") return true;
+  // A lock that fails stands for a file system without locks, where a run
+  // goes on: no failure of the run.
+  if (step == "lock") return false;
   const int n = g_step_number++;
   if (g_act == Act::kRecord) g_steps.push_back(std::string(step) + " " + path.filename().string());
   if (n != g_act_at) return false;
@@ -551,7 +554,7 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
   EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans);
   EXPECT_NE(r.out.find("\nAircraft.txt changed after an interrupted run of ulvane had begun to replace Airports.txt, "
                        "Aircraft.txt and FlightPlans.txt: nothing was put back; check Airports.txt, Aircraft.txt "
-                       "and FlightPlans.txt; the earlier files are kept as .Airports.txt.ulvane-set-"),
+                       "and FlightPlans.txt; the earlier files are kept as .ulvane-set-"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("the journal is kept as .ulvane.journal.aside.\n"), std::string::npos) << r.out;

@@ -66,7 +66,7 @@ void CompileCommands::Compile(const std::string& planFile) {
   std::filesystem::path unlisted;
   CompileOutcome outcome = CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile),
                                            c_.mnuToolsShowCompiler->isChecked(), &recovered, &unlisted);
-  ShowSetRecovery(recovered, host_.Window());
+  if (!ShowSetReading(recovered, host_.Window())) return;
   if (!unlisted.empty()) {
     ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
     return;
@@ -78,6 +78,7 @@ void CompileCommands::Compile(const std::string& planFile) {
     case CompileOutcome::kAirportsMissing:
       ShowMessageBox(kAirportsTxtMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
       break;
+    case CompileOutcome::kNotRead: break;
     case CompileOutcome::kFailed:
       ShowMessageBox(kCompileFailedMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());
       break;

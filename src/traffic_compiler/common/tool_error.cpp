@@ -15,7 +15,7 @@ struct FileErrorText {
   std::string_view after;
 };
 
-constexpr std::array<FileErrorText, 10> kFileErrors{{
+constexpr std::array<FileErrorText, 11> kFileErrors{{
     {1, "ERROR: Unable to locate FS2002 in computer\n\n", ""},
     {2, "\nERROR: Unable to open output file ", "\n\n"},
     // A folder whose files are looked for without regard to case: part of a
@@ -30,6 +30,7 @@ constexpr std::array<FileErrorText, 10> kFileErrors{{
      "\nThat airport is not in the Airports.txt file\n\n"},
     {10, "\nERROR: Unable to find or open file ", "\n\n"},
     {11, "\nERROR: Unable to create file ", "\n\n"},
+    {60, "\nERROR: ", "\n\n"},
 }};
 
 const FileErrorText* FindFileError(int code) {

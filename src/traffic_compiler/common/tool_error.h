@@ -67,6 +67,9 @@ enum ToolError : int {
   // Numbers that do not fit the 16-bit fields of the database.
   kErrAircraftNumberRange = 56,
   kErrCruiseSpeedRange = 57,
+  // A folder whose set of text files another run holds, or that an
+  // interrupted run left to be checked: the detail says which and why.
+  kErrSetFolder = 60,
 };
 
 inline constexpr int kMaxAircraftName = 100;

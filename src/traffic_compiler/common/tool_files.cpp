@@ -21,7 +21,6 @@ namespace traffic {
 
 namespace {
 
-using velk::SyncFolderOf;
 using velk::FileStepFails;
 using velk::WriteAll;
 
@@ -83,9 +82,10 @@ void OutputFile::CloseQuietly() {
 bool OutputFile::CreateExclusive(const fs::path& path) {
   CloseQuietly();
   path_.clear();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  fd_ = velk::CreateNewFile(AT_FDCWD, path, path);
   if (fd_ < 0) return false;
   path_ = path;
+  mode_ = velk::NewFileMode();
   ok_ = true;
   keep_ = false;
   end_ = 0;
@@ -95,8 +95,8 @@ bool OutputFile::CreateExclusive(const fs::path& path) {
 bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permissions_of) {
   CloseQuietly();
   path_.clear();
-  std::string name = velk::TemporaryNameTemplate(target);
-  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  std::string name;
+  fd_ = velk::CreateTemporaryBeside(target, name);
   if (fd_ < 0) return false;
   path_ = name;
   ok_ = true;
@@ -105,11 +105,8 @@ bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permission
   // A replaced file keeps its permissions; a new one gets the usual ones
   // rather than the private mode of a temporary file.
   struct stat st;
-  if (::stat((permissions_of.empty() ? target : permissions_of).c_str(), &st) == 0) {
-    ::fchmod(fd_, st.st_mode & 07777);
-  } else {
-    ::fchmod(fd_, velk::NewFileMode());
-  }
+  mode_ = ::stat((permissions_of.empty() ? target : permissions_of).c_str(), &st) == 0 ? st.st_mode & 07777
+                                                                                         : velk::NewFileMode();
   return true;
 }
 
@@ -138,19 +135,17 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) const {
 
 bool OutputFile::Finish() {
   if (fd_ < 0) return false;
-  if (ok_ && (FileStepFails("fsync", path_) || ::fsync(fd_) != 0)) ok_ = false;
-  if (FileStepFails("close", path_)) ok_ = false;
-  if (::close(fd_) != 0) ok_ = false;
+  if (!ok_) {
+    CloseQuietly();
+    return false;
+  }
+  ok_ = velk::FinishNewFile(fd_, mode_, path_);
   fd_ = -1;
   return ok_;
 }
 
 bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  if (FileStepFails("rename", to)) return false;
-  if (std::rename(from.c_str(), to.c_str()) == 0) {
-    SyncFolderOf(to);
-    return true;
-  }
+  if (velk::RenameDurably(from, to)) return true;
   if (errno != EXDEV) return false;
   // `to` lies on another file system (a link led there): a copy made whole
   // beside it takes its place, then `from` goes.
@@ -160,9 +155,8 @@ bool ReplaceFile(const fs::path& from, const fs::path& to) {
   OutputFile out;
   const bool ok = out.CreateBeside(to) && CopyBlocks(in, out);
   ::close(in);
-  if (!out.Finish() || !ok || std::rename(out.path().c_str(), to.c_str()) != 0) return false;
+  if (!out.Finish() || !ok || !velk::RenameDurably(out.path(), to)) return false;
   out.Keep();
-  SyncFolderOf(to);
   ::unlink(from.c_str());
   return true;
 }
@@ -190,32 +184,6 @@ void HeldFile::Release() {
   }
 }
 
-bool LinkFile(const fs::path& from, const fs::path& to) {
-  return !FileStepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0;
-}
-
-CopyResult RenameNoReplace(const fs::path& from, const fs::path& to) {
-  if (FileStepFails("rename", to)) return CopyResult::kFailed;
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    SyncFolderOf(to);
-    return CopyResult::kCopied;
-  }
-  if (errno == EEXIST) return CopyResult::kTargetExists;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return CopyResult::kFailed;
-  // The file system cannot rename without replacing: a second name made by
-  // a hard link refuses an existing name just as well.
-  if (!FileStepFails("link", to) && ::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    SyncFolderOf(to);
-    return CopyResult::kCopied;
-  }
-  if (errno == EEXIST) return CopyResult::kTargetExists;
-  // Neither: look first. The tools hold the folder lock while they do this,
-  // so no other run of theirs can slip in between.
-  if (velk::EntryExists(to)) return CopyResult::kTargetExists;
-  return ReplaceFile(from, to) ? CopyResult::kCopied : CopyResult::kFailed;
-}
-
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
   if (velk::EntryExists(to)) return CopyResult::kTargetExists;
   velk::RegularReadResult opened;
@@ -229,33 +197,18 @@ CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
   const bool ok = CopyBlocks(in, out);
   ::close(in);
   if (!out.Finish() || !ok) return CopyResult::kFailed;
-  const CopyResult placed = RenameNoReplace(out.path(), to);
-  if (placed == CopyResult::kCopied) out.Keep();
-  return placed;
+  switch (velk::RenameNoReplace(out.path(), to)) {
+    case velk::RenameResult::kRenamed: out.Keep(); return CopyResult::kCopied;
+    case velk::RenameResult::kExists: return CopyResult::kTargetExists;
+    case velk::RenameResult::kFailed: break;
+  }
+  return CopyResult::kFailed;
 }
 
 bool IsWriteProtected(const fs::path& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
-
-std::size_t RemoveLeftoverTemporaries(const fs::path& target) {
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  const std::string target_name = target.filename().string();
-  std::size_t removed = 0;
-  // What a listing that fails part way did list is still cleaned up.
-  std::vector<fs::directory_entry> entries;
-  std::error_code ec;
-  velk::ListFolder(folder, entries, ec);
-  for (const fs::directory_entry& entry : entries) {
-    const std::string name = entry.path().filename().string();
-    // RemoveFileEntry leaves anything but a file or a link alone.
-    if (velk::TemporaryTargetName(name) == target_name && RemoveFileEntry(entry.path()))
-      ++removed;
-  }
-  return removed;
 }
 
 fs::path FindFileNoCase(const fs::path& folder, const std::string& name, fs::path* unlisted) {

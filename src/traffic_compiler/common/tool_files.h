@@ -3,6 +3,8 @@
 // checked writes, replacement in one step, copies that never overwrite, the
 // lock on the simulator's traffic folder, the simulator folder and the
 // little-endian byte order of traffic.bgl.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -63,6 +65,9 @@ class OutputFile {
   // Writes `bytes` at `offset`; safe from several threads at once for
   // pieces that do not overlap. A failure here is the caller's to report.
   bool WriteAt(std::uint64_t offset, std::string_view bytes) const;
+  // The permissions Finish gives the file (by default those of a new file,
+  // or of the file it is made beside).
+  void SetMode(mode_t mode) { mode_ = mode; }
   // Flushes to disk and closes; true when every write so far succeeded.
   bool Finish();
   // Write and Finish in one.
@@ -78,6 +83,7 @@ class OutputFile {
 
   int fd_ = -1;
   std::uint64_t end_ = 0;  // where Write goes on
+  mode_t mode_ = 0;        // given by Finish
   bool ok_ = true;
   bool keep_ = false;
   fs::path path_;
@@ -110,15 +116,7 @@ class HeldFile {
   std::thread closer_;
 };
 
-// Gives the file `from` the second name `to` (a hard link); false when that
-// fails, as it does on file systems without links.
-bool LinkFile(const fs::path& from, const fs::path& to);
-
 enum class CopyResult { kCopied, kTargetExists, kFailed };
-
-// Gives `from` the name `to` unless `to` exists already (a symbolic link
-// counts as existing), never replacing it, even in a race.
-CopyResult RenameNoReplace(const fs::path& from, const fs::path& to);
 
 // Copies the regular file `from` to `to` only when `to` does not exist yet.
 // The copy is made under a fresh name beside `to`, flushed to disk and only
@@ -135,13 +133,9 @@ bool IsWriteProtected(const fs::path& path);
 // points to). True when nothing of that name is left.
 using velk::RemoveFileEntry;
 
-// Removes what runs of this program that died left beside `target`: the
-// files and links of a temporary name that OutputFile::CreateBeside made
-// for it (".NAME.<mark>-" and six letters or digits, with this program's
-// mark). Folders, other programs' temporaries and every other name are left
-// alone. Only for a caller that holds the folder lock, when no run of this
-// program can be making one. Returns how many were removed.
-std::size_t RemoveLeftoverTemporaries(const fs::path& target);
+// Removes what runs of this program that died left beside a target
+// (velk::RemoveLeftoverTemporaries).
+using velk::RemoveLeftoverTemporaries;
 
 // The folder lock the tools take turns through.
 using velk::FolderLock;

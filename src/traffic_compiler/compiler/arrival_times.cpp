@@ -336,7 +336,7 @@ int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const st
   if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
   struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
+  if (::stat(target_.c_str(), &st) == 0) out_.SetMode(st.st_mode & 07777);
   if (!written || !out_.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
   return 0;
 }

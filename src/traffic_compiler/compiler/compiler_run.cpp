@@ -102,11 +102,11 @@ int Compile(const Switches& switches) {
   // The texts are read, and the plan written back, while no other run
   // writes into their folder; a set of them that a killed run left half
   // replaced is made whole first, and a set that cannot be is not compiled.
-  velk::SetFolder work(".");
+  velk::SetFolder work(".", {kAirportsFile, kAircraftFile, kFlightPlansFile});
   work.Lock([] { ConsoleWaiting("run writing into this folder"); });
   const velk::SetRecovery recovered = work.Recover();
   if (!recovered.Empty()) ConsoleWrite(recovered.Text() + "\n");
-  if (recovered.unfinished) return ReportFileError(kErrReadInput, kFlightPlansFile);
+  if (!recovered.Readable()) return ReportFileError(kErrSetFolder, recovered.Refusal());
 
   TrafficData data;
   std::uint64_t plans_fingerprint = 0;

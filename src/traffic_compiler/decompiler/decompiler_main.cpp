@@ -77,12 +77,16 @@ int Decompile(const std::filesystem::path& workFolder) {
   if (folder.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   traffic::FolderLock lock;
   lock.Lock(folder, [] { traffic::ConsoleWaiting("compile or decompile of this simulator"); });
-  velk::SetFolder work(workFolder);
+  // The folders the texts' links lead to are locked with the work folder.
+  const std::vector<std::filesystem::path> targets = OutputTargets(workFolder, unlisted);
+  if (targets.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
+  velk::SetFolder work(workFolder, targets);
   work.Lock([] { traffic::ConsoleWaiting("run writing into this folder"); });
   // Under the lock no other run can be writing the text files, so a set
   // left half replaced was left by a run that died.
   const velk::SetRecovery recovered = work.Recover();
   if (!recovered.Empty()) traffic::ConsoleWrite(recovered.Text() + "\n");
+  if (recovered.busy) return traffic::ReportFileError(traffic::kErrSetFolder, recovered.Refusal());
   std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl", &unlisted);
   if (database.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   velk::FileBytes bytes;
@@ -113,14 +117,20 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   // leaves a new file beside old ones or a truncated file.
   velk::SetFailure failure;
   if (folder.Replace(files, failure)) return traffic::kOk;
-  // The journal is the run's own affair; the user hears of the texts.
-  const char* name = kOutputNames[0];
+  switch (failure.step) {
+    case velk::SetFailure::Step::kBusy:
+    case velk::SetFailure::Step::kUnfinished:
+      return traffic::ReportFileError(traffic::kErrSetFolder, velk::SetFailureText(failure));
+    default: break;
+  }
+  // A text by its own name; the journal or a folder by its path.
+  std::string name = failure.file.string();
   for (std::size_t i = 0; i < targets.size(); ++i) {
     if (failure.file == targets[i]) name = kOutputNames[i];
   }
   const int code = traffic::ReportFileError(
       failure.step == velk::SetFailure::Step::kWrite ? traffic::kErrWriteOutput : traffic::kErrCreateFile, name);
-  if (!failure.mixed.empty()) traffic::ConsoleWrite(failure.mixed + "\n\n");
+  traffic::ConsoleWrite(velk::SetFailureText(failure) + "\n\n");
   return code;
 }
 

@@ -393,7 +393,9 @@ TEST_F(SearchTabTest, AnExportThatCannotBeWrittenIsSaid) {
   dialogs.Answer((dir / "taken.txt").string());
   boxes.Clear();
   c.cmdExport->click();
-  ASSERT_EQ(boxes.Prompts(), (std::vector<std::string>{"Could not write file '" + (dir / "taken.txt").string() + "'."}));
+  const std::string taken = (dir / "taken.txt").string();
+  ASSERT_EQ(boxes.Prompts(), (std::vector<std::string>{"Could not write file '" + taken + "'.\n\n'" + taken +
+                                                       "' may not be replaced (Is a directory)."}));
   EXPECT_EQ(boxes.Shown()[0].buttons, kMbIconExclamation);
   EXPECT_TRUE(fs::is_directory(dir / "taken.txt"));
   EXPECT_FALSE(host.IsBusy());
