@@ -32,6 +32,7 @@ enum class BuildOutcome {
   kNotSaved,           // the project has no file yet
   kNoAircraftFile,     // no entry names an aircraft file
   kAirportsMissing,    // no Airports.txt in the project folder
+  kFolderUnlisted,     // the project folder could not be listed to find its files
   kCompilerMissing,    // compile: no compiler in the program folder
   kAircraftFileMissing,  // an entry's aircraft file cannot be read
   kPlanFileMissing,      // an entry's flight plan file cannot be read
@@ -41,7 +42,7 @@ enum class BuildOutcome {
 
 struct BuildResult {
   BuildOutcome Outcome = BuildOutcome::kDone;
-  std::string File;  // the entry's file for the two "missing" outcomes
+  std::string File;  // the entry's file for the two "missing" outcomes; the folder for kFolderUnlisted
   // A merge: what was done about a set in the project folder that an
   // interrupted run had left half replaced, and why the merged files could
   // not be written.
