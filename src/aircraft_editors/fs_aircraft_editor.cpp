@@ -198,7 +198,7 @@ std::vector<const FSAircraft*> FSAircraftEditor::TypesExportList() const {
   std::vector<const FSAircraft*> out;
   for (const FSAircraft& a : list_) {
     bool classified = a.Class >= kClassMicroProp && a.Class <= kClassHugeJet;
-    if (classified && (a.Title.empty() || a.Title.front() != '~')) out.push_back(&a);
+    if (classified && IsUsableAircraft(a)) out.push_back(&a);
   }
   return out;
 }

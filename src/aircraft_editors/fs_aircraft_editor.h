@@ -97,8 +97,8 @@ class FSAircraftEditor {
   // the entries not yet written keep their marks.
   AircraftSaveResult Save(const std::filesystem::path& programFolder, bool backup);
 
-  // The aircraft "New AircraftTypes.dat" lists, in list order: every entry
-  // with a class other than "Not Used" whose title does not begin with "~".
+  // The aircraft "New AircraftTypes.dat" lists, in list order: every usable
+  // entry (IsUsableAircraft) with a class other than "Not Used".
   std::vector<const FSAircraft*> TypesExportList() const;
 
   // A save of this session succeeded.

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -744,11 +745,14 @@ void frmMain::ConnectSwitchCommands() {
     std::filesystem::path page = ProgramFolder() / "Help" / "index.html";
     std::error_code ec;
     // Without the pages there is nothing to open, and nothing to say; a page
-    // that nothing could open (no desktop launcher) is named, or F1 would
-    // seem to do nothing.
-    if (std::filesystem::is_regular_file(page, ec) && !OpenDocument(page.string()))
-      ShowMessageBox("Couldn't open the help page '" + Utf8ToCp1252(page.string()) + "'.",
-                     kMbOk | kMbIconExclamation, kProgramTitle, this);
+    // that nothing could open (no desktop launcher, or one that found no
+    // viewer) is named, or F1 would seem to do nothing.
+    if (!std::filesystem::is_regular_file(page, ec)) return;
+    OpenDocument(page.string(), [page, owner = QPointer<frmMain>(this)](bool opened) {
+      if (!opened && owner)
+        ShowMessageBox("Couldn't open the help page '" + Utf8ToCp1252(page.string()) + "'.",
+                       kMbOk | kMbIconExclamation, kProgramTitle, owner);
+    });
   });
 }
 

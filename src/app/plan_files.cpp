@@ -33,7 +33,7 @@ void EmptyPlan(PlanState& plan) {
 bool PlanAircraftMissing(const PlanState& plan) {
   std::unordered_map<std::string, bool> installed;
   for (const FSAircraft& a : plan.FSAircraftList)
-    if ((a.Title.empty() || a.Title.front() != '~') && !a.Unreadable) installed.emplace(NodeKeyUpper(a.Title), true);
+    if (IsUsableAircraft(a)) installed.emplace(NodeKeyUpper(a.Title), true);
   for (const PlanAircraft& a : plan.PlanAircraftList)
     if (!installed.count(NodeKeyUpper(a.Title))) return true;
   return false;

@@ -21,8 +21,8 @@ bool PlanFileExists(const std::string& path);
 // installed aircraft and the search work list.
 void EmptyPlan(PlanState& plan);
 
-// True when some plan aircraft's title is not installed. Installed aircraft
-// whose title starts with "~" do not count.
+// True when some plan aircraft's title is not installed. Only usable
+// installed aircraft (IsUsableAircraft) count.
 bool PlanAircraftMissing(const PlanState& plan);
 
 // Writes the flights to Plan().FlightplanPath (with "Removed Flights.txt"

@@ -300,7 +300,7 @@ std::vector<int> MatchInstalledAircraft(const PlanState& plan) {
   std::unordered_map<std::string, int> byTitle;
   byTitle.reserve(plan.FSAircraftList.size());
   for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
-    if (!plan.FSAircraftList[i].Unreadable)
+    if (MatchesByTitle(plan.FSAircraftList[i]))
       byTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
   std::vector<int> match;
   match.reserve(plan.PlanAircraftList.size());

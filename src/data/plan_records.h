@@ -126,6 +126,17 @@ struct FSAircraft {
   bool operator==(const FSAircraft&) const = default;
 };
 
+// Whether a plan aircraft of the same title can stand for this record: every
+// record but an Unreadable one, "~" titles included.
+inline bool MatchesByTitle(const FSAircraft& a) { return !a.Unreadable; }
+
+// Whether the record is offered as an installed aircraft: in the aircraft
+// trees, in the plan aircraft editor's list, and for the aircraft check. A
+// title that begins with "~" hides an aircraft from all of them.
+inline bool IsUsableAircraft(const FSAircraft& a) {
+  return MatchesByTitle(a) && (a.Title.empty() || a.Title.front() != '~');
+}
+
 // Case-insensitive ICAO -> index into Airports; the first airport of a code
 // wins, later duplicates stay in Airports but are not indexed.
 class AirportIndexMap {

@@ -267,7 +267,7 @@ void AddInstalled(AircraftTree& tree, TreeGrouping grouping, const PlanState& pl
   const auto& list = plan.FSAircraftList;
   for (size_t i = 0; i < list.size(); ++i) {
     const FSAircraft& a = list[i];
-    if ((!a.Title.empty() && a.Title.front() == '~') || a.Unreadable) continue;
+    if (!IsUsableAircraft(a)) continue;
     tree.AddAircraft(grouping, a.Title, a.ATCAirline, a.UIManufacturer, a.UIType, a.Class,
                      static_cast<int>(i));
   }
@@ -291,7 +291,7 @@ int FillAircraftTrees(AircraftTree& move, int moveView, AircraftTree& shuffle, i
   const auto& list = plan.FSAircraftList;
   for (size_t i = 0; i < list.size(); ++i) {
     const FSAircraft& a = list[i];
-    if ((!a.Title.empty() && a.Title.front() == '~') || a.Unreadable) continue;
+    if (!IsUsableAircraft(a)) continue;
     move.AddAircraft(moveGrouping, a.Title, a.ATCAirline, a.UIManufacturer, a.UIType, a.Class,
                      static_cast<int>(i));
     shuffle.AddAircraft(shuffleGrouping, a.Title, a.ATCAirline, a.UIManufacturer, a.UIType,

@@ -25,7 +25,12 @@ FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
   return previous;
 }
 
-bool OpenDocument(const std::string& path) { return Opener() && Opener()(path); }
+void OpenDocument(const std::string& path, DocumentDone done) {
+  if (Opener())
+    Opener()(path, std::move(done));
+  else if (done)
+    done(false);
+}
 
 DocumentOpener SetDocumentOpener(DocumentOpener opener) {
   DocumentOpener previous = std::move(Opener());

@@ -40,10 +40,15 @@ std::string ShowFileDialog(const FileDialogRequest& request);
 // dialog counts as cancelled.
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
-// Opens a document (a help page, an aircraft.cfg) with the desktop's viewer.
-// False when no viewer could be started for it (or no opener is installed).
-using DocumentOpener = std::function<bool(const std::string& path)>;
-bool OpenDocument(const std::string& path);
+// Opens a document (a help page, an aircraft.cfg) with the desktop's viewer
+// and calls `done` once: with false when no launcher could be started, when
+// the launcher failed (no viewer for the file) or when no opener is
+// installed, else with true. A launcher can take its time, so `done` may
+// come after OpenDocument has returned, from the window's event loop; the
+// caller's window runs on meanwhile and may be gone by then.
+using DocumentDone = std::function<void(bool opened)>;
+using DocumentOpener = std::function<void(const std::string& path, DocumentDone done)>;
+void OpenDocument(const std::string& path, DocumentDone done);
 DocumentOpener SetDocumentOpener(DocumentOpener opener);
 
 // Test seam: answers file dialogs from a queue ("" = cancel once the queue is

@@ -5,6 +5,7 @@
 
 #include "data/flight_plan_file.h"
 #include "platform/file_set.h"
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "platform/set_messages.h"
 #include "platform/text_codec.h"
@@ -92,8 +93,11 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
   if (!anyAircraft) return {BuildOutcome::kNoAircraftFile, {}};
   std::error_code ec;
   // A merge leaves the project's Airports.txt where it is; it only has to be
-  // there.
-  const fs::path airports = FileInFolder(projectFolder, kAirportsName);
+  // there. A folder that could not be listed tells nothing about whether it
+  // is.
+  fs::path unlisted;
+  const fs::path airports = FileInFolder(projectFolder, kAirportsName, &unlisted);
+  if (airports.empty()) return {BuildOutcome::kFolderUnlisted, unlisted.string()};
   if (!fs::is_regular_file(airports, ec)) return {BuildOutcome::kAirportsMissing, {}};
   if (!request.MergeOnly && !ToolPresent(request.ProgramFolder, kCompilerProgram))
     return {BuildOutcome::kCompilerMissing, {}};
@@ -123,8 +127,9 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
 
   if (request.MergeOnly) {
     // Existing files keep their spelling; both are replaced or neither.
-    fs::path aircraftTarget = FileInFolder(projectFolder, kAircraftName);
-    fs::path planTarget = FileInFolder(projectFolder, kFlightPlansName);
+    fs::path aircraftTarget = FileInFolder(projectFolder, kAircraftName, &unlisted);
+    fs::path planTarget = aircraftTarget.empty() ? fs::path() : FileInFolder(projectFolder, kFlightPlansName, &unlisted);
+    if (planTarget.empty()) return {BuildOutcome::kFolderUnlisted, unlisted.string(), recovered, {}};
     BuildResult result;
     SetOptions options;
     if (request.BackupPlan) {
@@ -158,6 +163,7 @@ BuildMessage BuildFailureMessage(const BuildResult& result) {
     case BuildOutcome::kNotSaved: return {kNotSavedMessage, warn};
     case BuildOutcome::kNoAircraftFile: return {kNoAircraftFileMessage, warn};
     case BuildOutcome::kAirportsMissing: return {kAirportsMissingMessage, warn};
+    case BuildOutcome::kFolderUnlisted: return {ListFailedMessage(result.File), warn};
     case BuildOutcome::kCompilerMissing: return {kVelkFolderCompilerMissingMessage, warn};
     case BuildOutcome::kAircraftFileMissing:
     case BuildOutcome::kPlanFileMissing:

@@ -32,6 +32,7 @@ enum class BuildOutcome {
   kNotSaved,           // the project has no file yet
   kNoAircraftFile,     // no entry names an aircraft file
   kAirportsMissing,    // no Airports.txt in the project folder
+  kFolderUnlisted,     // the project folder could not be listed to find its files
   kCompilerMissing,    // compile: no compiler in the program folder
   kAircraftFileMissing,  // an entry's aircraft file cannot be read
   kPlanFileMissing,      // an entry's flight plan file cannot be read
@@ -42,7 +43,7 @@ enum class BuildOutcome {
 
 struct BuildResult {
   BuildOutcome Outcome = BuildOutcome::kDone;
-  std::string File;  // the entry's file for the two "missing" outcomes
+  std::string File;  // the entry's file for the two "missing" outcomes; the folder for kFolderUnlisted
   // What was done about sets in the entries' folders and the project folder
   // that an interrupted run had left half replaced (for kEntryNotRead, why
   // an entry's files may not be read now), and why the merged files could

@@ -3,9 +3,11 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "data/flight_levels.h"
 #include "data/geodesy.h"
+#include "data/installed_aircraft.h"
 #include "platform/random_source.h"
 #include "platform/text_codec.h"
 
@@ -34,15 +36,10 @@ int CorrectFlightLevels(PlanState& plan) {
 
   // Plan aircraft id (case ignored) -> the first installed aircraft of its
   // title (case ignored); the first plan aircraft of an id with one wins.
-  std::unordered_map<std::string, int> firstByTitle;
-  for (size_t i = 0; i < plan.FSAircraftList.size(); ++i)
-    if (!plan.FSAircraftList[i].Unreadable)
-      firstByTitle.emplace(UpperCp1252(plan.FSAircraftList[i].Title), static_cast<int>(i));
+  const std::vector<int> match = MatchInstalledAircraft(plan);
   std::unordered_map<std::string, int> installedById;
-  for (const PlanAircraft& a : plan.PlanAircraftList) {
-    auto found = firstByTitle.find(UpperCp1252(a.Title));
-    if (found != firstByTitle.end()) installedById.emplace(UpperCp1252(a.Id), found->second);
-  }
+  for (size_t i = 0; i < match.size(); ++i)
+    if (match[i] >= 0) installedById.emplace(UpperCp1252(plan.PlanAircraftList[i].Id), match[i]);
 
   int corrected = 0;
   for (Flight& flight : plan.Flights) {

@@ -9,6 +9,7 @@
 #include "data/class_config.h"
 #include "data/flight_levels.h"
 #include "data/geodesy.h"
+#include "data/installed_aircraft.h"
 #include "data/text_number.h"
 #include "data/times_zones.h"
 #include "platform/random_source.h"
@@ -707,14 +708,15 @@ std::vector<FSAircraft> MatchFSAircraft(const PlanState& plan, const LocationTab
     }
   });
 
-  std::unordered_map<std::string, size_t> installedByTitle;
-  for (size_t k = 0; k < plan.FSAircraftList.size(); ++k) installedByTitle.try_emplace(Key(plan.FSAircraftList[k].Title), k);
+  // An unreadable folder of a plan aircraft's title would otherwise become
+  // an aircraft without limits or airline: a fallback for any flight.
+  const std::vector<int> installed = MatchInstalledAircraft(plan);
 
   std::vector<FSAircraft> noAirline;
-  for (const PlanAircraft& p : plan.PlanAircraftList) {
-    auto installed = installedByTitle.find(Key(p.Title));
-    if (installed == installedByTitle.end()) continue;
-    FSAircraft copy = plan.FSAircraftList[installed->second];
+  for (size_t i = 0; i < plan.PlanAircraftList.size(); ++i) {
+    const PlanAircraft& p = plan.PlanAircraftList[i];
+    if (installed[i] < 0) continue;
+    FSAircraft copy = plan.FSAircraftList[static_cast<size_t>(installed[i])];
     copy.PlanId = p.Id;
     copy.UseCount = 0;
     if (copy.ATCAirline.empty()) {

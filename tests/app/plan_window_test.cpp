@@ -633,10 +633,13 @@ TEST_F(PlanWindowTest, SwitchAndTurnAroundMenus) {
 }
 
 TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
+  // The launcher answers when the test says so, as a real one answers
+  // whenever it has ended.
   std::vector<std::string> opened;
-  DocumentOpener previous = SetDocumentOpener([&](const std::string& path) {
+  std::vector<DocumentDone> answers;
+  DocumentOpener previous = SetDocumentOpener([&](const std::string& path, DocumentDone done) {
     opened.push_back(path);
-    return true;
+    answers.push_back(std::move(done));
   });
   TempDir folder;
   w_.SetProgramFolder(folder.path());
@@ -646,10 +649,13 @@ TEST_F(PlanWindowTest, HelpOpensThePagesBesideTheProgram) {
   w_.mnuHelpContents->trigger();
   const std::string page = (folder.path() / "Help" / "index.html").string();
   EXPECT_EQ(opened, (std::vector<std::string>{page}));
+  answers.at(0)(true);
   EXPECT_TRUE(Prompts().empty());
-  // Nothing to open it with (no desktop launcher): the page is named.
-  SetDocumentOpener([](const std::string&) { return false; });
+  // A launcher that fails (no viewer) answers after the menu has returned:
+  // the page is named then.
   w_.mnuHelpContents->trigger();
+  EXPECT_TRUE(Prompts().empty());
+  answers.at(1)(false);
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Couldn't open the help page '" + page + "'."});
   SetDocumentOpener(previous);
   // The shipped pages are there.

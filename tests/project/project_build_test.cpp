@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/folder_list.h"
 #include "platform/message_box.h"
 #include "project/console_tools.h"
 #include "support/stub_tools.h"
@@ -131,8 +132,17 @@ TEST_F(ProjectBuild, ChecksBeforeAnythingIsTouched) {
     if (fs::exists(folder_ / "Gone.txt")) fs::rename(folder_ / "Gone.txt", folder_ / "Airports.txt");
     request_ = saved;
   }
-  // Airports.txt is found in any case.
+  // Airports.txt is found in any case; a folder that cannot be listed for
+  // it is named as such.
   fs::rename(folder_ / "Airports.txt", folder_ / "AIRPORTS.TXT");
+  SetFolderListFault([&](const fs::path& folder, size_t) {
+    return folder == folder_.path() ? std::make_error_code(std::errc::io_error) : std::error_code();
+  });
+  BuildResult r = Build(true);
+  SetFolderListFault({});
+  EXPECT_EQ(r.Outcome, BuildOutcome::kFolderUnlisted);
+  EXPECT_EQ(BuildFailureMessage(r).Text, ListFailedMessage(folder_.path()));
+  EXPECT_EQ(progress_.log, "");
   EXPECT_EQ(Build(true).Outcome, BuildOutcome::kDone);
 }
 

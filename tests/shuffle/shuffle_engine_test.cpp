@@ -78,6 +78,15 @@ TEST_F(MatchAircraftTest, ConfiguredPercentagesSurviveARun) {
 
 TEST_F(MatchAircraftTest, CopiesGoUnderEveryAirlineOfTheirName) {
   w.plan.FSAircraftList.push_back(Installed("JET A", "Other", 6));  // same title, later: never used
+  // A folder that could not be read is no aircraft, though it comes first
+  // under the title; alone under its title it flies nothing.
+  FSAircraft unread;
+  unread.Title = "PROP";
+  unread.Unreadable = true;
+  w.plan.FSAircraftList.push_back(unread);
+  unread.Title = "Gone";
+  w.plan.FSAircraftList.push_back(unread);
+  w.plan.PlanAircraftList.push_back({"AC#8", "Gone", "420", 0});
   w.plan.FSAircraftList.push_back(Installed("Prop", "", 3));
   w.plan.FSAircraftList.push_back(Installed("Lost", "Unlisted", 6));
   w.plan.PlanAircraftList.push_back({"AC#5", "prop", "120", 0});
@@ -95,6 +104,7 @@ TEST_F(MatchAircraftTest, CopiesGoUnderEveryAirlineOfTheirName) {
   EXPECT_EQ(w.regions[0].Airlines[1].AircraftCount(), 0);  // "A " is another name
   ASSERT_EQ(noAirline.size(), 1u);
   EXPECT_EQ(noAirline[0].PlanId, "AC#5");
+  EXPECT_EQ(noAirline[0].Title, "Prop");
 }
 
 class WalkTest : public ::testing::Test {

@@ -6,6 +6,8 @@
 
 #include "support/test_support.h"
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_error.h"
+#include "traffic_compiler/common/tool_files.h"
 #include "traffic_compiler/compiler/arrival_times.h"
 #include "traffic_compiler/compiler/traffic_database.h"
 #include "traffic_compiler/compiler/traffic_parser.h"
@@ -187,6 +189,53 @@ TEST(TrafficDatabase, UnknownAircraftOrAirportStopsTheBuild) {
   EXPECT_EQ(BuildTrafficDatabase(data, bytes, "x"), 9);
   EXPECT_NE(out.text().find("specifies the airport BBB\nThat airport is not in the Airports.txt file"),
             std::string::npos);
+}
+
+// A database past the reach of its offsets is refused as soon as its size
+// shows: from the plans alone, part way through the sector walk, or after
+// it. The limit is brought down to the sizes of a plan of 20000 flights.
+TEST(TrafficDatabase, ADatabaseTooLargeForItsOffsetsIsRefusedEarly) {
+  std::string plans;
+  for (int i = 0; i < 10000; ++i) plans += kPlans;
+  auto build = [&](std::uint64_t limit, std::string& bytes, std::string& said) {
+    TrafficData data = Parse(kAirports, kAircraft, plans);
+    ScopedConsoleCapture out;
+    const int e = BuildTrafficDatabase(data, bytes, "x", SectorWalk::kFast, limit);
+    said = out.WithoutProgress();
+    return e;
+  };
+  std::string bytes, said;
+  ASSERT_EQ(build(kMaxDatabaseSize, bytes, said), 0);
+  const std::uint64_t size = bytes.size();
+  const std::uint64_t sectors_at = GetU32(bytes, 248);  // the sector section's entry in the table
+  ASSERT_EQ(build(size, bytes, said), 0);  // exactly at the limit
+  EXPECT_EQ(bytes.size(), size);
+
+  struct Row {
+    std::uint64_t limit;
+    const char* how;
+    std::uint64_t reckoned;  // the size said
+    bool walked;             // the sector walk was begun
+    bool sorted;             // and went through every plan
+  };
+  const Row rows[] = {
+      {size - 1, "", size, true, true},
+      // Alike plans keep alike records: what the rest would add is exact.
+      {sectors_at + (size - sectors_at) / 10, "about ", size, true, false},
+      {sectors_at - 1, "at least ", sectors_at, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.limit);
+    EXPECT_EQ(build(row.limit, bytes, said), kErrTooLarge);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(said.find("Sectorizing") != std::string::npos, row.walked);
+    EXPECT_EQ(said.find("Sorting sector bands") != std::string::npos, row.sorted);
+    EXPECT_TRUE(said.ends_with("\nERROR: The flight plans are too large for the traffic.bgl format:\n"
+                               "the file would take " + std::string(row.how) + std::to_string(row.reckoned) +
+                               " bytes, but the format's\n32-bit offsets reach only " + std::to_string(row.limit) +
+                               " bytes\n\n"))
+        << said;
+  }
 }
 
 TEST(TrafficSectors, GridEdgesStayInsideTheGrid) {

@@ -44,8 +44,6 @@ void Paint(QTreeWidgetItem* row, const QColor* colour) {
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-bool Listed(const FSAircraft& a) { return a.Title.empty() || a.Title.front() != '~'; }
-
 QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& columns) {
   auto* list = new QTreeWidget(parent);
   list->setObjectName(name);
@@ -250,7 +248,7 @@ void frmAircraftEdit::AddPlanRow(size_t index) {
   bool installed = false;
   const std::string title = UpperCp1252(a.Title);
   for (const FSAircraft& f : plan.FSAircraftList) {
-    if (UpperCp1252(f.Title) == title) {
+    if (MatchesByTitle(f) && UpperCp1252(f.Title) == title) {
       installed = true;
       break;
     }
@@ -279,7 +277,7 @@ void frmAircraftEdit::FillAircraftLists() {
   for (const PlanAircraft& a : plan.PlanAircraftList) planTitles.insert(UpperCp1252(a.Title));
   for (size_t i = 0; i < plan.FSAircraftList.size(); ++i) {
     const FSAircraft& f = plan.FSAircraftList[i];
-    if (!Listed(f)) continue;
+    if (!IsUsableAircraft(f)) continue;
     auto* row = new ListRow(lvFSAircraft);
     row->setData(0, kIndexRole, static_cast<qulonglong>(i));
     row->setData(0, kTagRole, FromPath(f.CfgFile));

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -402,8 +403,9 @@ void frmFSAircraftEdit::SortByColumn(int column) {
 void frmFSAircraftEdit::OpenAircraftCfg() {
   QString path = lvAircrafts->toolTip();
   if (path.isEmpty()) return;
-  if (!OpenDocument(ToPath(path).string()))
-    Ask(ToPlanText(QString(kOpenFailedMessage).arg(path)), kMbOk | kMbIconExclamation);
+  OpenDocument(ToPath(path).string(), [editor = QPointer<frmFSAircraftEdit>(this), path](bool opened) {
+    if (!opened && editor) editor->Ask(ToPlanText(QString(kOpenFailedMessage).arg(path)), kMbOk | kMbIconExclamation);
+  });
 }
 
 // ---- Showing an entry --------------------------------------------------------------

@@ -3,7 +3,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
+#include <memory>
+#include <utility>
 
 #include "platform/qt/qt_text.h"
 
@@ -44,11 +48,39 @@ std::string ShowQtFileDialog(const FileDialogRequest& r) {
   return chosen.isEmpty() ? std::string() : ToPath(chosen.first()).string();
 }
 
+void OpenWithDesktop(const std::string& path, DocumentDone done) {
+  const QString launcher = QStandardPaths::findExecutable("xdg-open");
+  if (launcher.isEmpty()) {
+    if (done) done(QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path))));
+    return;
+  }
+  // The desktop services only start xdg-open, which fails on its own later
+  // when no viewer takes the file; run here, its exit code is known. A
+  // launcher may wait for the viewer it started to close, so nothing waits
+  // for it: the answer comes through the event loop. One that still runs
+  // when the program ends is left to run, as a detached one would be.
+  auto* process = new QProcess;
+  auto answer = std::make_shared<DocumentDone>(std::move(done));
+  auto finish = [process, answer](bool opened) {
+    process->deleteLater();
+    DocumentDone d = std::exchange(*answer, nullptr);
+    if (d) d(opened);
+  };
+  QObject::connect(process, &QProcess::finished, process, [finish](int code, QProcess::ExitStatus status) {
+    finish(status == QProcess::NormalExit && code == 0);
+  });
+  QObject::connect(process, &QProcess::errorOccurred, process, [finish](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart) finish(false);
+  });
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  process->start(launcher, {FromPath(path)});
+}
+
 void InstallQtFileDialogHandler() {
   SetFileDialogHandler(&ShowQtFileDialog);
-  SetDocumentOpener([](const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
-  });
+  SetDocumentOpener(&OpenWithDesktop);
 }
 
 }  // namespace velk

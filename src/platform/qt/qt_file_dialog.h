@@ -16,7 +16,14 @@ QStringList DialogNameFilters(const std::string& filter);
 // cancel).
 std::string ShowQtFileDialog(const FileDialogRequest& request);
 
-// Routes ShowFileDialog to ShowQtFileDialog and OpenDocument to the desktop.
+// Opens `path` with the desktop's launcher, xdg-open, and calls `done` with
+// its result once it has ended; the event loop runs on meanwhile. Without
+// xdg-open, whatever other launcher the desktop services find is started
+// and `done` told at once whether one could be.
+void OpenWithDesktop(const std::string& path, DocumentDone done);
+
+// Routes ShowFileDialog to ShowQtFileDialog and OpenDocument to
+// OpenWithDesktop.
 void InstallQtFileDialogHandler();
 
 }  // namespace velk

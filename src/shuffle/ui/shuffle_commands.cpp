@@ -121,6 +121,7 @@ void CreateAircraftTypesFile(PlanHost& host, const AircraftTree& shuffleTree) {
   operation->Step("Writing...", 2);
   std::vector<const FSAircraft*> ticked;
   for (const FSAircraft& a : installed) {
+    if (!IsUsableAircraft(a)) continue;
     int leaf = shuffleTree.FindLeaf(LeafKey(a.Title));
     if (leaf >= 0 && shuffleTree.Node(leaf).Checked) ticked.push_back(&a);
   }

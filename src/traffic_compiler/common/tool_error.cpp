@@ -24,6 +24,8 @@ constexpr std::array<FileErrorText, 11> kFileErrors{{
     {4, "\nERROR: Unable to write to output file ", "\n\n"},
     {5, "\nERROR: Unable to read from file ", "\n\n"},
     {6, "\nERROR: Unable to delete old traffic file\n", "\nIs it write protected?\n\n"},
+    // The detail is a TooLargeDetail.
+    {7, "\nERROR: The flight plans are too large for the traffic.bgl format:\nthe file would take ", " bytes\n\n"},
     {8, "\nERROR: A flight plan specifies an aircraft type ",
      "\nThat type is not in the Aircraft.txt file\n\n"},
     {9, "\nERROR: A flight plan specifies the airport ",
@@ -194,6 +196,11 @@ int ReportToolError(std::string_view file, int line, std::string_view text, std:
 
 int ReportFileError(int code, std::string_view detail) {
   return ReportToolError({}, 0, detail, 0, 0, code);
+}
+
+std::string TooLargeDetail(std::string_view how, std::uint64_t size, std::uint64_t limit) {
+  return std::string(how) + std::to_string(size) + " bytes, but the format's\n32-bit offsets reach only " +
+         std::to_string(limit);
 }
 
 }  // namespace traffic

@@ -3,6 +3,7 @@
 // printed as one text; every other code is a line error that shows the
 // offending line with a marker under the faulty field.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,7 @@ enum ToolError : int {
   kErrWriteOutput = 4,
   kErrReadInput = 5,
   kErrDeleteOld = 6,
+  kErrTooLarge = 7,
   kErrUnknownAircraft = 8,
   kErrUnknownAirport = 9,
   kErrOpenInput = 10,
@@ -82,7 +84,8 @@ bool IsFileError(int code);
 std::string_view LineErrorMessage(int code);
 
 // The full text of a report, as printed. For file errors `text` is the
-// detail put in place of "%s" (file name, path, folder, "AC#n" or an airport code)
+// detail put in place of "%s" (file name, path, folder, "AC#n", an airport code, or
+// the sizes of a database too large)
 // and the other arguments are unused; for line errors `text` is the line,
 // `start` the field start in it and `length` the field length (0 for a
 // missing field). A line error with line 0 concerns the whole file and
@@ -96,5 +99,10 @@ int ReportToolError(std::string_view file, int line, std::string_view text, std:
 
 // Shorthand for file errors.
 int ReportFileError(int code, std::string_view detail);
+
+// The detail of kErrTooLarge: a database of `size` bytes, or of about or at
+// least that many as `how` says ("", "about ", "at least "), against the
+// `limit` that its offsets reach.
+std::string TooLargeDetail(std::string_view how, std::uint64_t size, std::uint64_t limit);
 
 }  // namespace traffic

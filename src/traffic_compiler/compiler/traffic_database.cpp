@@ -55,7 +55,7 @@ using WriteAt = std::function<bool(std::uint64_t, std::string_view)>;
 // to `write`, the sector bands from several threads at once; `meanwhile`
 // runs on the calling thread while other threads walk the sectors. Returns
 // 0 or the reported error code.
-int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk,
+int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWalk walk, std::uint64_t max_size,
                   const std::function<void(std::uint64_t)>& reserve, const WriteAt& write,
                   const std::function<void()>& meanwhile = {}) {
   const std::string path_text = path.string();
@@ -108,17 +108,13 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
   }
   ConsoleCount("  Aircraft", static_cast<long long>(aircraft.size()));
 
-  // Arrival times, then the plans in file order.
-  const AircraftLookup lookup(data.aircraft);
-  RouteGeometry geometry;
-  if (int e = ComputeArrivalTimes(data.plans, lookup, data.airports, airports, geometry)) return e;
-
   // The plans in file order: an index of ids and offsets, then the records.
   // They are made block by block on the cores, straight into a section of
-  // their own, which is written after the part before it.
+  // their own, which is written after the part before it. Where they end
+  // follows from the leg counts: plans that do not fit even without their
+  // sectors are refused before any time is spent on them.
   const std::size_t plans_start = out.size();
   const std::int64_t plan_count = static_cast<std::int64_t>(data.plans.size());
-  ConsoleWrite("Generating flight plan database now...\n");
   constexpr std::size_t kBlockPlans = 1024;
   const std::size_t blocks = (data.plans.size() + kBlockPlans - 1) / kBlockPlans;
   auto block_end = [&](std::size_t b) { return std::min(data.plans.size(), (b + 1) * kBlockPlans); };
@@ -128,7 +124,13 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
     for (std::size_t k = b * kBlockPlans; k < block_end(b); ++k) block_at[b + 1] += 22 + 12 * data.plans[k].legs.size();
   }
   const std::uint64_t plans_end = block_at[blocks];
-  if (plans_end > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  if (plans_end > max_size) return ReportFileError(kErrTooLarge, TooLargeDetail("at least ", plans_end, max_size));
+
+  const AircraftLookup lookup(data.aircraft);
+  RouteGeometry geometry;
+  if (int e = ComputeArrivalTimes(data.plans, lookup, data.airports, airports, geometry)) return e;
+
+  ConsoleWrite("Generating flight plan database now...\n");
   const std::size_t plans_size = plans_end - plans_start;
   auto plans_section = std::make_unique_for_overwrite<char[]>(plans_size);
   RunBlocks(
@@ -165,12 +167,18 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
   ConsoleCount("  Flight plans", plan_count);
 
   // Sectors: an index entry per run of one cell in a band, then the blocks.
+  // The sectors are known only as they are walked: the walk stops once
+  // its records alone pass what is left, so that a plan far too large is
+  // neither walked to the end nor held in memory whole.
   if (data.plans.size() > kMaxSectorPlans) return ReportFileError(kErrWriteOutput, path_text);
-  const SectorBands bands = SectorizeFlightPlans(data.plans, lookup, geometry, walk, meanwhile);
+  const SectorBands bands =
+      SectorizeFlightPlans(data.plans, lookup, geometry, walk, meanwhile, (max_size - plans_end) / 8);
   geometry = RouteGeometry();  // no longer needed while the file is written
   const std::size_t sectors_start = plans_end;
-  const std::uint64_t total = sectors_start + bands.SectionSize();
-  if (total > 0xFFFFFFFFu) return ReportFileError(kErrWriteOutput, path_text);
+  const std::uint64_t total = sectors_start + bands.ExpectedSectionSize();
+  if (bands.walked_plans() < data.plans.size())
+    return ReportFileError(kErrTooLarge, TooLargeDetail("about ", total, max_size));
+  if (total > max_size) return ReportFileError(kErrTooLarge, TooLargeDetail("", total, max_size));
 
   // Header and section table.
   out[0] = 1;  // u16 version 1
@@ -204,10 +212,10 @@ int BuildDatabase(TrafficData& data, const std::filesystem::path& path, SectorWa
 }  // namespace
 
 int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::filesystem::path& path,
-                         SectorWalk walk) {
+                         SectorWalk walk, std::uint64_t max_size) {
   bytes.clear();
   return BuildDatabase(
-      data, path, walk, [&](std::uint64_t size) { bytes.assign(size, '\0'); },
+      data, path, walk, max_size, [&](std::uint64_t size) { bytes.assign(size, '\0'); },
       [&](std::uint64_t at, std::string_view piece) {
         std::memcpy(bytes.data() + at, piece.data(), piece.size());
         return true;
@@ -225,7 +233,7 @@ int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
   // written straight to their places from several threads.
   bool first = true;
   const int e = BuildDatabase(
-      data, path, SectorWalk::kFast, [](std::uint64_t) {},
+      data, path, SectorWalk::kFast, kMaxDatabaseSize, [](std::uint64_t) {},
       [&](std::uint64_t at, std::string_view piece) {
         if (first) {
           first = false;

@@ -1,6 +1,7 @@
 #include "traffic_compiler/compiler/traffic_sectors.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <bitset>
 #include <cmath>
@@ -547,6 +548,8 @@ std::uint64_t* SectorBands::Take(unsigned worker, std::size_t n) {
 }
 
 void SectorBands::Count(const std::vector<Tally>& tallies) {
+  walked_plans_ = 0;
+  for (const Tally& t : tallies) walked_plans_ += t.plans;
   for (int b = 0; b < kGridBands; ++b) {
     band_records_[b] = 0;
     band_cells_[b].reset();
@@ -568,6 +571,14 @@ std::uint64_t SectorBands::SectionSize() const {
   std::uint64_t size = 0;
   for (int b = 0; b < kGridBands; ++b) size += 16 * std::uint64_t(band_runs_[b]) + 8 * std::uint64_t(band_records_[b]);
   return size;
+}
+
+std::uint64_t SectorBands::ExpectedSectionSize() const {
+  const std::uint64_t size = SectionSize();
+  if (walked_plans_ == 0 || walked_plans_ >= plan_count_) return size;
+  std::uint64_t records = 0;
+  for (int b = 0; b < kGridBands; ++b) records += band_records_[b];
+  return size + 8 * (records * (plan_count_ - walked_plans_) / walked_plans_);
 }
 
 struct SectorBands::WriteScratch {
@@ -670,7 +681,7 @@ bool SectorBands::Write(std::uint64_t start, const std::function<bool(std::uint6
 
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
                                  const RouteGeometry& geometry, SectorWalk walk,
-                                 const std::function<void()>& meanwhile) {
+                                 const std::function<void()>& meanwhile, std::uint64_t max_records) {
   const std::size_t count = plans.size();
   // Small blocks from a shared counter keep the cores busy although plans
   // differ widely in how many cells they cross.
@@ -689,9 +700,13 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
   std::vector<Scratch> scratch(WorkerCount());
   std::vector<SectorBands::Tally> tallies(WorkerCount());
   std::size_t progress = 0;
+  // Records kept by all threads so far; past `max_records` the walk stops.
+  std::atomic<std::uint64_t> kept_records{0};
+  std::atomic<bool> stopped{false};
   RunBlocks(
       block_count,
       [&](std::size_t i, unsigned worker) {
+        if (stopped.load(std::memory_order_relaxed)) return;
         Scratch& s = scratch[worker];
         SectorBands::Tally& tally = tallies[worker];
         s.kept.clear();
@@ -715,6 +730,9 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
             ++tally.records[r.where.band];
           }
         }
+        tally.plans += end - i * kBlockPlans;
+        if (kept_records.fetch_add(s.kept.size(), std::memory_order_relaxed) + s.kept.size() > max_records)
+          stopped.store(true, std::memory_order_relaxed);
         // The block's records grouped by band, each band in plan order.
         SectorBands::Block& block = bands.block(i);
         if (s.kept.empty()) return;
@@ -726,6 +744,7 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
         block.packed = packed;
       },
       [&](std::size_t done) {
+        if (stopped.load(std::memory_order_relaxed)) return;
         const std::size_t done_plans = std::min(count, done * kBlockPlans);
         for (; progress < done_plans; ++progress)
           if (progress % 33 == 0) ConsoleProgress("  Flight plans", static_cast<long long>(progress));
@@ -733,10 +752,11 @@ SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const Ai
       [&] {
         if (meanwhile) meanwhile();
       });
-  ConsoleCount("  Flight plans", static_cast<long long>(count));
+  bands.Count(tallies);
+  ConsoleCount("  Flight plans", static_cast<long long>(bands.walked_plans()));
+  if (bands.walked_plans() < count) return bands;
 
   ConsoleWrite("Sorting sector bands now...\n");
-  bands.Count(tallies);
   for (int b = 0; b < kGridBands; ++b) ConsoleProgress("  Bands", b);
   ConsoleWrite("\n");
   return bands;

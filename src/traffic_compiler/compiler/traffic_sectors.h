@@ -66,12 +66,18 @@ class SectorBands {
   SectorBands(std::size_t plan_count, std::size_t block_count, unsigned workers);
 
   std::size_t plan_count() const { return plan_count_; }
+  // Plans walked: all of them unless the walk stopped at its record limit.
+  std::size_t walked_plans() const { return walked_plans_; }
   std::size_t RecordCount(int band) const { return band_records_[band]; }
   // Distinct cells of a band: its entries in the sector index.
   std::size_t RunCount(int band) const { return band_runs_[band]; }
 
   // Bytes of the sector section (index and blocks).
   std::uint64_t SectionSize() const;
+  // SectionSize() once every plan is walked; after a stopped walk, what the
+  // section would take with the plans not walked keeping as many records
+  // each as the plans walked did.
+  std::uint64_t ExpectedSectionSize() const;
   std::uint64_t IndexEntries() const;
 
   // Writes the sector section as it lies in the file from `start` on: the
@@ -93,10 +99,12 @@ class SectorBands {
   // Room for `n` records of a block that thread `worker` walked, kept as
   // long as the bands are.
   std::uint64_t* Take(unsigned worker, std::size_t n);
-  // What one thread of the walk kept: records and cells of each band.
+  // What one thread of the walk kept: records and cells of each band, and
+  // the plans it walked.
   struct Tally {
     std::size_t records[kGridBands] = {};
     std::bitset<kGridCells> cells[kGridBands];
+    std::size_t plans = 0;
   };
   // Adds up the tallies once all blocks are walked.
   void Count(const std::vector<Tally>& tallies);
@@ -118,6 +126,7 @@ class SectorBands {
   };
 
   std::size_t plan_count_ = 0;
+  std::size_t walked_plans_ = 0;
   std::vector<Block> blocks_;
   std::vector<RecordMemory> record_memory_;
   std::vector<std::size_t> band_records_ = std::vector<std::size_t>(kGridBands, 0);
@@ -129,9 +138,13 @@ class SectorBands {
 // rule and lays the bands out, printing the sectorizing and sorting
 // progress. Arrival times and `geometry` must be computed
 // (ComputeArrivalTimes); at most kMaxSectorPlans plans. `meanwhile`, when
-// given, runs on the calling thread first, while other threads walk.
+// given, runs on the calling thread first, while other threads walk. Once
+// more than `max_records` records are kept, no further block of plans is
+// begun: the bands then hold fewer plans than were given (walked_plans())
+// and serve only to tell how large the section would be.
 SectorBands SectorizeFlightPlans(const std::vector<TrafficPlan>& plans, const AircraftLookup& aircraft,
                                  const RouteGeometry& geometry, SectorWalk walk = SectorWalk::kFast,
-                                 const std::function<void()>& meanwhile = {});
+                                 const std::function<void()>& meanwhile = {},
+                                 std::uint64_t max_records = UINT64_MAX);
 
 }  // namespace traffic

@@ -158,6 +158,25 @@ TEST_F(PlanAircraftEditWindowTest, AddMissingSkipsUsedAircraftAndTitlesAircraftT
   EXPECT_EQ(boxes_.Prompts()[1], std::string(frmAircraftEdit::kNoSpeed) + "\r\nVELK Sample Learjet 45 Black");
 }
 
+// A folder that could not be read is shown by the simulator aircraft editor
+// only: here it is no aircraft to list, to add or to count as installed.
+TEST_F(PlanAircraftEditWindowTest, AnUnreadableFolderIsNoInstalledAircraft) {
+  auto& installed = host_.plan.FSAircraftList;
+  FSAircraft unread;
+  unread.Unreadable = true;
+  for (const char* title : {"Not installed", "Gone"}) {
+    unread.Title = title;
+    installed.insert(installed.begin(), unread);
+  }
+  frmAircraftEdit w(host_);
+  w.Load();
+  EXPECT_EQ(w.lvFSAircraft->topLevelItemCount(), 33);
+  EXPECT_EQ(Colour(Row(w.lvAircrafts, "AC#7"), 2), QColor(255, 0, 0));
+  w.cmdAddMissing->click();
+  ASSERT_EQ(host_.plan.PlanAircraftList.size(), 3u + 33u - 2u);
+  for (const PlanAircraft& a : host_.plan.PlanAircraftList) EXPECT_NE(a.Title, "Gone");
+}
+
 TEST_F(PlanAircraftEditWindowTest, DeleteAndSubstituteChangeTheFlights) {
   frmAircraftEdit w(host_);
   w.Load();
