@@ -1,20 +1,17 @@
-// The include-direction check, run as a test: reads every #include of src/
-// and tools/ and fails on one that runs up the layers or across features,
-// naming file and line. The window layers' link checks (src/CMakeLists.txt)
-// catch calls from those layers only; this one also sees what never reaches
-// the linker (inline functions, types, constants) and the parts of
-// velk_core, which always link together.
+// The window layers' link checks (src/CMakeLists.txt) catch calls from those
+// layers only; this check also sees what never reaches the linker (inline
+// functions, types, constants) and the parts of velk_core, which always link
+// together.
+#include "include_check.h"
+
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace fs = std::filesystem;
 
+namespace layer_includes {
 namespace {
 
 // The layers, top down. Folders on one line stand side by side: none
@@ -32,24 +29,6 @@ constexpr std::string_view kLayers[] = {
 };
 
 constexpr std::string_view kScannedFolders[] = {"src", "tools"};
-
-struct Folder {
-  std::string path;  // from the tree's root, '/' separated
-  int line = 0;      // index into kLayers
-};
-
-std::vector<Folder> ListedFolders() {
-  std::vector<Folder> folders;
-  for (int line = 0; line < static_cast<int>(std::size(kLayers)); ++line) {
-    std::string_view rest = kLayers[line];
-    while (!rest.empty()) {
-      size_t cut = rest.find(' ');
-      if (cut != 0) folders.push_back(Folder{std::string(rest.substr(0, cut)), line});
-      rest = cut == std::string_view::npos ? std::string_view{} : rest.substr(cut + 1);
-    }
-  }
-  return folders;
-}
 
 bool Inside(std::string_view file, const Folder& folder) {
   return file.size() > folder.path.size() && file.starts_with(folder.path) && file[folder.path.size()] == '/';
@@ -133,32 +112,37 @@ bool IsSource(const fs::path& p) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: " << argv[0] << " SOURCE_TREE\n";
-    return 2;
-  }
-  const fs::path root = argv[1];
-  const std::vector<Folder> folders = ListedFolders();
-  bool listTrue = true;
-  for (const Folder& f : folders) {
-    if (!fs::is_directory(root / f.path)) {
-      std::cerr << f.path << ": listed as a layer, but no such folder\n";
-      listTrue = false;
+std::vector<Folder> ListedFolders() {
+  std::vector<Folder> folders;
+  for (int line = 0; line < static_cast<int>(std::size(kLayers)); ++line) {
+    std::string_view rest = kLayers[line];
+    while (!rest.empty()) {
+      size_t cut = rest.find(' ');
+      if (cut != 0) folders.push_back(Folder{std::string(rest.substr(0, cut)), line});
+      rest = cut == std::string_view::npos ? std::string_view{} : rest.substr(cut + 1);
     }
+  }
+  return folders;
+}
+
+Report CheckTree(const fs::path& root) {
+  Report report;
+  const std::vector<Folder> folders = ListedFolders();
+  for (const Folder& f : folders) {
+    if (!fs::is_directory(root / f.path)) report.faults.push_back(f.path + ": listed as a layer, but no such folder");
   }
 
   std::vector<std::string> files;
   for (std::string_view top : kScannedFolders) {
+    if (!fs::is_directory(root / top)) continue;
     for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
       if (entry.is_regular_file() && IsSource(entry.path()))
         files.push_back(entry.path().lexically_relative(root).generic_string());
     }
   }
   std::sort(files.begin(), files.end());
+  report.files = files.size();
 
-  int checked = 0;
-  int wrong = 0;
   for (const std::string& file : files) {
     std::ifstream in(root / file);
     std::string text;
@@ -167,23 +151,14 @@ int main(int argc, char** argv) {
       if (!include) continue;
       std::optional<std::string> target = Resolve(root, file, *include);
       if (!target) continue;
-      ++checked;
+      ++report.includes;
       if (std::optional<std::string> why = WrongWay(folders, file, *target)) {
-        std::cerr << file << ":" << number << ": #include \"" << include->name << "\": " << *why << "\n";
-        ++wrong;
+        report.faults.push_back(file + ":" + std::to_string(number) + ": #include \"" + include->name + "\": " + *why);
+        ++report.wrongIncludes;
       }
     }
   }
-  if (checked == 0) {
-    std::cerr << "no includes of the tree found below " << root << "\n";
-    return 1;
-  }
-  if (wrong > 0) {
-    std::cerr << wrong << " of " << checked
-              << " includes break the layers; README.md, Layout, says where the code they need belongs\n";
-    return 1;
-  }
-  if (!listTrue) return 1;
-  std::cout << checked << " includes of " << files.size() << " files run down the layers\n";
-  return 0;
+  return report;
 }
+
+}  // namespace layer_includes
