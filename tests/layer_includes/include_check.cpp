@@ -5,8 +5,11 @@
 #include "include_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -28,7 +31,14 @@ constexpr std::string_view kLayers[] = {
     "src/platform",
 };
 
+// Window code as a whole, besides every folder's window half. Plain logic,
+// whatever its folder, includes none of it, so that it builds and reads
+// without Qt.
+constexpr std::string_view kWindowFolders[] = {"src/app", "src/gui"};
+
 constexpr std::string_view kScannedFolders[] = {"src", "tools"};
+
+constexpr std::string_view kBlank = " \t\r\v\f";
 
 bool Inside(std::string_view file, const Folder& folder) {
   return file.size() > folder.path.size() && file.starts_with(folder.path) && file[folder.path.size()] == '/';
@@ -37,6 +47,14 @@ bool Inside(std::string_view file, const Folder& folder) {
 bool InWindowHalf(std::string_view file, const Folder& folder) {
   std::string_view below = file.substr(folder.path.size() + 1);
   return below.starts_with("ui/") || below.starts_with("qt/");
+}
+
+// Which window code `file` (held by `owner`) is part of; empty for plain logic.
+std::string WindowCodeOf(std::string_view file, const Folder& owner) {
+  if (std::find(std::begin(kWindowFolders), std::end(kWindowFolders), owner.path) != std::end(kWindowFolders))
+    return owner.path;
+  if (InWindowHalf(file, owner)) return "the window half of " + owner.path;
+  return {};
 }
 
 // The deepest listed folder that holds `file`, null when none does.
@@ -67,26 +85,85 @@ std::optional<std::string> WrongWay(const std::vector<Folder>& folders, const st
     }
   }
   if (b->line < a->line) return "runs up, from " + a->path + " to " + b->path;
+  const std::string window = WindowCodeOf(to, *b);
+  if (!window.empty() && WindowCodeOf(from, *a).empty()) return "runs from plain logic into window code, " + window;
   return std::nullopt;
 }
 
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The text as the compiler reads it, every comment a blank, line breaks kept
+// so that line numbers still hold. Literals are passed over whole, so that a
+// "//" or "/*" in one opens no comment (a raw string is blanked as well: no
+// #include inside it is one), and a number whole, so that a digit separator
+// opens no character literal.
+std::string WithoutComments(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  auto blank = [&out](std::string_view gone) {
+    for (char c : gone) out += c == '\n' ? '\n' : ' ';
+  };
+  while (!text.empty()) {
+    size_t len = 1;
+    if (text.starts_with("//")) {
+      len = std::min(text.find('\n'), text.size());
+      blank(text.substr(0, len));
+    } else if (text.starts_with("/*")) {
+      const size_t end = text.find("*/", 2);
+      len = end == std::string_view::npos ? text.size() : end + 2;
+      blank(text.substr(0, len));
+    } else if (text[0] == '"' || text[0] == '\'') {
+      while (len < text.size() && text[len] != text[0] && text[len] != '\n') len += text[len] == '\\' ? 2 : 1;
+      len = std::min(len + (len < text.size() && text[len] == text[0]), text.size());
+      out += text.substr(0, len);
+    } else if (IsWordChar(text[0])) {
+      const bool number = std::isdigit(static_cast<unsigned char>(text[0]));
+      while (len < text.size() &&
+             (IsWordChar(text[len]) ||
+              (number && (text[len] == '.' || (text[len] == '\'' && len + 1 < text.size() && IsWordChar(text[len + 1]))))))
+        ++len;
+      out += text.substr(0, len);
+      const bool raw = !number && text[len - 1] == 'R' && len < text.size() && text[len] == '"';
+      if (const size_t open = raw ? text.find('(', len) : std::string_view::npos; open != std::string_view::npos) {
+        const std::string close = ")" + std::string(text.substr(len + 1, open - len - 1)) + "\"";
+        const size_t end = text.find(close, open);
+        const size_t rawEnd = end == std::string_view::npos ? text.size() : end + close.size();
+        blank(text.substr(len, rawEnd - len));
+        len = rawEnd;
+      }
+    } else {
+      out += text[0];
+    }
+    text.remove_prefix(len);
+  }
+  return out;
+}
+
 struct Include {
-  std::string name;
+  std::string spelled;  // what follows #include, as written
+  std::string name;     // between the quotes or brackets; empty when it cannot be read
   bool quoted = false;
 };
 
 // The header that `line` includes, nothing when it is no #include line.
 std::optional<Include> IncludeOf(std::string_view line) {
-  size_t at = line.find_first_not_of(" \t");
+  size_t at = line.find_first_not_of(kBlank);
   if (at == std::string_view::npos || line[at] != '#') return std::nullopt;
-  at = line.find_first_not_of(" \t", at + 1);
-  if (at == std::string_view::npos || line.substr(at, 7) != "include") return std::nullopt;
-  at = line.find_first_not_of(" \t", at + 7);
-  if (at == std::string_view::npos || (line[at] != '"' && line[at] != '<')) return std::nullopt;
-  const bool quoted = line[at] == '"';
-  size_t end = line.find(quoted ? '"' : '>', at + 1);
-  if (end == std::string_view::npos) return std::nullopt;
-  return Include{std::string(line.substr(at + 1, end - at - 1)), quoted};
+  at = line.find_first_not_of(kBlank, at + 1);
+  if (at == std::string_view::npos) return std::nullopt;
+  size_t end = at;
+  while (end < line.size() && IsWordChar(line[end])) ++end;
+  if (line.substr(at, end - at) != "include") return std::nullopt;
+  std::string_view rest = line.substr(end);
+  rest.remove_prefix(std::min(rest.find_first_not_of(kBlank), rest.size()));
+  rest = rest.substr(0, rest.find_last_not_of(kBlank) + 1);
+  Include include{std::string(rest), "", !rest.empty() && rest[0] == '"'};
+  if (rest.empty() || (rest[0] != '"' && rest[0] != '<')) return include;
+  const size_t close = rest.find(include.quoted ? '"' : '>', 1);
+  if (close == std::string_view::npos) return include;
+  include.spelled = std::string(rest.substr(0, close + 1));
+  include.name = std::string(rest.substr(1, close - 1));
+  return include;
 }
 
 // The file of the tree an include names, searched as the build searches:
@@ -105,9 +182,10 @@ std::optional<std::string> Resolve(const fs::path& root, const std::string& from
   return std::nullopt;
 }
 
+// A file the build reads as code: .inc files are pieces of headers.
 bool IsSource(const fs::path& p) {
   const std::string ext = p.extension().string();
-  return ext == ".h" || ext == ".hpp" || ext == ".cpp" || ext == ".cc";
+  return ext == ".h" || ext == ".hpp" || ext == ".cpp" || ext == ".cc" || ext == ".inc";
 }
 
 }  // namespace
@@ -144,16 +222,25 @@ Report CheckTree(const fs::path& root) {
   report.files = files.size();
 
   for (const std::string& file : files) {
-    std::ifstream in(root / file);
+    std::ifstream in(root / file, std::ios::binary);
+    std::istringstream lines(WithoutComments(std::string(std::istreambuf_iterator<char>(in), {})));
     std::string text;
-    for (int number = 1; std::getline(in, text); ++number) {
+    for (int number = 1; std::getline(lines, text); ++number) {
       std::optional<Include> include = IncludeOf(text);
       if (!include) continue;
-      std::optional<std::string> target = Resolve(root, file, *include);
-      if (!target) continue;
+      std::optional<std::string> why;
+      if (include->name.empty()) {
+        why = "the check cannot read the name; write it as \"...\" or <...>";
+      } else if (std::optional<std::string> target = Resolve(root, file, *include)) {
+        why = WrongWay(folders, file, *target);
+      } else if (include->quoted) {
+        why = "no file of the tree has that name";
+      } else {
+        continue;  // a system header
+      }
       ++report.includes;
-      if (std::optional<std::string> why = WrongWay(folders, file, *target)) {
-        report.faults.push_back(file + ":" + std::to_string(number) + ": #include \"" + include->name + "\": " + *why);
+      if (why) {
+        report.faults.push_back(file + ":" + std::to_string(number) + ": #include " + include->spelled + ": " + *why);
         ++report.wrongIncludes;
       }
     }

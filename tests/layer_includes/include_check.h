@@ -1,6 +1,7 @@
 // The include-direction check: reads every #include of src/ and tools/ and
 // names, by file and line, each one that breaks the layers. The test
-// layer_includes runs it on the tree.
+// layer_includes runs it on the tree; layer_includes_fixtures on small trees
+// planted with known breaks, so that a break the check stops seeing fails.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +24,7 @@ struct Report {
   // ...: why" for an include that breaks the layers.
   std::vector<std::string> faults;
   int wrongIncludes = 0;
-  int includes = 0;  // the includes of files of the tree
+  int includes = 0;  // every include read that names, or may name, a file of the tree
   std::size_t files = 0;
 };
 
