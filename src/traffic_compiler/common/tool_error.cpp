@@ -15,7 +15,7 @@ struct FileErrorText {
   std::string_view after;
 };
 
-constexpr std::array<FileErrorText, 11> kFileErrors{{
+constexpr std::array<FileErrorText, 12> kFileErrors{{
     {1, "ERROR: Unable to locate FS2002 in computer\n\n", ""},
     {2, "\nERROR: Unable to open output file ", "\n\n"},
     // A folder whose files are looked for without regard to case: part of a
