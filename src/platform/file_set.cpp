@@ -57,7 +57,10 @@ std::string TemporaryName(std::string_view mark, std::string_view run, size_t in
 fs::path Absolute(const fs::path& path) {
   std::error_code ec;
   fs::path absolute = fs::absolute(path.empty() ? fs::path(".") : path, ec);
-  return (ec ? path : absolute).lexically_normal();
+  fs::path normal = (ec ? path : absolute).lexically_normal();
+  // "/a/b/." gives "/a/b/": the folder without its last separator.
+  if (!normal.has_filename() && normal.has_relative_path()) normal = normal.parent_path();
+  return normal;
 }
 
 bool IsRunName(std::string_view run) {
@@ -759,7 +762,8 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
 // could not be listed.
 std::vector<std::string> AsideNotices(const Place& at, int& error) {
   std::vector<std::string> notices;
-  const int fd = ::dup(at.fd);
+  // A listing of its own, from the start, of the folder that is locked.
+  const int fd = ::openat(at.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
   if (!dir) {
     error = errno;
@@ -791,7 +795,7 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
         runFiles = " and the files ." + j->mark + "-set-" + j->run + "-* that it left";
       }
     }
-    notices.push_back("An interrupted run left " + files + " in the folder '" + at.folder.native() +
+    notices.push_back("An interrupted run left " + files + " in the folder '" + Absolute(at.folder).native() +
                       "' half replaced, and what to do could not be told. Check them, then delete " + aside +
                       runFiles + ".");
   }
@@ -817,9 +821,9 @@ std::string SetRecovery::Text() const {
 }
 
 std::string SetRecovery::Refusal() const {
-  if (busy) return SetFailureText({SetFailure::Step::kBusy, folder, {}, {}});
+  if (busy) return SetFailureText({SetFailure::Step::kBusy, Absolute(folder), {}, {}});
   if (unfinished)
-    return "An interrupted replacement of files in the folder '" + folder.native() +
+    return "An interrupted replacement of files in the folder '" + Absolute(folder).native() +
            "' is not carried through yet, so they may not belong together: they are not read until it is.";
   std::string text;
   for (const std::string& notice : asides) text += (text.empty() ? "" : "\n") + notice;
@@ -953,7 +957,7 @@ SetRecovery SetFolder::Recover() {
   int error = 0;
   r.asides = AsideNotices(at, error);
   if (error != 0) {
-    r.lines.push_back("Could not list the folder '" + folder_.native() + "' (" + std::strerror(error) + ").");
+    r.lines.push_back("Could not list the folder '" + Absolute(folder_).native() + "' (" + std::strerror(error) + ").");
     r.attention = r.unfinished = true;
   }
   // A killed copy of a backup is swept by the next writer (Replace), which
@@ -1077,7 +1081,7 @@ bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
 
 bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOptions& options) {
   failure = SetFailure{};
-  if (locked_ == FolderLock::Result::kBusy) return Fail(failure, SetFailure::Step::kBusy, folder_, EBUSY);
+  if (locked_ == FolderLock::Result::kBusy) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
   if (fd_ < 0) return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first, ENOENT);
   OpenFolders folders;
   struct stat folderStat {};
@@ -1157,7 +1161,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     return LookAt(fd_, JournalName(mark), folder_ / JournalName(mark)).kind != Look::Kind::kAbsent;
   };
   for (std::string_view mark : kProgramMarks)
-    if (journalThere(mark)) return Fail(failure, SetFailure::Step::kUnfinished, folder_, EEXIST);
+    if (journalThere(mark)) return Fail(failure, SetFailure::Step::kUnfinished, Absolute(folder_), EEXIST);
   // The one-time copies, under the lock: a copy that a killed run left
   // unfinished under a temporary name goes first (never another program's,
   // and only where the lock says that no run of ours is making one).
@@ -1182,12 +1186,12 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   if (!run.Begin()) {
     const int err = errno;
     if (err != EEXIST) return Fail(failure, SetFailure::Step::kCreate, run.shown(), err);
-    return Fail(failure, lockless_ ? SetFailure::Step::kBusy : SetFailure::Step::kUnfinished, folder_, err);
+    return Fail(failure, lockless_ ? SetFailure::Step::kBusy : SetFailure::Step::kUnfinished, Absolute(folder_), err);
   }
   // Without locks, two runs can begin at once: the later one backs off.
   if (lockless_) {
     for (std::string_view mark : kProgramMarks)
-      if (mark != ProgramMark() && journalThere(mark)) return Fail(failure, SetFailure::Step::kBusy, folder_, EBUSY);
+      if (mark != ProgramMark() && journalThere(mark)) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
   }
   // Every new file is whole, and every identity recorded is checked, before
   // anything is replaced.
@@ -1264,7 +1268,7 @@ bool ReplaceFilesInTurn(const FileSet& files, SetFailure* failure, SetRecovery* 
   set.LockWithin(kSetLockWait);
   SetRecovery r = set.Recover();
   if (recovered) *recovered = r;
-  if (r.busy) return Fail(f, SetFailure::Step::kBusy, set.folder(), EBUSY);
+  if (r.busy) return Fail(f, SetFailure::Step::kBusy, Absolute(set.folder()), EBUSY);
   return set.Replace(files, f, options);
 }
 

@@ -12,7 +12,11 @@
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -254,6 +258,115 @@ TEST_F(PlanWindowTest, ASaveKilledAtAnyStepIsMadeWholeByTheNextRun) {
                                  "an interrupted run of velk had left half done.")
           << step;
   });
+}
+
+// A save never replaces unasked what another program wrote since the plan
+// was opened or saved: a decompile into the folder, another window's save.
+TEST_F(PlanWindowTest, ASaveAsksBeforeReplacingWhatAnotherProgramWroteSince) {
+  const fs::path aircraft = main_.parent_path() / "Aircraft.txt";
+  Open(main_);
+  Plan().Flights[0].Registration = "N-MINE";
+  w_.MarkPlanModified();
+  const std::string theirs = "AC#1,300,\"Another program's\"\r\n";
+  WriteFile(aircraft, theirs);
+  const std::string plan = *ReadFile(main_);
+  const std::string question = "'" + aircraft.string() + "' was changed by another program since VELK last read or "
+                               "saved it. Replace it with the Flightplan as it is in VELK?";
+  boxes_.Answer(kIdNo);
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{question});
+  EXPECT_EQ(ReadFile(aircraft), theirs);
+  EXPECT_EQ(ReadFile(main_), plan);
+  EXPECT_TRUE(Program().PlanModified);
+  boxes_.Clear();
+  boxes_.Answer(kIdYes);
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{question, kSaved}));
+  EXPECT_NE(ReadFile(aircraft), theirs);
+  // What it wrote itself it replaces without a question.
+  boxes_.Clear();
+  Plan().Flights[0].Registration = "N-AGAIN";
+  w_.MarkPlanModified();
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{kSaved});
+}
+
+// The plan is read under its folder's lock: an open waits for a run that
+// writes there, and opens nothing from a folder whose set an interrupted
+// run left to be checked.
+TEST_F(PlanWindowTest, APlanIsReadWholeUnderItsFolderLock) {
+  const fs::path folder = main_.parent_path();
+  int held[2];
+  ASSERT_EQ(::pipe(held), 0);
+  const pid_t writer = ::fork();
+  if (writer == 0) {
+    const int status = std::system(("flock '" + folder.string() + "' sh -c 'echo > /dev/fd/" +
+                                    std::to_string(held[1]) + "; sleep 0.3; echo \"AC#1,300,\\\"Written under the "
+                                    "lock\\\"\" >> \"" + (folder / "Aircraft.txt").string() + "\"'").c_str());
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
+  }
+  char c;
+  ASSERT_EQ(::read(held[0], &c, 1), 1);
+  Open(main_);
+  int status = 0;
+  ::waitpid(writer, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(Plan().PlanLoaded);
+  EXPECT_EQ(Plan().PlanAircraftList.back().Title, "Written under the lock");
+  ::close(held[0]);
+  ::close(held[1]);
+
+  const fs::path other = CopySamplePlan("other");
+  WriteFile(other.parent_path() / ".ulvane.journal.aside", "cut");
+  boxes_.Clear();
+  w_.LoadFlightplan(other.string());
+  ASSERT_EQ(Prompts().size(), 1u);
+  EXPECT_EQ(Prompts()[0], "An interrupted run left the files it names in the folder '" +
+                              other.parent_path().string() +
+                              "' half replaced, and what to do could not be told. Check them, then delete "
+                              ".ulvane.journal.aside.");
+  EXPECT_EQ(Plan().FlightplanPath, main_.string());
+  EXPECT_TRUE(Plan().PlanLoaded);
+}
+
+// What a killed Save As or a killed backup copy left is put right by the
+// next run: the plan opens at its new place, and the unfinished copy goes.
+TEST_F(PlanWindowTest, AKilledSaveAsOrBackupCopyIsPutRightByTheNextRun) {
+  Open(main_);
+  const fs::path moved = TempDir().path().string() + "-moved/Moved.txt";
+  fs::create_directories(moved.parent_path());
+  fs::copy_file(main_.parent_path() / "Airports.txt", moved.parent_path() / "Airports.txt");
+  const PlanState opened = Plan();
+  test::KillAtFileStep("rename Moved.txt", [&] {
+    Plan().FlightplanPath = moved.string();
+    WritePlanFiles(Plan(), {});
+  });
+  ASSERT_FALSE(fs::exists(moved));
+  w_.LoadFlightplan(moved.string());
+  EXPECT_EQ(Prompts().at(0), "Finished replacing Moved.txt and Aircraft.txt, which an interrupted run of velk had "
+                             "left half done.");
+  EXPECT_TRUE(Plan().PlanLoaded);
+  EXPECT_EQ(Plan().Flights.size(), opened.Flights.size());
+
+  const fs::path folder = main_.parent_path();
+  test::KillAtFileStep("fsync .FlightPlans.txt.velk.bak.velk-", [&] {
+    Plan() = opened;
+    WritePlanFiles(Plan(), {});
+  });
+  auto copies = [&] {
+    std::vector<std::string> names;
+    for (const std::string& name : test::Names(folder))
+      if (name.find(".velk.bak.velk-") != std::string::npos) names.push_back(name);
+    return names;
+  };
+  ASSERT_EQ(copies().size(), 1u);
+  WriteFile(folder / ".FlightPlans.txt.velk.bak.Ab12Cd", "another program's");
+  Plan() = opened;
+  ASSERT_TRUE(WritePlanFiles(Plan(), {}));
+  EXPECT_TRUE(copies().empty());
+  EXPECT_TRUE(fs::exists(folder / "FlightPlans.txt.velk.bak"));
+  EXPECT_TRUE(fs::exists(folder / ".FlightPlans.txt.velk.bak.Ab12Cd"));
+  fs::remove_all(moved.parent_path());
 }
 
 TEST_F(PlanWindowTest, ModifiedPlanQuestionBeforeOpening) {

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -100,6 +103,14 @@ void KillWriting(const fs::path& folder, const std::string& step) {
   });
 }
 
+// A file's identity as a journal records it.
+std::string IdentityText(const fs::path& file) {
+  struct stat st {};
+  ::stat(file.c_str(), &st);
+  return std::to_string(st.st_ino) + "." + std::to_string(st.st_size) + "." + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
 std::vector<std::optional<std::string>> Set(const fs::path& folder) {
   return {ReadFile(folder / "a.txt"), ReadFile(folder / "b.txt"), ReadFile(folder / "c.txt")};
 }
@@ -176,6 +187,28 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
        },
        "The journal .velk.journal of an interrupted run could not be used (none of the files it names is as that "
        "run left it): nothing was changed"},
+      // A journal that reaches out of its folder, by name or through a link
+      // planted since, never touches what lies there.
+      {"outside",
+       [](const fs::path& f) {
+         WriteFile(f.string() + "-other/notes.txt", "notes");
+         fs::remove(f / ".velk.journal");
+         WriteFile(f / ".velk.journal", "velk file set 2\0velk\0AAAAAAAA\0" "1.1\0-\0" "2\0../outside-other/notes.txt"
+                                        "\0-\0gone.txt\0-\0staged\0committed\0-\0" + IdentityText(f.string() +
+                                        "-other/notes.txt") + "\0-\0-\0" "1.1.1.1\0-\0end\0"s);
+       },
+       "The journal .velk.journal of an interrupted run could not be used (it is not a journal of this tool set)"},
+      {"planted",
+       [](const fs::path& f) {
+         WriteFile(f.string() + "-other/notes.txt", "notes");
+         fs::remove(f / "a.txt");
+         fs::create_symlink(f.string() + "-other/notes.txt", f / "a.txt");
+       },
+       "a.txt changed after an interrupted run of velk had begun to replace a.txt, b.txt and c.txt"},
+      {"read-only",
+       [](const fs::path& f) { fs::permissions(f / "c.txt", fs::perms::owner_read | fs::perms::group_read); },
+       "c.txt is read-only since an interrupted run of velk had begun to replace a.txt, b.txt and c.txt: nothing "
+       "was put back"},
   };
   for (const Case& c : cases) {
     const fs::path folder = dir / c.name;
@@ -194,10 +227,202 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     aside.insert(".velk.journal.aside");
     EXPECT_EQ(Names(folder), aside) << c.name;
     EXPECT_EQ(NamesWith(folder, ".old").size(), 3u) << c.name;
-    // Set aside, it is never tried again, and the set can be written anew.
-    EXPECT_TRUE(RecoverSet(folder).Empty()) << c.name;
+    const fs::path other = folder.string() + "-other";
+    if (fs::exists(other)) EXPECT_EQ(ReadFile(other / "notes.txt"), "notes") << c.name;
+    // Set aside, it is never tried again; the set is not read until the
+    // user has checked it, but can be written anew.
+    const SetRecovery again = RecoverSet(folder);
+    EXPECT_TRUE(again.Empty() && !again.Readable()) << c.name;
+    EXPECT_NE(again.Refusal().find("Check them, then delete .velk.journal.aside"), std::string::npos) << c.name;
+    fs::permissions(folder / "c.txt", fs::perms::owner_write, fs::perm_options::add);
     EXPECT_TRUE(ReplaceFilesInTurn({{folder / "a.txt", "newer a"}})) << c.name;
   }
 }
+
+// A journal that another user could have written is left as it is: it
+// could name any file of this user's.
+TEST(FileSet, AJournalOthersCouldHaveWrittenIsLeftAsItIs) {
+  TempDir dir;
+  for (const bool foreign : {false, true}) {
+    if (foreign && ::geteuid() != 0) continue;  // only root can give a file away
+    const fs::path folder = dir / (foreign ? "foreign" : "writable");
+    KillWriting(folder, "rename c.txt");
+    if (foreign) ASSERT_EQ(::chown((folder / ".velk.journal").c_str(), 65534, 65534), 0);
+    else fs::permissions(folder / ".velk.journal", fs::perms::group_write, fs::perm_options::add);
+    const std::set<std::string> names = Names(folder);
+    const SetRecovery r = RecoverSet(folder);
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0], foreign ? "The journal .velk.journal in this folder belongs to the user " +
+                                        std::string(::getpwuid(65534) ? ::getpwuid(65534)->pw_name : "number") +
+                                        (::getpwuid(65534) ? " (65534)" : " 65534") + ", not to you: nothing was done."
+                                  : "The journal .velk.journal in this folder may be written by other users: nothing "
+                                    "was done.");
+    EXPECT_TRUE(r.unfinished && !r.Readable());
+    EXPECT_EQ(Set(folder), kMixed);
+    EXPECT_EQ(Names(folder), names);
+    SetFailure failure;
+    EXPECT_FALSE(ReplaceFilesInTurn({{folder / "a.txt", "newer a"}}, &failure));
+    EXPECT_EQ(failure.step, SetFailure::Step::kUnfinished);
+  }
+}
+
+const std::vector<std::string>* g_recorded = nullptr;
+std::string g_failStep;  // the one step that fails, by its name
+
+bool RecordOrFail(std::string_view step, const fs::path& path) {
+  const std::string name = std::string(step) + " " + path.filename().string();
+  if (g_recorded) const_cast<std::vector<std::string>*>(g_recorded)->push_back(name);
+  const bool fail = name == g_failStep;
+  if (fail) g_failStep.clear();
+  return fail;
+}
+
+// A look, read or change of the recovery that fails is no verdict: the
+// journal stays in force, the line says so, and the next run finishes.
+TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
+  TempDir dir;
+  std::vector<std::string> steps;
+  KillWriting(dir / "record", "rename c.txt");
+  g_recorded = &steps;
+  SetFileStepHook(RecordOrFail);
+  RecoverSet(dir / "record");
+  SetFileStepHook(nullptr);
+  g_recorded = nullptr;
+  ASSERT_EQ(Set(dir / "record"), kNew);
+  for (const std::string& step : {"stat .velk.journal", "open .velk.journal", "read .velk.journal"})
+    EXPECT_NE(std::find(steps.begin(), steps.end(), step), steps.end()) << step;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const fs::path folder = dir / std::to_string(i);
+    KillWriting(folder, "rename c.txt");
+    g_failStep = steps[i];
+    SetFileStepHook(RecordOrFail);
+    const SetRecovery r = RecoverSet(folder);
+    SetFileStepHook(nullptr);
+    if (!g_failStep.empty()) continue;  // a step that a failure before it leaves out
+    EXPECT_NE(r.Text().find("(Input/output error)"), std::string::npos) << steps[i] << ": " << r.Text();
+    EXPECT_TRUE(r.unfinished && !r.Readable()) << steps[i];
+    // A look that fails before anything was done changes nothing.
+    if (steps[i].starts_with("stat") || steps[i].starts_with("open") || steps[i].starts_with("read")) {
+      EXPECT_NE(r.Text().find("nothing was changed, and the next run tries again."), std::string::npos) << steps[i];
+    }
+    EXPECT_TRUE(Set(folder) == kMixed || Set(folder) == kNew) << steps[i];
+    const SetRecovery next = RecoverSet(folder);
+    EXPECT_TRUE(next.Readable()) << steps[i] << ": " << next.Text();
+    EXPECT_EQ(Set(folder), kNew) << steps[i];
+    EXPECT_EQ(Names(folder), (std::set<std::string>{"a.txt", "b.txt", "c.txt"})) << steps[i];
+  }
+}
+
+// What a power cut or a failing look leaves before any target was touched:
+// the run's own files go, and the set is as before.
+TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
+  TempDir dir;
+  const std::set<std::string> plain = {"a.txt", "b.txt", "c.txt"};
+  // The second record cut short.
+  KillWriting(dir / "cut", "rename a.txt");
+  fs::resize_file(dir / "cut/.velk.journal", fs::file_size(dir / "cut/.velk.journal") - 3);
+  EXPECT_EQ(RecoverSet(dir / "cut").lines, std::vector<std::string>{"Removed what an interrupted run of velk left; "
+                                                                    "a.txt, b.txt and c.txt are as before."});
+  EXPECT_EQ(Set(dir / "cut"), kOld);
+  EXPECT_EQ(Names(dir / "cut"), plain);
+  // The first record cut short: the run made nothing yet.
+  KillWriting(dir / "first", "write .velk.journal");
+  WriteFile(dir / "first/.velk.journal", "velk file set 2\0ve"s);
+  EXPECT_EQ(RecoverSet(dir / "first").lines,
+            std::vector<std::string>{"Removed the journal of an interrupted run of velk, which had not begun."});
+  EXPECT_EQ(Names(dir / "first"), plain);
+  // The identity of a kept file cannot be had: the writer fails before any
+  // rename, and leaves nothing.
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir / "stat" / name, std::string("old ") + name[0]);
+  g_failStep = "stat .velk-set-";
+  SetFileStepHook([](std::string_view step, const fs::path& path) {
+    return !g_failStep.empty() && step == "stat" && path.filename().string().ends_with("-2.old");
+  });
+  SetFailure failure;
+  EXPECT_FALSE(ReplaceFilesInTurn({{dir / "stat/a.txt", "new a"}, {dir / "stat/b.txt", "new b"}}, &failure));
+  SetFileStepHook(nullptr);
+  g_failStep.clear();
+  EXPECT_EQ(failure.step, SetFailure::Step::kCreate);
+  EXPECT_EQ(Set(dir / "stat"), kOld);
+  EXPECT_EQ(Names(dir / "stat"), plain);
+}
+// Writers take turns through the locks of every folder their files lie in;
+// where the file system gives no lock, a live run's journal is left to it.
+TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
+  TempDir dir;
+  const fs::path set = dir / "set";
+  const fs::path other = dir / "other";
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(other / name, std::string("old ") + name[0]);
+  fs::create_directories(set);
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) fs::create_symlink(other / name, set / name);
+  int held[2], release[2];
+  ASSERT_EQ(::pipe(held), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  // A run that holds its place until told to go on: the lock of the folder
+  // the links lead to, or, without locks, its journal before a rename.
+  auto holder = [&](bool lockless) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      static int g_held = held[1], g_release = release[0];
+      static bool g_lockless = lockless;
+      if (!lockless) {
+        FolderLock lock;
+        lock.Lock(other, [] {});
+        char c = 'x';
+        if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(1);
+        ::_exit(0);
+      }
+      SetFileStepHook([](std::string_view step, const fs::path& path) {
+        if (step == "lock") return g_lockless;
+        if (step == "rename" && path.filename() == "a.txt") {
+          char c = 'x';
+          if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(1);
+        }
+        return false;
+      });
+      ::_exit(ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}) ? 0 : 1);
+    }
+    char c;
+    EXPECT_EQ(::read(held[0], &c, 1), 1);
+    return pid;
+  };
+  auto letGo = [&](pid_t pid) {
+    char c = 'x';
+    EXPECT_EQ(::write(release[1], &c, 1), 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  };
+  // The folder a link leads to is held: the set waits for it.
+  pid_t pid = holder(false);
+  SetFolder waiting(set, {set / "a.txt", set / "b.txt"});
+  EXPECT_EQ(waiting.LockWithin(std::chrono::milliseconds(100)), FolderLock::Result::kBusy);
+  letGo(pid);
+  ASSERT_TRUE(ReplaceFilesInTurn({{set / "a.txt", "new a"}, {set / "b.txt", "new b"}}));
+  EXPECT_EQ(ReadFile(other / "a.txt"), "new a");
+  EXPECT_TRUE(fs::is_symlink(set / "a.txt"));
+  // Without locks: the second run finds the first one's journal, and its
+  // writer alive, and changes nothing; the first one finishes.
+  pid = holder(true);
+  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+  SetFailure failure;
+  EXPECT_FALSE(ReplaceFilesInTurn({{set / "a.txt", "second a"}, {set / "c.txt", "second c"}}, &failure));
+  SetFileStepHook(nullptr);
+  EXPECT_EQ(failure.step, SetFailure::Step::kBusy);
+  EXPECT_EQ(ReadFile(other / "c.txt"), "old c");
+  letGo(pid);
+  EXPECT_EQ(Set(other), (std::vector<std::optional<std::string>>{"first a", "first b", "old c"}));
+  EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+  // A kill between the renames through the links is finished where the
+  // links lead.
+  test::KillAtFileStep("rename b.txt", [&] { ReplaceFilesInTurn({{set / "a.txt", "x"}, {set / "b.txt", "y"}}); });
+  EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an "
+                                                            "interrupted run of velk had left half done."});
+  EXPECT_EQ(Set(other), (std::vector<std::optional<std::string>>{"x", "y", "old c"}));
+  EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+  for (int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
+}
+
 }  // namespace
 }  // namespace velk

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
@@ -49,6 +51,16 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
   // the first: a tool whose work folder is the traffic folder.
   FolderLock nested;
   EXPECT_EQ(nested.LockWithin(dir / ".", std::chrono::milliseconds(0)), FolderLock::Result::kLocked);
+  // Whichever holder lets go first, the lock stays until the last one does.
+  auto busyForAnother = [&] {
+    const int status = std::system(("flock -n -E 75 '" + dir.path().string() + "' true").c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 75;
+  };
+  lock.Unlock();
+  EXPECT_TRUE(nested.Held());
+  EXPECT_TRUE(busyForAnother());
+  nested.Unlock();
+  EXPECT_FALSE(busyForAnother());
   int status = 0;
   ::waitpid(holder, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

@@ -469,15 +469,15 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
   // Other programs' temporaries of the texts' names, and a folder of such a
   // name: they stay.
   const std::vector<std::string> strangers = {".Airports.txt.Ab12Cd", ".Aircraft.txt.Ab12Cd.old",
-                                              ".FlightPlans.txt.velk-Ab12Cd", ".Notes.txt.ulvane-set-Ab12Cd12"};
+                                              ".FlightPlans.txt.velk-Ab12Cd", ".ulvane-set-Ab12Cd12-2"};
   auto prepare = [&] {
     Reset();
     WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
     for (const std::string& name : strangers) WriteFile(work() / name, "mine");
-    fs::create_directories(work() / ".Airports.txt.ulvane-set-Ab12Cd12");
+    fs::create_directories(work() / ".ulvane-set-Ab12Cd12-1");
   };
   std::vector<std::string> names = strangers;
-  names.insert(names.end(), {".Airports.txt.ulvane-set-Ab12Cd12", "Aircraft.txt", "Airports.txt", "FlightPlans.txt"});
+  names.insert(names.end(), {".ulvane-set-Ab12Cd12-1", "Aircraft.txt", "Airports.txt", "FlightPlans.txt"});
   std::sort(names.begin(), names.end());
   auto set = [&] {
     return std::vector<std::optional<std::string>>{ReadFile(work() / "Airports.txt"),
@@ -558,11 +558,23 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("the journal is kept as .ulvane.journal.aside.\n"), std::string::npos) << r.out;
-  // The journal set aside is never tried again, and its files stay.
+  // The journal set aside is never tried again, and its files stay; orvane
+  // compiles nothing from the folder until the user has checked it.
   const std::vector<std::string> kept = Names(work());
   r = Decompile(work());
   EXPECT_EQ(r.out.find("ulvane had"), std::string::npos) << r.out;
   EXPECT_EQ(Names(work()), kept);
+  WriteFile(scenery() / "traffic.bgl", kUsersDatabase);
+  r = Compile();
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.out.find("\nERROR: An interrupted run left Airports.txt, Aircraft.txt and FlightPlans.txt in the "
+                       "folder '" + work().string() + "' half replaced, and what to do could not be told. Check them, then delete "
+                       ".ulvane.journal.aside and the files .ulvane-set-"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), kUsersDatabase);
+  fs::remove(work() / ".ulvane.journal.aside");
+  EXPECT_EQ(Compile().out.find(".journal.aside"), std::string::npos);
 }
 
 TEST_F(HostileRuns, DecompilesOfTwoSimulatorsIntoOneFolderTakeTurns) {
