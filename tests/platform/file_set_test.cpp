@@ -93,6 +93,10 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
 
   ASSERT_TRUE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}}));
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked", "c.txt"}));
+  // A name that a file alone may have fits a set as well.
+  const std::string longest(250, 'n');
+  EXPECT_TRUE(ReplaceFilesInTurn({{dir / longest, "long"}, {dir / "a.txt", "a"}}));
+  EXPECT_EQ(ReadFile(dir / longest), "long");
 }
 
 // A replacement of a, b and c killed at `step`.
@@ -397,6 +401,9 @@ TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
   pid_t pid = holder(false);
   SetFolder waiting(set, {set / "a.txt", set / "b.txt"});
   EXPECT_EQ(waiting.LockWithin(std::chrono::milliseconds(100)), FolderLock::Result::kBusy);
+  const SetRecovery busy = waiting.Recover();
+  EXPECT_EQ(busy.Refusal(), "Another program is writing into the folder '" + set.string() +
+                                "'. Try again when it has finished.");
   letGo(pid);
   ASSERT_TRUE(ReplaceFilesInTurn({{set / "a.txt", "new a"}, {set / "b.txt", "new b"}}));
   EXPECT_EQ(ReadFile(other / "a.txt"), "new a");

@@ -11,6 +11,7 @@
 #include "platform/folder_list.h"
 #include "support/test_support.h"
 #include "traffic_compiler/common/console.h"
+#include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/decompiler/decompiler_main.h"
 #include "traffic_compiler/decompiler_test_db.h"
 
@@ -146,6 +147,17 @@ TEST_F(DecompilerRun, OutputThatCannotBeCreatedIsReportedByName) {
   EXPECT_TRUE(console.text().ends_with("\nERROR: Unable to create file Airports.txt\n\nCould not make a new file "
                                        "beside '" + (work_ / "no such folder/Airports.txt").string() +
                                        "' (No such file or directory).\n\n"))
+      << console.text();
+  // A folder that holds a journal still in force is named, with why.
+  velk::test::WriteFile(work_ / ".velk.journal", "velk file set 2");
+  std::filesystem::permissions(work_ / ".velk.journal", std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::add);
+  velk::SetFolder unfinished(work_.path());
+  unfinished.Lock([] {});
+  EXPECT_FALSE(unfinished.Recover().Readable());
+  EXPECT_EQ(WriteTrafficFiles(db, unfinished), traffic::kErrSetFolder);
+  EXPECT_TRUE(console.text().ends_with("\nERROR: An interrupted replacement of files in the folder '" + work_.path().string() +
+                                       "' could not be carried through.\n\n"))
       << console.text();
 }
 
