@@ -411,6 +411,11 @@ struct SetState {
 bool Matches(const Look& l, const std::optional<FileIdentity>& id, dev_t device) {
   return id && l.kind == Look::Kind::kFile && l.st.st_dev == device && IdentityOf(l.st) == *id;
 }
+// The run's new file is the user's own: another user's file of that
+// identity was put there since.
+bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t device) {
+  return Matches(l, id, device) && l.st.st_uid == ::geteuid();
+}
 
 SetState StateOf(const Journal& j, dev_t device) {
   SetState s;
@@ -670,20 +675,20 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
     const Entry& e = j.entries[i];
     const Now& n = now[i];
     const bool targetOk = (n.target.kind == Look::Kind::kAbsent && !e.oldId) || Matches(n.target, e.oldId, dev) ||
-                          Matches(n.target, e.newId, dev) || Matches(n.target, e.keptId, dev);
-    const bool temporaryOk = !n.temporary.Exists() || Matches(n.temporary, e.newId, dev);
+                          IsNewFile(n.target, e.newId, dev) || Matches(n.target, e.keptId, dev);
+    const bool temporaryOk = !n.temporary.Exists() || IsNewFile(n.temporary, e.newId, dev);
     const bool keptOk = !n.kept.Exists() || Matches(n.kept, e.keptId, dev);
     if ((!targetOk || !temporaryOk || !keptOk) &&
         std::find(changed.begin(), changed.end(), e.name) == changed.end())
       changed.push_back(e.name);
-    anyAsRecorded = anyAsRecorded || Matches(n.target, e.oldId, dev) || Matches(n.target, e.newId, dev) ||
+    anyAsRecorded = anyAsRecorded || Matches(n.target, e.oldId, dev) || IsNewFile(n.target, e.newId, dev) ||
                     (n.temporary.Exists() && temporaryOk) || (n.kept.Exists() && keptOk);
   }
   if (!anyAsRecorded)
     return SetAsideWith(at.fd, name, "The journal " + name + " of an interrupted run could not be used (none of "
                                      "the files it names is as that run left it): nothing was changed");
-  auto isNew = [&](size_t i) { return Matches(now[i].target, j.entries[i].newId, dev); };
-  auto isWaiting = [&](size_t i) { return Matches(now[i].temporary, j.entries[i].newId, dev); };
+  auto isNew = [&](size_t i) { return IsNewFile(now[i].target, j.entries[i].newId, dev); };
+  auto isWaiting = [&](size_t i) { return IsNewFile(now[i].temporary, j.entries[i].newId, dev); };
   bool forward = true;
   for (size_t i = 0; i < j.entries.size(); ++i) forward = forward && (isNew(i) || isWaiting(i));
   // Putting back needs every old file that a new one replaced; one that is
@@ -747,7 +752,7 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
       errno = temporary.kind == Look::Kind::kError ? temporary.error : kept.error;
       return failed(doing);
     }
-    if (Matches(temporary, e.newId, dev) && !RemoveAt(e.dir, e.temporary, e.Shown(e.temporary))) return failed(doing);
+    if (IsNewFile(temporary, e.newId, dev) && !RemoveAt(e.dir, e.temporary, e.Shown(e.temporary))) return failed(doing);
     if (Matches(kept, e.keptId, dev) && !RemoveAt(e.dir, e.kept, e.Shown(e.kept))) return failed(doing);
   }
   if (!RemoveAt(at.fd, name, at.folder / name)) return failed(doing);
@@ -781,23 +786,23 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
   ::closedir(dir);
   std::sort(names.begin(), names.end());
   for (const std::string& aside : names) {
-    std::string files = "the files it names";
-    std::string runFiles;
-    std::string why;
+    const std::string where = " in the folder '" + Absolute(at.folder).native() + "' half replaced, and what to do "
+                              "could not be told";
+    std::optional<Journal> journal;
     const std::optional<std::string> text =
         ReadFileBytes(aside, nullptr, ReadLimits{at.fd, false, kMaxJournalBytes, nullptr});
-    for (std::string_view mark : kProgramMarks) {
-      if (!aside.starts_with(JournalName(mark))) continue;
-      if (std::optional<Journal> j = text ? ParseJournal(*text, mark, why) : std::nullopt) {
-        std::vector<std::string> targets;
-        for (const Entry& e : j->entries) targets.push_back(e.name);
-        files = NameList(targets);
-        runFiles = " and the files ." + j->mark + "-set-" + j->run + "-* that it left";
-      }
+    std::string why;
+    for (std::string_view mark : kProgramMarks)
+      if (text && !journal && aside.starts_with(JournalName(mark))) journal = ParseJournal(*text, mark, why);
+    if (journal && journal->begun) {
+      std::vector<std::string> targets;
+      for (const Entry& e : journal->entries) targets.push_back(e.name);
+      notices.push_back("An interrupted run left " + NameList(targets) + where + ". Check them, then delete " + aside +
+                        " and the files ." + journal->mark + "-set-" + journal->run + "-* that it left.");
+    } else {
+      notices.push_back("An interrupted run left files" + where + "; its journal " + aside +
+                        " names them. Check them, then delete " + aside + ".");
     }
-    notices.push_back("An interrupted run left " + files + " in the folder '" + Absolute(at.folder).native() +
-                      "' half replaced, and what to do could not be told. Check them, then delete " + aside +
-                      runFiles + ".");
   }
   return notices;
 }
