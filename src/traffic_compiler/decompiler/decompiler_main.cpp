@@ -86,7 +86,11 @@ int Decompile(const std::filesystem::path& workFolder) {
   // left half replaced was left by a run that died.
   const velk::SetRecovery recovered = work.Recover();
   if (!recovered.Empty()) traffic::ConsoleWrite(recovered.Text() + "\n");
+  // Nothing is read for a folder that no new set may go into.
   if (recovered.busy) return traffic::ReportFileError(traffic::kErrSetFolder, recovered.Refusal());
+  if (recovered.unfinished)
+    return traffic::ReportFileError(traffic::kErrSetFolder,
+                                    velk::SetFailureText({velk::SetFailure::Step::kUnfinished, recovered.folder, {}, {}}));
   std::filesystem::path database = traffic::FindFileNoCase(folder, "traffic.bgl", &unlisted);
   if (database.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   velk::FileBytes bytes;
