@@ -127,6 +127,11 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+int ReplaceRefusal(int folder, const std::filesystem::path& name, const struct stat& st) {
+  if ((st.st_mode & 0222) == 0) return EACCES;
+  return ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
 bool EntryExists(const std::filesystem::path& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;

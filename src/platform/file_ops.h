@@ -62,6 +62,13 @@ RenameResult RenameNoReplace(const std::filesystem::path& from, const std::files
 // The permissions of a new file: read and write for all, less the umask.
 mode_t NewFileMode();
 
+// Why the regular file `name` (relative to the open `folder`, or AT_FDCWD),
+// whose status is `st`, may not be replaced: 0 when it may. A file marked
+// read-only (no write bit at all) is refused even for a user whom the
+// system would let write it (root), as a rename would replace it
+// regardless, and so is one this user may not write.
+int ReplaceRefusal(int folder, const std::filesystem::path& name, const struct stat& st);
+
 // True when anything has the name `path`, a dangling symbolic link too.
 bool EntryExists(const std::filesystem::path& path);
 // True when `path` leads to something (links followed).

@@ -54,6 +54,22 @@ SetFolder::~SetFolder() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+namespace {
+
+// The device and inode of the folder `dir`, through links; nothing when it
+// cannot be looked at.
+std::optional<FolderLock::Key> FolderKey(const fs::path& dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return std::nullopt;
+  return FolderLock::Key{st.st_dev, st.st_ino};
+}
+
+}  // namespace
+
+bool SetFolder::Holds(const FolderLock::Key& key) const {
+  return std::any_of(locks_.begin(), locks_.end(), [&](const auto& l) { return l->key() == key; });
+}
+
 FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
                                       std::optional<std::chrono::milliseconds> limit) {
   locks_.clear();
@@ -68,10 +84,9 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
   };
   std::vector<Dir> dirs;
   auto add = [&](const fs::path& dir) {
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) != 0) return;
-    const FolderLock::Key key{st.st_dev, st.st_ino};
-    if (std::none_of(dirs.begin(), dirs.end(), [&](const Dir& d) { return d.key == key; })) dirs.push_back({dir, key});
+    const std::optional<FolderLock::Key> key = FolderKey(dir);
+    if (key && std::none_of(dirs.begin(), dirs.end(), [&](const Dir& d) { return d.key == *key; }))
+      dirs.push_back({dir, *key});
   };
   add(folder_);
   for (const fs::path& file : files_) add(Absolute(ResolveWriteTarget(file).value_or(file)).parent_path());
@@ -105,8 +120,7 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
     locks_.clear();
     return locked_ = FolderLock::Result::kNoFolder;
   }
-  const FolderLock::Key key{st.st_dev, st.st_ino};
-  if (!lockless_ && std::none_of(locks_.begin(), locks_.end(), [&](const auto& l) { return l->key() == key; })) {
+  if (!lockless_ && !Holds({st.st_dev, st.st_ino})) {
     locks_.clear();
     return locked_ = FolderLock::Result::kBusy;
   }
@@ -114,10 +128,9 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
 }
 
 bool SetFolder::AlsoLock(const fs::path& dir) {
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0) return true;  // what is done there fails and says so
-  const FolderLock::Key key{st.st_dev, st.st_ino};
-  if (std::any_of(locks_.begin(), locks_.end(), [&](const auto& l) { return l->key() == key; })) return true;
+  const std::optional<FolderLock::Key> key = FolderKey(dir);
+  if (!key) return true;  // what is done there fails and says so
+  if (Holds(*key)) return true;
   auto lock = std::make_unique<FolderLock>();
   switch (lock->LockWithin(dir, kSetLockWait)) {
     case FolderLock::Result::kBusy: return false;
@@ -254,12 +267,13 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     fs::path given;
     Entry entry;
     fs::path key;  // the file a write lands in
+    std::optional<FileIdentity> now;  // what is there
     const std::string* bytes;
     mode_t mode;
   };
   std::vector<Planned> planned;
   for (const auto& [path, bytes] : files) {
-    Planned p{path, {}, {}, &bytes, NewFileMode()};
+    Planned p{path, {}, {}, {}, &bytes, NewFileMode()};
     Entry& e = p.entry;
     e.name = path.filename().native();
     struct stat parent {};
@@ -298,8 +312,9 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     if (l.kind == Look::Kind::kFile) {
       // Anything else but a regular file is no file to replace, nor is one
       // marked read-only.
-      if (!Writable(e.dir, e.file, l)) return Fail(failure, SetFailure::Step::kRefused, path, EACCES);
+      if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fail(failure, SetFailure::Step::kRefused, path, EACCES);
       p.mode = l.st.st_mode & 07777;
+      p.now = IdentityOf(l.st);
     }
     std::erase_if(planned, [&](const Planned& q) { return q.key == p.key; });
     planned.push_back(std::move(p));
@@ -312,7 +327,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     std::vector<fs::path> changed;
     for (const Planned& p : planned) {
       for (const KnownFile& k : *options.known)
-        if (k.file == p.key && IdentityOf(p.key) != k.identity) changed.push_back(p.given);
+        if (k.file == p.key && p.now != k.identity) changed.push_back(p.given);
     }
     if (!changed.empty() && !(options.overwriteChanged && options.overwriteChanged(changed))) {
       failure = SetFailure{SetFailure::Step::kDeclined, changed.front(), {}, {}};
@@ -334,14 +349,9 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     if (fs::is_regular_file(from, ec)) CopyFileOnce(from, to);
   }
 
-
   Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, false};
   for (const Planned& p : planned) j.entries.push_back(p.entry);
-  for (size_t i = 0; i < j.entries.size(); ++i) {
-    Entry& e = j.entries[i];
-    e.temporary = TemporaryName(j.mark, j.run, i);
-    e.kept = e.temporary + ".old";
-  }
+  NameFiles(j);
   if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
     return Fail(failure, SetFailure::Step::kRefused, planned.front().given, ENAMETOOLONG);
   Run run(std::move(j), fd_, folder_ / JournalName(ProgramMark()));
@@ -431,7 +441,7 @@ bool ReplaceFilesInTurn(const FileSet& files, SetFailure* failure, SetRecovery* 
   set.LockWithin(kSetLockWait);
   SetRecovery r = set.Recover();
   if (recovered) *recovered = r;
-  if (r.busy) return Fail(f, SetFailure::Step::kBusy, Absolute(set.folder()), EBUSY);
+  if (r.busy) return Fail(f, SetFailure::Step::kBusy, r.folder, EBUSY);
   return set.Replace(files, f, options);
 }
 

@@ -75,7 +75,7 @@ struct SetRecovery {
   // Another run holds the folder (its lock, or, without locks, a journal
   // whose writer still runs): nothing was looked at.
   bool busy = false;
-  std::filesystem::path folder;
+  std::filesystem::path folder;  // made absolute
   // For each journal that a recovery set aside and that still lies in the
   // folder: which files to check and what to delete then. While there is
   // one, the folder's set is not read.
@@ -181,6 +181,8 @@ class SetFolder {
   // Locks the folder `dir` too, when it is not yet: waiting no longer than
   // kSetLockWait, as the order of the locks is not kept then.
   bool AlsoLock(const std::filesystem::path& dir);
+  // One of the locks taken is of the folder `key`.
+  bool Holds(const FolderLock::Key& key) const;
 
   std::filesystem::path folder_;
   std::vector<std::filesystem::path> files_;

@@ -31,6 +31,87 @@ constexpr size_t kRunLength = 8;
 // A set is a handful of files.
 constexpr size_t kMaxTargets = 8;
 
+namespace {
+
+bool IsRunName(std::string_view run) {
+  return run.size() == kRunLength && std::all_of(run.begin(), run.end(), [](char c) {
+           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+         });
+}
+
+// The time the process `pid` started, in clock ticks since the boot; a
+// process number that is used again gets another.
+std::optional<unsigned long long> ProcessStart(long pid) {
+  const std::optional<std::string> stat = ReadFileBytes("/proc/" + std::to_string(pid) + "/stat");
+  if (!stat) return std::nullopt;
+  // The name in brackets may hold anything; the fields follow the last ")".
+  const size_t close = stat->rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::string_view rest = std::string_view(*stat).substr(close + 1);
+  // The start time is the 20th field after the name.
+  for (int field = 0; field < 19; ++field) {
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    rest.remove_prefix(std::min(rest.size(), rest.find(' ')));
+  }
+  rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+  unsigned long long start = 0;
+  const auto [p, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), start);
+  if (ec != std::errc() || p == rest.data()) return std::nullopt;
+  return start;
+}
+
+bool ParseWriter(std::string_view text, long& pid, unsigned long long& start) {
+  const size_t dot = text.find('.');
+  if (dot == std::string_view::npos) return false;
+  const auto a = std::from_chars(text.data(), text.data() + dot, pid);
+  const auto b = std::from_chars(text.data() + dot + 1, text.data() + text.size(), start);
+  return a.ec == std::errc() && a.ptr == text.data() + dot && b.ec == std::errc() &&
+         b.ptr == text.data() + text.size() && pid > 0;
+}
+
+std::string IdentityText(const std::optional<FileIdentity>& id) {
+  if (!id) return std::string(kNone);
+  return std::to_string(id->inode) + "." + std::to_string(id->size) + "." + std::to_string(id->mtimeSeconds) + "." +
+         std::to_string(id->mtimeNanoseconds);
+}
+
+// Nothing for a malformed text; an empty identity for "-".
+std::optional<std::optional<FileIdentity>> ParseIdentity(std::string_view text) {
+  if (text == kNone) return std::optional<FileIdentity>();
+  FileIdentity id;
+  auto number = [&text](auto& value) {
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || p == text.data()) return false;
+    text.remove_prefix(static_cast<size_t>(p - text.data()));
+    if (!text.empty() && text.front() == '.') text.remove_prefix(1);
+    return true;
+  };
+  if (!number(id.inode) || !number(id.size) || !number(id.mtimeSeconds) || !number(id.mtimeNanoseconds) ||
+      !text.empty())
+    return std::nullopt;
+  return std::optional<FileIdentity>(id);
+}
+
+std::string Fields(std::initializer_list<std::string_view> fields) {
+  std::string text;
+  for (std::string_view f : fields) {
+    text += f;
+    text.push_back('\0');
+  }
+  return text;
+}
+
+// Whether `partial`, the start of a field cut short, can begin the field
+// `position` of a committed record of `count` targets.
+bool BeginsField(std::string_view partial, size_t position, size_t count) {
+  if (position == 0) return kCommitted.starts_with(partial);
+  if (position == 1 + 3 * count) return kEnd.starts_with(partial);
+  return partial.size() < 80 && partial.find_first_not_of("0123456789.-") == std::string_view::npos;
+}
+
+}  // namespace
+
 std::string JournalName(std::string_view mark) { return "." + std::string(mark) + ".journal"; }
 
 // The run's new file for its target number `index`, and with ".old" its
@@ -47,16 +128,6 @@ fs::path Absolute(const fs::path& path) {
   if (!normal.has_filename() && normal.has_relative_path()) normal = normal.parent_path();
   return normal;
 }
-
-namespace {
-
-bool IsRunName(std::string_view run) {
-  return run.size() == kRunLength && std::all_of(run.begin(), run.end(), [](char c) {
-           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-         });
-}
-
-}  // namespace
 
 // A fresh name for a run's files, from the system's random source.
 std::string NewRunName() {
@@ -82,31 +153,6 @@ std::string NewRunName() {
 
 // ---- Who wrote a journal ---------------------------------------------------
 
-namespace {
-
-// The time the process `pid` started, in clock ticks since the boot; a
-// process number that is used again gets another.
-std::optional<unsigned long long> ProcessStart(long pid) {
-  const std::optional<std::string> stat = ReadFileBytes("/proc/" + std::to_string(pid) + "/stat");
-  if (!stat) return std::nullopt;
-  // The name in brackets may hold anything; the fields follow the last ")".
-  const size_t close = stat->rfind(')');
-  if (close == std::string::npos) return std::nullopt;
-  std::string_view rest = std::string_view(*stat).substr(close + 1);
-  // The start time is the 20th field after the name.
-  for (int field = 0; field < 19; ++field) {
-    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
-    rest.remove_prefix(std::min(rest.size(), rest.find(' ')));
-  }
-  rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
-  unsigned long long start = 0;
-  const auto [p, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), start);
-  if (ec != std::errc() || p == rest.data()) return std::nullopt;
-  return start;
-}
-
-}  // namespace
-
 std::string BootId() {
   std::optional<std::string> id = ReadFileBytes("/proc/sys/kernel/random/boot_id");
   if (!id) return std::string(kNone);
@@ -122,19 +168,6 @@ std::string ThisWriter() {
   const long pid = static_cast<long>(::getpid());
   return std::to_string(pid) + "." + std::to_string(ProcessStart(pid).value_or(0));
 }
-
-namespace {
-
-bool ParseWriter(std::string_view text, long& pid, unsigned long long& start) {
-  const size_t dot = text.find('.');
-  if (dot == std::string_view::npos) return false;
-  const auto a = std::from_chars(text.data(), text.data() + dot, pid);
-  const auto b = std::from_chars(text.data() + dot + 1, text.data() + text.size(), start);
-  return a.ec == std::errc() && a.ptr == text.data() + dot && b.ec == std::errc() &&
-         b.ptr == text.data() + text.size() && pid > 0;
-}
-
-}  // namespace
 
 // True when the writer of a journal still runs: same boot, same process,
 // started at the same time, and not this process (whose own journal a
@@ -161,60 +194,13 @@ Look LookAt(int folder, const std::string& name, const fs::path& shown) {
   return l;
 }
 
-// A file that may be replaced: not marked read-only (no write bit at all,
-// which even a user whom the system lets write it respects) and writable.
-bool Writable(int folder, const std::string& name, const Look& l) {
-  return (l.st.st_mode & 0222) != 0 && ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) == 0;
-}
-
 // Removes the file or link `name`; true when nothing of that name is left.
 bool RemoveAt(int folder, const std::string& name, const fs::path& shown) {
   if (FileStepFails("unlink", shown)) return false;
   return ::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT;
 }
 
-namespace {
-
-std::string IdentityText(const std::optional<FileIdentity>& id) {
-  if (!id) return std::string(kNone);
-  return std::to_string(id->inode) + "." + std::to_string(id->size) + "." + std::to_string(id->mtimeSeconds) + "." +
-         std::to_string(id->mtimeNanoseconds);
-}
-
-// Nothing for a malformed text; an empty identity for "-".
-std::optional<std::optional<FileIdentity>> ParseIdentity(std::string_view text) {
-  if (text == kNone) return std::optional<FileIdentity>();
-  FileIdentity id;
-  auto number = [&text](auto& value) {
-    const char* end = text.data() + text.size();
-    auto [p, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || p == text.data()) return false;
-    text.remove_prefix(static_cast<size_t>(p - text.data()));
-    if (!text.empty() && text.front() == '.') text.remove_prefix(1);
-    return true;
-  };
-  if (!number(id.inode) || !number(id.size) || !number(id.mtimeSeconds) || !number(id.mtimeNanoseconds) ||
-      !text.empty())
-    return std::nullopt;
-  return std::optional<FileIdentity>(id);
-}
-
-}  // namespace
-
 // ---- The journal -------------------------------------------------------------
-
-namespace {
-
-std::string Fields(std::initializer_list<std::string_view> fields) {
-  std::string text;
-  for (std::string_view f : fields) {
-    text += f;
-    text.push_back('\0');
-  }
-  return text;
-}
-
-}  // namespace
 
 std::string StagedRecord(const Journal& j) {
   std::string text = Fields({kHead, j.mark, j.run, j.writer, j.boot, std::to_string(j.entries.size())});
@@ -232,18 +218,6 @@ std::string CommittedRecord(const Journal& j) {
 bool IsPlainName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
 }
-
-namespace {
-
-// Whether `partial`, the start of a field cut short, can begin the field
-// `position` of a committed record of `count` targets.
-bool BeginsField(std::string_view partial, size_t position, size_t count) {
-  if (position == 0) return kCommitted.starts_with(partial);
-  if (position == 1 + 3 * count) return kEnd.starts_with(partial);
-  return partial.size() < 80 && partial.find_first_not_of("0123456789.-") == std::string_view::npos;
-}
-
-}  // namespace
 
 // A journal written by a run of `mark`, or why it is none. One whose
 // second record was cut short (a power cut while it was written) touched

@@ -53,9 +53,6 @@ struct Look {
 };
 
 Look LookAt(int folder, const std::string& name, const fs::path& shown);
-// A file that may be replaced: not marked read-only (no write bit at all,
-// which even a user whom the system lets write it respects) and writable.
-bool Writable(int folder, const std::string& name, const Look& l);
 // Removes the file or link `name`; true when nothing of that name is left.
 bool RemoveAt(int folder, const std::string& name, const fs::path& shown);
 

@@ -97,7 +97,7 @@ JournalOutcome SetAsideWith(int folder, const std::string& journal, const std::s
 
 // What the recovery of one folder works with.
 struct Place {
-  fs::path folder;  // as given
+  fs::path folder;  // made absolute
   int fd;           // the folder, locked
   dev_t device;     // its file system
   std::function<bool(const fs::path&)> alsoLock;
@@ -227,12 +227,9 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
       return SetAsideWith(at.fd, name, NameList(changed) + " changed after " + by + " had begun to replace " +
                                            targetList + ": nothing was changed; check " + targetList);
     for (const Entry& e : j.entries) {
-      for (const std::string& file : {e.temporary, e.kept}) {
-        const Look l = LookAt(e.dir, file, e.Shown(file));
-        if (l.kind == Look::Kind::kError) return TryAgain("look at " + e.Shown(file).native() + " after " + by, l.error);
-        if (l.Exists() && !RemoveAt(e.dir, file, e.Shown(file)))
+      for (const std::string& file : {e.temporary, e.kept})
+        if (!RemoveAt(e.dir, file, e.Shown(file)))
           return TryAgain("remove what " + by + " left beside " + targetList, errno);
-      }
     }
     if (!RemoveAt(at.fd, name, at.folder / name)) return TryAgain("remove the journal " + name + " of " + by, errno);
     return {"Removed what " + by + " left; " + targetList + isAre + " as before."};
@@ -295,14 +292,16 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
   for (size_t i = 0; i < j.entries.size(); ++i) {
     const Entry& e = j.entries[i];
     const bool replaced = forward ? !isNew(i) : isNew(i);
-    if (replaced && now[i].target.Exists() && !Writable(e.dir, e.file, now[i].target)) locked.push_back(e.name);
+    if (replaced && now[i].target.Exists() && ReplaceRefusal(e.dir, e.file, now[i].target.st) != 0)
+      locked.push_back(e.name);
   }
   if (!locked.empty())
     return SetAsideWith(at.fd, name, IsAre(locked, "read-only") + " since " + by + " had begun to replace " +
                                          targetList + ": nothing was put back; check " + targetList +
                                          KeptClause(before));
 
-  auto failed = [&](const std::string& doing) {
+  const std::string doing = forward ? "finish replacing" : "put back the earlier";
+  auto failed = [&] {
     const int err = errno;
     const SetState state = StateOf(j, dev);
     return JournalOutcome{"Could not " + doing + " " + targetList + " after " + by + " (" + std::strerror(err) +
@@ -315,7 +314,7 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
     for (size_t i = 0; i < j.entries.size(); ++i) {
       const Entry& e = j.entries[i];
       if (isNew(i)) continue;
-      if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) return failed("finish replacing");
+      if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) return failed();
       ++moved;
     }
   } else {
@@ -326,22 +325,21 @@ JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
       if (!isNew(i)) continue;
       const bool back = e.oldId ? RenameDurably(e.dir, e.kept, e.dir, e.file, e.Shown(e.file))
                                 : RemoveAt(e.dir, e.file, e.Shown(e.file));
-      if (!back) return failed("put back the earlier");
+      if (!back) return failed();
       ++moved;
     }
   }
-  const std::string doing = forward ? "finish replacing" : "put back the earlier";
   for (const Entry& e : j.entries) {
     const Look temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
     const Look kept = LookAt(e.dir, e.kept, e.Shown(e.kept));
     if (temporary.kind == Look::Kind::kError || kept.kind == Look::Kind::kError) {
       errno = temporary.kind == Look::Kind::kError ? temporary.error : kept.error;
-      return failed(doing);
+      return failed();
     }
-    if (IsNewFile(temporary, e.newId, dev) && !RemoveAt(e.dir, e.temporary, e.Shown(e.temporary))) return failed(doing);
-    if (Matches(kept, e.keptId, dev) && !RemoveAt(e.dir, e.kept, e.Shown(e.kept))) return failed(doing);
+    if (IsNewFile(temporary, e.newId, dev) && !RemoveAt(e.dir, e.temporary, e.Shown(e.temporary))) return failed();
+    if (Matches(kept, e.keptId, dev) && !RemoveAt(e.dir, e.kept, e.Shown(e.kept))) return failed();
   }
-  if (!RemoveAt(at.fd, name, at.folder / name)) return failed(doing);
+  if (!RemoveAt(at.fd, name, at.folder / name)) return failed();
   ::fsync(at.fd);
   if (moved == 0) return {"Removed what " + by + " left; " + targetList + isAre + (forward ? " new." : " as before.")};
   if (forward) return {"Finished replacing " + targetList + ", which " + by + " had left half done."};
@@ -372,7 +370,7 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
   ::closedir(dir);
   std::sort(names.begin(), names.end());
   for (const std::string& aside : names) {
-    const std::string where = " in the folder '" + Absolute(at.folder).native() + "' half replaced, and what to do "
+    const std::string where = " in the folder '" + at.folder.native() + "' half replaced, and what to do "
                               "could not be told";
     std::optional<Journal> journal;
     const std::optional<std::string> text =
@@ -402,9 +400,9 @@ std::string SetRecovery::Text() const {
 }
 
 std::string SetRecovery::Refusal() const {
-  if (busy) return SetFailureText({SetFailure::Step::kBusy, Absolute(folder), {}, {}});
+  if (busy) return SetFailureText({SetFailure::Step::kBusy, folder, {}, {}});
   if (unfinished)
-    return "An interrupted replacement of files in the folder '" + Absolute(folder).native() +
+    return "An interrupted replacement of files in the folder '" + folder.native() +
            "' is not carried through yet, so they may not belong together: they are not read until it is.";
   std::string text;
   for (const std::string& notice : asides) text += (text.empty() ? "" : "\n") + notice;
@@ -413,7 +411,7 @@ std::string SetRecovery::Refusal() const {
 
 SetRecovery SetFolder::Recover() {
   SetRecovery r;
-  r.folder = folder_;
+  r.folder = Absolute(folder_);
   if (locked_ == FolderLock::Result::kBusy) {
     r.busy = true;
     return r;
@@ -421,7 +419,7 @@ SetRecovery SetFolder::Recover() {
   if (fd_ < 0) return r;
   struct stat st {};
   ::fstat(fd_, &st);
-  const Place at{folder_, fd_, st.st_dev, [this](const fs::path& dir) { return AlsoLock(dir); }};
+  const Place at{r.folder, fd_, st.st_dev, [this](const fs::path& dir) { return AlsoLock(dir); }};
   for (std::string_view mark : kProgramMarks) {
     JournalOutcome out = RecoverJournal(at, mark);
     if (out.busy) {
@@ -436,7 +434,7 @@ SetRecovery SetFolder::Recover() {
   int error = 0;
   r.asides = AsideNotices(at, error);
   if (error != 0) {
-    r.lines.push_back("Could not list the folder '" + Absolute(folder_).native() + "' (" + std::strerror(error) + ").");
+    r.lines.push_back("Could not list the folder '" + r.folder.native() + "' (" + std::strerror(error) + ").");
     r.attention = r.unfinished = true;
   }
   // A killed copy of a backup is swept by the next writer (Replace), which

@@ -1,5 +1,6 @@
 #include "platform/set_messages.h"
 
+#include "platform/file_set_journal.h"
 #include "platform/message_box.h"
 #include "platform/text_codec.h"
 
@@ -33,12 +34,9 @@ std::string WithSetFailure(const std::string& message, const SetFailure& failure
 }
 
 bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner) {
-  std::string names;
-  for (size_t i = 0; i < changed.size(); ++i) {
-    if (i > 0) names += i + 1 == changed.size() ? " and " : ", ";
-    names += "'" + changed[i].string() + "'";
-  }
-  const std::string question = names + (changed.size() == 1 ? " was" : " were") +
+  std::vector<std::string> quoted;
+  for (const std::filesystem::path& file : changed) quoted.push_back("'" + file.string() + "'");
+  const std::string question = set_journal::NameList(quoted) + (changed.size() == 1 ? " was" : " were") +
                                " changed by another program since VELK last read or saved " +
                                (changed.size() == 1 ? "it" : "them") + ". Replace " +
                                (changed.size() == 1 ? "it" : "them") + " with the Flightplan as it is in VELK?";

@@ -174,15 +174,12 @@ bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes,
 }
 
 // Why an existing `target` (links already followed) may not be replaced: 0
-// when it may, ENOENT when there is no such file, else the reason. A file
-// marked read-only (no write bit at all) is refused even for a user whom the
-// system would let write it (root), as a rename would replace it regardless;
-// so is anything that is not a regular file.
-int ReplaceRefusal(const std::filesystem::path& target, struct stat& st) {
+// when it may, ENOENT when there is no such file, else the reason; anything
+// that is not a regular file is refused.
+int TargetRefusal(const std::filesystem::path& target, struct stat& st) {
   if (::stat(target.c_str(), &st) != 0) return errno;
   if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  if ((st.st_mode & 0222) == 0) return EACCES;
-  return ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
+  return ReplaceRefusal(AT_FDCWD, target, st);
 }
 
 }  // namespace
@@ -233,7 +230,7 @@ std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path
   // The old file's permissions stay; a new file gets the usual ones.
   mode_t mode = NewFileMode();
   struct stat st {};
-  int refusal = ReplaceRefusal(target, st);
+  int refusal = TargetRefusal(target, st);
   if (refusal == 0) {
     mode = st.st_mode & 07777;
   } else if (refusal != ENOENT) {
@@ -269,7 +266,7 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
 bool MayRewrite(const std::filesystem::path& file) {
   std::optional<std::filesystem::path> target = ResolveWriteTarget(file);
   struct stat st {};
-  return target && ReplaceRefusal(*target, st) == 0;
+  return target && TargetRefusal(*target, st) == 0;
 }
 
 std::string WriteFailedMessage(const std::filesystem::path& path) {

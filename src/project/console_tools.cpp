@@ -56,8 +56,9 @@ namespace {
 
 // Copies the plan with the Aircraft.txt and Airports.txt of its folder into
 // `run` under the names the compiler reads, under the folder's lock, so
-// that they come from one set.
-CompileOutcome CopyPlanFiles(const fs::path& planFile, const fs::path& run, SetRecovery* recovered,
+// that they come from one set. Nothing when all three were copied, else
+// why the plan is not compiled.
+std::optional<CompileOutcome> CopyPlanFiles(const fs::path& planFile, const fs::path& run, SetRecovery* recovered,
                              fs::path* unlisted) {
   const fs::path folder = planFile.parent_path();
   SetFolder set(folder, {planFile, folder / kAircraftName, folder / kAirportsName});
@@ -76,7 +77,7 @@ CompileOutcome CopyPlanFiles(const fs::path& planFile, const fs::path& run, SetR
   if (run.empty() || !CopyInputFile(planFile, run / kFlightPlansName) || !CopyInputFile(aircraft, run / kAircraftName) ||
       !CopyInputFile(airports, run / kAirportsName))
     return CompileOutcome::kFailed;
-  return CompileOutcome::kCompiled;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -84,8 +85,8 @@ CompileOutcome CopyPlanFiles(const fs::path& planFile, const fs::path& run, SetR
 CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
                                SetRecovery* recovered, fs::path* unlisted) {
   RunFolder run;
-  const CompileOutcome copied = CopyPlanFiles(planFile, run.Path(), recovered, unlisted);
-  if (copied != CompileOutcome::kCompiled) return copied;
+  if (const std::optional<CompileOutcome> notCopied = CopyPlanFiles(planFile, run.Path(), recovered, unlisted))
+    return *notCopied;
   return RunCompiler(programFolder, run.Path(), showConsole) == 0 ? CompileOutcome::kCompiled
                                                                   : CompileOutcome::kFailed;
 }

@@ -208,7 +208,7 @@ CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
 bool IsWriteProtected(const fs::path& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+  return velk::ReplaceRefusal(AT_FDCWD, path, st) != 0;
 }
 
 fs::path FindFileNoCase(const fs::path& folder, const std::string& name, fs::path* unlisted) {
