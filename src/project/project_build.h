@@ -47,9 +47,10 @@ struct BuildResult {
   // What was done about sets in the entries' folders and the project folder
   // that an interrupted run had left half replaced (for kEntryNotRead, why
   // an entry's files may not be read now), and why the merged files could
-  // not be written.
-  SetRecovery Recovered;
-  SetFailure Failure;
+  // not be written. Braced, so that a result that has nothing to say of
+  // them names only its outcome and file.
+  SetRecovery Recovered{};
+  SetFailure Failure{};
 };
 
 // How a run reports its progress: Merging(n) once before the entries (the
