@@ -309,7 +309,17 @@ class FastLeg {
     // crossing.
     simple_ = false;
     if (count_ == 0) return true;
-    std::sort(crossings_, crossings_ + count_, [](const Crossing& a, const Crossing& b) { return a.s < b.s; });
+    // At most two crossings of each edge, eight in all: put in order by
+    // insertion, which keeps equal ones in the order found, as std::sort
+    // does for so few. std::sort also carries the paths for long ranges,
+    // which the compiler cannot rule out here and takes to run past the
+    // array.
+    for (int i = 1; i < count_; ++i) {
+      const Crossing c = crossings_[i];
+      int j = i;
+      for (; j > 0 && c.s < crossings_[j - 1].s; --j) crossings_[j] = crossings_[j - 1];
+      crossings_[j] = c;
+    }
     unsigned odd = 0;
     simple_ = true;
     for (int i = 0; i < count_; ++i) {
