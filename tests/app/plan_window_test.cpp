@@ -253,10 +253,11 @@ TEST_F(PlanWindowTest, ASaveKilledAtAnyStepIsMadeWholeByTheNextRun) {
     for (const std::string& name : test::Names(folder))
       EXPECT_TRUE(name.find("velk-set") == std::string::npos && name.find("journal") == std::string::npos)
           << step << ": " << name;
-    if (mixed && run == 0)
+    if (mixed && run == 0) {
       EXPECT_EQ(Prompts().at(0), "Finished replacing Removed Flights.txt, FlightPlans.txt and Aircraft.txt, which "
                                  "an interrupted run of velk had left half done.")
           << step;
+    }
   });
 }
 
