@@ -101,11 +101,16 @@ TEST(NewAirlineConfig, OneSectionPerRegionAndPairInFirstSeenOrder) {
                       "",
                       "[Country:Asia/Germany]",
                       ""}));
-  for (std::string_view line : SplitLines(NewAirlineConfigText({}))) {
+  // The text outlives the lines that look into it.
+  const std::string bare = NewAirlineConfigText({});
+  int rules = 0;
+  for (std::string_view line : SplitLines(bare)) {
     if (line.starts_with(";-")) {
       EXPECT_EQ(line.size(), 82u) << line;
+      ++rules;
     }
   }
+  EXPECT_EQ(rules, 7);
 }
 
 TEST(AirportLists, EveryAirportAndThePlansAirports) {
