@@ -3,6 +3,7 @@
 #include "platform/qt/console_window.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_lock_wait.h"
 #include "platform/qt/qt_message_box.h"
 
 namespace velk {
@@ -13,6 +14,7 @@ void InstallQtSeams() {
   InstallQtInputBoxHandler();
   InstallQtPrintHandler();
   InstallQtProcessSupport();
+  InstallQtLockWaitHook();
 }
 
 }  // namespace velk

@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "platform/file_ops.h"
@@ -14,31 +17,55 @@
 namespace velk {
 namespace {
 
-// The folders this thread holds: the open folder that carries the lock,
+// The folders each thread holds: the open folder that carries the lock,
 // and how many objects hold it. The lock belongs to the open folder, so a
 // second open of the same folder would wait for the first for ever; the
 // folder stays open, and locked, until the last holder lets go, whichever
-// that is. Other threads take their turn as other processes do.
+// that is and in whatever thread. Other threads take their turn as other
+// processes do.
 struct HeldFolder {
   int fd = -1;
   int holders = 0;
 };
 
-std::map<FolderLock::Key, HeldFolder>& HeldFolders() {
-  thread_local std::map<FolderLock::Key, HeldFolder> held;
-  return held;
+using Holding = std::pair<unsigned long long, FolderLock::Key>;  // thread, folder
+
+struct HeldFolders {
+  std::mutex mutex;
+  std::map<Holding, HeldFolder> folders;  // under mutex
+};
+
+// Never destroyed: a lock kept in a static object may go after it.
+HeldFolders& Holdings() {
+  static auto* held = new HeldFolders;
+  return *held;
 }
 
+// A number for this thread that no later thread is given again, as a
+// std::thread::id may be: a lock outliving its thread must not pass for
+// that of a new one.
+unsigned long long ThisThread() {
+  static std::atomic<unsigned long long> last{0};
+  thread_local const unsigned long long id = ++last;
+  return id;
+}
+
+std::atomic<LockWaitHook> lockWaitHook{nullptr};
+
 }  // namespace
+
+LockWaitHook SetLockWaitHook(LockWaitHook hook) { return lockWaitHook.exchange(hook); }
 
 FolderLock::~FolderLock() { Unlock(); }
 
 void FolderLock::Unlock() {
   if (held_) {
-    auto it = HeldFolders().find(key_);
-    if (it != HeldFolders().end() && --it->second.holders == 0) {
+    std::lock_guard guard(Holdings().mutex);
+    auto& folders = Holdings().folders;
+    auto it = folders.find({owner_, key_});
+    if (it != folders.end() && --it->second.holders == 0) {
       ::close(it->second.fd);  // closing lets go of the lock
-      HeldFolders().erase(it);
+      folders.erase(it);
     }
   }
   if (fd_ >= 0) ::close(fd_);
@@ -47,7 +74,8 @@ void FolderLock::Unlock() {
 }
 
 void FolderLock::Register() {
-  HeldFolders()[key_] = HeldFolder{fd_, 1};
+  std::lock_guard guard(Holdings().mutex);
+  Holdings().folders[{owner_, key_}] = HeldFolder{fd_, 1};
   fd_ = -1;
   held_ = true;
 }
@@ -58,12 +86,18 @@ FolderLock::Result FolderLock::TryLock(const std::filesystem::path& folder, bool
   if (fd_ < 0) return Result::kNoFolder;
   struct stat st {};
   key_ = ::fstat(fd_, &st) == 0 ? Key{st.st_dev, st.st_ino} : Key{0, 0};
-  if (auto it = HeldFolders().find(key_); it != HeldFolders().end()) {
-    ::close(fd_);
-    fd_ = -1;
-    ++it->second.holders;
-    held_ = true;
-    return Result::kLocked;
+  owner_ = ThisThread();
+  {
+    // Only this thread adds its own holdings, but another may let go of
+    // one meanwhile.
+    std::lock_guard guard(Holdings().mutex);
+    if (auto it = Holdings().folders.find({owner_, key_}); it != Holdings().folders.end()) {
+      ::close(fd_);
+      fd_ = -1;
+      ++it->second.holders;
+      held_ = true;
+      return Result::kLocked;
+    }
   }
   for (;;) {
     if (!FileStepFails("lock", folder) && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
@@ -93,9 +127,13 @@ FolderLock::Result FolderLock::Wait() {
 FolderLock::Result FolderLock::LockWithin(const std::filesystem::path& folder, std::chrono::milliseconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
   for (;;) {
+    const auto tried = std::chrono::steady_clock::now();
     const Result r = TryLock(folder);
     if (r != Result::kBusy || std::chrono::steady_clock::now() >= until) return r;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (const LockWaitHook hook = lockWaitHook.load()) hook();
+    // The hook's time counts towards the pace; the last try comes at the
+    // limit.
+    std::this_thread::sleep_until(std::min(tried + std::chrono::milliseconds(50), until));
   }
 }
 

@@ -6,7 +6,8 @@
 // folder of a set of files it replaces, the gate resize on the scenery
 // folder. Only while it is held may a run put right or remove what an
 // earlier, killed run left there. The holders of one folder in one thread
-// share one lock, which goes with the last of them.
+// share one lock, which goes with the last of them, whichever thread lets
+// it go.
 #include <chrono>
 #include <filesystem>
 #include <utility>
@@ -39,8 +40,11 @@ class FolderLock {
   // Takes the lock when nobody holds it; kBusy, holding nothing, otherwise.
   Result TryLock(const std::filesystem::path& folder) { return TryLock(folder, false); }
   // Takes the lock, waiting at most `limit` for another holder; kBusy,
-  // holding nothing, when that was not enough.
+  // holding nothing, when that was not enough. Between its tries, every
+  // 50 ms, the lock wait hook runs.
   Result LockWithin(const std::filesystem::path& folder, std::chrono::milliseconds limit);
+  // Lets go in whatever thread; the lock stays counted as the taking
+  // thread's until its last holder there goes.
   void Unlock();
   bool Held() const { return held_; }
 
@@ -56,6 +60,13 @@ class FolderLock {
   int fd_ = -1;  // the folder while it is waited for
   bool held_ = false;
   Key key_{0, 0};
+  unsigned long long owner_ = 0;  // the thread whose holders share the lock
 };
+
+// Runs between the tries of LockWithin: a window program lets its window
+// repaint while it waits. None (the default) just waits. Gives the one
+// before.
+using LockWaitHook = void (*)();
+LockWaitHook SetLockWaitHook(LockWaitHook hook);
 
 }  // namespace velk

@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,34 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
   FolderLock none;
   EXPECT_EQ(none.Lock(dir / "missing", [] {}), FolderLock::Result::kNoFolder);
   for (int fd : {locked[0], locked[1], release[0], release[1]}) ::close(fd);
+}
+
+TEST(FolderLock, OtherThreadsTakeTurnsAndTheLockGoesWhicheverThreadLetsItGo) {
+  TempDir dir;
+  // Two holders in another thread, which ends while they still hold.
+  FolderLock first, nested;
+  std::thread([&] {
+    EXPECT_EQ(first.TryLock(dir.path()), FolderLock::Result::kLocked);
+    EXPECT_EQ(nested.TryLock(dir.path()), FolderLock::Result::kLocked);
+  }).join();
+  // This thread waits its turn, and meanwhile the wait hook runs
+  // between the tries until the limit is reached.
+  static std::atomic<int> hooked;
+  hooked = 0;
+  const LockWaitHook before = SetLockWaitHook([] { ++hooked; });
+  FolderLock other;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(other.LockWithin(dir.path(), std::chrono::milliseconds(160)), FolderLock::Result::kBusy);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(160));
+  // At most one call a pace: 160 ms holds four.
+  EXPECT_GE(hooked, 1);
+  EXPECT_LE(hooked, 4);
+  SetLockWaitHook(before);
+  // Let go here, the later holder first: the lock stays until the last goes.
+  nested.Unlock();
+  EXPECT_EQ(other.TryLock(dir.path()), FolderLock::Result::kBusy);
+  first.Unlock();
+  EXPECT_EQ(other.TryLock(dir.path()), FolderLock::Result::kLocked);
 }
 
 }  // namespace
