@@ -1,10 +1,13 @@
 #include "platform/file_ops.h"
 
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -56,6 +59,74 @@ int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name
   if (FileStepFails("create", name)) return -1;
   return ::mkostemp(name.data(), O_CLOEXEC);
 }
+
+int CreateTemporaryIn(int folder, const std::string& target, std::string& name, const std::filesystem::path& shown) {
+  if (FileStepFails("create", shown / ("." + target + "." + ProgramMark() + "-XXXXXX"))) return -1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = "." + target + "." + ProgramMark() + "-" + RandomLetters(6);
+    const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+std::string RandomLetters(std::size_t count) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::vector<unsigned char> random(count);
+  size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::getrandom(random.data() + got, count - got, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  // Without the random source a name still differs from run to run.
+  if (got < count) {
+    static unsigned long long seed = 0;
+    seed ^= static_cast<unsigned long long>(::getpid()) * 0x9E3779B97F4A7C15ull ^
+            static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (unsigned char& r : random) r = static_cast<unsigned char>((seed = seed * 6364136223846793005ull + 1) >> 56);
+  }
+  std::string letters;
+  for (unsigned char r : random) letters.push_back(kLetters[r % 62]);
+  return letters;
+}
+
+int OpenFolderNoLinks(const std::filesystem::path& dir) {
+  int fd = ::open(dir.is_absolute() ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (const std::filesystem::path& part : dir.relative_path()) {
+    if (fd < 0) return -1;
+    if (part.empty() || part == ".") continue;
+    // A path that ResolveWriteTarget gave climbs nowhere.
+    if (part == "..") {
+      ::close(fd);
+      errno = EINVAL;
+      return -1;
+    }
+    const int next = ::openat(fd, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    fd = next;
+  }
+  if (fd < 0) return -1;
+  const int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int err = errno;
+  ::close(fd);
+  errno = err;
+  return folder;
+}
+
+std::string UserName(uid_t uid) {
+  struct passwd pw {};
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (::getpwuid_r(uid, &pw, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
+    return std::string(found->pw_name) + " (" + std::to_string(uid) + ")";
+  return "number " + std::to_string(uid);
+}
+
+bool MayFollowLinkOf(uid_t owner) { return owner == ::geteuid() || owner == 0; }
 
 bool FinishNewFile(int fd, mode_t mode, const std::filesystem::path& shown, struct stat* status) {
   int err = 0;

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -33,6 +34,28 @@ int CreateNewFile(int folder, const std::filesystem::path& name, const std::file
 // Makes a new file of a fresh name beside `target` (TemporaryNameTemplate)
 // for writing; -1 (errno set) when none can be made. `name` receives it.
 int CreateTemporaryBeside(const std::filesystem::path& target, std::string& name);
+// The same inside the open `folder`, for the file named `target` there:
+// never through a link. `name` receives the name made in `folder`; `shown`
+// is the folder as the user sees it, for the test seam.
+int CreateTemporaryIn(int folder, const std::string& target, std::string& name, const std::filesystem::path& shown);
+
+// `count` letters and digits from the system's random source (or, without
+// it, from the process and the clock), for names no other run picks.
+std::string RandomLetters(std::size_t count);
+
+// Opens the folder `dir` for reading without following a symbolic link at
+// any step of its path: a folder whose path ResolveWriteTarget gave, so
+// that a link planted after that look leads nowhere. -1 (errno set) when
+// it cannot be opened, also when a link stands on the way now.
+int OpenFolderNoLinks(const std::filesystem::path& dir);
+
+// "name (uid)" of the user `uid`, or "number uid" when the system knows no
+// name for it.
+std::string UserName(uid_t uid);
+// The owner of a link that a write may follow: this user, or root, who
+// owns what every user may follow anyway. Anyone else could point the link
+// at any file of this user's.
+bool MayFollowLinkOf(uid_t owner);
 // Gives the new file `fd` its `mode`, flushes it to disk and closes it
 // (always); `status`, when given, receives what it is once whole. False
 // (errno set) on any failure.

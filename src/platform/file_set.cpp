@@ -16,9 +16,24 @@ namespace velk {
 
 using namespace set_journal;
 
+namespace {
+
+KnownFile Known(const fs::path& file, const struct stat* st) {
+  KnownFile known{file, std::nullopt};
+  if (st && S_ISREG(st->st_mode)) {
+    known.identity = IdentityOf(*st);
+    known.changedSeconds = st->st_ctim.tv_sec;
+    known.changedNanoseconds = st->st_ctim.tv_nsec;
+  }
+  return known;
+}
+
+}  // namespace
+
 KnownFile KnowFile(const fs::path& path) {
   const fs::path file = Absolute(ResolveWriteTarget(path).value_or(path));
-  return {file, IdentityOf(file)};
+  struct stat st {};
+  return Known(file, ::lstat(file.c_str(), &st) == 0 ? &st : nullptr);
 }
 
 void Remember(std::vector<KnownFile>& files, KnownFile known) {
@@ -47,8 +62,8 @@ std::string SetFailureText(const SetFailure& failure) {
 
 // ---- The folder of a set -------------------------------------------------------
 
-SetFolder::SetFolder(fs::path folder, std::vector<fs::path> files)
-    : folder_(folder.empty() ? fs::path(".") : std::move(folder)), files_(std::move(files)) {}
+SetFolder::SetFolder(fs::path folder, std::vector<fs::path> files, std::vector<fs::path> others)
+    : folder_(folder.empty() ? fs::path(".") : std::move(folder)), files_(std::move(files)), others_(std::move(others)) {}
 
 SetFolder::~SetFolder() {
   if (fd_ >= 0) ::close(fd_);
@@ -70,12 +85,18 @@ bool SetFolder::Holds(const FolderLock::Key& key) const {
   return std::any_of(locks_.begin(), locks_.end(), [&](const auto& l) { return l->key() == key; });
 }
 
+bool SetFolder::HoldsLockOf(const fs::path& dir) const {
+  const std::optional<FolderLock::Key> key = FolderKey(dir);
+  return key && Holds(*key);
+}
+
 FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
                                       std::optional<std::chrono::milliseconds> limit) {
   locks_.clear();
-  lockless_ = false;
+  lockless_ = ownLock_ = false;
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  openError_ = 0;
   // The set's folder and those its files' links lead to, each once, in the
   // order of their device and inode, which every run takes alike.
   struct Dir {
@@ -90,6 +111,7 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
   };
   add(folder_);
   for (const fs::path& file : files_) add(Absolute(ResolveWriteTarget(file).value_or(file)).parent_path());
+  for (const fs::path& dir : others_) add(dir);
   std::sort(dirs.begin(), dirs.end(), [](const Dir& a, const Dir& b) { return a.key < b.key; });
   const auto until = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
   bool told = false;
@@ -114,13 +136,22 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
   }
   // Everything is done through the folder that was locked, never through a
   // name that could be given to another folder meanwhile.
-  fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  struct stat st {};
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+  // A folder that cannot be opened or looked at is no verdict on what lies
+  // in it: the recovery says so and tries again next time.
+  fd_ = FileStepFails("open", folder_) ? -1 : ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ >= 0 && (FileStepFails("stat", folder_) || ::fstat(fd_, &stat_) != 0)) {
+    const int err = errno;
+    ::close(fd_);
+    fd_ = -1;
+    errno = err;
+  }
+  if (fd_ < 0) {
+    openError_ = errno;
     locks_.clear();
     return locked_ = FolderLock::Result::kNoFolder;
   }
-  if (!lockless_ && !Holds({st.st_dev, st.st_ino})) {
+  ownLock_ = Holds({stat_.st_dev, stat_.st_ino});
+  if (!lockless_ && !ownLock_) {
     locks_.clear();
     return locked_ = FolderLock::Result::kBusy;
   }
@@ -170,7 +201,10 @@ class Run {
     begun_ = true;
     return Append(StagedRecord(j_)) && (::fsync(folder_), true);
   }
-  bool Commit() { return Append(CommittedRecord(j_)); }
+  bool Commit() {
+    j_.records = Journal::Records::kBoth;
+    return Append(CommittedRecord(j_));
+  }
   // Removes the journal; false when it or a kept old file stays.
   bool End() {
     bool clean = true;
@@ -193,12 +227,18 @@ class Run {
     return !FileStepFails("write", shown_) && WriteAll(fd_, record) && !FileStepFails("fsync", shown_) &&
            ::fsync(fd_) == 0;
   }
+  // The kept files go first, then the new ones from the last: a kill part
+  // way leaves what a run that never got as far as its renames leaves,
+  // which the recovery tells from a run whose renames began.
   void Discard() {
     bool clean = true;
-    for (size_t i = 0; i < j_.entries.size(); ++i) {
+    for (size_t i = j_.entries.size(); i-- > 0;) {
+      const Entry& e = j_.entries[i];
+      if (made_[i].second) clean = RemoveAt(e.dir, e.kept, e.Shown(e.kept)) && clean;
+    }
+    for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
       if (made_[i].first) clean = RemoveAt(e.dir, e.temporary, e.Shown(e.temporary)) && clean;
-      if (made_[i].second) clean = RemoveAt(e.dir, e.kept, e.Shown(e.kept)) && clean;
     }
     if (begun_ && clean) RemoveAt(folder_, name_, shown_);
   }
@@ -258,40 +298,56 @@ bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
 bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOptions& options) {
   failure = SetFailure{};
   if (locked_ == FolderLock::Result::kBusy) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
-  if (fd_ < 0) return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first, ENOENT);
+  if (fd_ < 0)
+    return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first,
+                openError_ ? openError_ : ENOENT);
+  // The folder locked must still be the one its path names, reached through
+  // no link of another user's: whatever is written goes through it.
+  {
+    std::string why;
+    const std::optional<fs::path> resolved = ResolveWriteTarget(folder_, &why);
+    if (!resolved) {
+      failure = SetFailure{SetFailure::Step::kRefused, folder_, why, {}};
+      return false;
+    }
+    const int check = OpenFolderNoLinks(*resolved);
+    struct stat st {};
+    const bool same = check >= 0 && ::fstat(check, &st) == 0 && st.st_dev == stat_.st_dev && st.st_ino == stat_.st_ino;
+    const int err = check < 0 ? errno : EAGAIN;
+    if (check >= 0) ::close(check);
+    if (!same) return Fail(failure, SetFailure::Step::kRefused, folder_, err);
+  }
   OpenFolders folders;
-  struct stat folderStat {};
-  ::fstat(fd_, &folderStat);
   // Each target where a write to it lands, checked before anything is made.
   struct Planned {
     fs::path given;
     Entry entry;
-    fs::path key;  // the file a write lands in
-    std::optional<FileIdentity> now;  // what is there
+    KnownFile now;  // the file a write lands in, as it is
     const std::string* bytes;
     mode_t mode;
   };
   std::vector<Planned> planned;
   for (const auto& [path, bytes] : files) {
-    Planned p{path, {}, {}, {}, &bytes, NewFileMode()};
+    Planned p{path, {}, {}, &bytes, NewFileMode()};
     Entry& e = p.entry;
     e.name = path.filename().native();
     struct stat parent {};
     const fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    if (!IsPlainName(e.name) || ::stat(dir.c_str(), &parent) != 0 || parent.st_dev != folderStat.st_dev ||
-        parent.st_ino != folderStat.st_ino)
+    if (!IsPlainName(e.name) || ::stat(dir.c_str(), &parent) != 0 || parent.st_dev != stat_.st_dev ||
+        parent.st_ino != stat_.st_ino)
       return Fail(failure, SetFailure::Step::kRefused, path, EXDEV);
+    std::string why;
+    const std::optional<fs::path> resolved = ResolveWriteTarget(path, &why);
+    if (!resolved) {
+      failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
+      return false;
+    }
     e.dir = fd_;
+    e.file = e.name;
     Look l = LookAt(fd_, e.name, path);
     if (l.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kRefused, path, l.error);
     if (l.kind == Look::Kind::kLink) {
-      std::string why;
-      std::optional<fs::path> resolved = ResolveWriteTarget(path, &why);
-      if (!resolved) {
-        failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
-        return false;
-      }
-      e.via = Absolute(*resolved);
+      e.via = *resolved;
       if (!IsPlainName(e.via.filename().native())) return Fail(failure, SetFailure::Step::kRefused, path, EINVAL);
       e.shownDir = e.via.parent_path();
       e.dir = folders.Open(e.shownDir);
@@ -299,13 +355,9 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
       if (!AlsoLock(e.shownDir)) return Fail(failure, SetFailure::Step::kBusy, e.shownDir, EBUSY);
       e.file = e.via.filename().native();
       l = LookAt(e.dir, e.file, e.via);
-      // A link left after resolving loops.
+      // A link where the resolved path named none was planted since.
       if (l.kind == Look::Kind::kLink) return Fail(failure, SetFailure::Step::kRefused, path, ELOOP);
       if (l.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kRefused, path, l.error);
-      p.key = e.via;
-    } else {
-      e.file = e.name;
-      p.key = Absolute(folder_ / e.name);
     }
     if (l.kind == Look::Kind::kOther)
       return Fail(failure, SetFailure::Step::kRefused, path, S_ISDIR(l.st.st_mode) ? EISDIR : EINVAL);
@@ -314,26 +366,47 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
       // marked read-only.
       if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fail(failure, SetFailure::Step::kRefused, path, EACCES);
       p.mode = l.st.st_mode & 07777;
-      p.now = IdentityOf(l.st);
     }
-    std::erase_if(planned, [&](const Planned& q) { return q.key == p.key; });
+    p.now = Known(*resolved, l.kind == Look::Kind::kFile ? &l.st : nullptr);
+    std::erase_if(planned, [&](const Planned& q) { return q.now.file == p.now.file; });
     planned.push_back(std::move(p));
   }
   if (planned.empty()) return true;
+  // A set larger than a recovery reads could never be put right after a kill.
+  if (planned.size() > kMaxSetFiles) return Fail(failure, SetFailure::Step::kRefused, planned.front().given, E2BIG);
 
   // A file that another program changed since the caller read or wrote it
   // is replaced only when the caller says so.
+  std::vector<const Planned*> asKnown;
   if (options.known) {
     std::vector<fs::path> changed;
     for (const Planned& p : planned) {
-      for (const KnownFile& k : *options.known)
-        if (k.file == p.key && p.now != k.identity) changed.push_back(p.given);
+      for (const KnownFile& k : *options.known) {
+        if (k.file != p.now.file) continue;
+        if (k == p.now) asKnown.push_back(&p);
+        else changed.push_back(p.given);
+      }
     }
     if (!changed.empty() && !(options.overwriteChanged && options.overwriteChanged(changed))) {
       failure = SetFailure{SetFailure::Step::kDeclined, changed.front(), {}, {}};
       return false;
     }
   }
+  // Keeping an old file gives it a second name, which moves its time of
+  // change: a replacement that fails after that must not make the next one
+  // take the file for another program's.
+  struct Refresh {
+    const std::vector<const Planned*>& files;
+    std::vector<KnownFile>* written;
+    bool done = false;
+    ~Refresh() {
+      if (done || !written) return;
+      for (const Planned* p : files) {
+        KnownFile now = KnowFile(p->now.file);
+        if (now.identity == p->now.identity) Remember(*written, std::move(now));
+      }
+    }
+  } refresh{asKnown, options.written};
   // No new set goes into a folder whose last one is not carried through.
   auto journalThere = [&](std::string_view mark) {
     return LookAt(fd_, JournalName(mark), folder_ / JournalName(mark)).kind != Look::Kind::kAbsent;
@@ -346,10 +419,12 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   for (const auto& [from, to] : options.copies) {
     if (!lockless_) RemoveLeftoverTemporaries(ResolveWriteTarget(to).value_or(to));
     std::error_code ec;
-    if (fs::is_regular_file(from, ec)) CopyFileOnce(from, to);
+    std::string why;
+    if (fs::is_regular_file(from, ec) && !CopyFileOnce(from, to, &why) && options.copiesNotMade)
+      options.copiesNotMade->push_back("The backup copy '" + to.native() + "' was not made (" + why + ").");
   }
 
-  Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, false};
+  Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst};
   for (const Planned& p : planned) j.entries.push_back(p.entry);
   NameFiles(j);
   if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
@@ -419,15 +494,16 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     if (back && run.End()) return false;
     // What is left is the next run's to carry through.
     run.Keep();
-    const SetState now = StateOf(run.journal(), folderStat.st_dev);
+    const SetState now = StateOf(run.journal(), stat_.st_dev);
     if (!now.newer.empty())
       failure.mixed = "Could not put the earlier files back: " + NewOldClause(now) + KeptClause(now) + ".";
     return false;
   }
   // A journal that cannot be removed is finished by the next run.
   run.End();
+  refresh.done = true;
   if (options.written)
-    for (const Planned& p : planned) Remember(*options.written, KnowFile(p.key));
+    for (const Planned& p : planned) Remember(*options.written, KnowFile(p.now.file));
   return true;
 }
 

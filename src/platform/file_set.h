@@ -27,7 +27,11 @@
 // journal aside (".<mark>.journal.aside"); a reader then refuses the folder
 // until the user has checked the files and deleted that journal. An error
 // is no verdict: the journal stays in force and the next run tries again.
+#include <sys/stat.h>
+
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -43,18 +47,25 @@ namespace velk {
 
 // New contents for several files, each with its path, in the order the
 // files are to be replaced. Every path lies in the set's folder (a symbolic
-// link there leads wherever it leads).
+// link there leads wherever it leads, when ResolveWriteTarget follows it).
 using FileSet = std::vector<std::pair<std::filesystem::path, std::string>>;
+// The most files a set may have: a recovery reads no journal of more.
+inline constexpr std::size_t kMaxSetFiles = 8;
 
 // Copies made once, from the first path to the second, before a set is
 // replaced (the one-time backups of the files it replaces).
 using FileCopies = std::vector<std::pair<std::filesystem::path, std::filesystem::path>>;
 
 // What a program last knew of a file it read or wrote: the file a write to
-// it lands in, and its identity then (none when there was no such file).
+// it lands in, its identity then (none when there was no such file), and
+// the time of its last change of status, which no program can set back: an
+// edit that keeps the size and puts the modification time back still moves
+// it.
 struct KnownFile {
   std::filesystem::path file;
   std::optional<FileIdentity> identity;
+  std::int64_t changedSeconds = 0, changedNanoseconds = 0;
+  bool operator==(const KnownFile&) const = default;
 };
 KnownFile KnowFile(const std::filesystem::path& path);
 // Puts `known` in the place of what `files` knew of the same file.
@@ -132,8 +143,12 @@ struct SetOptions {
   // replaced only when `overwriteChanged` says so.
   const std::vector<KnownFile>* known = nullptr;
   ChangedFilesQuestion overwriteChanged;
-  // Receives what is known of the targets once they are replaced.
+  // Receives what is known of the targets once they are replaced (and, when
+  // the replacement fails, of those it left as they were known).
   std::vector<KnownFile>* written = nullptr;
+  // Receives one line for each copy of `copies` that could not be made,
+  // with why; the set is replaced all the same.
+  std::vector<std::string>* copiesNotMade = nullptr;
 };
 
 // The folder a set of files is read from or replaced in, with the locks of
@@ -141,8 +156,11 @@ struct SetOptions {
 class SetFolder {
  public:
   // `files`, the paths of the set as read or written: the folders their
-  // links lead to are locked with the set's own.
-  explicit SetFolder(std::filesystem::path folder, std::vector<std::filesystem::path> files = {});
+  // links lead to are locked with the set's own. `others`: folders that the
+  // caller needs locked as well (the simulator's traffic folder), taken in
+  // the same order, so that no two runs wait for each other.
+  explicit SetFolder(std::filesystem::path folder, std::vector<std::filesystem::path> files = {},
+                     std::vector<std::filesystem::path> others = {});
   ~SetFolder();
   SetFolder(const SetFolder&) = delete;
   SetFolder& operator=(const SetFolder&) = delete;
@@ -175,6 +193,9 @@ class SetFolder {
   bool Replace(const FileSet& files, SetFailure& failure, const SetOptions& options = {});
 
   const std::filesystem::path& folder() const { return folder_; }
+  // The lock of the folder `dir` (one of the set's or of `others`) is held:
+  // false also where its file system gives no lock.
+  bool HoldsLockOf(const std::filesystem::path& dir) const;
 
  private:
   FolderLock::Result LockAll(const std::function<void()>& waiting, std::optional<std::chrono::milliseconds> limit);
@@ -185,11 +206,14 @@ class SetFolder {
   bool Holds(const FolderLock::Key& key) const;
 
   std::filesystem::path folder_;
-  std::vector<std::filesystem::path> files_;
+  std::vector<std::filesystem::path> files_, others_;
   std::vector<std::unique_ptr<FolderLock>> locks_;
   FolderLock::Result locked_ = FolderLock::Result::kBusy;
   bool lockless_ = false;  // some folder's file system gives no lock
+  bool ownLock_ = false;   // the set's own folder is locked
   int fd_ = -1;            // the set's folder, once locked
+  int openError_ = 0;      // why it could not be opened and looked at
+  struct stat stat_ {};    // what it is
 };
 
 // How long velk waits for another run that holds a folder's lock.

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/random.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <charconv>
 #include <chrono>
 
+#include "platform/file_set.h"
 #include "platform/text_file.h"
 
 namespace velk::set_journal {
@@ -18,18 +18,17 @@ namespace velk::set_journal {
 // hold. Written when the run begins, as its first record: the head, the
 // writing program's mark, the run's name, its writer (process and start
 // time), the boot it runs in, the number of targets, each target's name with
-// the file its link leads to ("-" for a name that is no link), and
-// "staged". Added in one write once every new file is ready, as its second
-// record: "committed", the identities of each target's old file, new file
-// and kept old file ("-" for none), and "end".
-constexpr std::string_view kHead = "velk file set 2";
+// the file its link leads to ("-" for a name that is no link), "staged" and
+// the check sum of all of it. Added in one write once every new file is
+// ready, as its second record: "committed", the identities of each target's
+// old file, new file and kept old file ("-" for none), the check sum of both
+// records, and "end".
+constexpr std::string_view kHead = "velk file set 3";
 constexpr std::string_view kStaged = "staged";
 constexpr std::string_view kCommitted = "committed";
 constexpr std::string_view kEnd = "end";
 constexpr std::string_view kNone = "-";
 constexpr size_t kRunLength = 8;
-// A set is a handful of files.
-constexpr size_t kMaxTargets = 8;
 
 namespace {
 
@@ -102,12 +101,15 @@ std::string Fields(std::initializer_list<std::string_view> fields) {
   return text;
 }
 
-// Whether `partial`, the start of a field cut short, can begin the field
-// `position` of a committed record of `count` targets.
-bool BeginsField(std::string_view partial, size_t position, size_t count) {
-  if (position == 0) return kCommitted.starts_with(partial);
-  if (position == 1 + 3 * count) return kEnd.starts_with(partial);
-  return partial.size() < 80 && partial.find_first_not_of("0123456789.-") == std::string_view::npos;
+// A check sum of `text` (64-bit FNV-1a) in hexadecimal: a record that a
+// power cut left with stale or missing blocks does not match it.
+std::string CheckSum(std::string_view text) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (unsigned char c : text) h = (h ^ c) * 0x100000001b3ull;
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out(16, '0');
+  for (int i = 15; i >= 0; --i, h >>= 4) out[static_cast<size_t>(i)] = kHex[h & 15];
+  return out;
 }
 
 }  // namespace
@@ -129,27 +131,8 @@ fs::path Absolute(const fs::path& path) {
   return normal;
 }
 
-// A fresh name for a run's files, from the system's random source.
-std::string NewRunName() {
-  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char random[kRunLength] = {};
-  size_t got = 0;
-  while (got < sizeof random) {
-    const ssize_t n = ::getrandom(random + got, sizeof random - got, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  // Without the random source a name still differs from run to run.
-  if (got < sizeof random) {
-    unsigned long long seed = static_cast<unsigned long long>(::getpid()) * 0x9E3779B97F4A7C15ull ^
-                              static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    for (unsigned char& r : random) r = static_cast<unsigned char>((seed = seed * 6364136223846793005ull + 1) >> 56);
-  }
-  std::string run;
-  for (unsigned char r : random) run.push_back(kLetters[r % 62]);
-  return run;
-}
+// A fresh name for a run's files.
+std::string NewRunName() { return RandomLetters(kRunLength); }
 
 // ---- Who wrote a journal ---------------------------------------------------
 
@@ -205,53 +188,55 @@ bool RemoveAt(int folder, const std::string& name, const fs::path& shown) {
 std::string StagedRecord(const Journal& j) {
   std::string text = Fields({kHead, j.mark, j.run, j.writer, j.boot, std::to_string(j.entries.size())});
   for (const Entry& e : j.entries) text += Fields({e.name, e.via.empty() ? kNone : e.via.native()});
-  return text + Fields({kStaged});
+  text += Fields({kStaged});
+  return text + Fields({CheckSum(text)});
 }
 
 std::string CommittedRecord(const Journal& j) {
   std::string text = Fields({kCommitted});
   for (const Entry& e : j.entries)
     text += Fields({IdentityText(e.oldId), IdentityText(e.newId), IdentityText(e.keptId)});
-  return text + Fields({kEnd});
+  return text + Fields({CheckSum(StagedRecord(j) + text), kEnd});
 }
 
 bool IsPlainName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
 }
 
-// A journal written by a run of `mark`, or why it is none. One whose
-// second record was cut short (a power cut while it was written) touched
-// no target, and counts as not committed.
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why) {
   why = "it is not a journal of this tool set";
+  // Zeros at the end are what a power cut leaves of a write that never
+  // reached the disk: the text ends with the last field written.
+  const size_t last = text.find_last_not_of('\0');
+  text = last == std::string_view::npos ? std::string_view() : text.substr(0, std::min(text.size(), last + 2));
   const std::string opening = Fields({kHead, mark});
-  const bool ours = text.size() < opening.size() ? opening.starts_with(text) : text.starts_with(opening);
+  if (!(text.size() < opening.size() ? opening.starts_with(text) : text.starts_with(opening))) return std::nullopt;
+  // The whole fields, and where each ends.
   std::vector<std::string_view> f;
-  size_t nul;
-  while ((nul = text.find('\0')) != std::string_view::npos) {
-    f.push_back(text.substr(0, nul));
-    text.remove_prefix(nul + 1);
+  std::vector<size_t> ends;
+  for (size_t at = 0, nul; (nul = text.find('\0', at)) != std::string_view::npos; at = nul + 1) {
+    f.push_back(text.substr(at, nul - at));
+    ends.push_back(nul + 1);
   }
-  const std::string_view partial = text;  // what follows the last whole field
-  // A first record cut short (a power cut while it was written) is all a
-  // run that was stopped then has done: it makes its files only after.
-  if (ours && std::find(f.begin(), f.end(), kStaged) == f.end()) {
-    Journal cut;
-    cut.mark = std::string(mark);
-    cut.begun = false;
-    return cut;
-  }
+  const bool cutAfter = !ends.empty() ? ends.back() < text.size() : !text.empty();
+  Journal j{std::string(mark), {}, {}, {}, {}, Journal::Records::kFirstCut};
+  // The first record, field by field: what is there must be right, and
+  // where it ends early the run was stopped before it made anything.
+  if (f.size() < 3) return j;
+  if (!IsRunName(f[2])) return std::nullopt;
+  j.run = std::string(f[2]);
   long pid = 0;
   unsigned long long start = 0;
-  if (f.size() < 7 || f[0] != kHead || f[1] != mark || !IsRunName(f[2]) || !ParseWriter(f[3], pid, start))
-    return std::nullopt;
+  if (f.size() < 4) return j;
+  if (!ParseWriter(f[3], pid, start)) return std::nullopt;
+  j.writer = std::string(f[3]);
+  if (f.size() < 6) return j;
+  j.boot = std::string(f[4]);
   size_t count = 0;
   auto [p, ec] = std::from_chars(f[5].data(), f[5].data() + f[5].size(), count);
-  if (ec != std::errc() || p != f[5].data() + f[5].size() || count == 0 || count > kMaxTargets) return std::nullopt;
-  const size_t staged = 6 + 2 * count;
-  if (f.size() <= staged || f[staged] != kStaged) return std::nullopt;
-  Journal j{std::string(mark), std::string(f[2]), std::string(f[3]), std::string(f[4]), {}, false, true};
+  if (ec != std::errc() || p != f[5].data() + f[5].size() || count == 0 || count > kMaxSetFiles) return std::nullopt;
   for (size_t i = 0; i < count; ++i) {
+    if (f.size() < 8 + 2 * i) return j;
     const std::string_view name = f[6 + 2 * i];
     const std::string_view via = f[7 + 2 * i];
     if (!IsPlainName(name)) return std::nullopt;
@@ -270,28 +255,32 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
     }
     j.entries.push_back(std::move(e));
   }
-  const std::vector<std::string_view> rest(f.begin() + static_cast<std::ptrdiff_t>(staged) + 1, f.end());
-  const size_t whole = 1 + 3 * count + 1;
-  for (size_t k = 0; k < rest.size(); ++k) {
-    const bool valid = k == 0 ? rest[k] == kCommitted
-                       : k + 1 == whole ? rest[k] == kEnd
-                                        : k < whole && ParseIdentity(rest[k]).has_value();
-    if (!valid) return std::nullopt;
+  const size_t staged = 6 + 2 * count;
+  if (f.size() <= staged) return j;
+  if (f[staged] != kStaged) return std::nullopt;
+  if (f.size() <= staged + 1) return j;
+  if (f[staged + 1] != CheckSum(text.substr(0, ends[staged]))) {
+    why = "its first record is damaged";
+    return std::nullopt;
   }
-  if (rest.size() < whole) {
-    // Nothing after the first record, or a second record cut short.
-    if (!partial.empty() && !BeginsField(partial, rest.size(), count)) return std::nullopt;
+  j.records = Journal::Records::kFirst;
+  // The second record counts only whole, checked and alone after the first.
+  const size_t sum = staged + 3 + 3 * count;
+  if (f.size() != sum + 2 || cutAfter || f[staged + 2] != kCommitted || f[sum + 1] != kEnd ||
+      f[sum] != CheckSum(text.substr(0, ends[sum - 1])))
     return j;
-  }
-  if (!partial.empty()) return std::nullopt;
-  j.committed = true;
+  std::vector<Entry> entries = j.entries;
   for (size_t i = 0; i < count; ++i) {
-    Entry& e = j.entries[i];
-    e.oldId = *ParseIdentity(rest[1 + 3 * i]);
-    e.newId = *ParseIdentity(rest[2 + 3 * i]);
-    e.keptId = *ParseIdentity(rest[3 + 3 * i]);
-    if (!e.newId || e.oldId.has_value() != e.keptId.has_value()) return std::nullopt;
+    const auto oldId = ParseIdentity(f[staged + 3 + 3 * i]);
+    const auto newId = ParseIdentity(f[staged + 4 + 3 * i]);
+    const auto keptId = ParseIdentity(f[staged + 5 + 3 * i]);
+    if (!oldId || !newId || !keptId || !*newId || oldId->has_value() != keptId->has_value()) return j;
+    entries[i].oldId = *oldId;
+    entries[i].newId = *newId;
+    entries[i].keptId = *keptId;
   }
+  j.entries = std::move(entries);
+  j.records = Journal::Records::kBoth;
   return j;
 }
 
@@ -328,23 +317,39 @@ bool Matches(const Look& l, const std::optional<FileIdentity>& id, dev_t device)
 }
 // The run's new file is the user's own: another user's file of that
 // identity was put there since.
-bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t device) {
-  return Matches(l, id, device) && l.st.st_uid == ::geteuid();
+bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t device, uid_t user) {
+  return Matches(l, id, device) && l.st.st_uid == user;
+}
+
+std::string Printable(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : name) {
+    if (c >= 0x20 && c != 0x7f) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    out += "\\x";
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 15]);
+  }
+  return out;
 }
 
 SetState StateOf(const Journal& j, dev_t device) {
   SetState s;
+  const bool both = j.records == Journal::Records::kBoth;
+  auto is = [&](const Look& l, const std::optional<FileIdentity>& id) {
+    return both ? Matches(l, id, device) : l.kind == Look::Kind::kFile;
+  };
   for (const Entry& e : j.entries) {
-    s.targets.push_back(e.name);
-    if (e.lost) {
-      s.older.push_back(e.name);
-      continue;
-    }
-    (Matches(LookAt(e.dir, e.file, e.Shown(e.file)), e.newId, device) ? s.newer : s.older).push_back(e.name);
-    if (Matches(LookAt(e.dir, e.kept, e.Shown(e.kept)), e.keptId, device))
-      s.kept.push_back(e.Shown(e.kept).native() + " for " + e.name);
-    if (Matches(LookAt(e.dir, e.temporary, e.Shown(e.temporary)), e.newId, device))
-      s.waiting.push_back(e.Shown(e.temporary).native() + " for " + e.name);
+    const std::string name = Printable(e.name);
+    s.targets.push_back(name);
+    (both && Matches(LookAt(e.dir, e.file, e.Shown(e.file)), e.newId, device) ? s.newer : s.older).push_back(name);
+    if (is(LookAt(e.dir, e.kept, e.Shown(e.kept)), e.keptId))
+      s.kept.push_back(Printable(e.Shown(e.kept).native()) + " for " + name);
+    if (is(LookAt(e.dir, e.temporary, e.Shown(e.temporary)), e.newId))
+      s.waiting.push_back(Printable(e.Shown(e.temporary).native()) + " for " + name);
   }
   return s;
 }
@@ -361,6 +366,104 @@ std::string NewOldClause(const SetState& s) {
   if (!s.newer.empty()) out += IsAre(s.newer, "new");
   if (!s.older.empty()) out += (out.empty() ? "" : ", ") + IsAre(s.older, "old");
   return out;
+}
+
+// ---- The decision ------------------------------------------------------------
+
+Decision Decide(const Facts& f) {
+  using K = Decision::Kind;
+  using W = Decision::Why;
+  using F = Decision::File;
+  using Op = Decision::Step::Op;
+  if (f.journal.kind == Look::Kind::kAbsent) return {K::kNothing};
+  // Only the user's own journal that nobody else may write steers anything.
+  if (f.journal.st.st_uid != f.user) return {K::kRefuseForeign};
+  if (f.othersMayWrite) return {K::kRefuseOpen};
+  // Where the folder gives no lock, a live run is not to be taken for a
+  // killed one; where it does, holding the lock says its writer is gone.
+  if (!f.locks && f.writerMayRun) return {K::kLeave};
+  if (f.journal.kind != Look::Kind::kFile) return {K::kSetAside, W::kNotFile};
+  if (static_cast<size_t>(f.journal.st.st_size) > kMaxJournalBytes) return {K::kSetAside, W::kTooLarge};
+  if (f.empty) return {K::kDrop};
+  if (!f.parsed) return {K::kSetAside, W::kMalformed};
+  const Journal& j = *f.parsed;
+  // Killed while it wrote its first record: it had made nothing yet.
+  if (j.records == Journal::Records::kFirstCut) return {K::kDrop};
+  const size_t n = j.entries.size();
+  Decision changed{K::kSetAside, W::kChanged}, replaced{K::kSetAside, W::kReplaced};
+  for (size_t i = 0; i < n; ++i)
+    if (f.files[i].lost) changed.names.push_back(j.entries[i].name);
+  if (!changed.names.empty()) return changed;
+  auto mine = [&](const Look& l) { return l.kind == Look::Kind::kFile && l.st.st_dev == f.device && l.st.st_uid == f.user; };
+
+  if (j.records == Journal::Records::kFirst) {
+    // No target was to be replaced yet. All new files were made before any
+    // old one was kept, and a rename takes a new one away: a new file gone
+    // while a later one or a kept one is there means a target was replaced
+    // all the same (a disk that lost the second record), and a kept file
+    // that holds what its target no longer holds is the only copy left.
+    bool anyKept = false;
+    for (const Facts::File& x : f.files) anyKept = anyKept || x.kept.Exists();
+    for (size_t i = 0; i < n; ++i) {
+      const Facts::File& x = f.files[i];
+      bool later = anyKept;
+      for (size_t k = i + 1; k < n; ++k) later = later || f.files[k].temporary.Exists();
+      if ((!x.temporary.Exists() && later) || (x.kept.Exists() && !x.keptInTarget))
+        replaced.names.push_back(j.entries[i].name);
+      else if ((x.temporary.Exists() && !mine(x.temporary)) || (x.kept.Exists() && x.kept.st.st_dev != f.device))
+        changed.names.push_back(j.entries[i].name);
+    }
+    if (!replaced.names.empty()) return replaced;
+    if (!changed.names.empty()) return changed;
+    Decision clear{K::kClear};
+    for (size_t i = 0; i < n; ++i) {
+      if (f.files[i].temporary.Exists()) clear.steps.push_back({Op::kRemove, i, F::kTemporary});
+      if (f.files[i].kept.Exists()) clear.steps.push_back({Op::kRemove, i, F::kKept});
+    }
+    return clear;
+  }
+
+  // Every file it would touch must be as the run left it, on this file system.
+  std::vector<bool> isNew(n), waiting(n), kept(n);
+  bool anyAsLeft = false, forward = true;
+  for (size_t i = 0; i < n; ++i) {
+    const Entry& e = j.entries[i];
+    const Facts::File& x = f.files[i];
+    isNew[i] = IsNewFile(x.target, e.newId, f.device, f.user);
+    waiting[i] = IsNewFile(x.temporary, e.newId, f.device, f.user);
+    kept[i] = Matches(x.kept, e.keptId, f.device);
+    const bool isOld = Matches(x.target, e.oldId, f.device) || Matches(x.target, e.keptId, f.device);
+    const bool targetOk = (x.target.kind == Look::Kind::kAbsent && !e.oldId) || isOld || isNew[i];
+    if (!targetOk || (x.temporary.Exists() && !waiting[i]) || (x.kept.Exists() && !kept[i]))
+      changed.names.push_back(e.name);
+    anyAsLeft = anyAsLeft || isOld || isNew[i] || waiting[i] || kept[i];
+    forward = forward && (isNew[i] || waiting[i]);
+  }
+  if (!anyAsLeft) return {K::kSetAside, W::kNoneAsLeft};
+  // Putting back needs every old file that a new one replaced.
+  for (size_t i = 0; i < n && !forward; ++i)
+    if (isNew[i] && j.entries[i].oldId && !kept[i]) changed.names.push_back(j.entries[i].name);
+  if (!changed.names.empty()) return changed;
+  // A target that was made read-only since is not replaced.
+  Decision locked{K::kSetAside, W::kReadOnly};
+  for (size_t i = 0; i < n; ++i)
+    if (forward != isNew[i] && f.files[i].target.Exists() && !f.files[i].writable) locked.names.push_back(j.entries[i].name);
+  if (!locked.names.empty()) return locked;
+
+  // Every new file is there: the run is finished as it was asked to.
+  // Otherwise every target gets its old file back, the last first, or,
+  // where there was none, loses the new one.
+  Decision d{forward ? K::kFinish : K::kPutBack};
+  for (size_t k = 0; k < n; ++k) {
+    const size_t i = forward ? k : n - 1 - k;
+    if (forward && !isNew[i]) d.steps.push_back({Op::kRename, i, F::kTemporary});
+    if (!forward && isNew[i]) d.steps.push_back({j.entries[i].oldId ? Op::kRename : Op::kRemove, i, j.entries[i].oldId ? F::kKept : F::kTarget});
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (waiting[i] && !(forward && !isNew[i])) d.steps.push_back({Op::kRemove, i, F::kTemporary});
+    if (kept[i] && !(!forward && isNew[i] && j.entries[i].oldId)) d.steps.push_back({Op::kRemove, i, F::kKept});
+  }
+  return d;
 }
 
 }  // namespace velk::set_journal

@@ -1,7 +1,8 @@
 #pragma once
 // The journal of a set of files replaced together (file_set.h), shared by
 // the writer and the recovery: its records, the names of a run's files, what
-// lies at a name now, and the words the recovery's lines are made of.
+// lies at a name now, the facts a recovery gathers and the one function that
+// decides from them what it does, and the words its lines are made of.
 // Standard library and POSIX only.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,34 +68,105 @@ struct Entry {
   int dir = -1;
   std::string file, temporary, kept;
   fs::path shownDir;
-  bool lost = false;  // the name is no longer the link it was
 
   fs::path Shown(const std::string& n) const { return shownDir.empty() ? fs::path(n) : shownDir / n; }
 };
 
 struct Journal {
+  // How far the run got in writing it: its first record cut short (the run
+  // had made nothing yet), whole (its files may be made, no target
+  // replaced), or the second record whole too (the identities recorded,
+  // the renames may have begun).
+  enum class Records { kFirstCut, kFirst, kBoth };
   std::string mark, run, writer, boot;
   std::vector<Entry> entries;
-  bool committed = false;
-  bool begun = true;  // false: its first record was cut short
+  Records records = Records::kFirst;
 };
 
 std::string StagedRecord(const Journal& j);
 std::string CommittedRecord(const Journal& j);
 // A name of a file in a folder: no separator, not "." or "..".
 bool IsPlainName(std::string_view name);
-// A journal written by a run of `mark`, or nothing, with why.
+// A journal written by a run of `mark`, or nothing, with why. Read by the
+// position of each field: after a whole first record, anything that is not
+// a whole second record with its check sum (one cut short, or the zeros a
+// power cut can leave) counts as no second record.
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why);
 // Names the run's files of each entry.
 void NameFiles(Journal& j);
 
+// ---- The facts and the decision of a recovery ---------------------------------
+
+// What the recovery found of one journal and of the files it names. Only
+// facts that could be had: a look that failed ends the recovery before.
+struct Facts {
+  std::string mark;
+  uid_t user = 0;            // who runs the recovery
+  dev_t device = 0;          // the file system of the journal's folder
+  Look journal;              // what stands at the journal's name
+  bool othersMayWrite = false;  // and another user could have written it
+  bool empty = false;        // it holds no byte
+  std::optional<Journal> parsed;
+  std::string why;           // why it could not be parsed
+  bool locks = true;         // the folder's lock is held
+  bool writerMayRun = false; // only asked where there is no lock
+  struct File {
+    bool lost = false;       // the name is no longer the link it was
+    Look target, temporary, kept;
+    bool writable = true;    // the target may be replaced
+    // The kept file holds nothing that the target does not: a second name
+    // of it, or a copy of its bytes, maybe cut short by a kill. Asked only
+    // before the second record.
+    bool keptInTarget = false;
+  };
+  std::vector<File> files;   // one for each entry of `parsed`
+};
+
+// What a recovery does about one journal.
+struct Decision {
+  enum class Kind {
+    kNothing,        // there is no journal
+    kLeave,          // its writer may still run: the folder is busy
+    kRefuseForeign,  // another user's: nothing is done
+    kRefuseOpen,     // others may write it: nothing is done
+    kDrop,           // nothing was begun: only the journal goes
+    kClear,          // no target was replaced: the run's own files go
+    kFinish,         // every new file is there: the set is made new
+    kPutBack,        // the earlier set is put back
+    kSetAside,       // nothing is touched, the journal is set aside
+  };
+  enum class Why { kNone, kNotFile, kTooLarge, kMalformed, kNoneAsLeft, kChanged, kReplaced, kReadOnly };
+  enum class File { kTarget, kTemporary, kKept };
+  // Carried out in order, then the journal goes: a rename of `from` over
+  // the target, or the removal of `from`.
+  struct Step {
+    enum class Op { kRename, kRemove } op;
+    size_t entry;
+    File from;
+    bool operator==(const Step&) const = default;
+  };
+  Decision(Kind k = Kind::kNothing, Why w = Why::kNone) : kind(k), why(w) {}
+  Kind kind;
+  Why why;
+  std::vector<std::string> names;  // the targets concerned
+  std::vector<Step> steps;
+};
+
+// From the facts to what is done; nothing else goes in or comes out.
+Decision Decide(const Facts& f);
+
+// ---- Words -------------------------------------------------------------------
+
+// `name` with its control characters (a terminal's escapes, new lines)
+// written as \xNN: names from a journal are shown only so.
+std::string Printable(std::string_view name);
 // "A", "A and B", "A, B and C".
 std::string NameList(const std::vector<std::string>& names);
 std::string IsAre(const std::vector<std::string>& names, std::string_view what);
 // `l` is the file of identity `id` on the file system `device`.
 bool Matches(const Look& l, const std::optional<FileIdentity>& id, dev_t device);
-// The same, and the user's own: the run's new file.
-bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t device);
+// The same, and `user`'s own: the run's new file.
+bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t device, uid_t user = ::geteuid());
 // Where the names of a journal stand.
 struct SetState {
   std::vector<std::string> targets, newer, older, kept, waiting;
@@ -112,10 +184,10 @@ class OpenFolders {
   ~OpenFolders() {
     for (auto& [path, fd] : fds_) ::close(fd);
   }
-  // -1 (errno set) when `dir` cannot be opened.
+  // -1 (errno set) when `dir` cannot be opened without following a link.
   int Open(const fs::path& dir) {
     if (auto it = fds_.find(dir); it != fds_.end()) return it->second;
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = OpenFolderNoLinks(dir);
     if (fd >= 0) fds_.emplace(dir, fd);
     return fd;
   }

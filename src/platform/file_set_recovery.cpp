@@ -1,13 +1,17 @@
 // Putting right what interrupted replacements of sets left in a folder
-// (file_set.h).
+// (file_set.h), in three steps for each journal: look at everything that
+// matters (a look that fails ends it there, to be tried again), decide from
+// those facts alone (Decide, in file_set_journal.cpp), then act through the
+// locked folder, checking each step.
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <variant>
@@ -20,37 +24,17 @@ namespace velk {
 namespace {
 
 using namespace set_journal;
+using K = Decision::Kind;
+using W = Decision::Why;
 
-std::string UserName(uid_t uid) {
-  struct passwd pw {};
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  if (::getpwuid_r(uid, &pw, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
-    return std::string(found->pw_name) + " (" + std::to_string(uid) + ")";
-  return "number " + std::to_string(uid);
-}
-
-// False for file systems that give every file of a mount one owner and mode
-// (FAT, exFAT, NTFS, network shares of Windows, FUSE mounts of such disks):
-// there the mode of a journal says nothing about who may write it.
-bool KeepsPermissions(int folder) {
-  struct statfs fs {};
-  if (::fstatfs(folder, &fs) != 0) return true;
-  switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0x4d44ul:      // FAT
-    case 0x2011BAB0ul:  // exFAT
-    case 0x5346544eul:  // NTFS
-    case 0x7366746eul:  // NTFS (ntfs3)
-    case 0x65735546ul:  // FUSE
-    case 0xFF534D42ul:  // CIFS
-    case 0xFE534D42ul:  // SMB2
-    case 0x517Bul:      // SMB
-    case 0x786f4256ul:  // shared folders of a virtual machine
-      return false;
-    default:
-      return true;
-  }
-}
+// What the recovery of one folder works with.
+struct Place {
+  fs::path folder;     // made absolute
+  int fd;              // the folder, locked where locks work
+  struct stat status;  // what the folder is
+  bool locks;          // its lock is held
+  std::function<bool(const fs::path&)> alsoLock;
+};
 
 struct JournalOutcome {
   std::string line;
@@ -64,6 +48,156 @@ JournalOutcome TryAgain(const std::string& what, int err) {
   return {"Could not " + what + " (" + std::strerror(err) + "): nothing was changed, and the next run tries again.",
           true, true};
 }
+
+// ---- Look ---------------------------------------------------------------------
+
+// Whether the file system of `folder` keeps each file's owner and mode.
+// Not those that give every file of a mount one owner and mode (FAT,
+// exFAT, NTFS, shares of Windows, FUSE mounts of such disks, the shared
+// folders of virtual machines): there the mode of a journal says nothing
+// about who may write it. Nothing (errno set) when it cannot be told.
+std::optional<bool> KeepsPermissions(int folder) {
+  struct statfs fs {};
+  if (FileStepFails("statfs", ".") || ::fstatfs(folder, &fs) != 0) return std::nullopt;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x4d44ul:      // FAT
+    case 0x2011BAB0ul:  // exFAT
+    case 0x5346544eul:  // NTFS
+    case 0x7366746eul:  // NTFS (ntfs3)
+    case 0x65735546ul:  // FUSE
+    case 0xFF534D42ul:  // CIFS
+    case 0xFE534D42ul:  // SMB2
+    case 0x517Bul:      // SMB
+    case 0x786f4256ul:  // shared folders of a virtual machine
+    case 0x01021997ul:  // 9p
+    case 0x6a656a63ul:  // virtiofs
+      return false;
+    default:
+      return true;
+  }
+}
+
+// A journal is made without any right to run it, so one that shows the
+// very mode of its folder, run rights and all, lies on a file system that
+// shows every file with one mode.
+bool OneModeForAll(const struct stat& journal, const struct stat& folder) {
+  return (journal.st_mode & 0111) != 0 && (journal.st_mode & 07777) == (folder.st_mode & 07777);
+}
+
+// Written within the last minute: where nothing else tells whether its
+// writer still runs, a journal that young may be a live run's.
+bool Young(const struct stat& st) {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const long long age = std::chrono::duration_cast<std::chrono::seconds>(now).count() - st.st_mtim.tv_sec;
+  return age > -60 && age < 60;
+}
+
+// The file `kept` holds nothing that `target` does not: it is a second
+// name of it, or its bytes begin the target's (a copy, maybe cut short by a
+// kill). Nothing (errno set) when either cannot be read.
+std::optional<bool> KeptInTarget(int dir, const std::string& kept, const std::string& target, const struct stat& sk,
+                                 const struct stat& st) {
+  if (sk.st_dev == st.st_dev && sk.st_ino == st.st_ino) return true;
+  if (sk.st_size > st.st_size) return false;
+  int err = 0;
+  const auto x = ReadFileBytes(kept, nullptr, ReadLimits{dir, false}, &err);
+  const auto y = x ? ReadFileBytes(target, nullptr, ReadLimits{dir, false}, &err) : std::nullopt;
+  if (!y) {
+    errno = err;
+    return std::nullopt;
+  }
+  return y->starts_with(*x);
+}
+
+// Every fact the decision needs about the journal of `mark`, with the run's
+// files named and their folders open in `folders`; or the outcome that ends
+// the recovery of this journal before anything is decided.
+std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mark, OpenFolders& folders) {
+  Facts f;
+  f.mark = std::string(mark);
+  f.user = ::geteuid();
+  f.device = at.status.st_dev;
+  f.locks = at.locks;
+  const std::string name = JournalName(mark);
+  const std::string by = "an interrupted run of " + std::string(mark);
+  const fs::path shown = at.folder / name;
+  f.journal = LookAt(at.fd, name, shown);
+  if (f.journal.kind == Look::Kind::kError) return TryAgain("look at the journal " + name + " of " + by, f.journal.error);
+  if (!f.journal.Exists() || f.journal.st.st_uid != f.user) return f;
+  if (f.journal.kind == Look::Kind::kFile && (f.journal.st.st_mode & 022) != 0) {
+    const std::optional<bool> keeps = KeepsPermissions(at.fd);
+    if (!keeps) return TryAgain("look at the file system of the journal " + name + " of " + by, errno);
+    f.othersMayWrite = *keeps && !OneModeForAll(f.journal.st, at.status);
+    if (f.othersMayWrite) return f;
+  }
+  if (f.journal.kind != Look::Kind::kFile || static_cast<size_t>(f.journal.st.st_size) > kMaxJournalBytes) return f;
+  struct stat st {};
+  int err = 0;
+  std::optional<std::string> text;
+  if (FileStepFails("open", shown)) err = errno;
+  else text = ReadFileBytes(name, nullptr, ReadLimits{at.fd, false, kMaxJournalBytes, &st}, &err);
+  if (text && FileStepFails("read", shown)) {
+    err = errno;
+    text.reset();
+  }
+  if (!text) return TryAgain("read the journal " + name + " of " + by, err == EINVAL || err == EFBIG ? EAGAIN : err);
+  // The file read must be the one looked at, read whole.
+  if (st.st_ino != f.journal.st.st_ino || st.st_uid != f.journal.st.st_uid || text->size() != static_cast<size_t>(st.st_size))
+    return TryAgain("read the journal " + name + " of " + by + " whole", EAGAIN);
+  f.empty = text->empty();
+  if (!f.empty) f.parsed = ParseJournal(*text, mark, f.why);
+  if (!at.locks) {
+    const Journal* j = f.parsed ? &*f.parsed : nullptr;
+    f.writerMayRun = j && !j->writer.empty() && j->boot == BootId() && j->boot != "-" ? WriterRuns(j->writer, j->boot)
+                                                                                       : Young(f.journal.st);
+    if (f.writerMayRun) return f;
+  }
+  if (!f.parsed || f.parsed->records == Journal::Records::kFirstCut) return f;
+  Journal& j = *f.parsed;
+  NameFiles(j);
+  for (Entry& e : j.entries) {
+    Facts::File x;
+    e.dir = at.fd;
+    if (!e.via.empty()) {
+      // A link acts only while it still leads to the file it led to.
+      const Look link = LookAt(at.fd, e.name, at.folder / e.name);
+      if (link.kind == Look::Kind::kError) return TryAgain("look at " + Printable(e.name) + " after " + by, link.error);
+      const std::optional<fs::path> resolved =
+          link.kind == Look::Kind::kLink ? ResolveWriteTarget(at.folder / e.name) : std::nullopt;
+      const int fd = resolved && *resolved == e.via ? folders.Open(e.via.parent_path()) : -1;
+      if (fd < 0 && resolved && *resolved == e.via && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+        return TryAgain("open the folder of " + Printable(e.name) + " after " + by, errno);
+      if (fd < 0) {
+        x.lost = true;
+        e.dir = -1;
+        f.files.push_back(x);
+        continue;
+      }
+      if (!at.alsoLock(e.via.parent_path())) return JournalOutcome{{}, false, false, true};
+      e.dir = fd;
+    }
+    for (const auto& [look, file] : {std::pair{&x.target, &e.file}, {&x.temporary, &e.temporary}, {&x.kept, &e.kept}}) {
+      *look = LookAt(e.dir, *file, e.Shown(*file));
+      if (look->kind == Look::Kind::kError)
+        return TryAgain("look at " + Printable(e.Shown(*file).native()) + " after " + by, look->error);
+    }
+    if (x.target.kind == Look::Kind::kFile) {
+      const int refusal = ReplaceRefusal(e.dir, e.file, x.target.st);
+      x.writable = refusal == 0;
+      if (refusal != 0 && refusal != EACCES && refusal != EPERM && refusal != EROFS)
+        return TryAgain("look at " + Printable(e.Shown(e.file).native()) + " after " + by, refusal);
+    }
+    if (j.records == Journal::Records::kFirst && x.kept.kind == Look::Kind::kFile && x.target.kind == Look::Kind::kFile) {
+      const std::optional<bool> in = KeptInTarget(e.dir, e.kept, e.file, x.kept.st, x.target.st);
+      if (!in) return TryAgain("read " + Printable(e.Shown(e.kept).native()) + " after " + by, errno);
+      x.keptInTarget = *in;
+    }
+    f.files.push_back(x);
+  }
+  return f;
+}
+
+// ---- Act ------------------------------------------------------------------------
 
 // Gives the journal `name` a name that no run reads again: ".aside",
 // ".aside.2", ...
@@ -80,6 +214,34 @@ std::optional<std::string> SetAside(int folder, const std::string& name) {
   return std::nullopt;
 }
 
+// Why a journal is set aside, in a line that ends where SetAsideWith goes on.
+std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& name, const std::string& by) {
+  auto unused = [&](const std::string& why) {
+    return "The journal " + name + " of an interrupted run could not be used (" + why + "): nothing was changed";
+  };
+  switch (d.why) {
+    case W::kNotFile: return unused("it is not a regular file");
+    case W::kTooLarge: return unused("it is far larger than a journal");
+    case W::kMalformed: return unused(f.why);
+    case W::kNoneAsLeft: return unused("none of the files it names is as that run left it");
+    default: break;
+  }
+  const Journal& j = *f.parsed;
+  std::vector<std::string> targets, names;
+  for (const Entry& e : j.entries) targets.push_back(Printable(e.name));
+  for (const std::string& n : d.names) names.push_back(Printable(n));
+  const std::string list = NameList(targets);
+  const std::string check = "check " + list + KeptClause(StateOf(j, f.device));
+  const std::string begun = " after " + by + " had begun to replace " + list;
+  if (d.why == W::kReadOnly)
+    return IsAre(names, "read-only") + " since" + begun.substr(6) + ": nothing was put back; " + check;
+  if (d.why == W::kReplaced)
+    return NameList(names) + (names.size() == 1 ? " was" : " were") + " replaced" + begun +
+           ", though its journal does not say that it got so far: nothing was changed; " + check;
+  const bool both = j.records == Journal::Records::kBoth;
+  return NameList(names) + " changed" + begun + (both ? ": nothing was put back; " : ": nothing was changed; ") + check;
+}
+
 // The journal cannot or must not be carried through: it is set aside with
 // every file it names, and `line` says why.
 JournalOutcome SetAsideWith(int folder, const std::string& journal, const std::string& line) {
@@ -93,262 +255,145 @@ JournalOutcome SetAsideWith(int folder, const std::string& journal, const std::s
   return out;
 }
 
-// ---- Putting a set right -----------------------------------------------------
-
-// What the recovery of one folder works with.
-struct Place {
-  fs::path folder;  // made absolute
-  int fd;           // the folder, locked
-  dev_t device;     // its file system
-  std::function<bool(const fs::path&)> alsoLock;
-};
-
-// Reads the journal `name`: its text, or the outcome that ends the
-// recovery of this journal there and then.
-std::variant<std::string, JournalOutcome> ReadJournal(const Place& at, const std::string& name,
-                                                      const std::string& by) {
+// Carries out what was decided about the journal of `f` (see Decide).
+JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
+  const std::string name = JournalName(f.mark);
+  const std::string by = "an interrupted run of " + f.mark;
   const fs::path shown = at.folder / name;
-  const Look look = LookAt(at.fd, name, shown);
-  if (look.kind == Look::Kind::kAbsent) return JournalOutcome{};
-  if (look.kind == Look::Kind::kError) return TryAgain("look at the journal " + name + " of " + by, look.error);
-  // Only the user's own journals steer a recovery: another user's, or one
-  // that others may write, could name any file of this user's.
-  if (look.st.st_uid != ::geteuid())
-    return JournalOutcome{"The journal " + name + " in this folder belongs to the user " +
-                              UserName(look.st.st_uid) + ", not to you: nothing was done.",
-                          true, true};
-  if (look.kind != Look::Kind::kFile)
-    return SetAsideWith(at.fd, name, "The journal " + name + " of an interrupted run could not be used (it is not a "
-                                     "regular file): nothing was changed");
-  if ((look.st.st_mode & 022) != 0 && KeepsPermissions(at.fd))
-    return JournalOutcome{"The journal " + name + " in this folder may be written by other users: nothing was done.",
-                          true, true};
-  if (static_cast<size_t>(look.st.st_size) > kMaxJournalBytes)
-    return SetAsideWith(at.fd, name, "The journal " + name + " of an interrupted run could not be used (it is far "
-                                     "larger than a journal): nothing was changed");
-  struct stat st {};
-  int err = 0;
-  std::optional<std::string> text;
-  if (FileStepFails("open", shown)) err = errno;
-  else text = ReadFileBytes(name, nullptr, ReadLimits{at.fd, false, kMaxJournalBytes, &st}, &err);
-  if (text && FileStepFails("read", shown)) {
-    err = errno;
-    text.reset();
+  switch (d.kind) {
+    case K::kNothing: return {};
+    case K::kLeave: return {{}, false, false, true};
+    case K::kRefuseForeign:
+      return {"The journal " + name + " in this folder belongs to the user " + UserName(f.journal.st.st_uid) +
+                  ", not to you: nothing was done. Only that user or the owner of the folder can remove it.",
+              true, true};
+    case K::kRefuseOpen:
+      return {"The journal " + name + " in this folder may be written by other users: nothing was done. If it is "
+              "as your run left it, take those rights away (chmod go-w '" + Printable(shown.native()) +
+                  "'); otherwise check the files it names, then delete it.",
+              true, true};
+    case K::kSetAside: return SetAsideWith(at.fd, name, SetAsideLine(f, d, name, by));
+    default: break;
   }
-  if (!text) {
-    if (err == ENOENT) return JournalOutcome{};
-    return TryAgain("read the journal " + name + " of " + by, err == EINVAL || err == EFBIG ? EAGAIN : err);
-  }
-  // The file read must be the one looked at, read whole.
-  if (st.st_ino != look.st.st_ino || st.st_uid != look.st.st_uid || text->size() != static_cast<size_t>(st.st_size))
-    return TryAgain("read the journal " + name + " of " + by + " whole", EAGAIN);
-  return std::move(*text);
-}
-
-// Opens the folders of the entries whose names are links, while each link
-// still leads where it led: the names of those that do not are added to
-// `changed`. False (with the outcome in `out`) when that cannot be told.
-bool OpenEntryFolders(const Place& at, Journal& j, OpenFolders& folders, std::vector<std::string>& changed,
-                      const std::string& by, JournalOutcome& out) {
-  for (Entry& e : j.entries) {
-    e.dir = at.fd;
-    if (e.via.empty()) continue;
-    const Look link = LookAt(at.fd, e.name, at.folder / e.name);
-    if (link.kind == Look::Kind::kError) {
-      out = TryAgain("look at " + e.name + " after " + by, link.error);
+  auto removeJournal = [&] {
+    const Look now = LookAt(at.fd, name, shown);
+    if (now.kind != Look::Kind::kFile || IdentityOf(now.st) != IdentityOf(f.journal.st)) {
+      errno = now.kind == Look::Kind::kError ? now.error : EAGAIN;
       return false;
     }
-    std::optional<fs::path> resolved =
-        link.kind == Look::Kind::kLink ? ResolveWriteTarget(at.folder / e.name) : std::nullopt;
-    if (!resolved || Absolute(*resolved) != e.via) {
-      e.lost = true;
-      changed.push_back(e.name);
-      continue;
-    }
-    const int fd = folders.Open(e.via.parent_path());
-    if (fd < 0) {
-      if (errno == ENOENT || errno == ENOTDIR) {
-        e.lost = true;
-        changed.push_back(e.name);
-        continue;
-      }
-      out = TryAgain("open the folder of " + e.name + " after " + by, errno);
-      return false;
-    }
-    if (!at.alsoLock(e.via.parent_path())) {
-      out.busy = true;
-      return false;
-    }
-    e.dir = fd;
-  }
-  return true;
-}
-
-// Carries one journal of a killed run of `mark` through (see file_set.h).
-JournalOutcome RecoverJournal(const Place& at, std::string_view mark) {
-  const std::string name = JournalName(mark);
-  const std::string by = "an interrupted run of " + std::string(mark);
-  std::variant<std::string, JournalOutcome> read = ReadJournal(at, name, by);
-  if (auto* done = std::get_if<JournalOutcome>(&read)) return *done;
-  const std::string& text = std::get<std::string>(read);
-  if (text.empty()) {
-    // Killed between making the journal and writing it: nothing was begun.
-    if (RemoveAt(at.fd, name, at.folder / name)) return {"Removed the empty journal of " + by + "."};
-    return TryAgain("remove the empty journal " + name + " of " + by, errno);
-  }
-  std::string why;
-  std::optional<Journal> journal = ParseJournal(text, mark, why);
-  if (!journal)
-    return SetAsideWith(at.fd, name, "The journal " + name + " of an interrupted run could not be used (" + why +
-                                         "): nothing was changed");
-  Journal& j = *journal;
-  if (!j.begun) {
-    if (RemoveAt(at.fd, name, at.folder / name)) return {"Removed the journal of " + by + ", which had not begun."};
-    return TryAgain("remove the journal " + name + " of " + by, errno);
-  }
-  // Where the file system gives no lock, a live run is not to be mistaken
-  // for a killed one.
-  if (WriterRuns(j.writer, j.boot)) return JournalOutcome{{}, false, false, true};
-  NameFiles(j);
-  OpenFolders folders;
-  std::vector<std::string> changed;
-  JournalOutcome out;
-  if (!OpenEntryFolders(at, j, folders, changed, by, out)) return out;
-  std::vector<std::string> targets;
-  for (const Entry& e : j.entries) targets.push_back(e.name);
-  const std::string targetList = NameList(targets);
-  const std::string isAre = j.entries.size() == 1 ? " is" : " are";
-
-  if (!j.committed) {
-    // No target has been touched: only the run's own new files and second
-    // names of old files go, unless a link of the set leads elsewhere now,
-    // and its files could not be found.
-    if (!changed.empty())
-      return SetAsideWith(at.fd, name, NameList(changed) + " changed after " + by + " had begun to replace " +
-                                           targetList + ": nothing was changed; check " + targetList);
-    for (const Entry& e : j.entries) {
-      for (const std::string& file : {e.temporary, e.kept})
-        if (!RemoveAt(e.dir, file, e.Shown(file)))
-          return TryAgain("remove what " + by + " left beside " + targetList, errno);
-    }
-    if (!RemoveAt(at.fd, name, at.folder / name)) return TryAgain("remove the journal " + name + " of " + by, errno);
-    return {"Removed what " + by + " left; " + targetList + isAre + " as before."};
-  }
-
-  // What each file is now; nothing is decided on a look that failed.
-  struct Now {
-    Look target, temporary, kept;
+    if (!RemoveAt(at.fd, name, shown)) return false;
+    ::fsync(at.fd);
+    return true;
   };
-  std::vector<Now> now;
-  for (const Entry& e : j.entries) {
-    if (e.lost) {
-      now.push_back(Now{});
-      continue;
-    }
-    Now n{LookAt(e.dir, e.file, e.Shown(e.file)), LookAt(e.dir, e.temporary, e.Shown(e.temporary)),
-          LookAt(e.dir, e.kept, e.Shown(e.kept))};
-    for (const auto& [l, file] : {std::pair{&n.target, &e.file}, {&n.temporary, &e.temporary}, {&n.kept, &e.kept}})
-      if (l->kind == Look::Kind::kError) return TryAgain("look at " + e.Shown(*file).native() + " after " + by, l->error);
-    now.push_back(n);
+  if (d.kind == K::kDrop) {
+    if (!removeJournal()) return TryAgain("remove the journal " + name + " of " + by, errno);
+    return {f.empty ? "Removed the empty journal of " + by + "." : "Removed the journal of " + by + ", which had not begun."};
   }
-  const dev_t dev = at.device;
-  // Every file it would touch must be as the run left it, on this file system.
-  bool anyAsRecorded = false;
-  for (size_t i = 0; i < j.entries.size(); ++i) {
-    const Entry& e = j.entries[i];
-    const Now& n = now[i];
-    const bool targetOk = (n.target.kind == Look::Kind::kAbsent && !e.oldId) || Matches(n.target, e.oldId, dev) ||
-                          IsNewFile(n.target, e.newId, dev) || Matches(n.target, e.keptId, dev);
-    const bool temporaryOk = !n.temporary.Exists() || IsNewFile(n.temporary, e.newId, dev);
-    const bool keptOk = !n.kept.Exists() || Matches(n.kept, e.keptId, dev);
-    if ((!targetOk || !temporaryOk || !keptOk) &&
-        std::find(changed.begin(), changed.end(), e.name) == changed.end())
-      changed.push_back(e.name);
-    anyAsRecorded = anyAsRecorded || Matches(n.target, e.oldId, dev) || IsNewFile(n.target, e.newId, dev) ||
-                    (n.temporary.Exists() && temporaryOk) || (n.kept.Exists() && keptOk);
-  }
-  if (!anyAsRecorded)
-    return SetAsideWith(at.fd, name, "The journal " + name + " of an interrupted run could not be used (none of "
-                                     "the files it names is as that run left it): nothing was changed");
-  auto isNew = [&](size_t i) { return IsNewFile(now[i].target, j.entries[i].newId, dev); };
-  auto isWaiting = [&](size_t i) { return IsNewFile(now[i].temporary, j.entries[i].newId, dev); };
-  bool forward = true;
-  for (size_t i = 0; i < j.entries.size(); ++i) forward = forward && (isNew(i) || isWaiting(i));
-  // Putting back needs every old file that a new one replaced; one that is
-  // gone was removed since, which is a change too.
-  if (!forward) {
-    for (size_t i = 0; i < j.entries.size(); ++i) {
-      const Entry& e = j.entries[i];
-      if (isNew(i) && e.oldId && !Matches(now[i].kept, e.keptId, dev)) changed.push_back(e.Shown(e.kept).native());
-    }
-  }
-  const SetState before = StateOf(j, dev);
-  if (!changed.empty())
-    return SetAsideWith(at.fd, name, NameList(changed) + " changed after " + by + " had begun to replace " +
-                                         targetList + ": nothing was put back; check " + targetList +
-                                         KeptClause(before));
-  // A target that was made read-only since is not replaced.
-  std::vector<std::string> locked;
-  for (size_t i = 0; i < j.entries.size(); ++i) {
-    const Entry& e = j.entries[i];
-    const bool replaced = forward ? !isNew(i) : isNew(i);
-    if (replaced && now[i].target.Exists() && ReplaceRefusal(e.dir, e.file, now[i].target.st) != 0)
-      locked.push_back(e.name);
-  }
-  if (!locked.empty())
-    return SetAsideWith(at.fd, name, IsAre(locked, "read-only") + " since " + by + " had begun to replace " +
-                                         targetList + ": nothing was put back; check " + targetList +
-                                         KeptClause(before));
-
-  const std::string doing = forward ? "finish replacing" : "put back the earlier";
+  const Journal& j = *f.parsed;
+  std::vector<std::string> targets;
+  for (const Entry& e : j.entries) targets.push_back(Printable(e.name));
+  const std::string list = NameList(targets);
+  const std::string isAre = j.entries.size() == 1 ? " is" : " are";
+  const std::string doing = d.kind == K::kClear    ? "remove what " + by + " left beside " + list
+                            : d.kind == K::kFinish ? "finish replacing " + list + " after " + by
+                                                   : "put back the earlier " + list + " after " + by;
   auto failed = [&] {
     const int err = errno;
-    const SetState state = StateOf(j, dev);
-    return JournalOutcome{"Could not " + doing + " " + targetList + " after " + by + " (" + std::strerror(err) +
-                              "): " + NewOldClause(state) + KeptClause(state) + ".",
+    if (d.kind == K::kClear) return TryAgain(doing, err);
+    const SetState state = StateOf(j, f.device);
+    return JournalOutcome{"Could not " + doing + " (" + std::strerror(err) + "): " + NewOldClause(state) +
+                              KeptClause(state) + ".",
                           true, true};
   };
   size_t moved = 0;
-  if (forward) {
-    // Every new file is there: the run is finished as it was asked to.
-    for (size_t i = 0; i < j.entries.size(); ++i) {
-      const Entry& e = j.entries[i];
-      if (isNew(i)) continue;
-      if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) return failed();
-      ++moved;
-    }
-  } else {
-    // Some new file is gone: every target gets its old file back, or, where
-    // there was none, loses the run's new one.
-    for (size_t i = j.entries.size(); i-- > 0;) {
-      const Entry& e = j.entries[i];
-      if (!isNew(i)) continue;
-      const bool back = e.oldId ? RenameDurably(e.dir, e.kept, e.dir, e.file, e.Shown(e.file))
-                                : RemoveAt(e.dir, e.file, e.Shown(e.file));
-      if (!back) return failed();
-      ++moved;
-    }
-  }
-  for (const Entry& e : j.entries) {
-    const Look temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
-    const Look kept = LookAt(e.dir, e.kept, e.Shown(e.kept));
-    if (temporary.kind == Look::Kind::kError || kept.kind == Look::Kind::kError) {
-      errno = temporary.kind == Look::Kind::kError ? temporary.error : kept.error;
+  for (const Decision::Step& s : d.steps) {
+    const Entry& e = j.entries[s.entry];
+    const Facts::File& x = f.files[s.entry];
+    const std::string& from = s.from == Decision::File::kTarget      ? e.file
+                              : s.from == Decision::File::kTemporary ? e.temporary
+                                                                     : e.kept;
+    const Look& was = s.from == Decision::File::kTarget ? x.target : s.from == Decision::File::kTemporary ? x.temporary : x.kept;
+    // Only the very file that was decided on.
+    const Look now = LookAt(e.dir, from, e.Shown(from));
+    if (now.kind != was.kind || now.st.st_dev != was.st.st_dev || IdentityOf(now.st) != IdentityOf(was.st)) {
+      errno = now.kind == Look::Kind::kError ? now.error : EAGAIN;
       return failed();
     }
-    if (IsNewFile(temporary, e.newId, dev) && !RemoveAt(e.dir, e.temporary, e.Shown(e.temporary))) return failed();
-    if (Matches(kept, e.keptId, dev) && !RemoveAt(e.dir, e.kept, e.Shown(e.kept))) return failed();
+    const bool rename = s.op == Decision::Step::Op::kRename;
+    if (!(rename ? RenameDurably(e.dir, from, e.dir, e.file, e.Shown(e.file)) : RemoveAt(e.dir, from, e.Shown(from))))
+      return failed();
+    if (rename || s.from == Decision::File::kTarget) ++moved;
   }
-  if (!RemoveAt(at.fd, name, at.folder / name)) return failed();
-  ::fsync(at.fd);
-  if (moved == 0) return {"Removed what " + by + " left; " + targetList + isAre + (forward ? " new." : " as before.")};
-  if (forward) return {"Finished replacing " + targetList + ", which " + by + " had left half done."};
-  return {"Put back the earlier " + targetList + ", which " + by + " had left half replaced."};
+  if (!removeJournal()) return failed();
+  if (d.kind == K::kClear) return {"Removed what " + by + " left; " + list + isAre + " as before."};
+  if (moved == 0)
+    return {"Removed what " + by + " left; " + list + isAre + (d.kind == K::kFinish ? " new." : " as before.")};
+  if (d.kind == K::kFinish) return {"Finished replacing " + list + ", which " + by + " had left half done."};
+  return {"Put back the earlier " + list + ", which " + by + " had left half replaced."};
 }
 
-// What a journal that a recovery set aside asks of the user, for each one
-// in the folder; `error` receives the system's reason when the folder
-// could not be listed.
+// ---- What a journal set aside asks of the user ---------------------------------
+
+// For each file of a journal set aside in the folder: which version stands
+// under its name and where the other one is kept, and how to keep either.
+std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
+  const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
+  NameFiles(j);
+  OpenFolders folders;
+  const bool both = j.records == Journal::Records::kBoth;
+  std::vector<std::string> targets, now, runFiles, back;
+  for (Entry& e : j.entries) {
+    e.dir = e.via.empty() ? at.fd : folders.Open(e.via.parent_path());
+    const std::string name = Printable(e.name);
+    const fs::path dir = e.via.empty() ? at.folder : e.via.parent_path();
+    const std::string kept = "'" + Printable((dir / e.kept).native()) + "'";
+    const std::string waits = "'" + Printable((dir / e.temporary).native()) + "'";
+    targets.push_back(name);
+    const Look target = LookAt(e.dir, e.file, e.Shown(e.file));
+    const Look temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
+    const Look keptLook = LookAt(e.dir, e.kept, e.Shown(e.kept));
+    if (target.kind == Look::Kind::kError) {
+      now.push_back(name + " could not be looked at (" + std::strerror(target.error) + ")");
+      continue;
+    }
+    const bool hasKept = both ? Matches(keptLook, e.keptId, at.status.st_dev) : keptLook.kind == Look::Kind::kFile;
+    const bool hasNew = both ? Matches(temporary, e.newId, at.status.st_dev) : temporary.kind == Look::Kind::kFile;
+    if (keptLook.Exists()) runFiles.push_back(kept);
+    if (temporary.Exists()) runFiles.push_back(waits);
+    const bool isNew = both && Matches(target, e.newId, at.status.st_dev);
+    const bool isOld = both && (Matches(target, e.oldId, at.status.st_dev) || Matches(target, e.keptId, at.status.st_dev));
+    const bool sameAsKept = hasKept && target.kind == Look::Kind::kFile && target.st.st_ino == keptLook.st.st_ino &&
+                            target.st.st_dev == keptLook.st.st_dev;
+    std::string piece = name + (isNew   ? " is the new file"
+                                : isOld ? " is the earlier file"
+                                : !target.Exists() ? " is not there"
+                                : both  ? " was changed since"
+                                        : " stands as it is");
+    if (hasKept && !isOld) piece += ", the earlier one is kept as " + kept;
+    else if (isNew && e.oldId) piece += ", and its earlier one is gone";
+    if (hasNew) piece += ", the new one waits as " + waits;
+    now.push_back(piece);
+    if (hasKept && !sameAsKept) back.push_back(kept + " onto " + name);
+    else if (isNew && !e.oldId) back.push_back("delete " + name + " (there was none before)");
+  }
+  std::string text = "An interrupted run left " + NameList(targets) + where +
+                     " half replaced, and what to do could not be told. Now ";
+  for (size_t i = 0; i < now.size(); ++i) text += (i == 0 ? "" : i + 1 == now.size() ? "; and " : "; ") + now[i];
+  text += ".";
+  const std::string rest = runFiles.empty() ? "" : " and " + NameList(runFiles);
+  text += " To keep the files as they stand, delete " + Printable(aside) + rest + ".";
+  if (!back.empty()) {
+    std::vector<std::string> renames;
+    for (const std::string& b : back) (b.starts_with("delete ") ? renames.emplace_back(b) : renames.emplace_back("rename " + b));
+    text += " To go back to the earlier files, " + NameList(renames) + ", then delete " + Printable(aside) +
+            " and what is left of those files.";
+  }
+  return text;
+}
+
+// What each journal that a recovery set aside, and that still lies in the
+// folder, asks of the user; `error` receives the system's reason when the
+// folder could not be listed.
 std::vector<std::string> AsideNotices(const Place& at, int& error) {
   std::vector<std::string> notices;
   // A listing of its own, from the start, of the folder that is locked.
@@ -359,33 +404,35 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
     if (fd >= 0) ::close(fd);
     return notices;
   }
-  std::vector<std::string> names;
+  std::vector<std::pair<std::string, std::string_view>> names;
   errno = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string n = entry->d_name;
     for (std::string_view mark : kProgramMarks)
-      if (n.starts_with(JournalName(mark) + std::string(kAside))) names.push_back(n);
+      if (n.starts_with(JournalName(mark) + std::string(kAside))) names.emplace_back(n, mark);
   }
   error = errno;
   ::closedir(dir);
   std::sort(names.begin(), names.end());
-  for (const std::string& aside : names) {
-    const std::string where = " in the folder '" + at.folder.native() + "' half replaced, and what to do "
-                              "could not be told";
-    std::optional<Journal> journal;
+  for (const auto& [aside, mark] : names) {
+    const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
+    const Look look = LookAt(at.fd, aside, at.folder / aside);
+    if (look.Exists() && look.st.st_uid != ::geteuid()) {
+      notices.push_back("A run of the user " + UserName(look.st.st_uid) + " set its journal " + Printable(aside) +
+                        " aside" + where + ": files there may be left half replaced. Only that user or the owner "
+                        "of the folder can remove it.");
+      continue;
+    }
     const std::optional<std::string> text =
         ReadFileBytes(aside, nullptr, ReadLimits{at.fd, false, kMaxJournalBytes, nullptr});
     std::string why;
-    for (std::string_view mark : kProgramMarks)
-      if (text && !journal && aside.starts_with(JournalName(mark))) journal = ParseJournal(*text, mark, why);
-    if (journal && journal->begun) {
-      std::vector<std::string> targets;
-      for (const Entry& e : journal->entries) targets.push_back(e.name);
-      notices.push_back("An interrupted run left " + NameList(targets) + where + ". Check them, then delete " + aside +
-                        " and the files ." + journal->mark + "-set-" + journal->run + "-* that it left.");
+    std::optional<Journal> journal = text ? ParseJournal(*text, mark, why) : std::nullopt;
+    if (journal && journal->records != Journal::Records::kFirstCut) {
+      notices.push_back(AsideNotice(at, aside, *journal));
     } else {
-      notices.push_back("An interrupted run left files" + where + "; its journal " + aside +
-                        " names them. Check them, then delete " + aside + ".");
+      notices.push_back("An interrupted run left files" + where + " half replaced, and what to do could not be "
+                        "told; its journal " + Printable(aside) + " names them. Check them, then delete " +
+                        Printable(aside) + ".");
     }
   }
   return notices;
@@ -416,12 +463,21 @@ SetRecovery SetFolder::Recover() {
     r.busy = true;
     return r;
   }
-  if (fd_ < 0) return r;
-  struct stat st {};
-  ::fstat(fd_, &st);
-  const Place at{r.folder, fd_, st.st_dev, [this](const fs::path& dir) { return AlsoLock(dir); }};
+  if (fd_ < 0) {
+    // No folder holds no journal; one that cannot be opened may.
+    if (openError_ == ENOENT || openError_ == ENOTDIR) return r;
+    r.lines.push_back("Could not open the folder '" + r.folder.native() + "' (" + std::strerror(openError_) +
+                      "): nothing was changed, and the next run tries again.");
+    r.attention = r.unfinished = true;
+    return r;
+  }
+  const Place at{r.folder, fd_, stat_, ownLock_, [this](const fs::path& dir) { return AlsoLock(dir); }};
   for (std::string_view mark : kProgramMarks) {
-    JournalOutcome out = RecoverJournal(at, mark);
+    OpenFolders folders;
+    std::variant<Facts, JournalOutcome> looked = Gather(at, mark, folders);
+    JournalOutcome out = std::holds_alternative<JournalOutcome>(looked)
+                             ? std::get<JournalOutcome>(looked)
+                             : Act(at, std::get<Facts>(looked), Decide(std::get<Facts>(looked)));
     if (out.busy) {
       r.busy = true;
       return r;

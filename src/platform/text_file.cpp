@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -173,13 +174,26 @@ bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes,
   return true;
 }
 
-// Why an existing `target` (links already followed) may not be replaced: 0
-// when it may, ENOENT when there is no such file, else the reason; anything
-// that is not a regular file is refused.
-int TargetRefusal(const std::filesystem::path& target, struct stat& st) {
-  if (::stat(target.c_str(), &st) != 0) return errno;
+// An open folder, closed when it goes.
+struct OpenFolder {
+  int fd = -1;
+  explicit OpenFolder(int folder) : fd(folder) {}
+  ~OpenFolder() {
+    if (fd >= 0) ::close(fd);
+  }
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+};
+
+// Why what stands at `name` in `folder` (links already followed on the way
+// there) may not be replaced: 0 when it may, ENOENT when nothing is there,
+// else the reason. A link there now was planted after the path was
+// resolved, and anything that is not a regular file is no file to replace.
+int TargetRefusal(int folder, const std::string& name, struct stat& st) {
+  if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (S_ISLNK(st.st_mode)) return ELOOP;
   if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  return ReplaceRefusal(AT_FDCWD, target, st);
+  return ReplaceRefusal(folder, name, st);
 }
 
 }  // namespace
@@ -190,30 +204,71 @@ void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep, const std::filesys
 
 std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
                                                         std::string* error) {
-  std::filesystem::path current = path;
-  // As many links as the system itself follows before it gives up.
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+  namespace fs = std::filesystem;
+  fs::path start = path.empty() ? fs::path(".") : path;
+  if (start.is_relative()) {
     std::error_code ec;
-    std::filesystem::path next = std::filesystem::read_symlink(current, ec);
+    const fs::path here = fs::current_path(ec);
     if (ec) {
       if (error) *error = ec.message();
       return std::nullopt;
     }
-    current = next.is_absolute() ? next : current.parent_path() / next;
+    start = here / start;
   }
-  Fail(error, ELOOP);
-  return std::nullopt;
+  // The parts still to walk, and the folder reached so far, which holds no
+  // link: each link met is replaced by what it leads to, as the system
+  // would follow it, once its owner is one whose links may be followed.
+  const fs::path parts = start.relative_path();
+  std::deque<fs::path> rest(parts.begin(), parts.end());
+  fs::path reached = start.root_path();
+  // As many links as the system itself follows before it gives up.
+  int hops = 0;
+  while (!rest.empty()) {
+    const fs::path part = rest.front();
+    rest.pop_front();
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      reached = reached.parent_path();
+      continue;
+    }
+    const fs::path next = reached / part;
+    struct stat st {};
+    // What is no link, or is not there (yet), is taken as it is named.
+    if (::lstat(next.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      reached = next;
+      continue;
+    }
+    if (!MayFollowLinkOf(st.st_uid)) {
+      if (error)
+        *error = "the symbolic link '" + next.string() + "' belongs to the user " + UserName(st.st_uid) +
+                 ", not to you";
+      return std::nullopt;
+    }
+    if (++hops > 40) {
+      Fail(error, ELOOP);
+      return std::nullopt;
+    }
+    std::error_code ec;
+    const fs::path to = fs::read_symlink(next, ec);
+    if (ec) {
+      if (error) *error = ec.message();
+      return std::nullopt;
+    }
+    if (to.is_absolute()) reached = to.root_path();
+    const fs::path relative = to.relative_path();
+    rest.insert(rest.begin(), relative.begin(), relative.end());
+  }
+  return reached;
 }
 
 namespace {
 
 // A new file written and flushed under its temporary name beside the file
-// it is to replace.
+// it is to replace, in the folder opened without links.
 struct PreparedFile {
   std::filesystem::path target;
-  std::string temporary;
+  std::unique_ptr<OpenFolder> folder;
+  std::string name, temporary;
 };
 
 // Everything of WriteFileAtomic up to the rename.
@@ -225,21 +280,24 @@ std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path
   };
   std::optional<std::filesystem::path> resolved = ResolveWriteTarget(path, error);
   if (!resolved) return std::nullopt;
-  PreparedFile prepared{*resolved, {}};
-  const std::filesystem::path& target = prepared.target;
+  PreparedFile prepared{*resolved, std::make_unique<OpenFolder>(OpenFolderNoLinks(resolved->parent_path())),
+                        resolved->filename().string(), {}};
+  const int folder = prepared.folder->fd;
+  if (folder < 0) return refuse(errno);
+  if (prepared.name.empty()) return refuse(EISDIR);
   // The old file's permissions stay; a new file gets the usual ones.
   mode_t mode = NewFileMode();
   struct stat st {};
-  int refusal = TargetRefusal(target, st);
+  const int refusal = TargetRefusal(folder, prepared.name, st);
   if (refusal == 0) {
     mode = st.st_mode & 07777;
   } else if (refusal != ENOENT) {
     return refuse(refusal);
   }
-  int fd = CreateTemporaryBeside(target, prepared.temporary);
+  const int fd = CreateTemporaryIn(folder, prepared.name, prepared.temporary, resolved->parent_path());
   if (fd < 0) return refuse(errno);
-  if (!FillTemporary(fd, prepared.temporary, bytes, mode, error)) {
-    ::unlink(prepared.temporary.c_str());
+  if (!FillTemporary(fd, (resolved->parent_path() / prepared.temporary).string(), bytes, mode, error)) {
+    ::unlinkat(folder, prepared.temporary.c_str(), 0);
     return std::nullopt;
   }
   return prepared;
@@ -247,12 +305,13 @@ std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path
 
 // Puts a prepared file in place of its target in one step.
 bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
-  if (!RenameDurably(prepared.temporary, prepared.target)) {
+  const int folder = prepared.folder->fd;
+  if (!RenameDurably(folder, prepared.temporary, folder, prepared.name, prepared.target)) {
     int err = errno;
-    ::unlink(prepared.temporary.c_str());
+    ::unlinkat(folder, prepared.temporary.c_str(), 0);
     return Fail(error, err);
   }
-  Observe(AtomicWriteStep::kReplaced, prepared.temporary);
+  Observe(AtomicWriteStep::kReplaced, prepared.target.parent_path() / prepared.temporary);
   return true;
 }
 
@@ -265,8 +324,10 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
 
 bool MayRewrite(const std::filesystem::path& file) {
   std::optional<std::filesystem::path> target = ResolveWriteTarget(file);
+  if (!target) return false;
+  OpenFolder folder(OpenFolderNoLinks(target->parent_path()));
   struct stat st {};
-  return target && TargetRefusal(*target, st) == 0;
+  return folder.fd >= 0 && TargetRefusal(folder.fd, target->filename().string(), st) == 0;
 }
 
 std::string WriteFailedMessage(const std::filesystem::path& path) {
@@ -285,34 +346,49 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
-bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to) {
-  std::optional<std::filesystem::path> target = ResolveWriteTarget(to);
+bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
+  std::optional<std::filesystem::path> target = ResolveWriteTarget(to, error);
   if (!target) return false;
-  std::error_code ec;
-  // A folder (or a device) of that name is no backup.
-  if (std::filesystem::exists(*target, ec)) return std::filesystem::is_regular_file(*target, ec);
-  auto bytes = ReadFileBytes(from);
-  if (!bytes) return false;
-  std::string temporary;
-  int fd = CreateTemporaryBeside(*target, temporary);
-  if (fd < 0) return false;
+  OpenFolder folder(OpenFolderNoLinks(target->parent_path()));
+  if (folder.fd < 0) return Fail(error, errno);
+  const std::string name = target->filename().string();
+  if (name.empty()) return Fail(error, EISDIR);
+  // Only a file of this user's is a copy made before; a link there now was
+  // planted since the path was resolved, and another user's file or a
+  // folder is no backup of the user's.
+  auto standing = [&](const struct stat& st) {
+    if (S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) return true;
+    if (S_ISREG(st.st_mode)) {
+      if (error) *error = "'" + target->string() + "' belongs to the user " + UserName(st.st_uid) + ", not to you";
+      return false;
+    }
+    return Fail(error, S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
+  };
   struct stat st {};
-  mode_t mode = ::stat(from.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
-  if (!FillTemporary(fd, temporary, *bytes, mode, nullptr)) {
-    ::unlink(temporary.c_str());
+  if (::fstatat(folder.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return standing(st);
+  if (errno != ENOENT) return Fail(error, errno);
+  int err = 0;
+  std::optional<std::string> bytes = ReadFileBytes(from, error, {}, &err);
+  if (!bytes) return false;
+  const mode_t mode = ::stat(from.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+  std::string temporary;
+  const int fd = CreateTemporaryIn(folder.fd, name, temporary, target->parent_path());
+  if (fd < 0) return Fail(error, errno);
+  if (!FillTemporary(fd, (target->parent_path() / temporary).string(), *bytes, mode, error)) {
+    ::unlinkat(folder.fd, temporary.c_str(), 0);
     return false;
   }
-  // A hard link gives the finished copy its name only when the name is
-  // free; a copy that lost a race to another one is simply dropped.
-  bool made = ::link(temporary.c_str(), target->c_str()) == 0;
-  int err = errno;
-  if (!made && err != EEXIST) {
-    // File systems without hard links: a rename, after one more look.
-    made = !std::filesystem::exists(*target, ec) && std::rename(temporary.c_str(), target->c_str()) == 0;
+  // The finished copy gets its name only while the name is free: a copy
+  // that lost a race to another one is dropped.
+  const RenameResult given = RenameNoReplace(temporary, name, folder.fd);
+  err = errno;
+  if (given != RenameResult::kRenamed) ::unlinkat(folder.fd, temporary.c_str(), 0);
+  if (given == RenameResult::kFailed) return Fail(error, err);
+  if (given == RenameResult::kExists) {
+    if (::fstatat(folder.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Fail(error, errno);
+    return standing(st);
   }
-  ::unlink(temporary.c_str());
-  if (made) SyncFolderOf(*target);
-  return made || std::filesystem::exists(*target, ec);
+  return true;
 }
 
 }  // namespace velk

@@ -55,10 +55,14 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
 int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr,
                     const ReadLimits& limits = {});
 
-// The file a write to `path` lands in: `path` itself, or, when it is a
-// symbolic link, the file the link chain ends at (which need not exist yet),
-// so that the link stays and its target is rewritten. Nothing, with the
-// reason in `error`, when the chain loops or a link cannot be read.
+// The file a write to `path` lands in, as a path without any symbolic link:
+// each link on the way (of the file's name or of a folder above it) is
+// followed as the system would, so that a link stays and its target is
+// rewritten; the file itself need not exist yet. Only links of this user's
+// or of root's are followed: another user could point a link at any file of
+// this user's. Nothing, with the reason in `error` (which names such a link
+// and its owner), when a link is another user's, when the chain loops, or
+// when a link cannot be read.
 std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
                                                         std::string* error = nullptr);
 
@@ -97,12 +101,15 @@ void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep step, const std::fi
 // Joins lines with CRLF after each line (the last one too).
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
-// Copies `from` to `to` (through a link at `to`) only when `to` does not
-// exist yet; true when the copy exists afterwards (made now, or before; a
-// folder or other non-file of that name counts as a failure). The
-// copy is made whole under a temporary name and only then given its name, so
-// a copy killed part way never stands as a finished backup, and an existing
-// file of that name is never replaced, also when two copies race.
-bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to);
+// Copies `from` to `to` (through a link at `to`, see ResolveWriteTarget)
+// only when `to` does not exist yet; true when the copy exists afterwards
+// (made now, or before by this user). The copy is made whole under a
+// temporary name and only then given its name, so a copy killed part way
+// never stands as a finished backup, and an existing file of that name is
+// never replaced, also when two copies race. False, with the reason in
+// `error`, when it cannot be made, and when a link of another user's, a
+// folder or anything but a file of this user's stands at `to`: nothing is
+// then made through it.
+bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error = nullptr);
 
 }  // namespace velk

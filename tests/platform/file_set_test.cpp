@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/file_ops.h"
+#include "platform/file_set_journal.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -185,9 +186,12 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
        "The journal .velk.journal of an interrupted run could not be used (it names a file twice)"},
       {"forged",
        [](const fs::path& f) {
+         set_journal::Journal j{"velk", "AAAAAAAA", "1.1", "-", {{}}, set_journal::Journal::Records::kBoth};
+         j.entries[0].name = "a.txt";
+         j.entries[0].oldId = j.entries[0].keptId = FileIdentity{2, 3, 4, 5};
+         j.entries[0].newId = FileIdentity{2, 3, 4, 6};
          fs::remove(f / ".velk.journal");
-         WriteFile(f / ".velk.journal", "velk file set 2\0velk\0AAAAAAAA\0" "1.1\0-\0" "1\0a.txt\0-\0staged\0"
-                                        "committed\0" "2.3.4.5\0" "2.3.4.6\0" "2.3.4.5\0end\0"s);
+         WriteFile(f / ".velk.journal", set_journal::StagedRecord(j) + set_journal::CommittedRecord(j));
        },
        "The journal .velk.journal of an interrupted run could not be used (none of the files it names is as that "
        "run left it): nothing was changed"},
@@ -197,7 +201,7 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
        [](const fs::path& f) {
          WriteFile(f.string() + "-other/notes.txt", "notes");
          fs::remove(f / ".velk.journal");
-         WriteFile(f / ".velk.journal", "velk file set 2\0velk\0AAAAAAAA\0" "1.1\0-\0" "2\0../outside-other/notes.txt"
+         WriteFile(f / ".velk.journal", "velk file set 3\0velk\0AAAAAAAA\0" "1.1\0-\0" "2\0../outside-other/notes.txt"
                                         "\0-\0gone.txt\0-\0staged\0committed\0-\0" + IdentityText(f.string() +
                                         "-other/notes.txt") + "\0-\0-\0" "1.1.1.1\0-\0end\0"s);
        },
@@ -232,12 +236,25 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     EXPECT_EQ(Names(folder), aside) << c.name;
     EXPECT_EQ(NamesWith(folder, ".old").size(), 3u) << c.name;
     const fs::path other = folder.string() + "-other";
-    if (fs::exists(other)) EXPECT_EQ(ReadFile(other / "notes.txt"), "notes") << c.name;
+    if (fs::exists(other)) {
+      EXPECT_EQ(ReadFile(other / "notes.txt"), "notes") << c.name;
+    }
     // Set aside, it is never tried again; the set is not read until the
     // user has checked it, but can be written anew.
     const SetRecovery again = RecoverSet(folder);
     EXPECT_TRUE(again.Empty() && !again.Readable()) << c.name;
-    EXPECT_NE(again.Refusal().find("Check them, then delete .velk.journal.aside"), std::string::npos) << c.name;
+    EXPECT_NE(again.Refusal().find("delete .velk.journal.aside"), std::string::npos) << c.name;
+    // Which version stands under each name, where the other one is kept,
+    // and how to keep either: never the kept files deleted on their own.
+    if (c.name == "edited"s) {
+      const std::string notice = again.Refusal();
+      for (const std::string& part : std::vector<std::string>
+           {"Now a.txt is the new file, the earlier one is kept as '" + folder.string() + "/.velk-set-",
+            "b.txt was changed since, the earlier one is kept as '", "c.txt is the earlier file, the new one waits as '",
+            "To keep the files as they stand, delete .velk.journal.aside and '",
+            "To go back to the earlier files, rename '"})
+        EXPECT_NE(notice.find(part), std::string::npos) << part << "\n" << notice;
+    }
     fs::permissions(folder / "c.txt", fs::perms::owner_write, fs::perm_options::add);
     EXPECT_TRUE(ReplaceFilesInTurn({{folder / "a.txt", "newer a"}})) << c.name;
   }
@@ -258,9 +275,12 @@ TEST(FileSet, AJournalOthersCouldHaveWrittenIsLeftAsItIs) {
     ASSERT_EQ(r.lines.size(), 1u);
     EXPECT_EQ(r.lines[0], foreign ? "The journal .velk.journal in this folder belongs to the user " +
                                         std::string(::getpwuid(65534) ? ::getpwuid(65534)->pw_name : "number") +
-                                        (::getpwuid(65534) ? " (65534)" : " 65534") + ", not to you: nothing was done."
+                                        (::getpwuid(65534) ? " (65534)" : " 65534") + ", not to you: nothing was "
+                                        "done. Only that user or the owner of the folder can remove it."
                                   : "The journal .velk.journal in this folder may be written by other users: nothing "
-                                    "was done.");
+                                    "was done. If it is as your run left it, take those rights away (chmod go-w '" +
+                                        (folder / ".velk.journal").string() + "'); otherwise check the files it "
+                                        "names, then delete it.");
     EXPECT_TRUE(r.unfinished && !r.Readable());
     EXPECT_EQ(Set(folder), kMixed);
     EXPECT_EQ(Names(folder), names);
@@ -293,7 +313,7 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
   SetFileStepHook(nullptr);
   g_recorded = nullptr;
   ASSERT_EQ(Set(dir / "record"), kNew);
-  for (const std::string& step : {"stat .velk.journal", "open .velk.journal", "read .velk.journal"})
+  for (const char* step : {"stat .velk.journal", "open .velk.journal", "read .velk.journal"})
     EXPECT_NE(std::find(steps.begin(), steps.end(), step), steps.end()) << step;
   for (size_t i = 0; i < steps.size(); ++i) {
     const fs::path folder = dir / std::to_string(i);
@@ -331,7 +351,7 @@ TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
   EXPECT_EQ(Names(dir / "cut"), plain);
   // The first record cut short: the run made nothing yet.
   KillWriting(dir / "first", "write .velk.journal");
-  WriteFile(dir / "first/.velk.journal", "velk file set 2\0ve"s);
+  WriteFile(dir / "first/.velk.journal", "velk file set 3\0ve"s);
   EXPECT_EQ(RecoverSet(dir / "first").lines,
             std::vector<std::string>{"Removed the journal of an interrupted run of velk, which had not begun."});
   EXPECT_EQ(Names(dir / "first"), plain);
