@@ -64,6 +64,12 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   EXPECT_EQ(failure.step, SetFailure::Step::kRefused);
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
   EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
+  // More files than a recovery would read: refused before anything is made.
+  FileSet many;
+  for (size_t i = 0; i <= kMaxSetFiles; ++i) many.emplace_back(dir / ("f" + std::to_string(i)), "x");
+  EXPECT_FALSE(ReplaceFilesInTurn(many, &failure));
+  EXPECT_EQ(failure.step, SetFailure::Step::kRefused);
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
 
   // The last rename fails: a gets its old file back, the new c goes again.
   SetFileStepHook(FailRenames);
@@ -345,10 +351,35 @@ TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
   // The second record cut short.
   KillWriting(dir / "cut", "rename a.txt");
   fs::resize_file(dir / "cut/.velk.journal", fs::file_size(dir / "cut/.velk.journal") - 3);
-  EXPECT_EQ(RecoverSet(dir / "cut").lines, std::vector<std::string>{"Removed what an interrupted run of velk left; "
-                                                                    "a.txt, b.txt and c.txt are as before."});
+  const std::vector<std::string> asBefore = {"Removed what an interrupted run of velk left; a.txt, b.txt and c.txt "
+                                             "are as before."};
+  EXPECT_EQ(RecoverSet(dir / "cut").lines, asBefore);
   EXPECT_EQ(Set(dir / "cut"), kOld);
   EXPECT_EQ(Names(dir / "cut"), plain);
+  // The second record come back as zeros, or lost while a rename of the run
+  // was kept (a disk that lied about its flush): the zeros are no record,
+  // and the renamed target is no reason to remove its only earlier copy.
+  auto firstRecordOnly = [](const fs::path& journal, char fill) {
+    std::string text = *ReadFile(journal);
+    const size_t end = text.find('\0', text.find("staged\0"s) + 7) + 1;
+    std::fill(text.begin() + static_cast<std::ptrdiff_t>(end), text.end(), fill);
+    if (fill == 'x') text.resize(end);
+    WriteFile(journal, text);
+  };
+  KillWriting(dir / "zeros", "rename a.txt");
+  firstRecordOnly(dir / "zeros/.velk.journal", '\0');
+  EXPECT_EQ(RecoverSet(dir / "zeros").lines, asBefore);
+  EXPECT_EQ(Set(dir / "zeros"), kOld);
+  EXPECT_EQ(Names(dir / "zeros"), plain);
+  KillWriting(dir / "lied", "rename b.txt");
+  firstRecordOnly(dir / "lied/.velk.journal", 'x');
+  const SetRecovery lied = RecoverSet(dir / "lied");
+  ASSERT_EQ(lied.lines.size(), 1u);
+  EXPECT_TRUE(lied.lines[0].starts_with("a.txt was replaced after an interrupted run of velk had begun to replace "
+                                        "a.txt, b.txt and c.txt, though its journal does not say that it got so far: "
+                                        "nothing was changed")) << lied.lines[0];
+  EXPECT_EQ(NamesWith(dir / "lied", ".old").size(), 3u);
+  EXPECT_EQ(Set(dir / "lied"), (std::vector<std::optional<std::string>>{"new a", "old b", "old c"}));
   // The first record cut short: the run made nothing yet.
   KillWriting(dir / "first", "write .velk.journal");
   WriteFile(dir / "first/.velk.journal", "velk file set 3\0ve"s);
@@ -441,6 +472,31 @@ TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
   EXPECT_EQ(Set(other), (std::vector<std::optional<std::string>>{"first a", "first b", "old c"}));
   EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+  // A journal its writer could not remove, while that writer (this
+  // process) still runs: where the folder gives locks, holding the lock
+  // says no run is writing, and another process finishes it.
+  SetFileStepHook([](std::string_view step, const fs::path& path) {
+    return step == "unlink" && path.filename() == ".velk.journal";
+  });
+  ASSERT_TRUE(ReplaceFilesInTurn({{set / "a.txt", "kept a"}, {set / "b.txt", "kept b"}}));
+  SetFileStepHook(nullptr);
+  ASSERT_TRUE(fs::exists(set / ".velk.journal"));
+  pid = ::fork();
+  if (pid == 0) ::_exit(RecoverSet(set).lines == std::vector<std::string>{"Removed what an interrupted run of velk "
+                                                                          "left; a.txt and b.txt are new."} ? 0 : 1);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+  // Without locks, a journal still empty may be a live run's that has yet
+  // to write it: it is left alone while it is young.
+  WriteFile(set / ".velk.journal", "");
+  ::chmod((set / ".velk.journal").c_str(), 0600);
+  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+  EXPECT_TRUE(RecoverSet(set).busy);
+  fs::last_write_time(set / ".velk.journal", fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Removed the empty journal of an interrupted run of velk."});
+  SetFileStepHook(nullptr);
   // A kill between the renames through the links is finished where the
   // links lead.
   test::KillAtFileStep("rename b.txt", [&] { ReplaceFilesInTurn({{set / "a.txt", "x"}, {set / "b.txt", "y"}}); });

@@ -13,11 +13,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <set>
 #include <thread>
 #include <vector>
 
+#include "platform/file_set.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -261,6 +263,122 @@ TEST(CopyFileOnce, CopiesRacingLeaveTheFirstWholeCopy) {
   ASSERT_EQ(backup.size(), 100000u);
   EXPECT_EQ(backup.find_first_not_of(backup[0]), std::string::npos);
   EXPECT_EQ(Names(dir.path()).size(), 9u);  // the sources and one backup
+}
+
+// A link that another user could have planted in a shared folder is never
+// written through, by any writer, wherever it stands on the way: the old
+// files stay and nothing outside the folder changes. The user's own links
+// are followed as ever, and a backup that cannot be made is said.
+TEST(Writers, NoLinkOfAnotherUserIsWrittenThroughAndABackupNotMadeIsSaid) {
+  TempDir dir;
+  const fs::path home = dir / "home";  // the user's own files, outside the folder
+  const fs::path shared = dir / "shared";
+  struct Writer {
+    const char* name;
+    std::function<bool(const fs::path& path, std::string& why)> write;
+  };
+  const std::vector<Writer> writers = {
+      {"atomic", [](const fs::path& p, std::string& why) { return WriteFileAtomic(p, "written", &why); }},
+      {"copy", [&](const fs::path& p, std::string& why) { return CopyFileOnce(shared / "plan.txt", p, &why); }},
+      {"set",
+       [&](const fs::path& p, std::string& why) {
+         SetFailure failure;
+         const bool ok = ReplaceFilesInTurn({{p.parent_path() / "plan.txt", "written"}, {p, "written"}}, &failure);
+         why = SetFailureText(failure);
+         return ok;
+       }},
+      {"backup",
+       [&](const fs::path& p, std::string& why) {
+         std::vector<std::string> notMade;
+         SetOptions options;
+         options.copies = {{shared / "plan.txt", p}};
+         options.copiesNotMade = &notMade;
+         const bool ok = ReplaceFilesInTurn({{shared / "plan.txt", "plan"}}, nullptr, nullptr, options);
+         why = notMade.empty() ? "" : notMade[0];
+         return ok && notMade.empty();
+       }},
+  };
+  const bool root = ::geteuid() == 0;
+  // Where a link leads, and who owns each link on the way (true: another
+  // user, which only root can arrange here).
+  struct Way {
+    const char* name;
+    std::vector<bool> foreign;  // the link at the name, then a link it leads to
+    bool folder;                // the link is a folder above the name
+  };
+  const std::vector<Way> ways = {{"own", {false}, false},
+                                 {"other's", {true}, false},
+                                 {"other's behind own", {false, true}, false},
+                                 {"other's folder", {true}, true}};
+  for (const Writer& w : writers) {
+    for (const Way& way : ways) {
+      const bool refused = std::find(way.foreign.begin(), way.foreign.end(), true) != way.foreign.end();
+      if (refused && !root) continue;
+      const std::string row = std::string(w.name) + ", " + way.name;
+      fs::remove_all(home);
+      fs::remove_all(shared);
+      WriteFile(home / "notes.txt", "notes");
+      WriteFile(shared / "plan.txt", "plan");
+      // Each row leads to a file that is not there yet, so that every
+      // writer would make it.
+      fs::path path = shared / "target.txt";
+      fs::path link = path;
+      fs::path to = home / "made.txt";
+      if (way.folder) {
+        link = shared / "sub";
+        path = link / "made.txt";
+        to = home;
+      }
+      for (size_t k = way.foreign.size(); k-- > 0;) {
+        const fs::path at = k == 0 ? link : shared / ("hop" + std::to_string(k));
+        fs::create_symlink(to, at);
+        if (way.foreign[k]) {
+          ASSERT_EQ(::lchown(at.c_str(), 65534, 65534), 0) << row;
+        }
+        to = at;
+      }
+      std::string why;
+      const bool ok = w.write(path, why);
+      EXPECT_EQ(ok, !refused) << row << ": " << why;
+      EXPECT_EQ(fs::exists(home / "made.txt"), !refused) << row;
+      EXPECT_EQ(ReadFile(home / "notes.txt"), "notes") << row;
+      EXPECT_TRUE(fs::is_symlink(link)) << row;
+      if (refused) {
+        EXPECT_NE(why.find("' belongs to the user "), std::string::npos) << row << ": " << why;
+        EXPECT_NE(why.find("(65534), not to you"), std::string::npos) << row << ": " << why;
+      }
+    }
+  }
+  // Nor is anything made where another user's file or a folder stands, or
+  // where no name can be: the save goes on and says so.
+  fs::create_directories(shared / "dir.bak");
+  const std::string longest(250, 'n');
+  WriteFile(shared / longest, "plan");
+  struct Standing {
+    fs::path plan, backup;
+    const char* why;
+  };
+  std::vector<Standing> standing = {{shared / "plan.txt", shared / "dir.bak", "Is a directory"},
+                                    {shared / longest, shared / (longest + ".velk.bak"), "File name too long"}};
+  if (root) {
+    WriteFile(shared / "theirs.bak", "theirs");
+    ASSERT_EQ(::chown((shared / "theirs.bak").c_str(), 65534, 65534), 0);
+    standing.push_back({shared / "plan.txt", shared / "theirs.bak", "belongs to the user"});
+  }
+  for (const Standing& s : standing) {
+    std::vector<std::string> notMade;
+    SetOptions options;
+    options.copies = {{s.plan, s.backup}};
+    options.copiesNotMade = &notMade;
+    EXPECT_TRUE(ReplaceFilesInTurn({{s.plan, "saved"}}, nullptr, nullptr, options)) << s.why;
+    EXPECT_EQ(ReadFile(s.plan), "saved");
+    ASSERT_EQ(notMade.size(), 1u) << s.why;
+    EXPECT_EQ(notMade[0].rfind("The backup copy '" + s.backup.string() + "' was not made (", 0), 0u) << notMade[0];
+    EXPECT_NE(notMade[0].find(s.why), std::string::npos) << notMade[0];
+  }
+  if (root) {
+    EXPECT_EQ(ReadFile(shared / "theirs.bak"), "theirs");
+  }
 }
 
 }  // namespace
