@@ -390,6 +390,7 @@ Decision Decide(const Facts& f) {
   // Killed while it wrote its first record: it had made nothing yet.
   if (j.records == Journal::Records::kFirstCut) return {K::kDrop};
   const size_t n = j.entries.size();
+  if (f.files.size() != n) return {K::kSetAside, W::kMalformed};
   Decision changed{K::kSetAside, W::kChanged}, replaced{K::kSetAside, W::kReplaced};
   for (size_t i = 0; i < n; ++i)
     if (f.files[i].lost) changed.names.push_back(j.entries[i].name);

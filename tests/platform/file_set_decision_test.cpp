@@ -97,6 +97,20 @@ std::vector<JournalText> Texts(const Journal& j) {
           {"committed", first + second + std::string(100, '\0'), Journal::Records::kBoth}};
 }
 
+// The facts of the user's own journal of `text`, before any file is looked at.
+Facts JournalFacts(const std::string& text, std::string& why) {
+  Facts f;
+  f.mark = "velk";
+  f.user = kUser;
+  f.device = kDevice;
+  f.journal.kind = Look::Kind::kFile;
+  f.journal.st.st_uid = kUser;
+  f.journal.st.st_size = static_cast<off_t>(text.size());
+  f.empty = text.empty();
+  if (!f.empty) f.parsed = ParseJournal(text, "velk", why);
+  return f;
+}
+
 TEST(RecoveryDecision, EveryJournalAgainstEveryFileEndsWholeOrUntouchedAndKeepsEveryOnlyCopy) {
   size_t cases = 0;
   std::map<K, size_t> kinds;
@@ -105,16 +119,8 @@ TEST(RecoveryDecision, EveryJournalAgainstEveryFileEndsWholeOrUntouchedAndKeepsE
       const Journal written = TwoTargets(aHadOld, bHadOld);
       const bool hadOld[2] = {aHadOld, bHadOld};
       for (const JournalText& t : Texts(written)) {
-        Facts base;
-        base.mark = "velk";
-        base.user = kUser;
-        base.device = kDevice;
-        base.journal.kind = Look::Kind::kFile;
-        base.journal.st.st_uid = kUser;
-        base.journal.st.st_size = static_cast<off_t>(t.text.size());
-        base.empty = t.text.empty();
         std::string why;
-        if (!base.empty) base.parsed = ParseJournal(t.text, "velk", why);
+        const Facts base = JournalFacts(t.text, why);
         ASSERT_EQ(base.parsed.has_value(), t.records.has_value()) << t.name << ": " << why;
         if (t.records) {
           ASSERT_EQ(base.parsed->records, *t.records) << t.name;
@@ -202,15 +208,8 @@ TEST(RecoveryDecision, EveryJournalAgainstEveryFileEndsWholeOrUntouchedAndKeepsE
 // come before anything the journal says.
 TEST(RecoveryDecision, AJournalOfAnotherUserOrOfALiveRunIsLeftAlone) {
   const Journal j = TwoTargets(true, true);
-  const std::string text = StagedRecord(j) + CommittedRecord(j);
   std::string why;
-  Facts f;
-  f.mark = "velk";
-  f.user = kUser;
-  f.device = kDevice;
-  f.journal.kind = Look::Kind::kFile;
-  f.journal.st.st_uid = kUser;
-  f.parsed = ParseJournal(text, "velk", why);
+  Facts f = JournalFacts(StagedRecord(j) + CommittedRecord(j), why);
   ASSERT_TRUE(f.parsed);
   for (size_t i = 0; i < 2; ++i) f.files.push_back({false, LookOf({At::kNew}, i, 0), {}, LookOf({At::kOld}, i, 2)});
   EXPECT_EQ(Decide(f).kind, K::kFinish);
