@@ -110,7 +110,10 @@ int OpenFolderNoLinks(const std::filesystem::path& dir) {
     fd = next;
   }
   if (fd < 0) return -1;
-  const int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Opened for reading, so that it can be synced; a folder the user may
+  // write into but not list is still written into.
+  int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0 && errno == EACCES) folder = ::openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
   const int err = errno;
   ::close(fd);
   errno = err;
