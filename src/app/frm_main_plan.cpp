@@ -398,10 +398,12 @@ bool frmMain::SaveFlightplan() {
   SetFailure failure;
   SetRecovery recovered;
   std::filesystem::path unlisted;
+  std::vector<std::string> copiesNotMade;
   auto overwrite = [this](const std::vector<std::filesystem::path>& changed) {
     return AskOverwriteChanged(changed, this);
   };
-  const bool written = plan.PlanLoaded && WritePlanFiles(plan, overwrite, &failure, &recovered, &unlisted);
+  const bool written =
+      plan.PlanLoaded && WritePlanFiles(plan, overwrite, &failure, &recovered, &unlisted, &copiesNotMade);
   ShowSetRecovery(recovered, this);
   // Not to replace what another program wrote was the user's choice.
   if (!written && failure.step == SetFailure::Step::kDeclined) return false;
@@ -412,7 +414,10 @@ bool frmMain::SaveFlightplan() {
   }
   Program().PlanModified = false;
   mnuFileSave->setEnabled(false);
-  ShowMessageBox("Successfully saved modified Flightplan.", kMbOk | kMbIconInformation, kProgramTitle, this);
+  // The user asked for the backups: one that is missing is never passed
+  // over in silence.
+  ShowMessageBox(WithCopiesNotMade("Successfully saved modified Flightplan.", copiesNotMade),
+                 kMbOk | (copiesNotMade.empty() ? kMbIconInformation : kMbIconExclamation), kProgramTitle, this);
   return true;
 }
 

@@ -40,13 +40,14 @@ bool PlanAircraftMissing(const PlanState& plan) {
 }
 
 bool WritePlanFiles(PlanState& plan, const ChangedFilesQuestion& overwriteChanged, SetFailure* failure,
-                    SetRecovery* recovered, fs::path* unlisted) {
+                    SetRecovery* recovered, fs::path* unlisted, std::vector<std::string>* copiesNotMade) {
   // One set, so that the plan never names an aircraft that Aircraft.txt
   // lacks, even after a kill between the renames.
   FileSet files;
   SetOptions options;
+  options.copiesNotMade = copiesNotMade;
   StageFlightPlans(fs::path(plan.FlightplanPath), plan.Flights, files, options.copies);
-  if (!StageAircraftTxt(files, unlisted, &options.copies)) return false;
+  if (!StageAircraftTxt(files, options.copies, unlisted)) return false;
   const std::vector<KnownFile> known = plan.KnownFiles;
   options.known = &known;
   options.overwriteChanged = overwriteChanged;

@@ -35,8 +35,11 @@ bool PlanAircraftMissing(const PlanState& plan);
 // A file that changed since it was read or written (plan.KnownFiles) is
 // replaced only when `overwriteChanged` says so; else nothing is written
 // (failure kDeclined). plan.KnownFiles then holds the files written.
+// `copiesNotMade` receives one line for each backup that could not be made
+// (SetOptions::copiesNotMade); the files are written all the same.
 bool WritePlanFiles(PlanState& plan, const ChangedFilesQuestion& overwriteChanged, SetFailure* failure = nullptr,
-                    SetRecovery* recovered = nullptr, std::filesystem::path* unlisted = nullptr);
+                    SetRecovery* recovered = nullptr, std::filesystem::path* unlisted = nullptr,
+                    std::vector<std::string>* copiesNotMade = nullptr);
 
 // Takes note of the plan's files as they are now, just after they were
 // read: the plan, Airports.txt, Aircraft.txt and "Removed Flights.txt".

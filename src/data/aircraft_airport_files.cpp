@@ -100,7 +100,7 @@ bool ReadAircraftTxt() {
   return true;
 }
 
-bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted, FileCopies* copies) {
+bool StageAircraftTxt(FileSet& files, FileCopies& copies, std::filesystem::path* unlisted) {
   const PlanState& plan = Plan();
   std::filesystem::path path = PlanFolderFile(kAircraftFileName, unlisted);
   if (path.empty()) return false;
@@ -114,16 +114,23 @@ bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted, FileCopie
     out += a.Title;
     out += "\"\r\n";
   }
-  std::error_code ec;
-  if (plan.BackupPlan && copies) copies->emplace_back(path, path.string() + kBackupSuffix);
-  else if (plan.BackupPlan && std::filesystem::is_regular_file(path, ec)) CopyFileOnce(path, path.string() + kBackupSuffix);
+  if (plan.BackupPlan) copies.emplace_back(path, path.string() + kBackupSuffix);
   files.emplace_back(std::move(path), std::move(out));
   return true;
 }
 
-bool WriteAircraftTxt() {
+bool WriteAircraftTxt(std::vector<std::string>* copiesNotMade) {
   FileSet files;
-  return StageAircraftTxt(files) && WriteFileAtomic(files[0].first, files[0].second);
+  FileCopies copies;
+  if (!StageAircraftTxt(files, copies)) return false;
+  // The same line as the set writer gives for a copy it could not make.
+  for (const auto& [from, to] : copies) {
+    std::error_code ec;
+    std::string why;
+    if (std::filesystem::is_regular_file(from, ec) && !CopyFileOnce(from, to, &why) && copiesNotMade)
+      copiesNotMade->push_back("The backup copy '" + to.native() + "' was not made (" + why + ").");
+  }
+  return WriteFileAtomic(files[0].first, files[0].second);
 }
 
 bool ReadAirportsTxt() {

@@ -4,6 +4,7 @@
 // ICAO,latitude,longitude,elevation. Lines are trimmed first; ";" and "//"
 // start comments; fields are kept as text.
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,14 +43,17 @@ bool ReadAircraftTxt();
 // Adds to `files` Aircraft.txt beside the plan with the plan aircraft, each
 // line ended by CRLF. Before the file is first replaced it is copied once to
 // Aircraft.txt.velk.bak when Plan().BackupPlan is on: that copy is added to
-// `copies` (when given; else it is made here). False, with nothing added,
-// when the plan's folder could not be listed; `unlisted` then names it.
-bool StageAircraftTxt(FileSet& files, std::filesystem::path* unlisted = nullptr, FileCopies* copies = nullptr);
+// `copies`, for the writer to make. False, with nothing added, when the
+// plan's folder could not be listed; `unlisted` then names it.
+bool StageAircraftTxt(FileSet& files, FileCopies& copies, std::filesystem::path* unlisted = nullptr);
 
 // Writes the plan aircraft back to Aircraft.txt beside the plan as
-// StageAircraftTxt makes it, replacing the file atomically. False when the
-// file could not be written; the old file is then left as it was.
-bool WriteAircraftTxt();
+// StageAircraftTxt makes it, with its one-time backup, replacing the file
+// atomically. False when the file could not be written; the old file is
+// then left as it was. A backup that could not be made does not stop the
+// write: `copiesNotMade` receives a line that says which and why, as
+// SetOptions::copiesNotMade does.
+bool WriteAircraftTxt(std::vector<std::string>* copiesNotMade = nullptr);
 
 // Fills Plan().Airports and rebuilds Plan().AirportIndex from Airports.txt
 // beside the plan. A file that cannot be read gives kAirportsNotFoundMessage

@@ -16,6 +16,7 @@
 
 #include "platform/message_box.h"
 #include "platform/parallel.h"
+#include "platform/text_codec.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
 
@@ -346,11 +347,19 @@ void StageFlightPlans(const std::filesystem::path& path, const std::vector<Fligh
 }
 
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights, SetFailure* failure,
-                      SetRecovery* recovered) {
+                      SetRecovery* recovered, std::vector<std::string>* copiesNotMade) {
   FileSet files;
   SetOptions options;
+  options.copiesNotMade = copiesNotMade;
   StageFlightPlans(path, flights, files, options.copies);
   return ReplaceFilesInTurn(files, failure, recovered, options);
+}
+
+std::string WithCopiesNotMade(const std::string& message, const std::vector<std::string>& copiesNotMade) {
+  if (copiesNotMade.empty()) return message;
+  std::string text = message + "\n";
+  for (const std::string& line : copiesNotMade) text += "\n" + Utf8ToCp1252(line);
+  return text;
 }
 
 }  // namespace velk

@@ -66,7 +66,15 @@ void StageFlightPlans(const std::filesystem::path& path, const std::vector<Fligh
 // Writes the files of StageFlightPlans as one set (ReplaceFilesInTurn):
 // both or neither are replaced. False when a file could not be written,
 // with `failure` and `recovered` as ReplaceFilesInTurn fills them in.
+// `copiesNotMade` receives one line for each backup copy that could not be
+// made (SetOptions::copiesNotMade); the files are written all the same.
 bool WriteFlightPlans(const std::filesystem::path& path, const std::vector<Flight>& flights,
-                      SetFailure* failure = nullptr, SetRecovery* recovered = nullptr);
+                      SetFailure* failure = nullptr, SetRecovery* recovered = nullptr,
+                      std::vector<std::string>* copiesNotMade = nullptr);
+
+// `message` (Windows-1252), followed after an empty line by the lines of
+// `copiesNotMade`, one a line: a save that went on without its backup says
+// so in its closing message.
+std::string WithCopiesNotMade(const std::string& message, const std::vector<std::string>& copiesNotMade);
 
 }  // namespace velk

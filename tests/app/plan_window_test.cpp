@@ -16,9 +16,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +144,20 @@ TEST_F(PlanWindowTest, SaveWritesBothFilesAndKeepsTheFirstBackup) {
   w_.LoadFlightplan(main_.string());
   EXPECT_EQ(Plan().Flights.size(), flights);
   EXPECT_EQ(Plan().Flights[0].Registration, "N-SECOND");
+
+  // A plan name of 250 bytes is allowed, its backup's 258 are not: the save
+  // goes on, and its closing message says which backup is missing and why.
+  const fs::path longName = main_.parent_path() / (std::string(246, 'p') + ".txt");
+  fs::rename(main_, longName);
+  Open(longName);
+  Plan().Flights[0].Registration = "N-LONG";
+  w_.MarkPlanModified();
+  boxes_.Clear();
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{std::string(kSaved) + "\n\nThe backup copy '" + longName.string() +
+                                                ".velk.bak' was not made (File name too long)."});
+  EXPECT_EQ(boxes_.Shown().back().buttons, kMbOk | kMbIconExclamation);
+  EXPECT_NE(ReadFile(longName)->find("N-LONG"), std::string::npos);
 }
 
 TEST_F(PlanWindowTest, FailedSaveIsReportedAndKeepsTheChanges) {
@@ -271,8 +288,11 @@ TEST_F(PlanWindowTest, ASaveAsksBeforeReplacingWhatAnotherProgramWroteSince) {
   const std::string theirs = "AC#1,300,\"Another program's\"\r\n";
   WriteFile(aircraft, theirs);
   const std::string plan = *ReadFile(main_);
-  const std::string question = "'" + aircraft.string() + "' was changed by another program since VELK last read or "
-                               "saved it. Replace it with the Flightplan as it is in VELK?";
+  auto asked = [](const fs::path& file) {
+    return "'" + file.string() + "' was changed by another program since VELK last read or saved it. Replace it "
+           "with the Flightplan as it is in VELK?";
+  };
+  const std::string question = asked(aircraft);
   boxes_.Answer(kIdNo);
   w_.mnuFileSave->trigger();
   EXPECT_EQ(Prompts(), std::vector<std::string>{question});
@@ -290,6 +310,20 @@ TEST_F(PlanWindowTest, ASaveAsksBeforeReplacingWhatAnotherProgramWroteSince) {
   w_.MarkPlanModified();
   w_.mnuFileSave->trigger();
   EXPECT_EQ(Prompts(), std::vector<std::string>{kSaved});
+  // An edit in place that keeps the size and puts the modification time
+  // back is seen all the same (past a tick of the file system's clock).
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const fs::file_time_type modified = fs::last_write_time(main_);
+  std::string theirPlan = *ReadFile(main_);
+  theirPlan[theirPlan.find("N-AGAIN")] = 'X';
+  std::ofstream(main_, std::ios::binary | std::ios::in | std::ios::out) << theirPlan;
+  fs::last_write_time(main_, modified);
+  boxes_.Clear();
+  boxes_.Answer(kIdNo);
+  w_.MarkPlanModified();
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{asked(main_)});
+  EXPECT_TRUE(ReadFile(main_) == theirPlan);  // their edit stays
 }
 
 // The plan is read under its folder's lock: an open waits for a run that

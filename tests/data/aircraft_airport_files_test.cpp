@@ -171,6 +171,14 @@ TEST_F(PlanFolderFilesTest, NoBackupWhenSwitchedOffAndFailureIsReported) {
   Plan().PlanAircraftList = {PlanAircraft{"AC#2", "b", "2", 0}};
   ASSERT_TRUE(WriteAircraftTxt());
   EXPECT_FALSE(std::filesystem::exists(dir_ / "Aircraft.txt.velk.bak"));
+  // A backup that cannot be made does not stop the write; the caller hears
+  // which and why.
+  Plan().BackupPlan = true;
+  std::filesystem::create_directory(dir_ / "Aircraft.txt.velk.bak");
+  std::vector<std::string> notMade;
+  ASSERT_TRUE(WriteAircraftTxt(&notMade));
+  EXPECT_EQ(notMade, std::vector<std::string>{"The backup copy '" + (dir_ / "Aircraft.txt.velk.bak").string() +
+                                              "' was not made (Is a directory)."});
 
   // The plan's folder is gone: nothing can be written, and the caller hears it.
   Plan().FlightplanPath = (dir_ / "gone" / "MyPlan.txt").string();

@@ -400,15 +400,17 @@ bool SearchTab::WriteExport(const std::string& path, std::vector<Flight> flights
   }
   SetFailure failure;
   SetRecovery recovered;
-  const bool written = WriteFlightPlans(target, flights, &failure, &recovered);
+  std::vector<std::string> copiesNotMade;
+  const bool written = WriteFlightPlans(target, flights, &failure, &recovered, &copiesNotMade);
   ShowSetRecovery(recovered, host_.Window());
   if (!written) {
     ShowMessageBox(WithSetFailure(WriteFailedMessage(target), failure), kMbOk | kMbIconExclamation, kProgramTitle,
                    host_.Window());
     return false;
   }
-  ShowMessageBox("Successfully exported " + std::to_string(count) + " flights.", kMbOk | kMbIconQuestion,
-                 kProgramTitle, host_.Window());
+  ShowMessageBox(WithCopiesNotMade("Successfully exported " + std::to_string(count) + " flights.", copiesNotMade),
+                 kMbOk | (copiesNotMade.empty() ? kMbIconQuestion : kMbIconExclamation), kProgramTitle,
+                 host_.Window());
   return true;
 }
 
