@@ -123,13 +123,7 @@ bool WriteAircraftTxt(std::vector<std::string>* copiesNotMade) {
   FileSet files;
   FileCopies copies;
   if (!StageAircraftTxt(files, copies)) return false;
-  // The same line as the set writer gives for a copy it could not make.
-  for (const auto& [from, to] : copies) {
-    std::error_code ec;
-    std::string why;
-    if (std::filesystem::is_regular_file(from, ec) && !CopyFileOnce(from, to, &why) && copiesNotMade)
-      copiesNotMade->push_back("The backup copy '" + to.native() + "' was not made (" + why + ").");
-  }
+  for (const auto& [from, to] : copies) MakeCopy(from, to, copiesNotMade);
   return WriteFileAtomic(files[0].first, files[0].second);
 }
 

@@ -36,6 +36,13 @@ KnownFile KnowFile(const fs::path& path) {
   return Known(file, ::lstat(file.c_str(), &st) == 0 ? &st : nullptr);
 }
 
+void MakeCopy(const fs::path& from, const fs::path& to, std::vector<std::string>* notMade) {
+  std::error_code ec;
+  std::string why;
+  if (fs::is_regular_file(from, ec) && !CopyFileOnce(from, to, &why) && notMade)
+    notMade->push_back("The backup copy '" + to.native() + "' was not made (" + why + ").");
+}
+
 void Remember(std::vector<KnownFile>& files, KnownFile known) {
   std::erase_if(files, [&](const KnownFile& k) { return k.file == known.file; });
   files.push_back(std::move(known));
@@ -418,10 +425,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   // and only where the lock says that no run of ours is making one).
   for (const auto& [from, to] : options.copies) {
     if (!lockless_) RemoveLeftoverTemporaries(ResolveWriteTarget(to).value_or(to));
-    std::error_code ec;
-    std::string why;
-    if (fs::is_regular_file(from, ec) && !CopyFileOnce(from, to, &why) && options.copiesNotMade)
-      options.copiesNotMade->push_back("The backup copy '" + to.native() + "' was not made (" + why + ").");
+    MakeCopy(from, to, options.copiesNotMade);
   }
 
   Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst};

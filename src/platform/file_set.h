@@ -55,6 +55,10 @@ inline constexpr std::size_t kMaxSetFiles = 8;
 // Copies made once, from the first path to the second, before a set is
 // replaced (the one-time backups of the files it replaces).
 using FileCopies = std::vector<std::pair<std::filesystem::path, std::filesystem::path>>;
+// Makes the one-time copy of `from` at `to` (CopyFileOnce) when `from` is a
+// file; when it cannot be made, `notMade` (when given) receives a line that
+// says which and why: "The backup copy '<to>' was not made (<why>).".
+void MakeCopy(const std::filesystem::path& from, const std::filesystem::path& to, std::vector<std::string>* notMade);
 
 // What a program last knew of a file it read or wrote: the file a write to
 // it lands in, its identity then (none when there was no such file), and

@@ -132,6 +132,7 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
     if (planTarget.empty()) return {BuildOutcome::kFolderUnlisted, unlisted.string(), recovered, {}};
     BuildResult result;
     SetOptions options;
+    options.copiesNotMade = &result.CopiesNotMade;
     if (request.BackupPlan) {
       for (const fs::path& target : {aircraftTarget, planTarget})
         options.copies.emplace_back(target, target.string() + kBackupSuffix);

@@ -51,6 +51,9 @@ struct BuildResult {
   // them names only its outcome and file.
   SetRecovery Recovered{};
   SetFailure Failure{};
+  // The one-time backups of the merged files that could not be made, a
+  // line each; the merge went on without them.
+  std::vector<std::string> CopiesNotMade{};
 };
 
 // How a run reports its progress: Merging(n) once before the entries (the

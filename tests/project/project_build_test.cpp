@@ -107,6 +107,13 @@ TEST_F(ProjectBuild, MergeReadsEveryEntryBeforeReplacingTheProjectFolderFiles) {
     EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt.velk.bak"), aircraft);
     EXPECT_EQ(ReadFile(folder_ / "FlightPlans.txt.velk.bak"), plans);
   }
+  // A backup that cannot be made is said; the merge is made all the same.
+  fs::remove(folder_ / "Aircraft.txt.velk.bak");
+  fs::create_directory(folder_ / "Aircraft.txt.velk.bak");
+  r = Build(true);
+  ASSERT_EQ(r.Outcome, BuildOutcome::kDone);
+  EXPECT_EQ(r.CopiesNotMade, std::vector<std::string>{"The backup copy '" + (folder_ / "Aircraft.txt.velk.bak").string() +
+                                                      "' was not made (Is a directory)."});
 }
 
 TEST_F(ProjectBuild, ChecksBeforeAnythingIsTouched) {

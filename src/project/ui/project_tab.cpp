@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <system_error>
 
+#include "data/flight_plan_file.h"
 #include "gui/frm_progress.h"
 #include "gui/plan_host.h"
 #include "platform/message_box.h"
@@ -424,7 +425,7 @@ void ProjectTab::CommitDescription() {
 
 // ---- Merge and compile ---------------------------------------------------------------
 
-bool ProjectTab::Build(bool mergeOnly) {
+bool ProjectTab::Build(bool mergeOnly, std::vector<std::string>* copiesNotMade) {
   BuildRequest request;
   request.ProjectPath = projectPath_;
   request.Entries = project_.Entries;
@@ -435,6 +436,7 @@ bool ProjectTab::Build(bool mergeOnly) {
   TabBuildProgress progress(host_);
   BuildResult result = BuildProject(request, progress);
   ShowSetRecovery(result.Recovered, host_.Window());
+  if (copiesNotMade) *copiesNotMade = result.CopiesNotMade;
   if (result.Outcome == BuildOutcome::kDone) return true;
   BuildMessage message = BuildFailureMessage(result);
   ShowMessageBox(message.Text, message.Style, kProgramTitle, host_.Window());
@@ -455,7 +457,11 @@ void ProjectTab::Compile() {
 void ProjectTab::Merge() {
   BusyFrame busy(host_);
   QCoreApplication::processEvents();
-  if (Build(true)) ShowMessageBox(kProjectMergedMessage, kMbOk | kMbIconInformation, kProgramTitle, host_.Window());
+  std::vector<std::string> copiesNotMade;
+  if (Build(true, &copiesNotMade))
+    ShowMessageBox(WithCopiesNotMade(kProjectMergedMessage, copiesNotMade),
+                   kMbOk | (copiesNotMade.empty() ? kMbIconInformation : kMbIconExclamation), kProgramTitle,
+                   host_.Window());
 }
 
 }  // namespace velk

@@ -6,6 +6,7 @@
 // compiled from its two buttons.
 #include <QObject>
 #include <string>
+#include <vector>
 
 #include "project/project_file.h"
 
@@ -121,7 +122,9 @@ class ProjectTab : public QObject {
   void MarkModified();
   void ClearRows();
   void Resort();
-  bool Build(bool mergeOnly);
+  // Merges (and unless `mergeOnly` compiles) the project; true when done.
+  // `copiesNotMade` receives the backups of the merge that could not be made.
+  bool Build(bool mergeOnly, std::vector<std::string>* copiesNotMade = nullptr);
 
   ProjectControls c_;
   PlanHost& host_;
