@@ -62,6 +62,27 @@ bool StepHook(std::string_view step, const fs::path& path) {
   return g_act == Act::kFail;
 }
 
+// A step that fails once, on the work folder.
+std::string g_fail_once;
+bool FailOnce(std::string_view step, const fs::path& path) {
+  if (step != g_fail_once || path != ".") return false;
+  g_fail_once.clear();
+  return true;
+}
+
+// Two runs that each, after their first lock, wait a moment for the other
+// to take its first one: runs that lock in different orders would then
+// hold each other for ever.
+fs::path g_marks;
+std::string g_me, g_other;
+int g_locks = 0;
+bool HoldEachOthersOrder(std::string_view step, const fs::path&) {
+  if (step != "lock" || ++g_locks != 2) return false;
+  WriteFile(g_marks / g_me, "");
+  for (int i = 0; i < 100 && !fs::exists(g_marks / g_other); ++i) ::usleep(20000);
+  return false;
+}
+
 void UseHook(Act act, int at) {
   g_steps.clear();
   g_step_number = 0;
@@ -643,6 +664,146 @@ TEST_F(HostileRuns, DecompiledFilesGoThroughLinks) {
   ASSERT_EQ(Decompile(work()).exit, 0);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(work() / "Airports.txt")));
   EXPECT_EQ(ReadFile(dir_ / "texts/a.txt"), ulvane::test::kSampleAirports);
+}
+
+TEST_F(HostileRuns, NoLinkOfAnotherUsersIsWrittenThrough) {
+  // Each name the tools write, a link to a file in another folder (the
+  // backup's not there yet): another user's is refused before anything is
+  // written, the user's own is written through.
+  struct Row {
+    std::string tool;
+    fs::path folder;
+    std::string name;
+    std::optional<std::string> before;
+    std::string error;
+  };
+  const Row rows[] = {
+      {"orvane", scenery(), "traffic.bgl", kUsersDatabase, "\nERROR: Unable to delete old traffic file\n"},
+      {"orvane", scenery(), "traffic_ORIGINAL.bbb", std::nullopt,
+       "\nERROR: Unable to create file " + (scenery() / "traffic_ORIGINAL.bbb").string() + "\n"},
+      {"orvane", work(), "FlightPlans.txt", kPlans, "\nERROR: Unable to create file FlightPlans.txt\n"},
+      {"ulvane", work(), "Airports.txt", kAirports, "\nERROR: Unable to create file Airports.txt\n"},
+      {"ulvane", work(), "Aircraft.txt", kAircraft, "\nERROR: Unable to create file Aircraft.txt\n"},
+      {"ulvane", work(), "FlightPlans.txt", kPlans, "\nERROR: Unable to create file FlightPlans.txt\n"},
+  };
+  const bool root = ::geteuid() == 0;
+  const fs::path elsewhere = dir_ / "elsewhere";
+  for (const Row& row : rows) {
+    for (const bool others : {true, false}) {
+      if (others && !root) continue;
+      const std::string when = row.name + (others ? ", another user's link" : ", the user's own link");
+      Reset();
+      if (row.tool == "ulvane") {
+        WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+      }
+      fs::remove_all(elsewhere);
+      fs::create_directories(elsewhere);
+      if (row.before) WriteFile(elsewhere / row.name, *row.before);
+      const fs::path link = row.folder / row.name;
+      fs::remove(link);
+      fs::create_symlink(elsewhere / row.name, link);
+      if (others) {
+        ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+      }
+      const Result r = row.tool == "orvane" ? Compile() : Decompile(work());
+      EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link))) << when;
+      if (!others) {
+        EXPECT_EQ(r.exit, 0) << when << "\n" << r.out;
+        EXPECT_NE(ReadFile(elsewhere / row.name), row.before) << when;
+        continue;
+      }
+      EXPECT_EQ(r.exit, 1) << when;
+      EXPECT_NE(r.out.find(row.error), std::string::npos) << when << "\n" << r.out;
+      EXPECT_NE(r.out.find("the symbolic link '" + link.string() + "' belongs to the user "), std::string::npos)
+          << when << "\n" << r.out;
+      EXPECT_EQ(ReadFile(elsewhere / row.name), row.before) << when;
+      EXPECT_EQ(Names(elsewhere).size(), row.before ? 1u : 0u) << when;
+      EXPECT_EQ(ReadFile(work() / "Airports.txt"), kAirports) << when;
+      EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), kPlans) << when;
+      if (row.folder == scenery()) {
+        EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), kUsersDatabase) << when;
+      }
+    }
+  }
+  if (!root) GTEST_SKIP() << "only the superuser can give a link to another user";
+}
+
+TEST_F(HostileRuns, RunsWhosePlansLinkIntoEachOthersTrafficFolderBothFinish) {
+  const fs::path sims[2] = {dir_ / "sim0", dir_ / "sim1"};
+  for (int i = 0; i < 2; ++i) {
+    const fs::path own = dir_ / ("w" + std::to_string(i));
+    WriteFile(sims[i] / "SCENEDB/ATC/Scenery/traffic.bgl", kUsersDatabase);
+    WriteFile(own / "Airports.txt", kAirports);
+    WriteFile(own / "Aircraft.txt", kAircraft);
+    const fs::path plan = sims[1 - i] / "SCENEDB/ATC/Scenery" / ("plan" + std::to_string(i) + ".txt");
+    WriteFile(plan, kPlans);
+    fs::create_symlink(plan, own / "FlightPlans.txt");
+  }
+  pid_t runs[2];
+  for (int i = 0; i < 2; ++i) {
+    std::fflush(nullptr);
+    runs[i] = ::fork();
+    if (runs[i] == 0) {
+      const int null = ::open("/dev/null", O_RDWR);
+      ::dup2(null, 0);
+      ::dup2(null, 1);
+      if (::chdir((dir_ / ("w" + std::to_string(i))).c_str()) != 0) ::_exit(126);
+      ::setenv("VELK_FS_PATH", sims[i].c_str(), 1);
+      g_marks = dir_.path();
+      g_me = "mark" + std::to_string(i);
+      g_other = "mark" + std::to_string(1 - i);
+      SetFileStepHook(HoldEachOthersOrder);
+      const char* argv[] = {"orvane", "/np"};
+      ::_exit(CompilerMain(2, argv));
+    }
+  }
+  // Runs that held each other would wait for ever: they are ended instead.
+  bool done[2] = {false, false};
+  int status[2] = {0, 0};
+  for (int tick = 0; tick < 600 && !(done[0] && done[1]); ++tick) {
+    for (int i = 0; i < 2; ++i) done[i] = done[i] || ::waitpid(runs[i], &status[i], WNOHANG) == runs[i];
+    ::usleep(50000);
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (!done[i]) {
+      ::kill(runs[i], SIGKILL);
+      ::waitpid(runs[i], nullptr, 0);
+    }
+    EXPECT_TRUE(done[i] && WIFEXITED(status[i]) && WEXITSTATUS(status[i]) == 0) << "run " << i;
+    EXPECT_EQ(ReadFile(sims[i] / "SCENEDB/ATC/Scenery/traffic_ORIGINAL.bbb"), kUsersDatabase) << "run " << i;
+  }
+}
+
+TEST_F(HostileRuns, AFolderThatCouldNotBeOpenedOnceIsCompiledFromByTheNextRun) {
+  // ulvane killed between its renames leaves the texts half replaced.
+  for (const std::string step : {"open", "stat"}) {
+    Reset();
+    WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+    UseHook(Act::kRecord, -1);
+    ASSERT_EQ(Decompile(work()).exit, 0);
+    const auto last_rename = std::find(g_steps.rbegin(), g_steps.rend(), "rename FlightPlans.txt");
+    ASSERT_NE(last_rename, g_steps.rend());
+    Reset();
+    WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+    UseHook(Act::kKill, static_cast<int>(g_steps.rend() - last_rename) - 1);
+    ASSERT_TRUE(DecompileInChild());
+    // orvane that cannot open or look at the folder once compiles nothing ...
+    g_fail_once = step;
+    SetFileStepHook(FailOnce);
+    Result r = Compile();
+    EXPECT_EQ(r.exit, 1) << step << "\n" << r.out;
+    EXPECT_TRUE(g_fail_once.empty()) << step;
+    EXPECT_EQ(r.out.find("Generating"), std::string::npos) << step << "\n" << r.out;
+    EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), ulvane::test::SampleDatabase()) << step;
+    EXPECT_FALSE(fs::exists(scenery() / "traffic_ORIGINAL.bbb")) << step;
+    // ... and the next run finishes the set and compiles it.
+    SetFileStepHook(nullptr);
+    r = Compile();
+    EXPECT_EQ(r.exit, 0) << step << "\n" << r.out;
+    EXPECT_NE(r.out.find("interrupted run of ulvane had left half done"), std::string::npos) << step << "\n" << r.out;
+    EXPECT_EQ(ReadFile(work() / "Aircraft.txt"), ulvane::test::kSampleAircraft) << step;
+    EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), ulvane::test::SampleDatabase()) << step;
+  }
 }
 
 }  // namespace

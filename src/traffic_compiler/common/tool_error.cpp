@@ -198,6 +198,14 @@ int ReportFileError(int code, std::string_view detail) {
   return ReportToolError({}, 0, detail, 0, 0, code);
 }
 
+int ReportNotWritten(int code, std::string_view detail, std::string_view shown, std::string_view why) {
+  ReportFileError(code, detail);
+  if (why.empty()) return code;
+  ConsoleWrite("Nothing was written to '" + std::string(shown) + "' (" + std::string(why) + ").\n\n");
+  ConsoleFlush();
+  return code;
+}
+
 std::string TooLargeDetail(std::string_view how, std::uint64_t size, std::uint64_t limit) {
   return std::string(how) + std::to_string(size) + " bytes, but the format's\n32-bit offsets reach only " +
          std::to_string(limit);

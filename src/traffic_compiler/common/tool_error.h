@@ -99,6 +99,10 @@ int ReportToolError(std::string_view file, int line, std::string_view text, std:
 
 // Shorthand for file errors.
 int ReportFileError(int code, std::string_view detail);
+// A file error for the file `shown` (as the user knows it) that nothing was
+// written to, followed by a line with the reason `why` when there is one
+// (a link of another user's on the way, which the tools never follow).
+int ReportNotWritten(int code, std::string_view detail, std::string_view shown, std::string_view why);
 
 // The detail of kErrTooLarge: a database of `size` bytes, or of about or at
 // least that many as `how` says ("", "about ", "at least "), against the

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -69,45 +71,129 @@ std::uint64_t TextFingerprint(std::string_view text) {
   return h;
 }
 
-OutputFile::~OutputFile() {
-  CloseQuietly();
-  if (!keep_ && !path_.empty()) ::unlink(path_.c_str());
+WriteTarget::~WriteTarget() {
+  if (folder_ >= 0) ::close(folder_);
 }
+
+bool WriteTarget::OpenFolderOf(const std::optional<fs::path>& file) {
+  if (folder_ >= 0) ::close(folder_);
+  folder_ = -1;
+  // Without a file the links could not be followed, and `why` says so.
+  file_ = file.value_or(fs::path());
+  name_ = file_.filename().string();
+  if (!file) return false;
+  if (name_.empty() || name_ == "." || name_ == "..") {
+    errno = EISDIR;
+    return false;
+  }
+  folder_ = velk::OpenFolderNoLinks(file_.parent_path());
+  return folder_ >= 0;
+}
+
+bool WriteTarget::Open(const fs::path& path, std::string* why) {
+  return OpenFolderOf(velk::ResolveWriteTarget(path, why));
+}
+
+bool WriteTarget::OpenName(const fs::path& path, std::string* why) {
+  const std::optional<fs::path> dir = velk::ResolveWriteTarget(path.has_parent_path() ? path.parent_path() : ".", why);
+  return OpenFolderOf(dir ? std::optional<fs::path>(*dir / path.filename()) : std::nullopt);
+}
+
+bool WriteTarget::OpenBeside(const WriteTarget& other, const std::string& name) {
+  if (folder_ >= 0) ::close(folder_);
+  folder_ = other.folder_ < 0 ? -1 : ::fcntl(other.folder_, F_DUPFD_CLOEXEC, 0);
+  name_ = name;
+  file_ = other.file_.parent_path() / name;
+  return folder_ >= 0;
+}
+
+bool WriteTarget::Look(struct stat& st) const {
+  return ::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool WriteTarget::RemoveLeftover() const {
+  struct stat st {};
+  if (!Look(st)) return errno == ENOENT;
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+  if (FileStepFails("unlink", file_)) return false;
+  return ::unlinkat(folder_, name_.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+OutputFile::~OutputFile() { Reset(); }
 
 void OutputFile::CloseQuietly() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
 }
 
-bool OutputFile::CreateExclusive(const fs::path& path) {
+void OutputFile::Reset() {
   CloseQuietly();
+  if (!keep_ && !name_.empty()) ::unlinkat(folder_, name_.c_str(), 0);
+  if (folder_ >= 0) ::close(folder_);
+  folder_ = -1;
+  name_.clear();
   path_.clear();
-  fd_ = velk::CreateNewFile(AT_FDCWD, path, path);
-  if (fd_ < 0) return false;
-  path_ = path;
-  mode_ = velk::NewFileMode();
+}
+
+bool OutputFile::Begin(int fd, int folder, std::string name, fs::path shown, mode_t mode) {
+  if (fd < 0) {
+    const int err = errno;
+    ::close(folder);
+    errno = err;
+    return false;
+  }
+  fd_ = fd;
+  folder_ = folder;
+  name_ = std::move(name);
+  path_ = std::move(shown);
+  mode_ = mode;
   ok_ = true;
   keep_ = false;
   end_ = 0;
   return true;
 }
 
-bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permissions_of) {
-  CloseQuietly();
-  path_.clear();
+bool OutputFile::CreateExclusive(const fs::path& path, std::string* why) {
+  WriteTarget place;
+  if (!place.OpenName(path, why)) {
+    Reset();
+    return false;
+  }
+  return CreateExclusive(place);
+}
+
+bool OutputFile::CreateExclusive(const WriteTarget& place) {
+  Reset();
+  // The file keeps a descriptor of the folder of its own, for the rename
+  // and for its removal.
+  const int folder = ::fcntl(place.folder(), F_DUPFD_CLOEXEC, 0);
+  if (folder < 0) return false;
+  return Begin(velk::CreateNewFile(folder, place.name(), place.file()), folder, place.name(), place.file(),
+               velk::NewFileMode());
+}
+
+bool OutputFile::CreateBeside(const WriteTarget& target, mode_t mode) {
+  Reset();
+  const int folder = ::fcntl(target.folder(), F_DUPFD_CLOEXEC, 0);
+  if (folder < 0) return false;
   std::string name;
-  fd_ = velk::CreateTemporaryBeside(target, name);
-  if (fd_ < 0) return false;
-  path_ = name;
-  ok_ = true;
-  keep_ = false;
-  end_ = 0;
+  const fs::path dir = target.file().parent_path();
+  const int fd = velk::CreateTemporaryIn(folder, target.name(), name, dir);
+  return Begin(fd, folder, name, dir / name, mode);
+}
+
+bool OutputFile::CreateBeside(const fs::path& target, const fs::path& permissions_of) {
+  WriteTarget place;
+  if (!place.Open(target)) {
+    Reset();
+    return false;
+  }
   // A replaced file keeps its permissions; a new one gets the usual ones
   // rather than the private mode of a temporary file.
   struct stat st;
-  mode_ = ::stat((permissions_of.empty() ? target : permissions_of).c_str(), &st) == 0 ? st.st_mode & 07777
-                                                                                         : velk::NewFileMode();
-  return true;
+  const bool found = permissions_of.empty() ? place.Look(st) && S_ISREG(st.st_mode)
+                                            : ::stat(permissions_of.c_str(), &st) == 0;
+  return CreateBeside(place, found ? st.st_mode & 07777 : velk::NewFileMode());
 }
 
 bool OutputFile::Write(std::string_view bytes) {
@@ -144,21 +230,45 @@ bool OutputFile::Finish() {
   return ok_;
 }
 
-bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  if (velk::RenameDurably(from, to)) return true;
+namespace {
+
+// Opens the regular file `name` of the open `folder` for reading; a link
+// there now was planted since the look and is no file.
+int OpenRegularAt(int folder, const std::string& name, struct stat* status = nullptr) {
+  velk::RegularReadResult why;
+  velk::ReadLimits limits;
+  limits.folder = folder;
+  limits.followLinks = false;
+  limits.status = status;
+  return velk::OpenRegularFile(name, why, nullptr, limits);
+}
+
+// ReplaceFile for the finished file `from` of the open `folder`.
+bool ReplaceFrom(int folder, const std::string& from, const WriteTarget& to) {
+  if (velk::RenameDurably(folder, from, to.folder(), to.name(), to.file())) return true;
   if (errno != EXDEV) return false;
   // `to` lies on another file system (a link led there): a copy made whole
-  // beside it takes its place, then `from` goes.
-  velk::RegularReadResult opened;
-  const int in = velk::OpenRegularFile(from, opened);
+  // beside it takes its place, then `from` goes. The copy gets the mode a
+  // rename would have given.
+  struct stat st {};
+  const int in = OpenRegularAt(folder, from, &st);
   if (in < 0) return false;
   OutputFile out;
-  const bool ok = out.CreateBeside(to) && CopyBlocks(in, out);
+  const bool ok = out.CreateBeside(to, st.st_mode & 07777) && CopyBlocks(in, out);
   ::close(in);
-  if (!out.Finish() || !ok || !velk::RenameDurably(out.path(), to)) return false;
+  if (!out.Finish() || !ok || !ReplaceFrom(out.folder(), out.name(), to)) return false;
   out.Keep();
-  ::unlink(from.c_str());
+  ::unlinkat(folder, from.c_str(), 0);
   return true;
+}
+
+}  // namespace
+
+bool ReplaceFile(const OutputFile& from, const WriteTarget& to) { return ReplaceFrom(from.folder(), from.name(), to); }
+
+bool ReplaceFile(const fs::path& from, const fs::path& to) {
+  WriteTarget source, target;
+  return source.OpenName(from) && target.Open(to) && ReplaceFrom(source.folder(), source.name(), target);
 }
 
 HeldFile::~HeldFile() {
@@ -166,10 +276,9 @@ HeldFile::~HeldFile() {
   if (closer_.joinable()) closer_.join();
 }
 
-void HeldFile::Hold(const fs::path& path) {
+void HeldFile::Hold(const WriteTarget& target) {
   Release();
-  velk::RegularReadResult why;
-  fd_ = velk::OpenRegularFile(path, why);
+  fd_ = OpenRegularAt(target.folder(), target.name());
 }
 
 void HeldFile::Release() {
@@ -184,20 +293,20 @@ void HeldFile::Release() {
   }
 }
 
-CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
-  if (velk::EntryExists(to)) return CopyResult::kTargetExists;
-  velk::RegularReadResult opened;
-  const int in = velk::OpenRegularFile(from, opened);
+CopyResult CopyFileExclusive(const WriteTarget& from, const WriteTarget& to) {
+  struct stat st {};
+  if (to.Look(st)) return CopyResult::kTargetExists;
+  const int in = OpenRegularAt(from.folder(), from.name(), &st);
   if (in < 0) return CopyResult::kFailed;
   OutputFile out;
-  if (!out.CreateBeside(to, from)) {
+  if (!out.CreateBeside(to, st.st_mode & 07777)) {
     ::close(in);
     return CopyResult::kFailed;
   }
   const bool ok = CopyBlocks(in, out);
   ::close(in);
   if (!out.Finish() || !ok) return CopyResult::kFailed;
-  switch (velk::RenameNoReplace(out.path(), to)) {
+  switch (velk::RenameNoReplace(out.name(), to.name(), out.folder())) {
     case velk::RenameResult::kRenamed: out.Keep(); return CopyResult::kCopied;
     case velk::RenameResult::kExists: return CopyResult::kTargetExists;
     case velk::RenameResult::kFailed: break;
@@ -205,10 +314,10 @@ CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
   return CopyResult::kFailed;
 }
 
-bool IsWriteProtected(const fs::path& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return velk::ReplaceRefusal(AT_FDCWD, path, st) != 0;
+CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to) {
+  WriteTarget source, target;
+  if (!source.Open(from) || !target.Open(to)) return CopyResult::kFailed;
+  return CopyFileExclusive(source, target);
 }
 
 fs::path FindFileNoCase(const fs::path& folder, const std::string& name, fs::path* unlisted) {

@@ -1,8 +1,9 @@
 #pragma once
 // File helpers of the traffic tools: whole-file reads of regular files,
-// checked writes, replacement in one step, copies that never overwrite, the
-// lock on the simulator's traffic folder, the simulator folder and the
-// little-endian byte order of traffic.bgl.
+// the files a write may land in, checked writes, replacement in one step,
+// copies that never overwrite, the simulator folder and the little-endian
+// byte order of traffic.bgl.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -13,7 +14,6 @@
 #include <thread>
 
 #include "platform/file_ops.h"
-#include "platform/folder_lock.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
 
@@ -39,8 +39,57 @@ std::uint64_t TextFingerprint(std::string_view text);
 
 // Where a write to `path` really goes: through symbolic links to the file
 // they name, which need not exist yet (velk::ResolveWriteTarget); `path`
-// itself when the links cannot be followed.
+// itself when the links cannot be followed. For a look only: what is
+// written goes through a WriteTarget, which follows no link of another
+// user's.
 inline fs::path ResolveLinks(const fs::path& path) { return velk::ResolveWriteTarget(path).value_or(path); }
+
+// A file the tools are about to write, reached as the system reaches it:
+// through the links of the user's own and of root's, never through another
+// user's, who could point a link at any file of the user's
+// (velk::ResolveWriteTarget). Its folder is opened step by step without
+// following any link (velk::OpenFolderNoLinks), and every step on the file
+// goes through that open folder, so that a link planted after the look
+// leads nowhere.
+class WriteTarget {
+ public:
+  WriteTarget() = default;
+  ~WriteTarget();
+  WriteTarget(const WriteTarget&) = delete;
+  WriteTarget& operator=(const WriteTarget&) = delete;
+
+  // Where a write to `path` lands: a link of the user's own at its name is
+  // followed too, so that the link stays and the file it names is
+  // rewritten. False when a link on the way may not be followed or loops,
+  // with the reason for the user in `why` (which names a link of another
+  // user's and its owner), and when the folder cannot be opened (errno
+  // set; file() then tells the file).
+  bool Open(const fs::path& path, std::string* why = nullptr);
+  // The same for the name itself: the links on the way to its folder are
+  // followed, one at the name never (a leftover there is removed, and a new
+  // file made in its place).
+  bool OpenName(const fs::path& path, std::string* why = nullptr);
+  // The name `name` in the folder of `other`.
+  bool OpenBeside(const WriteTarget& other, const std::string& name);
+
+  int folder() const { return folder_; }
+  const std::string& name() const { return name_; }
+  // The file, as an absolute path without any link.
+  const fs::path& file() const { return file_; }
+  // The status of what has the name now, not followed: false (errno set)
+  // when nothing has it or it cannot be looked at.
+  bool Look(struct stat& st) const;
+  // Removes a regular file or a link of the name (never what a link leads
+  // to, never a folder); true when nothing of the name is left.
+  bool RemoveLeftover() const;
+
+ private:
+  bool OpenFolderOf(const std::optional<fs::path>& file);
+
+  int folder_ = -1;
+  std::string name_;
+  fs::path file_;
+};
 
 // A new file, written in pieces and checked through the flush to disk and
 // the close. Unless kept, it is removed again when the object goes.
@@ -52,11 +101,17 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   // Creates `path`, which must not exist; a symbolic link in its place is
-  // not followed and counts as existing.
-  bool CreateExclusive(const fs::path& path);
-  // Creates a file of a fresh name beside `target` (so that it can be
-  // renamed over it), with the permissions of `permissions_of` (by default
-  // `target`) when that exists, else the usual ones for a new file.
+  // not followed and counts as existing, nor is a link of another user's
+  // on the way to its folder (`why` says so).
+  bool CreateExclusive(const fs::path& path, std::string* why = nullptr);
+  // The same for the name of `place`, in its open folder.
+  bool CreateExclusive(const WriteTarget& place);
+  // Creates a file of a fresh name beside `target`, in its open folder (so
+  // that it can be renamed over it), to get `mode`.
+  bool CreateBeside(const WriteTarget& target, mode_t mode);
+  // The same for the file a write to `target` lands in (WriteTarget::Open),
+  // with the permissions of `permissions_of` (by default `target`) when
+  // that exists, else the usual ones for a new file.
   bool CreateBeside(const fs::path& target, const fs::path& permissions_of = {});
 
   // Both writes start sending what they wrote to the disk at once, so that
@@ -77,11 +132,19 @@ class OutputFile {
   void Keep() { keep_ = true; }
 
   const fs::path& path() const { return path_; }
+  // The open folder the file lies in, and its name there.
+  int folder() const { return folder_; }
+  const std::string& name() const { return name_; }
 
  private:
   void CloseQuietly();
+  // Forgets the file before another is made.
+  void Reset();
+  bool Begin(int fd, int folder, std::string name, fs::path shown, mode_t mode);
 
   int fd_ = -1;
+  int folder_ = -1;  // a descriptor of its own
+  std::string name_;
   std::uint64_t end_ = 0;  // where Write goes on
   mode_t mode_ = 0;        // given by Finish
   bool ok_ = true;
@@ -89,9 +152,13 @@ class OutputFile {
   fs::path path_;
 };
 
-// Renames `from` over `to` in one step and makes the rename durable; true on
-// success. When `to` lies on another file system, a copy of `from` made
-// whole beside `to` is renamed over it instead, and `from` is removed.
+// Renames the finished `from` over the file of `to` in one step, from folder
+// to open folder, and makes the rename durable; true on success, and the
+// caller then keeps `from`. When `to` lies on another file system, a copy
+// of `from` made whole beside `to` is renamed over it instead, and `from`
+// is removed.
+bool ReplaceFile(const OutputFile& from, const WriteTarget& to);
+// The same by path: `from` by its name, `to` as WriteTarget::Open finds it.
 bool ReplaceFile(const fs::path& from, const fs::path& to);
 
 // Keeps a file that is about to be replaced open. Freeing the blocks of a
@@ -107,8 +174,9 @@ class HeldFile {
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
 
-  // Holds `path` when it is a regular file; anything else is not held.
-  void Hold(const fs::path& path);
+  // Holds the file of `target` when it is a regular file; anything else
+  // (a link there too) is not held.
+  void Hold(const WriteTarget& target);
   void Release();
 
  private:
@@ -118,16 +186,22 @@ class HeldFile {
 
 enum class CopyResult { kCopied, kTargetExists, kFailed };
 
-// Copies the regular file `from` to `to` only when `to` does not exist yet.
-// The copy is made under a fresh name beside `to`, flushed to disk and only
-// then given its name, so that `to` never exists half written; a failed
-// copy leaves nothing behind. kFailed also when `from` is not a regular file.
+// Copies the regular file of `from` to `to` only when nothing has the name
+// of `to` yet, each through its open folder. The copy is made under a fresh
+// name beside `to`, flushed to disk and only then given its name, so that
+// `to` never exists half written; a failed copy leaves nothing behind.
+// kFailed also when `from` is not a regular file.
+CopyResult CopyFileExclusive(const WriteTarget& from, const WriteTarget& to);
+// The same by path (WriteTarget::Open), kFailed when either is refused.
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to);
 
-// True when `path` is a file that its owner marked read-only (no write
-// permission at all) or that this process may not write: such a file is
-// never replaced, although a rename could.
-bool IsWriteProtected(const fs::path& path);
+// True when the regular file of `target`, whose status is `st`, was marked
+// read-only by its owner (no write permission at all) or may not be
+// written by this process: such a file is never replaced, although a
+// rename could.
+inline bool IsWriteProtected(const WriteTarget& target, const struct stat& st) {
+  return velk::ReplaceRefusal(target.folder(), target.name(), st) != 0;
+}
 
 // Removes `path` when it is a file or a symbolic link (never what a link
 // points to). True when nothing of that name is left.
@@ -136,9 +210,6 @@ using velk::RemoveFileEntry;
 // Removes what runs of this program that died left beside a target
 // (velk::RemoveLeftoverTemporaries).
 using velk::RemoveLeftoverTemporaries;
-
-// The folder lock the tools take turns through.
-using velk::FolderLock;
 
 // `name` in `folder`: the exact name when it exists, else an entry whose name
 // matches without regard to case, else the exact name. Empty when `folder`

@@ -305,21 +305,26 @@ void PlanWriteBack::Prepare(const std::filesystem::path& plans_file, const std::
 int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
                                std::optional<std::uint64_t> parsed_fingerprint) {
   ConsoleWrite("Inserting Arrival Times in FlightPlans.txt now...\n");
-  // A plan reached through a symbolic link is rewritten where it lies.
-  target_ = ResolveLinks(plans_file);
-  before_ = velk::IdentityOf(target_);
+  // A plan reached through a symbolic link of the user's own is rewritten
+  // where it lies; through another user's, nothing is written.
+  std::string why;
+  if (!target_.Open(plans_file, &why) && !why.empty())
+    return ReportNotWritten(kErrCreateFile, kFlightPlansFile, plans_file.lexically_normal().string(), why);
+  struct stat st {};
+  before_.reset();
+  if (target_.Look(st) && S_ISREG(st.st_mode)) before_ = velk::IdentityOf(st);
   velk::FileBytes bytes;
-  if (velk::ReadRegularFileBytes(target_, bytes) != velk::RegularReadResult::kOk)
+  if (!before_ || velk::ReadRegularFileBytes(target_.file(), bytes) != velk::RegularReadResult::kOk)
     return ReportFileError(kErrOpenInput, kFlightPlansFile);
   const std::string_view original = bytes.view();
   if (parsed_fingerprint && TextFingerprint(original) != *parsed_fingerprint) return ReportChanged();
   // A plan marked read-only is left as it is.
-  if (IsWriteProtected(target_)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+  if (IsWriteProtected(target_, st)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
 
   // The temporary file of a run that died is all that can have this name
   // while the traffic folder is locked.
-  const std::filesystem::path temp = target_.parent_path() / kFlightPlansTempFile;
-  if (!RemoveFileEntry(temp) || !out_.CreateExclusive(temp))
+  WriteTarget temp;
+  if (!temp.OpenBeside(target_, kFlightPlansTempFile) || !temp.RemoveLeftover() || !out_.CreateExclusive(temp))
     return ReportFileError(kErrCreateFile, kFlightPlansTempFile);
   std::vector<std::string> pieces;
   WriteBackError sync;
@@ -335,8 +340,7 @@ int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const st
   }
   if (spliced) ConsoleCount("  Flight plans", static_cast<long long>(plans.size()));
   // The plan keeps its permissions.
-  struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0) out_.SetMode(st.st_mode & 07777);
+  if (target_.Look(st)) out_.SetMode(st.st_mode & 07777);
   if (!written || !out_.Finish()) return ReportFileError(kErrWriteOutput, kFlightPlansTempFile);
   return 0;
 }
@@ -346,8 +350,10 @@ int PlanWriteBack::Commit() {
     if (keep_for_a_look_) out_.Keep();
     return error_;
   }
-  if (!before_ || velk::IdentityOf(target_) != before_) return ReportChanged();
-  if (!ReplaceFile(out_.path(), target_)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
+  struct stat st {};
+  if (!before_ || !target_.Look(st) || !S_ISREG(st.st_mode) || velk::IdentityOf(st) != *before_)
+    return ReportChanged();
+  if (!ReplaceFile(out_, target_)) return ReportFileError(kErrCreateFile, kFlightPlansFile);
   out_.Keep();
   return 0;
 }

@@ -62,8 +62,9 @@ bool SpliceArrivalTimes(std::string_view original, const std::vector<TrafficPlan
 
 inline constexpr const char* kFlightPlansTempFile = "FlightPlansTemp.txt";
 
-// Writes the computed arrivals into `plans_file` (through a link, into the
-// file it names) by way of FlightPlansTemp.txt beside it, which replaces
+// Writes the computed arrivals into `plans_file` (through a link of the
+// user's own, into the file it names; through another user's, nothing is
+// written: error 11) by way of FlightPlansTemp.txt beside it, which replaces
 // the plan in one step once every write succeeded; prints its console
 // progress and error reports. When `parsed_fingerprint` is given and the
 // file no longer holds the text it was taken from (TextFingerprint), or
@@ -91,7 +92,7 @@ class PlanWriteBack {
   int MakeNewPlan(const std::filesystem::path& plans_file, const std::vector<TrafficPlan>& plans,
                   std::optional<std::uint64_t> parsed_fingerprint);
 
-  std::filesystem::path target_;
+  WriteTarget target_;
   std::optional<velk::FileIdentity> before_;  // the plan when it was read
   OutputFile out_;
   int error_ = 0;

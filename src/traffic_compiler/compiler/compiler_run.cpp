@@ -43,43 +43,69 @@ struct Switches {
   bool no_arrivals = false;
 };
 
-// Puts the new database in place: keeps the database found there first as
-// traffic_ORIGINAL.bbb (once), then replaces traffic.bgl in one step. Either
-// name may be a symbolic link, and then the file it names is meant. The
-// database replaced is freed through `replaced`, in the background.
-int InstallDatabase(const fs::path& folder, const fs::path& temp, HeldFile& replaced) {
+// The two names of the database in the traffic folder as the user knows
+// them, and the files a write to each lands in.
+struct DatabaseTargets {
+  fs::path found, found_backup;
+  WriteTarget current, backup;
+};
+
+// Finds traffic.bgl and traffic_ORIGINAL.bbb and where writes to them land,
+// before anything is written: no write follows a link of another user's,
+// and without both no database is made.
+int FindDatabaseTargets(const fs::path& folder, DatabaseTargets& t) {
   fs::path unlisted;
-  const fs::path found = FindFileNoCase(folder, "traffic.bgl", &unlisted);
-  const fs::path found_backup = FindFileNoCase(folder, "traffic_ORIGINAL.bbb", &unlisted);
-  if (found.empty() || found_backup.empty()) {
-    std::error_code ec;
-    fs::remove(temp, ec);
-    return ReportFileError(kErrListFolder, unlisted.string());
+  t.found = FindFileNoCase(folder, "traffic.bgl", &unlisted);
+  t.found_backup = FindFileNoCase(folder, "traffic_ORIGINAL.bbb", &unlisted);
+  if (t.found.empty() || t.found_backup.empty()) return ReportFileError(kErrListFolder, unlisted.string());
+  // A folder that cannot be opened is found out when the files are
+  // written, as ever.
+  std::string why;
+  if (!t.current.Open(t.found, &why) && !why.empty()) {
+    // What stands there, read through the links: a link that loops is no
+    // database to keep either.
+    struct stat st;
+    const bool exists = ::lstat(t.found.c_str(), &st) == 0;
+    const bool regular = exists && ::stat(t.found.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const bool backed_up = ::lstat(t.found_backup.c_str(), &st) == 0;
+    return ReportNotWritten(exists && !regular && !backed_up ? kErrOpenInput : kErrDeleteOld, t.found.string(),
+                            t.found.string(), why);
   }
-  const fs::path current = ResolveLinks(found);
-  const fs::path backup = ResolveLinks(found_backup);
-  // A link still there after resolving could not be followed (a loop): it
-  // is no file, and replacing it would put a plain file in its place.
+  // The database is replaced only once its original is kept.
+  if (!t.backup.Open(t.found_backup, &why) && !why.empty())
+    return ReportNotWritten(kErrCreateFile, t.found_backup.string(), t.found_backup.string(), why);
+  return 0;
+}
+
+// Puts the new database `temp` in place: keeps the database found there
+// first as traffic_ORIGINAL.bbb (once), then replaces traffic.bgl in one
+// step. Either name may be a link of the user's own, and then the file it
+// names is meant. The database replaced is freed through `replaced`, in the
+// background.
+int InstallDatabase(DatabaseTargets& t, OutputFile& temp, HeldFile& replaced) {
+  // Looked at where the writes go: a link there now was planted since the
+  // look, and is no file.
   struct stat st;
-  const bool exists = ::lstat(current.c_str(), &st) == 0;
-  const bool regular = exists && ::stat(current.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-  const bool backed_up = ::lstat(backup.c_str(), &st) == 0;
-  if (exists && !regular && !backed_up) {
-    // A folder, FIFO or device is no database to keep.
-    std::error_code ec;
-    fs::remove(temp, ec);
-    return ReportFileError(kErrOpenInput, current.string());
-  }
+  const bool exists = t.current.Look(st);
+  const bool regular = exists && S_ISREG(st.st_mode);
+  const bool write_protected = regular && IsWriteProtected(t.current, st);
+  const bool backed_up = t.backup.Look(st);
+  // A folder, FIFO or device is no database to keep.
+  if (exists && !regular && !backed_up) return ReportFileError(kErrOpenInput, t.found.string());
   // Neither a write-protected database nor something that is not a file is
   // replaced; the new one stays beside it as traffic_TEMP.bgl.
-  if ((exists && !regular) || IsWriteProtected(current)) return ReportFileError(kErrDeleteOld, current.string());
-  if (regular && !backed_up && CopyFileExclusive(current, backup) == CopyResult::kFailed) {
-    std::error_code ec;
-    fs::remove(temp, ec);
-    return ReportFileError(kErrCreateFile, backup.string());
+  if ((exists && !regular) || write_protected) {
+    temp.Keep();
+    return ReportFileError(kErrDeleteOld, t.found.string());
   }
-  if (regular) replaced.Hold(current);
-  if (!ReplaceFile(temp, current)) return ReportFileError(kErrDeleteOld, current.string());
+  if (regular && !backed_up && CopyFileExclusive(t.current, t.backup) == CopyResult::kFailed)
+    return ReportFileError(kErrCreateFile, t.found_backup.string());
+  if (regular) replaced.Hold(t.current);
+  if (!ReplaceFile(temp, t.current)) {
+    temp.Keep();
+    return ReportFileError(kErrDeleteOld, t.found.string());
+  }
+  temp.Keep();
   replaced.Release();
   return 0;
 }
@@ -91,19 +117,19 @@ int Compile(const Switches& switches) {
                                            : ReportFileError(kErrListFolder, unlisted.string());
   ConsoleWrite("FS2002 located, compiling traffic.bgl file now...\n\n");
 
-  // One run at a time per simulator: the lock is held until the database is
-  // in place and the plan written back. A missing folder is reported when
+  // One run at a time per simulator, and per folder of texts: the traffic
+  // folder is locked with the work folder and the folders the texts' links
+  // lead to, in the one order every run takes them, so that no two runs
+  // wait for each other. The locks are held until the database is in place
+  // and the plan written back; the texts are read, and the plan written
+  // back, while no other run writes into their folder. A set of them that
+  // a killed run left half replaced is made whole first, and a set that
+  // cannot be is not compiled. A missing traffic folder is reported when
   // the database cannot be created in it.
   const fs::path folder = TrafficSceneryFolder(sim, &unlisted);
   if (folder.empty()) return ReportFileError(kErrListFolder, unlisted.string());
-  FolderLock lock;
-  const FolderLock::Result locked =
-      lock.Lock(folder, [] { ConsoleWaiting("compile or decompile of this simulator"); });
-  // The texts are read, and the plan written back, while no other run
-  // writes into their folder; a set of them that a killed run left half
-  // replaced is made whole first, and a set that cannot be is not compiled.
-  velk::SetFolder work(".", {kAirportsFile, kAircraftFile, kFlightPlansFile});
-  work.Lock([] { ConsoleWaiting("run writing into this folder"); });
+  velk::SetFolder work(".", {kAirportsFile, kAircraftFile, kFlightPlansFile}, {folder});
+  work.Lock([] { ConsoleWaiting("compile or decompile of this simulator or of this folder"); });
   const velk::SetRecovery recovered = work.Recover();
   if (!recovered.Empty()) ConsoleWrite(recovered.Text() + "\n");
   if (!recovered.Readable()) return ReportFileError(kErrSetFolder, recovered.Refusal());
@@ -114,14 +140,25 @@ int Compile(const Switches& switches) {
   const fs::path plans_file = switches.no_arrivals ? fs::path() : FindFileNoCase(".", kFlightPlansFile, &unlisted);
   if (!switches.no_arrivals && plans_file.empty()) return ReportFileError(kErrListFolder, unlisted.string());
 
-  const fs::path temp = folder / "traffic_TEMP.bgl";
-  if (locked == FolderLock::Result::kLocked) {
+  // The output is created first so that an unwritable folder is reported
+  // before any work is done. It is a new file: never one that exists, nor
+  // what a link of that name points to.
+  const fs::path temp_path = folder / "traffic_TEMP.bgl";
+  std::string why;
+  WriteTarget temp_place;
+  if (!temp_place.OpenName(temp_path, &why))
+    return ReportNotWritten(kErrOpenOutput, temp_path.string(), temp_path.string(), why);
+  DatabaseTargets targets;
+  if (int e = FindDatabaseTargets(folder, targets)) return e;
+  if (work.HoldsLockOf(folder)) {
     // Under the lock, a traffic_TEMP.bgl (a file or a planted link) can
     // only be left over from a run that died.
-    RemoveFileEntry(temp);
+    temp_place.RemoveLeftover();
     // Nor can a temporary copy of a backup that was never finished.
-    RemoveLeftoverTemporaries(folder / "traffic_ORIGINAL.bbb");
+    RemoveLeftoverTemporaries(targets.backup.file());
   }
+  OutputFile temp;
+  if (!temp.CreateExclusive(temp_place)) return ReportFileError(kErrOpenOutput, temp_path.string());
   // The new plan with the arrival times is made while the sectors are
   // walked, its console output held back; it replaces the plan only once
   // the database is in place, and is removed again when that fails.
@@ -134,11 +171,11 @@ int Compile(const Switches& switches) {
     write_back_output = held_back.text();
     prepared = true;
   };
-  if (int e = WriteTrafficDatabase(temp, data, switches.no_arrivals ? std::function<void()>() : prepare_write_back))
+  if (int e = WriteTrafficDatabase(temp, temp_path, data, switches.no_arrivals ? std::function<void()>() : prepare_write_back))
     return e;
   // The old database is let go of while the plan is written back.
   HeldFile replaced;
-  if (int e = InstallDatabase(folder, temp, replaced)) return e;
+  if (int e = InstallDatabase(targets, temp, replaced)) return e;
 
   // A failed write-back is a failed run, although the database is in place.
   if (!switches.no_arrivals) {

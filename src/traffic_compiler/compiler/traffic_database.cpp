@@ -222,13 +222,8 @@ int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::files
       });
 }
 
-int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
+int WriteTrafficDatabase(OutputFile& file, const std::filesystem::path& path, TrafficData& data,
                          const std::function<void()>& meanwhile) {
-  // The output is created first so that an unwritable folder is reported
-  // before any work is done. It is a new file: never one that exists, nor
-  // what a symbolic link of that name points to.
-  OutputFile file;
-  if (!file.CreateExclusive(path)) return ReportFileError(kErrOpenOutput, path.string());
   // The first piece goes through the ordinary write, the sector bands are
   // written straight to their places from several threads.
   bool first = true;
@@ -244,6 +239,17 @@ int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
       meanwhile);
   if (e) return e;
   if (!file.Finish()) return ReportFileError(kErrWriteOutput, path.string());
+  return 0;
+}
+
+int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
+                         const std::function<void()>& meanwhile) {
+  // The output is created first so that an unwritable folder is reported
+  // before any work is done. It is a new file: never one that exists, nor
+  // what a symbolic link of that name points to.
+  OutputFile file;
+  if (!file.CreateExclusive(path)) return ReportFileError(kErrOpenOutput, path.string());
+  if (int e = WriteTrafficDatabase(file, path, data, meanwhile)) return e;
   file.Keep();
   return 0;
 }

@@ -10,6 +10,8 @@
 
 namespace traffic {
 
+class OutputFile;
+
 // The largest database the format's 32-bit offsets can address, in bytes.
 inline constexpr std::uint64_t kMaxDatabaseSize = 0xFFFFFFFFu;
 
@@ -31,6 +33,10 @@ int BuildTrafficDatabase(TrafficData& data, std::string& bytes, const std::files
 // `meanwhile`, when given, is called once the arrival times are final, on
 // the calling thread, while other threads walk the sectors.
 int WriteTrafficDatabase(const std::filesystem::path& path, TrafficData& data,
+                         const std::function<void()>& meanwhile = {});
+// The same into `file`, made new by the caller as `path`: finished, and
+// left for the caller to keep or to let go.
+int WriteTrafficDatabase(OutputFile& file, const std::filesystem::path& path, TrafficData& data,
                          const std::function<void()>& meanwhile = {});
 
 }  // namespace traffic

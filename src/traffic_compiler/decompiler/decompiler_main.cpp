@@ -72,16 +72,15 @@ int Decompile(const std::filesystem::path& workFolder) {
 
   // Waits for a compile of the same simulator, so the database read is a
   // whole one, and for any other run writing into the work folder, so that
-  // two runs never mix their text files.
+  // two runs never mix their text files. The traffic folder is locked with
+  // the work folder and the folders the texts' links lead to, in the one
+  // order every run takes them, so that no two runs wait for each other.
   const std::filesystem::path folder = traffic::TrafficSceneryFolder(sim, &unlisted);
   if (folder.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
-  traffic::FolderLock lock;
-  lock.Lock(folder, [] { traffic::ConsoleWaiting("compile or decompile of this simulator"); });
-  // The folders the texts' links lead to are locked with the work folder.
   const std::vector<std::filesystem::path> targets = OutputTargets(workFolder, unlisted);
   if (targets.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
-  velk::SetFolder work(workFolder, targets);
-  work.Lock([] { traffic::ConsoleWaiting("run writing into this folder"); });
+  velk::SetFolder work(workFolder, targets, {folder});
+  work.Lock([] { traffic::ConsoleWaiting("compile or decompile of this simulator or of this folder"); });
   // Under the lock no other run can be writing the text files, so a set
   // left half replaced was left by a run that died.
   const velk::SetRecovery recovered = work.Recover();
