@@ -37,13 +37,6 @@ using velk::TextLine;
 // was read from it earlier.
 std::uint64_t TextFingerprint(std::string_view text);
 
-// Where a write to `path` really goes: through symbolic links to the file
-// they name, which need not exist yet (velk::ResolveWriteTarget); `path`
-// itself when the links cannot be followed. For a look only: what is
-// written goes through a WriteTarget, which follows no link of another
-// user's.
-inline fs::path ResolveLinks(const fs::path& path) { return velk::ResolveWriteTarget(path).value_or(path); }
-
 // A file the tools are about to write, reached as the system reaches it:
 // through the links of the user's own and of root's, never through another
 // user's, who could point a link at any file of the user's
