@@ -293,7 +293,31 @@ TEST(FileSet, AJournalOthersCouldHaveWrittenIsLeftAsItIs) {
     SetFailure failure;
     EXPECT_FALSE(ReplaceFilesInTurn({{folder / "a.txt", "newer a"}}, &failure));
     EXPECT_EQ(failure.step, SetFailure::Step::kUnfinished);
+    // Set aside by its owner, it still says whose it is and who may remove it.
+    if (foreign) {
+      fs::rename(folder / ".velk.journal", folder / ".velk.journal.aside");
+      const SetRecovery aside = RecoverSet(folder);
+      EXPECT_FALSE(aside.Readable());
+      EXPECT_NE(aside.Refusal().find("set its journal .velk.journal.aside aside in the folder '" + folder.string() +
+                                     "': files there may be left half replaced. Only that user or the owner of the "
+                                     "folder can remove it."),
+                std::string::npos)
+          << aside.Refusal();
+    }
   }
+  // The names a journal gives reach the user with their control characters
+  // written out, never as a terminal's escapes or new lines.
+  const fs::path folder = dir / "escapes";
+  const std::string name = "\x1b[31mFATAL\ndelete.txt";
+  WriteFile(folder / name, "old");
+  test::KillAtFileStep("rename", [&] { ReplaceFilesInTurn({{folder / name, "new"}}); });
+  WriteFile(folder / name, "the user's");
+  const std::string line = RecoverSet(folder).Text();
+  const std::string refusal = RecoverSet(folder).Refusal();
+  EXPECT_NE(line.find("\\x1B[31mFATAL\\x0Adelete.txt changed after"), std::string::npos) << line;
+  EXPECT_NE(refusal.find("\\x1B[31mFATAL\\x0Adelete.txt was changed since"), std::string::npos) << refusal;
+  for (const std::string& said : {line.substr(0, line.size() - 1), refusal})
+    EXPECT_EQ(said.find_first_of("\x1b\n"), std::string::npos) << said;
 }
 
 const std::vector<std::string>* g_recorded = nullptr;
