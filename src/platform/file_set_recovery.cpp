@@ -337,57 +337,56 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
 // For each file of a journal set aside in the folder: which version stands
 // under its name and where the other one is kept, and how to keep either.
 std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
-  const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
   NameFiles(j);
   OpenFolders folders;
   const bool both = j.records == Journal::Records::kBoth;
+  const dev_t device = at.status.st_dev;
   std::vector<std::string> targets, now, runFiles, back;
   for (Entry& e : j.entries) {
     e.dir = e.via.empty() ? at.fd : folders.Open(e.via.parent_path());
     const std::string name = Printable(e.name);
     const fs::path dir = e.via.empty() ? at.folder : e.via.parent_path();
+    // Full names where the version stands; plain names in the steps, for
+    // the files of the folder itself.
     const std::string kept = "'" + Printable((dir / e.kept).native()) + "'";
     const std::string waits = "'" + Printable((dir / e.temporary).native()) + "'";
+    const std::string keptStep = e.via.empty() ? e.kept : kept;
     targets.push_back(name);
     const Look target = LookAt(e.dir, e.file, e.Shown(e.file));
     const Look temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
     const Look keptLook = LookAt(e.dir, e.kept, e.Shown(e.kept));
     if (target.kind == Look::Kind::kError) {
-      now.push_back(name + " could not be looked at (" + std::strerror(target.error) + ")");
+      now.push_back(name + " could not be looked at (" + std::strerror(target.error) + ").");
       continue;
     }
-    const bool hasKept = both ? Matches(keptLook, e.keptId, at.status.st_dev) : keptLook.kind == Look::Kind::kFile;
-    const bool hasNew = both ? Matches(temporary, e.newId, at.status.st_dev) : temporary.kind == Look::Kind::kFile;
-    if (keptLook.Exists()) runFiles.push_back(kept);
-    if (temporary.Exists()) runFiles.push_back(waits);
-    const bool isNew = both && Matches(target, e.newId, at.status.st_dev);
-    const bool isOld = both && (Matches(target, e.oldId, at.status.st_dev) || Matches(target, e.keptId, at.status.st_dev));
+    const bool hasKept = both ? Matches(keptLook, e.keptId, device) : keptLook.kind == Look::Kind::kFile;
+    const bool hasNew = both ? Matches(temporary, e.newId, device) : temporary.kind == Look::Kind::kFile;
+    if (keptLook.Exists()) runFiles.push_back(keptStep);
+    if (temporary.Exists()) runFiles.push_back(e.via.empty() ? e.temporary : waits);
+    const bool isNew = both && Matches(target, e.newId, device);
+    const bool isOld = both && (Matches(target, e.oldId, device) || Matches(target, e.keptId, device));
     const bool sameAsKept = hasKept && target.kind == Look::Kind::kFile && target.st.st_ino == keptLook.st.st_ino &&
                             target.st.st_dev == keptLook.st.st_dev;
-    std::string piece = name + (isNew   ? " is the new file"
-                                : isOld ? " is the earlier file"
-                                : !target.Exists() ? " is not there"
-                                : both  ? " was changed since"
-                                        : " stands as it is");
-    if (hasKept && !isOld) piece += ", the earlier one is kept as " + kept;
-    else if (isNew && e.oldId) piece += ", and its earlier one is gone";
-    if (hasNew) piece += ", the new one waits as " + waits;
-    now.push_back(piece);
-    if (hasKept && !sameAsKept) back.push_back(kept + " onto " + name);
+    std::string line = name + (isNew              ? " is the new file"
+                               : isOld            ? " is the earlier file"
+                               : !target.Exists() ? " is not there"
+                               : both             ? " was changed since"
+                                                  : " stands as it is");
+    if (hasKept && !isOld) line += "; the earlier one is kept as " + kept;
+    else if (isNew && e.oldId) line += "; its earlier one is gone";
+    if (hasNew) line += "; the new one waits as " + waits;
+    now.push_back(line + ".");
+    if (hasKept && !sameAsKept) back.push_back("rename " + keptStep + " onto " + name);
     else if (isNew && !e.oldId) back.push_back("delete " + name + " (there was none before)");
   }
-  std::string text = "An interrupted run left " + NameList(targets) + where +
-                     " half replaced, and what to do could not be told. Now ";
-  for (size_t i = 0; i < now.size(); ++i) text += (i == 0 ? "" : i + 1 == now.size() ? "; and " : "; ") + now[i];
-  text += ".";
+  std::string text = "An interrupted run left " + NameList(targets) + " in the folder '" +
+                     Printable(at.folder.native()) + "' half replaced, and what to do could not be told. Now:";
+  for (const std::string& line : now) text += "\n" + line;
   const std::string rest = runFiles.empty() ? "" : " and " + NameList(runFiles);
-  text += " To keep the files as they stand, delete " + Printable(aside) + rest + ".";
-  if (!back.empty()) {
-    std::vector<std::string> renames;
-    for (const std::string& b : back) (b.starts_with("delete ") ? renames.emplace_back(b) : renames.emplace_back("rename " + b));
-    text += " To go back to the earlier files, " + NameList(renames) + ", then delete " + Printable(aside) +
+  text += "\nTo keep the files as they stand, delete " + Printable(aside) + rest + ".";
+  if (!back.empty())
+    text += "\nTo go back to the earlier files, " + NameList(back) + ", then delete " + Printable(aside) +
             " and what is left of those files.";
-  }
   return text;
 }
 

@@ -255,10 +255,11 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     if (c.name == "edited"s) {
       const std::string notice = again.Refusal();
       for (const std::string& part : std::vector<std::string>
-           {"Now a.txt is the new file, the earlier one is kept as '" + folder.string() + "/.velk-set-",
-            "b.txt was changed since, the earlier one is kept as '", "c.txt is the earlier file, the new one waits as '",
-            "To keep the files as they stand, delete .velk.journal.aside and '",
-            "To go back to the earlier files, rename '"})
+           {"Now:\na.txt is the new file; the earlier one is kept as '" + folder.string() + "/.velk-set-",
+            "\nb.txt was changed since; the earlier one is kept as '",
+            "\nc.txt is the earlier file; the new one waits as '",
+            "\nTo keep the files as they stand, delete .velk.journal.aside and .velk-set-",
+            "\nTo go back to the earlier files, rename .velk-set-"})
         EXPECT_NE(notice.find(part), std::string::npos) << part << "\n" << notice;
     }
     fs::permissions(folder / "c.txt", fs::perms::owner_write, fs::perm_options::add);
@@ -315,9 +316,9 @@ TEST(FileSet, AJournalOthersCouldHaveWrittenIsLeftAsItIs) {
   const std::string line = RecoverSet(folder).Text();
   const std::string refusal = RecoverSet(folder).Refusal();
   EXPECT_NE(line.find("\\x1B[31mFATAL\\x0Adelete.txt changed after"), std::string::npos) << line;
-  EXPECT_NE(refusal.find("\\x1B[31mFATAL\\x0Adelete.txt was changed since"), std::string::npos) << refusal;
-  for (const std::string& said : {line.substr(0, line.size() - 1), refusal})
-    EXPECT_EQ(said.find_first_of("\x1b\n"), std::string::npos) << said;
+  EXPECT_NE(refusal.find("\n\\x1B[31mFATAL\\x0Adelete.txt was changed since"), std::string::npos) << refusal;
+  EXPECT_EQ(line.find_first_of("\x1b\n"), line.size() - 1) << line;
+  EXPECT_EQ(refusal.find('\x1b'), std::string::npos) << refusal;
 }
 
 const std::vector<std::string>* g_recorded = nullptr;

@@ -589,8 +589,8 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
   r = Compile();
   EXPECT_EQ(r.exit, 1);
   EXPECT_NE(r.out.find("\nERROR: An interrupted run left Airports.txt, Aircraft.txt and FlightPlans.txt in the "
-                       "folder '" + work().string() + "' half replaced, and what to do could not be told. Now "
-                       "Airports.txt is the new file, the earlier one is kept as '" + work().string() + "/.ulvane-set-"),
+                       "folder '" + work().string() + "' half replaced, and what to do could not be told. Now:\n"
+                       "Airports.txt is the new file; the earlier one is kept as '" + work().string() + "/.ulvane-set-"),
             std::string::npos)
       << r.out;
   EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), kUsersDatabase);
