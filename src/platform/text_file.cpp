@@ -174,17 +174,6 @@ bool FillTemporary(int fd, const std::string& temporary, std::string_view bytes,
   return true;
 }
 
-// An open folder, closed when it goes.
-struct OpenFolder {
-  int fd = -1;
-  explicit OpenFolder(int folder) : fd(folder) {}
-  ~OpenFolder() {
-    if (fd >= 0) ::close(fd);
-  }
-  OpenFolder(const OpenFolder&) = delete;
-  OpenFolder& operator=(const OpenFolder&) = delete;
-};
-
 // Why what stands at `name` in `folder` (links already followed on the way
 // there) may not be replaced: 0 when it may, ENOENT when nothing is there,
 // else the reason. A link there now was planted after the path was
@@ -261,73 +250,102 @@ std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::p
   return reached;
 }
 
-namespace {
-
-// A new file written and flushed under its temporary name beside the file
-// it is to replace, in the folder opened without links.
-struct PreparedFile {
-  std::filesystem::path target;
-  std::unique_ptr<OpenFolder> folder;
-  std::string name, temporary;
-};
-
-// Everything of WriteFileAtomic up to the rename.
-std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& path, std::string_view bytes,
-                                               std::string* error) {
-  auto refuse = [error](int err) -> std::optional<PreparedFile> {
-    Fail(error, err);
-    return std::nullopt;
-  };
-  std::optional<std::filesystem::path> resolved = ResolveWriteTarget(path, error);
-  if (!resolved) return std::nullopt;
-  PreparedFile prepared{*resolved, std::make_unique<OpenFolder>(OpenFolderNoLinks(resolved->parent_path())),
-                        resolved->filename().string(), {}};
-  const int folder = prepared.folder->fd;
-  if (folder < 0) return refuse(errno);
-  if (prepared.name.empty()) return refuse(EISDIR);
-  // The old file's permissions stay; a new file gets the usual ones.
-  mode_t mode = NewFileMode();
-  struct stat st {};
-  const int refusal = TargetRefusal(folder, prepared.name, st);
-  if (refusal == 0) {
-    mode = st.st_mode & 07777;
-  } else if (refusal != ENOENT) {
-    return refuse(refusal);
-  }
-  const int fd = CreateTemporaryIn(folder, prepared.name, prepared.temporary, resolved->parent_path());
-  if (fd < 0) return refuse(errno);
-  if (!FillTemporary(fd, (resolved->parent_path() / prepared.temporary).string(), bytes, mode, error)) {
-    ::unlinkat(folder, prepared.temporary.c_str(), 0);
-    return std::nullopt;
-  }
-  return prepared;
+WriteTarget::~WriteTarget() {
+  if (folder_ >= 0) ::close(folder_);
 }
 
-// Puts a prepared file in place of its target in one step.
-bool CommitReplacement(const PreparedFile& prepared, std::string* error) {
-  const int folder = prepared.folder->fd;
-  if (!RenameDurably(folder, prepared.temporary, folder, prepared.name, prepared.target)) {
-    int err = errno;
-    ::unlinkat(folder, prepared.temporary.c_str(), 0);
-    return Fail(error, err);
+bool WriteTarget::OpenFolderOf(const std::optional<std::filesystem::path>& file) {
+  if (folder_ >= 0) ::close(folder_);
+  folder_ = -1;
+  // Without a file the links could not be followed, and `why` says so.
+  file_ = file.value_or(std::filesystem::path());
+  name_ = file_.filename().string();
+  if (!file) return false;
+  if (name_.empty() || name_ == "." || name_ == "..") {
+    errno = EISDIR;
+    return false;
   }
-  Observe(AtomicWriteStep::kReplaced, prepared.target.parent_path() / prepared.temporary);
-  return true;
+  folder_ = OpenFolderNoLinks(file_.parent_path());
+  return folder_ >= 0;
+}
+
+bool WriteTarget::Open(const std::filesystem::path& path, std::string* why) {
+  return OpenFolderOf(ResolveWriteTarget(path, why));
+}
+
+bool WriteTarget::OpenName(const std::filesystem::path& path, std::string* why) {
+  const std::optional<std::filesystem::path> dir = ResolveWriteTarget(path.has_parent_path() ? path.parent_path() : ".", why);
+  return OpenFolderOf(dir ? std::optional<std::filesystem::path>(*dir / path.filename()) : std::nullopt);
+}
+
+bool WriteTarget::OpenBeside(const WriteTarget& other, const std::string& name) {
+  if (folder_ >= 0) ::close(folder_);
+  folder_ = other.folder_ < 0 ? -1 : ::fcntl(other.folder_, F_DUPFD_CLOEXEC, 0);
+  name_ = name;
+  file_ = other.file_.parent_path() / name;
+  return folder_ >= 0;
+}
+
+bool WriteTarget::Look(struct stat& st) const {
+  return ::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool WriteTarget::RemoveLeftover() const {
+  struct stat st {};
+  if (!Look(st)) return errno == ENOENT;
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+  if (FileStepFails("unlink", file_)) return false;
+  return ::unlinkat(folder_, name_.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+namespace {
+
+// Opens where a write to `path` lands (WriteTarget::Open); false with the
+// reason in `error` when it cannot be.
+bool OpenTarget(WriteTarget& target, const std::filesystem::path& path, std::string* error) {
+  if (target.Open(path, error)) return true;
+  // Without a file, the links could not be followed and `error` says why.
+  if (!target.file().empty()) Fail(error, errno);
+  return false;
 }
 
 }  // namespace
 
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
-  std::optional<PreparedFile> prepared = PrepareReplacement(path, bytes, error);
-  return prepared && CommitReplacement(*prepared, error);
+  WriteTarget target;
+  if (!OpenTarget(target, path, error)) return false;
+  const int folder = target.folder();
+  const std::filesystem::path dir = target.file().parent_path();
+  // The old file's permissions stay; a new file gets the usual ones.
+  mode_t mode = NewFileMode();
+  struct stat st {};
+  const int refusal = TargetRefusal(folder, target.name(), st);
+  if (refusal == 0) {
+    mode = st.st_mode & 07777;
+  } else if (refusal != ENOENT) {
+    return Fail(error, refusal);
+  }
+  std::string temporary;
+  const int fd = CreateTemporaryIn(folder, target.name(), temporary, dir);
+  if (fd < 0) return Fail(error, errno);
+  if (!FillTemporary(fd, (dir / temporary).string(), bytes, mode, error)) {
+    ::unlinkat(folder, temporary.c_str(), 0);
+    return false;
+  }
+  // In place of the target in one step.
+  if (!RenameDurably(folder, temporary, folder, target.name(), target.file())) {
+    const int err = errno;
+    ::unlinkat(folder, temporary.c_str(), 0);
+    return Fail(error, err);
+  }
+  Observe(AtomicWriteStep::kReplaced, dir / temporary);
+  return true;
 }
 
 bool MayRewrite(const std::filesystem::path& file) {
-  std::optional<std::filesystem::path> target = ResolveWriteTarget(file);
-  if (!target) return false;
-  OpenFolder folder(OpenFolderNoLinks(target->parent_path()));
+  WriteTarget target;
   struct stat st {};
-  return folder.fd >= 0 && TargetRefusal(folder.fd, target->filename().string(), st) == 0;
+  return target.Open(file) && TargetRefusal(target.folder(), target.name(), st) == 0;
 }
 
 std::string WriteFailedMessage(const std::filesystem::path& path) {
@@ -347,45 +365,43 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
 }
 
 bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
-  std::optional<std::filesystem::path> target = ResolveWriteTarget(to, error);
-  if (!target) return false;
-  OpenFolder folder(OpenFolderNoLinks(target->parent_path()));
-  if (folder.fd < 0) return Fail(error, errno);
-  const std::string name = target->filename().string();
-  if (name.empty()) return Fail(error, EISDIR);
+  WriteTarget target;
+  if (!OpenTarget(target, to, error)) return false;
+  const int folder = target.folder();
+  const std::string& name = target.name();
   // Only a file of this user's is a copy made before; a link there now was
   // planted since the path was resolved, and another user's file or a
   // folder is no backup of the user's.
   auto standing = [&](const struct stat& st) {
     if (S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) return true;
     if (S_ISREG(st.st_mode)) {
-      if (error) *error = "'" + target->string() + "' belongs to the user " + UserName(st.st_uid) + ", not to you";
+      if (error) *error = "'" + target.file().string() + "' belongs to the user " + UserName(st.st_uid) + ", not to you";
       return false;
     }
     return Fail(error, S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
   };
   struct stat st {};
-  if (::fstatat(folder.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return standing(st);
+  if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return standing(st);
   if (errno != ENOENT) return Fail(error, errno);
   int err = 0;
   std::optional<std::string> bytes = ReadFileBytes(from, error, {}, &err);
   if (!bytes) return false;
   const mode_t mode = ::stat(from.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
   std::string temporary;
-  const int fd = CreateTemporaryIn(folder.fd, name, temporary, target->parent_path());
+  const int fd = CreateTemporaryIn(folder, name, temporary, target.file().parent_path());
   if (fd < 0) return Fail(error, errno);
-  if (!FillTemporary(fd, (target->parent_path() / temporary).string(), *bytes, mode, error)) {
-    ::unlinkat(folder.fd, temporary.c_str(), 0);
+  if (!FillTemporary(fd, (target.file().parent_path() / temporary).string(), *bytes, mode, error)) {
+    ::unlinkat(folder, temporary.c_str(), 0);
     return false;
   }
   // The finished copy gets its name only while the name is free: a copy
   // that lost a race to another one is dropped.
-  const RenameResult given = RenameNoReplace(temporary, name, folder.fd);
+  const RenameResult given = RenameNoReplace(temporary, name, folder);
   err = errno;
-  if (given != RenameResult::kRenamed) ::unlinkat(folder.fd, temporary.c_str(), 0);
+  if (given != RenameResult::kRenamed) ::unlinkat(folder, temporary.c_str(), 0);
   if (given == RenameResult::kFailed) return Fail(error, err);
   if (given == RenameResult::kExists) {
-    if (::fstatat(folder.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Fail(error, errno);
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Fail(error, errno);
     return standing(st);
   }
   return true;

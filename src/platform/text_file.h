@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reading and the one atomic writer of the programs. Lines are
 // cut by text_lines.h, which comes with this header.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -65,6 +67,53 @@ int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, i
 // when a link cannot be read.
 std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
                                                         std::string* error = nullptr);
+
+// A file about to be written, reached as the system reaches it:
+// through the links of the user's own and of root's, never through another
+// user's, who could point a link at any file of the user's
+// (ResolveWriteTarget). Its folder is opened step by step without
+// following any link (OpenFolderNoLinks), and every step on the file
+// goes through that open folder, so that a link planted after the look
+// leads nowhere.
+class WriteTarget {
+ public:
+  WriteTarget() = default;
+  ~WriteTarget();
+  WriteTarget(const WriteTarget&) = delete;
+  WriteTarget& operator=(const WriteTarget&) = delete;
+
+  // Where a write to `path` lands: a link of the user's own at its name is
+  // followed too, so that the link stays and the file it names is
+  // rewritten. False when a link on the way may not be followed or loops,
+  // with the reason for the user in `why` (which names a link of another
+  // user's and its owner), and when the folder cannot be opened (errno
+  // set; file() then tells the file).
+  bool Open(const std::filesystem::path& path, std::string* why = nullptr);
+  // The same for the name itself: the links on the way to its folder are
+  // followed, one at the name never (a leftover there is removed, and a new
+  // file made in its place).
+  bool OpenName(const std::filesystem::path& path, std::string* why = nullptr);
+  // The name `name` in the folder of `other`.
+  bool OpenBeside(const WriteTarget& other, const std::string& name);
+
+  int folder() const { return folder_; }
+  const std::string& name() const { return name_; }
+  // The file, as an absolute path without any link.
+  const std::filesystem::path& file() const { return file_; }
+  // The status of what has the name now, not followed: false (errno set)
+  // when nothing has it or it cannot be looked at.
+  bool Look(struct stat& st) const;
+  // Removes a regular file or a link of the name (never what a link leads
+  // to, never a folder); true when nothing of the name is left.
+  bool RemoveLeftover() const;
+
+ private:
+  bool OpenFolderOf(const std::optional<std::filesystem::path>& file);
+
+  int folder_ = -1;
+  std::string name_;
+  std::filesystem::path file_;
+};
 
 // Replaces the file at `path` (through any symbolic link, see
 // ResolveWriteTarget) with `bytes`: they go to a new temporary file in the

@@ -71,54 +71,6 @@ std::uint64_t TextFingerprint(std::string_view text) {
   return h;
 }
 
-WriteTarget::~WriteTarget() {
-  if (folder_ >= 0) ::close(folder_);
-}
-
-bool WriteTarget::OpenFolderOf(const std::optional<fs::path>& file) {
-  if (folder_ >= 0) ::close(folder_);
-  folder_ = -1;
-  // Without a file the links could not be followed, and `why` says so.
-  file_ = file.value_or(fs::path());
-  name_ = file_.filename().string();
-  if (!file) return false;
-  if (name_.empty() || name_ == "." || name_ == "..") {
-    errno = EISDIR;
-    return false;
-  }
-  folder_ = velk::OpenFolderNoLinks(file_.parent_path());
-  return folder_ >= 0;
-}
-
-bool WriteTarget::Open(const fs::path& path, std::string* why) {
-  return OpenFolderOf(velk::ResolveWriteTarget(path, why));
-}
-
-bool WriteTarget::OpenName(const fs::path& path, std::string* why) {
-  const std::optional<fs::path> dir = velk::ResolveWriteTarget(path.has_parent_path() ? path.parent_path() : ".", why);
-  return OpenFolderOf(dir ? std::optional<fs::path>(*dir / path.filename()) : std::nullopt);
-}
-
-bool WriteTarget::OpenBeside(const WriteTarget& other, const std::string& name) {
-  if (folder_ >= 0) ::close(folder_);
-  folder_ = other.folder_ < 0 ? -1 : ::fcntl(other.folder_, F_DUPFD_CLOEXEC, 0);
-  name_ = name;
-  file_ = other.file_.parent_path() / name;
-  return folder_ >= 0;
-}
-
-bool WriteTarget::Look(struct stat& st) const {
-  return ::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-}
-
-bool WriteTarget::RemoveLeftover() const {
-  struct stat st {};
-  if (!Look(st)) return errno == ENOENT;
-  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
-  if (FileStepFails("unlink", file_)) return false;
-  return ::unlinkat(folder_, name_.c_str(), 0) == 0 || errno == ENOENT;
-}
-
 OutputFile::~OutputFile() { Reset(); }
 
 void OutputFile::CloseQuietly() {

@@ -37,52 +37,8 @@ using velk::TextLine;
 // was read from it earlier.
 std::uint64_t TextFingerprint(std::string_view text);
 
-// A file the tools are about to write, reached as the system reaches it:
-// through the links of the user's own and of root's, never through another
-// user's, who could point a link at any file of the user's
-// (velk::ResolveWriteTarget). Its folder is opened step by step without
-// following any link (velk::OpenFolderNoLinks), and every step on the file
-// goes through that open folder, so that a link planted after the look
-// leads nowhere.
-class WriteTarget {
- public:
-  WriteTarget() = default;
-  ~WriteTarget();
-  WriteTarget(const WriteTarget&) = delete;
-  WriteTarget& operator=(const WriteTarget&) = delete;
-
-  // Where a write to `path` lands: a link of the user's own at its name is
-  // followed too, so that the link stays and the file it names is
-  // rewritten. False when a link on the way may not be followed or loops,
-  // with the reason for the user in `why` (which names a link of another
-  // user's and its owner), and when the folder cannot be opened (errno
-  // set; file() then tells the file).
-  bool Open(const fs::path& path, std::string* why = nullptr);
-  // The same for the name itself: the links on the way to its folder are
-  // followed, one at the name never (a leftover there is removed, and a new
-  // file made in its place).
-  bool OpenName(const fs::path& path, std::string* why = nullptr);
-  // The name `name` in the folder of `other`.
-  bool OpenBeside(const WriteTarget& other, const std::string& name);
-
-  int folder() const { return folder_; }
-  const std::string& name() const { return name_; }
-  // The file, as an absolute path without any link.
-  const fs::path& file() const { return file_; }
-  // The status of what has the name now, not followed: false (errno set)
-  // when nothing has it or it cannot be looked at.
-  bool Look(struct stat& st) const;
-  // Removes a regular file or a link of the name (never what a link leads
-  // to, never a folder); true when nothing of the name is left.
-  bool RemoveLeftover() const;
-
- private:
-  bool OpenFolderOf(const std::optional<fs::path>& file);
-
-  int folder_ = -1;
-  std::string name_;
-  fs::path file_;
-};
+// A file the tools are about to write (velk::WriteTarget, platform/text_file.h).
+using velk::WriteTarget;
 
 // A new file, written in pieces and checked through the flush to disk and
 // the close. Unless kept, it is removed again when the object goes.
