@@ -448,7 +448,8 @@ Decision Decide(const Facts& f) {
   // A target that was made read-only since is not replaced.
   Decision locked{K::kSetAside, W::kReadOnly};
   for (size_t i = 0; i < n; ++i)
-    if (forward != isNew[i] && f.files[i].target.Exists() && !f.files[i].writable) locked.names.push_back(j.entries[i].name);
+    if ((forward ? !isNew[i] : isNew[i]) && f.files[i].target.Exists() && !f.files[i].writable)
+      locked.names.push_back(j.entries[i].name);
   if (!locked.names.empty()) return locked;
 
   // Every new file is there: the run is finished as it was asked to.

@@ -232,14 +232,14 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
   for (const std::string& n : d.names) names.push_back(Printable(n));
   const std::string list = NameList(targets);
   const std::string check = "check " + list + KeptClause(StateOf(j, f.device));
-  const std::string begun = " after " + by + " had begun to replace " + list;
-  if (d.why == W::kReadOnly)
-    return IsAre(names, "read-only") + " since" + begun.substr(6) + ": nothing was put back; " + check;
+  const std::string begun = by + " had begun to replace " + list;
+  if (d.why == W::kReadOnly) return IsAre(names, "read-only") + " since " + begun + ": nothing was put back; " + check;
   if (d.why == W::kReplaced)
-    return NameList(names) + (names.size() == 1 ? " was" : " were") + " replaced" + begun +
+    return NameList(names) + (names.size() == 1 ? " was" : " were") + " replaced after " + begun +
            ", though its journal does not say that it got so far: nothing was changed; " + check;
   const bool both = j.records == Journal::Records::kBoth;
-  return NameList(names) + " changed" + begun + (both ? ": nothing was put back; " : ": nothing was changed; ") + check;
+  return NameList(names) + " changed after " + begun + (both ? ": nothing was put back; " : ": nothing was changed; ") +
+         check;
 }
 
 // The journal cannot or must not be carried through: it is set aside with

@@ -192,7 +192,8 @@ TEST(RecoveryDecision, EveryJournalAgainstEveryFileEndsWholeOrUntouchedAndKeepsE
           }
           // What finishes a journal leaves no file of its run behind.
           if (d.kind == K::kClear || d.kind == K::kFinish || d.kind == K::kPutBack)
-            for (size_t s = 1; s < 6; s += s % 3 == 2 ? 2 : 1) {
+            for (size_t s = 0; s < 6; ++s) {
+              if (s % 3 == 0) continue;  // a target
               EXPECT_TRUE(after[s].empty()) << describe() << ": " << after[s] << " is left";
             }
           if (::testing::Test::HasFailure()) return;
