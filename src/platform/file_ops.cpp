@@ -154,7 +154,7 @@ bool WriteNewFile(int folder, const std::filesystem::path& name, std::string_vie
   ok = ok && FinishNewFile(fd, mode, shown, status);
   if (!ok) {
     const int err = errno;
-    ::unlinkat(folder, name.c_str(), 0);
+    RemoveAt(folder, name, shown);
     errno = err;
   }
   return ok;
@@ -184,7 +184,7 @@ RenameResult RenameNoReplace(const std::filesystem::path& from, const std::files
   // The file system cannot rename without replacing: a second name made by
   // a hard link refuses an existing name just as well.
   if (!FileStepFails("link", to) && ::linkat(folder, from.c_str(), folder, to.c_str(), 0) == 0) {
-    ::unlinkat(folder, from.c_str(), 0);
+    RemoveAt(folder, from, from);
     sync();
     return RenameResult::kRenamed;
   }
@@ -222,6 +222,11 @@ bool RemoveFileEntry(const std::filesystem::path& path) {
   if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
   if (FileStepFails("unlink", path)) return false;
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool RemoveAt(int folder, const std::filesystem::path& name, const std::filesystem::path& shown) {
+  if (FileStepFails("unlink", shown)) return false;
+  return ::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT;
 }
 
 FileIdentity IdentityOf(const struct stat& st) {

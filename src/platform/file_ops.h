@@ -101,6 +101,10 @@ bool PathExists(const std::filesystem::path& path);
 // link points to, never a folder, pipe or device). True when nothing of that
 // name is left.
 bool RemoveFileEntry(const std::filesystem::path& path);
+// Removes the entry `name` of the open `folder` (never what a link leads to,
+// never a folder), as a step of the seam below, which names it `shown`. True
+// when nothing of that name is left.
+bool RemoveAt(int folder, const std::filesystem::path& name, const std::filesystem::path& shown);
 
 // What tells one file from another and from an earlier state of itself: a
 // rename keeps all of it, any write changes the size or the modification

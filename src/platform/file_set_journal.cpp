@@ -177,11 +177,6 @@ Look LookAt(int folder, const std::string& name, const fs::path& shown) {
   return l;
 }
 
-// Removes the file or link `name`; true when nothing of that name is left.
-bool RemoveAt(int folder, const std::string& name, const fs::path& shown) {
-  if (FileStepFails("unlink", shown)) return false;
-  return ::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT;
-}
 
 // ---- The journal -------------------------------------------------------------
 

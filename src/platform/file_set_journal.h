@@ -54,8 +54,6 @@ struct Look {
 };
 
 Look LookAt(int folder, const std::string& name, const fs::path& shown);
-// Removes the file or link `name`; true when nothing of that name is left.
-bool RemoveAt(int folder, const std::string& name, const fs::path& shown);
 
 // One target of a set, with the files of its run.
 struct Entry {

@@ -294,8 +294,7 @@ bool WriteTarget::RemoveLeftover() const {
   struct stat st {};
   if (!Look(st)) return errno == ENOENT;
   if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
-  if (FileStepFails("unlink", file_)) return false;
-  return ::unlinkat(folder_, name_.c_str(), 0) == 0 || errno == ENOENT;
+  return RemoveAt(folder_, name_, file_);
 }
 
 namespace {
@@ -329,13 +328,13 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
   const int fd = CreateTemporaryIn(folder, target.name(), temporary, dir);
   if (fd < 0) return Fail(error, errno);
   if (!FillTemporary(fd, (dir / temporary).string(), bytes, mode, error)) {
-    ::unlinkat(folder, temporary.c_str(), 0);
+    RemoveAt(folder, temporary, dir / temporary);
     return false;
   }
   // In place of the target in one step.
   if (!RenameDurably(folder, temporary, folder, target.name(), target.file())) {
     const int err = errno;
-    ::unlinkat(folder, temporary.c_str(), 0);
+    RemoveAt(folder, temporary, dir / temporary);
     return Fail(error, err);
   }
   Observe(AtomicWriteStep::kReplaced, dir / temporary);
@@ -391,14 +390,14 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
   const int fd = CreateTemporaryIn(folder, name, temporary, target.file().parent_path());
   if (fd < 0) return Fail(error, errno);
   if (!FillTemporary(fd, (target.file().parent_path() / temporary).string(), *bytes, mode, error)) {
-    ::unlinkat(folder, temporary.c_str(), 0);
+    RemoveAt(folder, temporary, target.file().parent_path() / temporary);
     return false;
   }
   // The finished copy gets its name only while the name is free: a copy
   // that lost a race to another one is dropped.
   const RenameResult given = RenameNoReplace(temporary, name, folder);
   err = errno;
-  if (given != RenameResult::kRenamed) ::unlinkat(folder, temporary.c_str(), 0);
+  if (given != RenameResult::kRenamed) RemoveAt(folder, temporary, target.file().parent_path() / temporary);
   if (given == RenameResult::kFailed) return Fail(error, err);
   if (given == RenameResult::kExists) {
     if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Fail(error, errno);
