@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/folder_list.h"
 
 namespace velk {
 namespace {
@@ -97,7 +96,7 @@ int OpenFolderNoLinks(const std::filesystem::path& dir) {
   for (const std::filesystem::path& part : dir.relative_path()) {
     if (fd < 0) return -1;
     if (part.empty() || part == ".") continue;
-    // A path that ResolveWriteTarget gave climbs nowhere.
+    // A path without links climbs nowhere.
     if (part == "..") {
       ::close(fd);
       errno = EINVAL;
@@ -264,26 +263,6 @@ std::optional<std::string_view> TemporaryTargetName(std::string_view name) {
   name.remove_prefix(1);
   if (name.empty()) return std::nullopt;
   return name;
-}
-
-std::size_t RemoveLeftoverTemporaries(const std::filesystem::path& target) {
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  const std::string targetName = target.filename().string();
-  std::size_t removed = 0;
-  // What a listing that fails part way did list is still cleaned up.
-  std::vector<std::filesystem::directory_entry> entries;
-  std::error_code ec;
-  ListFolder(folder, entries, ec);
-  for (const std::filesystem::directory_entry& entry : entries) {
-    const std::string name = entry.path().filename().string();
-    if (TemporaryTargetName(name) != targetName) continue;
-    // Another user's file of that name is no run of ours.
-    struct stat st {};
-    if (::lstat(entry.path().c_str(), &st) == 0 && st.st_uid == ::geteuid() && RemoveFileEntry(entry.path()))
-      ++removed;
-  }
-  return removed;
 }
 
 void SetFileStepHook(FileStepHook hook) { g_stepHook = hook; }

@@ -44,8 +44,8 @@ int CreateTemporaryIn(int folder, const std::string& target, std::string& name, 
 std::string RandomLetters(std::size_t count);
 
 // Opens the folder `dir` for reading without following a symbolic link at
-// any step of its path: a folder whose path ResolveWriteTarget gave, so
-// that a link planted after that look leads nowhere. -1 (errno set) when
+// any step of its path: a folder whose path without links a journal
+// recorded, so that a link planted since leads nowhere. -1 (errno set) when
 // it cannot be opened, also when a link stands on the way now.
 int OpenFolderNoLinks(const std::filesystem::path& dir);
 
@@ -140,12 +140,6 @@ std::string TemporaryNameTemplate(const std::filesystem::path& target);
 // outlived its writer was left by a kill.
 std::optional<std::string_view> TemporaryTargetName(std::string_view name);
 
-// Removes what runs of this program that died left beside `target`: the
-// files and links of a temporary name that CreateTemporaryBeside made for
-// it. Folders, other programs' temporaries, files of other users and every
-// other name are left alone. Only for a caller that holds the folder's lock,
-// when no run of this program can be making one. Returns how many went.
-std::size_t RemoveLeftoverTemporaries(const std::filesystem::path& target);
 
 // Test seam: called before each file step of the writers with the step's
 // name ("create", "write", "fsync", "close", "link", "rename", "unlink", and

@@ -31,9 +31,29 @@ KnownFile Known(const fs::path& file, const struct stat* st) {
 }  // namespace
 
 KnownFile KnowFile(const fs::path& path) {
-  const fs::path file = Absolute(ResolveWriteTarget(path).value_or(path));
+  WriteTarget place;
+  if (!place.Open(path)) return Known(Absolute(path), nullptr);
   struct stat st {};
-  return Known(file, ::lstat(file.c_str(), &st) == 0 ? &st : nullptr);
+  KnownFile known = Known(place.file(), place.Look(st) ? &st : nullptr);
+  if (!known.identity) return known;
+  // The bytes of the very file looked at; one that cannot be read keeps no
+  // fingerprint, and any later change of its status then counts as a change.
+  struct stat read {};
+  const std::optional<std::string> bytes =
+      ReadFileBytes(place.name(), nullptr, ReadLimits{place.folder(), false, SIZE_MAX, &read});
+  if (bytes && IdentityOf(read) == *known.identity) known.fingerprint = TextFingerprint(*bytes);
+  return known;
+}
+
+bool StillAsKnown(const KnownFile& known, const KnownFile& now, const std::function<std::optional<std::uint64_t>()>& bytes) {
+  if (known.identity != now.identity) return false;
+  if (!now.identity) return true;
+  if (known.changedSeconds == now.changedSeconds && known.changedNanoseconds == now.changedNanoseconds) return true;
+  // Only the status changed, as a second name or a mode set and set back
+  // change it; an edit that kept the size and put the time back changed
+  // the bytes.
+  const std::optional<std::uint64_t> fingerprint = bytes();
+  return fingerprint && *fingerprint == known.fingerprint;
 }
 
 void MakeCopy(const fs::path& from, const fs::path& to, std::vector<std::string>* notMade) {
@@ -86,6 +106,12 @@ std::optional<FolderLock::Key> FolderKey(const fs::path& dir) {
   return FolderLock::Key{st.st_dev, st.st_ino};
 }
 
+std::optional<FolderLock::Key> FolderKey(int dir) {
+  struct stat st {};
+  if (::fstat(dir, &st) != 0) return std::nullopt;
+  return FolderLock::Key{st.st_dev, st.st_ino};
+}
+
 }  // namespace
 
 bool SetFolder::Holds(const FolderLock::Key& key) const {
@@ -104,48 +130,23 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   openError_ = 0;
-  // The set's folder and those its files' links lead to, each once, in the
-  // order of their device and inode, which every run takes alike.
-  struct Dir {
-    fs::path path;
-    FolderLock::Key key;
-  };
-  std::vector<Dir> dirs;
-  auto add = [&](const fs::path& dir) {
-    const std::optional<FolderLock::Key> key = FolderKey(dir);
-    if (key && std::none_of(dirs.begin(), dirs.end(), [&](const Dir& d) { return d.key == *key; }))
-      dirs.push_back({dir, *key});
-  };
-  add(folder_);
-  for (const fs::path& file : files_) add(Absolute(ResolveWriteTarget(file).value_or(file)).parent_path());
-  for (const fs::path& dir : others_) add(dir);
-  std::sort(dirs.begin(), dirs.end(), [](const Dir& a, const Dir& b) { return a.key < b.key; });
-  const auto until = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
-  bool told = false;
-  for (const Dir& dir : dirs) {
-    auto lock = std::make_unique<FolderLock>();
-    FolderLock::Result r;
-    if (limit) {
-      r = lock->LockWithin(dir.path, std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                             until - std::chrono::steady_clock::now())));
-    } else {
-      r = lock->Lock(dir.path, [&] {
-        if (!told && waiting) waiting();
-        told = true;
-      });
+  refusal_.clear();
+  reached_.clear();
+  // The set's folder is opened once, as a write reaches it, and everything
+  // is done through that descriptor: its lock, the recovery, the
+  // replacement. A link of another user's on the way may be read through,
+  // but nothing is written through it. A folder that cannot be opened or
+  // looked at is no verdict on what lies in it: the recovery says so and
+  // tries again next time.
+  if (!FileStepFails("open", folder_)) {
+    fd_ = OpenFolderAsWritten(folder_, &reached_, &refusal_);
+    if (fd_ < 0 && !refusal_.empty()) {
+      fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      std::error_code ec;
+      reached_ = fs::canonical(folder_, ec);
+      if (ec) reached_ = Absolute(folder_);
     }
-    if (r == FolderLock::Result::kBusy) {
-      locks_.clear();
-      return locked_ = FolderLock::Result::kBusy;
-    }
-    if (r == FolderLock::Result::kUnsupported) lockless_ = true;
-    if (r == FolderLock::Result::kLocked) locks_.push_back(std::move(lock));
   }
-  // Everything is done through the folder that was locked, never through a
-  // name that could be given to another folder meanwhile.
-  // A folder that cannot be opened or looked at is no verdict on what lies
-  // in it: the recovery says so and tries again next time.
-  fd_ = FileStepFails("open", folder_) ? -1 : ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ >= 0 && (FileStepFails("stat", folder_) || ::fstat(fd_, &stat_) != 0)) {
     const int err = errno;
     ::close(fd_);
@@ -154,23 +155,79 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
   }
   if (fd_ < 0) {
     openError_ = errno;
-    locks_.clear();
     return locked_ = FolderLock::Result::kNoFolder;
   }
+  // The set's folder and those its files' links lead to, each once, in the
+  // order of their device and inode, which every run takes alike.
+  struct Dir {
+    int fd;  // open here, closed below
+    fs::path shown;
+    FolderLock::Key key;
+  };
+  std::vector<Dir> dirs;
+  auto add = [&](int fd, const fs::path& shown) {
+    if (fd < 0) return;
+    const std::optional<FolderLock::Key> key = FolderKey(fd);
+    if (key && std::none_of(dirs.begin(), dirs.end(), [&](const Dir& d) { return d.key == *key; })) {
+      dirs.push_back({fd, shown, *key});
+    } else {
+      ::close(fd);
+    }
+  };
+  add(::fcntl(fd_, F_DUPFD_CLOEXEC, 0), reached_);
+  for (const fs::path& file : files_) {
+    WriteTarget place;
+    const bool here = Absolute(file.parent_path()) == Absolute(folder_);
+    if (here ? place.OpenIn(fd_, reached_, file.filename().native(), true) : place.Open(file))
+      add(::fcntl(place.folder(), F_DUPFD_CLOEXEC, 0), place.file().parent_path());
+  }
+  for (const fs::path& dir : others_) {
+    // Another user's link on the way leaves only the turns to take: what
+    // is written there refuses it by itself.
+    std::string why;
+    int fd = OpenFolderAsWritten(dir, nullptr, &why);
+    if (fd < 0 && !why.empty()) fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    add(fd, dir);
+  }
+  std::sort(dirs.begin(), dirs.end(), [](const Dir& a, const Dir& b) { return a.key < b.key; });
+  const auto until = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
+  bool told = false;
+  FolderLock::Result result = FolderLock::Result::kLocked;
+  for (const Dir& dir : dirs) {
+    auto lock = std::make_unique<FolderLock>();
+    FolderLock::Result r;
+    if (limit) {
+      r = lock->LockWithin(dir.fd, dir.shown,
+                           std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                      until - std::chrono::steady_clock::now())));
+    } else {
+      r = lock->Lock(dir.fd, dir.shown, [&] {
+        if (!told && waiting) waiting();
+        told = true;
+      });
+    }
+    if (r == FolderLock::Result::kBusy) {
+      result = r;
+      break;
+    }
+    if (r == FolderLock::Result::kUnsupported) lockless_ = true;
+    if (r == FolderLock::Result::kLocked) locks_.push_back(std::move(lock));
+  }
+  for (const Dir& dir : dirs) ::close(dir.fd);
   ownLock_ = Holds({stat_.st_dev, stat_.st_ino});
-  if (!lockless_ && !ownLock_) {
+  if (result == FolderLock::Result::kBusy || (!lockless_ && !ownLock_)) {
     locks_.clear();
     return locked_ = FolderLock::Result::kBusy;
   }
   return locked_ = lockless_ ? FolderLock::Result::kUnsupported : FolderLock::Result::kLocked;
 }
 
-bool SetFolder::AlsoLock(const fs::path& dir) {
+bool SetFolder::AlsoLock(int dir, const fs::path& shown) {
   const std::optional<FolderLock::Key> key = FolderKey(dir);
   if (!key) return true;  // what is done there fails and says so
   if (Holds(*key)) return true;
   auto lock = std::make_unique<FolderLock>();
-  switch (lock->LockWithin(dir, kSetLockWait)) {
+  switch (lock->LockWithin(dir, shown, kSetLockWait)) {
     case FolderLock::Result::kBusy: return false;
     case FolderLock::Result::kUnsupported: lockless_ = true; return true;
     case FolderLock::Result::kNoFolder: return true;
@@ -308,34 +365,23 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   if (fd_ < 0)
     return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first,
                 openError_ ? openError_ : ENOENT);
-  // The folder locked must still be the one its path names, reached through
-  // no link of another user's: whatever is written goes through it.
-  {
-    std::string why;
-    const std::optional<fs::path> resolved = ResolveWriteTarget(folder_, &why);
-    if (!resolved) {
-      failure = SetFailure{SetFailure::Step::kRefused, folder_, why, {}};
-      return false;
-    }
-    const int check = OpenFolderNoLinks(*resolved);
-    struct stat st {};
-    const bool same = check >= 0 && ::fstat(check, &st) == 0 && st.st_dev == stat_.st_dev && st.st_ino == stat_.st_ino;
-    const int err = check < 0 ? errno : EAGAIN;
-    if (check >= 0) ::close(check);
-    if (!same) return Fail(failure, SetFailure::Step::kRefused, folder_, err);
+  // Nothing is written through a link of another user's on the way.
+  if (!refusal_.empty()) {
+    failure = SetFailure{SetFailure::Step::kRefused, folder_, refusal_, {}};
+    return false;
   }
-  OpenFolders folders;
   // Each target where a write to it lands, checked before anything is made.
   struct Planned {
     fs::path given;
     Entry entry;
-    KnownFile now;  // the file a write lands in, as it is
+    WriteTarget place;  // the folder that `entry` names files in
+    KnownFile now;      // the file a write lands in, as it is
     const std::string* bytes;
     mode_t mode;
   };
   std::vector<Planned> planned;
   for (const auto& [path, bytes] : files) {
-    Planned p{path, {}, {}, &bytes, NewFileMode()};
+    Planned p{path, {}, {}, {}, &bytes, NewFileMode()};
     Entry& e = p.entry;
     e.name = path.filename().native();
     struct stat parent {};
@@ -343,29 +389,27 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     if (!IsPlainName(e.name) || ::stat(dir.c_str(), &parent) != 0 || parent.st_dev != stat_.st_dev ||
         parent.st_ino != stat_.st_ino)
       return Fail(failure, SetFailure::Step::kRefused, path, EXDEV);
+    // The one look at a link of the name: the journal records, and the
+    // files are made and renamed in, the very folder it led to.
     std::string why;
-    const std::optional<fs::path> resolved = ResolveWriteTarget(path, &why);
-    if (!resolved) {
-      failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
-      return false;
+    if (!p.place.OpenIn(fd_, reached_, e.name, true, &why)) {
+      if (p.place.refused()) {
+        failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
+        return false;
+      }
+      return Fail(failure, SetFailure::Step::kRefused, path, p.place.error());
     }
-    e.dir = fd_;
-    e.file = e.name;
-    Look l = LookAt(fd_, e.name, path);
-    if (l.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kRefused, path, l.error);
-    if (l.kind == Look::Kind::kLink) {
-      e.via = *resolved;
-      if (!IsPlainName(e.via.filename().native())) return Fail(failure, SetFailure::Step::kRefused, path, EINVAL);
+    e.dir = p.place.folder();
+    e.file = p.place.name();
+    if (p.place.followed()) {
+      e.via = p.place.file();
       e.shownDir = e.via.parent_path();
-      e.dir = folders.Open(e.shownDir);
-      if (e.dir < 0) return Fail(failure, SetFailure::Step::kCreate, path, errno);
-      if (!AlsoLock(e.shownDir)) return Fail(failure, SetFailure::Step::kBusy, e.shownDir, EBUSY);
-      e.file = e.via.filename().native();
-      l = LookAt(e.dir, e.file, e.via);
-      // A link where the resolved path named none was planted since.
-      if (l.kind == Look::Kind::kLink) return Fail(failure, SetFailure::Step::kRefused, path, ELOOP);
-      if (l.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kRefused, path, l.error);
+      if (!AlsoLock(e.dir, e.shownDir)) return Fail(failure, SetFailure::Step::kBusy, e.shownDir, EBUSY);
     }
+    const Look l = LookAt(e.dir, e.file, e.Shown(e.file));
+    // A link where the walk found none was planted since.
+    if (l.kind == Look::Kind::kLink) return Fail(failure, SetFailure::Step::kRefused, path, ELOOP);
+    if (l.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kRefused, path, l.error);
     if (l.kind == Look::Kind::kOther)
       return Fail(failure, SetFailure::Step::kRefused, path, S_ISDIR(l.st.st_mode) ? EISDIR : EINVAL);
     if (l.kind == Look::Kind::kFile) {
@@ -374,7 +418,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
       if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fail(failure, SetFailure::Step::kRefused, path, EACCES);
       p.mode = l.st.st_mode & 07777;
     }
-    p.now = Known(*resolved, l.kind == Look::Kind::kFile ? &l.st : nullptr);
+    p.now = Known(p.place.file(), l.kind == Look::Kind::kFile ? &l.st : nullptr);
     std::erase_if(planned, [&](const Planned& q) { return q.now.file == p.now.file; });
     planned.push_back(std::move(p));
   }
@@ -388,9 +432,14 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   if (options.known) {
     std::vector<fs::path> changed;
     for (const Planned& p : planned) {
+      auto fingerprint = [&p]() -> std::optional<std::uint64_t> {
+        const std::optional<std::string> bytes =
+            ReadFileBytes(p.entry.file, nullptr, ReadLimits{p.entry.dir, false});
+        return bytes ? std::optional<std::uint64_t>(TextFingerprint(*bytes)) : std::nullopt;
+      };
       for (const KnownFile& k : *options.known) {
         if (k.file != p.now.file) continue;
-        if (k == p.now) asKnown.push_back(&p);
+        if (StillAsKnown(k, p.now, fingerprint)) asKnown.push_back(&p);
         else changed.push_back(p.given);
       }
     }
@@ -424,7 +473,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   // unfinished under a temporary name goes first (never another program's,
   // and only where the lock says that no run of ours is making one).
   for (const auto& [from, to] : options.copies) {
-    if (!lockless_) RemoveLeftoverTemporaries(ResolveWriteTarget(to).value_or(to));
+    if (!lockless_) RemoveLeftoverTemporaries(to);
     MakeCopy(from, to, options.copiesNotMade);
   }
 

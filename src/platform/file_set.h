@@ -47,7 +47,7 @@ namespace velk {
 
 // New contents for several files, each with its path, in the order the
 // files are to be replaced. Every path lies in the set's folder (a symbolic
-// link there leads wherever it leads, when ResolveWriteTarget follows it).
+// link there leads wherever it leads, when WriteTarget follows it).
 using FileSet = std::vector<std::pair<std::filesystem::path, std::string>>;
 // The most files a set may have: a recovery reads no journal of more.
 inline constexpr std::size_t kMaxSetFiles = 8;
@@ -61,17 +61,23 @@ using FileCopies = std::vector<std::pair<std::filesystem::path, std::filesystem:
 void MakeCopy(const std::filesystem::path& from, const std::filesystem::path& to, std::vector<std::string>* notMade);
 
 // What a program last knew of a file it read or wrote: the file a write to
-// it lands in, its identity then (none when there was no such file), and
-// the time of its last change of status, which no program can set back: an
+// it lands in, its identity then (none when there was no such file), the
+// time of its last change of status, which no program can set back (an
 // edit that keeps the size and puts the modification time back still moves
-// it.
+// it), and a fingerprint of its bytes, which tells such an edit from a
+// change of status alone (a second name made, a mode set and set back).
 struct KnownFile {
   std::filesystem::path file;
   std::optional<FileIdentity> identity;
   std::int64_t changedSeconds = 0, changedNanoseconds = 0;
+  std::uint64_t fingerprint = 0;
   bool operator==(const KnownFile&) const = default;
 };
 KnownFile KnowFile(const std::filesystem::path& path);
+// `known` still describes what stands there now (`now`, whose fingerprint
+// is asked of `bytes` only when the status alone changed): the same file,
+// and the same bytes.
+bool StillAsKnown(const KnownFile& known, const KnownFile& now, const std::function<std::optional<std::uint64_t>()>& bytes);
 // Puts `known` in the place of what `files` knew of the same file.
 void Remember(std::vector<KnownFile>& files, KnownFile known);
 
@@ -186,8 +192,8 @@ class SetFolder {
   // writer still runs is left alone, and the folder counts as busy.
   SetRecovery Recover();
 
-  // Replaces the files of `files` (through any symbolic link, see
-  // ResolveWriteTarget) as one set: a failure before the renames leaves
+  // Replaces the files of `files` (through any symbolic link of the
+  // user's, see WriteTarget) as one set: a failure before the renames leaves
   // every target as it was; one during them gives the targets already
   // replaced their old files back; a kill at any step is put right by
   // Recover. Old files keep their permissions. A target named twice gets
@@ -203,9 +209,9 @@ class SetFolder {
 
  private:
   FolderLock::Result LockAll(const std::function<void()>& waiting, std::optional<std::chrono::milliseconds> limit);
-  // Locks the folder `dir` too, when it is not yet: waiting no longer than
-  // kSetLockWait, as the order of the locks is not kept then.
-  bool AlsoLock(const std::filesystem::path& dir);
+  // Locks the open folder `dir` too, when it is not yet: waiting no longer
+  // than kSetLockWait, as the order of the locks is not kept then.
+  bool AlsoLock(int dir, const std::filesystem::path& shown);
   // One of the locks taken is of the folder `key`.
   bool Holds(const FolderLock::Key& key) const;
 
@@ -216,6 +222,10 @@ class SetFolder {
   bool lockless_ = false;  // some folder's file system gives no lock
   bool ownLock_ = false;   // the set's own folder is locked
   int fd_ = -1;            // the set's folder, once locked
+  std::filesystem::path reached_;  // its path without links
+  // Why nothing may be written there: a link of another user's on the way
+  // to it, which a read may follow, but no write.
+  std::string refusal_;
   int openError_ = 0;      // why it could not be opened and looked at
   struct stat stat_ {};    // what it is
 };

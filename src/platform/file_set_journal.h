@@ -181,6 +181,7 @@ class OpenFolders {
  public:
   ~OpenFolders() {
     for (auto& [path, fd] : fds_) ::close(fd);
+    for (int fd : kept_) ::close(fd);
   }
   // -1 (errno set) when `dir` cannot be opened without following a link.
   int Open(const fs::path& dir) {
@@ -189,9 +190,15 @@ class OpenFolders {
     if (fd >= 0) fds_.emplace(dir, fd);
     return fd;
   }
+  // Keeps the open folder `fd` until it goes; -1 stays -1.
+  int Keep(int fd) {
+    if (fd >= 0) kept_.push_back(fd);
+    return fd;
+  }
 
  private:
   std::map<fs::path, int> fds_;
+  std::vector<int> kept_;
 };
 
 }  // namespace velk::set_journal

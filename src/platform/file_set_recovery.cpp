@@ -30,10 +30,11 @@ using W = Decision::Why;
 // What the recovery of one folder works with.
 struct Place {
   fs::path folder;     // made absolute
+  fs::path reached;    // its path without links
   int fd;              // the folder, locked where locks work
   struct stat status;  // what the folder is
   bool locks;          // its lock is held
-  std::function<bool(const fs::path&)> alsoLock;
+  std::function<bool(int, const fs::path&)> alsoLock;
 };
 
 struct JournalOutcome {
@@ -155,26 +156,32 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   if (!f.parsed || f.parsed->records == Journal::Records::kFirstCut) return f;
   Journal& j = *f.parsed;
   NameFiles(j);
+  // Every folder that the journal's links lead to is locked before any file
+  // is looked at, so that a run taking those locks cannot change what was
+  // seen. A link acts only while it still leads to the file it led to; a
+  // look on the way that fails says nothing about where it leads.
+  for (Entry& e : j.entries) {
+    e.dir = at.fd;
+    if (e.via.empty()) continue;
+    WriteTarget place;
+    const bool open = place.OpenIn(at.fd, at.reached, e.name, true);
+    const int err = place.error();
+    if (!open && !place.refused() && err != ENOENT && err != ENOTDIR)
+      return TryAgain("look at " + Printable(e.name) + " after " + by, err);
+    if (!open || !place.followed() || place.file() != e.via) {
+      e.dir = -1;
+      continue;
+    }
+    if (!at.alsoLock(place.folder(), e.shownDir)) return JournalOutcome{{}, false, false, true};
+    e.dir = folders.Keep(::fcntl(place.folder(), F_DUPFD_CLOEXEC, 0));
+    if (e.dir < 0) return TryAgain("open the folder of " + Printable(e.name) + " after " + by, errno);
+  }
   for (Entry& e : j.entries) {
     Facts::File x;
-    e.dir = at.fd;
-    if (!e.via.empty()) {
-      // A link acts only while it still leads to the file it led to.
-      const Look link = LookAt(at.fd, e.name, at.folder / e.name);
-      if (link.kind == Look::Kind::kError) return TryAgain("look at " + Printable(e.name) + " after " + by, link.error);
-      const std::optional<fs::path> resolved =
-          link.kind == Look::Kind::kLink ? ResolveWriteTarget(at.folder / e.name) : std::nullopt;
-      const int fd = resolved && *resolved == e.via ? folders.Open(e.via.parent_path()) : -1;
-      if (fd < 0 && resolved && *resolved == e.via && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
-        return TryAgain("open the folder of " + Printable(e.name) + " after " + by, errno);
-      if (fd < 0) {
-        x.lost = true;
-        e.dir = -1;
-        f.files.push_back(x);
-        continue;
-      }
-      if (!at.alsoLock(e.via.parent_path())) return JournalOutcome{{}, false, false, true};
-      e.dir = fd;
+    if (e.dir < 0) {
+      x.lost = true;
+      f.files.push_back(x);
+      continue;
     }
     for (const auto& [look, file] : {std::pair{&x.target, &e.file}, {&x.temporary, &e.temporary}, {&x.kept, &e.kept}}) {
       *look = LookAt(e.dir, *file, e.Shown(*file));
@@ -470,7 +477,8 @@ SetRecovery SetFolder::Recover() {
     r.attention = r.unfinished = true;
     return r;
   }
-  const Place at{r.folder, fd_, stat_, ownLock_, [this](const fs::path& dir) { return AlsoLock(dir); }};
+  const Place at{r.folder, reached_, fd_, stat_, ownLock_,
+                 [this](int dir, const fs::path& shown) { return AlsoLock(dir, shown); }};
   for (std::string_view mark : kProgramMarks) {
     OpenFolders folders;
     std::variant<Facts, JournalOutcome> looked = Gather(at, mark, folders);

@@ -80,9 +80,11 @@ void FolderLock::Register() {
   held_ = true;
 }
 
-FolderLock::Result FolderLock::TryLock(const std::filesystem::path& folder, bool keepWaiting) {
+FolderLock::Result FolderLock::TryLock(int open, const std::filesystem::path& folder, bool keepWaiting) {
   Unlock();
-  fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A lock of its own on the folder, which a descriptor of its own carries.
+  fd_ = open >= 0 ? ::openat(open, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                  : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ < 0) return Result::kNoFolder;
   struct stat st {};
   key_ = ::fstat(fd_, &st) == 0 ? Key{st.st_dev, st.st_ino} : Key{0, 0};
@@ -124,11 +126,12 @@ FolderLock::Result FolderLock::Wait() {
   }
 }
 
-FolderLock::Result FolderLock::LockWithin(const std::filesystem::path& folder, std::chrono::milliseconds limit) {
+FolderLock::Result FolderLock::LockWithin(int open, const std::filesystem::path& folder,
+                                          std::chrono::milliseconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
   for (;;) {
     const auto tried = std::chrono::steady_clock::now();
-    const Result r = TryLock(folder);
+    const Result r = TryLock(open, folder, false);
     if (r != Result::kBusy || std::chrono::steady_clock::now() >= until) return r;
     if (const LockWaitHook hook = lockWaitHook.load()) hook();
     // The hook's time counts towards the pace; the last try comes at the

@@ -32,17 +32,26 @@ class FolderLock {
   // locked at once, so that nested holders never wait for themselves.
   template <typename Waiting>
   Result Lock(const std::filesystem::path& folder, Waiting waiting) {
-    const Result r = TryLock(folder, /*keepWaiting=*/true);
+    return Lock(-1, folder, waiting);
+  }
+  // The same for the open folder `folder` (`shown` names it): the very
+  // folder that is then written through that descriptor.
+  template <typename Waiting>
+  Result Lock(int folder, const std::filesystem::path& shown, Waiting waiting) {
+    const Result r = TryLock(folder, shown, /*keepWaiting=*/true);
     if (r != Result::kBusy) return r;
     waiting();
     return Wait();
   }
   // Takes the lock when nobody holds it; kBusy, holding nothing, otherwise.
-  Result TryLock(const std::filesystem::path& folder) { return TryLock(folder, false); }
+  Result TryLock(const std::filesystem::path& folder) { return TryLock(-1, folder, false); }
   // Takes the lock, waiting at most `limit` for another holder; kBusy,
   // holding nothing, when that was not enough. Between its tries, every
   // 50 ms, the lock wait hook runs.
-  Result LockWithin(const std::filesystem::path& folder, std::chrono::milliseconds limit);
+  Result LockWithin(const std::filesystem::path& folder, std::chrono::milliseconds limit) {
+    return LockWithin(-1, folder, limit);
+  }
+  Result LockWithin(int folder, const std::filesystem::path& shown, std::chrono::milliseconds limit);
   // Lets go in whatever thread; the lock stays counted as the taking
   // thread's until its last holder there goes.
   void Unlock();
@@ -53,7 +62,8 @@ class FolderLock {
   const Key& key() const { return key_; }
 
  private:
-  Result TryLock(const std::filesystem::path& folder, bool keepWaiting);
+  // By `path` when `folder` is -1.
+  Result TryLock(int folder, const std::filesystem::path& path, bool keepWaiting);
   Result Wait();
   void Register();
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
+#include <functional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -191,112 +191,6 @@ void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep, const std::filesys
   g_atomicWriteObserver = observer;
 }
 
-std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
-                                                        std::string* error) {
-  namespace fs = std::filesystem;
-  fs::path start = path.empty() ? fs::path(".") : path;
-  if (start.is_relative()) {
-    std::error_code ec;
-    const fs::path here = fs::current_path(ec);
-    if (ec) {
-      if (error) *error = ec.message();
-      return std::nullopt;
-    }
-    start = here / start;
-  }
-  // The parts still to walk, and the folder reached so far, which holds no
-  // link: each link met is replaced by what it leads to, as the system
-  // would follow it, once its owner is one whose links may be followed.
-  const fs::path parts = start.relative_path();
-  std::deque<fs::path> rest(parts.begin(), parts.end());
-  fs::path reached = start.root_path();
-  // As many links as the system itself follows before it gives up.
-  int hops = 0;
-  while (!rest.empty()) {
-    const fs::path part = rest.front();
-    rest.pop_front();
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      reached = reached.parent_path();
-      continue;
-    }
-    const fs::path next = reached / part;
-    struct stat st {};
-    // What is no link, or is not there (yet), is taken as it is named.
-    if (::lstat(next.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-      reached = next;
-      continue;
-    }
-    if (!MayFollowLinkOf(st.st_uid)) {
-      if (error)
-        *error = "the symbolic link '" + next.string() + "' belongs to the user " + UserName(st.st_uid) +
-                 ", not to you";
-      return std::nullopt;
-    }
-    if (++hops > 40) {
-      Fail(error, ELOOP);
-      return std::nullopt;
-    }
-    std::error_code ec;
-    const fs::path to = fs::read_symlink(next, ec);
-    if (ec) {
-      if (error) *error = ec.message();
-      return std::nullopt;
-    }
-    if (to.is_absolute()) reached = to.root_path();
-    const fs::path relative = to.relative_path();
-    rest.insert(rest.begin(), relative.begin(), relative.end());
-  }
-  return reached;
-}
-
-WriteTarget::~WriteTarget() {
-  if (folder_ >= 0) ::close(folder_);
-}
-
-bool WriteTarget::OpenFolderOf(const std::optional<std::filesystem::path>& file) {
-  if (folder_ >= 0) ::close(folder_);
-  folder_ = -1;
-  // Without a file the links could not be followed, and `why` says so.
-  file_ = file.value_or(std::filesystem::path());
-  name_ = file_.filename().string();
-  if (!file) return false;
-  if (name_.empty() || name_ == "." || name_ == "..") {
-    errno = EISDIR;
-    return false;
-  }
-  folder_ = OpenFolderNoLinks(file_.parent_path());
-  return folder_ >= 0;
-}
-
-bool WriteTarget::Open(const std::filesystem::path& path, std::string* why) {
-  return OpenFolderOf(ResolveWriteTarget(path, why));
-}
-
-bool WriteTarget::OpenName(const std::filesystem::path& path, std::string* why) {
-  const std::optional<std::filesystem::path> dir = ResolveWriteTarget(path.has_parent_path() ? path.parent_path() : ".", why);
-  return OpenFolderOf(dir ? std::optional<std::filesystem::path>(*dir / path.filename()) : std::nullopt);
-}
-
-bool WriteTarget::OpenBeside(const WriteTarget& other, const std::string& name) {
-  if (folder_ >= 0) ::close(folder_);
-  folder_ = other.folder_ < 0 ? -1 : ::fcntl(other.folder_, F_DUPFD_CLOEXEC, 0);
-  name_ = name;
-  file_ = other.file_.parent_path() / name;
-  return folder_ >= 0;
-}
-
-bool WriteTarget::Look(struct stat& st) const {
-  return ::fstatat(folder_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-}
-
-bool WriteTarget::RemoveLeftover() const {
-  struct stat st {};
-  if (!Look(st)) return errno == ENOENT;
-  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
-  return RemoveAt(folder_, name_, file_);
-}
-
 namespace {
 
 // Opens where a write to `path` lands (WriteTarget::Open); false with the
@@ -347,6 +241,27 @@ bool MayRewrite(const std::filesystem::path& file) {
   return target.Open(file) && TargetRefusal(target.folder(), target.name(), st) == 0;
 }
 
+std::uint64_t TextFingerprint(std::string_view text) {
+  // Blocks of a fixed size are hashed on their own, on several threads for
+  // a large text, and their hashes combined in order: the result depends on
+  // the bytes alone.
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  const std::size_t blocks = (text.size() + kBlock - 1) / kBlock;
+  std::vector<std::uint64_t> hashes(blocks);
+  auto hash = [&](std::size_t b) { hashes[b] = std::hash<std::string_view>{}(text.substr(b * kBlock, kBlock)); };
+  if (blocks > 2) {
+    const std::size_t threads = std::min<std::size_t>(blocks, std::max(1u, std::thread::hardware_concurrency()));
+    RunParallel(threads, [&](std::size_t t) {
+      for (std::size_t b = t; b < blocks; b += threads) hash(b);
+    });
+  } else {
+    for (std::size_t b = 0; b < blocks; ++b) hash(b);
+  }
+  std::uint64_t h = static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u;
+  for (std::uint64_t x : hashes) h = (h ^ x) * 0x100000001B3u + (h >> 29);
+  return h;
+}
+
 std::string WriteFailedMessage(const std::filesystem::path& path) {
   return "Could not write file '" + Utf8ToCp1252(path.string()) + "'.";
 }
@@ -383,9 +298,13 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
   if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return standing(st);
   if (errno != ENOENT) return Fail(error, errno);
   int err = 0;
-  std::optional<std::string> bytes = ReadFileBytes(from, error, {}, &err);
+  // The copy gets the mode of the very file it was read from.
+  struct stat source {};
+  ReadLimits reading;
+  reading.status = &source;
+  std::optional<std::string> bytes = ReadFileBytes(from, error, reading, &err);
   if (!bytes) return false;
-  const mode_t mode = ::stat(from.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+  const mode_t mode = source.st_mode & 07777;
   std::string temporary;
   const int fd = CreateTemporaryIn(folder, name, temporary, target.file().parent_path());
   if (fd < 0) return Fail(error, errno);

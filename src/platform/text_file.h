@@ -14,6 +14,7 @@
 
 #include "platform/file_ops.h"
 #include "platform/text_lines.h"
+#include "platform/write_target.h"
 
 namespace velk {
 
@@ -57,66 +58,8 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
 int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr,
                     const ReadLimits& limits = {});
 
-// The file a write to `path` lands in, as a path without any symbolic link:
-// each link on the way (of the file's name or of a folder above it) is
-// followed as the system would, so that a link stays and its target is
-// rewritten; the file itself need not exist yet. Only links of this user's
-// or of root's are followed: another user could point a link at any file of
-// this user's. Nothing, with the reason in `error` (which names such a link
-// and its owner), when a link is another user's, when the chain loops, or
-// when a link cannot be read.
-std::optional<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& path,
-                                                        std::string* error = nullptr);
-
-// A file about to be written, reached as the system reaches it:
-// through the links of the user's own and of root's, never through another
-// user's, who could point a link at any file of the user's
-// (ResolveWriteTarget). Its folder is opened step by step without
-// following any link (OpenFolderNoLinks), and every step on the file
-// goes through that open folder, so that a link planted after the look
-// leads nowhere.
-class WriteTarget {
- public:
-  WriteTarget() = default;
-  ~WriteTarget();
-  WriteTarget(const WriteTarget&) = delete;
-  WriteTarget& operator=(const WriteTarget&) = delete;
-
-  // Where a write to `path` lands: a link of the user's own at its name is
-  // followed too, so that the link stays and the file it names is
-  // rewritten. False when a link on the way may not be followed or loops,
-  // with the reason for the user in `why` (which names a link of another
-  // user's and its owner), and when the folder cannot be opened (errno
-  // set; file() then tells the file).
-  bool Open(const std::filesystem::path& path, std::string* why = nullptr);
-  // The same for the name itself: the links on the way to its folder are
-  // followed, one at the name never (a leftover there is removed, and a new
-  // file made in its place).
-  bool OpenName(const std::filesystem::path& path, std::string* why = nullptr);
-  // The name `name` in the folder of `other`.
-  bool OpenBeside(const WriteTarget& other, const std::string& name);
-
-  int folder() const { return folder_; }
-  const std::string& name() const { return name_; }
-  // The file, as an absolute path without any link.
-  const std::filesystem::path& file() const { return file_; }
-  // The status of what has the name now, not followed: false (errno set)
-  // when nothing has it or it cannot be looked at.
-  bool Look(struct stat& st) const;
-  // Removes a regular file or a link of the name (never what a link leads
-  // to, never a folder); true when nothing of the name is left.
-  bool RemoveLeftover() const;
-
- private:
-  bool OpenFolderOf(const std::optional<std::filesystem::path>& file);
-
-  int folder_ = -1;
-  std::string name_;
-  std::filesystem::path file_;
-};
-
-// Replaces the file at `path` (through any symbolic link, see
-// ResolveWriteTarget) with `bytes`: they go to a new temporary file in the
+// Replaces the file at `path` (through any symbolic link of the user's,
+// see WriteTarget) with `bytes`: they go to a new temporary file in the
 // target's folder, which is flushed to disk and then renamed over the target
 // in one step, so the target is at every moment either the old file or the
 // new one, whole. The old file's permissions are kept. Refused, with the old
@@ -147,10 +90,14 @@ enum class AtomicWriteStep { kTemporaryCreated, kWritten, kFlushed, kReplaced };
 // default. Tests only.
 void SetAtomicWriteObserver(void (*observer)(AtomicWriteStep step, const std::filesystem::path& temporary));
 
+// A fingerprint of a text's bytes, to tell whether a file still holds what
+// was read from it earlier.
+std::uint64_t TextFingerprint(std::string_view text);
+
 // Joins lines with CRLF after each line (the last one too).
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
-// Copies `from` to `to` (through a link at `to`, see ResolveWriteTarget)
+// Copies `from` to `to` (through a link at `to`, see WriteTarget)
 // only when `to` does not exist yet; true when the copy exists afterwards
 // (made now, or before by this user). The copy is made whole under a
 // temporary name and only then given its name, so a copy killed part way

@@ -50,27 +50,6 @@ static bool CopyBlocks(int in, OutputFile& out) {
   }
 }
 
-std::uint64_t TextFingerprint(std::string_view text) {
-  // Blocks of a fixed size are hashed on their own, on several threads for
-  // a large text, and their hashes combined in order: the result depends on
-  // the bytes alone.
-  constexpr std::size_t kBlock = std::size_t{1} << 20;
-  const std::size_t blocks = (text.size() + kBlock - 1) / kBlock;
-  std::vector<std::uint64_t> hashes(blocks);
-  auto hash = [&](std::size_t b) { hashes[b] = std::hash<std::string_view>{}(text.substr(b * kBlock, kBlock)); };
-  if (blocks > 2) {
-    const std::size_t threads = std::min<std::size_t>(blocks, std::max(1u, std::thread::hardware_concurrency()));
-    velk::RunParallel(threads, [&](std::size_t t) {
-      for (std::size_t b = t; b < blocks; b += threads) hash(b);
-    });
-  } else {
-    for (std::size_t b = 0; b < blocks; ++b) hash(b);
-  }
-  std::uint64_t h = static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u;
-  for (std::uint64_t x : hashes) h = (h ^ x) * 0x100000001B3u + (h >> 29);
-  return h;
-}
-
 OutputFile::~OutputFile() { Reset(); }
 
 void OutputFile::CloseQuietly() {

@@ -33,9 +33,8 @@ using velk::SetFileStepHook;
 using velk::LineReader;
 using velk::TextLine;
 
-// A fingerprint of a text's bytes, to tell whether a file still holds what
-// was read from it earlier.
-std::uint64_t TextFingerprint(std::string_view text);
+// A fingerprint of a text's bytes (platform/text_file.h).
+using velk::TextFingerprint;
 
 // A file the tools are about to write (velk::WriteTarget, platform/text_file.h).
 using velk::WriteTarget;
