@@ -1,15 +1,19 @@
 #include "aircraft_editors/aircraft_fields.h"
 
 #include <fcntl.h>
-#include <stdio.h>
-#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <system_error>
 
 #include "data/class_config.h"
 #include "data/text_number.h"
 #include "platform/ascii_text.h"
+#include "platform/file_ops.h"
+#include "platform/folder_tree.h"
 #include "platform/sim_location.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace {
@@ -105,22 +109,27 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text) 
 }
 
 bool CopyFolderWhole(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  if (to.empty() || !fs::is_directory(from, ec) || fs::exists(fs::symlink_status(to, ec))) return false;
-  fs::path parent = to.parent_path();
-  if (parent.empty()) parent = ".";
-  std::string tmpl = (parent / ("." + to.filename().string() + ".XXXXXX")).string();
-  if (!::mkdtemp(tmpl.data())) return false;
-  fs::path tmp = tmpl;
-  fs::copy(from, tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-  if (!ec) {
-    fs::perms mode = fs::status(from, ec).permissions();
-    if (!ec) fs::permissions(tmp, mode, ec);
-  }
+  // Both folders are reached through links of the user's own only: another
+  // user's could lead the copy out of any folder of the user's, or into one.
+  WriteTarget source;
+  WriteTarget place;
+  if (to.empty() || !source.Open(from) || !place.OpenName(to)) return false;
+  struct stat st {};
+  if (place.Look(st) || errno != ENOENT) return false;
+  const int in = ::openat(source.folder(), source.name().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (in < 0) return false;
+  const fs::path dir = place.file().parent_path();
+  std::string temporary;
+  const int out = MakeFreshFolderIn(place.folder(), "." + place.name() + "." + ProgramMark() + "-", temporary, dir);
+  bool ok = out >= 0 && CopyFolderContents(in, out, dir / temporary) && ::fstat(in, &st) == 0 &&
+            ::fchmod(out, st.st_mode & 07777) == 0;
+  ::close(in);
+  if (out < 0) return false;
+  ::close(out);
   // Never over a folder that appeared meanwhile: the user's, or another run's.
-  if (!ec && ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  fs::remove_all(tmp, ec);
-  return false;
+  ok = ok && RenameNoReplace(temporary, place.name(), place.folder()) == RenameResult::kRenamed;
+  if (!ok) RemoveTreeAt(place.folder(), temporary, dir / temporary);
+  return ok;
 }
 
 }  // namespace velk

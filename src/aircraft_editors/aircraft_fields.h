@@ -59,8 +59,9 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text);
 // Copies the folder `from` with everything in it to `to`, which must not
 // exist. The copy is made beside `to` under a temporary name and renamed
 // into place when complete, so `to` either appears whole or not at all.
-// Links inside are copied as links, never followed. False when anything
-// could not be copied.
+// Links inside are copied as links, never followed, and anything but
+// files, folders and links is left out. False when anything could not be
+// copied, and when a link of another user's leads to either folder.
 bool CopyFolderWhole(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace velk

@@ -1,6 +1,10 @@
 #include "airport_tools/gate_resize.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -113,6 +117,16 @@ bool IsResizeTemporary(std::string_view name, const std::unordered_set<std::stri
   return walked.count(std::string(*target)) > 0;
 }
 
+// Removes the file or link `path` that a run of this user's left, through
+// its folder: another user's file of that name is no run of ours. True when
+// it went.
+bool RemoveOwnLeftover(const fs::path& path) {
+  WriteTarget leftover;
+  struct stat st {};
+  return leftover.OpenName(path) && leftover.Look(st) && st.st_uid == ::geteuid() &&
+         (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && RemoveAt(leftover.folder(), leftover.name(), path);
+}
+
 }  // namespace
 
 GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequest& request,
@@ -146,11 +160,7 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
   for (const fs::directory_entry& entry : entries) {
     std::string name = entry.path().filename().string();
     if (IsResizeTemporary(name, names)) {
-      std::error_code fileEc;
-      fs::file_type type = entry.symlink_status(fileEc).type();
-      if (lock.Held() && (type == fs::file_type::regular || type == fs::file_type::symlink) &&
-          fs::remove(entry.path(), fileEc))
-        ++result.temporariesRemoved;
+      if (lock.Held() && RemoveOwnLeftover(entry.path())) ++result.temporariesRemoved;
     } else if (names.count(name)) {
       files.push_back(entry.path());
     }
@@ -194,9 +204,11 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
 
 bool DiscardSceneryAirports(const fs::path& programFolder) {
   SceneryAirports().clear();
-  std::error_code ec;
-  fs::remove(programFolder / kSceneryCacheFileName, ec);
-  return !ec;
+  // The cache is this program's own file; a link in its place goes, never
+  // what it leads to.
+  WriteTarget cache;
+  if (!cache.OpenName(programFolder / kSceneryCacheFileName)) return !cache.file().empty() && errno == ENOENT;
+  return cache.RemoveLeftover();
 }
 
 }  // namespace velk

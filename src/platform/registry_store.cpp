@@ -74,19 +74,23 @@ std::mutex& StoreMutex() {
 }
 
 // Moves an unreadable store out of the way under a name not taken yet, so
-// that neither it nor an earlier broken store is lost.
+// that neither it nor an earlier broken store is lost. The store is set
+// aside where a write to it lands, beside it in its folder: a store kept
+// elsewhere through a link of the user's own is set aside there, and the
+// link stays for the store written next.
 bool SetAside(const std::filesystem::path& path) {
-  std::string base = path.string() + ".broken";
-  std::string target = base;
-  std::error_code ec;
-  for (int n = 2; std::filesystem::symlink_status(target, ec).type() !=
-                      std::filesystem::file_type::not_found;
-       ++n) {
-    target = base + "." + std::to_string(n);
+  WriteTarget store;
+  if (!store.Open(path)) return false;
+  const std::string base = store.name() + ".broken";
+  std::string name = base;
+  for (int n = 2;; ++n) {
+    const RenameResult moved = RenameNoReplace(store.name(), name, store.folder());
+    if (moved == RenameResult::kFailed) return false;
+    if (moved == RenameResult::kRenamed) break;
+    name = base + "." + std::to_string(n);
   }
-  if (std::rename(path.c_str(), target.c_str()) != 0) return false;
-  std::fprintf(stderr, "velk: the settings file %s could not be read; it was kept as %s\n",
-               path.c_str(), target.c_str());
+  std::fprintf(stderr, "velk: the settings file %s could not be read; it was kept as %s\n", path.c_str(),
+               (store.file().parent_path() / name).c_str());
   return true;
 }
 

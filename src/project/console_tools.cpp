@@ -1,13 +1,12 @@
 #include "project/console_tools.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <optional>
 #include <system_error>
 
 #include "platform/file_set.h"
+#include "platform/folder_tree.h"
 #include "platform/process_runner.h"
 #include "platform/sim_location.h"
 #include "platform/temp_folder.h"
@@ -17,16 +16,19 @@ namespace velk {
 namespace fs = std::filesystem;
 
 RunFolder::RunFolder() {
-  std::string base = GetTempFolder();
-  if (base.empty()) return;
-  std::string tmpl = base + "run-XXXXXX";
-  if (::mkdtemp(tmpl.data())) path_ = tmpl;
+  const std::string base = GetTempFolder();
+  if (base.empty() || !place_.OpenName(fs::path(base) / "run")) return;
+  const int made = MakeFreshFolderIn(place_.folder(), "run-", name_, place_.file().parent_path());
+  if (made < 0) {
+    name_.clear();
+    return;
+  }
+  ::close(made);
+  path_ = place_.file().parent_path() / name_;
 }
 
 RunFolder::~RunFolder() {
-  if (path_.empty()) return;
-  std::error_code ec;
-  fs::remove_all(path_, ec);
+  if (!path_.empty()) RemoveTreeAt(place_.folder(), name_, path_);
 }
 
 bool ToolPresent(const fs::path& programFolder, const char* tool) {
@@ -42,7 +44,8 @@ bool CopyInputFile(const fs::path& from, const fs::path& to) {
   std::optional<std::string> bytes = ReadFileBytes(from);
   // The run folder is ours alone and new; a file already there is not one
   // of ours to replace.
-  return bytes && WriteNewFile(AT_FDCWD, to, *bytes, 0600, to);
+  WriteTarget copy;
+  return bytes && copy.OpenName(to) && WriteNewFile(copy.folder(), copy.name(), *bytes, 0600, to);
 }
 
 int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool showConsole) {

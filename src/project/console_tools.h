@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_set.h"
+#include "platform/text_file.h"
 
 namespace velk {
 
@@ -29,7 +30,8 @@ inline constexpr const char* kAircraftName = "Aircraft.txt";
 inline constexpr const char* kAirportsName = "Airports.txt";
 
 // A private folder for one run, removed with all it holds when the object
-// goes. Empty path when none could be made.
+// goes, through the folder it was made in. Empty path when none could be
+// made.
 class RunFolder {
  public:
   RunFolder();
@@ -40,6 +42,8 @@ class RunFolder {
   bool Made() const { return !path_.empty(); }
 
  private:
+  WriteTarget place_;  // the folder it lies in, open
+  std::string name_;
   std::filesystem::path path_;
 };
 

@@ -4,7 +4,12 @@
 // when a model, texture or flight-model name changes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include "aircraft_editors/aircraft_cfg_writer.h"
 #include "aircraft_editors/aircraft_fields.h"
@@ -12,6 +17,7 @@
 #include "aircraft_editors/model_radius_patch.h"
 #include "aircraft_editors/sim_files.h"
 #include "aircraft_editors/sample_sim_fixture.h"
+#include "platform/file_ops.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -285,20 +291,35 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   fs::path from = dir / "model";
   WriteFile(from / "model.cfg", "[models]\r\nnormal=m\r\n");
   WriteFile(from / "sub" / "m.mdl", "bytes");
-  fs::create_symlink("/etc/passwd", from / "link");
+  WriteFile(dir / "notes.txt", "notes");
+  fs::create_symlink(dir / "notes.txt", from / "notes");
+  ASSERT_EQ(::mkfifo((from / "pipe").c_str(), 0600), 0);
+  ::chmod((from / "model.cfg").c_str(), 0640);
+  ::chmod((from / "sub").c_str(), 0750);
   ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new"));
-  EXPECT_EQ(*ReadFile(dir / "model.new" / "sub" / "m.mdl"), "bytes");
-  EXPECT_EQ(*ReadFile(dir / "model.new" / "model.cfg"), "[models]\r\nnormal=m\r\n");
-  // Links are copied as links, never followed.
-  EXPECT_TRUE(fs::is_symlink(dir / "model.new" / "link"));
+  const fs::path copy = dir / "model.new";
+  EXPECT_EQ(test::Names(copy), (std::set<std::string>{"model.cfg", "notes", "sub"}));
+  EXPECT_EQ(*ReadFile(copy / "sub" / "m.mdl"), "bytes");
+  EXPECT_EQ(*ReadFile(copy / "model.cfg"), "[models]\r\nnormal=m\r\n");
+  EXPECT_EQ(fs::status(copy / "model.cfg").permissions(), fs::perms(0640));
+  EXPECT_EQ(fs::status(copy / "sub").permissions(), fs::perms(0750));
+  // A link is copied as the link, never followed.
+  EXPECT_TRUE(fs::is_symlink(copy / "notes"));
+  EXPECT_EQ(fs::read_symlink(copy / "notes"), dir / "notes.txt");
+  EXPECT_EQ(ReadFile(dir / "notes.txt"), "notes");
   // Never over a folder that is there already.
-  EXPECT_FALSE(CopyFolderWhole(from, dir / "model.new"));
+  EXPECT_FALSE(CopyFolderWhole(from, copy));
   EXPECT_FALSE(CopyFolderWhole(dir / "missing", dir / "model.other"));
-  EXPECT_FALSE(fs::exists(dir / "model.other"));
-  // No temporary folder is left behind.
-  int entries = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
-  EXPECT_EQ(entries, 2);
+  // Another user's link on the way to either folder is followed by nothing.
+  fs::create_symlink(dir.path(), dir / "theirs");
+  ASSERT_EQ(::lchown((dir / "theirs").c_str(), 65534, 65534), 0);
+  EXPECT_FALSE(CopyFolderWhole(dir / "theirs" / "model", dir / "model.other"));
+  EXPECT_FALSE(CopyFolderWhole(from, dir / "theirs" / "model.other"));
+  // A copy that fails at its last step leaves nothing behind.
+  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "rename"; });
+  EXPECT_FALSE(CopyFolderWhole(from, dir / "model.other"));
+  SetFileStepHook(nullptr);
+  EXPECT_EQ(test::Names(dir.path()), (std::set<std::string>{"model", "model.new", "notes.txt", "theirs"}));
 }
 
 }  // namespace

@@ -331,6 +331,12 @@ TEST(SceneryDiscard, DeletesTheCacheAndForgetsTheAirports) {
   // A cache that cannot go is reported.
   fs::create_directories(dir / kSceneryCacheFileName / "inside");
   EXPECT_FALSE(DiscardSceneryAirports(dir.path()));
+  // Through another user's link nothing goes.
+  test::WriteFile(dir / "real" / kSceneryCacheFileName, "cache");
+  fs::create_symlink(dir / "real", dir / "theirs");
+  ASSERT_EQ(::lchown((dir / "theirs").c_str(), 65534, 65534), 0);
+  EXPECT_FALSE(DiscardSceneryAirports(dir / "theirs"));
+  EXPECT_TRUE(fs::exists(dir / "real" / kSceneryCacheFileName));
 }
 
 }  // namespace

@@ -136,6 +136,14 @@ TEST_F(SettingsStore, LinkedStoreIsWrittenThroughItsLink) {
   ASSERT_TRUE(Save("Settings", "A", "1"));
   EXPECT_TRUE(std::filesystem::is_symlink(store));
   EXPECT_NE(ReadFile(real).value_or("").find("\"A\"=str(2):\"1\""), std::string::npos);
+  // Broken, it is set aside where it lies, and the link stays for the next
+  // store.
+  WriteFile(real, "junk");
+  EXPECT_EQ(Get("Settings", "A", "dflt"), "dflt");
+  EXPECT_EQ(ReadFile(dir / "dotfiles" / "velk.reg.broken"), "junk");
+  ASSERT_TRUE(Save("Settings", "B", "2"));
+  EXPECT_TRUE(std::filesystem::is_symlink(store));
+  EXPECT_NE(ReadFile(real).value_or("").find("\"B\"=str(2):\"2\""), std::string::npos);
 }
 
 TEST_F(SettingsStore, BrokenKeyPathsFailQuietly) {

@@ -310,13 +310,19 @@ int PlanWriteBack::MakeNewPlan(const std::filesystem::path& plans_file, const st
   std::string why;
   if (!target_.Open(plans_file, &why) && !why.empty())
     return ReportNotWritten(kErrCreateFile, kFlightPlansFile, plans_file.lexically_normal().string(), why);
+  // Read through the folder that was looked at, never by its path again,
+  // and known by what was read: a plan put in its place since is no longer
+  // the one that was read.
   struct stat st {};
   before_.reset();
-  if (target_.Look(st) && S_ISREG(st.st_mode)) before_ = velk::IdentityOf(st);
-  velk::FileBytes bytes;
-  if (!before_ || velk::ReadRegularFileBytes(target_.file(), bytes) != velk::RegularReadResult::kOk)
-    return ReportFileError(kErrOpenInput, kFlightPlansFile);
-  const std::string_view original = bytes.view();
+  velk::ReadLimits limits;
+  limits.folder = target_.folder();
+  limits.followLinks = false;
+  limits.status = &st;
+  const std::optional<std::string> bytes = velk::ReadFileBytes(target_.name(), nullptr, limits);
+  if (!bytes) return ReportFileError(kErrOpenInput, kFlightPlansFile);
+  before_ = velk::IdentityOf(st);
+  const std::string_view original = *bytes;
   if (parsed_fingerprint && TextFingerprint(original) != *parsed_fingerprint) return ReportChanged();
   // A plan marked read-only is left as it is.
   if (IsWriteProtected(target_, st)) return ReportFileError(kErrCreateFile, kFlightPlansFile);

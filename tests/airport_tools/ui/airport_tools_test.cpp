@@ -257,6 +257,10 @@ TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
                                          ".SAMPLE_001.BGL.orvane-abc123"};
   for (const std::string& name : kept) test::WriteFile(folder / name, "other");
   fs::create_directory(folder / ".SAMPLE_001.BGL.velk-dir123");
+  // Another user's run is no run of ours.
+  const fs::path theirs = folder / ".SAMPLE_001.BGL.velk-Th31r5";
+  test::WriteFile(theirs, "theirs");
+  ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
   resize.trigger();
   frmResizeGates* w = tools->ResizeWindow();
   ASSERT_NE(w, nullptr);
@@ -284,6 +288,7 @@ TEST_F(AirportToolsTest, ResizeRemovesWhatAKilledResizeLeftAndNothingElse) {
   EXPECT_EQ(test::ReadFile(program / "kept.txt"), "kept");
   for (const std::string& name : kept) EXPECT_EQ(test::ReadFile(folder / name), "other") << name;
   EXPECT_TRUE(fs::is_directory(folder / ".SAMPLE_001.BGL.velk-dir123"));
+  EXPECT_EQ(test::ReadFile(theirs), "theirs");
 
   test::WriteFile(folder / stale[0], "part");
   boxes.Clear();
