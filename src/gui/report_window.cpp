@@ -17,6 +17,7 @@
 #include "platform/message_box.h"
 #include "platform/printer.h"
 #include "platform/qt/qt_text.h"
+#include "platform/set_messages.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -118,14 +119,16 @@ void ReportWindow::Save() {
   std::string path = ShowFileDialog(request);
   if (path.empty()) return;
   bool written = false;
+  std::string reason;
   {
     WindowWait busy(*this);
-    written = WriteFileAtomic(std::filesystem::path(path), Document(ReportDateText()));
+    written = WriteFileAtomic(std::filesystem::path(path), Document(ReportDateText()), &reason);
   }
   if (written)
     ShowMessageBox(texts_.savedMessage, kMbOk | kMbIconQuestion, kProgramTitle, this);
   else
-    ShowMessageBox(texts_.saveFailedMessage, kMbOk | kMbIconCritical, kProgramTitle, this);
+    ShowMessageBox(WithWriteFailure(texts_.saveFailedMessage, path, reason), kMbOk | kMbIconCritical, kProgramTitle,
+                   this);
 }
 
 ReportWindow* ShowReportWindow(ReportTexts texts, const std::string& caption, const std::string& fileName,

@@ -51,7 +51,8 @@ class ReportWindow : public QDialog {
   // printed; a cancelled printer dialog does nothing.
   void Print();
   // Asks for a file and writes the document there, replacing the file as a
-  // whole, then says whether it was saved; a cancelled dialog does nothing.
+  // whole, then says whether it was saved (and when not, why); a cancelled
+  // dialog does nothing.
   void Save();
 
   // Runs each time the window closes, however it is closed.

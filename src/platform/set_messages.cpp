@@ -33,6 +33,16 @@ std::string WithSetFailure(const std::string& message, const SetFailure& failure
   return detail.empty() ? message : message + "\n\n" + Utf8ToCp1252(detail);
 }
 
+std::string WithWriteFailure(const std::string& message, const std::filesystem::path& file,
+                             const std::string& reason) {
+  if (reason.empty()) return message;
+  SetFailure failure;
+  failure.step = SetFailure::Step::kWrite;
+  failure.file = file;
+  failure.reason = reason;
+  return WithSetFailure(message, failure);
+}
+
 bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner) {
   std::vector<std::string> quoted;
   for (const std::filesystem::path& file : changed) quoted.push_back("'" + file.string() + "'");

@@ -27,6 +27,13 @@ bool ShowSetReading(const SetRecovery& recovered, QWidget* owner);
 // needs to know of `failure` (SetFailureText) when there is more to say.
 std::string WithSetFailure(const std::string& message, const SetFailure& failure);
 
+// The same for a single file written on its own: `message`, followed after
+// an empty line by the file `file` that could not be written and `reason`
+// (the writer's reason, as WriteFileAtomic gives it); `message` alone
+// without a reason.
+std::string WithWriteFailure(const std::string& message, const std::filesystem::path& file,
+                             const std::string& reason);
+
 // Asks whether to replace `changed`, which another program changed since
 // velk read or wrote them; true for yes.
 bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -69,11 +70,28 @@ TEST_F(ReportWindowTest, SaveWritesHeaderAndReportWithoutAnEndingLineBreak) {
   EXPECT_EQ(written.substr(body + 4), kReport);
   EXPECT_TRUE(window.isEnabled());
 
+  // A failure says why after the report's own message.
   boxes.Clear();
-  dialogs.Answer((dir / "no such folder" / "x.txt").string());
+  const fs::path missing = dir / "no such folder" / "x.txt";
+  dialogs.Answer(missing.string());
   window.cmdSave->click();
-  EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{"Save failed."});
+  EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{"Save failed.\n\nCould not write '" + missing.string() +
+                                                      "' (No such file or directory)."});
   EXPECT_EQ(boxes.Shown()[0].buttons, kMbOk | kMbIconCritical);
+  if (::geteuid() == 0) {
+    boxes.Clear();
+    const fs::path link = dir / "theirs.txt";
+    fs::create_symlink(file, link);
+    ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    dialogs.Answer(link.string());
+    window.cmdSave->click();
+    ASSERT_EQ(boxes.Prompts().size(), 1u);
+    EXPECT_EQ(boxes.Prompts()[0].rfind("Save failed.\n\nCould not write '" + link.string() + "' (the symbolic link '" +
+                                           link.string() + "' belongs to the user ",
+                                       0),
+              0u)
+        << boxes.Prompts()[0];
+  }
 }
 
 TEST_F(ReportWindowTest, PrintTellsPrintedAndFailedButNotCancelled) {

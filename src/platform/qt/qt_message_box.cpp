@@ -1,6 +1,7 @@
 #include "platform/qt/qt_message_box.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QGuiApplication>
@@ -49,13 +50,59 @@ QMessageBox::Icon IconOf(int style) {
 
 ScreenRect ToScreenRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
+// Shown between the characters of a long run so that it may break there;
+// it has no width and is never part of the message itself.
+constexpr QChar kBreak(0x200B);
+
+// `text` with a break allowed between any two characters of a run of more
+// than 40 characters without a space or a '/' (a long file name, say): the
+// box breaks its lines only between words, and would otherwise grow as
+// wide as the run, beyond the screen. Shorter words stay whole.
+QString Breakable(const QString& text) {
+  constexpr qsizetype kLongestWhole = 40;
+  QString shown;
+  shown.reserve(text.size());
+  qsizetype start = 0;
+  auto add = [&](qsizetype end) {
+    const QStringView run = QStringView(text).mid(start, end - start);
+    if (run.size() <= kLongestWhole) {
+      shown += run;
+      return;
+    }
+    for (qsizetype i = 0; i < run.size(); ++i) {
+      if (i > 0) shown += kBreak;
+      shown += run[i];
+    }
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i].isSpace() || text[i] == u'/') {
+      add(i);
+      shown += text[i];
+      start = i + 1;
+    }
+  }
+  add(text.size());
+  return shown;
+}
+
 }  // namespace
 
 CentredMessageBox::CentredMessageBox(const MessageBoxRequest& request)
     : QMessageBox(request.owner), owner_(request.owner), x_(request.x), y_(request.y) {
   setWindowTitle(FromPlanText(request.title));
   setTextFormat(Qt::PlainText);
-  setText(FromPlanText(request.prompt));
+  const QString prompt = FromPlanText(request.prompt);
+  const QString shown = Breakable(prompt);
+  setText(shown);
+  // Text copied from the box is the message as it stands, without the
+  // breaks that were added for showing it.
+  if (shown != prompt) {
+    connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
+      QClipboard* clipboard = QGuiApplication::clipboard();
+      const QString copied = clipboard->text(mode);
+      if (copied.contains(kBreak) && text().contains(copied)) clipboard->setText(QString(copied).remove(kBreak), mode);
+    });
+  }
   setIcon(IconOf(request.buttons));
   auto buttons = ButtonsOf(request.buttons);
   for (auto b : buttons) addButton(b);

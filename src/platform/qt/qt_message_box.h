@@ -13,6 +13,8 @@ namespace velk {
 // it is first shown; later showings leave it where the user put it. A box
 // with several buttons and no Cancel (Yes/No, Abort/Retry/Ignore) must be
 // answered with a button: Esc and the window's close button do nothing.
+// A long run without a space (a long file name) may break anywhere, so that
+// the box stays narrower than the screen.
 class CentredMessageBox : public QMessageBox {
  public:
   explicit CentredMessageBox(const MessageBoxRequest& request);

@@ -21,6 +21,7 @@
 #include "platform/message_box.h"
 #include "platform/printer.h"
 #include "platform/qt/qt_text.h"
+#include "platform/set_messages.h"
 #include "platform/text_file.h"
 #include "timetable/timetable_statistics.h"
 #include "timetable/timetable_text.h"
@@ -224,16 +225,18 @@ void TimetableTab::Save() {
   std::string path = ShowFileDialog(request);
   if (path.empty()) return;
   bool written = false;
+  std::string reason;
   {
     BusyFrame busy(host_);
     written = WriteFileAtomic(std::filesystem::path(path),
-                              TimetableText(rows, built_.airports, ReportDateText(), Plain(shownZone_)));
+                              TimetableText(rows, built_.airports, ReportDateText(), Plain(shownZone_)), &reason);
   }
   if (written)
     ShowMessageBox("Successfully saved " + std::to_string(rows.size()) + " flights.", kMbOk | kMbIconQuestion,
                    kProgramTitle, host_.Window());
   else
-    ShowMessageBox(kSaveFailedMessage, kMbOk | kMbIconCritical, kProgramTitle, host_.Window());
+    ShowMessageBox(WithWriteFailure(kSaveFailedMessage, path, reason), kMbOk | kMbIconCritical, kProgramTitle,
+                   host_.Window());
 }
 
 void TimetableTab::ShowStatistics() {

@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -49,6 +51,25 @@ TEST(QtMessageBox, TextIsWindows1252AndPlain) {
   CentredMessageBox box(r);
   EXPECT_EQ(box.text(), QString::fromUtf8("Caf\xc3\xa9 <b>x</b>"));
   EXPECT_EQ(box.textFormat(), Qt::PlainText);
+}
+
+// A long file name has no space to break at: the box breaks it where it
+// must, yet shows and copies the message as it stands.
+TEST(QtMessageBox, LongNameWrapsInsideTheBox) {
+  MessageBoxRequest r = Request(kMbOk | kMbIconExclamation);
+  r.prompt = "The backup copy '/home/pilot/" + std::string(238, 'n') + "' was not made (Permission denied).";
+  CentredMessageBox box(r);
+  box.show();
+  auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+  ASSERT_NE(label, nullptr);
+  EXPECT_LE(label->minimumSizeHint().width(), label->width());
+  EXPECT_LT(box.frameGeometry().width(), QGuiApplication::primaryScreen()->geometry().width());
+  const QString prompt = QString::fromStdString(r.prompt);
+  EXPECT_EQ(QString(box.text()).remove(QChar(0x200B)), prompt);
+  label->setSelection(0, static_cast<int>(label->text().size()));
+  QTest::keySequence(label, QKeySequence::Copy);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), prompt);
+  box.close();
 }
 
 TEST(QtMessageBox, CentredOnOwnerOrScreenWhenShown) {

@@ -293,14 +293,18 @@ TEST_F(TimetableTabTest, SaveWritesTheListAsItIsSorted) {
   EXPECT_NE(written.find("lufthansa"), std::string::npos);
   EXPECT_LT(written.find("lufthansa"), written.find("Austrian"));
 
-  // A folder of that name, or a missing folder, is reported as a failure.
+  // A folder of that name, or a missing folder, is reported as a failure,
+  // with the reason.
   boxes.Clear();
   fs::create_directory(dir / "folder.txt");
   dialogs.Answer((dir / "folder.txt").string());
   save.click();
   dialogs.Answer((dir / "missing" / "x.txt").string());
   save.click();
-  EXPECT_EQ(boxes.Prompts(), std::vector<std::string>(2, "An error occured during writing the Airport Timetable."));
+  const std::string failed = "An error occured during writing the Airport Timetable.\n\nCould not write '";
+  EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{
+                                 failed + (dir / "folder.txt").string() + "' (Is a directory).",
+                                 failed + (dir / "missing" / "x.txt").string() + "' (No such file or directory)."}));
   EXPECT_TRUE(fs::is_directory(dir / "folder.txt"));
 
   // Through a link the file it leads to is written, whole; the link stays.
