@@ -155,7 +155,7 @@ int Compile(const Switches& switches) {
     // only be left over from a run that died.
     temp_place.RemoveLeftover();
     // Nor can a temporary copy of a backup that was never finished.
-    RemoveLeftoverTemporaries(targets.backup.file());
+    RemoveLeftoverTemporaries(targets.backup);
   }
   OutputFile temp;
   if (!temp.CreateExclusive(temp_place)) return ReportFileError(kErrOpenOutput, temp_path.string());
