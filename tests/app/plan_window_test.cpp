@@ -310,6 +310,15 @@ TEST_F(PlanWindowTest, ASaveAsksBeforeReplacingWhatAnotherProgramWroteSince) {
   w_.MarkPlanModified();
   w_.mnuFileSave->trigger();
   EXPECT_EQ(Prompts(), std::vector<std::string>{kSaved});
+  // A second name (a backup tool's snapshot) and a mode set and set back
+  // change the status alone, not the bytes: no question.
+  fs::create_hard_link(main_, main_.parent_path() / "snapshot.txt");
+  fs::permissions(aircraft, fs::perms::group_write, fs::perm_options::add);
+  fs::permissions(aircraft, fs::perms::group_write, fs::perm_options::remove);
+  boxes_.Clear();
+  w_.MarkPlanModified();
+  w_.mnuFileSave->trigger();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{kSaved});
   // An edit in place that keeps the size and puts the modification time
   // back is seen all the same (past a tick of the file system's clock).
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
