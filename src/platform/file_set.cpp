@@ -79,6 +79,9 @@ std::string SetFailureText(const SetFailure& failure) {
       return "Another program is writing into the folder '" + file + "'. Try again when it has finished.";
     case SetFailure::Step::kUnfinished:
       return "An interrupted replacement of files in the folder '" + file + "' could not be carried through.";
+    case SetFailure::Step::kOvertaken:
+      return "Another program took this replacement of files in the folder '" + file + "' for an interrupted one "
+             "and carried it through while it was under way: check the files there.";
     case SetFailure::Step::kRefused: text = "'" + file + "' may not be replaced" + because; break;
     case SetFailure::Step::kCreate: text = "Could not make a new file beside '" + file + "'" + because; break;
     case SetFailure::Step::kWrite: text = "Could not write '" + file + "'" + because; break;
@@ -242,12 +245,15 @@ namespace {
 // the run made, unless the run ends otherwise.
 class Run {
  public:
-  Run(Journal journal, int folder, fs::path shown)
+  // `checkOwn`: where the folder gives no lock, another run may take this
+  // one's journal for a killed run's and carry it through; the run then
+  // checks before each rename and removal that it still has its journal.
+  Run(Journal journal, int folder, fs::path shown, bool checkOwn)
       : j_(std::move(journal)), folder_(folder), name_(JournalName(j_.mark)), shown_(std::move(shown)),
-        made_(j_.entries.size()) {}
+        made_(j_.entries.size()), checkOwn_(checkOwn) {}
   ~Run() {
-    if (fd_ >= 0) ::close(fd_);
     if (!keep_) Discard();
+    if (fd_ >= 0) ::close(fd_);
   }
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
@@ -263,24 +269,51 @@ class Run {
     fd_ = CreateNewFile(folder_, name_, shown_);
     if (fd_ < 0) return false;
     begun_ = true;
-    return Append(StagedRecord(j_)) && (::fsync(folder_), true);
+    if (!Append(StagedRecord(j_))) return false;
+    ::fsync(folder_);
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) first_ = st.st_size;
+    return true;
   }
+  // Adds the second record; when that fails, it is taken back, so that a
+  // record that reached the disk all the same cannot make the next run
+  // finish a set that this one gives up. False (errno set) on failure;
+  // then also the journal and the run's files stay for the next run when
+  // the record could not be taken back.
   bool Commit() {
     j_.records = Journal::Records::kBoth;
-    return Append(CommittedRecord(j_));
+    if (Append(CommittedRecord(j_))) return true;
+    const int err = errno;
+    j_.records = Journal::Records::kFirst;
+    if (FileStepFails("write", shown_) || ::ftruncate(fd_, first_) != 0 || FileStepFails("fsync", shown_) ||
+        ::fsync(fd_) != 0)
+      keep_ = true;
+    errno = err;
+    return false;
   }
-  // Removes the journal; false when it or a kept old file stays.
+  // Whether the journal at its name is still the one this run wrote: yes,
+  // no (another run carried it through), or nothing when it cannot be
+  // looked at. Always yes where the folder's lock keeps other runs out.
+  std::optional<bool> Own() const {
+    if (!checkOwn_) return true;
+    struct stat mine {};
+    if (::fstat(fd_, &mine) != 0) return std::nullopt;
+    const Look there = LookAt(folder_, name_, shown_);
+    if (there.kind == Look::Kind::kError) return std::nullopt;
+    return there.kind == Look::Kind::kFile && there.st.st_dev == mine.st_dev && there.st.st_ino == mine.st_ino &&
+           there.st.st_size == mine.st_size;
+  }
+  // Removes the kept files and the journal; false when any stays.
   bool End() {
+    keep_ = true;
+    if (Own() != true) return false;
     bool clean = true;
-    for (size_t i = 0; i < j_.entries.size(); ++i) {
+    for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
       if (made_[i].second) clean = RemoveAt(e.dir, e.kept, e.Shown(e.kept)) && clean;
     }
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
     clean = clean && RemoveAt(folder_, name_, shown_);
     ::fsync(folder_);
-    keep_ = true;
     return clean;
   }
   // The journal and the files it names stay for the next run.
@@ -293,8 +326,10 @@ class Run {
   }
   // The kept files go first, then the new ones from the last: a kill part
   // way leaves what a run that never got as far as its renames leaves,
-  // which the recovery tells from a run whose renames began.
+  // which the recovery tells from a run whose renames began. Nothing goes
+  // when another run has taken the journal over.
   void Discard() {
+    if (begun_ && Own() != true) return;
     bool clean = true;
     for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
@@ -312,7 +347,9 @@ class Run {
   std::string name_;
   fs::path shown_;
   std::vector<std::pair<bool, bool>> made_;
+  bool checkOwn_;
   int fd_ = -1;
+  off_t first_ = 0;  // the journal's size with its first record
   bool begun_ = false;
   bool keep_ = false;
 };
@@ -477,12 +514,12 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     MakeCopy(from, to, options.copiesNotMade);
   }
 
-  Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst};
+  Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst, ThisSpace()};
   for (const Planned& p : planned) j.entries.push_back(p.entry);
   NameFiles(j);
   if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
     return Fail(failure, SetFailure::Step::kRefused, planned.front().given, ENAMETOOLONG);
-  Run run(std::move(j), fd_, folder_ / JournalName(ProgramMark()));
+  Run run(std::move(j), fd_, folder_ / JournalName(ProgramMark()), lockless_);
   std::vector<Entry>& entries = run.journal().entries;
   if (!run.Begin()) {
     const int err = errno;
@@ -518,30 +555,48 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   }
   if (!run.Commit()) return Fail(failure, SetFailure::Step::kCreate, run.shown(), errno);
 
+  auto overtaken = [&] {
+    run.Keep();
+    return Fail(failure, SetFailure::Step::kOvertaken, Absolute(folder_), EBUSY);
+  };
   for (size_t k = 0; k < entries.size(); ++k) {
     Entry& e = entries[k];
-    if (RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) {
+    const std::optional<bool> own = run.Own();
+    if (own == false) return overtaken();
+    if (own && RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) {
       run.made(k).first = false;
       continue;
     }
     Fail(failure, SetFailure::Step::kReplace, planned[k].given, errno);
-    // The targets replaced so far get their old files back, the last first.
+    // The targets replaced so far get their old files back, the last
+    // first, each only while it is still this run's new file; then what is
+    // left of the run goes, the new files (from the last) before the kept
+    // ones: once a new file is gone, a kill leaves a set that the next run
+    // turns back too.
     bool back = true;
     for (size_t i = k; i-- > 0;) {
       const Entry& b = entries[i];
-      const bool put = b.oldId ? RenameDurably(b.dir, b.kept, b.dir, b.file, b.Shown(b.file))
+      if (run.Own() != true || !IsNewFile(LookAt(b.dir, b.file, b.Shown(b.file)), b.newId, stat_.st_dev)) {
+        back = false;
+        continue;
+      }
+      const bool put = b.oldId ? Matches(LookAt(b.dir, b.kept, b.Shown(b.kept)), b.keptId, stat_.st_dev) &&
+                                     RenameDurably(b.dir, b.kept, b.dir, b.file, b.Shown(b.file))
                                : RemoveAt(b.dir, b.file, b.Shown(b.file));
       if (put && b.oldId) run.made(i).second = false;
       back = put && back;
     }
     // The targets not reached are old, and need neither their new files nor
     // second names of their old ones.
-    for (size_t i = k; i < entries.size(); ++i) {
+    for (size_t i = entries.size(); i-- > k;) {
       const Entry& b = entries[i];
-      if (RemoveAt(b.dir, b.temporary, b.Shown(b.temporary))) run.made(i).first = false;
+      if (run.Own() == true && RemoveAt(b.dir, b.temporary, b.Shown(b.temporary))) run.made(i).first = false;
       else back = false;
+    }
+    for (size_t i = entries.size(); i-- > k;) {
+      const Entry& b = entries[i];
       if (!run.made(i).second) continue;
-      if (RemoveAt(b.dir, b.kept, b.Shown(b.kept))) run.made(i).second = false;
+      if (run.Own() == true && RemoveAt(b.dir, b.kept, b.Shown(b.kept))) run.made(i).second = false;
       else back = false;
     }
     if (back && run.End()) return false;

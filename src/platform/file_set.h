@@ -122,6 +122,7 @@ struct SetFailure {
     kCreate,      // a new file, a kept old file or the journal could not be made
     kWrite,       // a new file could not be written whole
     kReplace,     // a rename over a target failed
+    kOvertaken,   // without locks, another run carried this one's journal through
   };
   Step step = Step::kNone;
   // The file concerned: a target as given, the journal, or for kBusy and

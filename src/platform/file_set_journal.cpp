@@ -17,13 +17,16 @@ namespace velk::set_journal {
 // The journal is a list of fields, each closed by a NUL, which no path can
 // hold. Written when the run begins, as its first record: the head, the
 // writing program's mark, the run's name, its writer (process and start
-// time), the boot it runs in, the number of targets, each target's name with
-// the file its link leads to ("-" for a name that is no link), "staged" and
-// the check sum of all of it. Added in one write once every new file is
-// ready, as its second record: "committed", the identities of each target's
-// old file, new file and kept old file ("-" for none), the check sum of both
-// records, and "end".
-constexpr std::string_view kHead = "velk file set 3";
+// time), the boot it runs in, its process-number space, the number of
+// targets, each target's name with the file its link leads to ("-" for a
+// name that is no link), "staged" and the check sum of all of it. Added in
+// one write once every new file is ready, as its second record:
+// "committed", the identities of each target's old file, new file and kept
+// old file ("-" for none), the check sum of both records, and "end".
+// Journals of version 3 lack the space, those of version 2 the check sums
+// as well; both are carried through as their own versions would.
+constexpr std::string_view kHeads[] = {"velk file set 2", "velk file set 3", "velk file set 4"};
+constexpr int kFirstVersion = 2;
 constexpr std::string_view kStaged = "staged";
 constexpr std::string_view kCommitted = "committed";
 constexpr std::string_view kEnd = "end";
@@ -39,9 +42,13 @@ bool IsRunName(std::string_view run) {
 }
 
 // The time the process `pid` started, in clock ticks since the boot; a
-// process number that is used again gets another.
-std::optional<unsigned long long> ProcessStart(long pid) {
-  const std::optional<std::string> stat = ReadFileBytes("/proc/" + std::to_string(pid) + "/stat");
+// process number that is used again gets another. Nothing, with the
+// system's reason in `error` (0 when the text could not be read as such),
+// when it cannot be told.
+std::optional<unsigned long long> ProcessStart(long pid, int* error = nullptr) {
+  int err = 0;
+  const std::optional<std::string> stat = ReadFileBytes("/proc/" + std::to_string(pid) + "/stat", nullptr, {}, &err);
+  if (error) *error = stat ? 0 : err;
   if (!stat) return std::nullopt;
   // The name in brackets may hold anything; the fields follow the last ")".
   const size_t close = stat->rfind(')');
@@ -152,16 +159,27 @@ std::string ThisWriter() {
   return std::to_string(pid) + "." + std::to_string(ProcessStart(pid).value_or(0));
 }
 
-// True when the writer of a journal still runs: same boot, same process,
-// started at the same time, and not this process (whose own journal a
-// failed run kept for the next).
-bool WriterRuns(std::string_view writer, std::string_view boot) {
+std::string ThisSpace() {
+  char text[64];
+  const ssize_t n = ::readlink("/proc/self/ns/pid", text, sizeof text);
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof text) return std::string(kNone);
+  return std::string(text, static_cast<size_t>(n));
+}
+
+// This process is no writer of a journal it finds: its own failed run kept
+// that for the next.
+WriterLife WriterState(const Journal& j) {
   long pid = 0;
   unsigned long long start = 0;
-  if (!ParseWriter(writer, pid, start) || boot == kNone || boot != BootId()) return false;
-  if (pid == static_cast<long>(::getpid())) return false;
-  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
-  return ProcessStart(pid) == start;
+  if (!ParseWriter(j.writer, pid, start) || j.boot == kNone || j.boot != BootId()) return WriterLife::kCannotTell;
+  // A process number of another space (a sandboxed run) means nothing here.
+  if (j.version >= 4 && (j.space == kNone || j.space != ThisSpace())) return WriterLife::kCannotTell;
+  if (pid == static_cast<long>(::getpid())) return WriterLife::kGone;
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return WriterLife::kGone;
+  int err = 0;
+  const std::optional<unsigned long long> started = ProcessStart(pid, &err);
+  if (!started) return err == ENOENT ? WriterLife::kGone : WriterLife::kCannotTell;
+  return *started == start ? WriterLife::kRuns : WriterLife::kGone;
 }
 
 // ---- What a file is now ----------------------------------------------------
@@ -181,17 +199,20 @@ Look LookAt(int folder, const std::string& name, const fs::path& shown) {
 // ---- The journal -------------------------------------------------------------
 
 std::string StagedRecord(const Journal& j) {
-  std::string text = Fields({kHead, j.mark, j.run, j.writer, j.boot, std::to_string(j.entries.size())});
+  std::string text = Fields({kHeads[j.version - kFirstVersion], j.mark, j.run, j.writer, j.boot});
+  if (j.version >= 4) text += Fields({j.space.empty() ? kNone : std::string_view(j.space)});
+  text += Fields({std::to_string(j.entries.size())});
   for (const Entry& e : j.entries) text += Fields({e.name, e.via.empty() ? kNone : e.via.native()});
   text += Fields({kStaged});
-  return text + Fields({CheckSum(text)});
+  return j.version >= 3 ? text + Fields({CheckSum(text)}) : text;
 }
 
 std::string CommittedRecord(const Journal& j) {
   std::string text = Fields({kCommitted});
   for (const Entry& e : j.entries)
     text += Fields({IdentityText(e.oldId), IdentityText(e.newId), IdentityText(e.keptId)});
-  return text + Fields({CheckSum(StagedRecord(j) + text), kEnd});
+  if (j.version >= 3) text += Fields({CheckSum(StagedRecord(j) + text)});
+  return text + Fields({kEnd});
 }
 
 bool IsPlainName(std::string_view name) {
@@ -200,47 +221,95 @@ bool IsPlainName(std::string_view name) {
 
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why) {
   why = "it is not a journal of this tool set";
+  Journal cut{std::string(mark), {}, {}, {}, {}, Journal::Records::kFirstCut};
   // Zeros at the end are what a power cut leaves of a write that never
-  // reached the disk: the text ends with the last field written.
+  // reached the disk, from any byte on: the last field before them may be
+  // cut short, even where it reads as a whole one. A text that ends inside
+  // a field (a write cut short) ends with the field before.
   const size_t last = text.find_last_not_of('\0');
-  text = last == std::string_view::npos ? std::string_view() : text.substr(0, std::min(text.size(), last + 2));
-  const std::string opening = Fields({kHead, mark});
-  if (!(text.size() < opening.size() ? opening.starts_with(text) : text.starts_with(opening))) return std::nullopt;
-  // The whole fields, and where each ends.
+  if (last == std::string_view::npos) return cut;
+  const bool zeros = last + 1 < text.size();
   std::vector<std::string_view> f;
-  std::vector<size_t> ends;
-  for (size_t at = 0, nul; (nul = text.find('\0', at)) != std::string_view::npos; at = nul + 1) {
+  std::vector<size_t> ends;  // where each field ends, its NUL included
+  size_t at = 0;
+  for (size_t nul; (nul = text.find('\0', at)) != std::string_view::npos && nul <= last; at = nul + 1) {
     f.push_back(text.substr(at, nul - at));
     ends.push_back(nul + 1);
   }
-  const bool cutAfter = !ends.empty() ? ends.back() < text.size() : !text.empty();
-  Journal j{std::string(mark), {}, {}, {}, {}, Journal::Records::kFirstCut};
-  // The first record, field by field: what is there must be right, and
-  // where it ends early the run was stopped before it made anything.
-  if (f.size() < 3) return j;
-  if (!IsRunName(f[2])) return std::nullopt;
-  j.run = std::string(f[2]);
+  if (at <= last && zeros) {
+    f.push_back(text.substr(at, last + 1 - at));
+    ends.push_back(last + 2);
+  }
+  const bool cutAfter = at <= last && !zeros;  // a field is left unfinished
+  // The first record, field by field. Where it ends early the run was
+  // stopped before it made anything; a field that may be cut short proves
+  // nothing wrong, and nothing is taken from it.
+  const size_t n = f.size();
+  auto mayBeCut = [&](size_t k) { return k + 1 == n && zeros; };
+  enum class Field { kGood, kCut, kBad };
+  auto check = [&](size_t k, bool good) {
+    if (k >= n) return Field::kCut;
+    if (good && !mayBeCut(k)) return Field::kGood;
+    return mayBeCut(k) ? Field::kCut : Field::kBad;
+  };
+  int version = 0;
+  for (int v = kFirstVersion; v <= kJournalVersion; ++v)
+    if (n > 0 && f[0] == kHeads[v - kFirstVersion]) version = v;
+  if (n > 0 && !version) {
+    const bool prefix = std::any_of(std::begin(kHeads), std::end(kHeads), [&](std::string_view h) { return h.starts_with(f[0]); });
+    return mayBeCut(0) && prefix ? std::optional<Journal>(cut) : std::nullopt;
+  }
+  if (n < 2 || (mayBeCut(1) && mark.starts_with(f[1]))) return cut;
+  if (f[1] != mark) return std::nullopt;
+  cut.version = version;
+  Journal j = cut;
   long pid = 0;
   unsigned long long start = 0;
-  if (f.size() < 4) return j;
-  if (!ParseWriter(f[3], pid, start)) return std::nullopt;
-  j.writer = std::string(f[3]);
-  if (f.size() < 6) return j;
-  j.boot = std::string(f[4]);
+  size_t k = 2;
+  switch (check(k, k < n && IsRunName(f[k]))) {
+    case Field::kCut: return cut;
+    case Field::kBad: return std::nullopt;
+    case Field::kGood: j.run = std::string(f[k++]); cut.run = j.run;
+  }
+  switch (check(k, k < n && ParseWriter(f[k], pid, start))) {
+    case Field::kCut: return cut;
+    case Field::kBad: return std::nullopt;
+    case Field::kGood: j.writer = std::string(f[k++]); cut.writer = j.writer;
+  }
+  if (check(k, true) != Field::kGood) return cut;
+  j.boot = std::string(f[k++]);
+  cut.boot = j.boot;
+  if (version >= 4) {
+    if (check(k, true) != Field::kGood) return cut;
+    j.space = std::string(f[k++]);
+    cut.space = j.space;
+  }
   size_t count = 0;
-  auto [p, ec] = std::from_chars(f[5].data(), f[5].data() + f[5].size(), count);
-  if (ec != std::errc() || p != f[5].data() + f[5].size() || count == 0 || count > kMaxSetFiles) return std::nullopt;
-  for (size_t i = 0; i < count; ++i) {
-    if (f.size() < 8 + 2 * i) return j;
-    const std::string_view name = f[6 + 2 * i];
-    const std::string_view via = f[7 + 2 * i];
-    if (!IsPlainName(name)) return std::nullopt;
+  auto counted = [&] {
+    auto [p, ec] = std::from_chars(f[k].data(), f[k].data() + f[k].size(), count);
+    return ec == std::errc() && p == f[k].data() + f[k].size() && count > 0 && count <= kMaxSetFiles;
+  };
+  switch (check(k, k < n && counted())) {
+    case Field::kCut: return cut;
+    case Field::kBad: return std::nullopt;
+    case Field::kGood: ++k;
+  }
+  for (size_t i = 0; i < count; ++i, k += 2) {
     Entry e;
-    e.name = std::string(name);
-    if (via != kNone) {
-      e.via = fs::path(std::string(via));
-      if (!e.via.is_absolute() || e.via != e.via.lexically_normal() || !IsPlainName(e.via.filename().native()))
-        return std::nullopt;
+    switch (check(k, k < n && IsPlainName(f[k]))) {
+      case Field::kCut: return cut;
+      case Field::kBad: return std::nullopt;
+      case Field::kGood: e.name = std::string(f[k]);
+    }
+    auto via = [&] {
+      if (f[k + 1] == kNone) return true;
+      e.via = fs::path(std::string(f[k + 1]));
+      return e.via.is_absolute() && e.via == e.via.lexically_normal() && IsPlainName(e.via.filename().native());
+    };
+    switch (check(k + 1, k + 1 < n && via())) {
+      case Field::kCut: return cut;
+      case Field::kBad: return std::nullopt;
+      case Field::kGood: break;
     }
     for (const Entry& other : j.entries) {
       if (other.name == e.name) {
@@ -250,25 +319,35 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
     }
     j.entries.push_back(std::move(e));
   }
-  const size_t staged = 6 + 2 * count;
-  if (f.size() <= staged) return j;
-  if (f[staged] != kStaged) return std::nullopt;
-  if (f.size() <= staged + 1) return j;
-  if (f[staged + 1] != CheckSum(text.substr(0, ends[staged]))) {
-    why = "its first record is damaged";
-    return std::nullopt;
+  const size_t staged = k;
+  switch (check(k, k < n && f[k] == kStaged)) {
+    case Field::kCut: return cut;
+    case Field::kBad: return std::nullopt;
+    case Field::kGood: ++k;
+  }
+  if (version >= 3) {
+    // A check sum cut short by zeros is a cut record; a whole one that does
+    // not match, a damaged one.
+    if (k >= n || (mayBeCut(k) && f[k].size() < 16)) return cut;
+    if (f[k] != CheckSum(text.substr(0, ends[staged]))) {
+      why = "its first record is damaged";
+      return std::nullopt;
+    }
+    ++k;
   }
   j.records = Journal::Records::kFirst;
   // The second record counts only whole, checked and alone after the first.
-  const size_t sum = staged + 3 + 3 * count;
-  if (f.size() != sum + 2 || cutAfter || f[staged + 2] != kCommitted || f[sum + 1] != kEnd ||
-      f[sum] != CheckSum(text.substr(0, ends[sum - 1])))
+  const size_t first = k;
+  const size_t sum = first + 1 + 3 * count;  // the check sum, or "end" in version 2
+  const size_t fields = version >= 3 ? sum + 2 : sum + 1;
+  if (n != fields || cutAfter || f[first] != kCommitted || f[fields - 1] != kEnd ||
+      (version >= 3 && f[sum] != CheckSum(text.substr(0, ends[sum - 1]))))
     return j;
   std::vector<Entry> entries = j.entries;
   for (size_t i = 0; i < count; ++i) {
-    const auto oldId = ParseIdentity(f[staged + 3 + 3 * i]);
-    const auto newId = ParseIdentity(f[staged + 4 + 3 * i]);
-    const auto keptId = ParseIdentity(f[staged + 5 + 3 * i]);
+    const auto oldId = ParseIdentity(f[first + 1 + 3 * i]);
+    const auto newId = ParseIdentity(f[first + 2 + 3 * i]);
+    const auto keptId = ParseIdentity(f[first + 3 + 3 * i]);
     if (!oldId || !newId || !keptId || !*newId || oldId->has_value() != keptId->has_value()) return j;
     entries[i].oldId = *oldId;
     entries[i].newId = *newId;
@@ -289,6 +368,17 @@ void NameFiles(Journal& j) {
     e.temporary = TemporaryName(j.mark, j.run, i);
     e.kept = e.temporary + ".old";
   }
+}
+
+bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run) {
+  const std::string head = "." + std::string(mark) + "-set-";
+  if (!name.starts_with(head)) return false;
+  name.remove_prefix(head.size());
+  if (name.size() < kRunLength + 2 || !IsRunName(name.substr(0, kRunLength)) || name[kRunLength] != '-') return false;
+  if (!run.empty() && name.substr(0, kRunLength) != run) return false;
+  name.remove_prefix(kRunLength + 1);
+  if (name.ends_with(".old")) name.remove_suffix(4);
+  return !name.empty() && name.size() <= 2 && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // ---- What the lines say ----------------------------------------------------
@@ -331,20 +421,60 @@ std::string Printable(std::string_view name) {
   return out;
 }
 
+Facts::File LookAtEntry(const Entry& e) {
+  Facts::File x;
+  if (e.dir < 0) {
+    x.lost = true;
+    return x;
+  }
+  x.target = LookAt(e.dir, e.file, e.Shown(e.file));
+  x.temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
+  x.kept = LookAt(e.dir, e.kept, e.Shown(e.kept));
+  x.keptInTarget = true;  // for words: what a kept file holds is not read here
+  return x;
+}
+
+EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records records, dev_t device, uid_t user) {
+  using T = EntryState::Target;
+  using S = EntryState::Slot;
+  EntryState s;
+  s.lost = x.lost;
+  if (x.lost) return s;
+  auto here = [&](const Look& l) { return l.kind == Look::Kind::kFile && l.st.st_dev == device; };
+  if (records == Journal::Records::kBoth) {
+    // A target holding the kept file's identity is the old file too: the
+    // kept file was a copy (a file system without second names), and the
+    // old one went back.
+    s.target = Matches(x.target, e.oldId, device) || Matches(x.target, e.keptId, device) ? T::kOld
+               : IsNewFile(x.target, e.newId, device, user)                            ? T::kNew
+               : x.target.kind == Look::Kind::kAbsent                                  ? T::kAbsent
+                                                                                       : T::kOther;
+    s.waiting = IsNewFile(x.temporary, e.newId, device, user) ? S::kRun : x.temporary.Exists() ? S::kOther : S::kNone;
+    s.kept = Matches(x.kept, e.keptId, device) ? S::kRun : x.kept.Exists() ? S::kOther : S::kNone;
+    return s;
+  }
+  s.target = x.target.kind == Look::Kind::kFile ? T::kOld : x.target.Exists() ? T::kOther : T::kAbsent;
+  // Only the user's own regular file on this file system is the run's new one.
+  s.waiting = here(x.temporary) && x.temporary.st.st_uid == user ? S::kRun
+              : x.temporary.Exists()                             ? S::kOther
+                                                                 : S::kNone;
+  s.kept = !x.kept.Exists()     ? S::kNone
+           : !here(x.kept)      ? S::kOther
+           : x.keptInTarget     ? S::kRun
+                                : S::kOnlyCopy;
+  return s;
+}
+
 SetState StateOf(const Journal& j, dev_t device) {
   SetState s;
-  const bool both = j.records == Journal::Records::kBoth;
-  auto is = [&](const Look& l, const std::optional<FileIdentity>& id) {
-    return both ? Matches(l, id, device) : l.kind == Look::Kind::kFile;
-  };
   for (const Entry& e : j.entries) {
+    const EntryState c = Classify(e, LookAtEntry(e), j.records, device);
     const std::string name = Printable(e.name);
     s.targets.push_back(name);
-    (both && Matches(LookAt(e.dir, e.file, e.Shown(e.file)), e.newId, device) ? s.newer : s.older).push_back(name);
-    if (is(LookAt(e.dir, e.kept, e.Shown(e.kept)), e.keptId))
+    (c.target == EntryState::Target::kNew ? s.newer : s.older).push_back(name);
+    if (c.kept == EntryState::Slot::kRun || c.kept == EntryState::Slot::kOnlyCopy)
       s.kept.push_back(Printable(e.Shown(e.kept).native()) + " for " + name);
-    if (is(LookAt(e.dir, e.temporary, e.Shown(e.temporary)), e.newId))
-      s.waiting.push_back(Printable(e.Shown(e.temporary).native()) + " for " + name);
+    if (c.waiting == EntryState::Slot::kRun) s.waiting.push_back(Printable(e.Shown(e.temporary).native()) + " for " + name);
   }
   return s;
 }
@@ -365,102 +495,128 @@ std::string NewOldClause(const SetState& s) {
 
 // ---- The decision ------------------------------------------------------------
 
-Decision Decide(const Facts& f) {
-  using K = Decision::Kind;
-  using W = Decision::Why;
-  using F = Decision::File;
-  using Op = Decision::Step::Op;
-  if (f.journal.kind == Look::Kind::kAbsent) return {K::kNothing};
+namespace {
+
+using K = Decision::Kind;
+using W = Decision::Why;
+using F = Decision::File;
+using Op = Decision::Step::Op;
+using T = EntryState::Target;
+using S = EntryState::Slot;
+
+// Who may have written the journal, whether its writer may still run, and
+// whether it names anything: these come before anything it says.
+std::optional<Decision> Trust(const Facts& f) {
+  if (f.journal.kind == Look::Kind::kAbsent) return Decision{K::kNothing};
   // Only the user's own journal that nobody else may write steers anything.
-  if (f.journal.st.st_uid != f.user) return {K::kRefuseForeign};
-  if (f.othersMayWrite) return {K::kRefuseOpen};
+  if (f.journal.st.st_uid != f.user) return Decision{K::kRefuseForeign};
+  if (f.othersMayWrite) return Decision{K::kRefuseOpen};
   // Where the folder gives no lock, a live run is not to be taken for a
   // killed one; where it does, holding the lock says its writer is gone.
-  if (!f.locks && f.writerMayRun) return {K::kLeave};
-  if (f.journal.kind != Look::Kind::kFile) return {K::kSetAside, W::kNotFile};
-  if (static_cast<size_t>(f.journal.st.st_size) > kMaxJournalBytes) return {K::kSetAside, W::kTooLarge};
-  if (f.empty) return {K::kDrop};
-  if (!f.parsed) return {K::kSetAside, W::kMalformed};
+  if (!f.locks && f.writerMayRun) return Decision{K::kLeave};
+  if (f.journal.kind != Look::Kind::kFile) return Decision{K::kSetAside, W::kNotFile};
+  if (static_cast<size_t>(f.journal.st.st_size) > kMaxJournalBytes) return Decision{K::kSetAside, W::kTooLarge};
+  // Killed before its first record was whole (or a disk that lost it): the
+  // run had made nothing yet, unless files of it lie there all the same.
+  if (f.empty || (f.parsed && f.parsed->records == Journal::Records::kFirstCut))
+    return f.runFiles.empty() ? Decision{K::kDrop} : Decision{K::kSetAside, W::kNamesNothing};
+  if (!f.parsed) return Decision{K::kSetAside, W::kMalformed};
+  if (f.files.size() != f.parsed->entries.size()) return Decision{K::kSetAside, W::kMalformed};
+  return std::nullopt;
+}
+
+// No target was to be replaced yet. All new files were made before any old
+// one was kept, and a rename takes a new one away: a new file gone while a
+// later one or a kept one is there means a target was replaced all the same
+// (a disk that lost the second record), and a kept file that holds what its
+// target no longer holds is the only copy left. What goes, goes as the
+// writer's own discard takes it: the kept files first, then the new files
+// from the last, so that a clearing stopped part way reads the same.
+Decision BeforeCommit(const Facts& f, const std::vector<EntryState>& c) {
   const Journal& j = *f.parsed;
-  // Killed while it wrote its first record: it had made nothing yet.
-  if (j.records == Journal::Records::kFirstCut) return {K::kDrop};
-  const size_t n = j.entries.size();
-  if (f.files.size() != n) return {K::kSetAside, W::kMalformed};
+  const size_t n = c.size();
   Decision changed{K::kSetAside, W::kChanged}, replaced{K::kSetAside, W::kReplaced};
-  for (size_t i = 0; i < n; ++i)
-    if (f.files[i].lost) changed.names.push_back(j.entries[i].name);
-  if (!changed.names.empty()) return changed;
-  auto mine = [&](const Look& l) { return l.kind == Look::Kind::kFile && l.st.st_dev == f.device && l.st.st_uid == f.user; };
-
-  if (j.records == Journal::Records::kFirst) {
-    // No target was to be replaced yet. All new files were made before any
-    // old one was kept, and a rename takes a new one away: a new file gone
-    // while a later one or a kept one is there means a target was replaced
-    // all the same (a disk that lost the second record), and a kept file
-    // that holds what its target no longer holds is the only copy left.
-    bool anyKept = false;
-    for (const Facts::File& x : f.files) anyKept = anyKept || x.kept.Exists();
-    for (size_t i = 0; i < n; ++i) {
-      const Facts::File& x = f.files[i];
-      bool later = anyKept;
-      for (size_t k = i + 1; k < n; ++k) later = later || f.files[k].temporary.Exists();
-      if ((!x.temporary.Exists() && later) || (x.kept.Exists() && !x.keptInTarget))
-        replaced.names.push_back(j.entries[i].name);
-      else if ((x.temporary.Exists() && !mine(x.temporary)) || (x.kept.Exists() && x.kept.st.st_dev != f.device))
-        changed.names.push_back(j.entries[i].name);
-    }
-    if (!replaced.names.empty()) return replaced;
-    if (!changed.names.empty()) return changed;
-    Decision clear{K::kClear};
-    for (size_t i = 0; i < n; ++i) {
-      if (f.files[i].temporary.Exists()) clear.steps.push_back({Op::kRemove, i, F::kTemporary});
-      if (f.files[i].kept.Exists()) clear.steps.push_back({Op::kRemove, i, F::kKept});
-    }
-    return clear;
+  const bool anyKept = std::any_of(c.begin(), c.end(), [](const EntryState& s) { return s.kept != S::kNone; });
+  for (size_t i = 0; i < n; ++i) {
+    bool later = anyKept;
+    for (size_t k = i + 1; k < n; ++k) later = later || c[k].waiting != S::kNone;
+    if ((c[i].waiting == S::kNone && later) || c[i].kept == S::kOnlyCopy) replaced.names.push_back(j.entries[i].name);
+    else if (c[i].waiting == S::kOther || c[i].kept == S::kOther) changed.names.push_back(j.entries[i].name);
   }
+  if (!replaced.names.empty()) return replaced;
+  if (!changed.names.empty()) return changed;
+  Decision clear{K::kClear};
+  for (size_t i = n; i-- > 0;)
+    if (c[i].kept != S::kNone) clear.steps.push_back({Op::kRemove, i, F::kKept});
+  for (size_t i = n; i-- > 0;)
+    if (c[i].waiting != S::kNone) clear.steps.push_back({Op::kRemove, i, F::kTemporary});
+  return clear;
+}
 
-  // Every file it would touch must be as the run left it, on this file system.
-  std::vector<bool> isNew(n), waiting(n), kept(n);
+// The identities are known, and the renames may have begun: the set is
+// made new when every new file is in place or waiting whole, else old
+// again. Every file it would touch must be as the run left it.
+Decision AfterCommit(const Facts& f, const std::vector<EntryState>& c) {
+  const Journal& j = *f.parsed;
+  const size_t n = c.size();
+  Decision changed{K::kSetAside, W::kChanged};
   bool anyAsLeft = false, forward = true;
   for (size_t i = 0; i < n; ++i) {
     const Entry& e = j.entries[i];
-    const Facts::File& x = f.files[i];
-    isNew[i] = IsNewFile(x.target, e.newId, f.device, f.user);
-    waiting[i] = IsNewFile(x.temporary, e.newId, f.device, f.user);
-    kept[i] = Matches(x.kept, e.keptId, f.device);
-    const bool isOld = Matches(x.target, e.oldId, f.device) || Matches(x.target, e.keptId, f.device);
-    const bool targetOk = (x.target.kind == Look::Kind::kAbsent && !e.oldId) || isOld || isNew[i];
-    if (!targetOk || (x.temporary.Exists() && !waiting[i]) || (x.kept.Exists() && !kept[i]))
-      changed.names.push_back(e.name);
-    anyAsLeft = anyAsLeft || isOld || isNew[i] || waiting[i] || kept[i];
-    forward = forward && (isNew[i] || waiting[i]);
+    const bool targetOk = c[i].Earlier(e) || c[i].target == T::kNew;
+    if (!targetOk || c[i].waiting == S::kOther || c[i].kept == S::kOther) changed.names.push_back(e.name);
+    anyAsLeft = anyAsLeft || targetOk || c[i].waiting == S::kRun || c[i].kept == S::kRun;
+    forward = forward && (c[i].target == T::kNew || c[i].waiting == S::kRun);
   }
   if (!anyAsLeft) return {K::kSetAside, W::kNoneAsLeft};
   // Putting back needs every old file that a new one replaced.
   for (size_t i = 0; i < n && !forward; ++i)
-    if (isNew[i] && j.entries[i].oldId && !kept[i]) changed.names.push_back(j.entries[i].name);
+    if (c[i].target == T::kNew && j.entries[i].oldId && c[i].kept != S::kRun) changed.names.push_back(j.entries[i].name);
   if (!changed.names.empty()) return changed;
   // A target that was made read-only since is not replaced.
   Decision locked{K::kSetAside, W::kReadOnly};
-  for (size_t i = 0; i < n; ++i)
-    if ((forward ? !isNew[i] : isNew[i]) && f.files[i].target.Exists() && !f.files[i].writable)
-      locked.names.push_back(j.entries[i].name);
+  for (size_t i = 0; i < n; ++i) {
+    const bool touched = forward ? c[i].target != T::kNew : c[i].target == T::kNew;
+    if (touched && f.files[i].target.Exists() && !f.files[i].writable) locked.names.push_back(j.entries[i].name);
+  }
   if (!locked.names.empty()) return locked;
 
-  // Every new file is there: the run is finished as it was asked to.
-  // Otherwise every target gets its old file back, the last first, or,
-  // where there was none, loses the new one.
+  // Forward: the waiting files in place, first to last. Back: every new
+  // target gets its old file again, or, where there was none, goes, the
+  // last first. Then what is left of the run goes: kept files first, new
+  // files from the last.
   Decision d{forward ? K::kFinish : K::kPutBack};
   for (size_t k = 0; k < n; ++k) {
     const size_t i = forward ? k : n - 1 - k;
-    if (forward && !isNew[i]) d.steps.push_back({Op::kRename, i, F::kTemporary});
-    if (!forward && isNew[i]) d.steps.push_back({j.entries[i].oldId ? Op::kRename : Op::kRemove, i, j.entries[i].oldId ? F::kKept : F::kTarget});
+    const Entry& e = j.entries[i];
+    if (forward && c[i].target != T::kNew) d.steps.push_back({Op::kRename, i, F::kTemporary});
+    if (!forward && c[i].target == T::kNew)
+      d.steps.push_back(e.oldId ? Decision::Step{Op::kRename, i, F::kKept} : Decision::Step{Op::kRemove, i, F::kTarget});
   }
-  for (size_t i = 0; i < n; ++i) {
-    if (waiting[i] && !(forward && !isNew[i])) d.steps.push_back({Op::kRemove, i, F::kTemporary});
-    if (kept[i] && !(!forward && isNew[i] && j.entries[i].oldId)) d.steps.push_back({Op::kRemove, i, F::kKept});
+  for (size_t i = n; i-- > 0;) {
+    const bool keptMoved = !forward && c[i].target == T::kNew && j.entries[i].oldId;
+    if (c[i].kept == S::kRun && !keptMoved) d.steps.push_back({Op::kRemove, i, F::kKept});
+  }
+  for (size_t i = n; i-- > 0;) {
+    const bool waitingMoved = forward && c[i].target != T::kNew;
+    if (c[i].waiting == S::kRun && !waitingMoved) d.steps.push_back({Op::kRemove, i, F::kTemporary});
   }
   return d;
+}
+
+}  // namespace
+
+Decision Decide(const Facts& f) {
+  if (std::optional<Decision> trust = Trust(f)) return *trust;
+  const Journal& j = *f.parsed;
+  std::vector<EntryState> c;
+  Decision lost{K::kSetAside, W::kChanged};
+  for (size_t i = 0; i < j.entries.size(); ++i) {
+    c.push_back(Classify(j.entries[i], f.files[i], j.records, f.device, f.user));
+    if (c.back().lost) lost.names.push_back(j.entries[i].name);
+  }
+  if (!lost.names.empty()) return lost;
+  return j.records == Journal::Records::kBoth ? AfterCommit(f, c) : BeforeCommit(f, c);
 }
 
 }  // namespace velk::set_journal

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_ops.h"
@@ -40,9 +41,9 @@ std::string NewRunName();
 std::string BootId();
 // "<process>.<start>" of this process.
 std::string ThisWriter();
-// True when the writer of a journal still runs: same boot, same process,
-// started at the same time, and not this process.
-bool WriterRuns(std::string_view writer, std::string_view boot);
+// The process-number space this process runs in ("pid:[4026531836]"), "-"
+// when it cannot be told: a process number means nothing outside it.
+std::string ThisSpace();
 
 // What lies at a name, not followed through a link.
 struct Look {
@@ -70,16 +71,34 @@ struct Entry {
   fs::path Shown(const std::string& n) const { return shownDir.empty() ? fs::path(n) : shownDir / n; }
 };
 
+// The journals of this version, and those of earlier ones that a run killed
+// before an update leaves: 2 has no check sums, 3 no process-number space.
+inline constexpr int kJournalVersion = 4;
+
 struct Journal {
   // How far the run got in writing it: its first record cut short (the run
   // had made nothing yet), whole (its files may be made, no target
   // replaced), or the second record whole too (the identities recorded,
   // the renames may have begun).
   enum class Records { kFirstCut, kFirst, kBoth };
+  Journal() = default;
+  Journal(std::string mark_, std::string run_, std::string writer_, std::string boot_, std::vector<Entry> entries_,
+          Records records_, std::string space_ = {}, int version_ = kJournalVersion)
+      : mark(std::move(mark_)), run(std::move(run_)), writer(std::move(writer_)), boot(std::move(boot_)),
+        entries(std::move(entries_)), records(records_), space(std::move(space_)), version(version_) {}
   std::string mark, run, writer, boot;
   std::vector<Entry> entries;
   Records records = Records::kFirst;
+  std::string space;  // its writer's process-number space; empty before version 4
+  int version = kJournalVersion;
 };
+
+// Whether the writer of a journal still runs: it does (same boot, same
+// process-number space, same process started at the same time, and not
+// this process), it is gone, or that cannot be told (another boot or
+// space, a journal cut short, a look at the process that failed).
+enum class WriterLife { kRuns, kGone, kCannotTell };
+WriterLife WriterState(const Journal& j);
 
 std::string StagedRecord(const Journal& j);
 std::string CommittedRecord(const Journal& j);
@@ -92,6 +111,9 @@ bool IsPlainName(std::string_view name);
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why);
 // Names the run's files of each entry.
 void NameFiles(Journal& j);
+// `name` is the name of a file that a run of `mark` makes (of the run `run`
+// when that is given): ".<mark>-set-<run>-<n>", with ".old" for a kept one.
+bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run = {});
 
 // ---- The facts and the decision of a recovery ---------------------------------
 
@@ -108,6 +130,9 @@ struct Facts {
   std::string why;           // why it could not be parsed
   bool locks = true;         // the folder's lock is held
   bool writerMayRun = false; // only asked where there is no lock
+  // Files of runs of `mark` in the folder (of the journal's run, when it
+  // names it): asked only when the journal names no file.
+  std::vector<std::string> runFiles;
   struct File {
     bool lost = false;       // the name is no longer the link it was
     Look target, temporary, kept;
@@ -119,6 +144,27 @@ struct Facts {
   };
   std::vector<File> files;   // one for each entry of `parsed`
 };
+
+// What the names of one entry hold, judged once for the decision, for the
+// words of its lines and for the notice of a journal set aside. Before the
+// second record no identity is known: a file at the target's name counts
+// as the earlier one, the user's own file at the new file's name as the
+// run's, and a kept file as the run's while the target holds all of it.
+struct EntryState {
+  enum class Target { kAbsent, kOld, kNew, kOther };
+  // kOnlyCopy: a kept file that holds what its target no longer holds.
+  enum class Slot { kNone, kRun, kOther, kOnlyCopy };
+  Target target = Target::kAbsent;
+  Slot waiting = Slot::kNone;  // at the name of the run's new file
+  Slot kept = Slot::kNone;     // at the name of the kept old file
+  bool lost = false;           // the name is no longer the link it was
+  // The target is as before the run: its old file, or none where there was none.
+  bool Earlier(const Entry& e) const { return target == Target::kOld || (target == Target::kAbsent && !e.oldId); }
+};
+EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records records, dev_t device,
+                    uid_t user = ::geteuid());
+// Looks at the three names of `e` now; a look that fails counts as no file.
+Facts::File LookAtEntry(const Entry& e);
 
 // What a recovery does about one journal.
 struct Decision {
@@ -133,7 +179,17 @@ struct Decision {
     kPutBack,        // the earlier set is put back
     kSetAside,       // nothing is touched, the journal is set aside
   };
-  enum class Why { kNone, kNotFile, kTooLarge, kMalformed, kNoneAsLeft, kChanged, kReplaced, kReadOnly };
+  enum class Why {
+    kNone,
+    kNotFile,
+    kTooLarge,
+    kMalformed,
+    kNamesNothing,  // it names no file, but files of its runs lie in the folder
+    kNoneAsLeft,
+    kChanged,
+    kReplaced,
+    kReadOnly
+  };
   enum class File { kTarget, kTemporary, kKept };
   // Carried out in order, then the journal goes: a rename of `from` over
   // the target, or the removal of `from`.

@@ -37,17 +37,61 @@ struct Place {
   std::function<bool(int, const fs::path&)> alsoLock;
 };
 
+// What came of one journal, for the user and for whoever reads the set next.
 struct JournalOutcome {
   std::string line;
-  bool attention = false;
-  bool unfinished = false;
-  bool busy = false;
+  bool attention = false;   // the user should look at the files
+  bool unfinished = false;  // the journal is still in force
+  bool busy = false;        // another run is writing there
+
+  // Put right, or nothing to do: the line (if any) says what was done.
+  static JournalOutcome Done(std::string line) { return {std::move(line)}; }
+  // Settled, but the user should look: a journal set aside.
+  static JournalOutcome Look(std::string line) { return {std::move(line), true, false}; }
+  // Still in force: the set is not read, nor written anew, until a run
+  // carries it through.
+  static JournalOutcome InForce(std::string line) { return {std::move(line), true, true}; }
+  static JournalOutcome Busy() { return {{}, false, false, true}; }
 };
 
 // The journal stays in force: the next run tries again.
 JournalOutcome TryAgain(const std::string& what, int err) {
-  return {"Could not " + what + " (" + std::strerror(err) + "): nothing was changed, and the next run tries again.",
-          true, true};
+  return JournalOutcome::InForce("Could not " + what + " (" + std::strerror(err) +
+                                 "): nothing was changed, and the next run tries again.");
+}
+
+// The names in the open folder `dir` of the regular files that runs of
+// `mark` make (of the run `run`, when given) and that were made since the
+// journal `journal` was (a run makes its files after its journal; a file of
+// such a name from before is no file of that run), sorted; nothing (errno
+// set) when the folder cannot be listed whole.
+std::optional<std::vector<std::string>> RunFilesIn(int dir, std::string_view mark, std::string_view run,
+                                                   const struct stat& journal) {
+  const int fd = FileStepFails("open", ".") ? -1 : ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
+  if (!listing) {
+    const int err = errno;
+    if (fd >= 0) ::close(fd);
+    errno = err;
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (!IsRunFileName(entry->d_name, mark, run)) continue;
+    struct stat st {};
+    if (::fstatat(dir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    const auto since = [](const struct timespec& a, const struct timespec& b) {
+      return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec >= b.tv_nsec;
+    };
+    if (since(st.st_ctim, journal.st_mtim)) names.emplace_back(entry->d_name);
+  }
+  const int err = errno;
+  ::closedir(listing);
+  errno = err;
+  if (err != 0) return std::nullopt;
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 // ---- Look ---------------------------------------------------------------------
@@ -148,12 +192,20 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   f.empty = text->empty();
   if (!f.empty) f.parsed = ParseJournal(*text, mark, f.why);
   if (!at.locks) {
-    const Journal* j = f.parsed ? &*f.parsed : nullptr;
-    f.writerMayRun = j && !j->writer.empty() && j->boot == BootId() && j->boot != "-" ? WriterRuns(j->writer, j->boot)
-                                                                                       : Young(f.journal.st);
+    // A writer that cannot be told gone is taken for a live one while its
+    // journal is young.
+    const WriterLife life = f.parsed ? WriterState(*f.parsed) : WriterLife::kCannotTell;
+    f.writerMayRun = life == WriterLife::kRuns || (life == WriterLife::kCannotTell && Young(f.journal.st));
     if (f.writerMayRun) return f;
   }
-  if (!f.parsed || f.parsed->records == Journal::Records::kFirstCut) return f;
+  // A journal that names no file: are files of its run there all the same?
+  if (!f.parsed || f.parsed->records == Journal::Records::kFirstCut) {
+    const std::optional<std::vector<std::string>> files =
+        RunFilesIn(at.fd, mark, f.parsed ? f.parsed->run : "", f.journal.st);
+    if (!files) return TryAgain("list the folder of the journal " + name + " of " + by, errno);
+    f.runFiles = *files;
+    return f;
+  }
   Journal& j = *f.parsed;
   NameFiles(j);
   // Every folder that the journal's links lead to is locked before any file
@@ -172,7 +224,7 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
       e.dir = -1;
       continue;
     }
-    if (!at.alsoLock(place.folder(), e.shownDir)) return JournalOutcome{{}, false, false, true};
+    if (!at.alsoLock(place.folder(), e.shownDir)) return JournalOutcome::Busy();
     e.dir = folders.Keep(::fcntl(place.folder(), F_DUPFD_CLOEXEC, 0));
     if (e.dir < 0) return TryAgain("open the folder of " + Printable(e.name) + " after " + by, errno);
   }
@@ -231,6 +283,14 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
     case W::kTooLarge: return unused("it is far larger than a journal");
     case W::kMalformed: return unused(f.why);
     case W::kNoneAsLeft: return unused("none of the files it names is as that run left it");
+    case W::kNamesNothing: {
+      std::vector<std::string> files;
+      for (const std::string& file : f.runFiles) files.push_back(Printable(file));
+      return "The journal " + name + " of " + by + " names no file (" +
+             (f.empty ? "it is empty" : "its first record is cut short") + "), but " + NameList(files) +
+             (files.size() == 1 ? " of such a run lies" : " of such runs lie") +
+             " in the folder: nothing was changed; check them";
+    }
     default: break;
   }
   const Journal& j = *f.parsed;
@@ -252,14 +312,10 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
 // The journal cannot or must not be carried through: it is set aside with
 // every file it names, and `line` says why.
 JournalOutcome SetAsideWith(int folder, const std::string& journal, const std::string& line) {
-  JournalOutcome out{line, true, false};
-  if (std::optional<std::string> aside = SetAside(folder, journal)) {
-    out.line += "; the journal is kept as " + *aside + ".";
-  } else {
-    out.line += "; the journal " + journal + " could not be set aside (" + std::strerror(errno) + ").";
-    out.unfinished = true;
-  }
-  return out;
+  if (std::optional<std::string> aside = SetAside(folder, journal))
+    return JournalOutcome::Look(line + "; the journal is kept as " + *aside + ".");
+  return JournalOutcome::InForce(line + "; the journal " + journal + " could not be set aside (" +
+                                 std::strerror(errno) + ").");
 }
 
 // Carries out what was decided about the journal of `f` (see Decide).
@@ -268,17 +324,17 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   const std::string by = "an interrupted run of " + f.mark;
   const fs::path shown = at.folder / name;
   switch (d.kind) {
-    case K::kNothing: return {};
-    case K::kLeave: return {{}, false, false, true};
+    case K::kNothing: return JournalOutcome::Done({});
+    case K::kLeave: return JournalOutcome::Busy();
     case K::kRefuseForeign:
-      return {"The journal " + name + " in this folder belongs to the user " + UserName(f.journal.st.st_uid) +
-                  ", not to you: nothing was done. Only that user or the owner of the folder can remove it.",
-              true, true};
+      return JournalOutcome::InForce("The journal " + name + " in this folder belongs to the user " +
+                                     UserName(f.journal.st.st_uid) + ", not to you: nothing was done. Only that user "
+                                     "or the owner of the folder can remove it.");
     case K::kRefuseOpen:
-      return {"The journal " + name + " in this folder may be written by other users: nothing was done. If it is "
-              "as your run left it, take those rights away (chmod go-w '" + Printable(shown.native()) +
-                  "'); otherwise check the files it names, then delete it.",
-              true, true};
+      return JournalOutcome::InForce("The journal " + name + " in this folder may be written by other users: nothing "
+                                     "was done. If it is as your run left it, take those rights away (chmod go-w '" +
+                                     Printable(shown.native()) + "'); otherwise check the files it names, then "
+                                     "delete it.");
     case K::kSetAside: return SetAsideWith(at.fd, name, SetAsideLine(f, d, name, by));
     default: break;
   }
@@ -294,7 +350,8 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   };
   if (d.kind == K::kDrop) {
     if (!removeJournal()) return TryAgain("remove the journal " + name + " of " + by, errno);
-    return {f.empty ? "Removed the empty journal of " + by + "." : "Removed the journal of " + by + ", which had not begun."};
+    return JournalOutcome::Done(f.empty ? "Removed the empty journal of " + by + "."
+                                        : "Removed the journal of " + by + ", which had not begun.");
   }
   const Journal& j = *f.parsed;
   std::vector<std::string> targets;
@@ -308,9 +365,20 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
     const int err = errno;
     if (d.kind == K::kClear) return TryAgain(doing, err);
     const SetState state = StateOf(j, f.device);
-    return JournalOutcome{"Could not " + doing + " (" + std::strerror(err) + "): " + NewOldClause(state) +
-                              KeptClause(state) + ".",
-                          true, true};
+    return JournalOutcome::InForce("Could not " + doing + " (" + std::strerror(err) + "): " + NewOldClause(state) +
+                                   KeptClause(state) + ".");
+  };
+  // Only the very file that was decided on: another program (one that
+  // takes no lock) may have changed it since the look. What is left
+  // between this look and the step is the few calls that POSIX gives no
+  // way to close: it has no rename that first compares.
+  auto stillAsSeen = [&](const Entry& e, const std::string& file, const Look& was) {
+    const Look now = LookAt(e.dir, file, e.Shown(file));
+    const bool same = now.kind == was.kind && (now.kind == Look::Kind::kAbsent ||
+                                               (now.st.st_dev == was.st.st_dev && now.st.st_uid == was.st.st_uid &&
+                                                IdentityOf(now.st) == IdentityOf(was.st)));
+    if (!same) errno = now.kind == Look::Kind::kError ? now.error : EAGAIN;
+    return same;
   };
   size_t moved = 0;
   for (const Decision::Step& s : d.steps) {
@@ -320,23 +388,21 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
                               : s.from == Decision::File::kTemporary ? e.temporary
                                                                      : e.kept;
     const Look& was = s.from == Decision::File::kTarget ? x.target : s.from == Decision::File::kTemporary ? x.temporary : x.kept;
-    // Only the very file that was decided on.
-    const Look now = LookAt(e.dir, from, e.Shown(from));
-    if (now.kind != was.kind || now.st.st_dev != was.st.st_dev || IdentityOf(now.st) != IdentityOf(was.st)) {
-      errno = now.kind == Look::Kind::kError ? now.error : EAGAIN;
-      return failed();
-    }
     const bool rename = s.op == Decision::Step::Op::kRename;
+    // What a rename moves, and what it replaces.
+    if (!stillAsSeen(e, from, was) || (rename && !stillAsSeen(e, e.file, x.target))) return failed();
     if (!(rename ? RenameDurably(e.dir, from, e.dir, e.file, e.Shown(e.file)) : RemoveAt(e.dir, from, e.Shown(from))))
       return failed();
     if (rename || s.from == Decision::File::kTarget) ++moved;
   }
   if (!removeJournal()) return failed();
-  if (d.kind == K::kClear) return {"Removed what " + by + " left; " + list + isAre + " as before."};
+  if (d.kind == K::kClear) return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre + " as before.");
   if (moved == 0)
-    return {"Removed what " + by + " left; " + list + isAre + (d.kind == K::kFinish ? " new." : " as before.")};
-  if (d.kind == K::kFinish) return {"Finished replacing " + list + ", which " + by + " had left half done."};
-  return {"Put back the earlier " + list + ", which " + by + " had left half replaced."};
+    return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre +
+                                (d.kind == K::kFinish ? " new." : " as before."));
+  if (d.kind == K::kFinish)
+    return JournalOutcome::Done("Finished replacing " + list + ", which " + by + " had left half done.");
+  return JournalOutcome::Done("Put back the earlier " + list + ", which " + by + " had left half replaced.");
 }
 
 // ---- What a journal set aside asks of the user ---------------------------------
@@ -344,10 +410,11 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
 // For each file of a journal set aside in the folder: which version stands
 // under its name and where the other one is kept, and how to keep either.
 std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
+  using T = EntryState::Target;
+  using S = EntryState::Slot;
   NameFiles(j);
   OpenFolders folders;
   const bool both = j.records == Journal::Records::kBoth;
-  const dev_t device = at.status.st_dev;
   std::vector<std::string> targets, now, runFiles, back;
   for (Entry& e : j.entries) {
     e.dir = e.via.empty() ? at.fd : folders.Open(e.via.parent_path());
@@ -359,26 +426,25 @@ std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
     const std::string waits = "'" + Printable((dir / e.temporary).native()) + "'";
     const std::string keptStep = e.via.empty() ? e.kept : kept;
     targets.push_back(name);
-    const Look target = LookAt(e.dir, e.file, e.Shown(e.file));
-    const Look temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
-    const Look keptLook = LookAt(e.dir, e.kept, e.Shown(e.kept));
-    if (target.kind == Look::Kind::kError) {
-      now.push_back(name + " could not be looked at (" + std::strerror(target.error) + ").");
+    const Facts::File x = LookAtEntry(e);
+    if (x.target.kind == Look::Kind::kError) {
+      now.push_back(name + " could not be looked at (" + std::strerror(x.target.error) + ").");
       continue;
     }
-    const bool hasKept = both ? Matches(keptLook, e.keptId, device) : keptLook.kind == Look::Kind::kFile;
-    const bool hasNew = both ? Matches(temporary, e.newId, device) : temporary.kind == Look::Kind::kFile;
-    if (keptLook.Exists()) runFiles.push_back(keptStep);
-    if (temporary.Exists()) runFiles.push_back(e.via.empty() ? e.temporary : waits);
-    const bool isNew = both && Matches(target, e.newId, device);
-    const bool isOld = both && (Matches(target, e.oldId, device) || Matches(target, e.keptId, device));
-    const bool sameAsKept = hasKept && target.kind == Look::Kind::kFile && target.st.st_ino == keptLook.st.st_ino &&
-                            target.st.st_dev == keptLook.st.st_dev;
-    std::string line = name + (isNew              ? " is the new file"
-                               : isOld            ? " is the earlier file"
-                               : !target.Exists() ? " is not there"
-                               : both             ? " was changed since"
-                                                  : " stands as it is");
+    const EntryState c = Classify(e, x, j.records, at.status.st_dev);
+    const bool hasKept = c.kept == S::kRun || c.kept == S::kOnlyCopy;
+    const bool hasNew = c.waiting == S::kRun;
+    if (x.kept.Exists()) runFiles.push_back(keptStep);
+    if (x.temporary.Exists()) runFiles.push_back(e.via.empty() ? e.temporary : waits);
+    const bool isNew = c.target == T::kNew;
+    const bool isOld = both && c.target == T::kOld;
+    const bool sameAsKept = hasKept && x.target.kind == Look::Kind::kFile && x.target.st.st_ino == x.kept.st.st_ino &&
+                            x.target.st.st_dev == x.kept.st.st_dev;
+    std::string line = name + (isNew                   ? " is the new file"
+                               : isOld                 ? " is the earlier file"
+                               : c.target == T::kAbsent ? " is not there"
+                               : both                  ? " was changed since"
+                                                       : " stands as it is");
     if (hasKept && !isOld) line += "; the earlier one is kept as " + kept;
     else if (isNew && e.oldId) line += "; its earlier one is gone";
     if (hasNew) line += "; the new one waits as " + waits;
@@ -395,6 +461,60 @@ std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
     text += "\nTo go back to the earlier files, " + NameList(back) + ", then delete " + Printable(aside) +
             " and what is left of those files.";
   return text;
+}
+
+// What the run file `name` of the open folder `dir` holds, for a user who
+// has no journal to tell: a new file or a kept earlier one, its size, and
+// which file of the folder (of `names`) it is a second name of or a copy of.
+std::string Holds(int dir, const std::string& name, const std::vector<std::string>& names) {
+  const Look look = LookAt(dir, name, name);
+  if (look.kind != Look::Kind::kFile) return Printable(name) + " is no regular file";
+  std::string text = Printable(name) + " holds " + (name.ends_with(".old") ? "an earlier file" : "a new file") +
+                     " of " + std::to_string(look.st.st_size) + " bytes";
+  std::optional<std::string> bytes;
+  for (const std::string& other : names) {
+    const Look o = LookAt(dir, other, other);
+    if (o.kind != Look::Kind::kFile || o.st.st_size != look.st.st_size) continue;
+    if (o.st.st_ino == look.st.st_ino && o.st.st_dev == look.st.st_dev)
+      return text + ", which is " + Printable(other) + " itself";
+    if (!bytes) bytes = ReadFileBytes(name, nullptr, ReadLimits{dir, false}).value_or("\x01");
+    if (ReadFileBytes(other, nullptr, ReadLimits{dir, false}) == bytes)
+      return text + ", the same as " + Printable(other);
+  }
+  return text;
+}
+
+// A journal that names no file of its run, while files of such runs lie in
+// the folder: each of them, and what it holds.
+std::string RunFilesNotice(const Place& at, const std::string& aside, const struct stat& journal, std::string_view mark,
+                           std::string_view run) {
+  const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
+  const std::optional<std::vector<std::string>> files = RunFilesIn(at.fd, mark, run, journal);
+  if (!files || files->empty())
+    return "An interrupted run left files" + where + " half replaced, and what to do could not be told; its journal " +
+           Printable(aside) + " names them. Check them, then delete " + Printable(aside) + ".";
+  // The other files of the folder, which a run file may be or copy.
+  std::vector<std::string> names;
+  if (const int fd = ::openat(at.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+    if (DIR* listing = ::fdopendir(fd)) {
+      while (const dirent* entry = ::readdir(listing)) {
+        const std::string n = entry->d_name;
+        if (!n.starts_with(".")) names.push_back(n);
+      }
+      ::closedir(listing);
+    } else {
+      ::close(fd);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  std::string text = "An interrupted run left files" + where + " half replaced, and its journal " + Printable(aside) +
+                     " names none of them. Files of its runs there:";
+  std::vector<std::string> printable;
+  for (const std::string& file : *files) {
+    text += "\n" + Holds(at.fd, file, names) + ".";
+    printable.push_back(Printable(file));
+  }
+  return text + "\nCheck them, then delete " + Printable(aside) + " and " + NameList(printable) + ".";
 }
 
 // What each journal that a recovery set aside, and that still lies in the
@@ -436,9 +556,7 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
     if (journal && journal->records != Journal::Records::kFirstCut) {
       notices.push_back(AsideNotice(at, aside, *journal));
     } else {
-      notices.push_back("An interrupted run left files" + where + " half replaced, and what to do could not be "
-                        "told; its journal " + Printable(aside) + " names them. Check them, then delete " +
-                        Printable(aside) + ".");
+      notices.push_back(RunFilesNotice(at, aside, look.st, mark, journal ? journal->run : ""));
     }
   }
   return notices;
