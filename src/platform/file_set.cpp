@@ -567,7 +567,9 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
       run.made(k).first = false;
       continue;
     }
-    Fail(failure, SetFailure::Step::kReplace, planned[k].given, errno);
+    const int err = errno;
+    if (run.Own() == false) return overtaken();
+    Fail(failure, SetFailure::Step::kReplace, planned[k].given, err);
     // The targets replaced so far get their old files back, the last
     // first, each only while it is still this run's new file; then what is
     // left of the run goes, the new files (from the last) before the kept

@@ -11,7 +11,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <set>
@@ -529,6 +531,182 @@ TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
                                                             "interrupted run of velk had left half done."});
   EXPECT_EQ(Set(other), (std::vector<std::optional<std::string>>{"x", "y", "old c"}));
   EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+  for (int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
+}
+
+// Journals that a kill left in the format of an earlier version, or that
+// a disk gave back as zeros from some byte on.
+TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeepsTheRunsFiles) {
+  TempDir dir;
+  for (const int version : {2, 3}) {
+    const fs::path folder = dir / ("v" + std::to_string(version));
+    KillWriting(folder, "rename c.txt");
+    std::string why;
+    std::optional<set_journal::Journal> j = set_journal::ParseJournal(*ReadFile(folder / ".velk.journal"), "velk", why);
+    ASSERT_TRUE(j) << why;
+    j->version = version;
+    WriteFile(folder / ".velk.journal", set_journal::StagedRecord(*j) + set_journal::CommittedRecord(*j));
+    EXPECT_EQ(RecoverSet(folder).lines, std::vector<std::string>{"Finished replacing a.txt, b.txt and c.txt, which an "
+                                                                 "interrupted run of velk had left half done."});
+    EXPECT_EQ(Set(folder), kNew) << version;
+    EXPECT_EQ(Names(folder), (std::set<std::string>{"a.txt", "b.txt", "c.txt"})) << version;
+  }
+  // Zeros from any byte of the first record on, and a disk that kept the
+  // run's files: they stay, and so does everything else.
+  const fs::path zeroed = dir / "zeroed";
+  KillWriting(zeroed, "rename a.txt");
+  const fs::path journal = zeroed / ".velk.journal";
+  const fs::file_time_type written = fs::last_write_time(journal);
+  std::string text = *ReadFile(journal);
+  std::fill(text.begin() + 20, text.end(), '\0');
+  WriteFile(journal, text);
+  fs::last_write_time(journal, written);
+  SetRecovery r = RecoverSet(zeroed);
+  ASSERT_EQ(r.lines.size(), 1u);
+  EXPECT_TRUE(r.lines[0].starts_with("The journal .velk.journal of an interrupted run of velk names no file (its "
+                                     "first record is cut short), but .velk-set-"))
+      << r.lines[0];
+  EXPECT_EQ(Set(zeroed), kOld);
+  EXPECT_EQ(NamesWith(zeroed, ".velk-set-").size(), 6u);
+  const SetRecovery again = RecoverSet(zeroed);
+  EXPECT_FALSE(again.Readable());
+  const std::string notice = again.Refusal();
+  EXPECT_NE(notice.find("names none of them. Files of its runs there:\n.velk-set-"), std::string::npos) << notice;
+  EXPECT_NE(notice.find("-1.old holds an earlier file of 5 bytes, which is a.txt itself."), std::string::npos) << notice;
+  EXPECT_NE(notice.find("-1 holds a new file of 5 bytes."), std::string::npos) << notice;
+  // Without them, the run had not begun: only the journal goes.
+  for (const std::string& name : NamesWith(zeroed, ".velk-set-")) fs::remove(zeroed / name);
+  fs::rename(zeroed / ".velk.journal.aside", journal);
+  fs::last_write_time(journal, written);
+  EXPECT_EQ(RecoverSet(zeroed).lines,
+            std::vector<std::string>{"Removed the journal of an interrupted run of velk, which had not begun."});
+  EXPECT_EQ(Names(zeroed), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+int g_looks = 0;
+const char* g_lookedAt = nullptr;  // the name whose second look changes it
+std::function<void()> g_change;
+
+bool ChangeAtSecondLook(std::string_view step, const fs::path& path) {
+  if (step == "stat" && path.filename() == g_lookedAt && ++g_looks == 2) g_change();
+  return false;
+}
+
+// Another program, one that takes no lock, changes a file between the
+// recovery's look and its step: the step is not taken.
+TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
+  TempDir dir;
+  // An edit of the target that the waiting new file would replace.
+  const fs::path edited = dir / "edited";
+  KillWriting(edited, "rename c.txt");
+  g_looks = 0;
+  g_lookedAt = "c.txt";
+  g_change = [&] { WriteFile(edited / "c.txt", "the user's c"); };
+  SetFileStepHook(ChangeAtSecondLook);
+  const SetRecovery r = RecoverSet(edited);
+  SetFileStepHook(nullptr);
+  ASSERT_EQ(r.lines.size(), 1u);
+  EXPECT_TRUE(r.lines[0].starts_with("Could not finish replacing a.txt, b.txt and c.txt after an interrupted run of "
+                                     "velk (Resource temporarily unavailable)"))
+      << r.lines[0];
+  EXPECT_TRUE(r.unfinished);
+  EXPECT_EQ(ReadFile(edited / "c.txt"), "the user's c");
+  // A journal that another run put in the place of the one looked at.
+  const fs::path replaced = dir / "replaced";
+  KillWriting(replaced, "unlink .velk.journal");
+  g_looks = 0;
+  g_lookedAt = ".velk.journal";
+  g_change = [&] {
+    WriteFile(replaced / "next", "another run's journal");
+    fs::rename(replaced / "next", replaced / ".velk.journal");
+  };
+  SetFileStepHook(ChangeAtSecondLook);
+  EXPECT_TRUE(RecoverSet(replaced).unfinished);
+  SetFileStepHook(nullptr);
+  EXPECT_EQ(ReadFile(replaced / ".velk.journal"), "another run's journal");
+}
+
+// A look on the way through a link that fails is no verdict on where it
+// leads: the next run, which can look, finishes the set.
+TEST(FileSetJournals, AFailingLookThroughALinkIsTriedAgain) {
+  TempDir dir;
+  const fs::path set = dir / "set", other = dir / "other";
+  for (const char* name : {"a.txt", "b.txt"}) {
+    WriteFile(other / name, std::string("old ") + name[0]);
+    fs::create_directories(set);
+    fs::create_symlink(other / name, set / name);
+  }
+  test::KillAtFileStep("rename b.txt", [&] { ReplaceFilesInTurn({{set / "a.txt", "x"}, {set / "b.txt", "y"}}); });
+  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "readlink"; });
+  const SetRecovery failed = RecoverSet(set);
+  SetFileStepHook(nullptr);
+  EXPECT_EQ(failed.lines, std::vector<std::string>{"Could not look at a.txt after an interrupted run of velk "
+                                                   "(Input/output error): nothing was changed, and the next run "
+                                                   "tries again."});
+  EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an "
+                                                            "interrupted run of velk had left half done."});
+  EXPECT_EQ(ReadFile(other / "a.txt"), "x");
+  EXPECT_EQ(ReadFile(other / "b.txt"), "y");
+  EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt"}));
+}
+
+// Without locks, a run whose writer cannot be told alive (another
+// process-number space) is carried through once its journal is old; the
+// writer, when it goes on, finds its journal gone and stops without
+// touching a file.
+TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
+  TempDir dir;
+  const fs::path set = dir / "set";
+  for (const char* name : {"a.txt", "b.txt"}) WriteFile(set / name, std::string("old ") + name[0]);
+  int held[2], release[2];
+  ASSERT_EQ(::pipe(held), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    static int g_held = held[1], g_release = release[0];
+    SetFileStepHook([](std::string_view step, const fs::path& path) {
+      if (step == "lock") return true;
+      if (step == "rename" && path.filename() == "b.txt") {
+        char c = 'x';
+        if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(3);
+      }
+      return false;
+    });
+    SetFailure failure;
+    const bool ok = ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}, &failure);
+    ::_exit(!ok && failure.step == SetFailure::Step::kOvertaken ? 0 : 1);
+  }
+  char c;
+  ASSERT_EQ(::read(held[0], &c, 1), 1);
+  // Its journal as a writer of another space would have written it.
+  const fs::path journal = set / ".velk.journal";
+  std::string text = *ReadFile(journal);
+  const std::string space = set_journal::ThisSpace();
+  ASSERT_NE(text.find(space), std::string::npos);
+  std::string other = space;
+  other[other.size() - 2] = other[other.size() - 2] == '1' ? '2' : '1';
+  std::string why;
+  std::optional<set_journal::Journal> j = set_journal::ParseJournal(text, "velk", why);
+  ASSERT_TRUE(j) << why;
+  j->space = other;
+  {
+    std::ofstream out(journal, std::ios::binary | std::ios::in | std::ios::out);
+    out << set_journal::StagedRecord(*j) << set_journal::CommittedRecord(*j);
+  }
+  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+  EXPECT_TRUE(RecoverSet(set).busy);  // young: it may be a live run's
+  fs::last_write_time(journal, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an "
+                                                            "interrupted run of velk had left half done."});
+  SetFileStepHook(nullptr);
+  c = 'x';
+  ASSERT_EQ(::write(release[1], &c, 1), 1);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadFile(set / "a.txt"), "first a");
+  EXPECT_EQ(ReadFile(set / "b.txt"), "first b");
+  EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt"}));
   for (int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
 }
 
