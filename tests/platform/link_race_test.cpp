@@ -19,10 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::LinkRace;
 
-// Enough runs for the exchanges to meet each writer's look at the link
-// often, few enough for a second or two.
-constexpr int kRacedRuns = 300;
-
 std::vector<LinkRace::Writer> Writers(const LinkRace& race) {
   const fs::path raced = race.raced();
   const fs::path plan = race.shared() / "plan.txt";
@@ -57,38 +53,17 @@ std::vector<LinkRace::Writer> Writers(const LinkRace& race) {
 
 TEST(LinkExchange, NoWriterFollowsAnotherUsersLinkThatHisProcessKeepsSwappingIn) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link and process need root";
-  LinkRace race;
-  std::string why;
-  ASSERT_TRUE(race.StartSwapping(why)) << why;
-  for (const LinkRace::Writer& w : Writers(race)) {
-    const LinkRace::Tally t = race.Run(w, kRacedRuns);
-    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
-    EXPECT_GT(t.refused, 0) << w.name << ": the other user's link never stood at the name";
-  }
+  LinkRace::ExpectNoneFollowsWhileHeSwaps(Writers);
 }
 
 TEST(LinkExchange, NoWriterFollowsAnotherUsersLinkSwappedInJustBeforeItIsRead) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
-  LinkRace race;
-  race.ExchangeAroundLinkReads(true);
-  for (const LinkRace::Writer& w : Writers(race)) {
-    const LinkRace::Tally t = race.Run(w, 3);
-    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
-    // The user's own link stood at the name at every look.
-    EXPECT_EQ(t.written, t.runs) << w.name << ": " << t.Text();
-  }
+  LinkRace::ExpectNoneFollowsASwapBeforeTheRead(Writers);
 }
 
 TEST(LinkExchange, NoWriterFollowsAnotherUsersLinkSwappedInAfterItsLook) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
-  LinkRace race;
-  race.ExchangeAtFileSteps(true);
-  // A writer that looks again may refuse then; none goes where his link
-  // leads.
-  for (const LinkRace::Writer& w : Writers(race)) {
-    const LinkRace::Tally t = race.Run(w, 3);
-    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
-  }
+  LinkRace::ExpectNoneFollowsASwapAfterTheLook(Writers);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/link_race.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -255,6 +257,41 @@ LinkRace::Tally LinkRace::Run(const Writer& writer, int runs) {
     }
   }
   return t;
+}
+
+void LinkRace::ExpectNoneFollowsWhileHeSwaps(const std::function<std::vector<Writer>(LinkRace&)>& writers) {
+  LinkRace race;
+  std::string why;
+  ASSERT_TRUE(race.StartSwapping(why)) << why;
+  for (const Writer& w : writers(race)) {
+    // Enough runs for the exchanges to meet each writer's look at the link
+    // often, few enough for a second or two.
+    const Tally t = race.Run(w, 300);
+    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
+    EXPECT_GT(t.refused, 0) << w.name << ": the other user's link never stood at the name";
+  }
+}
+
+void LinkRace::ExpectNoneFollowsASwapBeforeTheRead(const std::function<std::vector<Writer>(LinkRace&)>& writers) {
+  LinkRace race;
+  race.ExchangeAroundLinkReads(true);
+  for (const Writer& w : writers(race)) {
+    const Tally t = race.Run(w, 3);
+    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
+    // The user's own link stood at the name at every look.
+    EXPECT_EQ(t.written, t.runs) << w.name << ": " << t.Text();
+  }
+}
+
+void LinkRace::ExpectNoneFollowsASwapAfterTheLook(const std::function<std::vector<Writer>(LinkRace&)>& writers) {
+  LinkRace race;
+  race.ExchangeAtFileSteps(true);
+  // A writer that looks again may refuse then; none goes where his link
+  // leads.
+  for (const Writer& w : writers(race)) {
+    const Tally t = race.Run(w, 3);
+    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
+  }
 }
 
 }  // namespace velk::test

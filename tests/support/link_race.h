@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_ops.h"
 
@@ -77,6 +78,14 @@ class LinkRace {
   // Runs `writer` `runs` times, each followed by a look at `outside` and
   // at file(); whatever a run wrote outside is put back before the next.
   Tally Run(const Writer& writer, int runs);
+
+  // The three ways the other user swaps his link in, each run against every
+  // writer of `writers` (made for this race): by his process in a loop,
+  // just before each link is read, and at every file step after the look.
+  // None may write where his link leads.
+  static void ExpectNoneFollowsWhileHeSwaps(const std::function<std::vector<Writer>(LinkRace&)>& writers);
+  static void ExpectNoneFollowsASwapBeforeTheRead(const std::function<std::vector<Writer>(LinkRace&)>& writers);
+  static void ExpectNoneFollowsASwapAfterTheLook(const std::function<std::vector<Writer>(LinkRace&)>& writers);
 
  private:
   void PutOutsideBack();

@@ -17,8 +17,6 @@ namespace {
 
 using velk::test::LinkRace;
 
-constexpr int kRacedRuns = 300;
-
 std::vector<LinkRace::Writer> Writers(const LinkRace& race) {
   const fs::path raced = race.raced();
   const fs::path database = race.shared() / "traffic.bgl";
@@ -55,37 +53,17 @@ std::vector<LinkRace::Writer> Writers(const LinkRace& race) {
 
 TEST(ToolFilesLinkExchange, NeitherReplaceNorBackupFollowsAnotherUsersLinkThatHisProcessKeepsSwappingIn) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link and process need root";
-  LinkRace race;
-  std::string why;
-  ASSERT_TRUE(race.StartSwapping(why)) << why;
-  for (const LinkRace::Writer& w : Writers(race)) {
-    const LinkRace::Tally t = race.Run(w, kRacedRuns);
-    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
-    EXPECT_GT(t.refused, 0) << w.name << ": the other user's link never stood at the name";
-  }
+  LinkRace::ExpectNoneFollowsWhileHeSwaps(Writers);
 }
 
 TEST(ToolFilesLinkExchange, NeitherReplaceNorBackupFollowsAnotherUsersLinkSwappedInJustBeforeItIsRead) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
-  LinkRace race;
-  race.ExchangeAroundLinkReads(true);
-  for (const LinkRace::Writer& w : Writers(race)) {
-    const LinkRace::Tally t = race.Run(w, 3);
-    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
-    EXPECT_EQ(t.written, t.runs) << w.name << ": " << t.Text();
-  }
+  LinkRace::ExpectNoneFollowsASwapBeforeTheRead(Writers);
 }
 
 TEST(ToolFilesLinkExchange, NeitherReplaceNorBackupFollowsAnotherUsersLinkSwappedInAfterItsLook) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
-  LinkRace race;
-  race.ExchangeAtFileSteps(true);
-  // A writer that looks again may refuse then; none goes where his link
-  // leads.
-  for (const LinkRace::Writer& w : Writers(race)) {
-    const LinkRace::Tally t = race.Run(w, 3);
-    EXPECT_TRUE(t.Clean()) << w.name << ": " << t.Text();
-  }
+  LinkRace::ExpectNoneFollowsASwapAfterTheLook(Writers);
 }
 
 }  // namespace
