@@ -588,7 +588,7 @@ const char* g_lookedAt = nullptr;  // the name whose second look changes it
 std::function<void()> g_change;
 
 bool ChangeAtSecondLook(std::string_view step, const fs::path& path) {
-  if (step == "stat" && path.filename() == g_lookedAt && ++g_looks == 2) g_change();
+  if (step == "stat" && path.filename().native().ends_with(g_lookedAt) && ++g_looks == 2) g_change();
   return false;
 }
 
@@ -611,6 +611,20 @@ TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
       << r.lines[0];
   EXPECT_TRUE(r.unfinished);
   EXPECT_EQ(ReadFile(edited / "c.txt"), "the user's c");
+  // Another file put in the place of the waiting new one.
+  const fs::path waiting = dir / "waiting";
+  KillWriting(waiting, "rename c.txt");
+  g_looks = 0;
+  g_lookedAt = "-3";
+  g_change = [&] {
+    const std::string name = NamesWith(waiting, "-3").front();
+    fs::remove(waiting / name);
+    WriteFile(waiting / name, "not the run's");
+  };
+  SetFileStepHook(ChangeAtSecondLook);
+  EXPECT_TRUE(RecoverSet(waiting).unfinished);
+  SetFileStepHook(nullptr);
+  EXPECT_EQ(ReadFile(waiting / "c.txt"), "old c");
   // A journal that another run put in the place of the one looked at.
   const fs::path replaced = dir / "replaced";
   KillWriting(replaced, "unlink .velk.journal");
