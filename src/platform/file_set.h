@@ -27,6 +27,11 @@
 // journal aside (".<mark>.journal.aside"); a reader then refuses the folder
 // until the user has checked the files and deleted that journal. An error
 // is no verdict: the journal stays in force and the next run tries again.
+// What a recovery clears, finishes or puts back goes in the order that the
+// next one reads back, so that one stopped part way is carried on in the
+// same direction. Where the folder gives no lock, a writer checks before
+// each rename and removal that its journal is still its own, and stops when
+// another run has carried it through.
 #include <sys/stat.h>
 
 #include <chrono>
