@@ -320,7 +320,9 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
     j.entries.push_back(std::move(e));
   }
   const size_t staged = k;
-  switch (check(k, k < n && f[k] == kStaged)) {
+  // The word that closes the record is whole where it reads whole: zeros after
+  // it (its own closing NUL among them) cut nothing off it.
+  switch (k < n && f[k] == kStaged ? Field::kGood : check(k, false)) {
     case Field::kCut: return cut;
     case Field::kBad: return std::nullopt;
     case Field::kGood: ++k;
