@@ -320,10 +320,14 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
     j.entries.push_back(std::move(e));
   }
   const size_t staged = k;
-  switch (check(k, k < n && f[k] == kStaged)) {
-    case Field::kCut: return cut;
-    case Field::kBad: return std::nullopt;
-    case Field::kGood: ++k;
+  // A word read whole is whole, zeros after it or not: in version 2 it
+  // ends the first record, and the NUL that closes it reads like zeros.
+  if (k < n && f[k] == kStaged) {
+    ++k;
+  } else if (check(k, false) == Field::kCut) {
+    return cut;
+  } else {
+    return std::nullopt;
   }
   if (version >= 3) {
     // A check sum cut short by zeros is a cut record; a whole one that does

@@ -237,19 +237,29 @@ TEST(RecoveryDecision, AJournalOfAnotherUserOrOfALiveRunIsLeftAlone) {
 }
 
 // The records are read by position: a name that reads like a mark is a
-// name, a set larger than a writer may make is no journal of ours.
+// name, a set larger than a writer may make is no journal of ours. So are
+// those of the earlier versions that a run killed before an update leaves.
 TEST(RecoveryDecision, TheJournalIsReadByThePlaceOfEachField) {
   Journal j{"velk", "AbCdEfGh", "4242.77", "boot-1", {}, Journal::Records::kFirst};
   for (const char* name : {"staged", "committed", "end"}) j.entries.emplace_back().name = name;
-  const std::string first = StagedRecord(j);
   std::string why;
-  for (size_t cut = 1; cut < first.size(); ++cut) {
-    const std::optional<Journal> read = ParseJournal(first.substr(0, cut), "velk", why);
-    ASSERT_TRUE(read) << cut << ": " << why;
-    EXPECT_EQ(read->records, Journal::Records::kFirstCut) << cut;
+  for (const int version : {2, 3, kJournalVersion}) {
+    j.version = version;
+    const std::string first = StagedRecord(j);
+    for (size_t cut = 1; cut < first.size(); ++cut) {
+      const std::optional<Journal> read = ParseJournal(first.substr(0, cut), "velk", why);
+      ASSERT_TRUE(read) << version << ", " << cut << ": " << why;
+      EXPECT_EQ(read->records, Journal::Records::kFirstCut) << version << ", " << cut;
+    }
+    for (const std::string& whole : {first, first + std::string(40, '\0')}) {
+      const std::optional<Journal> read = ParseJournal(whole, "velk", why);
+      ASSERT_TRUE(read) << version << ": " << why;
+      EXPECT_EQ(read->records, Journal::Records::kFirst) << version;
+      EXPECT_EQ(read->version, version);
+    }
   }
-  ASSERT_TRUE(ParseJournal(first, "velk", why));
-  EXPECT_EQ(ParseJournal(first, "velk", why)->records, Journal::Records::kFirst);
+  j.version = kJournalVersion;
+  const std::string first = StagedRecord(j);
   EXPECT_FALSE(ParseJournal(first, "orvane", why));
   j.entries.resize(kMaxSetFiles + 1);
   for (size_t i = 3; i < j.entries.size(); ++i) j.entries[i].name = "x" + std::to_string(i);
