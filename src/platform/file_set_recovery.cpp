@@ -60,24 +60,28 @@ JournalOutcome TryAgain(const std::string& what, int err) {
                                  "): nothing was changed, and the next run tries again.");
 }
 
-// When the journal `name` of the open folder `dir` was made, where the file
-// system keeps that; else when it was last written.
-std::optional<struct timespec> BegunAt(int dir, const char* name) {
+// When the file `name` of the open folder `dir`, the very file `st`, was
+// made; nothing where its file system does not keep that.
+std::optional<struct timespec> MadeAt(int dir, const std::string& name, const struct stat& st) {
   struct statx sx {};
-  if (::statx(dir, name, AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME, &sx) != 0) return std::nullopt;
-  const struct statx_timestamp& t = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_mtime;
-  return timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)};
+  if (::statx(dir, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &sx) != 0 ||
+      !(sx.stx_mask & STATX_BTIME) || sx.stx_ino != st.st_ino)
+    return std::nullopt;
+  return timespec{sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec};
 }
 
 // The names in the open folder `dir` of the regular files that runs of
-// `mark` make (of the run `run`, when given) and that were made since the
-// journal `journal` was (a run makes its files after its journal; a file of
-// such a name from before is no file of that run), sorted; nothing (errno
-// set) when the folder cannot be listed whole.
+// `mark` make (of the run `run`, when given) and that changed since the
+// journal `journal` (of the name `name`) was made, sorted; nothing (errno
+// set) when the folder cannot be listed whole. A run makes its files, and
+// gives the old ones their second names, after it makes its journal; a file
+// of such a name from before is no file of that run. Its last write to the
+// journal comes after them all, so the journal's time of change says
+// nothing: where its file system does not tell when it was made, every
+// such file counts.
 std::optional<std::vector<std::string>> RunFilesIn(int dir, std::string_view mark, std::string_view run,
-                                                   const std::string& journal) {
-  const std::optional<struct timespec> begun = BegunAt(dir, journal.c_str());
-  if (!begun) return std::nullopt;
+                                                   const std::string& name, const struct stat& journal) {
+  const std::optional<struct timespec> made = MadeAt(dir, name, journal);
   const int fd = FileStepFails("open", ".") ? -1 : ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
   if (!listing) {
@@ -92,10 +96,10 @@ std::optional<std::vector<std::string>> RunFilesIn(int dir, std::string_view mar
     if (!IsRunFileName(entry->d_name, mark, run)) continue;
     struct stat st {};
     if (::fstatat(dir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-    // Made, or given its second name (a kept file), since the journal.
-    const struct timespec& made = st.st_ctim;
-    if (made.tv_sec > begun->tv_sec || (made.tv_sec == begun->tv_sec && made.tv_nsec >= begun->tv_nsec))
-      names.emplace_back(entry->d_name);
+    const auto since = [](const struct timespec& a, const struct timespec& b) {
+      return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec >= b.tv_nsec;
+    };
+    if (!made || since(st.st_ctim, *made)) names.emplace_back(entry->d_name);
   }
   const int err = errno;
   ::closedir(listing);
@@ -212,7 +216,7 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   // A journal that names no file: are files of its run there all the same?
   if (!f.parsed || f.parsed->records == Journal::Records::kFirstCut) {
     const std::optional<std::vector<std::string>> files =
-        RunFilesIn(at.fd, mark, f.parsed ? f.parsed->run : "", name);
+        RunFilesIn(at.fd, mark, f.parsed ? f.parsed->run : "", name, f.journal.st);
     if (!files) return TryAgain("list the folder of the journal " + name + " of " + by, errno);
     f.runFiles = *files;
     return f;
@@ -497,9 +501,10 @@ std::string Holds(int dir, const std::string& name, const std::vector<std::strin
 
 // A journal that names no file of its run, while files of such runs lie in
 // the folder: each of them, and what it holds.
-std::string RunFilesNotice(const Place& at, const std::string& aside, std::string_view mark, std::string_view run) {
+std::string RunFilesNotice(const Place& at, const std::string& aside, const struct stat& journal, std::string_view mark,
+                           std::string_view run) {
   const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
-  const std::optional<std::vector<std::string>> files = RunFilesIn(at.fd, mark, run, aside);
+  const std::optional<std::vector<std::string>> files = RunFilesIn(at.fd, mark, run, aside, journal);
   if (!files || files->empty())
     return "An interrupted run left files" + where + " half replaced, and what to do could not be told; its journal " +
            Printable(aside) + " names them. Check them, then delete " + Printable(aside) + ".";
@@ -566,7 +571,7 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
     if (journal && journal->records != Journal::Records::kFirstCut) {
       notices.push_back(AsideNotice(at, aside, *journal));
     } else {
-      notices.push_back(RunFilesNotice(at, aside, mark, journal ? journal->run : ""));
+      notices.push_back(RunFilesNotice(at, aside, look.st, mark, journal ? journal->run : ""));
     }
   }
   return notices;

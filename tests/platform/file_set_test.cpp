@@ -225,6 +225,16 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
        [](const fs::path& f) { fs::permissions(f / "c.txt", fs::perms::owner_read | fs::perms::group_read); },
        "c.txt is read-only since an interrupted run of velk had begun to replace a.txt, b.txt and c.txt: nothing "
        "was put back"},
+      // Come back as zeros after a power cut, in place: its last write, a
+      // moment after the run's files were made, says nothing about them.
+      {"zeroed",
+       [](const fs::path& f) {
+         const fs::path journal = f / ".velk.journal";
+         std::fstream(journal, std::ios::in | std::ios::out | std::ios::binary)
+             << std::string(fs::file_size(journal), '\0');
+         fs::last_write_time(journal, fs::last_write_time(journal) + std::chrono::seconds(1));
+       },
+       "The journal .velk.journal of an interrupted run of velk names no file"},
   };
   for (const Case& c : cases) {
     const fs::path folder = dir / c.name;
@@ -243,6 +253,7 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     aside.insert(".velk.journal.aside");
     EXPECT_EQ(Names(folder), aside) << c.name;
     EXPECT_EQ(NamesWith(folder, ".old").size(), 3u) << c.name;
+    const std::vector<std::string> runFiles = NamesWith(folder, ".velk-set-");
     const fs::path other = folder.string() + "-other";
     if (fs::exists(other)) {
       EXPECT_EQ(ReadFile(other / "notes.txt"), "notes") << c.name;
@@ -252,6 +263,12 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     const SetRecovery again = RecoverSet(folder);
     EXPECT_TRUE(again.Empty() && !again.Readable()) << c.name;
     EXPECT_NE(again.Refusal().find("delete .velk.journal.aside"), std::string::npos) << c.name;
+    // The only copies of the new files among them.
+    if (c.name == "zeroed"s)
+      for (const std::string& file : runFiles) {
+        EXPECT_NE(r.lines[0].find(file), std::string::npos) << file << "\n" << r.lines[0];
+        EXPECT_NE(again.Refusal().find("\n" + file + " holds "), std::string::npos) << file << "\n" << again.Refusal();
+      }
     // Which version stands under each name, where the other one is kept,
     // and how to keep either: never the kept files deleted on their own.
     if (c.name == "edited"s) {
