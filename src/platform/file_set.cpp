@@ -213,10 +213,23 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
       result = r;
       break;
     }
+    // The set's own folder that cannot be opened to be locked (one the user
+    // may write into but not list) is no sign of another run: say why.
+    if (r == FolderLock::Result::kNoFolder && dir.key == FolderLock::Key{stat_.st_dev, stat_.st_ino}) {
+      openError_ = errno;
+      result = r;
+      break;
+    }
     if (r == FolderLock::Result::kUnsupported) lockless_ = true;
     if (r == FolderLock::Result::kLocked) locks_.push_back(std::move(lock));
   }
   for (const Dir& dir : dirs) ::close(dir.fd);
+  if (result == FolderLock::Result::kNoFolder) {
+    locks_.clear();
+    ::close(fd_);
+    fd_ = -1;
+    return locked_ = result;
+  }
   ownLock_ = Holds({stat_.st_dev, stat_.st_ino});
   if (result == FolderLock::Result::kBusy || (!lockless_ && !ownLock_)) {
     locks_.clear();
@@ -248,9 +261,9 @@ class Run {
   // `checkOwn`: where the folder gives no lock, another run may take this
   // one's journal for a killed run's and carry it through; the run then
   // checks before each rename and removal that it still has its journal.
-  Run(Journal journal, int folder, fs::path shown, bool checkOwn)
+  Run(Journal journal, int folder, fs::path shown, dev_t device, bool checkOwn)
       : j_(std::move(journal)), folder_(folder), name_(JournalName(j_.mark)), shown_(std::move(shown)),
-        made_(j_.entries.size()), checkOwn_(checkOwn) {}
+        made_(j_.entries.size()), device_(device), checkOwn_(checkOwn) {}
   ~Run() {
     if (!keep_) Discard();
     if (fd_ >= 0) ::close(fd_);
@@ -318,6 +331,19 @@ class Run {
   }
   // The journal and the files it names stay for the next run.
   void Keep() { keep_ = true; }
+  // Another run has carried the journal through: what this run made since,
+  // and only what is still just as it made it, goes; nothing else is its
+  // to touch.
+  void Abandon() {
+    keep_ = true;
+    for (size_t i = j_.entries.size(); i-- > 0;) {
+      const Entry& e = j_.entries[i];
+      if (made_[i].first && IsNewFile(LookAt(e.dir, e.temporary, e.Shown(e.temporary)), e.newId, device_))
+        RemoveAt(e.dir, e.temporary, e.Shown(e.temporary));
+      if (made_[i].second && Matches(LookAt(e.dir, e.kept, e.Shown(e.kept)), e.keptId, device_))
+        RemoveAt(e.dir, e.kept, e.Shown(e.kept));
+    }
+  }
 
  private:
   bool Append(std::string_view record) {
@@ -347,6 +373,7 @@ class Run {
   std::string name_;
   fs::path shown_;
   std::vector<std::pair<bool, bool>> made_;
+  dev_t device_;  // the file system of the set's folder
   bool checkOwn_;
   int fd_ = -1;
   off_t first_ = 0;  // the journal's size with its first record
@@ -519,7 +546,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   NameFiles(j);
   if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
     return Fail(failure, SetFailure::Step::kRefused, planned.front().given, ENAMETOOLONG);
-  Run run(std::move(j), fd_, folder_ / JournalName(ProgramMark()), lockless_);
+  Run run(std::move(j), fd_, folder_ / JournalName(ProgramMark()), stat_.st_dev, lockless_);
   std::vector<Entry>& entries = run.journal().entries;
   if (!run.Begin()) {
     const int err = errno;
@@ -553,12 +580,13 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     if (!KeepOldFile(e, old.st, run.made(i).second))
       return Fail(failure, SetFailure::Step::kCreate, planned[i].given, errno);
   }
-  if (!run.Commit()) return Fail(failure, SetFailure::Step::kCreate, run.shown(), errno);
-
   auto overtaken = [&] {
-    run.Keep();
+    run.Abandon();
     return Fail(failure, SetFailure::Step::kOvertaken, Absolute(folder_), EBUSY);
   };
+  if (run.Own() == false) return overtaken();
+  if (!run.Commit()) return Fail(failure, SetFailure::Step::kCreate, run.shown(), errno);
+
   for (size_t k = 0; k < entries.size(); ++k) {
     Entry& e = entries[k];
     const std::optional<bool> own = run.Own();

@@ -298,11 +298,15 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
   if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return standing(st);
   if (errno != ENOENT) return Fail(error, errno);
   int err = 0;
-  // The copy gets the mode of the very file it was read from.
+  // The original is read through no link of another user's either: his
+  // link at its name would copy a file of the user's that he may not read
+  // into a folder where he may. The copy gets the mode of the very file it
+  // was read from.
+  WriteTarget original;
+  if (!OpenTarget(original, from, error)) return false;
   struct stat source {};
-  ReadLimits reading;
-  reading.status = &source;
-  std::optional<std::string> bytes = ReadFileBytes(from, error, reading, &err);
+  ReadLimits reading{original.folder(), false, SIZE_MAX, &source};
+  std::optional<std::string> bytes = ReadFileBytes(original.name(), error, reading, &err);
   if (!bytes) return false;
   const mode_t mode = source.st_mode & 07777;
   std::string temporary;

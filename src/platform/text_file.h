@@ -105,7 +105,8 @@ std::string JoinCrLf(const std::vector<std::string>& lines);
 // never replaced, also when two copies race. False, with the reason in
 // `error`, when it cannot be made, and when a link of another user's, a
 // folder or anything but a file of this user's stands at `to`: nothing is
-// then made through it.
+// then made through it. `from` too is read through no link of another
+// user's (nor anything but a regular file).
 bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error = nullptr);
 
 }  // namespace velk

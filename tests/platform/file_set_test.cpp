@@ -685,60 +685,101 @@ TEST(FileSetJournals, AFailingLookThroughALinkIsTriedAgain) {
 // process-number space) is carried through once its journal is old; the
 // writer, when it goes on, finds its journal gone and stops without
 // touching a file.
+const char* g_pauseAt = nullptr;  // the step where the writer waits to be let go on
+int g_held = -1, g_release = -1;
+
 TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
   TempDir dir;
-  const fs::path set = dir / "set";
-  for (const char* name : {"a.txt", "b.txt"}) WriteFile(set / name, std::string("old ") + name[0]);
-  int held[2], release[2];
-  ASSERT_EQ(::pipe(held), 0);
-  ASSERT_EQ(::pipe(release), 0);
+  // Held among its renames the run is finished by the other; held while it
+  // gives the old files their second names, it is cleared, and the names it
+  // makes after that go again.
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"b.txt", "Finished replacing a.txt and b.txt, which an interrupted run of velk had left half done."},
+      {"a.txt.old", "Removed what an interrupted run of velk left; a.txt and b.txt are as before."}};
+  for (const auto& [pause, line] : cases) {
+    const fs::path set = dir / pause;
+    for (const char* name : {"a.txt", "b.txt"}) WriteFile(set / name, std::string("old ") + name[0]);
+    int held[2], release[2];
+    ASSERT_EQ(::pipe(held), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    g_pauseAt = pause;
+    g_held = held[1];
+    g_release = release[0];
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      SetFileStepHook([](std::string_view step, const fs::path& path) {
+        if (step == "lock") return true;
+        const bool kept = std::string_view(g_pauseAt).ends_with(".old");
+        if ((step == "rename" && !kept && path.filename() == g_pauseAt) ||
+            (step == "link" && kept && path.filename().native().ends_with("-1.old"))) {
+          char c = 'x';
+          if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(3);
+        }
+        return false;
+      });
+      SetFailure failure;
+      const bool ok = ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}, &failure);
+      ::_exit(!ok && failure.step == SetFailure::Step::kOvertaken ? 0 : 1);
+    }
+    char c;
+    ASSERT_EQ(::read(held[0], &c, 1), 1);
+    // Its journal as a writer of another space would have written it.
+    const fs::path journal = set / ".velk.journal";
+    const std::string text = *ReadFile(journal);
+    const std::string space = set_journal::ThisSpace();
+    ASSERT_NE(text.find(space), std::string::npos);
+    std::string other = space;
+    other[other.size() - 2] = other[other.size() - 2] == '1' ? '2' : '1';
+    std::string why;
+    std::optional<set_journal::Journal> j = set_journal::ParseJournal(text, "velk", why);
+    ASSERT_TRUE(j) << why;
+    j->space = other;
+    {
+      std::ofstream out(journal, std::ios::binary | std::ios::in | std::ios::out);
+      out << set_journal::StagedRecord(*j);
+      if (j->records == set_journal::Journal::Records::kBoth) out << set_journal::CommittedRecord(*j);
+    }
+    SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+    EXPECT_TRUE(RecoverSet(set).busy) << pause;  // young: it may be a live run's
+    fs::last_write_time(journal, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{line}) << pause;
+    SetFileStepHook(nullptr);
+    c = 'x';
+    ASSERT_EQ(::write(release[1], &c, 1), 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << pause << ": " << status;
+    const bool finished = std::string_view(line).starts_with("Finished");
+    EXPECT_EQ(ReadFile(set / "a.txt"), finished ? "first a" : "old a") << pause;
+    EXPECT_EQ(ReadFile(set / "b.txt"), finished ? "first b" : "old b") << pause;
+    EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt"})) << pause;
+    for (int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
+  }
+}
+
+// A folder its user may write into but not list holds no lock for a run to
+// take: that says why, and is never taken for another run's.
+TEST(FileSetJournals, AFolderThatCannotBeOpenedToBeLockedSaysWhy) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a second user needs root";
+  TempDir dir;
+  const fs::path drop = dir / "drop";
+  fs::create_directories(drop);
+  ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chown(drop.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(drop.c_str(), 0300), 0);
   const pid_t pid = ::fork();
   if (pid == 0) {
-    static int g_held = held[1], g_release = release[0];
-    SetFileStepHook([](std::string_view step, const fs::path& path) {
-      if (step == "lock") return true;
-      if (step == "rename" && path.filename() == "b.txt") {
-        char c = 'x';
-        if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(3);
-      }
-      return false;
-    });
-    SetFailure failure;
-    const bool ok = ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}, &failure);
-    ::_exit(!ok && failure.step == SetFailure::Step::kOvertaken ? 0 : 1);
+    if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) ::_exit(2);
+    const SetRecovery r = RecoverSet(drop);
+    ::_exit(!r.busy && r.unfinished &&
+                    r.Text() == "Could not open the folder '" + drop.string() + "' (Permission denied): nothing was "
+                                "changed, and the next run tries again.\n"
+                ? 0
+                : 1);
   }
-  char c;
-  ASSERT_EQ(::read(held[0], &c, 1), 1);
-  // Its journal as a writer of another space would have written it.
-  const fs::path journal = set / ".velk.journal";
-  std::string text = *ReadFile(journal);
-  const std::string space = set_journal::ThisSpace();
-  ASSERT_NE(text.find(space), std::string::npos);
-  std::string other = space;
-  other[other.size() - 2] = other[other.size() - 2] == '1' ? '2' : '1';
-  std::string why;
-  std::optional<set_journal::Journal> j = set_journal::ParseJournal(text, "velk", why);
-  ASSERT_TRUE(j) << why;
-  j->space = other;
-  {
-    std::ofstream out(journal, std::ios::binary | std::ios::in | std::ios::out);
-    out << set_journal::StagedRecord(*j) << set_journal::CommittedRecord(*j);
-  }
-  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
-  EXPECT_TRUE(RecoverSet(set).busy);  // young: it may be a live run's
-  fs::last_write_time(journal, fs::file_time_type::clock::now() - std::chrono::minutes(5));
-  EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an "
-                                                            "interrupted run of velk had left half done."});
-  SetFileStepHook(nullptr);
-  c = 'x';
-  ASSERT_EQ(::write(release[1], &c, 1), 1);
   int status = 0;
   ::waitpid(pid, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(ReadFile(set / "a.txt"), "first a");
-  EXPECT_EQ(ReadFile(set / "b.txt"), "first b");
-  EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt"}));
-  for (int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
 }
 
 }  // namespace

@@ -378,6 +378,14 @@ TEST(Writers, NoLinkOfAnotherUserIsWrittenThroughAndABackupNotMadeIsSaid) {
   }
   if (root) {
     EXPECT_EQ(ReadFile(shared / "theirs.bak"), "theirs");
+    // Nor is a file of the user's read through another user's link into a
+    // backup that he may read.
+    fs::create_symlink(home / "notes.txt", shared / "theirs.txt");
+    ASSERT_EQ(::lchown((shared / "theirs.txt").c_str(), 65534, 65534), 0);
+    std::string why;
+    EXPECT_FALSE(CopyFileOnce(shared / "theirs.txt", shared / "theirs.txt.velk.bak", &why));
+    EXPECT_FALSE(fs::exists(shared / "theirs.txt.velk.bak"));
+    EXPECT_NE(why.find("(65534), not to you"), std::string::npos) << why;
   }
 }
 
