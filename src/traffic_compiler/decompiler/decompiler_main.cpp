@@ -123,6 +123,7 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   switch (failure.step) {
     case velk::SetFailure::Step::kBusy:
     case velk::SetFailure::Step::kUnfinished:
+    case velk::SetFailure::Step::kOvertaken:
       return traffic::ReportFileError(traffic::kErrSetFolder, velk::SetFailureText(failure));
     default: break;
   }
