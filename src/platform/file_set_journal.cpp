@@ -221,13 +221,13 @@ bool IsPlainName(std::string_view name) {
 
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why) {
   why = "it is not a journal of this tool set";
-  Journal cut{std::string(mark), {}, {}, {}, {}, Journal::Records::kFirstCut};
+  Journal j{std::string(mark), {}, {}, {}, {}, Journal::Records::kFirstCut};
   // Zeros at the end are what a power cut leaves of a write that never
   // reached the disk, from any byte on: the last field before them may be
   // cut short, even where it reads as a whole one. A text that ends inside
   // a field (a write cut short) ends with the field before.
   const size_t last = text.find_last_not_of('\0');
-  if (last == std::string_view::npos) return cut;
+  if (last == std::string_view::npos) return j;
   const bool zeros = last + 1 < text.size();
   std::vector<std::string_view> f;
   std::vector<size_t> ends;  // where each field ends, its NUL included
@@ -242,75 +242,63 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
   }
   const bool cutAfter = at <= last && !zeros;  // a field is left unfinished
   // The first record, field by field. Where it ends early the run was
-  // stopped before it made anything; a field that may be cut short proves
-  // nothing wrong, and nothing is taken from it.
+  // stopped before it made anything (what was read up to there is kept, but
+  // no entry); a field that may be cut short proves nothing wrong, and
+  // nothing is taken from it.
   const size_t n = f.size();
   auto mayBeCut = [&](size_t k) { return k + 1 == n && zeros; };
-  enum class Field { kGood, kCut, kBad };
-  auto check = [&](size_t k, bool good) {
-    if (k >= n) return Field::kCut;
-    if (good && !mayBeCut(k)) return Field::kGood;
-    return mayBeCut(k) ? Field::kCut : Field::kBad;
+  auto cutShort = [&] {
+    Journal c = j;
+    c.entries.clear();
+    return c;
+  };
+  // Nothing while field `k` is there and `good`; else what the reading
+  // ends with: the journal cut short, or none.
+  auto end = [&](size_t k, bool good) -> std::optional<std::optional<Journal>> {
+    if (k < n && good && !mayBeCut(k)) return std::nullopt;
+    if (k >= n || mayBeCut(k)) return std::optional<Journal>(cutShort());
+    return std::optional<Journal>();
   };
   int version = 0;
   for (int v = kFirstVersion; v <= kJournalVersion; ++v)
     if (n > 0 && f[0] == kHeads[v - kFirstVersion]) version = v;
   if (n > 0 && !version) {
     const bool prefix = std::any_of(std::begin(kHeads), std::end(kHeads), [&](std::string_view h) { return h.starts_with(f[0]); });
-    return mayBeCut(0) && prefix ? std::optional<Journal>(cut) : std::nullopt;
+    return mayBeCut(0) && prefix ? std::optional<Journal>(j) : std::nullopt;
   }
-  if (n < 2 || (mayBeCut(1) && mark.starts_with(f[1]))) return cut;
+  if (n < 2 || (mayBeCut(1) && mark.starts_with(f[1]))) return j;
   if (f[1] != mark) return std::nullopt;
-  cut.version = version;
-  Journal j = cut;
+  j.version = version;
   long pid = 0;
   unsigned long long start = 0;
   size_t k = 2;
-  switch (check(k, k < n && IsRunName(f[k]))) {
-    case Field::kCut: return cut;
-    case Field::kBad: return std::nullopt;
-    case Field::kGood: j.run = std::string(f[k++]); cut.run = j.run;
-  }
-  switch (check(k, k < n && ParseWriter(f[k], pid, start))) {
-    case Field::kCut: return cut;
-    case Field::kBad: return std::nullopt;
-    case Field::kGood: j.writer = std::string(f[k++]); cut.writer = j.writer;
-  }
-  if (check(k, true) != Field::kGood) return cut;
+  if (auto stop = end(k, k < n && IsRunName(f[k]))) return *stop;
+  j.run = std::string(f[k++]);
+  if (auto stop = end(k, k < n && ParseWriter(f[k], pid, start))) return *stop;
+  j.writer = std::string(f[k++]);
+  if (auto stop = end(k, true)) return *stop;
   j.boot = std::string(f[k++]);
-  cut.boot = j.boot;
   if (version >= 4) {
-    if (check(k, true) != Field::kGood) return cut;
+    if (auto stop = end(k, true)) return *stop;
     j.space = std::string(f[k++]);
-    cut.space = j.space;
   }
   size_t count = 0;
   auto counted = [&] {
     auto [p, ec] = std::from_chars(f[k].data(), f[k].data() + f[k].size(), count);
     return ec == std::errc() && p == f[k].data() + f[k].size() && count > 0 && count <= kMaxSetFiles;
   };
-  switch (check(k, k < n && counted())) {
-    case Field::kCut: return cut;
-    case Field::kBad: return std::nullopt;
-    case Field::kGood: ++k;
-  }
+  if (auto stop = end(k, k < n && counted())) return *stop;
+  ++k;
   for (size_t i = 0; i < count; ++i, k += 2) {
     Entry e;
-    switch (check(k, k < n && IsPlainName(f[k]))) {
-      case Field::kCut: return cut;
-      case Field::kBad: return std::nullopt;
-      case Field::kGood: e.name = std::string(f[k]);
-    }
+    if (auto stop = end(k, k < n && IsPlainName(f[k]))) return *stop;
+    e.name = std::string(f[k]);
     auto via = [&] {
       if (f[k + 1] == kNone) return true;
       e.via = fs::path(std::string(f[k + 1]));
       return e.via.is_absolute() && e.via == e.via.lexically_normal() && IsPlainName(e.via.filename().native());
     };
-    switch (check(k + 1, k + 1 < n && via())) {
-      case Field::kCut: return cut;
-      case Field::kBad: return std::nullopt;
-      case Field::kGood: break;
-    }
+    if (auto stop = end(k + 1, k + 1 < n && via())) return *stop;
     for (const Entry& other : j.entries) {
       if (other.name == e.name) {
         why = "it names a file twice";
@@ -322,15 +310,12 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
   const size_t staged = k;
   // The word that closes the record is whole where it reads whole: zeros after
   // it (its own closing NUL among them) cut nothing off it.
-  switch (k < n && f[k] == kStaged ? Field::kGood : check(k, false)) {
-    case Field::kCut: return cut;
-    case Field::kBad: return std::nullopt;
-    case Field::kGood: ++k;
-  }
+  if (k >= n || f[k] != kStaged) return *end(k, false);
+  ++k;
   if (version >= 3) {
     // A check sum cut short by zeros is a cut record; a whole one that does
     // not match, a damaged one.
-    if (k >= n || (mayBeCut(k) && f[k].size() < 16)) return cut;
+    if (k >= n || (mayBeCut(k) && f[k].size() < 16)) return cutShort();
     if (f[k] != CheckSum(text.substr(0, ends[staged]))) {
       why = "its first record is damaged";
       return std::nullopt;
