@@ -109,14 +109,22 @@ int OpenFolderNoLinks(const std::filesystem::path& dir) {
     fd = next;
   }
   if (fd < 0) return -1;
-  // Opened for reading, so that it can be synced; a folder the user may
-  // write into but not list is still written into.
-  int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0 && errno == EACCES) folder = ::openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const int folder = OpenFolderForUse(fd);
+  CloseKeepingErrno(fd);
+  return folder;
+}
+
+int OpenFolderForUse(int place) {
+  int folder = ::openat(place, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0 && errno == EACCES) folder = ::openat(place, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return folder;
+}
+
+void CloseKeepingErrno(int fd) {
+  if (fd < 0) return;
   const int err = errno;
   ::close(fd);
   errno = err;
-  return folder;
 }
 
 std::string UserName(uid_t uid) {

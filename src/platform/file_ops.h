@@ -48,6 +48,14 @@ std::string RandomLetters(std::size_t count);
 // recorded, so that a link planted since leads nowhere. -1 (errno set) when
 // it cannot be opened, also when a link stands on the way now.
 int OpenFolderNoLinks(const std::filesystem::path& dir);
+// The folder open as a place (O_PATH) as `place`, opened again for what a
+// writer does in it: for reading, so that it can be synced and listed; a
+// folder the user may write into but not list, only as a place, which is
+// enough to make names in. -1 (errno set) when it cannot be.
+int OpenFolderForUse(int place);
+// Closes `fd` (when open) without losing the errno of a step that failed
+// before.
+void CloseKeepingErrno(int fd);
 
 // "name (uid)" of the user `uid`, or "number uid" when the system knows no
 // name for it.

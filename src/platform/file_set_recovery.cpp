@@ -3,7 +3,6 @@
 // matters (a look that fails ends it there, to be tried again), decide from
 // those facts alone (Decide, in file_set_journal.cpp), then act through the
 // locked folder, checking each step.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -18,6 +17,7 @@
 
 #include "platform/file_set.h"
 #include "platform/file_set_journal.h"
+#include "platform/folder_list.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -82,29 +82,18 @@ std::optional<struct timespec> MadeAt(int dir, const std::string& name, const st
 std::optional<std::vector<std::string>> RunFilesIn(int dir, std::string_view mark, std::string_view run,
                                                    const std::string& name, const struct stat& journal) {
   const std::optional<struct timespec> made = MadeAt(dir, name, journal);
-  const int fd = FileStepFails("open", ".") ? -1 : ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
-  if (!listing) {
-    const int err = errno;
-    if (fd >= 0) ::close(fd);
-    errno = err;
-    return std::nullopt;
-  }
+  const auto since = [](const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec >= b.tv_nsec;
+  };
   std::vector<std::string> names;
-  errno = 0;
-  while (const dirent* entry = ::readdir(listing)) {
-    if (!IsRunFileName(entry->d_name, mark, run)) continue;
+  const bool listed = !FileStepFails("open", ".") && ForEachEntry(dir, [&](const std::string& entry) {
     struct stat st {};
-    if (::fstatat(dir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-    const auto since = [](const struct timespec& a, const struct timespec& b) {
-      return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec >= b.tv_nsec;
-    };
-    if (!made || since(st.st_ctim, *made)) names.emplace_back(entry->d_name);
-  }
-  const int err = errno;
-  ::closedir(listing);
-  errno = err;
-  if (err != 0) return std::nullopt;
+    if (IsRunFileName(entry, mark, run) && ::fstatat(dir, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode) && (!made || since(st.st_ctim, *made)))
+      names.push_back(entry);
+    return true;
+  });
+  if (!listed) return std::nullopt;
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -487,13 +476,15 @@ std::string Holds(int dir, const std::string& name, const std::vector<std::strin
   std::string text = Printable(name) + " holds " + (name.ends_with(".old") ? "an earlier file" : "a new file") +
                      " of " + std::to_string(look.st.st_size) + " bytes";
   std::optional<std::string> bytes;
+  bool read = false;  // an unreadable file is the same as no other
   for (const std::string& other : names) {
     const Look o = LookAt(dir, other, other);
     if (o.kind != Look::Kind::kFile || o.st.st_size != look.st.st_size) continue;
     if (o.st.st_ino == look.st.st_ino && o.st.st_dev == look.st.st_dev)
       return text + ", which is " + Printable(other) + " itself";
-    if (!bytes) bytes = ReadFileBytes(name, nullptr, ReadLimits{dir, false}).value_or("\x01");
-    if (ReadFileBytes(other, nullptr, ReadLimits{dir, false}) == bytes)
+    if (!read) bytes = ReadFileBytes(name, nullptr, ReadLimits{dir, false});
+    read = true;
+    if (bytes && ReadFileBytes(other, nullptr, ReadLimits{dir, false}) == bytes)
       return text + ", the same as " + Printable(other);
   }
   return text;
@@ -510,17 +501,10 @@ std::string RunFilesNotice(const Place& at, const std::string& aside, const stru
            Printable(aside) + " names them. Check them, then delete " + Printable(aside) + ".";
   // The other files of the folder, which a run file may be or copy.
   std::vector<std::string> names;
-  if (const int fd = ::openat(at.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
-    if (DIR* listing = ::fdopendir(fd)) {
-      while (const dirent* entry = ::readdir(listing)) {
-        const std::string n = entry->d_name;
-        if (!n.starts_with(".")) names.push_back(n);
-      }
-      ::closedir(listing);
-    } else {
-      ::close(fd);
-    }
-  }
+  ForEachEntry(at.fd, [&](const std::string& n) {
+    if (!n.starts_with(".")) names.push_back(n);
+    return true;
+  });
   std::sort(names.begin(), names.end());
   std::string text = "An interrupted run left files" + where + " half replaced, and its journal " + Printable(aside) +
                      " names none of them. Files of its runs there:";
@@ -537,23 +521,15 @@ std::string RunFilesNotice(const Place& at, const std::string& aside, const stru
 // folder could not be listed.
 std::vector<std::string> AsideNotices(const Place& at, int& error) {
   std::vector<std::string> notices;
-  // A listing of its own, from the start, of the folder that is locked.
-  const int fd = ::openat(at.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
-  if (!dir) {
-    error = errno;
-    if (fd >= 0) ::close(fd);
-    return notices;
-  }
+  // A listing of the folder that is locked; what a listing that fails part
+  // way did list is still told.
   std::vector<std::pair<std::string, std::string_view>> names;
-  errno = 0;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string n = entry->d_name;
+  const bool listed = ForEachEntry(at.fd, [&](const std::string& n) {
     for (std::string_view mark : kProgramMarks)
       if (n.starts_with(JournalName(mark) + std::string(kAside))) names.emplace_back(n, mark);
-  }
-  error = errno;
-  ::closedir(dir);
+    return true;
+  });
+  error = listed ? 0 : errno;
   std::sort(names.begin(), names.end());
   for (const auto& [aside, mark] : names) {
     const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";

@@ -20,6 +20,12 @@ namespace velk {
 bool ListFolder(const std::filesystem::path& folder, std::vector<std::filesystem::directory_entry>& entries,
                 std::error_code& error);
 
+// Calls `each` with the name of every entry of the open folder `folder`
+// (but "." and "..") until it returns false; the folder's own reading
+// position stays. False (errno set) when the folder cannot be listed whole,
+// or `each` said stop.
+bool ForEachEntry(int folder, const std::function<bool(const std::string&)>& each);
+
 // The message for a folder that could not be listed, in Windows-1252:
 // "Could not list folder '<path>'.".
 std::string ListFailedMessage(const std::filesystem::path& folder);

@@ -1,6 +1,5 @@
 #include "platform/folder_tree.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,51 +11,11 @@
 #include <vector>
 
 #include "platform/file_ops.h"
+#include "platform/folder_list.h"
 #include "platform/text_file.h"
 
 namespace velk {
 namespace {
-
-// Closes `fd` without losing the errno of the step that failed before.
-void CloseKeepingErrno(int fd) {
-  if (fd < 0) return;
-  const int err = errno;
-  ::close(fd);
-  errno = err;
-}
-
-// Calls `each` with the name of every entry of the open folder `folder`
-// until it returns false. False (errno set) when the folder cannot be
-// listed, or `each` said stop.
-bool ForEachEntry(int folder, const std::function<bool(const std::string&)>& each) {
-  // A listing of its own, so that the reading position of `folder` stays.
-  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listed < 0) return false;
-  DIR* dir = ::fdopendir(listed);
-  if (!dir) {
-    CloseKeepingErrno(listed);
-    return false;
-  }
-  bool ok = true;
-  for (;;) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir);
-    if (!entry) {
-      ok = errno == 0;
-      break;
-    }
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    if (!each(name)) {
-      ok = false;
-      break;
-    }
-  }
-  const int err = errno;
-  ::closedir(dir);
-  errno = err;
-  return ok;
-}
 
 bool CopyBytes(int in, int out) {
   std::vector<char> buffer(std::size_t{1} << 16);

@@ -1,6 +1,5 @@
 #include "platform/write_target.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "platform/file_ops.h"
+#include "platform/folder_list.h"
 
 namespace velk {
 namespace fs = std::filesystem;
@@ -23,13 +23,6 @@ namespace {
 constexpr int kMaxLinks = 40;
 
 int OpenPlace(int dir, const char* name, int flags) { return ::openat(dir, name, O_PATH | O_CLOEXEC | flags); }
-
-void CloseKeepingErrno(int fd) {
-  if (fd < 0) return;
-  const int err = errno;
-  ::close(fd);
-  errno = err;
-}
 
 // The text of the link open (not followed) as `fd`: read from the very
 // entry whose owner was looked at.
@@ -44,15 +37,6 @@ std::optional<std::string> LinkText(int fd, const struct stat& st) {
     }
     text.resize(text.size() * 2);
   }
-}
-
-// A folder opened for what a writer does in it: for reading, so that it
-// can be synced and listed; a folder the user may write into but not list
-// is still written into.
-int UsableFolder(int place) {
-  int folder = ::openat(place, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0 && errno == EACCES) folder = ::openat(place, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  return folder;
 }
 
 // The parts of `path` still to walk: no empty ones, no ".".
@@ -191,7 +175,7 @@ bool WriteTarget::Walk(int start, fs::path reached, const fs::path& rest, bool f
     dir = up;
     reached = reached.parent_path();
   }
-  folder_ = UsableFolder(dir);
+  folder_ = OpenFolderForUse(dir);
   if (folder_ < 0) return fail(errno, reached / name);
   ::close(dir);
   name_ = std::move(name);
@@ -277,7 +261,7 @@ int OpenFolderAsWritten(const fs::path& dir, fs::path* reached, std::string* why
   }
   const int place = OpenPlace(target.folder(), target.name().c_str(), O_DIRECTORY | O_NOFOLLOW);
   if (place < 0) return -1;
-  const int folder = UsableFolder(place);
+  const int folder = OpenFolderForUse(place);
   CloseKeepingErrno(place);
   if (folder >= 0 && reached) *reached = target.file();
   return folder;
@@ -297,19 +281,12 @@ std::size_t RemoveLeftoverTemporaries(const fs::path& target) {
 
 std::size_t RemoveLeftoverTemporaries(const WriteTarget& target) {
   if (target.folder() < 0) return 0;
-  const int fd = ::openat(target.folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
-  if (!listing) {
-    CloseKeepingErrno(fd);
-    return 0;
-  }
   // What a listing that fails part way did list is still cleaned up.
   std::vector<std::string> names;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
+  ForEachEntry(target.folder(), [&](const std::string& name) {
     if (TemporaryTargetName(name) == target.name()) names.push_back(name);
-  }
-  ::closedir(listing);
+    return true;
+  });
   std::size_t removed = 0;
   const fs::path dir = target.file().parent_path();
   for (const std::string& name : names) {
