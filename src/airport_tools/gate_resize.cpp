@@ -1,8 +1,5 @@
 #include "airport_tools/gate_resize.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -117,16 +114,6 @@ bool IsResizeTemporary(std::string_view name, const std::unordered_set<std::stri
   return walked.count(std::string(*target)) > 0;
 }
 
-// Removes the file or link `path` that a run of this user's left, through
-// its folder: another user's file of that name is no run of ours. True when
-// it went.
-bool RemoveOwnLeftover(const fs::path& path) {
-  WriteTarget leftover;
-  struct stat st {};
-  return leftover.OpenName(path) && leftover.Look(st) && st.st_uid == ::geteuid() &&
-         (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && RemoveAt(leftover.folder(), leftover.name(), path);
-}
-
 }  // namespace
 
 GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequest& request,
@@ -160,7 +147,12 @@ GateResizeResult ResizeGates(const fs::path& sceneryFolder, const GateResizeRequ
   for (const fs::directory_entry& entry : entries) {
     std::string name = entry.path().filename().string();
     if (IsResizeTemporary(name, names)) {
-      if (lock.Held() && RemoveOwnLeftover(entry.path())) ++result.temporariesRemoved;
+      // Through its folder, and only a run of this user's: another user's
+      // file of that name stays.
+      WriteTarget leftover;
+      if (lock.Held() && leftover.OpenName(entry.path()) &&
+          RemoveOwnLeftover(leftover.folder(), leftover.name(), entry.path()))
+        ++result.temporariesRemoved;
     } else if (names.count(name)) {
       files.push_back(entry.path());
     }

@@ -236,6 +236,12 @@ bool RemoveAt(int folder, const std::filesystem::path& name, const std::filesyst
   return ::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT;
 }
 
+bool RemoveOwnLeftover(int folder, const std::string& name, const std::filesystem::path& shown) {
+  struct stat st {};
+  return ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_uid == ::geteuid() &&
+         (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && RemoveAt(folder, name, shown);
+}
+
 FileIdentity IdentityOf(const struct stat& st) {
   return FileIdentity{static_cast<std::uint64_t>(st.st_ino), static_cast<std::int64_t>(st.st_size),
                       static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int64_t>(st.st_mtim.tv_nsec)};

@@ -113,6 +113,10 @@ bool RemoveFileEntry(const std::filesystem::path& path);
 // never a folder), as a step of the seam below, which names it `shown`. True
 // when nothing of that name is left.
 bool RemoveAt(int folder, const std::filesystem::path& name, const std::filesystem::path& shown);
+// Removes the regular file or link `name` of the open `folder` that a run of
+// this user's left; another user's file of such a name is none, and stays.
+// True when it went.
+bool RemoveOwnLeftover(int folder, const std::string& name, const std::filesystem::path& shown);
 
 // What tells one file from another and from an earlier state of itself: a
 // rename keeps all of it, any write changes the size or the modification

@@ -289,13 +289,8 @@ std::size_t RemoveLeftoverTemporaries(const WriteTarget& target) {
   });
   std::size_t removed = 0;
   const fs::path dir = target.file().parent_path();
-  for (const std::string& name : names) {
-    // Another user's file of that name is no run of ours.
-    struct stat st {};
-    if (::fstatat(target.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_uid == ::geteuid() &&
-        (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && RemoveAt(target.folder(), name, dir / name))
-      ++removed;
-  }
+  for (const std::string& name : names)
+    if (RemoveOwnLeftover(target.folder(), name, dir / name)) ++removed;
   return removed;
 }
 
