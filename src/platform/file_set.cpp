@@ -33,16 +33,18 @@ KnownFile Known(const fs::path& file, const struct stat* st) {
 KnownFile KnowFile(const fs::path& path) {
   WriteTarget place;
   if (!place.Open(path)) return Known(Absolute(path), nullptr);
+  // Known by the very file whose bytes were read; one that cannot be read
+  // keeps no fingerprint, and any later change of its status then counts as
+  // a change.
   struct stat st {};
-  KnownFile known = Known(place.file(), place.Look(st) ? &st : nullptr);
-  if (!known.identity) return known;
-  // The bytes of the very file looked at; one that cannot be read keeps no
-  // fingerprint, and any later change of its status then counts as a change.
-  struct stat read {};
-  const std::optional<std::string> bytes =
-      ReadFileBytes(place.name(), nullptr, ReadLimits{place.folder(), false, SIZE_MAX, &read});
-  if (bytes && IdentityOf(read) == *known.identity) known.fingerprint = TextFingerprint(*bytes);
-  return known;
+  FileBytes bytes;
+  if (ReadRegularFileBytes(place.name(), bytes, ReadLimits{place.folder(), false, SIZE_MAX, &st}) ==
+      RegularReadResult::kOk) {
+    KnownFile known = Known(place.file(), &st);
+    known.fingerprint = TextFingerprint(bytes.view());
+    return known;
+  }
+  return Known(place.file(), place.Look(st) ? &st : nullptr);
 }
 
 bool StillAsKnown(const KnownFile& known, const KnownFile& now, const std::function<std::optional<std::uint64_t>()>& bytes) {
@@ -497,9 +499,10 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     std::vector<fs::path> changed;
     for (const Planned& p : planned) {
       auto fingerprint = [&p]() -> std::optional<std::uint64_t> {
-        const std::optional<std::string> bytes =
-            ReadFileBytes(p.entry.file, nullptr, ReadLimits{p.entry.dir, false});
-        return bytes ? std::optional<std::uint64_t>(TextFingerprint(*bytes)) : std::nullopt;
+        FileBytes bytes;
+        if (ReadRegularFileBytes(p.entry.file, bytes, ReadLimits{p.entry.dir, false}) != RegularReadResult::kOk)
+          return std::nullopt;
+        return TextFingerprint(bytes.view());
       };
       for (const KnownFile& k : *options.known) {
         if (k.file != p.now.file) continue;

@@ -113,16 +113,16 @@ int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, i
   return fd;
 }
 
-RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out) {
+RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out, const ReadLimits& limits) {
   out = FileBytes{};
   RegularReadResult why;
-  int fd = OpenRegularFile(path, why);
-  if (fd < 0) return why;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    ::close(fd);
-    return RegularReadResult::kReadFailed;
-  }
+  ReadLimits opening = limits;
+  opening.maxBytes = SIZE_MAX;
+  opening.status = &st;
+  int fd = OpenRegularFile(path, why, nullptr, opening);
+  if (fd < 0) return why;
+  if (limits.status) *limits.status = st;
   bool ok = true;
   if (st.st_size > 0) {
     out.size = static_cast<size_t>(st.st_size);

@@ -49,7 +49,9 @@ enum class RegularReadResult { kOk, kCannotOpen, kNotRegular, kReadFailed };
 // also behind a link) is refused before it is opened for reading, so that
 // nothing waits on it or reads it without end. A file that grows while it
 // is read is read up to the size it had; one that shrinks is kReadFailed.
-RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out);
+// `limits` as for ReadFileBytes (its maxBytes aside).
+RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out,
+                                       const ReadLimits& limits = {});
 
 // Opens a regular file for reading (the descriptor, to be closed by the
 // caller), refusing anything else as ReadRegularFileBytes does; -1, with
