@@ -643,8 +643,18 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   // A journal that cannot be removed is finished by the next run.
   run.End();
   refresh.done = true;
-  if (options.written)
-    for (const Planned& p : planned) Remember(*options.written, KnowFile(p.now.file));
+  // Each target as it stands now: the new file holds the bytes just
+  // written, which need not be read again; anything else is looked at anew.
+  if (options.written) {
+    for (size_t i = 0; i < planned.size(); ++i) {
+      const Entry& e = entries[i];
+      const Look now = LookAt(e.dir, e.file, e.Shown(e.file));
+      KnownFile known = Known(planned[i].now.file, now.kind == Look::Kind::kFile ? &now.st : nullptr);
+      if (IsNewFile(now, e.newId, stat_.st_dev)) known.fingerprint = TextFingerprint(*planned[i].bytes);
+      else known = KnowFile(planned[i].now.file);
+      Remember(*options.written, std::move(known));
+    }
+  }
   return true;
 }
 
