@@ -2,6 +2,7 @@
 
 #include "aircraft_editors/sim_files.h"
 #include "platform/profile_file.h"
+#include "platform/text_file.h"
 
 namespace velk {
 namespace {
@@ -37,17 +38,21 @@ std::vector<CfgKeyValue> ChangedCfgKeys(const FSAircraft& now, const FSAircraft*
   return keys;
 }
 
-bool WriteCfgKeys(const std::filesystem::path& cfgFile, const std::vector<CfgKeyValue>& keys, bool backup) {
+bool WriteCfgKeys(const std::filesystem::path& cfgFile, const std::vector<CfgKeyValue>& keys, bool backup,
+                  std::string* error) {
   if (keys.empty()) return true;
   // A folder or a device in place of the file is never read or replaced.
-  if (!MayRewrite(cfgFile)) return false;
-  std::optional<ProfileFile> cfg = ProfileFile::Load(cfgFile);
-  if (!cfg) return false;
+  if (!MayRewrite(cfgFile, error)) return false;
+  std::optional<std::string> bytes = ReadFileBytes(cfgFile, error);
+  if (!bytes) return false;
+  ProfileFile cfg(*bytes);
   for (const CfgKeyValue& k : keys) {
-    if (!cfg->SetString(k.section, k.key, k.value)) return false;
+    if (cfg.SetString(k.section, k.key, k.value)) continue;
+    if (error) *error = "the value of " + k.key + " holds a line break";
+    return false;
   }
-  if (backup && !MakeBackupOnce(cfgFile)) return false;
-  return cfg->Save(cfgFile);
+  if (backup && !MakeBackupOnce(cfgFile, error)) return false;
+  return WriteFileAtomic(cfgFile, cfg.Bytes(), error);
 }
 
 }  // namespace velk

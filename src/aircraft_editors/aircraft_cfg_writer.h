@@ -32,10 +32,11 @@ std::vector<CfgKeyValue> ChangedCfgKeys(const FSAircraft& now, const FSAircraft*
 // Sets `keys` in the aircraft.cfg at `cfgFile` (every other byte stays) and
 // replaces the file atomically. With `backup` the file is first copied once
 // to its name with ".velk.bak" appended. Nothing to write leaves the file
-// untouched. False, with the file unchanged, when it is not a regular file
-// the user may change (see MayRewrite), cannot be read or written, the
-// backup fails, or a value holds a line break.
+// untouched. False, with the file unchanged and the reason in `error` (when
+// given), when it is not a regular file the user may change (see
+// MayRewrite), cannot be read or written, the backup fails, or a value holds
+// a line break.
 bool WriteCfgKeys(const std::filesystem::path& cfgFile, const std::vector<CfgKeyValue>& keys,
-                  bool backup);
+                  bool backup, std::string* error = nullptr);
 
 }  // namespace velk

@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "data/class_config.h"
 #include "data/text_number.h"
 #include "platform/ascii_text.h"
 #include "platform/file_ops.h"
-#include "platform/folder_tree.h"
 #include "platform/sim_location.h"
 #include "platform/text_file.h"
 
@@ -108,26 +108,48 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text) 
   return r;
 }
 
-bool CopyFolderWhole(const fs::path& from, const fs::path& to) {
+bool CopyFolderWhole(const fs::path& from, const fs::path& to, FolderCopy* report) {
+  FolderCopy own;
+  FolderCopy& copy = report ? *report : own;
+  copy = FolderCopy{from, to, {}, {}, {}};
+  // What stops the copy before its first entry concerns `to` as a whole.
+  auto refuse = [&](const std::string& why) {
+    copy.file = to;
+    copy.reason = why.empty() ? std::strerror(errno) : why;
+    return false;
+  };
+  auto unreadable = [&] { return refuse("'" + from.string() + "' could not be read: " + std::strerror(errno)); };
   // Both folders are reached through links of the user's own only: another
   // user's could lead the copy out of any folder of the user's, or into one.
   WriteTarget source;
   WriteTarget place;
-  if (to.empty() || !source.Open(from) || !place.OpenName(to)) return false;
+  std::string why;
+  if (to.empty()) return false;
+  if (!source.Open(from, &why)) return why.empty() ? unreadable() : refuse(why);
+  if (!place.OpenName(to, &why)) return refuse(why);
   struct stat st {};
-  if (place.Look(st) || errno != ENOENT) return false;
+  if (place.Look(st)) errno = EEXIST;
+  if (errno != ENOENT) return refuse({});
   const int in = ::openat(source.folder(), source.name().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (in < 0) return false;
+  if (in < 0) return unreadable();
   const fs::path dir = place.file().parent_path();
   std::string temporary;
   const int out = MakeFreshFolderIn(place.folder(), "." + place.name() + "." + ProgramMark() + "-", temporary, dir);
-  bool ok = out >= 0 && CopyFolderContents(in, out, dir / temporary) && ::fstat(in, &st) == 0 &&
-            ::fchmod(out, st.st_mode & 07777) == 0;
+  if (out < 0) {
+    refuse({});
+    ::close(in);
+    return false;
+  }
+  bool ok = CopyFolderContents(in, out, dir / temporary, copy) &&
+            ((::fstat(in, &st) == 0 && ::fchmod(out, st.st_mode & 07777) == 0) || refuse({}));
   ::close(in);
-  if (out < 0) return false;
   ::close(out);
   // Never over a folder that appeared meanwhile: the user's, or another run's.
-  ok = ok && RenameNoReplace(temporary, place.name(), place.folder()) == RenameResult::kRenamed;
+  if (ok) {
+    const RenameResult given = RenameNoReplace(temporary, place.name(), place.folder());
+    if (given == RenameResult::kExists) errno = EEXIST;
+    ok = given == RenameResult::kRenamed || refuse({});
+  }
   if (!ok) RemoveTreeAt(place.folder(), temporary, dir / temporary);
   return ok;
 }

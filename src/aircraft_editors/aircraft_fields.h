@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "data/plan_records.h"
+#include "platform/folder_tree.h"
 
 namespace velk {
 
@@ -59,9 +60,13 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text);
 // Copies the folder `from` with everything in it to `to`, which must not
 // exist. The copy is made beside `to` under a temporary name and renamed
 // into place when complete, so `to` either appears whole or not at all.
-// Links inside are copied as links, never followed, and anything but
-// files, folders and links is left out. False when anything could not be
-// copied, and when a link of another user's leads to either folder.
-bool CopyFolderWhole(const std::filesystem::path& from, const std::filesystem::path& to);
+// Inside, the links of the user's own and root's are copied as links, never
+// followed; one of another user's fails the copy (CopyFolderContents), and
+// anything but files, folders and links is left out. False when anything
+// could not be copied, and when a link of another user's leads to either
+// folder. `report`, when given, receives what was left out, and on failure
+// the file that could not be made and why.
+bool CopyFolderWhole(const std::filesystem::path& from, const std::filesystem::path& to,
+                     FolderCopy* report = nullptr);
 
 }  // namespace velk

@@ -211,7 +211,7 @@ void FSAircraftEditor::Undo() {
   for (size_t i = 0; i < list_.size(); ++i) ComputeKeys(i);
 }
 
-bool FSAircraftEditor::WriteCfgFile(const std::string& cfgFile, bool backup) {
+bool FSAircraftEditor::WriteCfgFile(const std::string& cfgFile, bool backup, std::string& reason) {
   std::vector<size_t> marked;
   std::vector<CfgKeyValue> keys;
   for (size_t j = 0; j < list_.size(); ++j) {
@@ -220,7 +220,7 @@ bool FSAircraftEditor::WriteCfgFile(const std::string& cfgFile, bool backup) {
     std::vector<CfgKeyValue> own = ChangedCfgKeys(list_[j], j < onDisk_.size() ? &onDisk_[j] : nullptr);
     keys.insert(keys.end(), own.begin(), own.end());
   }
-  if (!WriteCfgKeys(cfgFile, keys, backup)) return false;
+  if (!WriteCfgKeys(cfgFile, keys, backup, &reason)) return false;
   for (size_t j : marked) {
     list_[j].Changed = false;
     if (j < onDisk_.size()) onDisk_[j] = list_[j];
@@ -241,19 +241,24 @@ bool FSAircraftEditor::WriteCfgFile(const std::string& cfgFile, bool backup) {
 
 AircraftSaveResult FSAircraftEditor::Save(const fs::path& programFolder, bool backup) {
   AircraftSaveResult result;
+  auto failed = [&](const fs::path& file) {
+    result.file = file;
+    return result;
+  };
   std::set<std::string> written;
   for (size_t i = 0; i < list_.size(); ++i) {
     if (!list_[i].Changed || written.count(list_[i].CfgFile)) continue;
     written.insert(list_[i].CfgFile);
-    if (!WriteCfgFile(list_[i].CfgFile, backup)) return result;
+    if (!WriteCfgFile(list_[i].CfgFile, backup, result.reason)) return failed(list_[i].CfgFile);
   }
 
   for (auto it = pendingRadius_.begin(); it != pendingRadius_.end();) {
-    ModelPatchResult patched = PatchModelRadius(it->first, it->second.kind, it->second.radius, backup);
+    ModelPatchResult patched =
+        PatchModelRadius(it->first, it->second.kind, it->second.radius, backup, &result.reason);
     if (patched == ModelPatchResult::Missing) {
       result.missingModelFiles.push_back(it->first);
     } else if (patched != ModelPatchResult::Patched) {
-      return result;
+      return failed(it->first);
     }
     it = pendingRadius_.erase(it);
   }
@@ -266,9 +271,9 @@ AircraftSaveResult FSAircraftEditor::Save(const fs::path& programFolder, bool ba
     fs::path classFile = programFolder / kClassConfigFileName;
     std::error_code ec;
     bool exists = fs::exists(fs::symlink_status(classFile, ec));
-    if (exists && !MayRewrite(classFile)) return result;
-    if (exists && backup && !MakeBackupOnce(classFile)) return result;
-    if (!WriteClassConfig(programFolder, defaults_, classes_)) return result;
+    if (exists && !MayRewrite(classFile, &result.reason)) return failed(classFile);
+    if (exists && backup && !MakeBackupOnce(classFile, &result.reason)) return failed(classFile);
+    if (!WriteClassConfig(programFolder, defaults_, classes_, &result.reason)) return failed(classFile);
   }
 
   undoList_ = list_;

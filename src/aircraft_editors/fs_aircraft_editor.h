@@ -32,6 +32,9 @@ struct AircraftSaveResult {
   bool ok = false;
   // Model files whose radius change was dropped because the file was gone.
   std::vector<std::string> missingModelFiles;
+  // When the save failed: the file that could not be written, and why.
+  std::filesystem::path file;
+  std::string reason;
 };
 
 class FSAircraftEditor {
@@ -116,7 +119,7 @@ class FSAircraftEditor {
   std::vector<size_t> SetShared(size_t i, std::string FSAircraft::*field, const std::string& value);
   void ComputeListed();
   void ComputeKeys(size_t i);
-  bool WriteCfgFile(const std::string& cfgFile, bool backup);
+  bool WriteCfgFile(const std::string& cfgFile, bool backup, std::string& reason);
 
   std::vector<FSAircraft>& list_;
   ClassAircraftLists& classes_;

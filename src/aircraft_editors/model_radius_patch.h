@@ -5,6 +5,7 @@
 // truncated since it was read is never patched at the wrong place or past
 // its end.
 #include <filesystem>
+#include <string>
 
 namespace velk {
 
@@ -18,8 +19,9 @@ enum class ModelPatchResult {
 // Writes `radius` (metres, 32-bit little-endian) into `modelFile` at the place
 // of layout `kind`. With `backup` a copy named after the file with
 // ".velk.bak" appended is made first, unless one exists. The file is
-// replaced atomically; on any result but Patched it is left as it was.
+// replaced atomically; on any result but Patched it is left as it was, and
+// on LayoutChanged and Failed `error` (when given) receives the reason.
 ModelPatchResult PatchModelRadius(const std::filesystem::path& modelFile, int kind, int radius,
-                                  bool backup);
+                                  bool backup, std::string* error = nullptr);
 
 }  // namespace velk

@@ -4,10 +4,13 @@
 
 namespace velk {
 
-bool MakeBackupOnce(const std::filesystem::path& file) {
+bool MakeBackupOnce(const std::filesystem::path& file, std::string* error) {
   std::filesystem::path backup = file;
   backup += kBackupSuffix;
-  return CopyFileOnce(file, backup);
+  std::string why;
+  if (CopyFileOnce(file, backup, &why)) return true;
+  if (error) *error = "the backup '" + backup.string() + "' could not be made: " + why;
+  return false;
 }
 
 }  // namespace velk

@@ -23,8 +23,9 @@ std::string AircraftTypesText(const std::vector<const FSAircraft*>& aircraft) {
   return out;
 }
 
-bool WriteAircraftTypesFile(const std::filesystem::path& programFolder, const std::vector<const FSAircraft*>& aircraft) {
-  return WriteFileAtomic(programFolder / kAircraftTypesFileName, AircraftTypesText(aircraft));
+bool WriteAircraftTypesFile(const std::filesystem::path& programFolder, const std::vector<const FSAircraft*>& aircraft,
+                            std::string* error) {
+  return WriteFileAtomic(programFolder / kAircraftTypesFileName, AircraftTypesText(aircraft), error);
 }
 
 }  // namespace velk

@@ -30,8 +30,9 @@ inline constexpr const char* kAircraftTypesFileName = "New AircraftTypes.dat";
 std::string AircraftTypesText(const std::vector<const FSAircraft*>& aircraft);
 
 // Replaces <programFolder>/New AircraftTypes.dat with AircraftTypesText in
-// one step. False when it could not be written; an older file then stays as
-// it was.
-bool WriteAircraftTypesFile(const std::filesystem::path& programFolder, const std::vector<const FSAircraft*>& aircraft);
+// one step. False, with the reason in `error` (when given), when it could not
+// be written; an older file then stays as it was.
+bool WriteAircraftTypesFile(const std::filesystem::path& programFolder, const std::vector<const FSAircraft*>& aircraft,
+                            std::string* error = nullptr);
 
 }  // namespace velk

@@ -320,10 +320,13 @@ bool WriteClassConfig(const std::filesystem::path& programFolder) {
 }
 
 bool WriteClassConfig(const std::filesystem::path& programFolder, const ClassDefaultSets& defaults,
-                      const ClassAircraftLists& lists) {
+                      const ClassAircraftLists& lists, std::string* error) {
   std::string text = FormatClassConfig(defaults, lists);
-  if (text.empty()) return false;
-  return WriteFileAtomic(programFolder / kClassConfigFileName, text);
+  if (text.empty()) {
+    if (error) *error = "a class entry or default holds a text the file cannot carry";
+    return false;
+  }
+  return WriteFileAtomic(programFolder / kClassConfigFileName, text, error);
 }
 
 }  // namespace velk

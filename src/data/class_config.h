@@ -134,8 +134,9 @@ std::string FormatClassConfig(const ClassDefaultSets& defaults, const ClassAircr
 // new text is complete and would read back; false (old file untouched) when
 // an entry holds a text the file cannot carry or the file cannot be written.
 bool WriteClassConfig(const std::filesystem::path& programFolder);
-// The same from the given defaults and lists.
+// The same from the given defaults and lists; `error`, when given, receives
+// why it failed.
 bool WriteClassConfig(const std::filesystem::path& programFolder, const ClassDefaultSets& defaults,
-                      const ClassAircraftLists& lists);
+                      const ClassAircraftLists& lists, std::string* error = nullptr);
 
 }  // namespace velk

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "platform/text_file.h"
 
 namespace velk {
+namespace fs = std::filesystem;
+
 namespace {
 
 bool CopyBytes(int in, int out) {
@@ -28,7 +31,27 @@ bool CopyBytes(int in, int out) {
   }
 }
 
-bool CopyFile(int from, int to, const std::string& name, const std::filesystem::path& shown) {
+fs::path Under(const fs::path& base, const fs::path& rel) { return rel.empty() ? base : base / rel; }
+
+// Notes the first failure of `copy`: the file at `rel` in the copy, and
+// `reason`. errno stays; always false.
+bool Failed(FolderCopy& copy, const fs::path& rel, const std::string& reason) {
+  const int err = errno;
+  if (copy.reason.empty()) {
+    copy.file = Under(copy.to, rel);
+    copy.reason = reason;
+  }
+  errno = err;
+  return false;
+}
+bool Failed(FolderCopy& copy, const fs::path& rel) { return Failed(copy, rel, std::strerror(errno)); }
+// The entry at `rel` of the folder copied could not be read.
+bool Unreadable(FolderCopy& copy, const fs::path& rel) {
+  return Failed(copy, rel, "'" + Under(copy.from, rel).string() + "' could not be read: " + std::strerror(errno));
+}
+
+bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+              FolderCopy& copy) {
   struct stat st {};
   RegularReadResult why;
   int err = 0;
@@ -39,46 +62,93 @@ bool CopyFile(int from, int to, const std::string& name, const std::filesystem::
   const int in = OpenRegularFile(name, why, &err, limits);
   if (in < 0) {
     errno = err;
-    return false;
+    return Unreadable(copy, rel);
   }
   const int out = CreateNewFile(to, name, shown);
   bool ok = out >= 0 && !FileStepFails("write", shown) && CopyBytes(in, out);
   if (!ok) CloseKeepingErrno(out);
   CloseKeepingErrno(in);
-  return ok && FinishNewFile(out, st.st_mode & 07777, shown);
+  return (ok && FinishNewFile(out, st.st_mode & 07777, shown)) || Failed(copy, rel);
 }
 
-bool CopyLink(int from, int to, const std::string& name, const struct stat& st, const std::filesystem::path& shown) {
+// The link open (not followed) as `link`, whose status is `st`: its owner
+// and its text are taken from that one entry, so that nobody can put
+// another link of his in its place between the two.
+bool CopyLink(int link, const struct stat& st, int to, const std::string& name, const fs::path& shown,
+              const fs::path& rel, FolderCopy& copy) {
+  if (!MayFollowLinkOf(st.st_uid))
+    return Failed(copy, rel,
+                  "the symbolic link '" + Under(copy.from, rel).string() + "' belongs to the user " +
+                      UserName(st.st_uid) + ", not to you");
   std::string target(std::max<std::size_t>(static_cast<std::size_t>(st.st_size), 255) + 1, '\0');
   for (;;) {
-    const ssize_t n = ::readlinkat(from, name.c_str(), target.data(), target.size());
-    if (n < 0) return false;
+    const ssize_t n = ::readlinkat(link, "", target.data(), target.size());
+    if (n < 0) return Unreadable(copy, rel);
     if (static_cast<std::size_t>(n) < target.size()) {
       target.resize(static_cast<std::size_t>(n));
       break;
     }
     target.resize(target.size() * 2);
   }
-  return !FileStepFails("create", shown) && ::symlinkat(target.c_str(), to, name.c_str()) == 0;
+  return (!FileStepFails("create", shown) && ::symlinkat(target.c_str(), to, name.c_str()) == 0) ||
+         Failed(copy, rel);
 }
 
-bool CopyFolder(int from, int to, const std::string& name, const std::filesystem::path& shown) {
+bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, FolderCopy& copy);
+
+bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+                FolderCopy& copy) {
   const int source = ::openat(from, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (source < 0) return false;
-  int copy = -1;
+  if (source < 0) return Unreadable(copy, rel);
+  int made = -1;
   if (!FileStepFails("create", shown) && ::mkdirat(to, name.c_str(), 0700) == 0)
-    copy = ::openat(to, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    made = ::openat(to, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};
-  const bool ok = copy >= 0 && CopyFolderContents(source, copy, shown) && ::fstat(source, &st) == 0 &&
-                  ::fchmod(copy, st.st_mode & 07777) == 0;
-  CloseKeepingErrno(copy);
+  const bool ok = (made >= 0 || Failed(copy, rel)) && CopyEntries(source, made, shown, rel, copy) &&
+                  ((::fstat(source, &st) == 0 && ::fchmod(made, st.st_mode & 07777) == 0) || Failed(copy, rel));
+  CloseKeepingErrno(made);
   CloseKeepingErrno(source);
   return ok;
 }
 
+const char* Kind(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a device";
+}
+
+bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+               FolderCopy& copy) {
+  const int entry = ::openat(from, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st {};
+  if (entry < 0 || ::fstat(entry, &st) != 0) {
+    Unreadable(copy, rel);
+    CloseKeepingErrno(entry);
+    return false;
+  }
+  bool ok = true;
+  if (S_ISLNK(st.st_mode))
+    ok = CopyLink(entry, st, to, name, shown, rel, copy);
+  else if (S_ISDIR(st.st_mode))
+    ok = CopyFolder(from, to, name, shown, rel, copy);
+  else if (S_ISREG(st.st_mode))
+    ok = CopyFile(from, to, name, shown, rel, copy);
+  else
+    copy.leftOut.push_back("'" + Under(copy.from, rel).string() + "' (" + Kind(st.st_mode) + ")");
+  CloseKeepingErrno(entry);
+  return ok;
+}
+
+bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, FolderCopy& copy) {
+  const bool listed = ForEachEntry(
+      from, [&](const std::string& name) { return CopyEntry(from, to, name, shown / name, rel / name, copy); });
+  // A listing that stopped at an entry has said why.
+  return listed || (copy.reason.empty() && Unreadable(copy, rel));
+}
+
 }  // namespace
 
-int MakeFreshFolderIn(int folder, const std::string& prefix, std::string& name, const std::filesystem::path& shown) {
+int MakeFreshFolderIn(int folder, const std::string& prefix, std::string& name, const fs::path& shown) {
   if (FileStepFails("create", shown / (prefix + "XXXXXX"))) return -1;
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = prefix + RandomLetters(6);
@@ -97,18 +167,11 @@ int MakeFreshFolderIn(int folder, const std::string& prefix, std::string& name, 
   return -1;
 }
 
-bool CopyFolderContents(int from, int to, const std::filesystem::path& shown) {
-  return ForEachEntry(from, [&](const std::string& name) {
-    struct stat st {};
-    if (::fstatat(from, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (S_ISLNK(st.st_mode)) return CopyLink(from, to, name, st, shown / name);
-    if (S_ISDIR(st.st_mode)) return CopyFolder(from, to, name, shown / name);
-    if (S_ISREG(st.st_mode)) return CopyFile(from, to, name, shown / name);
-    return true;
-  });
+bool CopyFolderContents(int from, int to, const fs::path& shown, FolderCopy& copy) {
+  return CopyEntries(from, to, shown, {}, copy);
 }
 
-bool RemoveTreeAt(int folder, const std::string& name, const std::filesystem::path& shown) {
+bool RemoveTreeAt(int folder, const std::string& name, const fs::path& shown) {
   struct stat st {};
   if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
   if (!S_ISDIR(st.st_mode)) return RemoveAt(folder, name, shown);

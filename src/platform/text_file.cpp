@@ -235,10 +235,12 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
   return true;
 }
 
-bool MayRewrite(const std::filesystem::path& file) {
+bool MayRewrite(const std::filesystem::path& file, std::string* error) {
   WriteTarget target;
+  if (!OpenTarget(target, file, error)) return false;
   struct stat st {};
-  return target.Open(file) && TargetRefusal(target.folder(), target.name(), st) == 0;
+  const int refusal = TargetRefusal(target.folder(), target.name(), st);
+  return refusal == 0 || Fail(error, refusal);
 }
 
 std::uint64_t TextFingerprint(std::string_view text) {

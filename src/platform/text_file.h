@@ -79,8 +79,8 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
 // True when `file` (through any link) is an existing regular file that
 // WriteFileAtomic would replace: a file without any write bit is locked, as
 // the simulator's own tools treat it, also for a user whom the system would
-// let write it anyway.
-bool MayRewrite(const std::filesystem::path& file);
+// let write it anyway. Otherwise `error`, when given, receives the reason.
+bool MayRewrite(const std::filesystem::path& file, std::string* error = nullptr);
 
 // The message for a file that could not be written, in Windows-1252:
 // "Could not write file '<path>'.".

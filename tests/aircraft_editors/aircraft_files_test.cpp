@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "aircraft_editors/aircraft_cfg_writer.h"
 #include "aircraft_editors/aircraft_fields.h"
@@ -139,19 +141,30 @@ TEST(AircraftCfgWriter, RefusesWhatWouldDamageTheFile) {
   TempDir dir;
   fs::path cfg = dir / "aircraft.cfg";
   WriteFile(cfg, kCfg);
+  std::string why;
   // A line break in a value would cut the line: nothing at all is written.
-  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}, {"fltsim.0", "description", "a\n[x]"}}, true));
+  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}, {"fltsim.0", "description", "a\n[x]"}}, true, &why));
+  EXPECT_EQ(why, "the value of description holds a line break");
   EXPECT_EQ(*ReadFile(cfg), kCfg);
   EXPECT_FALSE(fs::exists(dir / "aircraft.cfg.velk.bak"));
   // A file without write permission is locked.
   fs::permissions(cfg, fs::perms::owner_read | fs::perms::group_read);
-  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}}, false));
+  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}}, false, &why));
+  EXPECT_EQ(why, std::strerror(EACCES));
   fs::permissions(cfg, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(*ReadFile(cfg), kCfg);
+  // A backup that cannot be made is named.
+  fs::create_directory(dir / "aircraft.cfg.velk.bak");
+  EXPECT_FALSE(WriteCfgKeys(cfg, {{"fltsim.0", "title", "ok"}}, true, &why));
+  EXPECT_EQ(why, "the backup '" + (dir / "aircraft.cfg.velk.bak").string() + "' could not be made: " +
+                     std::strerror(EISDIR));
   EXPECT_EQ(*ReadFile(cfg), kCfg);
   // A folder where the file should be, and a missing file.
   fs::create_directory(dir / "folder.cfg");
-  EXPECT_FALSE(WriteCfgKeys(dir / "folder.cfg", {{"a", "b", "c"}}, false));
-  EXPECT_FALSE(WriteCfgKeys(dir / "missing.cfg", {{"a", "b", "c"}}, false));
+  EXPECT_FALSE(WriteCfgKeys(dir / "folder.cfg", {{"a", "b", "c"}}, false, &why));
+  EXPECT_EQ(why, std::strerror(EISDIR));
+  EXPECT_FALSE(WriteCfgKeys(dir / "missing.cfg", {{"a", "b", "c"}}, false, &why));
+  EXPECT_EQ(why, std::strerror(ENOENT));
   EXPECT_FALSE(fs::exists(dir / "missing.cfg"));
 }
 
@@ -296,7 +309,9 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   ASSERT_EQ(::mkfifo((from / "pipe").c_str(), 0600), 0);
   ::chmod((from / "model.cfg").c_str(), 0640);
   ::chmod((from / "sub").c_str(), 0750);
-  ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new"));
+  FolderCopy report;
+  ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new", &report));
+  EXPECT_EQ(report.leftOut, (std::vector<std::string>{"'" + (from / "pipe").string() + "' (a pipe)"}));
   const fs::path copy = dir / "model.new";
   EXPECT_EQ(test::Names(copy), (std::set<std::string>{"model.cfg", "notes", "sub"}));
   EXPECT_EQ(*ReadFile(copy / "sub" / "m.mdl"), "bytes");
@@ -307,17 +322,30 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   EXPECT_TRUE(fs::is_symlink(copy / "notes"));
   EXPECT_EQ(fs::read_symlink(copy / "notes"), dir / "notes.txt");
   EXPECT_EQ(ReadFile(dir / "notes.txt"), "notes");
-  // Never over a folder that is there already.
-  EXPECT_FALSE(CopyFolderWhole(from, copy));
-  EXPECT_FALSE(CopyFolderWhole(dir / "missing", dir / "model.other"));
-  // Another user's link on the way to either folder is followed by nothing.
+  // Each refusal names the new folder and why: never over a folder that is
+  // there already, and another user's link on the way to either folder is
+  // followed by nothing.
   fs::create_symlink(dir.path(), dir / "theirs");
   ASSERT_EQ(::lchown((dir / "theirs").c_str(), 65534, 65534), 0);
-  EXPECT_FALSE(CopyFolderWhole(dir / "theirs" / "model", dir / "model.other"));
-  EXPECT_FALSE(CopyFolderWhole(from, dir / "theirs" / "model.other"));
+  const std::string theirs = "the symbolic link '" + (dir / "theirs").string() + "' belongs to the user " +
+                             UserName(65534) + ", not to you";
+  const fs::path other = dir / "model.other";
+  const struct {
+    fs::path from, to;
+    std::string reason;
+  } refused[] = {{from, copy, std::strerror(EEXIST)},
+                 {dir / "missing", other, "'" + (dir / "missing").string() + "' could not be read: " + std::strerror(ENOENT)},
+                 {dir / "theirs" / "model", other, theirs},
+                 {from, dir / "theirs" / "model.other", theirs}};
+  for (const auto& r : refused) {
+    EXPECT_FALSE(CopyFolderWhole(r.from, r.to, &report)) << r.from << " " << r.to;
+    EXPECT_EQ(report.file, r.to);
+    EXPECT_EQ(report.reason, r.reason);
+  }
   // A copy that fails at its last step leaves nothing behind.
   SetFileStepHook([](std::string_view step, const fs::path&) { return step == "rename"; });
-  EXPECT_FALSE(CopyFolderWhole(from, dir / "model.other"));
+  EXPECT_FALSE(CopyFolderWhole(from, other, &report));
+  EXPECT_EQ(report.reason, std::strerror(EIO));
   SetFileStepHook(nullptr);
   EXPECT_EQ(test::Names(dir.path()), (std::set<std::string>{"model", "model.new", "notes.txt", "theirs"}));
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "aircraft_editors/class_assignment.h"
 #include "aircraft_editors/sample_sim_fixture.h"
 
@@ -147,7 +149,10 @@ TEST_F(FSAircraftEditorTest, AMissingModelFileIsReportedAndAChangedLayoutFailsTh
   const std::string file = At("VELK Sample A320 Red").ModelFile;
   editor_.SetRadius(a320, 25);
   test::WriteFile(file, sample::ModelFileBytes(1, 19));  // was kind 2
-  EXPECT_FALSE(Save().ok);
+  result = Save();
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.file, file);
+  EXPECT_EQ(result.reason, "the file no longer has the layout it had when it was read");
   EXPECT_EQ(*ReadFile(file), sample::ModelFileBytes(1, 19));
   EXPECT_EQ(editor_.PendingRadii().size(), 1u);
 }
@@ -157,7 +162,10 @@ TEST_F(FSAircraftEditorTest, AFailedSaveKeepsTheMarksOfWhatWasNotWritten) {
   editor_.SetText(IndexOf(kBlue), AircraftText::ATCId, "N1");
   fs::path locked = CfgPath("VELK_B738");
   fs::permissions(locked, fs::perms::owner_read);
-  EXPECT_FALSE(Save().ok);
+  AircraftSaveResult result = Save();
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.file, locked);
+  EXPECT_EQ(result.reason, std::strerror(EACCES));
   EXPECT_FALSE(editor_.ChangesSaved());
   // The file before it in the list is written and unmarked, the locked one
   // and all after it keep their marks and their bytes.

@@ -37,6 +37,8 @@
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
+#include "platform/set_messages.h"
+#include "platform/text_codec.h"
 #include "platform/text_file.h"
 
 namespace velk {
@@ -614,11 +616,18 @@ void frmFSAircraftEdit::StoreName(NameField field) {
     if (answer != kIdYes && answer != kIdNo) return restore();
     // A copy that failed leaves the old name: the new one would point the
     // aircraft.cfg at a folder or file that is not there.
-    bool copied = answer == kIdNo || (field == NameField::Sim ? CopyFileOnce(rename.from, rename.to)
-                                                              : CopyFolderWhole(rename.from, rename.to));
+    FolderCopy copy;
+    copy.file = rename.to;
+    bool copied = answer == kIdNo || (field == NameField::Sim ? CopyFileOnce(rename.from, rename.to, &copy.reason)
+                                                              : CopyFolderWhole(rename.from, rename.to, &copy));
     if (!copied) {
-      Ask(kCopyFailedMessage, kMbOk | kMbIconCritical);
+      Ask(WithWriteFailure(kCopyFailedMessage, copy.file, copy.reason), kMbOk | kMbIconCritical);
       return restore();
+    }
+    if (!copy.leftOut.empty()) {
+      std::string files;
+      for (const std::string& f : copy.leftOut) files += "\r\n" + Utf8ToCp1252(f);
+      Ask(kCopyLeftOutMessage + files, kMbOk | kMbIconExclamation);
     }
   }
   const size_t index = static_cast<size_t>(i);
@@ -757,7 +766,7 @@ bool frmFSAircraftEdit::SaveChanges() {
     result = editor_.Save(host_.ProgramFolder(), Program().BackupAircraft);
   }
   if (!result.ok) {
-    Ask(kSaveFailedMessage, kMbOk | kMbIconCritical);
+    Ask(WithWriteFailure(kSaveFailedMessage, result.file, result.reason), kMbOk | kMbIconCritical);
     cmdUndo->setEnabled(true);
     cmdSave->setEnabled(true);
     return false;
@@ -782,17 +791,19 @@ void frmFSAircraftEdit::UndoChanges() {
 
 void frmFSAircraftEdit::ExportAircraftTypes() {
   bool written = false;
+  std::string reason;
   {
     WindowWait wait(*this);
     LongOperation op(host_, "Writing...", 2, 1);
     op.SetValue(2);
-    written = WriteAircraftTypesFile(host_.ProgramFolder(), editor_.TypesExportList());
+    written = WriteAircraftTypesFile(host_.ProgramFolder(), editor_.TypesExportList(), &reason);
   }
   // A file that could not be written is said, not passed over in silence.
   if (written)
     Ask(kTypesWrittenMessage, kMbOk | kMbIconInformation);
   else
-    Ask(kTypesFailedMessage, kMbOk | kMbIconCritical);
+    Ask(WithWriteFailure(kTypesFailedMessage, host_.ProgramFolder() / kAircraftTypesFileName, reason),
+        kMbOk | kMbIconCritical);
 }
 
 void frmFSAircraftEdit::reject() {

@@ -47,6 +47,8 @@ class frmFSAircraftEdit : public QDialog {
       "folder?";
   static constexpr const char* kAirCopyQuestion = "New AIR file does not exist. Would you like to copy the old file?";
   static constexpr const char* kCopyFailedMessage = "Error during copying the old files. Nothing was changed.";
+  static constexpr const char* kCopyLeftOutMessage =
+      "Only files, folders and links were copied; these were left out:";
   static constexpr const char* kBadNameMessage =
       "The name must not contain any of the characters \\ / : * ? \" < > |.";
   static constexpr const char* kMissingModelMessage =

@@ -18,9 +18,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <set>
+
 #include "aircraft_editors/sample_sim_fixture.h"
 #include "aircraft_editors/ui/frm_text_edit.h"
 #include "data/program_state.h"
+#include "platform/file_ops.h"
 #include "platform/input_box.h"
 #include "platform/profile_file.h"
 #include "platform/qt/modal_dialog.h"
@@ -276,7 +283,51 @@ TEST_F(FSAircraftEditWindowTest, ModelTextureAndAirNamesOfferTheirCopies) {
   w.txtTexture->setText("gone");
   w.CommitField(w.txtTexture);
   EXPECT_EQ(Entry(kRed).Texture, "red");
-  EXPECT_EQ(boxes_.Prompts().back(), frmFSAircraftEdit::kCopyFailedMessage);
+  EXPECT_EQ(boxes_.Prompts().back(), std::string(frmFSAircraftEdit::kCopyFailedMessage) + "\n\nCould not write '" +
+                                         (plane / "texture.gone").string() + "' (File exists).");
+}
+
+TEST_F(FSAircraftEditWindowTest, AnotherUsersLinkIsNeitherCopiedNorWrittenThroughAndAPipeLeftOutIsSaid) {
+  if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
+  const fs::path plane = sim_ / "Aircraft" / "VELK_B738";
+  const fs::path model = plane / "Model" / "velk_b738.mdl";
+  const fs::path home = dir_ / "home";
+  test::WriteFile(home / "private.mdl", sample::ModelFileBytes(1, 20));
+  fs::remove(model);
+  fs::create_symlink(home / "private.mdl", model);
+  ASSERT_EQ(::lchown(model.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::mkfifo((plane / "texture.red" / "pipe").c_str(), 0600), 0);
+  frmFSAircraftEdit w(host_);
+  ASSERT_TRUE(w.Load());
+  Select(w, kRed);
+  const std::string link = "the symbolic link '" + model.string() + "' belongs to the user " + UserName(65534) +
+                           ", not to you";
+
+  // The texture is copied without the pipe, and the user is told.
+  boxes_.Answer(kIdYes);
+  w.txtTexture->setText("dark");
+  w.CommitField(w.txtTexture);
+  EXPECT_EQ(Entry(kRed).Texture, "dark");
+  EXPECT_EQ(boxes_.Prompts().back(), std::string(frmFSAircraftEdit::kCopyLeftOutMessage) + "\r\n'" +
+                                         (plane / "texture.red" / "pipe").string() + "' (a pipe)");
+
+  // The model folder is not copied at all: the link would be the user's.
+  boxes_.Answer(kIdYes);
+  w.txtModelFile->setText("b739");
+  w.CommitField(w.txtModelFile);
+  EXPECT_EQ(Entry(kRed).Model, "");
+  EXPECT_EQ(boxes_.Prompts().back(), std::string(frmFSAircraftEdit::kCopyFailedMessage) + "\n\nCould not write '" +
+                                         (plane / "model.b739" / "velk_b738.mdl").string() + "' (" + link + ").");
+  for (const std::string& name : test::Names(plane)) EXPECT_EQ(name.find("model.b739"), std::string::npos) << name;
+
+  // Nor is the radius written through the link in the old folder.
+  w.txtRadius->setText("25");
+  ASSERT_TRUE(w.CommitField(w.txtRadius));
+  EXPECT_FALSE(w.SaveChanges());
+  EXPECT_EQ(boxes_.Prompts().back(), std::string(frmFSAircraftEdit::kSaveFailedMessage) + "\n\nCould not write '" +
+                                         Entry(kRed).ModelFile + "' (" + link + ").");
+  EXPECT_EQ(ReadFile(home / "private.mdl"), sample::ModelFileBytes(1, 20));
+  EXPECT_EQ(test::Names(home), (std::set<std::string>{"private.mdl"}));
 }
 
 TEST_F(FSAircraftEditWindowTest, ClosingAsksFirstAndKeepsTheWindowWhenTheSaveFails) {
@@ -299,7 +350,8 @@ TEST_F(FSAircraftEditWindowTest, ClosingAsksFirstAndKeepsTheWindowWhenTheSaveFai
   boxes_.Answer(kIdYes);
   w.close();
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(boxes_.Prompts().back(), frmFSAircraftEdit::kSaveFailedMessage);
+  EXPECT_EQ(boxes_.Prompts().back(), std::string(frmFSAircraftEdit::kSaveFailedMessage) + "\n\nCould not write '" +
+                                         CfgPath("VELK_B738").string() + "' (" + std::strerror(EACCES) + ").");
   EXPECT_TRUE(w.cmdSave->isEnabled());
   fs::permissions(CfgPath("VELK_B738"), fs::perms::owner_read | fs::perms::owner_write);
 
@@ -491,7 +543,10 @@ TEST_F(FSAircraftEditWindowTest, TypesExportListsEveryClassifiedAircraft) {
   host_.programFolder = program_ / "missing";
   boxes_.Clear();
   w.cmdACTypeDat->click();
-  EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{frmFSAircraftEdit::kTypesFailedMessage}));
+  EXPECT_EQ(boxes_.Prompts(), (std::vector<std::string>{std::string(frmFSAircraftEdit::kTypesFailedMessage) +
+                                                         "\n\nCould not write '" +
+                                                         (program_ / "missing" / "New AircraftTypes.dat").string() +
+                                                         "' (" + std::strerror(ENOENT) + ")."}));
   EXPECT_TRUE(w.cmdSave->isEnabled());
 }
 

@@ -1,0 +1,111 @@
+// The copy of a folder's contents: what it copies, what it leaves out and
+// says, and that a link of another user's is never made one of the user's
+// own.
+#include "platform/folder_tree.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "platform/file_ops.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// Copies `from` into the new folder `to`.
+bool Copy(const fs::path& from, const fs::path& to, FolderCopy& copy) {
+  fs::create_directory(to);
+  copy.from = from;
+  copy.to = to;
+  const int in = ::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int out = ::open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool ok = CopyFolderContents(in, out, to, copy);
+  ::close(in);
+  ::close(out);
+  return ok;
+}
+
+TEST(FolderTree, CopiesFilesFoldersAndOwnLinksAndSaysWhatItLeavesOut) {
+  TempDir dir;
+  const fs::path from = dir / "model";
+  WriteFile(from / "plane.mdl", "model");
+  WriteFile(from / "sub" / "b.bmp", "texture");
+  WriteFile(dir / "elsewhere.mdl", "elsewhere");
+  fs::create_symlink("../elsewhere.mdl", from / "own.mdl");
+  ASSERT_EQ(::mkfifo((from / "pipe").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((from / "sub" / "pipe").c_str(), 0600), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, (from / "sock").c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(sock);
+
+  FolderCopy copy;
+  ASSERT_TRUE(Copy(from, dir / "copy", copy)) << copy.reason;
+  EXPECT_EQ(test::Names(dir / "copy"), (std::set<std::string>{"own.mdl", "plane.mdl", "sub"}));
+  EXPECT_EQ(test::Names(dir / "copy" / "sub"), (std::set<std::string>{"b.bmp"}));
+  EXPECT_EQ(ReadFile(dir / "copy" / "sub" / "b.bmp"), "texture");
+  EXPECT_EQ(fs::read_symlink(dir / "copy" / "own.mdl"), "../elsewhere.mdl");
+  EXPECT_EQ(std::set<std::string>(copy.leftOut.begin(), copy.leftOut.end()),
+            (std::set<std::string>{"'" + (from / "pipe").string() + "' (a pipe)",
+                                   "'" + (from / "sub" / "pipe").string() + "' (a pipe)",
+                                   "'" + (from / "sock").string() + "' (a socket)"}));
+  EXPECT_TRUE(copy.reason.empty());
+}
+
+TEST(FolderTree, ACopyThatFailsNamesTheFileAndTheReasonAndMakesNoLinkOfAnotherUsers) {
+  if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
+  struct Row {
+    const char* link;    // another user's link, in the folder copied
+    bool failWrite;      // the write of a file's bytes fails
+    const char* failed;  // the file of the copy named
+    std::string reason;
+  };
+  const std::string theirs = " belongs to the user " + UserName(65534) + ", not to you";
+  const Row rows[] = {
+      {"plane.mdl", false, "plane.mdl", "the symbolic link '%/plane.mdl'" + theirs},
+      {"sub/plane.mdl", false, "sub/plane.mdl", "the symbolic link '%/sub/plane.mdl'" + theirs},
+      {nullptr, true, "model.cfg", std::strerror(EIO)},
+  };
+  for (const Row& row : rows) {
+    TempDir dir;
+    const fs::path from = dir / "model";
+    WriteFile(from / "model.cfg", "[models]");
+    WriteFile(dir / "home" / "private.mdl", "private");
+    if (row.link) {
+      fs::create_directories((from / row.link).parent_path());
+      fs::create_symlink(dir / "home" / "private.mdl", from / row.link);
+      ASSERT_EQ(::lchown((from / row.link).c_str(), 65534, 65534), 0);
+    }
+    if (row.failWrite) SetFileStepHook([](std::string_view step, const fs::path&) { return step == "write"; });
+    FolderCopy copy;
+    const bool ok = Copy(from, dir / "copy", copy);
+    SetFileStepHook(nullptr);
+    EXPECT_FALSE(ok) << row.failed;
+    EXPECT_EQ(copy.file, dir / "copy" / row.failed);
+    std::string reason = row.reason;
+    if (const size_t at = reason.find('%'); at != std::string::npos) reason.replace(at, 1, from.string());
+    EXPECT_EQ(copy.reason, reason);
+    if (row.link) {
+      EXPECT_FALSE(EntryExists(dir / "copy" / row.link)) << row.link;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velk
