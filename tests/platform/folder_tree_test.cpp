@@ -22,9 +22,6 @@ namespace velk {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadFile;
-using test::TempDir;
-using test::WriteFile;
 
 // Copies `from` into the new folder `to`.
 bool Copy(const fs::path& from, const fs::path& to, FolderCopy& copy) {
@@ -40,11 +37,11 @@ bool Copy(const fs::path& from, const fs::path& to, FolderCopy& copy) {
 }
 
 TEST(FolderTree, CopiesFilesFoldersAndOwnLinksAndSaysWhatItLeavesOut) {
-  TempDir dir;
+  test::TempDir dir;
   const fs::path from = dir / "model";
-  WriteFile(from / "plane.mdl", "model");
-  WriteFile(from / "sub" / "b.bmp", "texture");
-  WriteFile(dir / "elsewhere.mdl", "elsewhere");
+  test::WriteFile(from / "plane.mdl", "model");
+  test::WriteFile(from / "sub" / "b.bmp", "texture");
+  test::WriteFile(dir / "elsewhere.mdl", "elsewhere");
   fs::create_symlink("../elsewhere.mdl", from / "own.mdl");
   ASSERT_EQ(::mkfifo((from / "pipe").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo((from / "sub" / "pipe").c_str(), 0600), 0);
@@ -59,7 +56,7 @@ TEST(FolderTree, CopiesFilesFoldersAndOwnLinksAndSaysWhatItLeavesOut) {
   ASSERT_TRUE(Copy(from, dir / "copy", copy)) << copy.reason;
   EXPECT_EQ(test::Names(dir / "copy"), (std::set<std::string>{"own.mdl", "plane.mdl", "sub"}));
   EXPECT_EQ(test::Names(dir / "copy" / "sub"), (std::set<std::string>{"b.bmp"}));
-  EXPECT_EQ(ReadFile(dir / "copy" / "sub" / "b.bmp"), "texture");
+  EXPECT_EQ(test::ReadFile(dir / "copy" / "sub" / "b.bmp"), "texture");
   EXPECT_EQ(fs::read_symlink(dir / "copy" / "own.mdl"), "../elsewhere.mdl");
   EXPECT_EQ(std::set<std::string>(copy.leftOut.begin(), copy.leftOut.end()),
             (std::set<std::string>{"'" + (from / "pipe").string() + "' (a pipe)",
@@ -83,10 +80,10 @@ TEST(FolderTree, ACopyThatFailsNamesTheFileAndTheReasonAndMakesNoLinkOfAnotherUs
       {nullptr, true, "model.cfg", std::strerror(EIO)},
   };
   for (const Row& row : rows) {
-    TempDir dir;
+    test::TempDir dir;
     const fs::path from = dir / "model";
-    WriteFile(from / "model.cfg", "[models]");
-    WriteFile(dir / "home" / "private.mdl", "private");
+    test::WriteFile(from / "model.cfg", "[models]");
+    test::WriteFile(dir / "home" / "private.mdl", "private");
     if (row.link) {
       fs::create_directories((from / row.link).parent_path());
       fs::create_symlink(dir / "home" / "private.mdl", from / row.link);
