@@ -80,6 +80,7 @@ bool CopyLink(int link, const struct stat& st, int to, const std::string& name, 
     return Failed(copy, rel,
                   "the symbolic link '" + Under(copy.from, rel).string() + "' belongs to the user " +
                       UserName(st.st_uid) + ", not to you");
+  if (FileStepFails("readlink", shown)) return Unreadable(copy, rel);
   std::string target(std::max<std::size_t>(static_cast<std::size_t>(st.st_size), 255) + 1, '\0');
   for (;;) {
     const ssize_t n = ::readlinkat(link, "", target.data(), target.size());

@@ -104,5 +104,33 @@ TEST(FolderTree, ACopyThatFailsNamesTheFileAndTheReasonAndMakesNoLinkOfAnotherUs
   }
 }
 
+// The link whose name the other user takes over while it is being copied,
+// and where his leads.
+fs::path g_swapped, g_theirs;
+
+TEST(FolderTree, ALinkSwappedForAnotherUsersWhileItIsCopiedIsCopiedAsItWasLookedAt) {
+  if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
+  test::TempDir dir;
+  const fs::path from = dir / "model";
+  test::WriteFile(dir / "elsewhere.mdl", "elsewhere");
+  test::WriteFile(dir / "home" / "private.mdl", "private");
+  fs::create_directories(from);
+  fs::create_symlink("../elsewhere.mdl", from / "plane.mdl");
+  g_swapped = from / "plane.mdl";
+  g_theirs = dir / "theirs";
+  fs::create_symlink(dir / "home" / "private.mdl", g_theirs);
+  ASSERT_EQ(::lchown(g_theirs.c_str(), 65534, 65534), 0);
+  // After the look at the user's link, before its text is read.
+  SetFileStepHook([](std::string_view step, const fs::path&) {
+    if (step == "readlink") fs::rename(g_theirs, g_swapped);
+    return false;
+  });
+  FolderCopy copy;
+  const bool ok = Copy(from, dir / "copy", copy);
+  SetFileStepHook(nullptr);
+  ASSERT_TRUE(ok) << copy.reason;
+  EXPECT_EQ(fs::read_symlink(dir / "copy" / "plane.mdl"), "../elsewhere.mdl");
+}
+
 }  // namespace
 }  // namespace velk
