@@ -124,7 +124,10 @@ bool CopyFolderWhole(const fs::path& from, const fs::path& to, FolderCopy* repor
   WriteTarget source;
   WriteTarget place;
   std::string why;
-  if (to.empty()) return false;
+  if (to.empty()) {
+    errno = EINVAL;
+    return refuse({});
+  }
   if (!source.Open(from, &why)) return why.empty() ? unreadable() : refuse(why);
   if (!place.OpenName(to, &why)) return refuse(why);
   struct stat st {};
