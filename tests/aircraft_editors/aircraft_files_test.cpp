@@ -316,9 +316,10 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   EXPECT_FALSE(CopyFolderWhole(dir / "theirs" / "model", dir / "model.other"));
   EXPECT_FALSE(CopyFolderWhole(from, dir / "theirs" / "model.other"));
   // A copy that fails at its last step leaves nothing behind.
-  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "rename"; });
-  EXPECT_FALSE(CopyFolderWhole(from, dir / "model.other"));
-  SetFileStepHook(nullptr);
+  {
+    const test::ScopedFileStepHook failing([](std::string_view step, const fs::path&) { return step == "rename"; });
+    EXPECT_FALSE(CopyFolderWhole(from, dir / "model.other"));
+  }
   EXPECT_EQ(test::Names(dir.path()), (std::set<std::string>{"model", "model.new", "notes.txt", "theirs"}));
 }
 
