@@ -343,10 +343,11 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
     EXPECT_EQ(report.reason, r.reason);
   }
   // A copy that fails at its last step leaves nothing behind.
-  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "rename"; });
-  EXPECT_FALSE(CopyFolderWhole(from, other, &report));
-  EXPECT_EQ(report.reason, std::strerror(EIO));
-  SetFileStepHook(nullptr);
+  {
+    const test::ScopedFileStepHook failing([](std::string_view step, const fs::path&) { return step == "rename"; });
+    EXPECT_FALSE(CopyFolderWhole(from, other, &report));
+    EXPECT_EQ(report.reason, std::strerror(EIO));
+  }
   EXPECT_EQ(test::Names(dir.path()), (std::set<std::string>{"model", "model.new", "notes.txt", "theirs"}));
 }
 

@@ -342,18 +342,16 @@ TEST_F(PlanWindowTest, APlanIsReadWholeUnderItsFolderLock) {
   const fs::path folder = main_.parent_path();
   int held[2];
   ASSERT_EQ(::pipe(held), 0);
-  const pid_t writer = ::fork();
-  if (writer == 0) {
+  test::Child writer([&] {
     const int status = std::system(("flock '" + folder.string() + "' sh -c 'echo > /dev/fd/" +
                                     std::to_string(held[1]) + "; sleep 0.3; echo \"AC#1,300,\\\"Written under the "
                                     "lock\\\"\" >> \"" + (folder / "Aircraft.txt").string() + "\"'").c_str());
-    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
-  }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+  });
   char c;
   ASSERT_EQ(::read(held[0], &c, 1), 1);
   Open(main_);
-  int status = 0;
-  ::waitpid(writer, &status, 0);
+  const int status = writer.Wait();
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   ASSERT_TRUE(Plan().PlanLoaded);
   EXPECT_EQ(Plan().PlanAircraftList.back().Title, "Written under the lock");

@@ -20,10 +20,9 @@ using test::ReadFile;
 using test::TempDir;
 using test::ToolsDir;
 
-// The sample folder, found from this file's place in the source tree.
-std::filesystem::path SampleFolder() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sample";
-}
+// The sample folder of the source tree (this file's own name may be given
+// relative to the folder it was built in, and mean nothing from the test's).
+std::filesystem::path SampleFolder() { return test::SourceDir() / "sample"; }
 
 TEST(SamplePlan, IsTheOutputOfItsGenerator) {
   auto tool = ToolsDir() / "velk-make-sample-plan";

@@ -35,12 +35,22 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// The names of `folder` that hold `part`.
-std::vector<std::string> NamesWith(const fs::path& folder, const std::string& part) {
+// The files of runs in `folder`, told by their whole names; with
+// `keptOnly`, only the earlier files they keep.
+std::vector<std::string> RunFiles(const fs::path& folder, bool keptOnly = false) {
   std::vector<std::string> out;
   for (const std::string& name : Names(folder))
-    if (name.find(part) != std::string::npos) out.push_back(name);
+    if (set_journal::IsRunFileName(name, "velk") && (!keptOnly || name.ends_with(".old"))) out.push_back(name);
   return out;
+}
+
+// The whole name of the new file for the target number `index` (from 0) of
+// the run whose journal lies in `folder`.
+std::string NewFileOf(const fs::path& folder, size_t index) {
+  std::string why;
+  const std::optional<set_journal::Journal> j =
+      set_journal::ParseJournal(ReadFile(folder / ".velk.journal").value_or(""), "velk", why);
+  return j ? set_journal::TemporaryName("velk", j->run, index) : "no journal: " + why;
 }
 
 const char* g_failRename = nullptr;  // a target whose rename fails
@@ -55,6 +65,7 @@ bool FailRenames(std::string_view step, const fs::path& path) {
 
 TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   WriteFile(dir / "a.txt", "old a");
   WriteFile(dir / "b.txt", "old b");
   fs::create_directory(dir / "blocked");
@@ -74,7 +85,7 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
 
   // The last rename fails: a gets its old file back, the new c goes again.
-  SetFileStepHook(FailRenames);
+  hook.Set(FailRenames);
   g_failRename = "b.txt";
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   EXPECT_EQ(failure.step, SetFailure::Step::kReplace);
@@ -88,8 +99,8 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   g_failPutBack = true;
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   g_failPutBack = false;
-  SetFileStepHook(nullptr);
-  const std::vector<std::string> kept = NamesWith(dir.path(), ".old");
+  hook.Off();
+  const std::vector<std::string> kept = RunFiles(dir.path(), true);
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_EQ(failure.mixed, "Could not put the earlier files back: a.txt is new, c.txt and b.txt are old; the "
                            "earlier files are kept as " + kept[0] + " for a.txt.");
@@ -252,8 +263,8 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     aside.erase(".velk.journal");
     aside.insert(".velk.journal.aside");
     EXPECT_EQ(Names(folder), aside) << c.name;
-    EXPECT_EQ(NamesWith(folder, ".old").size(), 3u) << c.name;
-    const std::vector<std::string> runFiles = NamesWith(folder, ".velk-set-");
+    EXPECT_EQ(RunFiles(folder, true).size(), 3u) << c.name;
+    const std::vector<std::string> runFiles = RunFiles(folder);
     const fs::path other = folder.string() + "-other";
     if (fs::exists(other)) {
       EXPECT_EQ(ReadFile(other / "notes.txt"), "notes") << c.name;
@@ -355,12 +366,13 @@ bool RecordOrFail(std::string_view step, const fs::path& path) {
 // journal stays in force, the line says so, and the next run finishes.
 TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   std::vector<std::string> steps;
   KillWriting(dir / "record", "rename c.txt");
   g_recorded = &steps;
-  SetFileStepHook(RecordOrFail);
+  hook.Set(RecordOrFail);
   RecoverSet(dir / "record");
-  SetFileStepHook(nullptr);
+  hook.Off();
   g_recorded = nullptr;
   ASSERT_EQ(Set(dir / "record"), kNew);
   for (const char* step : {"stat .velk.journal", "open .velk.journal", "read .velk.journal"})
@@ -369,9 +381,9 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
     const fs::path folder = dir / std::to_string(i);
     KillWriting(folder, "rename c.txt");
     g_failStep = steps[i];
-    SetFileStepHook(RecordOrFail);
+    hook.Set(RecordOrFail);
     const SetRecovery r = RecoverSet(folder);
-    SetFileStepHook(nullptr);
+    hook.Off();
     if (!g_failStep.empty()) continue;  // a step that a failure before it leaves out
     EXPECT_NE(r.Text().find("(Input/output error)"), std::string::npos) << steps[i] << ": " << r.Text();
     EXPECT_TRUE(r.unfinished && !r.Readable()) << steps[i];
@@ -391,15 +403,28 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
 // the run's own files go, and the set is as before.
 TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   const std::set<std::string> plain = {"a.txt", "b.txt", "c.txt"};
-  // The second record cut short.
-  KillWriting(dir / "cut", "rename a.txt");
-  fs::resize_file(dir / "cut/.velk.journal", fs::file_size(dir / "cut/.velk.journal") - 3);
+  // The second record cut short, or whole but for its check sum (the field
+  // before "end"): no second record.
   const std::vector<std::string> asBefore = {"Removed what an interrupted run of velk left; a.txt, b.txt and c.txt "
                                              "are as before."};
-  EXPECT_EQ(RecoverSet(dir / "cut").lines, asBefore);
-  EXPECT_EQ(Set(dir / "cut"), kOld);
-  EXPECT_EQ(Names(dir / "cut"), plain);
+  const std::vector<std::pair<std::string, std::function<void(std::string&)>>> damaged = {
+      {"cut", [](std::string& text) { text.resize(text.size() - 3); }},
+      {"check sum", [](std::string& text) {
+         char& c = text[text.size() - "\0end\0"s.size() - 1];
+         c = c == '0' ? '1' : '0';
+       }}};
+  for (const auto& [name, damage] : damaged) {
+    const fs::path folder = dir / name;
+    KillWriting(folder, "rename a.txt");
+    std::string text = *ReadFile(folder / ".velk.journal");
+    damage(text);
+    WriteFile(folder / ".velk.journal", text);
+    EXPECT_EQ(RecoverSet(folder).lines, asBefore) << name;
+    EXPECT_EQ(Set(folder), kOld) << name;
+    EXPECT_EQ(Names(folder), plain) << name;
+  }
   // The second record come back as zeros, or lost while a rename of the run
   // was kept (a disk that lied about its flush): the zeros are no record,
   // and the renamed target is no reason to remove its only earlier copy.
@@ -422,7 +447,7 @@ TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
   EXPECT_TRUE(lied.lines[0].starts_with("a.txt was replaced after an interrupted run of velk had begun to replace "
                                         "a.txt, b.txt and c.txt, though its journal does not say that it got so far: "
                                         "nothing was changed")) << lied.lines[0];
-  EXPECT_EQ(NamesWith(dir / "lied", ".old").size(), 3u);
+  EXPECT_EQ(RunFiles(dir / "lied", true).size(), 3u);
   EXPECT_EQ(Set(dir / "lied"), (std::vector<std::optional<std::string>>{"new a", "old b", "old c"}));
   // The first record cut short: the run made nothing yet.
   KillWriting(dir / "first", "write .velk.journal");
@@ -434,12 +459,12 @@ TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
   // rename, and leaves nothing.
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir / "stat" / name, std::string("old ") + name[0]);
   g_failStep = "stat .velk-set-";
-  SetFileStepHook([](std::string_view step, const fs::path& path) {
+  hook.Set([](std::string_view step, const fs::path& path) {
     return !g_failStep.empty() && step == "stat" && path.filename().string().ends_with("-2.old");
   });
   SetFailure failure;
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "stat/a.txt", "new a"}, {dir / "stat/b.txt", "new b"}}, &failure));
-  SetFileStepHook(nullptr);
+  hook.Off();
   g_failStep.clear();
   EXPECT_EQ(failure.step, SetFailure::Step::kCreate);
   EXPECT_EQ(Set(dir / "stat"), kOld);
@@ -449,6 +474,7 @@ TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
 // where the file system gives no lock, a live run's journal is left to it.
 TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   const fs::path set = dir / "set";
   const fs::path other = dir / "other";
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(other / name, std::string("old ") + name[0]);
@@ -460,16 +486,14 @@ TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
   // A run that holds its place until told to go on: the lock of the folder
   // the links lead to, or, without locks, its journal before a rename.
   auto holder = [&](bool lockless) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    test::Child child([&] {
       static int g_held = held[1], g_release = release[0];
       static bool g_lockless = lockless;
       if (!lockless) {
         FolderLock lock;
         lock.Lock(other, [] {});
         char c = 'x';
-        if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(1);
-        ::_exit(0);
+        return ::write(g_held, &c, 1) == 1 && ::read(g_release, &c, 1) == 1 ? 0 : 1;
       }
       SetFileStepHook([](std::string_view step, const fs::path& path) {
         if (step == "lock") return g_lockless;
@@ -479,68 +503,67 @@ TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
         }
         return false;
       });
-      ::_exit(ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}) ? 0 : 1);
-    }
+      return ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}) ? 0 : 1;
+    });
     char c;
     EXPECT_EQ(::read(held[0], &c, 1), 1);
-    return pid;
+    return child;
   };
-  auto letGo = [&](pid_t pid) {
+  auto letGo = [&](test::Child& child) {
     char c = 'x';
     EXPECT_EQ(::write(release[1], &c, 1), 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const int status = child.Wait();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   };
   // The folder a link leads to is held: the set waits for it.
-  pid_t pid = holder(false);
+  test::Child locking = holder(false);
   SetFolder waiting(set, {set / "a.txt", set / "b.txt"});
   EXPECT_EQ(waiting.LockWithin(std::chrono::milliseconds(100)), FolderLock::Result::kBusy);
   const SetRecovery busy = waiting.Recover();
   EXPECT_EQ(busy.Refusal(), "Another program is writing into the folder '" + set.string() +
                                 "'. Try again when it has finished.");
-  letGo(pid);
+  letGo(locking);
   ASSERT_TRUE(ReplaceFilesInTurn({{set / "a.txt", "new a"}, {set / "b.txt", "new b"}}));
   EXPECT_EQ(ReadFile(other / "a.txt"), "new a");
   EXPECT_TRUE(fs::is_symlink(set / "a.txt"));
   // Without locks: the second run finds the first one's journal, and its
   // writer alive, and changes nothing; the first one finishes.
-  pid = holder(true);
-  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+  test::Child lockless = holder(true);
+  hook.Set([](std::string_view step, const fs::path&) { return step == "lock"; });
   SetFailure failure;
   EXPECT_FALSE(ReplaceFilesInTurn({{set / "a.txt", "second a"}, {set / "c.txt", "second c"}}, &failure));
-  SetFileStepHook(nullptr);
+  hook.Off();
   EXPECT_EQ(failure.step, SetFailure::Step::kBusy);
   EXPECT_EQ(ReadFile(other / "c.txt"), "old c");
-  letGo(pid);
+  letGo(lockless);
   EXPECT_EQ(Set(other), (std::vector<std::optional<std::string>>{"first a", "first b", "old c"}));
   EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   // A journal its writer could not remove, while that writer (this
   // process) still runs: where the folder gives locks, holding the lock
   // says no run is writing, and another process finishes it.
-  SetFileStepHook([](std::string_view step, const fs::path& path) {
+  hook.Set([](std::string_view step, const fs::path& path) {
     return step == "unlink" && path.filename() == ".velk.journal";
   });
   ASSERT_TRUE(ReplaceFilesInTurn({{set / "a.txt", "kept a"}, {set / "b.txt", "kept b"}}));
-  SetFileStepHook(nullptr);
+  hook.Off();
   ASSERT_TRUE(fs::exists(set / ".velk.journal"));
-  pid = ::fork();
-  if (pid == 0) ::_exit(RecoverSet(set).lines == std::vector<std::string>{"Removed what an interrupted run of velk "
-                                                                          "left; a.txt and b.txt are new."} ? 0 : 1);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  test::Child recovery([&] {
+    return RecoverSet(set).lines == std::vector<std::string>{"Removed what an interrupted run of velk left; a.txt "
+                                                             "and b.txt are new."} ? 0 : 1;
+  });
+  const int status = recovery.Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   // Without locks, a journal still empty may be a live run's that has yet
   // to write it: it is left alone while it is young.
   WriteFile(set / ".velk.journal", "");
   ::chmod((set / ".velk.journal").c_str(), 0600);
-  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+  hook.Set([](std::string_view step, const fs::path&) { return step == "lock"; });
   EXPECT_TRUE(RecoverSet(set).busy);
   fs::last_write_time(set / ".velk.journal", fs::file_time_type::clock::now() - std::chrono::minutes(5));
   EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Removed the empty journal of an interrupted run of velk."});
-  SetFileStepHook(nullptr);
+  hook.Off();
   // A kill between the renames through the links is finished where the
   // links lead.
   test::KillAtFileStep("rename b.txt", [&] { ReplaceFilesInTurn({{set / "a.txt", "x"}, {set / "b.txt", "y"}}); });
@@ -549,6 +572,29 @@ TEST(FileSet, WritersTakeTurnsEvenThroughLinksAndWithoutLocks) {
   EXPECT_EQ(Set(other), (std::vector<std::optional<std::string>>{"x", "y", "old c"}));
   EXPECT_EQ(Names(other), (std::set<std::string>{"a.txt", "b.txt", "c.txt"}));
   for (int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
+}
+
+// A link of the user's own whose text climbs out of the set's folder: a
+// writer killed between its renames through it is finished where the link
+// leads, and the link stays as it was.
+TEST(FileSet, AKillThroughALinkThatClimbsIsFinishedWhereTheLinkLeads) {
+  TempDir dir;
+  const fs::path set = dir / "set", shared = dir / "shared";
+  WriteFile(shared / "a.txt", "old a");
+  WriteFile(set / "b.txt", "old b");
+  fs::create_symlink("../shared/a.txt", set / "a.txt");
+  test::KillAtFileStep("rename b.txt", [&] {
+    ReplaceFilesInTurn({{set / "a.txt", "new a"}, {set / "b.txt", "new b"}});
+  });
+  ASSERT_EQ(ReadFile(shared / "a.txt"), "new a");
+  ASSERT_EQ(ReadFile(set / "b.txt"), "old b");
+  EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an "
+                                                            "interrupted run of velk had left half done."});
+  EXPECT_EQ(ReadFile(shared / "a.txt"), "new a");
+  EXPECT_EQ(ReadFile(set / "b.txt"), "new b");
+  EXPECT_EQ(fs::read_symlink(set / "a.txt"), "../shared/a.txt");
+  EXPECT_EQ(Names(shared), std::set<std::string>{"a.txt"});
+  EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
 // Journals that a kill left in the format of an earlier version, or that
@@ -584,7 +630,7 @@ TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeep
                                      "first record is cut short), but .velk-set-"))
       << r.lines[0];
   EXPECT_EQ(Set(zeroed), kOld);
-  EXPECT_EQ(NamesWith(zeroed, ".velk-set-").size(), 6u);
+  EXPECT_EQ(RunFiles(zeroed).size(), 6u);
   const SetRecovery again = RecoverSet(zeroed);
   EXPECT_FALSE(again.Readable());
   const std::string notice = again.Refusal();
@@ -592,7 +638,7 @@ TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeep
   EXPECT_NE(notice.find("-1.old holds an earlier file of 5 bytes, which is a.txt itself."), std::string::npos) << notice;
   EXPECT_NE(notice.find("-1 holds a new file of 5 bytes."), std::string::npos) << notice;
   // Without them, the run had not begun: only the journal goes.
-  for (const std::string& name : NamesWith(zeroed, ".velk-set-")) fs::remove(zeroed / name);
+  for (const std::string& name : RunFiles(zeroed)) fs::remove(zeroed / name);
   fs::rename(zeroed / ".velk.journal.aside", journal);
   fs::last_write_time(journal, written);
   EXPECT_EQ(RecoverSet(zeroed).lines,
@@ -601,11 +647,11 @@ TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeep
 }
 
 int g_looks = 0;
-const char* g_lookedAt = nullptr;  // the name whose second look changes it
+std::string g_lookedAt;  // the name whose second look changes it
 std::function<void()> g_change;
 
 bool ChangeAtSecondLook(std::string_view step, const fs::path& path) {
-  if (step == "stat" && path.filename().native().ends_with(g_lookedAt) && ++g_looks == 2) g_change();
+  if (step == "stat" && path.filename() == g_lookedAt && ++g_looks == 2) g_change();
   return false;
 }
 
@@ -613,28 +659,29 @@ bool ChangeAtSecondLook(std::string_view step, const fs::path& path) {
 // recovery's look and its step: the step is not taken.
 TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   struct Case {
     const char* name;
     const char* killedAt;
-    const char* looked;  // the end of the name whose second look changes it
+    std::function<std::string(const fs::path& folder)> looked;  // the name whose second look changes it
     std::function<void(const fs::path& folder)> change;
     const char* file;  // what stays
     const char* holds;
   };
   const std::vector<Case> cases = {
       // An edit of the target that the waiting new file would replace.
-      {"edited", "rename c.txt", "c.txt", [](const fs::path& f) { WriteFile(f / "c.txt", "the user's c"); }, "c.txt",
-       "the user's c"},
+      {"edited", "rename c.txt", [](const fs::path&) { return "c.txt"s; },
+       [](const fs::path& f) { WriteFile(f / "c.txt", "the user's c"); }, "c.txt", "the user's c"},
       // Another file put in the place of the waiting new one.
-      {"waiting", "rename c.txt", "-3",
+      {"waiting", "rename c.txt", [](const fs::path& f) { return NewFileOf(f, 2); },
        [](const fs::path& f) {
-         const std::string name = NamesWith(f, "-3").front();
+         const std::string name = NewFileOf(f, 2);
          fs::remove(f / name);
          WriteFile(f / name, "not the run's");
        },
        "c.txt", "old c"},
       // A journal that another run put in the place of the one looked at.
-      {"replaced", "unlink .velk.journal", ".velk.journal",
+      {"replaced", "unlink .velk.journal", [](const fs::path&) { return ".velk.journal"s; },
        [](const fs::path& f) {
          WriteFile(f / "next", "another run's journal");
          fs::rename(f / "next", f / ".velk.journal");
@@ -645,11 +692,13 @@ TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
     const fs::path folder = dir / c.name;
     KillWriting(folder, c.killedAt);
     g_looks = 0;
-    g_lookedAt = c.looked;
+    g_lookedAt = c.looked(folder);
+    ASSERT_TRUE(fs::exists(folder / g_lookedAt)) << c.name << ": " << g_lookedAt;
     g_change = [&] { c.change(folder); };
-    SetFileStepHook(ChangeAtSecondLook);
+    hook.Set(ChangeAtSecondLook);
     const SetRecovery r = RecoverSet(folder);
-    SetFileStepHook(nullptr);
+    hook.Off();
+    EXPECT_GE(g_looks, 2) << c.name << ": nothing was changed";
     ASSERT_EQ(r.lines.size(), 1u) << c.name;
     EXPECT_NE(r.lines[0].find("(Resource temporarily unavailable)"), std::string::npos) << c.name << ": " << r.lines[0];
     EXPECT_TRUE(r.unfinished) << c.name;
@@ -661,6 +710,7 @@ TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
 // leads: the next run, which can look, finishes the set.
 TEST(FileSetJournals, AFailingLookThroughALinkIsTriedAgain) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   const fs::path set = dir / "set", other = dir / "other";
   for (const char* name : {"a.txt", "b.txt"}) {
     WriteFile(other / name, std::string("old ") + name[0]);
@@ -668,9 +718,9 @@ TEST(FileSetJournals, AFailingLookThroughALinkIsTriedAgain) {
     fs::create_symlink(other / name, set / name);
   }
   test::KillAtFileStep("rename b.txt", [&] { ReplaceFilesInTurn({{set / "a.txt", "x"}, {set / "b.txt", "y"}}); });
-  SetFileStepHook([](std::string_view step, const fs::path&) { return step == "readlink"; });
+  hook.Set([](std::string_view step, const fs::path&) { return step == "readlink"; });
   const SetRecovery failed = RecoverSet(set);
-  SetFileStepHook(nullptr);
+  hook.Off();
   EXPECT_EQ(failed.lines, std::vector<std::string>{"Could not look at a.txt after an interrupted run of velk "
                                                    "(Input/output error): nothing was changed, and the next run "
                                                    "tries again."});
@@ -690,6 +740,7 @@ int g_held = -1, g_release = -1;
 
 TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
   TempDir dir;
+  test::ScopedFileStepHook hook;
   // Held among its renames the run is finished by the other; held while it
   // gives the old files their second names, it is cleared, and the names it
   // makes after that go again.
@@ -705,8 +756,7 @@ TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
     g_pauseAt = pause;
     g_held = held[1];
     g_release = release[0];
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    test::Child writer([&] {
       SetFileStepHook([](std::string_view step, const fs::path& path) {
         if (step == "lock") return true;
         const bool kept = std::string_view(g_pauseAt).ends_with(".old");
@@ -719,8 +769,8 @@ TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
       });
       SetFailure failure;
       const bool ok = ReplaceFilesInTurn({{set / "a.txt", "first a"}, {set / "b.txt", "first b"}}, &failure);
-      ::_exit(!ok && failure.step == SetFailure::Step::kOvertaken ? 0 : 1);
-    }
+      return !ok && failure.step == SetFailure::Step::kOvertaken ? 0 : 1;
+    });
     char c;
     ASSERT_EQ(::read(held[0], &c, 1), 1);
     // Its journal as a writer of another space would have written it.
@@ -739,15 +789,14 @@ TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
       out << set_journal::StagedRecord(*j);
       if (j->records == set_journal::Journal::Records::kBoth) out << set_journal::CommittedRecord(*j);
     }
-    SetFileStepHook([](std::string_view step, const fs::path&) { return step == "lock"; });
+    hook.Set([](std::string_view step, const fs::path&) { return step == "lock"; });
     EXPECT_TRUE(RecoverSet(set).busy) << pause;  // young: it may be a live run's
     fs::last_write_time(journal, fs::file_time_type::clock::now() - std::chrono::minutes(5));
     EXPECT_EQ(RecoverSet(set).lines, std::vector<std::string>{line}) << pause;
-    SetFileStepHook(nullptr);
+    hook.Off();
     c = 'x';
     ASSERT_EQ(::write(release[1], &c, 1), 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const int status = writer.Wait();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << pause << ": " << status;
     const bool finished = std::string_view(line).starts_with("Finished");
     EXPECT_EQ(ReadFile(set / "a.txt"), finished ? "first a" : "old a") << pause;
@@ -767,18 +816,16 @@ TEST(FileSetJournals, AFolderThatCannotBeOpenedToBeLockedSaysWhy) {
   ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
   ASSERT_EQ(::chown(drop.c_str(), 65534, 65534), 0);
   ASSERT_EQ(::chmod(drop.c_str(), 0300), 0);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) ::_exit(2);
+  test::Child other([&] {
+    if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) return 2;
     const SetRecovery r = RecoverSet(drop);
-    ::_exit(!r.busy && r.unfinished &&
-                    r.Text() == "Could not open the folder '" + drop.string() + "' (Permission denied): nothing was "
-                                "changed, and the next run tries again.\n"
-                ? 0
-                : 1);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+    return !r.busy && r.unfinished &&
+                   r.Text() == "Could not open the folder '" + drop.string() + "' (Permission denied): nothing was "
+                               "changed, and the next run tries again.\n"
+               ? 0
+               : 1;
+  });
+  const int status = other.Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 

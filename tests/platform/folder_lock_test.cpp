@@ -22,14 +22,13 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
   int locked[2], release[2];
   ASSERT_EQ(::pipe(locked), 0);
   ASSERT_EQ(::pipe(release), 0);
-  const pid_t holder = ::fork();
-  if (holder == 0) {
+  test::Child holder([&] {
     FolderLock lock;
-    if (lock.Lock(dir.path(), [] {}) != FolderLock::Result::kLocked) ::_exit(1);
+    if (lock.Lock(dir.path(), [] {}) != FolderLock::Result::kLocked) return 1;
     char c = 'x';
-    if (::write(locked[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) ::_exit(1);
+    if (::write(locked[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) return 1;
     ::_exit(0);  // the lock goes with the process
-  }
+  });
   char c;
   ASSERT_EQ(::read(locked[0], &c, 1), 1);
   FolderLock tried;
@@ -63,8 +62,7 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
   EXPECT_TRUE(busyForAnother());
   nested.Unlock();
   EXPECT_FALSE(busyForAnother());
-  int status = 0;
-  ::waitpid(holder, &status, 0);
+  const int status = holder.Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   FolderLock none;
   EXPECT_EQ(none.Lock(dir / "missing", [] {}), FolderLock::Result::kNoFolder);

@@ -89,10 +89,11 @@ TEST(FolderTree, ACopyThatFailsNamesTheFileAndTheReasonAndMakesNoLinkOfAnotherUs
       fs::create_symlink(dir / "home" / "private.mdl", from / row.link);
       ASSERT_EQ(::lchown((from / row.link).c_str(), 65534, 65534), 0);
     }
-    if (row.failWrite) SetFileStepHook([](std::string_view step, const fs::path&) { return step == "write"; });
+    test::ScopedFileStepHook hook;
+    if (row.failWrite) hook.Set([](std::string_view step, const fs::path&) { return step == "write"; });
     FolderCopy copy;
     const bool ok = Copy(from, dir / "copy", copy);
-    SetFileStepHook(nullptr);
+    hook.Off();
     EXPECT_FALSE(ok) << row.failed;
     EXPECT_EQ(copy.file, dir / "copy" / row.failed);
     std::string reason = row.reason;
@@ -121,13 +122,13 @@ TEST(FolderTree, ALinkSwappedForAnotherUsersWhileItIsCopiedIsCopiedAsItWasLooked
   fs::create_symlink(dir / "home" / "private.mdl", g_theirs);
   ASSERT_EQ(::lchown(g_theirs.c_str(), 65534, 65534), 0);
   // After the look at the user's link, before its text is read.
-  SetFileStepHook([](std::string_view step, const fs::path&) {
+  test::ScopedFileStepHook hook([](std::string_view step, const fs::path&) {
     if (step == "readlink") fs::rename(g_theirs, g_swapped);
     return false;
   });
   FolderCopy copy;
   const bool ok = Copy(from, dir / "copy", copy);
-  SetFileStepHook(nullptr);
+  hook.Off();
   ASSERT_TRUE(ok) << copy.reason;
   EXPECT_EQ(fs::read_symlink(dir / "copy" / "plane.mdl"), "../elsewhere.mdl");
 }

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace velk {
 namespace {
 
@@ -60,16 +62,13 @@ TEST(RunParallel, PiecesJoinsExceptionsAndNesting) {
 // still finish.
 TEST(RunParallel, WorksInAForkedChild) {
   RunParallel(8, [](std::size_t) {});
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  test::Child child([] {
     ::alarm(20);  // a hang ends the child rather than the test run
     std::atomic<int> done{0};
     RunParallel(8, [&](std::size_t) { ++done; });
-    ::_exit(done == 8 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
+    return done == 8 ? 0 : 1;
+  });
+  const int status = child.Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 

@@ -162,16 +162,12 @@ TEST(WriteFileAtomic, AWriteKilledPartWayLeavesTheOldFileWhole) {
     WriteFile(target, "old plan");
     std::string big(1 << 20, 'x');
     g_killAt = step;
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    test::Child child([&] {
       SetAtomicWriteObserver(KillAt);
       WriteFileAtomic(target, big);
-      ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "killed at step " << int(step);
+      return 0;
+    });
+    ASSERT_TRUE(WIFSIGNALED(child.Wait())) << "killed at step " << int(step);
     EXPECT_EQ(*ReadFile(target), "old plan");
     // What is left is a temporary file that no reader takes for the plan;
     // the next write goes through as if it were not there.
@@ -229,16 +225,12 @@ TEST(CopyFileOnce, ACopyKilledPartWayIsNeverTakenForTheBackup) {
   TempDir dir;
   WriteFile(dir / "Aircraft.txt", std::string(1 << 20, 'p'));
   g_killAt = AtomicWriteStep::kWritten;
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  test::Child child([&] {
     SetAtomicWriteObserver(KillAt);
     CopyFileOnce(dir / "Aircraft.txt", dir / "Aircraft.txt.velk.bak");
-    ::_exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status));
+    return 0;
+  });
+  ASSERT_TRUE(WIFSIGNALED(child.Wait()));
   EXPECT_FALSE(fs::exists(dir / "Aircraft.txt.velk.bak"));
   // The next copy is made whole.
   ASSERT_TRUE(CopyFileOnce(dir / "Aircraft.txt", dir / "Aircraft.txt.velk.bak"));

@@ -72,10 +72,8 @@ bool StopHere(std::string_view step, const fs::path& path) {
 template <typename Run>
 auto Stopped(Stops stops, bool lockless, std::vector<std::string>* steps, Run run) {
   g_seam = Seam{stops, lockless, steps};
-  SetFileStepHook(StopHere);
-  auto result = run();
-  SetFileStepHook(nullptr);
-  return result;
+  const ScopedFileStepHook hook(StopHere);
+  return run();
 }
 
 SetRecovery Recover(const SetWalk& walk) { return RecoverSet(walk.folders.front()); }

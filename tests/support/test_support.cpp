@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -33,20 +34,54 @@ bool RecordOrKill(std::string_view step, const std::filesystem::path& path) {
 // Runs `write` in a child process with the seam set to kill it; true when
 // it was killed.
 bool KilledInChild(const std::function<void()>& write) {
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
+  Child child([&] {
+    g_steps = nullptr;
     g_stepNumber = 0;
     SetFileStepHook(RecordOrKill);
     write();
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFSIGNALED(status);
+    return 0;
+  });
+  return WIFSIGNALED(child.Wait());
 }
 
+// The status of a child that could not be made or waited for: an exit
+// with 126, neither a success nor a kill.
+constexpr int kNoStatus = 126 << 8;
+
 }  // namespace
+
+Child::Child(const std::function<int()>& body) {
+  std::fflush(nullptr);
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    int code = 125;
+    try {
+      code = body();
+    } catch (...) {
+    }
+    ::_exit(code);
+  }
+  if (pid_ < 0) {
+    ADD_FAILURE() << "cannot start a child process";
+    status_ = kNoStatus;
+  }
+}
+
+Child::~Child() {
+  if (pid_ <= 0 || status_) return;
+  ::kill(pid_, SIGKILL);
+  Wait();
+}
+
+int Child::Wait() {
+  if (status_) return *status_;
+  int status = 0;
+  pid_t waited;
+  while ((waited = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+  }
+  status_ = waited == pid_ ? status : kNoStatus;
+  return *status_;
+}
 
 std::set<std::string> Names(const std::filesystem::path& folder) {
   std::set<std::string> names;
@@ -62,9 +97,10 @@ std::vector<std::string> KillAtEveryFileStep(const std::function<void()>& reset,
   g_steps = &steps;
   g_stepNumber = 0;
   g_killAt = -1;
-  SetFileStepHook(RecordOrKill);
-  write();
-  SetFileStepHook(nullptr);
+  {
+    const ScopedFileStepHook hook(RecordOrKill);
+    write();
+  }
   g_steps = nullptr;
   for (size_t i = 0; i < steps.size(); ++i) {
     reset();

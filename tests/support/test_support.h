@@ -1,12 +1,16 @@
 #pragma once
 // Fixtures shared by all test programs.
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/file_ops.h"
 #include "platform/file_set.h"
 
 namespace velk::test {
@@ -63,6 +67,39 @@ class ScopedCurrentDir {
 
  private:
   std::filesystem::path old_;
+};
+
+// The writers' file-step seam (platform/file_ops.h) for a scope: whatever
+// hook is set through it is taken out when the scope is left, also by a
+// failed ASSERT, so that no later test runs with it.
+class ScopedFileStepHook {
+ public:
+  explicit ScopedFileStepHook(FileStepHook hook = nullptr) { Set(hook); }
+  ~ScopedFileStepHook() { Off(); }
+  ScopedFileStepHook(const ScopedFileStepHook&) = delete;
+  ScopedFileStepHook& operator=(const ScopedFileStepHook&) = delete;
+  void Set(FileStepHook hook) { SetFileStepHook(hook); }
+  void Off() { SetFileStepHook(nullptr); }
+};
+
+// A child process that runs `body` and ends with what it returns (125 when
+// it throws). Unless it was waited for, it is killed and waited for when
+// the object goes: a test that stops half way, at a failed ASSERT too,
+// leaves no child behind, blocked on a pipe or holding a lock.
+class Child {
+ public:
+  explicit Child(const std::function<int()>& body);
+  ~Child();
+  Child(Child&& other) noexcept : pid_(std::exchange(other.pid_, -1)), status_(other.status_) {}
+  Child& operator=(Child&&) = delete;
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  // Waits for it to end: its status, as waitpid gives it.
+  int Wait();
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> status_;
 };
 
 // The names in `folder`.
