@@ -43,7 +43,8 @@ TEST(PathWrites, PassesACleanTreeAndNamesEveryCallByPath) {
        "args.remove(at, 2);\n"
        "if (open()) return;\n"
        "image.save(&buffer, \"PNG\");\n"
-       "std::error_code ec;\nauto t = std::filesystem::last_write_time(p) + std::filesystem::last_write_time(p, ec);\n"
+       "std::error_code ec;\n"
+       "auto t = std::filesystem::last_write_time(p) + std::filesystem::last_write_time(p, ec);\n"
        "::fchownat(folder, name, uid, gid, AT_SYMLINK_NOFOLLOW);\n"
        "#define LIMIT 4096\n"
        "#define NAMED(x) #x\n"
@@ -110,7 +111,8 @@ TEST(PathWrites, PassesACleanTreeAndNamesEveryCallByPath) {
       {"src/a/macro.h", 1, "#define KILL(p) ::unlink(p)\nvoid f();\n"},
   };
   for (const Planted& p : calls) velk::test::WriteFile(tree / p.file, p.text);
-  velk::test::WriteFile(tree / "src/b/files.h", "namespace fs = std::filesystem;\nnamespace other = fs;\nusing other::remove_all;\n");
+  velk::test::WriteFile(tree / "src/b/files.h",
+                        "namespace fs = std::filesystem;\nnamespace other = fs;\nusing other::remove_all;\n");
   const path_writes::Allowed stale[] = {kRunFolder, {"src/gone.cpp", "rename", "gone since"}};
   const path_writes::Report failed = path_writes::CheckTree(tree.path(), stale);
   for (const Planted& p : calls) {
