@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
@@ -7,6 +9,7 @@
 #include "app/frm_main.h"
 #include "app/qt_seams.h"
 #include "platform/qt/qt_text.h"
+#include "platform/text_file.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -35,8 +38,14 @@ int main(int argc, char** argv) {
   if (!window.CommandLinePlan().empty())
     QTimer::singleShot(0, &window, [&window] { window.LoadFlightplan(window.CommandLinePlan()); });
   if (!screenshot.isEmpty()) {
+    // The picture is made in memory and written as every file is, through
+    // the atomic writer, so that no link planted at the name is followed.
     QTimer::singleShot(window.SplashInterval() + 500, &window, [&] {
-      bool saved = window.grab().save(screenshot, "PNG");
+      QByteArray png;
+      QBuffer buffer(&png);
+      const bool saved =
+          buffer.open(QIODevice::WriteOnly) && window.grab().save(&buffer, "PNG") &&
+          velk::WriteFileAtomic(velk::ToPath(screenshot), std::string_view(png.constData(), png.size()));
       QApplication::exit(saved ? 0 : 1);
     });
   }

@@ -2,10 +2,11 @@
 // folder (velk::WriteTarget and the steps of platform/file_ops.h and
 // platform/folder_tree.h), so that a link another user plants on the way is
 // never followed. This check finds the steps that do not. It reads the
-// source as the compiler does, without its comments and preprocessor lines,
-// and knows the calls by name: what it cannot tell apart (a descriptor
-// passed in a variable, open flags held in one) it counts as a call by path,
-// to be allowed below with the reason it is safe.
+// source as the compiler does, without its comments and preprocessor lines
+// (but with the bodies of its macros), and knows the calls by name: what it
+// cannot tell apart (a descriptor passed in a variable, open flags or an
+// open mode held in one, an image saved to a device in one) it counts as a
+// call by path, to be allowed below with the reason it is safe.
 #include "write_check.h"
 
 #include <algorithm>
@@ -48,9 +49,29 @@ bool IsLiteralPrefix(std::string_view word) {
   return false;
 }
 
+std::vector<Token> Tokenize(std::string_view text);
+
+// The body of the macro that `directive` (a preprocessor line from its "#")
+// defines, as tokens between two ";", so that a call in it is seen where
+// the macro stands; nothing for any other line.
+std::vector<Token> MacroBody(std::string_view directive, int line) {
+  size_t p = directive.find_first_not_of(" \t", 1);
+  if (p == std::string_view::npos || directive.substr(p, 6) != "define") return {};
+  p = directive.find_first_not_of(" \t", p + 6);
+  while (p < directive.size() && IsWordChar(directive[p])) ++p;  // the macro's name
+  if (p < directive.size() && directive[p] == '(') p = std::min(directive.find(')', p), directive.size() - 1) + 1;
+  if (p >= directive.size()) return {};
+  const std::string_view body = directive.substr(p);
+  line += static_cast<int>(std::count(directive.begin(), directive.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+  std::vector<Token> tokens{Token{";", line}};
+  for (Token t : Tokenize(body)) tokens.push_back(Token{t.text, t.line + line - 1, t.literal});
+  tokens.push_back(Token{";", line});
+  return tokens;
+}
+
 // The tokens of `text` as the compiler reads them: comments and
-// preprocessor lines (an #include <fstream> makes no stream) left out,
-// literals and numbers (digit separators too) whole.
+// preprocessor lines (an #include <fstream> makes no stream) left out but
+// the bodies of macros, literals and numbers (digit separators too) whole.
 std::vector<Token> Tokenize(std::string_view text) {
   std::vector<Token> tokens;
   int line = 1;
@@ -72,6 +93,8 @@ std::vector<Token> Tokenize(std::string_view text) {
     if (lineStart && c == '#') {
       size_t end = i;
       while (end < text.size() && !(text[end] == '\n' && text[end - 1] != '\\')) ++end;
+      const std::vector<Token> body = MacroBody(text.substr(i, end - i), line);
+      tokens.insert(tokens.end(), body.begin(), body.end());
       skipTo(end);
       continue;
     }
@@ -167,37 +190,99 @@ bool OnlyLooks(std::string_view name) {
   return false;
 }
 
+// The names that std::filesystem has, with the aliases of all the tree
+// (a namespace alias in a header is seen in every file that includes it).
+using Names = std::set<std::string, std::less<>>;
+
+bool IsFilesystem(const Names& names, std::string_view qualifier) {
+  for (const std::string& n : names)
+    if (qualifier == n || (qualifier.ends_with(n) && qualifier.substr(0, qualifier.size() - n.size()).ends_with("::")))
+      return true;
+  return false;
+}
+
+// The qualified name from `p` ("::std::filesystem" as "std::filesystem"),
+// with `p` moved past it.
+std::string QualifiedAt(const std::vector<Token>& tokens, size_t& p) {
+  auto at = [&](size_t k) { return k < tokens.size() && !tokens[k].literal ? tokens[k].text : std::string_view{}; };
+  std::string name;
+  if (at(p) == "::") ++p;
+  while (p < tokens.size() && IsWord(tokens[p])) {
+    name += std::string(name.empty() ? "" : "::") + std::string(tokens[p].text);
+    if (at(p + 1) != "::") {
+      ++p;
+      break;
+    }
+    p += 2;
+  }
+  return name;
+}
+
+// Adds the aliases of std::filesystem that `tokens` make
+// ("namespace fs = std::filesystem;", or of another alias); true when any
+// was new.
+bool AddAliases(const std::vector<Token>& tokens, Names& names) {
+  bool added = false;
+  for (size_t k = 0; k + 3 < tokens.size(); ++k) {
+    if (tokens[k].literal || tokens[k].text != "namespace" || !IsWord(tokens[k + 1]) || tokens[k + 2].text != "=")
+      continue;
+    size_t p = k + 3;
+    const std::string target = QualifiedAt(tokens, p);
+    if (p < tokens.size() && tokens[p].text == ";" && IsFilesystem(names, target))
+      added |= names.insert(std::string(tokens[k + 1].text)).second;
+  }
+  return added;
+}
+
 struct FileFacts {
-  std::set<std::string, std::less<>> filesystemNames{"std::filesystem", "filesystem"};
   bool usingFilesystem = false;  // "using namespace std::filesystem;"
+  Names filesystemCalls;         // "using std::filesystem::remove;"
   bool namesQFile = false;
+  bool namesQDir = false;
+  bool namesStream = false;  // a stream or stream buffer that may be opened with a mode
+  Names errorCodes;          // the names declared as std::error_code
 };
 
-FileFacts FactsOf(const std::vector<Token>& tokens) {
+FileFacts FactsOf(const std::vector<Token>& tokens, const Names& filesystem) {
   FileFacts facts;
   auto at = [&](size_t k) { return k < tokens.size() && !tokens[k].literal ? tokens[k].text : std::string_view{}; };
   for (size_t k = 0; k < tokens.size(); ++k) {
-    if (at(k) == "QFile") facts.namesQFile = true;
-    if (at(k) != "namespace") continue;
-    // "using namespace std::filesystem;" or "namespace fs = std::filesystem;"
-    const bool usingAll = k > 0 && at(k - 1) == "using";
-    if (!usingAll && at(k + 2) != "=") continue;
-    size_t p = usingAll ? k + 1 : k + 3;
-    if (at(p) == "::") ++p;
-    if (at(p) != "std" || at(p + 1) != "::" || at(p + 2) != "filesystem" || at(p + 3) != ";") continue;
-    if (usingAll)
-      facts.usingFilesystem = true;
-    else
-      facts.filesystemNames.insert(std::string(at(k + 1)));
+    const std::string_view t = at(k);
+    if (t == "QFile") facts.namesQFile = true;
+    if (t == "QDir") facts.namesQDir = true;
+    for (std::string_view stream : {"ifstream", "wifstream", "basic_ifstream", "filebuf", "wfilebuf", "basic_filebuf"})
+      if (t == stream) facts.namesStream = true;
+    if (t == "error_code") {
+      size_t p = k + 1;
+      while (at(p) == "&" || at(p) == "*" || at(p) == "const") ++p;
+      if (p < tokens.size() && IsWord(tokens[p])) facts.errorCodes.insert(std::string(tokens[p].text));
+    }
+    if (t != "using") continue;
+    size_t p = k + 1;
+    const bool all = at(p) == "namespace";
+    if (all) ++p;
+    const std::string name = QualifiedAt(tokens, p);
+    if (at(p) != ";") continue;
+    if (all && IsFilesystem(filesystem, name)) facts.usingFilesystem = true;
+    const size_t last = name.rfind("::");
+    if (!all && last != std::string::npos && IsFilesystem(filesystem, name.substr(0, last)))
+      facts.filesystemCalls.insert(name.substr(last + 2));
   }
   return facts;
 }
 
+// What a header says of std::filesystem holds in every file that may
+// include it.
+void AddHeaderFacts(FileFacts& facts, const FileFacts& header) {
+  facts.usingFilesystem |= header.usingFilesystem;
+  facts.filesystemCalls.insert(header.filesystemCalls.begin(), header.filesystemCalls.end());
+}
+
 constexpr std::pair<std::string_view, std::string_view> kCCalls[] = {
-    {"rename", "renames"},  {"remove", "removes"},         {"unlink", "removes"},      {"link", "links"},
-    {"symlink", "links"},   {"mkdir", "makes a folder"},   {"chmod", "changes modes"}, {"creat", "writes"},
-    {"truncate", "writes"}, {"mkdtemp", "makes a folder"}, {"mkstemp", "writes"},      {"mkostemp", "writes"},
-    {"mkstemps", "writes"}, {"mkostemps", "writes"},
+    {"rename", "renames"},  {"remove", "removes"},         {"unlink", "removes"},       {"link", "links"},
+    {"symlink", "links"},   {"mkdir", "makes a folder"},   {"chmod", "changes modes"},  {"creat", "writes"},
+    {"truncate", "writes"}, {"mkdtemp", "makes a folder"}, {"mkstemp", "writes"},       {"mkostemp", "writes"},
+    {"mkstemps", "writes"}, {"mkostemps", "writes"},       {"chown", "changes owners"}, {"lchown", "changes owners"},
 };
 // How many arguments the C call takes, where a function of another library
 // shares its name (std::remove of <algorithm> takes three).
@@ -206,6 +291,7 @@ std::optional<size_t> CArguments(std::string_view name) {
   if (name == "rename" || name == "link" || name == "symlink" || name == "mkdir" || name == "chmod" ||
       name == "creat" || name == "truncate")
     return 2;
+  if (name == "chown" || name == "lchown") return 3;
   return std::nullopt;
 }
 
@@ -223,6 +309,7 @@ constexpr std::pair<std::string_view, std::string_view> kFilesystemCalls[] = {
     {"remove_all", "removes"},
     {"rename", "renames"},
     {"resize_file", "writes"},
+    {"last_write_time", "changes times"},  // with a time to set
 };
 
 constexpr std::pair<std::string_view, std::string_view> kQtFileCalls[] = {
@@ -234,6 +321,31 @@ constexpr std::pair<std::string_view, std::string_view> kQtFileCalls[] = {
     {"resize", "writes"},
     {"moveToTrash", "removes"},
 };
+
+// QDir's steps by path, known by their names alone on whatever they are
+// called; and those that other classes' members share a name with.
+constexpr std::pair<std::string_view, std::string_view> kQtDirCalls[] = {
+    {"mkpath", "makes a folder"}, {"mkdir", "makes a folder"},    {"rmpath", "removes"},
+    {"rmdir", "removes"},         {"removeRecursively", "removes"},
+};
+constexpr std::pair<std::string_view, std::string_view> kQtDirSharedCalls[] = {
+    {"remove", "removes"},
+    {"rename", "renames"},
+};
+
+// An open mode that may write: anything but the modes that only read (a
+// mode held in a variable too). Qt's modes that write are named where they
+// stand (see PathWrites), so the call leaves them out.
+bool ModeMayWrite(const std::vector<Token>& tokens, std::pair<size_t, size_t> mode) {
+  static const std::set<std::string_view> kReads = {
+      "std",       "ios",           "ios_base", "basic_ios",   "in",       "binary",       "ate",
+      "QIODevice", "QIODeviceBase", "QFile",    "QFileDevice", "OpenMode", "OpenModeFlag", "ReadOnly",
+      "Text",      "Unbuffered",    "ExistingOnly"};
+  if (Mentions(tokens, mode, {"WriteOnly", "ReadWrite", "Append", "Truncate", "NewOnly"})) return false;
+  for (size_t k = mode.first; k < mode.second; ++k)
+    if (IsWord(tokens[k]) && !kReads.contains(tokens[k].text)) return true;
+  return false;
+}
 
 std::string_view Lookup(std::span<const std::pair<std::string_view, std::string_view>> table, std::string_view name) {
   for (const auto& [n, what] : table)
@@ -250,6 +362,7 @@ constexpr std::pair<std::string_view, std::string_view> kAtCalls[] = {
     {"symlinkat", "links"},
     {"unlinkat", "removes"},
     {"mkdirat", "makes a folder"},
+    {"fchownat", "changes owners"},
     {"mknodat", "writes"},
     {"CreateNewFile", "writes"},
     {"CreateTemporaryIn", "writes"},
@@ -262,7 +375,8 @@ constexpr std::pair<std::string_view, std::string_view> kAtCalls[] = {
 };
 
 // What the call does by path; nothing when it is no such call.
-std::optional<Found> Judge(const std::vector<Token>& tokens, const Call& call, const FileFacts& facts) {
+std::optional<Found> Judge(const std::vector<Token>& tokens, const Call& call, const Names& filesystemNames,
+                           const FileFacts& facts) {
   const std::string_view name = tokens[call.name].text;
   const size_t n = call.args.size();
   auto atCwd = [&](size_t k) {
@@ -272,15 +386,39 @@ std::optional<Found> Judge(const std::vector<Token>& tokens, const Call& call, c
   if (call.member) {
     if (std::string_view what = Lookup(kQtFileCalls, name); facts.namesQFile && !what.empty())
       return Found{"QFile::" + std::string(name), what};
+    if (std::string_view what = Lookup(kQtDirCalls, name); !what.empty())
+      return Found{"QDir::" + std::string(name), what};
+    if (std::string_view what = Lookup(kQtDirSharedCalls, name); facts.namesQDir && !what.empty())
+      return Found{"QDir::" + std::string(name), what};
+    // A file's or a stream's open, with the mode second where a name or
+    // descriptor comes first; a stream's open of one argument reads.
+    if (name == "open" && n >= 1 && (facts.namesQFile || (facts.namesStream && n >= 2)) &&
+        ModeMayWrite(tokens, call.args[n == 1 ? 0 : 1]))
+      return Found{facts.namesQFile ? "QFile::open" : "std::ifstream::open", "writes"};
+    // An image (QImage, QPixmap, QPicture) saved to a file name rather than
+    // to the address of a device.
+    if (name == "save" && n >= 1 && call.args[0].first < call.args[0].second && tokens[call.args[0].first].text != "&")
+      return Found{"QImage::save", "writes"};
   } else {
     const bool plain = call.qualifier.empty() || call.qualifier == "std";
-    const bool filesystem = facts.filesystemNames.contains(call.qualifier) ||
-                            (call.qualifier.empty() && !call.global && facts.usingFilesystem);
-    if (std::string_view what = Lookup(kFilesystemCalls, name); filesystem && !what.empty())
-      return Found{"std::filesystem::" + std::string(name), what};
-    if (call.qualifier == "QFile" || call.qualifier == "QDir") {
+    const bool filesystem =
+        IsFilesystem(filesystemNames, call.qualifier) ||
+        (call.qualifier.empty() && !call.global && (facts.usingFilesystem || facts.filesystemCalls.contains(name)));
+    if (std::string_view what = Lookup(kFilesystemCalls, name); filesystem && !what.empty()) {
+      // last_write_time(p) and last_write_time(p, ec) only look.
+      const bool looks =
+          name == "last_write_time" && (n < 2 || (n == 2 && call.args[1].second == call.args[1].first + 1 &&
+                                                  facts.errorCodes.contains(tokens[call.args[1].first].text)));
+      if (!looks) return Found{"std::filesystem::" + std::string(name), what};
+    }
+    if (call.qualifier == "QFile") {
       if (std::string_view what = Lookup(kQtFileCalls, name); !what.empty())
         return Found{call.qualifier + "::" + std::string(name), what};
+    }
+    if (call.qualifier == "QDir") {
+      std::string_view what = Lookup(kQtDirCalls, name);
+      if (what.empty()) what = Lookup(kQtDirSharedCalls, name);
+      if (!what.empty()) return Found{call.qualifier + "::" + std::string(name), what};
     }
     if (std::string_view what = Lookup(kCCalls, name); plain && !what.empty()) {
       const std::optional<size_t> wanted = CArguments(name);
@@ -312,6 +450,26 @@ std::optional<Found> Judge(const std::vector<Token>& tokens, const Call& call, c
   return std::nullopt;
 }
 
+// The arguments of the brackets opened at `open`, as token ranges.
+std::vector<std::pair<size_t, size_t>> ArgumentsAt(const std::vector<Token>& tokens, size_t open) {
+  std::vector<std::pair<size_t, size_t>> args;
+  int depth = 0;
+  size_t start = open + 1;
+  size_t k = open;
+  for (; k < tokens.size(); ++k) {
+    const std::string_view t = tokens[k].literal ? std::string_view{} : tokens[k].text;
+    if (t == "(" || t == "[" || t == "{") ++depth;
+    if (t == ")" || t == "]" || t == "}") --depth;
+    if (depth == 1 && t == ",") {
+      args.emplace_back(start, k);
+      start = k + 1;
+    }
+    if (depth == 0) break;
+  }
+  if (k > start) args.emplace_back(start, k);
+  return args;
+}
+
 // The calls of the file: a name followed by "(", with its qualifier and
 // arguments. A name after a type (`bool remove(int)`) declares, not calls.
 std::vector<Call> CallsOf(const std::vector<Token>& tokens) {
@@ -336,32 +494,19 @@ std::vector<Call> CallsOf(const std::vector<Token>& tokens) {
       call.member = !before.literal && (before.text == "." || before.text == "->");
       if (IsWord(before) && !kBeforeCalls.contains(before.text)) continue;
     }
-    int depth = 0;
-    size_t start = i + 2;
-    size_t k = i + 1;
-    for (; k < tokens.size(); ++k) {
-      const std::string_view t = tokens[k].literal ? std::string_view{} : tokens[k].text;
-      if (t == "(" || t == "[" || t == "{") ++depth;
-      if (t == ")" || t == "]" || t == "}") --depth;
-      if (depth == 1 && t == ",") {
-        call.args.emplace_back(start, k);
-        start = k + 1;
-      }
-      if (depth == 0) break;
-    }
-    if (k > start) call.args.emplace_back(start, k);
+    call.args = ArgumentsAt(tokens, i + 1);
     calls.push_back(std::move(call));
   }
   return calls;
 }
 
 // Everything the file does by path, as (line, what was found).
-std::vector<std::pair<int, Found>> PathWrites(std::string_view text) {
-  const std::vector<Token> tokens = Tokenize(text);
-  const FileFacts facts = FactsOf(tokens);
+std::vector<std::pair<int, Found>> PathWrites(const std::vector<Token>& tokens, const Names& filesystemNames,
+                                              const FileFacts& facts) {
   std::vector<std::pair<int, Found>> found;
   for (const Call& call : CallsOf(tokens)) {
-    if (std::optional<Found> f = Judge(tokens, call, facts)) found.emplace_back(tokens[call.name].line, std::move(*f));
+    if (std::optional<Found> f = Judge(tokens, call, filesystemNames, facts))
+      found.emplace_back(tokens[call.name].line, std::move(*f));
   }
   // Streams that write, and the file that is saved by path, whatever their use.
   for (size_t k = 0; k < tokens.size(); ++k) {
@@ -371,6 +516,19 @@ std::vector<std::pair<int, Found>> PathWrites(std::string_view text) {
     for (std::string_view stream : {"ofstream", "fstream", "wofstream", "wfstream", "basic_ofstream", "basic_fstream"})
       if (t == stream) found.emplace_back(tokens[k].line, Found{"std::" + std::string(t), "writes"});
     if (t == "QSaveFile") found.emplace_back(tokens[k].line, Found{"QSaveFile", "writes"});
+    // An input stream made with a mode that may write ("in | out").
+    if (t == "ifstream" || t == "wifstream" || t == "basic_ifstream") {
+      size_t p = k + 1;
+      if (p < tokens.size() && tokens[p].text == "<")
+        while (p < tokens.size() && tokens[p].text != ">") ++p;
+      if (p < tokens.size() && tokens[p].text == ">") ++p;
+      if (p < tokens.size() && IsWord(tokens[p])) ++p;
+      if (p < tokens.size() && !tokens[p].literal && (tokens[p].text == "(" || tokens[p].text == "{")) {
+        const auto args = ArgumentsAt(tokens, p);
+        if (args.size() >= 2 && ModeMayWrite(tokens, args[1]))
+          found.emplace_back(tokens[k].line, Found{"std::" + std::string(t), "writes"});
+      }
+    }
     // A QFile opened for writing: the open modes that write.
     if (facts.namesQFile && k >= 2 && tokens[k - 1].text == "::") {
       const std::string_view owner = tokens[k - 2].text;
@@ -392,25 +550,43 @@ bool IsSource(const fs::path& p) {
 
 Report CheckTree(const fs::path& root, std::span<const Allowed> allowed) {
   Report report;
+  // Every source file of src/, those of the platform too for what their
+  // headers say of std::filesystem.
   std::vector<std::string> files;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(root / kScanned, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string file = it->path().lexically_relative(root).generic_string();
-    if (file == kExempt) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    if (it->is_regular_file() && IsSource(it->path())) files.push_back(file);
+    if (it->is_regular_file() && IsSource(it->path()))
+      files.push_back(it->path().lexically_relative(root).generic_string());
   }
   if (ec) report.faults.push_back((root / kScanned).string() + ": cannot be listed: " + ec.message());
   std::sort(files.begin(), files.end());
-  report.files = files.size();
-
-  std::vector<bool> used(allowed.size(), false);
+  std::vector<std::string> texts;
   for (const std::string& file : files) {
     std::ifstream in(root / file, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    for (const auto& [line, found] : PathWrites(text)) {
+    texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::vector<std::vector<Token>> tokens;
+  for (const std::string& text : texts) tokens.push_back(Tokenize(text));
+  Names filesystemNames{"std::filesystem", "filesystem"};
+  for (bool added = true; added;) {
+    added = false;
+    for (const std::vector<Token>& t : tokens) added |= AddAliases(t, filesystemNames);
+  }
+  auto exempt = [](const std::string& file) { return file.starts_with(std::string(kExempt) + "/"); };
+  FileFacts headers;
+  for (size_t f = 0; f < files.size(); ++f) {
+    if (!files[f].ends_with(".cpp") && !files[f].ends_with(".cc"))
+      AddHeaderFacts(headers, FactsOf(tokens[f], filesystemNames));
+  }
+  report.files = static_cast<size_t>(std::ranges::count_if(files, [&](const std::string& f) { return !exempt(f); }));
+
+  std::vector<bool> used(allowed.size(), false);
+  for (size_t f = 0; f < files.size(); ++f) {
+    const std::string& file = files[f];
+    if (exempt(file)) continue;
+    FileFacts facts = FactsOf(tokens[f], filesystemNames);
+    AddHeaderFacts(facts, headers);
+    for (const auto& [line, found] : PathWrites(tokens[f], filesystemNames, facts)) {
       ++report.pathWrites;
       const auto entry = std::find_if(allowed.begin(), allowed.end(),
                                       [&](const Allowed& a) { return a.file == file && a.call == found.call; });

@@ -41,7 +41,20 @@ TEST(PathWrites, PassesACleanTreeAndNamesEveryCallByPath) {
        "FILE* f = std::fopen(p, \"rb\");\n"
        "::fstatat(AT_FDCWD, p, &st, AT_SYMLINK_NOFOLLOW);\n"
        "args.remove(at, 2);\n"
-       "if (open()) return;\n"},
+       "if (open()) return;\n"
+       "image.save(&buffer, \"PNG\");\n"
+       "std::error_code ec;\n"
+       "auto t = std::filesystem::last_write_time(p) + std::filesystem::last_write_time(p, ec);\n"
+       "::fchownat(folder, name, uid, gid, AT_SYMLINK_NOFOLLOW);\n"
+       "#define LIMIT 4096\n"
+       "#define NAMED(x) #x\n"
+       "#define EMPTY\n"},
+      // Modes that only read.
+      {"src/data/modes.cpp", 0,
+       "QFile f(p);\n"
+       "f.open(QIODevice::ReadOnly | QIODevice::Text);\n"
+       "std::ifstream in(p, std::ios::in | std::ios::binary);\n"
+       "in.open(p, std::ios::binary);\n"},
   };
   for (const Planted& p : clean) velk::test::WriteFile(tree / p.file, p.text);
   const path_writes::Allowed allowed[] = {kRunFolder};
@@ -74,8 +87,32 @@ TEST(PathWrites, PassesACleanTreeAndNamesEveryCallByPath) {
       {"src/a/qfile_remove.cpp", 1, "QFile::remove(p);\n"},
       {"src/a/qfile_rename.cpp", 2, "QFile f(p);\nf.rename(q);\n"},
       {"src/a/qsavefile.cpp", 1, "QSaveFile out(p);\n"},
+      // std::filesystem through the aliases and a using-declaration of a
+      // header (below).
+      {"src/b/rename.cpp", 2, "#include \"b/files.h\"\nfs::rename(a, b);\n"},
+      {"src/b/remove.cpp", 2, "#include \"b/files.h\"\nother::remove(p);\n"},
+      {"src/b/using.cpp", 1, "remove_all(p);\n"},
+      {"src/a/last_write_time.cpp", 1, "std::filesystem::last_write_time(p, t);\n"},
+      {"src/a/qdir_mkpath.cpp", 1, "QDir().mkpath(p);\n"},
+      {"src/a/qdir_remove.cpp", 1, "dir.removeRecursively();\n"},
+      {"src/a/qdir_rename.cpp", 2, "QDir dir(p);\ndir.rename(a, b);\n"},
+      {"src/a/image_save.cpp", 1, "window.grab().save(p, \"PNG\");\n"},
+      // Open modes held in a variable.
+      {"src/a/qfile_mode.cpp", 2, "QFile f(p);\nif (!f.open(mode)) return;\n"},
+      {"src/a/ifstream_mode.cpp", 1, "std::ifstream in(p, mode);\n"},
+      {"src/a/filebuf_mode.cpp", 2, "std::filebuf b;\nb.open(p, std::ios::in | std::ios::out);\n"},
+      {"src/a/ofstream_mode.cpp", 1, "std::ofstream out(p, mode);\n"},
+      {"src/a/fopen_mode.cpp", 1, "FILE* f = std::fopen(p, mode);\n"},
+      {"src/a/chown.cpp", 1, "::chown(p, uid, gid);\n"},
+      {"src/a/lchown.cpp", 1, "lchown(p, uid, gid);\n"},
+      {"src/a/fchownat.cpp", 1, "fchownat(AT_FDCWD, p, uid, gid, 0);\n"},
+      // Macros whose bodies write.
+      {"src/a/macro.cpp", 3, "#include <cstdio>\n#define DROP(p) \\\n  std::filesystem::remove(p)\nint x;\n"},
+      {"src/a/macro.h", 1, "#define KILL(p) ::unlink(p)\nvoid f();\n"},
   };
   for (const Planted& p : calls) velk::test::WriteFile(tree / p.file, p.text);
+  velk::test::WriteFile(tree / "src/b/files.h",
+                        "namespace fs = std::filesystem;\nnamespace other = fs;\nusing other::remove_all;\n");
   const path_writes::Allowed stale[] = {kRunFolder, {"src/gone.cpp", "rename", "gone since"}};
   const path_writes::Report failed = path_writes::CheckTree(tree.path(), stale);
   for (const Planted& p : calls) {

@@ -87,6 +87,18 @@ TEST_F(CompilerRun, ExistingDatabaseIsBackedUpOnce) {
   EXPECT_EQ(ReadFile(scenery() / "traffic_ORIGINAL.bbb"), "the user's own database");
 }
 
+// An empty file holds no records, each of the three in turn (the bytes of
+// an empty file may have no address, which the sanitizers' build catches).
+TEST_F(CompilerRun, EmptyFilesHoldNoRecords) {
+  for (const char* name : {"FlightPlans.txt", "Aircraft.txt", "Airports.txt"}) {
+    WriteFile(work() / name, "");
+    const Result r = Run("/np");
+    EXPECT_EQ(r.exit, 0) << name << ":\n" << r.out;
+    EXPECT_NE(r.out.find("Compile of traffic.bgl completed"), std::string::npos) << name;
+    EXPECT_EQ(ReadFile(work() / "FlightPlans.txt"), "") << name;
+  }
+}
+
 TEST_F(CompilerRun, ConsoleTextOfASuccessfulRun) {
   Result r = Run("/NP /na");
   ASSERT_EQ(r.exit, 0);

@@ -293,7 +293,9 @@ template <typename Rec, typename LineParser>
 ParseError ParseInto(std::string_view text, LegArena* legs, Rec* out, LineParser parse_line, std::size_t& filled,
                      int* lines) {
   filled = 0;
-  const TextPiece piece{std::memchr(text.data(), '\0', text.size()) != nullptr, legs};
+  // An empty file's bytes may have no address at all, which memchr must
+  // not be given even for no bytes.
+  const TextPiece piece{!text.empty() && std::memchr(text.data(), '\0', text.size()) != nullptr, legs};
   return ForEachRecordLine(
       text,
       [&](std::string_view s, int n) {
