@@ -158,6 +158,15 @@ std::optional<bool> KeptInTarget(int dir, const std::string& kept, const std::st
   return y->starts_with(*x);
 }
 
+// `folder` is one of the folders on the way to `file`, both absolute and
+// without links.
+bool OnTheWay(const fs::path& folder, const fs::path& file) {
+  auto f = file.begin();
+  for (auto d = folder.begin(); d != folder.end(); ++d, ++f)
+    if (f == file.end() || *d != *f) return false;
+  return f != file.end();
+}
+
 // Every fact the decision needs about the journal of `mark`, with the run's
 // files named and their folders open in `folders`; or the outcome that ends
 // the recovery of this journal before anything is decided.
@@ -165,7 +174,6 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   Facts f;
   f.mark = std::string(mark);
   f.user = ::geteuid();
-  f.device = at.status.st_dev;
   f.locks = at.locks;
   const std::string name = JournalName(mark);
   const std::string by = "an interrupted run of " + std::string(mark);
@@ -215,15 +223,22 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   // Every folder that the journal's links lead to is locked before any file
   // is looked at, so that a run taking those locks cannot change what was
   // seen. A link acts only while it still leads to the file it led to; a
-  // look on the way that fails says nothing about where it leads.
+  // look on the way that fails says nothing about where it leads, and
+  // neither does a folder missing on the way the journal names (a share
+  // that is not mounted now): the walk read the link at the name and
+  // followed it as far as the folders go, along that way.
   for (Entry& e : j.entries) {
     e.dir = at.fd;
     if (e.via.empty()) continue;
     WriteTarget place;
     const bool open = place.OpenIn(at.fd, at.reached, e.name, true);
     const int err = place.error();
-    if (!open && !place.refused() && err != ENOENT && err != ENOTDIR)
-      return TryAgain("look at " + Printable(e.name) + " after " + by, err);
+    const bool missing = err == ENOENT || err == ENOTDIR;
+    if (!open && !place.refused() && missing && OnTheWay(place.file(), e.via))
+      return TryAgain("reach the folder '" + Printable(place.file().native()) + "' on the way to " +
+                          Printable(e.name) + " after " + by,
+                      err);
+    if (!open && !place.refused() && !missing) return TryAgain("look at " + Printable(e.name) + " after " + by, err);
     if (!open || !place.followed() || place.file() != e.via) {
       e.dir = -1;
       continue;
@@ -239,6 +254,10 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
       f.files.push_back(x);
       continue;
     }
+    struct stat folder {};
+    if (::fstat(e.dir, &folder) != 0)
+      return TryAgain("look at the folder of " + Printable(e.name) + " after " + by, errno);
+    x.device = folder.st_dev;
     for (const auto& [look, file] : {std::pair{&x.target, &e.file}, {&x.temporary, &e.temporary}, {&x.kept, &e.kept}}) {
       *look = LookAt(e.dir, *file, e.Shown(*file));
       if (look->kind == Look::Kind::kError)
@@ -302,7 +321,7 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
   for (const Entry& e : j.entries) targets.push_back(Printable(e.name));
   for (const std::string& n : d.names) names.push_back(Printable(n));
   const std::string list = NameList(targets);
-  const std::string check = "check " + list + KeptClause(StateOf(j, f.device));
+  const std::string check = "check " + list + KeptClause(StateOf(j));
   const std::string begun = by + " had begun to replace " + list;
   if (d.why == W::kReadOnly) return IsAre(names, "read-only") + " since " + begun + ": nothing was put back; " + check;
   if (d.why == W::kReplaced)
@@ -368,7 +387,7 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   auto failed = [&] {
     const int err = errno;
     if (d.kind == K::kClear) return TryAgain(doing, err);
-    const SetState state = StateOf(j, f.device);
+    const SetState state = StateOf(j);
     return JournalOutcome::InForce("Could not " + doing + " (" + std::strerror(err) + "): " + NewOldClause(state) +
                                    KeptClause(state) + ".");
   };
@@ -435,7 +454,7 @@ std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
       now.push_back(name + " could not be looked at (" + std::strerror(x.target.error) + ").");
       continue;
     }
-    const EntryState c = Classify(e, x, j.records, at.status.st_dev);
+    const EntryState c = Classify(e, x, j.records);
     const bool hasKept = c.kept == S::kRun || c.kept == S::kOnlyCopy;
     const bool hasNew = c.waiting == S::kRun;
     if (x.kept.Exists()) runFiles.push_back(keptStep);
