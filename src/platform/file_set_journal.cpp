@@ -357,6 +357,11 @@ void NameFiles(Journal& j) {
   }
 }
 
+std::vector<std::string_view> FixedTargets(std::string_view mark) {
+  if (mark == "ulvane") return {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
+  return {};
+}
+
 bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run) {
   const std::string head = "." + std::string(mark) + "-set-";
   if (!name.starts_with(head)) return false;

@@ -111,6 +111,10 @@ bool IsPlainName(std::string_view name);
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why);
 // Names the run's files of each entry.
 void NameFiles(Journal& j);
+// The targets of every set that a run of `mark` writes, in its order, where
+// all its sets name the same files (ulvane's three texts); none where they
+// differ (velk's plan, export and merge).
+std::vector<std::string_view> FixedTargets(std::string_view mark);
 // `name` is the name of a file that a run of `mark` makes (of the run `run`
 // when that is given): ".<mark>-set-<run>-<n>", with ".old" for a kept one.
 bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run = {});
