@@ -523,6 +523,7 @@ std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
   bool replaced = false;
   for (Entry& e : j.entries) {
     e.dir = e.via.empty() ? at.fd : folders.Open(e.via.parent_path());
+    const int openError = e.dir < 0 ? errno : 0;
     const std::string name = Printable(e.name);
     const fs::path dir = e.via.empty() ? at.folder : e.via.parent_path();
     // Full names where the version stands; plain names in the steps, for
@@ -532,8 +533,9 @@ std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
     targets.push_back(name);
     Standing& st = set.emplace_back();
     Facts::File x = LookAtEntry(e);
-    if (x.target.kind == Look::Kind::kError) {
-      now.push_back(name + " could not be looked at (" + std::strerror(x.target.error) + ").");
+    if (x.lost || x.target.kind == Look::Kind::kError) {
+      const int err = x.lost ? openError : x.target.error;
+      now.push_back(name + " could not be looked at (" + std::strerror(err) + ").");
       continue;
     }
     // Before the second record, a kept file holds what its target does not
