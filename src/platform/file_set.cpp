@@ -635,7 +635,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     if (back && run.End()) return false;
     // What is left is the next run's to carry through.
     run.Keep();
-    const SetState now = StateOf(run.journal(), stat_.st_dev);
+    const SetState now = StateOf(run.journal());
     if (!now.newer.empty())
       failure.mixed = "Could not put the earlier files back: " + NewOldClause(now) + KeptClause(now) + ".";
     return false;

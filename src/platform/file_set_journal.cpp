@@ -357,6 +357,11 @@ void NameFiles(Journal& j) {
   }
 }
 
+std::vector<std::string_view> FixedTargets(std::string_view mark) {
+  if (mark == "ulvane") return {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
+  return {};
+}
+
 bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run) {
   const std::string head = "." + std::string(mark) + "-set-";
   if (!name.starts_with(head)) return false;
@@ -414,6 +419,8 @@ Facts::File LookAtEntry(const Entry& e) {
     x.lost = true;
     return x;
   }
+  struct stat folder {};
+  if (::fstat(e.dir, &folder) == 0) x.device = folder.st_dev;
   x.target = LookAt(e.dir, e.file, e.Shown(e.file));
   x.temporary = LookAt(e.dir, e.temporary, e.Shown(e.temporary));
   x.kept = LookAt(e.dir, e.kept, e.Shown(e.kept));
@@ -421,12 +428,13 @@ Facts::File LookAtEntry(const Entry& e) {
   return x;
 }
 
-EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records records, dev_t device, uid_t user) {
+EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records records, uid_t user) {
   using T = EntryState::Target;
   using S = EntryState::Slot;
   EntryState s;
   s.lost = x.lost;
   if (x.lost) return s;
+  const dev_t device = x.device;
   auto here = [&](const Look& l) { return l.kind == Look::Kind::kFile && l.st.st_dev == device; };
   if (records == Journal::Records::kBoth) {
     // A target holding the kept file's identity is the old file too: the
@@ -452,10 +460,10 @@ EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records recor
   return s;
 }
 
-SetState StateOf(const Journal& j, dev_t device) {
+SetState StateOf(const Journal& j) {
   SetState s;
   for (const Entry& e : j.entries) {
-    const EntryState c = Classify(e, LookAtEntry(e), j.records, device);
+    const EntryState c = Classify(e, LookAtEntry(e), j.records);
     const std::string name = Printable(e.name);
     s.targets.push_back(name);
     (c.target == EntryState::Target::kNew ? s.newer : s.older).push_back(name);
@@ -599,7 +607,7 @@ Decision Decide(const Facts& f) {
   std::vector<EntryState> c;
   Decision lost{K::kSetAside, W::kChanged};
   for (size_t i = 0; i < j.entries.size(); ++i) {
-    c.push_back(Classify(j.entries[i], f.files[i], j.records, f.device, f.user));
+    c.push_back(Classify(j.entries[i], f.files[i], j.records, f.user));
     if (c.back().lost) lost.names.push_back(j.entries[i].name);
   }
   if (!lost.names.empty()) return lost;

@@ -111,6 +111,10 @@ bool IsPlainName(std::string_view name);
 std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark, std::string& why);
 // Names the run's files of each entry.
 void NameFiles(Journal& j);
+// The targets of every set that a run of `mark` writes, in its order, where
+// all its sets name the same files (ulvane's three texts); none where they
+// differ (velk's plan, export and merge).
+std::vector<std::string_view> FixedTargets(std::string_view mark);
 // `name` is the name of a file that a run of `mark` makes (of the run `run`
 // when that is given): ".<mark>-set-<run>-<n>", with ".old" for a kept one.
 bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run = {});
@@ -122,7 +126,6 @@ bool IsRunFileName(std::string_view name, std::string_view mark, std::string_vie
 struct Facts {
   std::string mark;
   uid_t user = 0;            // who runs the recovery
-  dev_t device = 0;          // the file system of the journal's folder
   Look journal;              // what stands at the journal's name
   bool othersMayWrite = false;  // and another user could have written it
   bool empty = false;        // it holds no byte
@@ -135,6 +138,9 @@ struct Facts {
   std::vector<std::string> runFiles;
   struct File {
     bool lost = false;       // the name is no longer the link it was
+    // The file system of the folder its names lie in: that of the journal's
+    // folder, or of the folder a link leads to, which may be another.
+    dev_t device = 0;
     Look target, temporary, kept;
     bool writable = true;    // the target may be replaced
     // The kept file holds nothing that the target does not: a second name
@@ -161,8 +167,7 @@ struct EntryState {
   // The target is as before the run: its old file, or none where there was none.
   bool Earlier(const Entry& e) const { return target == Target::kOld || (target == Target::kAbsent && !e.oldId); }
 };
-EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records records, dev_t device,
-                    uid_t user = ::geteuid());
+EntryState Classify(const Entry& e, const Facts::File& x, Journal::Records records, uid_t user = ::geteuid());
 // Looks at the three names of `e` now; a look that fails counts as no file.
 Facts::File LookAtEntry(const Entry& e);
 
@@ -226,7 +231,7 @@ struct SetState {
   std::vector<std::string> targets, newer, older, kept, waiting;
 };
 
-SetState StateOf(const Journal& j, dev_t device);
+SetState StateOf(const Journal& j);
 // "; the earlier files are kept as ...; the new ones wait as ..."
 std::string KeptClause(const SetState& s);
 // "A is new, B and C are old"

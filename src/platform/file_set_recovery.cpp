@@ -10,11 +10,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <tuple>
 #include <variant>
 
+#include "platform/ascii_text.h"
 #include "platform/file_set.h"
 #include "platform/file_set_journal.h"
 #include "platform/folder_list.h"
@@ -158,6 +162,15 @@ std::optional<bool> KeptInTarget(int dir, const std::string& kept, const std::st
   return y->starts_with(*x);
 }
 
+// `folder` is one of the folders on the way to `file`, both absolute and
+// without links.
+bool OnTheWay(const fs::path& folder, const fs::path& file) {
+  auto f = file.begin();
+  for (auto d = folder.begin(); d != folder.end(); ++d, ++f)
+    if (f == file.end() || *d != *f) return false;
+  return f != file.end();
+}
+
 // Every fact the decision needs about the journal of `mark`, with the run's
 // files named and their folders open in `folders`; or the outcome that ends
 // the recovery of this journal before anything is decided.
@@ -165,7 +178,6 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   Facts f;
   f.mark = std::string(mark);
   f.user = ::geteuid();
-  f.device = at.status.st_dev;
   f.locks = at.locks;
   const std::string name = JournalName(mark);
   const std::string by = "an interrupted run of " + std::string(mark);
@@ -215,15 +227,22 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
   // Every folder that the journal's links lead to is locked before any file
   // is looked at, so that a run taking those locks cannot change what was
   // seen. A link acts only while it still leads to the file it led to; a
-  // look on the way that fails says nothing about where it leads.
+  // look on the way that fails says nothing about where it leads, and
+  // neither does a folder missing on the way the journal names (a share
+  // that is not mounted now): the walk read the link at the name and
+  // followed it as far as the folders go, along that way.
   for (Entry& e : j.entries) {
     e.dir = at.fd;
     if (e.via.empty()) continue;
     WriteTarget place;
     const bool open = place.OpenIn(at.fd, at.reached, e.name, true);
     const int err = place.error();
-    if (!open && !place.refused() && err != ENOENT && err != ENOTDIR)
-      return TryAgain("look at " + Printable(e.name) + " after " + by, err);
+    const bool missing = err == ENOENT || err == ENOTDIR;
+    if (!open && !place.refused() && missing && OnTheWay(place.file(), e.via))
+      return TryAgain("reach the folder '" + Printable(place.file().native()) + "' on the way to " +
+                          Printable(e.name) + " after " + by,
+                      err);
+    if (!open && !place.refused() && !missing) return TryAgain("look at " + Printable(e.name) + " after " + by, err);
     if (!open || !place.followed() || place.file() != e.via) {
       e.dir = -1;
       continue;
@@ -239,6 +258,10 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
       f.files.push_back(x);
       continue;
     }
+    struct stat folder {};
+    if (::fstat(e.dir, &folder) != 0)
+      return TryAgain("look at the folder of " + Printable(e.name) + " after " + by, errno);
+    x.device = folder.st_dev;
     for (const auto& [look, file] : {std::pair{&x.target, &e.file}, {&x.temporary, &e.temporary}, {&x.kept, &e.kept}}) {
       *look = LookAt(e.dir, *file, e.Shown(*file));
       if (look->kind == Look::Kind::kError)
@@ -302,7 +325,7 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
   for (const Entry& e : j.entries) targets.push_back(Printable(e.name));
   for (const std::string& n : d.names) names.push_back(Printable(n));
   const std::string list = NameList(targets);
-  const std::string check = "check " + list + KeptClause(StateOf(j, f.device));
+  const std::string check = "check " + list + KeptClause(StateOf(j));
   const std::string begun = by + " had begun to replace " + list;
   if (d.why == W::kReadOnly) return IsAre(names, "read-only") + " since " + begun + ": nothing was put back; " + check;
   if (d.why == W::kReplaced)
@@ -368,7 +391,7 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   auto failed = [&] {
     const int err = errno;
     if (d.kind == K::kClear) return TryAgain(doing, err);
-    const SetState state = StateOf(j, f.device);
+    const SetState state = StateOf(j);
     return JournalOutcome::InForce("Could not " + doing + " (" + std::strerror(err) + "): " + NewOldClause(state) +
                                    KeptClause(state) + ".");
   };
@@ -411,109 +434,263 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
 
 // ---- What a journal set aside asks of the user ---------------------------------
 
+// One target of a set that a run left half done, as a notice gives it: the
+// version its name holds, and the run's files beside it.
+struct Standing {
+  enum class Holds { kEarlier, kNew, kGone, kOther };
+  std::string target;         // as the steps name it; empty: it cannot be told
+  std::string kept, waiting;  // the run's kept earlier file and new file, empty where none
+  Holds holds = Holds::kOther;
+  bool keptDup = false;     // the kept file is the target, or holds its bytes
+  bool waitingDup = false;  // the new file holds the target's bytes
+  bool noneBefore = false;  // there was no earlier file
+};
+
+// The steps that make the set whole one way or the other, each a file at a
+// time, and that delete nothing but the journal and the run's files that
+// hold no version of their own: a file that may be the only copy of a
+// version is renamed, or kept, never replaced. Where a target cannot be
+// told, every version is kept and the user is told to check the set.
+std::string Steps(const std::vector<Standing>& set, const std::string& journal) {
+  using H = Standing::Holds;
+  const bool known = std::all_of(set.begin(), set.end(), [](const Standing& s) { return !s.target.empty(); });
+  // The renames of one direction, and the run's files that still hold no
+  // version of their own after them.
+  auto way = [&](bool back, std::vector<std::string>& renames, std::vector<std::string>& dups) {
+    for (const Standing& s : set) {
+      const bool asWanted = back ? s.holds == H::kEarlier : s.holds == H::kNew || s.waitingDup;
+      const std::string aside = "rename " + s.target + " to a name of your own";
+      if (!asWanted) {
+        const bool ready = back ? !s.kept.empty() && !s.keptDup : !s.waiting.empty() && !s.waitingDup;
+        if (!ready && !(back && s.noneBefore)) return false;
+        // What the target holds goes to a name of the user's own where no
+        // other copy of it is left.
+        if (s.holds != H::kGone && !(back ? s.waitingDup : s.keptDup)) renames.push_back(aside);
+        if (ready) renames.push_back("rename " + (back ? s.kept : s.waiting) + " onto " + s.target);
+        continue;
+      }
+      if (s.keptDup) dups.push_back(s.kept);
+      if (s.waitingDup) dups.push_back(s.waiting);
+    }
+    return !renames.empty();
+  };
+  auto then = [&](std::vector<std::string> dups) {
+    dups.insert(dups.begin(), journal);
+    return "delete " + NameList(dups);
+  };
+  std::string text;
+  std::vector<std::string> backRenames, backDups, newRenames, newDups;
+  const bool back = known && way(true, backRenames, backDups);
+  const bool forward = known && way(false, newRenames, newDups);
+  const bool allEarlier = std::all_of(set.begin(), set.end(), [](const Standing& s) { return s.holds == H::kEarlier; });
+  const bool allNew = std::all_of(set.begin(), set.end(), [](const Standing& s) { return s.holds == H::kNew; });
+  if (known && (allEarlier || allNew)) {
+    std::vector<std::string> dups;
+    for (const Standing& s : set) {
+      if (s.keptDup) dups.push_back(s.kept);
+      if (s.waitingDup) dups.push_back(s.waiting);
+    }
+    text += "\nTo keep the files as they stand, " + then(dups) + ".";
+  }
+  if (back && !allEarlier)
+    text += "\nTo go back to the earlier files, " + NameList(backRenames) + ", then " + then(backDups) + ".";
+  if (forward && !allNew) text += "\nTo make them all new, " + NameList(newRenames) + ", then " + then(newDups) + ".";
+  if (!text.empty()) return text + "\nThe files of its runs left after that hold only versions not chosen.";
+  // Neither way can be told whole: every version is kept.
+  std::vector<std::string> keep, dups;
+  for (const Standing& s : set) {
+    for (const auto& [file, dup] : {std::pair{&s.kept, s.keptDup}, {&s.waiting, s.waitingDup}}) {
+      if (file->empty()) continue;
+      (dup ? dups : keep).push_back(*file);
+    }
+  }
+  return "\nWhat to do cannot be told" + std::string(known ? "" : " for every file") + ": to keep every version, " +
+         (keep.empty() ? "" : "rename " + NameList(keep) + " to names of your own, then ") + then(dups) +
+         ", and check the files of the set: they may not belong together.";
+}
+
 // For each file of a journal set aside in the folder: which version stands
 // under its name and where the other one is kept, and how to keep either.
 std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
   using T = EntryState::Target;
   using S = EntryState::Slot;
+  using H = Standing::Holds;
   NameFiles(j);
   OpenFolders folders;
   const bool both = j.records == Journal::Records::kBoth;
-  std::vector<std::string> targets, now, runFiles, back;
+  std::vector<std::string> targets, now;
+  std::vector<Standing> set;
+  bool replaced = false;
   for (Entry& e : j.entries) {
     e.dir = e.via.empty() ? at.fd : folders.Open(e.via.parent_path());
+    const int openError = e.dir < 0 ? errno : 0;
     const std::string name = Printable(e.name);
     const fs::path dir = e.via.empty() ? at.folder : e.via.parent_path();
     // Full names where the version stands; plain names in the steps, for
     // the files of the folder itself.
     const std::string kept = "'" + Printable((dir / e.kept).native()) + "'";
     const std::string waits = "'" + Printable((dir / e.temporary).native()) + "'";
-    const std::string keptStep = e.via.empty() ? e.kept : kept;
     targets.push_back(name);
-    const Facts::File x = LookAtEntry(e);
-    if (x.target.kind == Look::Kind::kError) {
-      now.push_back(name + " could not be looked at (" + std::strerror(x.target.error) + ").");
+    Standing& st = set.emplace_back();
+    Facts::File x = LookAtEntry(e);
+    if (x.lost || x.target.kind == Look::Kind::kError) {
+      const int err = x.lost ? openError : x.target.error;
+      now.push_back(name + " could not be looked at (" + std::strerror(err) + ").");
       continue;
     }
-    const EntryState c = Classify(e, x, j.records, at.status.st_dev);
+    // Before the second record, a kept file holds what its target does not
+    // unless it is a second name or a copy of it.
+    if (!both && x.kept.kind == Look::Kind::kFile && x.target.kind == Look::Kind::kFile)
+      x.keptInTarget = KeptInTarget(e.dir, e.kept, e.file, x.kept.st, x.target.st).value_or(false);
+    const EntryState c = Classify(e, x, j.records);
     const bool hasKept = c.kept == S::kRun || c.kept == S::kOnlyCopy;
     const bool hasNew = c.waiting == S::kRun;
-    if (x.kept.Exists()) runFiles.push_back(keptStep);
-    if (x.temporary.Exists()) runFiles.push_back(e.via.empty() ? e.temporary : waits);
     const bool isNew = c.target == T::kNew;
-    const bool isOld = both && c.target == T::kOld;
-    const bool sameAsKept = hasKept && x.target.kind == Look::Kind::kFile && x.target.st.st_ino == x.kept.st.st_ino &&
-                            x.target.st.st_dev == x.kept.st.st_dev;
+    const bool isOld = both ? c.target == T::kOld : c.target == T::kOld && c.kept != S::kOnlyCopy;
+    replaced = replaced || isNew || c.kept == S::kOnlyCopy;
     std::string line = name + (isNew                   ? " is the new file"
-                               : isOld                 ? " is the earlier file"
+                               : isOld && both         ? " is the earlier file"
                                : c.target == T::kAbsent ? " is not there"
                                : both                  ? " was changed since"
                                                        : " stands as it is");
-    if (hasKept && !isOld) line += "; the earlier one is kept as " + kept;
+    if (hasKept && !(isOld && both)) line += "; the earlier one is kept as " + kept;
     else if (isNew && e.oldId) line += "; its earlier one is gone";
     if (hasNew) line += "; the new one waits as " + waits;
     now.push_back(line + ".");
-    if (hasKept && !sameAsKept) back.push_back("rename " + keptStep + " onto " + name);
-    else if (isNew && !e.oldId) back.push_back("delete " + name + " (there was none before)");
+    st.target = e.via.empty() ? name : "'" + Printable(e.via.native()) + "'";
+    if (hasKept) st.kept = e.via.empty() ? e.kept : kept;
+    if (hasNew) st.waiting = e.via.empty() ? e.temporary : waits;
+    // A target that is not there holds its earlier version where it had none.
+    const bool had = both ? e.oldId.has_value() : hasKept;
+    st.holds = isNew                     ? H::kNew
+               : isOld                   ? H::kEarlier
+               : c.target == T::kAbsent ? (had ? H::kGone : H::kEarlier)
+                                         : H::kOther;
+    st.keptDup = hasKept && isOld;
+    st.noneBefore = both && !e.oldId;
   }
-  std::string text = "An interrupted run left " + NameList(targets) + " in the folder '" +
-                     Printable(at.folder.native()) + "' half replaced, and what to do could not be told. Now:";
+  std::string text = "An interrupted run " + std::string(replaced ? "left " : "had begun to replace ") +
+                     NameList(targets) + " in the folder '" + Printable(at.folder.native()) + "'" +
+                     (replaced ? " half replaced" : "") + ", and what to do could not be told. Now:";
   for (const std::string& line : now) text += "\n" + line;
-  const std::string rest = runFiles.empty() ? "" : " and " + NameList(runFiles);
-  text += "\nTo keep the files as they stand, delete " + Printable(aside) + rest + ".";
-  if (!back.empty())
-    text += "\nTo go back to the earlier files, " + NameList(back) + ", then delete " + Printable(aside) +
-            " and what is left of those files.";
-  return text;
+  return text + Steps(set, Printable(aside));
 }
 
-// What the run file `name` of the open folder `dir` holds, for a user who
-// has no journal to tell: a new file or a kept earlier one, its size, and
-// which file of the folder (of `names`) it is a second name of or a copy of.
-std::string Holds(int dir, const std::string& name, const std::vector<std::string>& names) {
-  const Look look = LookAt(dir, name, name);
-  if (look.kind != Look::Kind::kFile) return Printable(name) + " is no regular file";
-  std::string text = Printable(name) + " holds " + (name.ends_with(".old") ? "an earlier file" : "a new file") +
-                     " of " + std::to_string(look.st.st_size) + " bytes";
-  std::optional<std::string> bytes;
-  bool read = false;  // an unreadable file is the same as no other
-  for (const std::string& other : names) {
-    const Look o = LookAt(dir, other, other);
-    if (o.kind != Look::Kind::kFile || o.st.st_size != look.st.st_size) continue;
-    if (o.st.st_ino == look.st.st_ino && o.st.st_dev == look.st.st_dev)
-      return text + ", which is " + Printable(other) + " itself";
-    if (!read) bytes = ReadFileBytes(name, nullptr, ReadLimits{dir, false});
-    read = true;
-    if (bytes && ReadFileBytes(other, nullptr, ReadLimits{dir, false}) == bytes)
-      return text + ", the same as " + Printable(other);
-  }
-  return text;
+// The files `a` and `b` of the open folder `dir`, looked at as `la` and
+// `lb`, hold the same bytes; a file that cannot be read is the same as no
+// other.
+bool SameBytes(int dir, const std::string& a, const Look& la, const std::string& b, const Look& lb) {
+  if (la.kind != Look::Kind::kFile || lb.kind != Look::Kind::kFile || la.st.st_size != lb.st.st_size) return false;
+  const std::optional<std::string> x = ReadFileBytes(a, nullptr, ReadLimits{dir, false});
+  return x && ReadFileBytes(b, nullptr, ReadLimits{dir, false}) == x;
+}
+
+bool SameFile(const Look& a, const Look& b) {
+  return a.kind == Look::Kind::kFile && b.kind == Look::Kind::kFile && a.st.st_dev == b.st.st_dev &&
+         a.st.st_ino == b.st.st_ino;
 }
 
 // A journal that names no file of its run, while files of such runs lie in
-// the folder: each of them, and what it holds.
+// the folder: each of them, what it holds and which file it stands for,
+// told by the set's fixed names (ulvane's texts, in the order it writes
+// them), by a second name of a file of the folder, or by the same bytes.
 std::string RunFilesNotice(const Place& at, const std::string& aside, const struct stat& journal, std::string_view mark,
                            std::string_view run) {
+  using H = Standing::Holds;
   const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
   const std::optional<std::vector<std::string>> files = RunFilesIn(at.fd, mark, run, aside, journal);
   if (!files || files->empty())
-    return "An interrupted run left files" + where + " half replaced, and what to do could not be told; its journal " +
-           Printable(aside) + " names them. Check them, then delete " + Printable(aside) + ".";
-  // The other files of the folder, which a run file may be or copy.
+    return "An interrupted run may have left files" + where + " half replaced, and what to do could not be told; "
+           "its journal " + Printable(aside) + " names them. Check them, then delete " + Printable(aside) + ".";
+  // The other files of the folder, which a run file may stand for.
   std::vector<std::string> names;
   ForEachEntry(at.fd, [&](const std::string& n) {
     if (!n.starts_with(".")) names.push_back(n);
     return true;
   });
   std::sort(names.begin(), names.end());
-  std::string text = "An interrupted run left files" + where + " half replaced, and its journal " + Printable(aside) +
-                     " names none of them. Files of its runs there:";
-  std::vector<std::string> printable;
+  const std::vector<std::string_view> fixed = FixedTargets(mark);
+  // The run's files of each target, by their names without ".old".
+  std::map<std::string, std::pair<std::string, std::string>> groups;
   for (const std::string& file : *files) {
-    text += "\n" + Holds(at.fd, file, names) + ".";
-    printable.push_back(Printable(file));
+    if (file.ends_with(".old")) groups[file.substr(0, file.size() - 4)].first = file;
+    else groups[file].second = file;
   }
-  return text + "\nCheck them, then delete " + Printable(aside) + " and " + NameList(printable) + ".";
+  std::map<std::string, std::string> lines;
+  std::vector<Standing> set;
+  bool replaced = false, unknown = false;
+  for (const auto& [base, pair] : groups) {
+    const auto& [kept, waiting] = pair;
+    Standing& s = set.emplace_back();
+    s.kept = kept;
+    s.waiting = waiting;
+    const Look k = kept.empty() ? Look{} : LookAt(at.fd, kept, kept);
+    const Look w = waiting.empty() ? Look{} : LookAt(at.fd, waiting, waiting);
+    Look t;
+    size_t number = 0;
+    std::from_chars(base.data() + base.rfind('-') + 1, base.data() + base.size(), number);
+    for (const std::string& n : names) {
+      if (!kept.empty() && SameFile(k, t = LookAt(at.fd, n, n))) s.target = n;
+      if (!s.target.empty()) break;
+    }
+    if (s.target.empty() && number >= 1 && number <= fixed.size()) {
+      s.target = std::string(fixed[number - 1]);
+      for (const std::string& n : names)
+        if (EqualsNoCase(n, s.target)) s.target = n;
+    }
+    for (size_t i = 0; i < names.size() && s.target.empty(); ++i) {
+      t = LookAt(at.fd, names[i], names[i]);
+      if ((!kept.empty() && SameBytes(at.fd, kept, k, names[i], t)) ||
+          (!waiting.empty() && SameBytes(at.fd, waiting, w, names[i], t)))
+        s.target = names[i];
+    }
+    if (!s.target.empty()) {
+      t = LookAt(at.fd, s.target, s.target);
+      s.keptDup = SameFile(k, t) || (!kept.empty() && SameBytes(at.fd, kept, k, s.target, t));
+      s.waitingDup = !waiting.empty() && SameBytes(at.fd, waiting, w, s.target, t);
+    }
+    const std::string target = Printable(s.target);
+    const bool there = t.kind == Look::Kind::kFile;
+    const std::string now = !there ? ", which is not there" : ", which holds another file of " +
+                                                                  std::to_string(t.st.st_size) + " bytes";
+    // A kept file that its target no longer holds: the target was replaced.
+    const bool gone = !kept.empty() && !s.target.empty() && !s.keptDup;
+    replaced = replaced || gone;
+    unknown = unknown || s.target.empty();
+    s.holds = s.target.empty() ? H::kOther
+              : gone           ? (!waiting.empty() && !s.waitingDup ? H::kOther : there ? H::kNew : H::kGone)
+              : s.waitingDup   ? H::kNew
+                               : H::kEarlier;
+    for (const auto& [file, look, earlier] : {std::tuple{&kept, &k, true}, {&waiting, &w, false}}) {
+      if (file->empty()) continue;
+      std::string line = Printable(*file);
+      if (look->kind != Look::Kind::kFile) {
+        lines[*file] = line + " is no regular file";
+        continue;
+      }
+      line += std::string(" holds ") + (earlier ? "an earlier file" : "a new file") + " of " +
+              std::to_string(look->st.st_size) + " bytes";
+      const bool dup = earlier ? s.keptDup : s.waitingDup;
+      if (s.target.empty()) line += "; which file it stands for cannot be told";
+      else if (dup && earlier && SameFile(k, t)) line += ", which is " + target + " itself";
+      else if (dup) line += ", the same as " + target;
+      else if (earlier) line += " for " + target + now;
+      else line += " for " + target + (s.keptDup ? ", which holds its earlier one" : now);
+      lines[*file] = line;
+    }
+  }
+  std::string text = "An interrupted run " +
+                     std::string(replaced  ? "left files" + where + " half replaced"
+                                 : unknown ? "may have left files" + where + " half replaced"
+                                           : "left files of its runs" + where) +
+                     ", and its journal " + Printable(aside) + " names none of them. Files of its runs there:";
+  for (const auto& [file, line] : lines) text += "\n" + line + ".";
+  for (Standing& s : set) {
+    s.target = Printable(s.target);
+    s.kept = Printable(s.kept);
+    s.waiting = Printable(s.waiting);
+  }
+  return text + Steps(set, Printable(aside));
 }
 
 // What each journal that a recovery set aside, and that still lies in the

@@ -215,6 +215,7 @@ Facts FactsOf(const Case& c, const State& s) {
   Facts f = c.facts;
   for (size_t i = 0; i < 2; ++i) {
     Facts::File& x = f.files.emplace_back();
+    x.device = kDevice;
     x.lost = s.lost[i];
     if (x.lost) continue;
     const Name &target = s.at[3 * i], &kept = s.at[3 * i + 2];
@@ -340,7 +341,6 @@ Facts JournalFacts(const std::string& text) {
   Facts f;
   f.mark = "velk";
   f.user = kUser;
-  f.device = kDevice;
   f.journal.kind = Look::Kind::kFile;
   f.journal.st.st_mode = S_IFREG | 0600;
   f.journal.st.st_uid = kUser;
@@ -458,7 +458,6 @@ TEST(RecoveryDecision, WhatTheJournalIsComesBeforeAnyFileItNames) {
                 Facts& f = c.facts;
                 f.mark = "velk";
                 f.user = kUser;
-                f.device = kDevice;
                 if (kind != Look::Kind::kAbsent) {
                   f.journal.kind = kind;
                   f.journal.st.st_mode = mode;

@@ -1,6 +1,7 @@
 #include "traffic_compiler/decompiler/decompiler_main.h"
 
 #include "platform/file_set.h"
+#include "platform/file_set_journal.h"
 #include "traffic_compiler/common/console.h"
 #include "traffic_compiler/common/tool_error.h"
 #include "traffic_compiler/common/tool_files.h"
@@ -47,7 +48,10 @@ int ReadDatabaseFile(const std::filesystem::path& path, velk::FileBytes& bytes) 
   return traffic::kErrOpenInput;
 }
 
-constexpr const char* kOutputNames[] = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
+// The three texts in the order every run writes them: by that order a
+// journal's notice tells which text a run's file stands for where the
+// journal itself no longer says.
+const std::vector<std::string_view> kOutputNames = velk::set_journal::FixedTargets("ulvane");
 
 // The three files as the run writes them. An existing file spelt in
 // another case is replaced, not joined by a twin; a folder that cannot be
@@ -55,8 +59,8 @@ constexpr const char* kOutputNames[] = {"Airports.txt", "Aircraft.txt", "FlightP
 std::vector<std::filesystem::path> OutputTargets(const std::filesystem::path& folder,
                                                  std::filesystem::path& unlisted) {
   std::vector<std::filesystem::path> targets;
-  for (const char* name : kOutputNames) {
-    targets.push_back(traffic::FindFileNoCase(folder, name, &unlisted));
+  for (std::string_view name : kOutputNames) {
+    targets.push_back(traffic::FindFileNoCase(folder, std::string(name), &unlisted));
     if (targets.back().empty()) return {};
   }
   return targets;
@@ -113,7 +117,7 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   if (targets.empty()) return traffic::ReportFileError(traffic::kErrListFolder, unlisted.string());
   velk::FileSet files;
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    traffic::ConsoleWrite(std::string("Creating ") + kOutputNames[i] + " now...\n");
+    traffic::ConsoleWrite("Creating " + std::string(kOutputNames[i]) + " now...\n");
     files.emplace_back(targets[i], kTexts[i](db));
   }
   // Nothing is put in place until all three are written, so a failure never
@@ -130,7 +134,7 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
   // A text by its own name; the journal or a folder by its path.
   std::string name = failure.file.string();
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    if (failure.file == targets[i]) name = kOutputNames[i];
+    if (failure.file == targets[i]) name = std::string(kOutputNames[i]);
   }
   const int code = traffic::ReportFileError(
       failure.step == velk::SetFailure::Step::kWrite ? traffic::kErrWriteOutput : traffic::kErrCreateFile, name);

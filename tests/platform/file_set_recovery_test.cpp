@@ -1,0 +1,250 @@
+// The recovery of a set whose files are the user's own links into a folder
+// elsewhere: a share that is away for a while, or another file system.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_ops.h"
+#include "platform/file_set.h"
+#include "support/test_support.h"
+
+namespace velk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Names;
+using test::ReadFile;
+using test::RecoverSet;
+using test::TempDir;
+using test::WriteFile;
+using namespace std::string_literals;
+
+// `set` holding a.txt and b.txt as links that climb to `share`, each with
+// its earlier bytes; the writer killed at `step`.
+void KillThroughLinks(const fs::path& set, const fs::path& share, const std::string& step) {
+  fs::create_directories(set);
+  for (const char* name : {"a.txt", "b.txt"}) {
+    WriteFile(share / name, std::string("old ") + name[0]);
+    fs::create_symlink(fs::relative(share / name, set), set / name);
+  }
+  test::KillAtFileStep(step, [&] { ReplaceFilesInTurn({{set / "a.txt", "new a"}, {set / "b.txt", "new b"}}); });
+}
+
+std::vector<std::optional<std::string>> Set(const fs::path& share) {
+  return {ReadFile(share / "a.txt"), ReadFile(share / "b.txt")};
+}
+
+// A folder missing on the way the journal names, or a file in its place,
+// is no verdict on where the link leads: nothing is set aside, readers
+// stop, and once the folder is back the set is finished. A link that leads
+// elsewhere now is one that changed.
+TEST(FileSetThroughLinks, AFolderMissingOnTheWayIsTriedAgain) {
+  TempDir dir;
+  const fs::path set = dir / "set", share = dir / "share/x", away = dir / "away";
+  KillThroughLinks(set, share, "rename b.txt");
+  ASSERT_EQ(Set(share), (std::vector<std::optional<std::string>>{"new a", "old b"}));
+  const std::set<std::string> left = Names(share);
+  fs::rename(share, away);
+  for (const int err : {ENOENT, ENOTDIR}) {
+    if (err == ENOTDIR) WriteFile(share, "not a folder");
+    const SetRecovery r = RecoverSet(set);
+    EXPECT_EQ(r.lines, std::vector<std::string>{"Could not reach the folder '" + share.string() + "' on the way to "
+                                                "a.txt after an interrupted run of velk (" + std::strerror(err) +
+                                                "): nothing was changed, and the next run tries again."});
+    EXPECT_TRUE(r.unfinished && !r.Readable());
+    EXPECT_EQ(Names(set), (std::set<std::string>{".velk.journal", "a.txt", "b.txt"}));
+    EXPECT_EQ(Names(away), left);
+  }
+  fs::remove(share);
+  fs::rename(away, share);
+  const SetRecovery back = RecoverSet(set);
+  EXPECT_EQ(back.lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an interrupted run of "
+                                                 "velk had left half done."});
+  EXPECT_TRUE(back.Readable());
+  EXPECT_EQ(Set(share), (std::vector<std::optional<std::string>>{"new a", "new b"}));
+  EXPECT_EQ(Names(share), (std::set<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt"}));
+
+  // The link of a.txt now names another folder, which is missing too.
+  const fs::path moved = dir / "moved", elsewhere = dir / "moved-share/y";
+  KillThroughLinks(moved, elsewhere, "rename b.txt");
+  fs::remove(moved / "a.txt");
+  fs::create_symlink("../moved-share/z/a.txt", moved / "a.txt");
+  const SetRecovery changed = RecoverSet(moved);
+  ASSERT_EQ(changed.lines.size(), 1u);
+  EXPECT_TRUE(changed.lines[0].starts_with("a.txt changed after an interrupted run of velk")) << changed.lines[0];
+  EXPECT_EQ(Set(elsewhere), (std::vector<std::optional<std::string>>{"new a", "old b"}));
+}
+
+// A target whose link leads onto another file system is carried through
+// like any: its files lie in the folder it leads to, all on that one.
+TEST(FileSetThroughLinks, ATargetOnAnotherFileSystemIsCarriedThrough) {
+  TempDir dir;
+  const fs::path shm = "/dev/shm";
+  struct stat here {}, there {};
+  if (::stat(dir.path().c_str(), &here) != 0 || ::stat(shm.c_str(), &there) != 0 || here.st_dev == there.st_dev ||
+      ::access(shm.c_str(), W_OK) != 0)
+    GTEST_SKIP() << "no second file system to write to";
+  const fs::path share = shm / dir.path().filename();
+  struct Removed {
+    fs::path path;
+    ~Removed() { fs::remove_all(path); }
+  } removed{share};
+  const std::pair<const char*, const char*> cases[] = {
+      {"rename b.txt", "Finished replacing a.txt and b.txt, which an interrupted run of velk had left half done."},
+      {"link .velk-set-", "Removed what an interrupted run of velk left; a.txt and b.txt are as before."}};
+  for (const auto& [step, line] : cases) {
+    const fs::path set = dir / step, files = share / step;
+    KillThroughLinks(set, files, step);
+    const SetRecovery r = RecoverSet(set);
+    EXPECT_EQ(r.lines, std::vector<std::string>{line}) << step;
+    EXPECT_TRUE(r.Readable()) << step;
+    EXPECT_EQ(Names(files), (std::set<std::string>{"a.txt", "b.txt"})) << step;
+    EXPECT_EQ(Names(set), (std::set<std::string>{"a.txt", "b.txt"})) << step;
+  }
+}
+
+// The bytes of every file in `folder`, the journals aside.
+std::multiset<std::string> Versions(const fs::path& folder) {
+  std::multiset<std::string> out;
+  for (const std::string& name : Names(folder))
+    if (name.find(".journal") == std::string::npos) out.insert(*ReadFile(folder / name));
+  return out;
+}
+
+// Carries out in a copy of `folder` the way of `notice` that begins with
+// `way` ("To go back to the earlier files, "), word for word: its renames
+// onto a name or to a name of the user's own, its deletions. The copy, or
+// nothing when the notice gives no such way.
+std::optional<fs::path> Follow(const fs::path& folder, const std::string& notice, const std::string& way) {
+  const size_t at = notice.find("\n" + way);
+  if (at == std::string::npos) return std::nullopt;
+  const size_t end = notice.find('\n', at + 1);
+  std::string text = notice.substr(at + 1 + way.size(), end == std::string::npos ? std::string::npos : end - at - 1 - way.size());
+  if (text.ends_with(".")) text.pop_back();
+  const fs::path copy = folder.string() + "-followed";
+  fs::remove_all(copy);
+  fs::copy(folder, copy);
+  // The steps, split where NameList joins them.
+  std::vector<std::string> words;
+  for (size_t from = 0;;) {
+    size_t next = std::min(text.find(", ", from), text.find(" and ", from));
+    words.push_back(text.substr(from, next - from));
+    if (next == std::string::npos) break;
+    from = next + (text.compare(next, 2, ", ") == 0 ? 2 : 5);
+  }
+  int own = 0;
+  std::string verb;
+  for (std::string w : words) {
+    if (w.starts_with("and ")) w.erase(0, 4);
+    if (w.starts_with("check ")) break;
+    for (const char* v : {"then ", "rename ", "delete "})
+      if (w.starts_with(v)) {
+        w.erase(0, std::string(v).size());
+        if (std::string(v) != "then ") verb = v;
+        if (w.starts_with("rename ") || w.starts_with("delete ")) verb = w.substr(0, 7), w.erase(0, 7);
+      }
+    for (const char* tail : {" to a name of your own", " to names of your own"})
+      if (w.ends_with(tail)) {
+        w.erase(w.size() - std::string(tail).size());
+        fs::rename(copy / w, copy / ("mine-" + std::to_string(++own)));
+        w.clear();
+      }
+    if (w.empty()) continue;
+    if (const size_t onto = w.find(" onto "); onto != std::string::npos) {
+      fs::rename(copy / w.substr(0, onto), copy / w.substr(onto + 6));
+    } else if (verb == "delete ") {
+      EXPECT_TRUE(fs::remove(copy / w)) << w;
+    } else if (verb == "rename ") {
+      fs::rename(copy / w, copy / ("mine-" + std::to_string(++own)));  // one of a list "to names of your own"
+    }
+  }
+  return copy;
+}
+
+// Every notice of a journal set aside, followed word for word, keeps every
+// version and, in each way that it offers, leaves the set whole: all earlier
+// files, or all new. A first record lost to a power cut while the run's
+// files lie in the folder, with the set's names known to the notice
+// (ulvane's) or not (velk's), and whole journals whose files were changed.
+TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
+  TempDir dir;
+  const std::vector<std::string> texts = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
+  struct Case {
+    const char* name;
+    const char* mark;
+    const char* killedAt;
+    bool zeroed;  // the journal's first record lost
+    std::function<void(const fs::path& folder)> change;
+    std::vector<std::string> ways;  // that the notice must give
+  };
+  const std::vector<Case> cases = {
+      {"among the renames", "ulvane", "rename FlightPlans.txt", true, {},
+       {"To go back to the earlier files, ", "To make them all new, "}},
+      {"before the renames", "ulvane", "rename Airports.txt", true, {},
+       {"To keep the files as they stand, ", "To make them all new, "}},
+      {"velk's, among the renames", "velk", "rename FlightPlans.txt", true, {}, {}},
+      {"edited", "velk", "rename FlightPlans.txt", false,
+       [](const fs::path& f) { WriteFile(f / "Aircraft.txt", "the user's"); }, {"To go back to the earlier files, "}},
+      {"the second record lost", "velk", "rename Aircraft.txt", false,
+       [](const fs::path& f) {
+         std::string text = *ReadFile(f / ".velk.journal");
+         text.resize(text.find("committed"));
+         WriteFile(f / ".velk.journal", text);
+       },
+       {"To go back to the earlier files, "}},
+  };
+  for (const Case& c : cases) {
+    const fs::path folder = dir / c.name;
+    for (const std::string& t : texts) WriteFile(folder / t, "old " + t);
+    test::KillAtFileStep(c.killedAt, [&] {
+      SetProgramMark(c.mark);
+      ReplaceFilesInTurn({{folder / texts[0], "new " + texts[0]}, {folder / texts[1], "new " + texts[1]},
+                          {folder / texts[2], "new " + texts[2]}});
+    });
+    const fs::path journal = folder / ("." + std::string(c.mark) + ".journal");
+    if (c.zeroed) WriteFile(journal, std::string(fs::file_size(journal), '\0'));
+    if (c.change) c.change(folder);
+    ASSERT_TRUE(RecoverSet(folder).attention) << c.name;
+    const std::multiset<std::string> versions = Versions(folder);
+    const std::string notice = RecoverSet(folder).Refusal();
+    ASSERT_NE(notice.find(".journal.aside"), std::string::npos) << c.name << "\n" << notice;
+    // Half replaced only where a target was.
+    EXPECT_EQ(notice.find("half replaced") != std::string::npos, c.killedAt != "rename Airports.txt"s)
+        << c.name << "\n" << notice;
+    const std::vector<std::string> all = {"To keep the files as they stand, ", "To go back to the earlier files, ",
+                                          "To make them all new, ", "What to do cannot be told"};
+    for (const std::string& way : all) {
+      const std::optional<fs::path> copy = Follow(folder, notice, way);
+      const bool wanted = std::find(c.ways.begin(), c.ways.end(), way) != c.ways.end();
+      EXPECT_EQ(copy.has_value(), wanted || (c.ways.empty() && way == all.back())) << c.name << ", " << way << "\n"
+                                                                                  << notice;
+      if (!copy) continue;
+      // Nothing that held a version of its own is gone.
+      std::multiset<std::string> now = Versions(*copy);
+      for (const std::string& v : versions)
+        EXPECT_TRUE(now.count(v) > 0) << c.name << ", " << way << ": \"" << v << "\" is gone\n" << notice;
+      const SetRecovery r = RecoverSet(*copy);
+      EXPECT_TRUE(r.Readable()) << c.name << ", " << way << "\n" << r.Text() << r.Refusal();
+      if (way == all.back()) continue;
+      std::set<std::string> held;
+      for (const std::string& t : texts) held.insert(ReadFile(*copy / t).value_or("-").substr(0, 4));
+      EXPECT_TRUE(held == std::set<std::string>{"old "} || held == std::set<std::string>{"new "})
+          << c.name << ", " << way << "\n" << notice;
+    }
+  }
+  SetProgramMark("velk");
+}
+
+}  // namespace
+}  // namespace velk
