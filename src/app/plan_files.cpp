@@ -28,6 +28,7 @@ void EmptyPlan(PlanState& plan) {
   std::vector<Flight>().swap(plan.WorkList);
   plan.WorkListIndex.clear();
   plan.WorkListNotes.clear();
+  plan.KnownFiles.clear();
 }
 
 bool PlanAircraftMissing(const PlanState& plan) {
@@ -56,11 +57,7 @@ bool WritePlanFiles(PlanState& plan, const ChangedFilesQuestion& overwriteChange
 }
 
 void RememberPlanFiles(PlanState& plan) {
-  const fs::path path(plan.FlightplanPath);
-  plan.KnownFiles.clear();
-  for (const fs::path& file : {path, PlanFolderFile(kAirportsFileName), PlanFolderFile(kAircraftFileName),
-                               path.parent_path() / kRemovedFlightsFileName})
-    if (!file.empty()) Remember(plan.KnownFiles, KnowFile(file));
+  Remember(plan.KnownFiles, KnowFile(fs::path(plan.FlightplanPath).parent_path() / kRemovedFlightsFileName));
 }
 
 std::optional<bool> SaveAsReplacesOtherAircraftFile(const std::string& oldPath, const std::string& newPath) {

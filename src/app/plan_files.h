@@ -18,7 +18,7 @@ namespace velk {
 bool PlanFileExists(const std::string& path);
 
 // Drops the loaded plan: flights, plan aircraft, airports with their index,
-// installed aircraft and the search work list.
+// installed aircraft, the search work list and what was known of its files.
 void EmptyPlan(PlanState& plan);
 
 // True when some plan aircraft's title is not installed. Only usable
@@ -41,8 +41,10 @@ bool WritePlanFiles(PlanState& plan, const ChangedFilesQuestion& overwriteChange
                     SetRecovery* recovered = nullptr, std::filesystem::path* unlisted = nullptr,
                     std::vector<std::string>* copiesNotMade = nullptr);
 
-// Takes note of the plan's files as they are now, just after they were
-// read: the plan, Airports.txt, Aircraft.txt and "Removed Flights.txt".
+// Takes note of the plan's file that opening it does not read, "Removed
+// Flights.txt", as it is now. The files read (the plan, Airports.txt and
+// Aircraft.txt) are known from their reads, never looked at again, so that
+// a change made since is asked about at the next save.
 void RememberPlanFiles(PlanState& plan);
 
 // Saving the plan as `newPath` would replace an Aircraft.txt that belongs to

@@ -32,16 +32,18 @@ void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
   }
 }
 
-bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, std::string& bytes) {
+// Reads the file `name` beside the plan once, and notes what is known of it
+// from that read in Plan().KnownFiles.
+bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, FileBytes& bytes) {
   std::filesystem::path unlisted;
   const std::filesystem::path path = PlanFolderFile(name, &unlisted);
-  auto data = path.empty() ? std::nullopt : ReadFileBytes(path);
-  if (!data) {
+  KnownFile known;
+  if (path.empty() || ReadKnownFile(path, bytes, known) != RegularReadResult::kOk) {
     ShowMessageBox(path.empty() ? ListFailedMessage(unlisted) : notFoundMessage, kMbOk | kMbIconCritical,
                    kProgramTitle, MainWindowOwner());
     return false;
   }
-  bytes = std::move(*data);
+  Remember(Plan().KnownFiles, std::move(known));
   return true;
 }
 
@@ -94,9 +96,9 @@ bool ReadAircraftTxt() {
   PlanState& plan = Plan();
   plan.PlanAircraftList.clear();
   plan.HighestAircraftNumber = 0;
-  std::string bytes;
+  FileBytes bytes;
   if (!ReadPlanFolderFile(kAircraftFileName, kAircraftNotFoundMessage, bytes)) return false;
-  plan.PlanAircraftList = ParseAircraftTxt(bytes, plan.HighestAircraftNumber);
+  plan.PlanAircraftList = ParseAircraftTxt(bytes.view(), plan.HighestAircraftNumber);
   return true;
 }
 
@@ -131,9 +133,9 @@ bool ReadAirportsTxt() {
   PlanState& plan = Plan();
   plan.Airports.clear();
   plan.AirportIndex.Clear();
-  std::string bytes;
+  FileBytes bytes;
   if (!ReadPlanFolderFile(kAirportsFileName, kAirportsNotFoundMessage, bytes)) return false;
-  plan.Airports = ParseAirportsTxt(bytes);
+  plan.Airports = ParseAirportsTxt(bytes.view());
   for (size_t i = 0; i < plan.Airports.size(); ++i) {
     // A second airport of the same code keeps its place but is not indexed.
     plan.AirportIndex.Add(plan.Airports[i].Icao, static_cast<int>(i));

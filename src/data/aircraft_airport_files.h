@@ -35,7 +35,8 @@ std::vector<PlanAircraft> ParseAircraftTxt(std::string_view text, int& highestNu
 std::vector<Airport> ParseAirportsTxt(std::string_view text);
 
 // Fills Plan().PlanAircraftList and HighestAircraftNumber from Aircraft.txt
-// beside the plan. A file that cannot be read gives kAircraftNotFoundMessage
+// beside the plan, read once, and notes in Plan().KnownFiles what that read
+// knew of it (ReadKnownFile). A file that cannot be read gives kAircraftNotFoundMessage
 // (a folder that cannot be listed, its ListFailedMessage) and false, with no
 // aircraft.
 bool ReadAircraftTxt();
@@ -56,7 +57,7 @@ bool StageAircraftTxt(FileSet& files, FileCopies& copies, std::filesystem::path*
 bool WriteAircraftTxt(std::vector<std::string>* copiesNotMade = nullptr);
 
 // Fills Plan().Airports and rebuilds Plan().AirportIndex from Airports.txt
-// beside the plan. A file that cannot be read gives kAirportsNotFoundMessage
+// beside the plan, noting what is known of it as ReadAircraftTxt does. A file that cannot be read gives kAirportsNotFoundMessage
 // and false, with no airports.
 bool ReadAirportsTxt();
 

@@ -167,21 +167,6 @@ unsigned WorkerCount(size_t bytes) {
   return static_cast<unsigned>(std::min<size_t>({hw, byBytes, 8}));
 }
 
-// The plan file's bytes: a regular file is read by several threads at once;
-// anything else, or a file that shrank while it was read, is read plainly.
-std::optional<FileBytes> ReadPlanBytes(const std::filesystem::path& path) {
-  FileBytes bytes;
-  const RegularReadResult read = ReadRegularFileBytes(path, bytes);
-  if (read == RegularReadResult::kOk) return bytes;
-  if (read == RegularReadResult::kCannotOpen) return std::nullopt;
-  auto plain = ReadFileBytes(path);
-  if (!plain) return std::nullopt;
-  bytes.size = plain->size();
-  bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);
-  std::memcpy(bytes.data.get(), plain->data(), bytes.size);
-  return bytes;
-}
-
 }  // namespace
 
 int CountFileLines(const std::filesystem::path& path) {
@@ -247,14 +232,18 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
 bool ReadFlightPlans(const ReadProgress& progress) {
   PlanState& plan = Plan();
   plan.Flights.clear();
-  auto bytes = ReadPlanBytes(plan.FlightplanPath);
-  if (!bytes) {
+  // Read once, by several threads; what is known of the file comes from
+  // that very read, and the bytes go once they are parsed.
+  FileBytes bytes;
+  KnownFile known;
+  if (ReadKnownFile(plan.FlightplanPath, bytes, known) != RegularReadResult::kOk) {
     if (progress) progress(0);
     ShowMessageBox(kFlightplanNotFoundMessage, kMbOk | kMbIconCritical, kProgramTitle,
                    MainWindowOwner());
     return false;
   }
-  plan.Flights = ParseFlightPlans(bytes->view(), progress);
+  Remember(plan.KnownFiles, std::move(known));
+  plan.Flights = ParseFlightPlans(bytes.view(), progress);
   return true;
 }
 

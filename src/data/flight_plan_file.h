@@ -43,7 +43,8 @@ bool ParseFlightPlanLine(std::string_view line, Flight& flight);
 // needs no end.
 std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& progress = {});
 
-// Reads Plan().FlightplanPath into Plan().Flights (emptied first). When the
+// Reads Plan().FlightplanPath into Plan().Flights (emptied first), and notes
+// in Plan().KnownFiles what that read knew of the file (ReadKnownFile). When the
 // file cannot be read it shows kFlightplanNotFoundMessage and returns false
 // with no flights; the caller judges the result by the number of flights.
 bool ReadFlightPlans(const ReadProgress& progress = {});

@@ -19,7 +19,7 @@ using namespace set_journal;
 namespace {
 
 KnownFile Known(const fs::path& file, const struct stat* st) {
-  KnownFile known{file, std::nullopt};
+  KnownFile known{file, std::nullopt, 0, 0, std::nullopt};
   if (st && S_ISREG(st->st_mode)) {
     known.identity = IdentityOf(*st);
     known.changedSeconds = st->st_ctim.tv_sec;
@@ -28,34 +28,80 @@ KnownFile Known(const fs::path& file, const struct stat* st) {
   return known;
 }
 
+// How often a file that changes while it is read is read through.
+constexpr int kMaxReads = 3;
+
 }  // namespace
 
-KnownFile KnowFile(const fs::path& path) {
+RegularReadResult ReadKnownFile(const fs::path& path, FileBytes& bytes, KnownFile& known) {
+  bytes = FileBytes{};
+  known = Known(Absolute(path), nullptr);
   WriteTarget place;
-  if (!place.Open(path)) return Known(Absolute(path), nullptr);
-  // Known by the very file whose bytes were read; one that cannot be read
-  // keeps no fingerprint, and any later change of its status then counts as
-  // a change.
+  fs::path name = path;
   struct stat st {};
-  FileBytes bytes;
-  if (ReadRegularFileBytes(place.name(), bytes, ReadLimits{place.folder(), false, SIZE_MAX, &st}) ==
-      RegularReadResult::kOk) {
-    KnownFile known = Known(place.file(), &st);
-    known.fingerprint = TextFingerprint(bytes.view());
-    return known;
+  ReadLimits limits{AT_FDCWD, true, SIZE_MAX, &st};
+  if (place.Open(path)) {
+    limits.folder = place.folder();
+    limits.followLinks = false;
+    name = place.name();
+    known.file = place.file();
+  } else if (!place.refused()) {
+    return RegularReadResult::kCannotOpen;
   }
+  RegularReadResult result;
+  const int fd = OpenRegularFile(name, result, nullptr, limits);
+  if (fd < 0) return result;
+  // The status before and after each read, of the very file read: one
+  // that changed meanwhile is read again from its start.
+  std::uint64_t fingerprint = 0;
+  for (int reads = 1;; ++reads) {
+    result = ReadOpenFile(fd, st, bytes, &fingerprint);
+    struct stat after {};
+    if (::fstat(fd, &after) != 0) {
+      result = RegularReadResult::kReadFailed;
+      break;
+    }
+    const bool same = IdentityOf(after) == IdentityOf(st) && after.st_ctim.tv_sec == st.st_ctim.tv_sec &&
+                      after.st_ctim.tv_nsec == st.st_ctim.tv_nsec;
+    if (result == RegularReadResult::kOk && same) break;
+    if (reads == kMaxReads) {
+      result = RegularReadResult::kReadFailed;
+      break;
+    }
+    st = after;
+  }
+  ::close(fd);
+  if (result != RegularReadResult::kOk) {
+    bytes = FileBytes{};
+    return result;
+  }
+  known = Known(known.file, &st);
+  known.fingerprint = fingerprint;
+  return result;
+}
+
+KnownFile KnowFile(const fs::path& path) {
+  FileBytes bytes;
+  KnownFile known;
+  if (ReadKnownFile(path, bytes, known) == RegularReadResult::kOk) return known;
+  // One that cannot be read keeps no fingerprint: any later change of its
+  // status then counts as a change.
+  WriteTarget place;
+  struct stat st {};
+  if (!place.Open(path)) return known;
   return Known(place.file(), place.Look(st) ? &st : nullptr);
 }
 
 bool StillAsKnown(const KnownFile& known, const KnownFile& now, const std::function<std::optional<std::uint64_t>()>& bytes) {
-  if (known.identity != now.identity) return false;
-  if (!now.identity) return true;
-  if (known.changedSeconds == now.changedSeconds && known.changedNanoseconds == now.changedNanoseconds) return true;
+  if (!known.identity || !now.identity) return known.identity == now.identity;
+  if (known.identity == now.identity && known.changedSeconds == now.changedSeconds &&
+      known.changedNanoseconds == now.changedNanoseconds)
+    return true;
   // Only the status changed, as a second name or a mode set and set back
-  // change it; an edit that kept the size and put the time back changed
-  // the bytes.
-  const std::optional<std::uint64_t> fingerprint = bytes();
-  return fingerprint && *fingerprint == known.fingerprint;
+  // change it, or another file with the same bytes was put in its place;
+  // an edit that kept the size and put the time back changed the bytes.
+  const std::optional<std::uint64_t> fingerprint = known.fingerprint ? bytes() : std::nullopt;
+  return fingerprint && fingerprint == known.fingerprint;
 }
 
 void MakeCopy(const fs::path& from, const fs::path& to, std::vector<std::string>* notMade) {
@@ -497,6 +543,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
   std::vector<const Planned*> asKnown;
   if (options.known) {
     std::vector<fs::path> changed;
+    std::vector<KnownFile> renewed;
     for (const Planned& p : planned) {
       auto fingerprint = [&p]() -> std::optional<std::uint64_t> {
         FileBytes bytes;
@@ -506,10 +553,18 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
       };
       for (const KnownFile& k : *options.known) {
         if (k.file != p.now.file) continue;
-        if (StillAsKnown(k, p.now, fingerprint)) asKnown.push_back(&p);
-        else changed.push_back(p.given);
+        if (!StillAsKnown(k, p.now, fingerprint)) {
+          changed.push_back(p.given);
+          continue;
+        }
+        asKnown.push_back(&p);
+        // The same bytes under a new identity are known by that from now on.
+        renewed.push_back(p.now);
+        renewed.back().fingerprint = k.fingerprint;
       }
     }
+    if (options.written)
+      for (KnownFile& k : renewed) Remember(*options.written, std::move(k));
     if (!changed.empty() && !(options.overwriteChanged && options.overwriteChanged(changed))) {
       failure = SetFailure{SetFailure::Step::kDeclined, changed.front(), {}, {}};
       return false;

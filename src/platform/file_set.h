@@ -47,6 +47,7 @@
 
 #include "platform/file_ops.h"
 #include "platform/folder_lock.h"
+#include "platform/text_file.h"
 
 namespace velk {
 
@@ -69,19 +70,32 @@ void MakeCopy(const std::filesystem::path& from, const std::filesystem::path& to
 // it lands in, its identity then (none when there was no such file), the
 // time of its last change of status, which no program can set back (an
 // edit that keeps the size and puts the modification time back still moves
-// it), and a fingerprint of its bytes, which tells such an edit from a
-// change of status alone (a second name made, a mode set and set back).
+// it), and a fingerprint of its bytes (none when they could not be read),
+// which tells such an edit from a change of status alone (a second name
+// made, a mode set and set back), and a file put in its place with the
+// very same bytes from one with others.
 struct KnownFile {
   std::filesystem::path file;
   std::optional<FileIdentity> identity;
   std::int64_t changedSeconds = 0, changedNanoseconds = 0;
-  std::uint64_t fingerprint = 0;
+  std::optional<std::uint64_t> fingerprint;
   bool operator==(const KnownFile&) const = default;
 };
+// Reads the file a write to `path` lands in once, for its bytes and for what
+// is known of it: opened once at the end of the walk (WriteTarget; through
+// another user's link, which a read may follow, by the path), its identity
+// and status taken from that descriptor before and after the read, and its
+// fingerprint from the very bytes read. A file that changed while it was
+// read is read again, and after a few such reads is kReadFailed. Anything
+// but kOk leaves `bytes` empty and `known` without an identity.
+RegularReadResult ReadKnownFile(const std::filesystem::path& path, FileBytes& bytes, KnownFile& known);
+// What is known of the file at `path` now (ReadKnownFile, the bytes
+// dropped); a file that cannot be read is known by its status alone.
 KnownFile KnowFile(const std::filesystem::path& path);
 // `known` still describes what stands there now (`now`, whose fingerprint
-// is asked of `bytes` only when the status alone changed): the same file,
-// and the same bytes.
+// is asked of `bytes` only when the identity or status changed): the same
+// bytes, in the same file or in one put in its place. Nothing there now is
+// as known only when nothing was there either.
 bool StillAsKnown(const KnownFile& known, const KnownFile& now, const std::function<std::optional<std::uint64_t>()>& bytes);
 // Puts `known` in the place of what `files` knew of the same file.
 void Remember(std::vector<KnownFile>& files, KnownFile known);

@@ -63,8 +63,9 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
 
 namespace {
 
-// Below this much of a file per thread one thread is quicker.
-constexpr size_t kMinBytesPerReader = size_t{1} << 20;
+// Below this much of a file per thread one thread is quicker. A file is
+// read, and its fingerprint hashed, in blocks of this size.
+constexpr size_t kBlock = size_t{1} << 20;
 
 bool PreadAll(int fd, char* to, size_t length, off_t offset) {
   while (length > 0) {
@@ -76,6 +77,18 @@ bool PreadAll(int fd, char* to, size_t length, off_t offset) {
     offset += n;
   }
   return true;
+}
+
+std::uint64_t BlockHash(std::string_view text, size_t b) {
+  return std::hash<std::string_view>{}(text.substr(b * kBlock, kBlock));
+}
+
+// The fingerprint of a text of `size` bytes from the hashes of its blocks,
+// in order.
+std::uint64_t CombineBlockHashes(size_t size, const std::vector<std::uint64_t>& hashes) {
+  std::uint64_t h = static_cast<std::uint64_t>(size) * 0x9E3779B97F4A7C15u;
+  for (std::uint64_t x : hashes) h = (h ^ x) * 0x100000001B3u + (h >> 29);
+  return h;
 }
 
 }  // namespace
@@ -123,25 +136,41 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
   int fd = OpenRegularFile(path, why, nullptr, opening);
   if (fd < 0) return why;
   if (limits.status) *limits.status = st;
+  why = ReadOpenFile(fd, st, out);
+  ::close(fd);
+  return why;
+}
+
+RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out, std::uint64_t* fingerprint) {
+  out = FileBytes{};
+  out.size = status.st_size > 0 ? static_cast<size_t>(status.st_size) : 0;
+  const size_t blocks = (out.size + kBlock - 1) / kBlock;
+  std::vector<std::uint64_t> hashes(fingerprint ? blocks : 0);
   bool ok = true;
-  if (st.st_size > 0) {
-    out.size = static_cast<size_t>(st.st_size);
+  if (out.size > 0) {
     out.data = std::make_unique_for_overwrite<char[]>(out.size);
-    const size_t n = std::clamp<size_t>(out.size / kMinBytesPerReader, 1,
+    const size_t n = std::clamp<size_t>(out.size / kBlock, 1,
                                         std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
     std::vector<char> good(n, 0);
+    // Each thread reads whole blocks, and hashes each one while it is
+    // still fresh in the cache.
     RunParallel(n, [&](size_t k) {
-      size_t begin = out.size * k / n;
-      size_t end = out.size * (k + 1) / n;
-      good[k] = PreadAll(fd, out.data.get() + begin, end - begin, static_cast<off_t>(begin));
+      const std::string_view text = out.view();
+      for (size_t b = blocks * k / n; b < blocks * (k + 1) / n; ++b) {
+        const size_t begin = b * kBlock;
+        const size_t length = std::min(kBlock, out.size - begin);
+        if (!PreadAll(fd, out.data.get() + begin, length, static_cast<off_t>(begin))) return;
+        if (fingerprint) hashes[b] = BlockHash(text, b);
+      }
+      good[k] = 1;
     });
     ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
   }
-  ::close(fd);
   if (!ok) {
     out = FileBytes{};
     return RegularReadResult::kReadFailed;
   }
+  if (fingerprint) *fingerprint = CombineBlockHashes(out.size, hashes);
   return RegularReadResult::kOk;
 }
 
@@ -246,11 +275,10 @@ bool MayRewrite(const std::filesystem::path& file, std::string* error) {
 std::uint64_t TextFingerprint(std::string_view text) {
   // Blocks of a fixed size are hashed on their own, on several threads for
   // a large text, and their hashes combined in order: the result depends on
-  // the bytes alone.
-  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  // the bytes alone, and is the one the reader gives (ReadOpenFile).
   const std::size_t blocks = (text.size() + kBlock - 1) / kBlock;
   std::vector<std::uint64_t> hashes(blocks);
-  auto hash = [&](std::size_t b) { hashes[b] = std::hash<std::string_view>{}(text.substr(b * kBlock, kBlock)); };
+  auto hash = [&](std::size_t b) { hashes[b] = BlockHash(text, b); };
   if (blocks > 2) {
     const std::size_t threads = std::min<std::size_t>(blocks, std::max(1u, std::thread::hardware_concurrency()));
     RunParallel(threads, [&](std::size_t t) {
@@ -259,9 +287,7 @@ std::uint64_t TextFingerprint(std::string_view text) {
   } else {
     for (std::size_t b = 0; b < blocks; ++b) hash(b);
   }
-  std::uint64_t h = static_cast<std::uint64_t>(text.size()) * 0x9E3779B97F4A7C15u;
-  for (std::uint64_t x : hashes) h = (h ^ x) * 0x100000001B3u + (h >> 29);
-  return h;
+  return CombineBlockHashes(text.size(), hashes);
 }
 
 std::string WriteFailedMessage(const std::filesystem::path& path) {

@@ -52,6 +52,12 @@ enum class RegularReadResult { kOk, kCannotOpen, kNotRegular, kReadFailed };
 // `limits` as for ReadFileBytes (its maxBytes aside).
 RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out,
                                        const ReadLimits& limits = {});
+// The same for the regular file open as `fd`, of the status `status` taken
+// once it was open: read from its start, up to that size. `fingerprint`,
+// when given, receives TextFingerprint of the very bytes read, each block
+// hashed by the thread that read it while it is fresh in the cache.
+RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out,
+                               std::uint64_t* fingerprint = nullptr);
 
 // Opens a regular file for reading (the descriptor, to be closed by the
 // caller), refusing anything else as ReadRegularFileBytes does; -1, with
