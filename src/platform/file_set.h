@@ -126,6 +126,7 @@ struct SetFailure {
     kRefused,     // a target is no regular file, or is read-only
     kCreate,      // a new file, a kept old file or the journal could not be made
     kWrite,       // a new file could not be written whole
+    kCommit,      // the journal's record of the new files could not be written
     kReplace,     // a rename over a target failed
     kOvertaken,   // without locks, another run carried this one's journal through
   };
