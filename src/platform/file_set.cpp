@@ -385,11 +385,10 @@ class Run {
   }
   // The journal and the files it names stay for the next run.
   void Keep() { keep_ = true; }
-  // Another run has carried the journal through, or is carrying it: once
-  // the journal is gone, what this run made since, and only what is still
-  // just as it made it and holds no version that is not also at its
-  // target's name, goes; while the journal is still there, its files are
-  // the other run's to finish with.
+  // Another run has carried the journal through, or is carrying it: while
+  // the journal is still there, its files are the other run's to finish
+  // with; once it is gone, the new files still just as this run made them
+  // go, and the kept ones only while their target holds that very version.
   void Abandon() {
     keep_ = true;
     if (Own() != false) return;

@@ -30,8 +30,8 @@
 // What a recovery clears, finishes or puts back goes in the order that the
 // next one reads back, so that one stopped part way is carried on in the
 // same direction. Where the folder gives no lock, a writer checks before
-// each rename and removal that its journal is still its own, and stops when
-// another run has carried it through.
+// each rename and removal that its journal is still its own and the file
+// still the one it made, and stops when another run carries it through.
 #include <sys/stat.h>
 
 #include <chrono>
