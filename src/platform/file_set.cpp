@@ -336,7 +336,7 @@ class Run {
   // (errno set) otherwise.
   bool Replace(size_t i) {
     const Entry& e = j_.entries[i];
-    if (!Mine() || !NewAt(i, e.temporary)) return false;
+    if (!Mine() || !Ours(i, e.temporary)) return false;
     if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) return false;
     made_[i].first = false;
     return true;
@@ -354,16 +354,16 @@ class Run {
   }
   // Target `i` holds the run's new file, though the run has not renamed it
   // there: another run is carrying the journal through.
-  bool TakenOver(size_t i) const { return NewAt(i, j_.entries[i].file); }
+  bool TakenOver(size_t i) const { return checkOwn_ && NewAt(i, j_.entries[i].file); }
   // Removes the new file and the kept file of target `i`, which the run has
   // not replaced: only those still as the run made them, and only while no
   // other run has replaced the target. False when any of them stays.
   bool Clear(size_t i) {
     const Entry& e = j_.entries[i];
-    if (made_[i].first && !(Mine() && !TakenOver(i) && NewAt(i, e.temporary) && Remove(e, e.temporary)))
+    if (made_[i].first && !(Mine() && !TakenOver(i) && Ours(i, e.temporary) && Remove(e, e.temporary)))
       return false;
     made_[i].first = false;
-    if (made_[i].second && !(Mine() && !TakenOver(i) && KeptAt(i) && Remove(e, e.kept))) return false;
+    if (made_[i].second && !(Mine() && !TakenOver(i) && KeptOurs(i) && Remove(e, e.kept))) return false;
     made_[i].second = false;
     return true;
   }
@@ -376,7 +376,7 @@ class Run {
       const Entry& e = j_.entries[i];
       if (!made_[i].second) continue;
       if (!Mine()) return false;
-      if (KeptAt(i) && Remove(e, e.kept)) made_[i].second = false;
+      if (KeptOurs(i) && Remove(e, e.kept)) made_[i].second = false;
       else clean = false;
     }
     clean = clean && Mine() && RemoveAt(folder_, name_, shown_);
@@ -410,6 +410,12 @@ class Run {
     if (!*own) errno = EAGAIN;
     return *own;
   }
+  // Where other runs may act meanwhile (no lock), what stands at `name` of
+  // entry `i` is still the run's new file, and its kept file the one it
+  // made; the run's own names are no other run's to make where the lock
+  // keeps them out.
+  bool Ours(size_t i, const std::string& name) const { return !checkOwn_ || NewAt(i, name); }
+  bool KeptOurs(size_t i) const { return !checkOwn_ || KeptAt(i); }
   // What stands at `name` of entry `i` is the run's new file.
   bool NewAt(size_t i, const std::string& name) const {
     const Entry& e = j_.entries[i];
@@ -449,11 +455,12 @@ class Run {
       const Entry& e = j_.entries[i];
       // A kept file that could not be looked at once made goes while it
       // holds nothing that the target does not.
-      if (made_[i].second) clean = Mine() && (!e.keptId || KeptAt(i)) && Spare(i) && Remove(e, e.kept) && clean;
+      if (made_[i].second)
+        clean = Mine() && (!checkOwn_ || ((!e.keptId || KeptAt(i)) && Spare(i))) && Remove(e, e.kept) && clean;
     }
     for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
-      if (made_[i].first) clean = Mine() && NewAt(i, e.temporary) && Remove(e, e.temporary) && clean;
+      if (made_[i].first) clean = Mine() && Ours(i, e.temporary) && Remove(e, e.temporary) && clean;
     }
     if (clean && Mine()) RemoveAt(folder_, name_, shown_);
   }
@@ -585,8 +592,9 @@ struct Replacing {
       std::string why;
       if (!IsPlainName(e.name)) return Fails(SetFailure::Step::kRefused, path, EXDEV);
       if (!InSetFolder(path, why)) {
-        if (!why.empty()) failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
-        return why.empty() ? Fails(SetFailure::Step::kRefused, path, errno) : false;
+        if (why.empty()) return Fails(SetFailure::Step::kRefused, path, errno);
+        failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
+        return false;
       }
       // The journal records, and the files are made and renamed in, the
       // very folder the link led to.
