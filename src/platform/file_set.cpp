@@ -134,6 +134,10 @@ std::string SetFailureText(const SetFailure& failure) {
     case SetFailure::Step::kCreate: text = "Could not make a new file beside '" + file + "'" + because; break;
     case SetFailure::Step::kWrite: text = "Could not write '" + file + "'" + because; break;
     case SetFailure::Step::kReplace: text = "Could not replace '" + file + "'" + because; break;
+    case SetFailure::Step::kCommit:
+      text = "Could not record the replacement in the journal '" + file + "' (" + failure.reason +
+             "): no file was replaced.";
+      break;
   }
   return failure.mixed.empty() ? text : text + "\n" + failure.mixed;
 }
@@ -303,15 +307,25 @@ bool SetFolder::AlsoLock(int dir, const fs::path& shown) {
 namespace {
 
 // A run's journal while it replaces a set: removed again, with every file
-// the run made, unless the run ends otherwise.
+// the run made, unless the run ends otherwise. Where the folder gives no
+// lock, another run may take this one's journal for a killed run's and
+// carry it through meanwhile: then every rename and removal first checks
+// that the journal is still the one this run wrote and that the file is
+// still its own, and a file that may be the only copy of a version is
+// never removed.
 class Run {
  public:
-  // `checkOwn`: where the folder gives no lock, another run may take this
-  // one's journal for a killed run's and carry it through; the run then
-  // checks before each rename and removal that it still has its journal.
-  Run(Journal journal, int folder, fs::path shown, dev_t device, bool checkOwn)
+  // `checkOwn`: the folder gives no lock.
+  Run(Journal journal, int folder, fs::path shown, bool checkOwn)
       : j_(std::move(journal)), folder_(folder), name_(JournalName(j_.mark)), shown_(std::move(shown)),
-        made_(j_.entries.size()), device_(device), checkOwn_(checkOwn) {}
+        made_(j_.entries.size()), devices_(j_.entries.size()), checkOwn_(checkOwn) {
+    for (size_t i = 0; i < j_.entries.size(); ++i) {
+      struct stat st {};
+      if (::fstat(j_.entries[i].dir, &st) == 0) devices_[i] = st.st_dev;
+    }
+  }
+  // The file system of entry `i`'s folder.
+  dev_t device(size_t i) const { return devices_[i]; }
   ~Run() {
     if (!keep_) Discard();
     if (fd_ >= 0) ::close(fd_);
@@ -364,32 +378,72 @@ class Run {
     return there.kind == Look::Kind::kFile && there.st.st_dev == mine.st_dev && there.st.st_ino == mine.st_ino &&
            there.st.st_size == mine.st_size;
   }
-  // Removes the kept files and the journal; false when any stays.
+
+  // Renames the new file of entry `i` over its target: only while the
+  // journal is the run's own and the new file the one it wrote. False
+  // (errno set) otherwise.
+  bool Replace(size_t i) {
+    const Entry& e = j_.entries[i];
+    if (!Mine() || !Ours(i, e.temporary)) return false;
+    if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) return false;
+    made_[i].first = false;
+    return true;
+  }
+  // Gives target `i`, which this run replaced, its old file back (or
+  // removes it, when there was none): only while it is still the run's new
+  // file and the kept file the one the run made.
+  bool PutBack(size_t i) {
+    const Entry& e = j_.entries[i];
+    if (!Mine() || !NewAt(i, e.file)) return false;
+    if (!e.oldId) return RemoveAt(e.dir, e.file, e.Shown(e.file));
+    if (!KeptAt(i) || !RenameDurably(e.dir, e.kept, e.dir, e.file, e.Shown(e.file))) return false;
+    made_[i].second = false;
+    return true;
+  }
+  // Target `i` holds the run's new file, though the run has not renamed it
+  // there: another run is carrying the journal through.
+  bool TakenOver(size_t i) const { return checkOwn_ && NewAt(i, j_.entries[i].file); }
+  // Removes the new file and the kept file of target `i`, which the run has
+  // not replaced: only those still as the run made them, and only while no
+  // other run has replaced the target. False when any of them stays.
+  bool Clear(size_t i) {
+    const Entry& e = j_.entries[i];
+    if (made_[i].first && !(Mine() && !TakenOver(i) && Ours(i, e.temporary) && Remove(e, e.temporary)))
+      return false;
+    made_[i].first = false;
+    if (made_[i].second && !(Mine() && !TakenOver(i) && KeptOurs(i) && Remove(e, e.kept))) return false;
+    made_[i].second = false;
+    return true;
+  }
+  // Removes the kept files, then the journal, once every target holds its
+  // new file; false when any stays.
   bool End() {
     keep_ = true;
-    if (Own() != true) return false;
     bool clean = true;
     for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
-      if (made_[i].second) clean = RemoveAt(e.dir, e.kept, e.Shown(e.kept)) && clean;
+      if (!made_[i].second) continue;
+      if (!Mine()) return false;
+      if (KeptOurs(i) && Remove(e, e.kept)) made_[i].second = false;
+      else clean = false;
     }
-    clean = clean && RemoveAt(folder_, name_, shown_);
+    clean = clean && Mine() && RemoveAt(folder_, name_, shown_);
     ::fsync(folder_);
     return clean;
   }
   // The journal and the files it names stay for the next run.
   void Keep() { keep_ = true; }
-  // Another run has carried the journal through: what this run made since,
-  // and only what is still just as it made it, goes; nothing else is its
-  // to touch.
+  // Another run has carried the journal through, or is carrying it: while
+  // the journal is still there, its files are the other run's to finish
+  // with; once it is gone, the new files still just as this run made them
+  // go, and the kept ones only while their target holds that very version.
   void Abandon() {
     keep_ = true;
+    if (Own() != false) return;
     for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
-      if (made_[i].first && IsNewFile(LookAt(e.dir, e.temporary, e.Shown(e.temporary)), e.newId, device_))
-        RemoveAt(e.dir, e.temporary, e.Shown(e.temporary));
-      if (made_[i].second && Matches(LookAt(e.dir, e.kept, e.Shown(e.kept)), e.keptId, device_))
-        RemoveAt(e.dir, e.kept, e.Shown(e.kept));
+      if (made_[i].first && NewAt(i, e.temporary)) Remove(e, e.temporary);
+      if (made_[i].second && (!e.keptId || KeptAt(i)) && Spare(i)) Remove(e, e.kept);
     }
   }
 
@@ -398,22 +452,65 @@ class Run {
     return !FileStepFails("write", shown_) && WriteAll(fd_, record) && !FileStepFails("fsync", shown_) &&
            ::fsync(fd_) == 0;
   }
+  bool Mine() const {
+    const std::optional<bool> own = Own();
+    if (!own) return false;  // errno set by the look
+    if (!*own) errno = EAGAIN;
+    return *own;
+  }
+  // Where other runs may act meanwhile (no lock), what stands at `name` of
+  // entry `i` is still the run's new file, and its kept file the one it
+  // made; the run's own names are no other run's to make where the lock
+  // keeps them out.
+  bool Ours(size_t i, const std::string& name) const { return !checkOwn_ || NewAt(i, name); }
+  bool KeptOurs(size_t i) const { return !checkOwn_ || KeptAt(i); }
+  // What stands at `name` of entry `i` is the run's new file.
+  bool NewAt(size_t i, const std::string& name) const {
+    const Entry& e = j_.entries[i];
+    return Is(LookAt(e.dir, name, e.Shown(name)), [&](const Look& l) { return IsNewFile(l, e.newId, devices_[i]); });
+  }
+  // The kept file of entry `i` is the one the run made.
+  bool KeptAt(size_t i) const {
+    const Entry& e = j_.entries[i];
+    return Is(LookAt(e.dir, e.kept, e.Shown(e.kept)), [&](const Look& l) { return Matches(l, e.keptId, devices_[i]); });
+  }
+  // The kept file of entry `i` holds nothing that its target's name does
+  // not: the target is still the old file, or the very file kept.
+  bool Spare(size_t i) const {
+    const Entry& e = j_.entries[i];
+    const Look target = LookAt(e.dir, e.file, e.Shown(e.file)), kept = LookAt(e.dir, e.kept, e.Shown(e.kept));
+    return Matches(target, e.oldId, devices_[i]) ||
+           (target.kind == Look::Kind::kFile && kept.kind == Look::Kind::kFile &&
+            target.st.st_dev == kept.st.st_dev && target.st.st_ino == kept.st.st_ino);
+  }
+  // `l` passes `test`; else errno says why not.
+  template <typename Test>
+  static bool Is(const Look& l, Test test) {
+    if (test(l)) return true;
+    errno = l.kind == Look::Kind::kError ? l.error : EAGAIN;
+    return false;
+  }
+  static bool Remove(const Entry& e, const std::string& name) { return RemoveAt(e.dir, name, e.Shown(name)); }
   // The kept files go first, then the new ones from the last: a kill part
   // way leaves what a run that never got as far as its renames leaves,
-  // which the recovery tells from a run whose renames began. Nothing goes
-  // when another run has taken the journal over.
+  // which the recovery tells from a run whose renames began. Once another
+  // run has taken the journal over, only what Abandon removes goes.
   void Discard() {
-    if (begun_ && Own() != true) return;
+    if (!begun_) return;
+    if (Own() != true) return Abandon();
     bool clean = true;
     for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
-      if (made_[i].second) clean = RemoveAt(e.dir, e.kept, e.Shown(e.kept)) && clean;
+      // A kept file that could not be looked at once made goes while it
+      // holds nothing that the target does not.
+      if (made_[i].second)
+        clean = Mine() && (!checkOwn_ || ((!e.keptId || KeptAt(i)) && Spare(i))) && Remove(e, e.kept) && clean;
     }
     for (size_t i = j_.entries.size(); i-- > 0;) {
       const Entry& e = j_.entries[i];
-      if (made_[i].first) clean = RemoveAt(e.dir, e.temporary, e.Shown(e.temporary)) && clean;
+      if (made_[i].first) clean = Mine() && Ours(i, e.temporary) && Remove(e, e.temporary) && clean;
     }
-    if (begun_ && clean) RemoveAt(folder_, name_, shown_);
+    if (clean && Mine()) RemoveAt(folder_, name_, shown_);
   }
 
   Journal j_;
@@ -421,7 +518,7 @@ class Run {
   std::string name_;
   fs::path shown_;
   std::vector<std::pair<bool, bool>> made_;
-  dev_t device_;  // the file system of the set's folder
+  std::vector<dev_t> devices_;  // the file system of each entry's folder
   bool checkOwn_;
   int fd_ = -1;
   off_t first_ = 0;  // the journal's size with its first record
@@ -438,8 +535,10 @@ bool Fail(SetFailure& failure, SetFailure::Step step, const fs::path& file, int 
 
 // Gives the old file `e.file` the second name `e.kept`: a hard link, or on
 // a file system without them a copy with the file's permissions. The
-// identity of what was made goes to `e.keptId`; false (errno set) when
-// anything fails, `made` then true when a file was made all the same.
+// identity of what was made goes to `e.keptId`, also when it is not the
+// old file (another run replaced the target meanwhile), so that it can be
+// told for the run's own; false (errno set) when anything fails, `made`
+// then true when a file was made all the same.
 bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
   struct stat st {};
   if (!FileStepFails("link", e.Shown(e.kept)) && ::linkat(e.dir, e.file.c_str(), e.dir, e.kept.c_str(), 0) == 0) {
@@ -449,11 +548,11 @@ bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
       errno = kept.error;
       return false;
     }
+    if (kept.kind == Look::Kind::kFile) e.keptId = IdentityOf(kept.st);
     if (kept.kind != Look::Kind::kFile || IdentityOf(kept.st) != IdentityOf(old)) {
       errno = EAGAIN;  // the old file was replaced meanwhile
       return false;
     }
-    e.keptId = IdentityOf(kept.st);
     return true;
   }
   if (errno == EEXIST) return false;
@@ -469,79 +568,128 @@ bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
   return true;
 }
 
-}  // namespace
+// Each target where a write to it lands, checked before anything is made.
+struct Planned {
+  fs::path given;
+  Entry entry;
+  WriteTarget place;  // the folder that `entry` names files in
+  FolderLock::Key in{0, 0};  // that folder's device and inode
+  KnownFile now;      // the file a write lands in, as it is
+  const std::string* bytes;
+  mode_t mode;
+};
 
-bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOptions& options) {
-  failure = SetFailure{};
-  if (locked_ == FolderLock::Result::kBusy) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
-  if (fd_ < 0)
-    return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first,
-                openError_ ? openError_ : ENOENT);
-  // Nothing is written through a link of another user's on the way.
-  if (!refusal_.empty()) {
-    failure = SetFailure{SetFailure::Step::kRefused, folder_, refusal_, {}};
-    return false;
-  }
-  // Each target where a write to it lands, checked before anything is made.
-  struct Planned {
-    fs::path given;
-    Entry entry;
-    WriteTarget place;  // the folder that `entry` names files in
-    KnownFile now;      // the file a write lands in, as it is
-    const std::string* bytes;
-    mode_t mode;
-  };
-  std::vector<Planned> planned;
-  for (const auto& [path, bytes] : files) {
-    Planned p{path, {}, {}, {}, &bytes, NewFileMode()};
-    Entry& e = p.entry;
-    e.name = path.filename().native();
-    struct stat parent {};
+// One replacement of a set in the folder of a SetFolder, step by step; each
+// step false, with the failure filled in, when the replacement ends there.
+struct Replacing {
+  const SetOptions& options;
+  SetFailure& failure;
+  // The set's folder: as given, open, its path without links, what it is.
+  const fs::path& folder;
+  int fd;
+  const fs::path& reached;
+  const struct stat& status;
+  bool lockless;
+  std::function<bool(int, const fs::path&)> alsoLock;
+
+  std::vector<Planned> planned{};
+  std::vector<const Planned*> asKnown{};  // the targets still as the caller knew them
+  // Keeping an old file gives it a second name, which moves its time of
+  // change: a replacement that fails after that must not make the next one
+  // take the file for another program's. (Declared before the run, so that
+  // it looks once the run has removed what it made.)
+  struct Refresh {
+    const std::vector<const Planned*>& files;
+    std::vector<KnownFile>* written;
+    bool done = false;
+    ~Refresh() {
+      if (done || !written) return;
+      for (const Planned* p : files) {
+        KnownFile now = KnowFile(p->now.file);
+        if (now.identity == p->now.identity) Remember(*written, std::move(now));
+      }
+    }
+  } refresh{asKnown, options.written};
+  std::unique_ptr<Run> run{};
+
+  bool Fails(SetFailure::Step step, const fs::path& file, int err) { return Fail(failure, step, file, err); }
+  std::vector<Entry>& entries() { return run->journal().entries; }
+
+  // The folder of `path` is the set's own, as a write reaches it: the
+  // walk's folder and the set's are one. False (errno set) when not, or
+  // when it cannot be told; `why` then names a link that may not be
+  // followed.
+  bool InSetFolder(const fs::path& path, std::string& why) const {
     const fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    if (!IsPlainName(e.name) || ::stat(dir.c_str(), &parent) != 0 || parent.st_dev != stat_.st_dev ||
-        parent.st_ino != stat_.st_ino)
-      return Fail(failure, SetFailure::Step::kRefused, path, EXDEV);
-    // The one look at a link of the name: the journal records, and the
-    // files are made and renamed in, the very folder it led to.
-    std::string why;
-    if (!p.place.OpenIn(fd_, reached_, e.name, true, &why)) {
-      if (p.place.refused()) {
+    if (Absolute(dir) == Absolute(folder)) return true;
+    const int d = OpenFolderAsWritten(dir, nullptr, &why);
+    if (d < 0) return false;
+    struct stat st {};
+    const bool same = ::fstat(d, &st) == 0 && st.st_dev == status.st_dev && st.st_ino == status.st_ino;
+    ::close(d);
+    if (!same) errno = EXDEV;
+    return same;
+  }
+
+  // Looks at every target, through the one look at a link of its name.
+  bool Plan(const FileSet& files) {
+    for (const auto& [path, bytes] : files) {
+      Planned p{path, {}, {}, {0, 0}, {}, &bytes, NewFileMode()};
+      Entry& e = p.entry;
+      e.name = path.filename().native();
+      std::string why;
+      if (!IsPlainName(e.name)) return Fails(SetFailure::Step::kRefused, path, EXDEV);
+      if (!InSetFolder(path, why)) {
+        if (why.empty()) return Fails(SetFailure::Step::kRefused, path, errno);
         failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
         return false;
       }
-      return Fail(failure, SetFailure::Step::kRefused, path, p.place.error());
+      // The journal records, and the files are made and renamed in, the
+      // very folder the link led to.
+      if (!p.place.OpenIn(fd, reached, e.name, true, &why)) {
+        if (p.place.refused()) {
+          failure = SetFailure{SetFailure::Step::kRefused, path, why, {}};
+          return false;
+        }
+        return Fails(SetFailure::Step::kRefused, path, p.place.error());
+      }
+      e.dir = p.place.folder();
+      e.file = p.place.name();
+      if (p.place.followed()) {
+        e.via = p.place.file();
+        e.shownDir = e.via.parent_path();
+        if (!alsoLock(e.dir, e.shownDir)) return Fails(SetFailure::Step::kBusy, e.shownDir, EBUSY);
+      }
+      struct stat in {};
+      if (::fstat(e.dir, &in) != 0) return Fails(SetFailure::Step::kRefused, path, errno);
+      p.in = {in.st_dev, in.st_ino};
+      const Look l = LookAt(e.dir, e.file, e.Shown(e.file));
+      // A link where the walk found none was planted since.
+      if (l.kind == Look::Kind::kLink) return Fails(SetFailure::Step::kRefused, path, ELOOP);
+      if (l.kind == Look::Kind::kError) return Fails(SetFailure::Step::kRefused, path, l.error);
+      if (l.kind == Look::Kind::kOther)
+        return Fails(SetFailure::Step::kRefused, path, S_ISDIR(l.st.st_mode) ? EISDIR : EINVAL);
+      if (l.kind == Look::Kind::kFile) {
+        // Anything else but a regular file is no file to replace, nor is one
+        // marked read-only.
+        if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fails(SetFailure::Step::kRefused, path, EACCES);
+        p.mode = l.st.st_mode & 07777;
+      }
+      p.now = Known(p.place.file(), l.kind == Look::Kind::kFile ? &l.st : nullptr);
+      // One name of one folder reached through two paths (a folder mounted
+      // twice) is one target.
+      std::erase_if(planned, [&](const Planned& q) { return q.in == p.in && q.entry.file == p.entry.file; });
+      planned.push_back(std::move(p));
     }
-    e.dir = p.place.folder();
-    e.file = p.place.name();
-    if (p.place.followed()) {
-      e.via = p.place.file();
-      e.shownDir = e.via.parent_path();
-      if (!AlsoLock(e.dir, e.shownDir)) return Fail(failure, SetFailure::Step::kBusy, e.shownDir, EBUSY);
-    }
-    const Look l = LookAt(e.dir, e.file, e.Shown(e.file));
-    // A link where the walk found none was planted since.
-    if (l.kind == Look::Kind::kLink) return Fail(failure, SetFailure::Step::kRefused, path, ELOOP);
-    if (l.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kRefused, path, l.error);
-    if (l.kind == Look::Kind::kOther)
-      return Fail(failure, SetFailure::Step::kRefused, path, S_ISDIR(l.st.st_mode) ? EISDIR : EINVAL);
-    if (l.kind == Look::Kind::kFile) {
-      // Anything else but a regular file is no file to replace, nor is one
-      // marked read-only.
-      if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fail(failure, SetFailure::Step::kRefused, path, EACCES);
-      p.mode = l.st.st_mode & 07777;
-    }
-    p.now = Known(p.place.file(), l.kind == Look::Kind::kFile ? &l.st : nullptr);
-    std::erase_if(planned, [&](const Planned& q) { return q.now.file == p.now.file; });
-    planned.push_back(std::move(p));
+    // A set larger than a recovery reads could never be put right after a kill.
+    if (planned.size() > kMaxSetFiles) return Fails(SetFailure::Step::kRefused, planned.front().given, E2BIG);
+    return true;
   }
-  if (planned.empty()) return true;
-  // A set larger than a recovery reads could never be put right after a kill.
-  if (planned.size() > kMaxSetFiles) return Fail(failure, SetFailure::Step::kRefused, planned.front().given, E2BIG);
 
   // A file that another program changed since the caller read or wrote it
   // is replaced only when the caller says so.
-  std::vector<const Planned*> asKnown;
-  if (options.known) {
+  bool AskAboutChanged() {
+    if (!options.known) return true;
     std::vector<fs::path> changed;
     std::vector<KnownFile> renewed;
     for (const Planned& p : planned) {
@@ -569,147 +717,166 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
       failure = SetFailure{SetFailure::Step::kDeclined, changed.front(), {}, {}};
       return false;
     }
+    return true;
   }
-  // Keeping an old file gives it a second name, which moves its time of
-  // change: a replacement that fails after that must not make the next one
-  // take the file for another program's.
-  struct Refresh {
-    const std::vector<const Planned*>& files;
-    std::vector<KnownFile>* written;
-    bool done = false;
-    ~Refresh() {
-      if (done || !written) return;
-      for (const Planned* p : files) {
-        KnownFile now = KnowFile(p->now.file);
-        if (now.identity == p->now.identity) Remember(*written, std::move(now));
-      }
-    }
-  } refresh{asKnown, options.written};
+
+  bool JournalThere(std::string_view mark) const {
+    return LookAt(fd, JournalName(mark), folder / JournalName(mark)).kind != Look::Kind::kAbsent;
+  }
+
   // No new set goes into a folder whose last one is not carried through.
-  auto journalThere = [&](std::string_view mark) {
-    return LookAt(fd_, JournalName(mark), folder_ / JournalName(mark)).kind != Look::Kind::kAbsent;
-  };
-  for (std::string_view mark : kProgramMarks)
-    if (journalThere(mark)) return Fail(failure, SetFailure::Step::kUnfinished, Absolute(folder_), EEXIST);
+  bool NoneUnfinished() {
+    for (std::string_view mark : kProgramMarks)
+      if (JournalThere(mark)) return Fails(SetFailure::Step::kUnfinished, Absolute(folder), EEXIST);
+    return true;
+  }
+
   // The one-time copies, under the lock: a copy that a killed run left
   // unfinished under a temporary name goes first (never another program's,
   // and only where the lock says that no run of ours is making one).
-  for (const auto& [from, to] : options.copies) {
-    if (!lockless_) RemoveLeftoverTemporaries(to);
-    MakeCopy(from, to, options.copiesNotMade);
+  void MakeCopies() {
+    for (const auto& [from, to] : options.copies) {
+      if (!lockless) RemoveLeftoverTemporaries(to);
+      MakeCopy(from, to, options.copiesNotMade);
+    }
   }
 
-  Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst, ThisSpace()};
-  for (const Planned& p : planned) j.entries.push_back(p.entry);
-  NameFiles(j);
-  if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
-    return Fail(failure, SetFailure::Step::kRefused, planned.front().given, ENAMETOOLONG);
-  Run run(std::move(j), fd_, folder_ / JournalName(ProgramMark()), stat_.st_dev, lockless_);
-  std::vector<Entry>& entries = run.journal().entries;
-  if (!run.Begin()) {
-    const int err = errno;
-    if (err != EEXIST) return Fail(failure, SetFailure::Step::kCreate, run.shown(), err);
-    return Fail(failure, lockless_ ? SetFailure::Step::kBusy : SetFailure::Step::kUnfinished, Absolute(folder_), err);
-  }
-  // Without locks, two runs can begin at once: the later one backs off.
-  if (lockless_) {
-    for (std::string_view mark : kProgramMarks)
-      if (mark != ProgramMark() && journalThere(mark)) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
-  }
-  // Every new file is whole, and every identity recorded is checked, before
-  // anything is replaced.
-  for (size_t i = 0; i < entries.size(); ++i) {
-    Entry& e = entries[i];
-    struct stat st {};
-    if (!WriteNewFile(e.dir, e.temporary, *planned[i].bytes, planned[i].mode, e.Shown(e.temporary), &st)) {
+  // Makes the journal that names the targets and the run's files.
+  bool Begin() {
+    Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst, ThisSpace()};
+    for (const Planned& p : planned) j.entries.push_back(p.entry);
+    NameFiles(j);
+    if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
+      return Fails(SetFailure::Step::kRefused, planned.front().given, ENAMETOOLONG);
+    run = std::make_unique<Run>(std::move(j), fd, folder / JournalName(ProgramMark()), lockless);
+    if (!run->Begin()) {
       const int err = errno;
-      return Fail(failure, err == EEXIST ? SetFailure::Step::kCreate : SetFailure::Step::kWrite, planned[i].given, err);
+      if (err != EEXIST) return Fails(SetFailure::Step::kCreate, run->shown(), err);
+      return Fails(lockless ? SetFailure::Step::kBusy : SetFailure::Step::kUnfinished, Absolute(folder), err);
     }
-    run.made(i).first = true;
-    e.newId = IdentityOf(st);
+    // Without locks, two runs can begin at once: the later one backs off.
+    if (lockless) {
+      for (std::string_view mark : kProgramMarks)
+        if (mark != ProgramMark() && JournalThere(mark)) return Fails(SetFailure::Step::kBusy, Absolute(folder), EBUSY);
+    }
+    return true;
   }
-  for (size_t i = 0; i < entries.size(); ++i) {
-    Entry& e = entries[i];
-    const Look old = LookAt(e.dir, e.file, e.Shown(e.file));
-    if (old.kind == Look::Kind::kError) return Fail(failure, SetFailure::Step::kCreate, planned[i].given, old.error);
-    if (old.kind == Look::Kind::kAbsent) continue;
-    if (old.kind != Look::Kind::kFile) return Fail(failure, SetFailure::Step::kRefused, planned[i].given, EINVAL);
-    e.oldId = IdentityOf(old.st);
-    if (!KeepOldFile(e, old.st, run.made(i).second))
-      return Fail(failure, SetFailure::Step::kCreate, planned[i].given, errno);
-  }
-  auto overtaken = [&] {
-    run.Abandon();
-    return Fail(failure, SetFailure::Step::kOvertaken, Absolute(folder_), EBUSY);
-  };
-  if (run.Own() == false) return overtaken();
-  if (!run.Commit()) return Fail(failure, SetFailure::Step::kCreate, run.shown(), errno);
 
-  for (size_t k = 0; k < entries.size(); ++k) {
-    Entry& e = entries[k];
-    const std::optional<bool> own = run.Own();
-    if (own == false) return overtaken();
-    if (own && RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) {
-      run.made(k).first = false;
-      continue;
-    }
-    const int err = errno;
-    if (run.Own() == false) return overtaken();
-    Fail(failure, SetFailure::Step::kReplace, planned[k].given, err);
-    // The targets replaced so far get their old files back, the last
-    // first, each only while it is still this run's new file; then what is
-    // left of the run goes, the new files (from the last) before the kept
-    // ones: once a new file is gone, a kill leaves a set that the next run
-    // turns back too.
-    bool back = true;
-    for (size_t i = k; i-- > 0;) {
-      const Entry& b = entries[i];
-      if (run.Own() != true || !IsNewFile(LookAt(b.dir, b.file, b.Shown(b.file)), b.newId, stat_.st_dev)) {
-        back = false;
-        continue;
+  // Every new file is whole before anything is replaced.
+  bool WriteNewFiles() {
+    for (size_t i = 0; i < entries().size(); ++i) {
+      Entry& e = entries()[i];
+      struct stat st {};
+      if (!WriteNewFile(e.dir, e.temporary, *planned[i].bytes, planned[i].mode, e.Shown(e.temporary), &st)) {
+        const int err = errno;
+        return Fails(err == EEXIST ? SetFailure::Step::kCreate : SetFailure::Step::kWrite, planned[i].given, err);
       }
-      const bool put = b.oldId ? Matches(LookAt(b.dir, b.kept, b.Shown(b.kept)), b.keptId, stat_.st_dev) &&
-                                     RenameDurably(b.dir, b.kept, b.dir, b.file, b.Shown(b.file))
-                               : RemoveAt(b.dir, b.file, b.Shown(b.file));
-      if (put && b.oldId) run.made(i).second = false;
-      back = put && back;
+      run->made(i).first = true;
+      e.newId = IdentityOf(st);
     }
-    // The targets not reached are old, and need neither their new files nor
-    // second names of their old ones.
-    for (size_t i = entries.size(); i-- > k;) {
-      const Entry& b = entries[i];
-      if (run.Own() == true && RemoveAt(b.dir, b.temporary, b.Shown(b.temporary))) run.made(i).first = false;
-      else back = false;
+    return true;
+  }
+
+  // Every old file gets its second name, and its identity is recorded.
+  bool KeepOldFiles() {
+    for (size_t i = 0; i < entries().size(); ++i) {
+      Entry& e = entries()[i];
+      const Look old = LookAt(e.dir, e.file, e.Shown(e.file));
+      if (old.kind == Look::Kind::kError) return Fails(SetFailure::Step::kCreate, planned[i].given, old.error);
+      if (old.kind == Look::Kind::kAbsent) continue;
+      if (old.kind != Look::Kind::kFile) return Fails(SetFailure::Step::kRefused, planned[i].given, EINVAL);
+      e.oldId = IdentityOf(old.st);
+      if (!KeepOldFile(e, old.st, run->made(i).second))
+        return Fails(SetFailure::Step::kCreate, planned[i].given, errno);
     }
-    for (size_t i = entries.size(); i-- > k;) {
-      const Entry& b = entries[i];
-      if (!run.made(i).second) continue;
-      if (run.Own() == true && RemoveAt(b.dir, b.kept, b.Shown(b.kept))) run.made(i).second = false;
-      else back = false;
+    return true;
+  }
+
+  bool Overtaken() {
+    run->Abandon();
+    return Fails(SetFailure::Step::kOvertaken, Absolute(folder), EBUSY);
+  }
+
+  // Records the identities: from here on a kill leaves the new set.
+  bool Commit() {
+    if (run->Own() == false) return Overtaken();
+    if (!run->Commit()) return Fails(SetFailure::Step::kCommit, run->shown(), errno);
+    return true;
+  }
+
+  // The new files over their targets, one after the other.
+  bool RenameAll() {
+    for (size_t k = 0; k < entries().size(); ++k) {
+      if (run->Replace(k)) continue;
+      const int err = errno;
+      if (run->Own() == false) return Overtaken();
+      Fails(SetFailure::Step::kReplace, planned[k].given, err);
+      return PutBack(k);
     }
-    if (back && run.End()) return false;
+    // A journal that cannot be removed is finished by the next run.
+    run->End();
+    refresh.done = true;
+    return true;
+  }
+
+  // After the rename of target `k` failed: the targets replaced so far get
+  // their old files back, the last first; then what is left of the run
+  // goes, the new files (from the last) before the kept ones: once a new
+  // file is gone, a kill leaves a set that the next run turns back too.
+  // Each only while it is still the run's own; a target it did not reach
+  // that holds its new file says that another run is carrying the journal
+  // through, and is left to it. Always false.
+  bool PutBack(size_t k) {
+    for (size_t i = k; i < entries().size(); ++i)
+      if (run->TakenOver(i)) return Overtaken();
+    bool back = true;
+    for (size_t i = k; i-- > 0;) back = run->PutBack(i) && back;
+    for (size_t i = entries().size(); i-- > k;) back = run->Clear(i) && back;
+    if (back && run->End()) return false;
     // What is left is the next run's to carry through.
-    run.Keep();
-    const SetState now = StateOf(run.journal());
+    run->Keep();
+    const SetState now = StateOf(run->journal());
     if (!now.newer.empty())
       failure.mixed = "Could not put the earlier files back: " + NewOldClause(now) + KeptClause(now) + ".";
     return false;
   }
-  // A journal that cannot be removed is finished by the next run.
-  run.End();
-  refresh.done = true;
+
   // Each target as it stands now: the new file holds the bytes just
   // written, which need not be read again; anything else is looked at anew.
-  if (options.written) {
+  void RememberWritten() {
+    if (!options.written) return;
     for (size_t i = 0; i < planned.size(); ++i) {
-      const Entry& e = entries[i];
+      const Entry& e = entries()[i];
       const Look now = LookAt(e.dir, e.file, e.Shown(e.file));
       KnownFile known = Known(planned[i].now.file, now.kind == Look::Kind::kFile ? &now.st : nullptr);
-      if (IsNewFile(now, e.newId, stat_.st_dev)) known.fingerprint = TextFingerprint(*planned[i].bytes);
+      if (IsNewFile(now, e.newId, run->device(i))) known.fingerprint = TextFingerprint(*planned[i].bytes);
       else known = KnowFile(planned[i].now.file);
       Remember(*options.written, std::move(known));
     }
   }
+};
+
+}  // namespace
+
+bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOptions& options) {
+  failure = SetFailure{};
+  if (locked_ == FolderLock::Result::kBusy) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
+  if (fd_ < 0)
+    return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first,
+                openError_ ? openError_ : ENOENT);
+  // Nothing is written through a link of another user's on the way.
+  if (!refusal_.empty()) {
+    failure = SetFailure{SetFailure::Step::kRefused, folder_, refusal_, {}};
+    return false;
+  }
+  Replacing r{options, failure, folder_, fd_, reached_, stat_, lockless_,
+              [this](int dir, const fs::path& shown) { return AlsoLock(dir, shown); }};
+  if (!r.Plan(files)) return false;
+  if (r.planned.empty()) return true;
+  if (!r.AskAboutChanged() || !r.NoneUnfinished()) return false;
+  r.MakeCopies();
+  if (!r.Begin() || !r.WriteNewFiles() || !r.KeepOldFiles() || !r.Commit() || !r.RenameAll()) return false;
+  r.RememberWritten();
   return true;
 }
 

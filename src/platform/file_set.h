@@ -30,8 +30,8 @@
 // What a recovery clears, finishes or puts back goes in the order that the
 // next one reads back, so that one stopped part way is carried on in the
 // same direction. Where the folder gives no lock, a writer checks before
-// each rename and removal that its journal is still its own, and stops when
-// another run has carried it through.
+// each rename and removal that its journal is still its own and the file
+// still the one it made, and stops when another run carries it through.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -140,6 +140,7 @@ struct SetFailure {
     kRefused,     // a target is no regular file, or is read-only
     kCreate,      // a new file, a kept old file or the journal could not be made
     kWrite,       // a new file could not be written whole
+    kCommit,      // the journal's record of the new files could not be written
     kReplace,     // a rename over a target failed
     kOvertaken,   // without locks, another run carried this one's journal through
   };

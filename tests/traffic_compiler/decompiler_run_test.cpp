@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_ops.h"
+#include "platform/file_set_journal.h"
 #include "platform/folder_list.h"
 #include "support/test_support.h"
 #include "traffic_compiler/common/console.h"
@@ -159,6 +161,31 @@ TEST_F(DecompilerRun, OutputThatCannotBeCreatedIsReportedByName) {
   EXPECT_TRUE(console.text().ends_with("\nERROR: An interrupted replacement of files in the folder '" + work_.path().string() +
                                        "' could not be carried through.\n\n"))
       << console.text();
+}
+
+int g_journalSyncs = 0;
+
+// The journal's record of the new files cannot be made durable: said so,
+// naming the journal, and nothing is replaced.
+TEST_F(DecompilerRun, AReplacementThatCannotBeRecordedSaysSo) {
+  TrafficDatabase db;
+  traffic::ScopedConsoleCapture console;
+  ASSERT_EQ(ReadTrafficDatabase(SampleDatabase(), db), 0);
+  velk::SetFolder folder(work_.path());
+  folder.Lock([] {});
+  const std::string journal = velk::set_journal::JournalName(velk::ProgramMark());
+  g_journalSyncs = 0;
+  velk::SetFileStepHook([](std::string_view step, const fs::path& path) {
+    return step == "fsync" && path.filename().string().ends_with(".journal") && ++g_journalSyncs == 2;
+  });
+  const int rc = WriteTrafficFiles(db, folder);
+  velk::SetFileStepHook(nullptr);
+  EXPECT_EQ(rc, traffic::kErrSetFolder);
+  EXPECT_TRUE(console.text().ends_with("\nERROR: Could not record the replacement in the journal '" +
+                                       (work_.path() / journal).string() +
+                                       "' (Input/output error): no file was replaced.\n\n"))
+      << console.text();
+  EXPECT_EQ(WorkFiles(), std::vector<std::string>{});
 }
 
 // Part of a listing could lack AIRPORTS.TXT, and a new Airports.txt would

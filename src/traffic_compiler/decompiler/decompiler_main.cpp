@@ -128,6 +128,7 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
     case velk::SetFailure::Step::kBusy:
     case velk::SetFailure::Step::kUnfinished:
     case velk::SetFailure::Step::kOvertaken:
+    case velk::SetFailure::Step::kCommit:
       return traffic::ReportFileError(traffic::kErrSetFolder, velk::SetFailureText(failure));
     default: break;
   }
