@@ -267,7 +267,8 @@ namespace {
 // reached), or where the walk stopped.
 int OpenFolderAt(const WriteTarget& target, bool opened, fs::path* reached) {
   if (!opened) {
-    const int err = target.refused() ? EPERM : target.error();
+    // A refusal leaves its own reason: a link of another user's, or a loop.
+    const int err = target.refused() ? errno : target.error();
     if (reached && !target.refused()) *reached = target.file();
     errno = err;
     return -1;

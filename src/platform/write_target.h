@@ -85,8 +85,8 @@ class WriteTarget {
 // link on the way judged and followed in one look): its open descriptor,
 // to be closed by the caller, with its path without links in `reached`.
 // -1 with errno set when it cannot be opened (`reached` then names where
-// the walk stopped), and with the reason in `why` (and errno EPERM) when a
-// link on the way may not be followed.
+// the walk stopped), and with the reason in `why` (and errno EPERM, or
+// ELOOP for a loop) when a link on the way may not be followed.
 int OpenFolderAsWritten(const std::filesystem::path& dir, std::filesystem::path* reached = nullptr,
                         std::string* why = nullptr);
 // The same as a reader reaches it (WriteTarget::OpenToRead): a link of

@@ -192,6 +192,7 @@ TEST(SetFolderWay, AFolderThatCannotBeReachedIsNamedWithWhy) {
   TempDir dir;
   const fs::path real = fs::canonical(dir.path());
   WriteFile(dir / "file", "a file where a folder was");
+  fs::create_symlink("loop", dir / "loop");
   struct Case {
     fs::path folder;
     SetFailure::Step step;
@@ -201,6 +202,8 @@ TEST(SetFolderWay, AFolderThatCannotBeReachedIsNamedWithWhy) {
                                                           "' (Not a directory)."},
       {dir / "file", SetFailure::Step::kNoFolder, "Could not open the folder '" + (real / "file").string() +
                                                       "' (Not a directory)."},
+      {dir / "loop/set", SetFailure::Step::kNoFolder, "Could not open the folder '" + (dir / "loop/set").string() +
+                                                          "' (Too many levels of symbolic links)."},
       {dir / "none/set", SetFailure::Step::kCreate, "Could not make a new file beside '" +
                                                         (dir / "none/set/a.txt").string() +
                                                         "' (No such file or directory)."},
