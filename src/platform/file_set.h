@@ -248,7 +248,7 @@ class SetFolder {
   // be opened.
   std::filesystem::path reached_;
   // Why nothing may be written there: a link of another user's on the way
-  // to it, which a read may follow, but no write.
+  // to it, which a read may follow, but no write and no recovery.
   std::string refusal_;
   int openError_ = 0;      // why it could not be opened and looked at
   struct stat stat_ {};    // what it is
