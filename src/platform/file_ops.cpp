@@ -91,29 +91,6 @@ std::string RandomLetters(std::size_t count) {
   return letters;
 }
 
-int OpenFolderNoLinks(const std::filesystem::path& dir) {
-  int fd = ::open(dir.is_absolute() ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  for (const std::filesystem::path& part : dir.relative_path()) {
-    if (fd < 0) return -1;
-    if (part.empty() || part == ".") continue;
-    // A path without links climbs nowhere.
-    if (part == "..") {
-      ::close(fd);
-      errno = EINVAL;
-      return -1;
-    }
-    const int next = ::openat(fd, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-    fd = next;
-  }
-  if (fd < 0) return -1;
-  const int folder = OpenFolderForUse(fd);
-  CloseKeepingErrno(fd);
-  return folder;
-}
-
 int OpenFolderForUse(int place) {
   int folder = ::openat(place, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0 && errno == EACCES) folder = ::openat(place, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);

@@ -43,11 +43,6 @@ int CreateTemporaryIn(int folder, const std::string& target, std::string& name, 
 // it, from the process and the clock), for names no other run picks.
 std::string RandomLetters(std::size_t count);
 
-// Opens the folder `dir` for reading without following a symbolic link at
-// any step of its path: a folder whose path without links a journal
-// recorded, so that a link planted since leads nowhere. -1 (errno set) when
-// it cannot be opened, also when a link stands on the way now.
-int OpenFolderNoLinks(const std::filesystem::path& dir);
 // The folder open as a place (O_PATH) as `place`, opened again for what a
 // writer does in it: for reading, so that it can be synced and listed; a
 // folder the user may write into but not list, only as a place, which is

@@ -130,6 +130,7 @@ std::string SetFailureText(const SetFailure& failure) {
     case SetFailure::Step::kOvertaken:
       return "Another program took this replacement of files in the folder '" + file + "' for an interrupted one "
              "and carried it through while it was under way: check the files there.";
+    case SetFailure::Step::kNoFolder: text = "Could not open the folder '" + file + "'" + because; break;
     case SetFailure::Step::kRefused: text = "'" + file + "' may not be replaced" + because; break;
     case SetFailure::Step::kCreate: text = "Could not make a new file beside '" + file + "'" + because; break;
     case SetFailure::Step::kWrite: text = "Could not write '" + file + "'" + because; break;
@@ -153,14 +154,8 @@ SetFolder::~SetFolder() {
 
 namespace {
 
-// The device and inode of the folder `dir`, through links; nothing when it
-// cannot be looked at.
-std::optional<FolderLock::Key> FolderKey(const fs::path& dir) {
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0) return std::nullopt;
-  return FolderLock::Key{st.st_dev, st.st_ino};
-}
-
+// The device and inode of the open folder `dir`; nothing when it cannot be
+// looked at.
 std::optional<FolderLock::Key> FolderKey(int dir) {
   struct stat st {};
   if (::fstat(dir, &st) != 0) return std::nullopt;
@@ -169,12 +164,34 @@ std::optional<FolderLock::Key> FolderKey(int dir) {
 
 }  // namespace
 
+// A folder to lock, open until it goes.
+struct SetFolder::ToLock {
+  int fd;
+  fs::path shown;
+  FolderLock::Key key;
+
+  ToLock(int f, fs::path s, FolderLock::Key k) : fd(f), shown(std::move(s)), key(k) {}
+  ToLock(ToLock&& o) noexcept : fd(std::exchange(o.fd, -1)), shown(std::move(o.shown)), key(o.key) {}
+  ToLock& operator=(ToLock&& o) noexcept {
+    std::swap(fd, o.fd);
+    std::swap(shown, o.shown);
+    std::swap(key, o.key);
+    return *this;
+  }
+  ~ToLock() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 bool SetFolder::Holds(const FolderLock::Key& key) const {
   return std::any_of(locks_.begin(), locks_.end(), [&](const auto& l) { return l->key() == key; });
 }
 
 bool SetFolder::HoldsLockOf(const fs::path& dir) const {
-  const std::optional<FolderLock::Key> key = FolderKey(dir);
+  // The folder reached as LockAll reaches the others.
+  const int fd = OpenFolderToRead(dir);
+  const std::optional<FolderLock::Key> key = fd < 0 ? std::nullopt : FolderKey(fd);
+  CloseKeepingErrno(fd);
   return key && Holds(*key);
 }
 
@@ -182,49 +199,44 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
                                       std::optional<std::chrono::milliseconds> limit) {
   locks_.clear();
   lockless_ = ownLock_ = false;
+  if (!OpenOwnFolder()) return locked_ = FolderLock::Result::kNoFolder;
+  const std::vector<ToLock> dirs = FoldersToLock();
+  return locked_ = Settle(TakeLocks(dirs, waiting, limit));
+}
+
+bool SetFolder::OpenOwnFolder() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   openError_ = 0;
   refusal_.clear();
   reached_.clear();
-  // The set's folder is opened once, as a write reaches it, and everything
+  // The set's folder is opened once, as a read reaches it, and everything
   // is done through that descriptor: its lock, the recovery, the
   // replacement. A link of another user's on the way may be read through,
   // but nothing is written through it. A folder that cannot be opened or
   // looked at is no verdict on what lies in it: the recovery says so and
   // tries again next time.
-  if (!FileStepFails("open", folder_)) {
-    fd_ = OpenFolderAsWritten(folder_, &reached_, &refusal_);
-    if (fd_ < 0 && !refusal_.empty()) {
-      fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      std::error_code ec;
-      reached_ = fs::canonical(folder_, ec);
-      if (ec) reached_ = Absolute(folder_);
-    }
-  }
+  if (!FileStepFails("open", folder_)) fd_ = OpenFolderToRead(folder_, &reached_, &refusal_);
   if (fd_ >= 0 && (FileStepFails("stat", folder_) || ::fstat(fd_, &stat_) != 0)) {
     const int err = errno;
     ::close(fd_);
     fd_ = -1;
     errno = err;
   }
-  if (fd_ < 0) {
-    openError_ = errno;
-    return locked_ = FolderLock::Result::kNoFolder;
-  }
-  // The set's folder and those its files' links lead to, each once, in the
-  // order of their device and inode, which every run takes alike.
-  struct Dir {
-    int fd;  // open here, closed below
-    fs::path shown;
-    FolderLock::Key key;
-  };
-  std::vector<Dir> dirs;
+  if (fd_ < 0) openError_ = errno;
+  return fd_ >= 0;
+}
+
+std::vector<SetFolder::ToLock> SetFolder::FoldersToLock() const {
+  // The set's folder, those its files' links lead to and the others, each
+  // once, in the order of their device and inode, which every run takes
+  // alike.
+  std::vector<ToLock> dirs;
   auto add = [&](int fd, const fs::path& shown) {
     if (fd < 0) return;
     const std::optional<FolderLock::Key> key = FolderKey(fd);
-    if (key && std::none_of(dirs.begin(), dirs.end(), [&](const Dir& d) { return d.key == *key; })) {
-      dirs.push_back({fd, shown, *key});
+    if (key && std::none_of(dirs.begin(), dirs.end(), [&](const ToLock& d) { return d.key == *key; })) {
+      dirs.emplace_back(fd, shown, *key);
     } else {
       ::close(fd);
     }
@@ -236,58 +248,57 @@ FolderLock::Result SetFolder::LockAll(const std::function<void()>& waiting,
     if (here ? place.OpenIn(fd_, reached_, file.filename().native(), true) : place.Open(file))
       add(::fcntl(place.folder(), F_DUPFD_CLOEXEC, 0), place.file().parent_path());
   }
-  for (const fs::path& dir : others_) {
-    // Another user's link on the way leaves only the turns to take: what
-    // is written there refuses it by itself.
-    std::string why;
-    int fd = OpenFolderAsWritten(dir, nullptr, &why);
-    if (fd < 0 && !why.empty()) fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    add(fd, dir);
-  }
-  std::sort(dirs.begin(), dirs.end(), [](const Dir& a, const Dir& b) { return a.key < b.key; });
+  // Another user's link on the way leaves only the turns to take: what is
+  // written there refuses it by itself.
+  for (const fs::path& dir : others_) add(OpenFolderToRead(dir), dir);
+  std::sort(dirs.begin(), dirs.end(), [](const ToLock& a, const ToLock& b) { return a.key < b.key; });
+  return dirs;
+}
+
+FolderLock::Result SetFolder::TakeLocks(const std::vector<ToLock>& dirs, const std::function<void()>& waiting,
+                                        std::optional<std::chrono::milliseconds> limit) {
   const auto until = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
   bool told = false;
-  FolderLock::Result result = FolderLock::Result::kLocked;
-  for (const Dir& dir : dirs) {
+  for (const ToLock& dir : dirs) {
     auto lock = std::make_unique<FolderLock>();
     FolderLock::Result r;
     if (limit) {
-      r = lock->LockWithin(dir.fd, dir.shown,
-                           std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                      until - std::chrono::steady_clock::now())));
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      r = lock->LockWithin(dir.fd, dir.shown, std::max(std::chrono::milliseconds(0), left));
     } else {
       r = lock->Lock(dir.fd, dir.shown, [&] {
         if (!told && waiting) waiting();
         told = true;
       });
     }
-    if (r == FolderLock::Result::kBusy) {
-      result = r;
-      break;
-    }
+    if (r == FolderLock::Result::kBusy) return r;
     // The set's own folder that cannot be opened to be locked (one the user
     // may write into but not list) is no sign of another run: say why.
     if (r == FolderLock::Result::kNoFolder && dir.key == FolderLock::Key{stat_.st_dev, stat_.st_ino}) {
       openError_ = errno;
-      result = r;
-      break;
+      return r;
     }
     if (r == FolderLock::Result::kUnsupported) lockless_ = true;
     if (r == FolderLock::Result::kLocked) locks_.push_back(std::move(lock));
   }
-  for (const Dir& dir : dirs) ::close(dir.fd);
-  if (result == FolderLock::Result::kNoFolder) {
+  return FolderLock::Result::kLocked;
+}
+
+FolderLock::Result SetFolder::Settle(FolderLock::Result taken) {
+  if (taken == FolderLock::Result::kNoFolder) {
     locks_.clear();
     ::close(fd_);
     fd_ = -1;
-    return locked_ = result;
+    return taken;
   }
   ownLock_ = Holds({stat_.st_dev, stat_.st_ino});
-  if (result == FolderLock::Result::kBusy || (!lockless_ && !ownLock_)) {
+  // Where the set's own folder gives locks, only its lock keeps other runs
+  // out.
+  if (taken == FolderLock::Result::kBusy || (!lockless_ && !ownLock_)) {
     locks_.clear();
-    return locked_ = FolderLock::Result::kBusy;
+    return FolderLock::Result::kBusy;
   }
-  return locked_ = lockless_ ? FolderLock::Result::kUnsupported : FolderLock::Result::kLocked;
+  return lockless_ ? FolderLock::Result::kUnsupported : FolderLock::Result::kLocked;
 }
 
 bool SetFolder::AlsoLock(int dir, const fs::path& shown) {
@@ -861,9 +872,12 @@ struct Replacing {
 bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOptions& options) {
   failure = SetFailure{};
   if (locked_ == FolderLock::Result::kBusy) return Fail(failure, SetFailure::Step::kBusy, Absolute(folder_), EBUSY);
+  // No folder leaves nothing to make the new files beside; one that could
+  // not be reached or opened is named where the way to it stopped.
+  if (fd_ < 0 && (openError_ == 0 || openError_ == ENOENT))
+    return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first, ENOENT);
   if (fd_ < 0)
-    return Fail(failure, SetFailure::Step::kCreate, files.empty() ? folder_ : files.front().first,
-                openError_ ? openError_ : ENOENT);
+    return Fail(failure, SetFailure::Step::kNoFolder, reached_.empty() ? Absolute(folder_) : reached_, openError_);
   // Nothing is written through a link of another user's on the way.
   if (!refusal_.empty()) {
     failure = SetFailure{SetFailure::Step::kRefused, folder_, refusal_, {}};

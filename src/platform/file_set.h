@@ -136,6 +136,7 @@ struct SetFailure {
     kNone,
     kBusy,        // another run held the folder's lock for too long
     kUnfinished,  // an earlier replacement here could not be carried through
+    kNoFolder,    // the set's folder could not be reached or opened
     kDeclined,    // a file changed since it was read, and was not to be replaced
     kRefused,     // a target is no regular file, or is read-only
     kCreate,      // a new file, a kept old file or the journal could not be made
@@ -146,7 +147,7 @@ struct SetFailure {
   };
   Step step = Step::kNone;
   // The file concerned: a target as given, the journal, or for kBusy and
-  // kUnfinished the folder.
+  // kUnfinished the folder; for kNoFolder where the way to it stopped.
   std::filesystem::path file;
   std::string reason;  // the system's reason
   // Only when a rename failed and the targets replaced before it could not
@@ -230,6 +231,21 @@ class SetFolder {
 
  private:
   FolderLock::Result LockAll(const std::function<void()>& waiting, std::optional<std::chrono::milliseconds> limit);
+  // The steps of LockAll. Opens the set's folder (fd_, stat_, reached_,
+  // refusal_; openError_ when it cannot be).
+  bool OpenOwnFolder();
+  struct ToLock;  // a folder to lock, open
+  // The folders to lock, each once, in the order every run takes them.
+  std::vector<ToLock> FoldersToLock() const;
+  // Takes their locks in that order: all it can, or none beyond one held by
+  // another run (kBusy) or the set's own folder that cannot be opened to be
+  // locked (kNoFolder).
+  FolderLock::Result TakeLocks(const std::vector<ToLock>& dirs, const std::function<void()>& waiting,
+                               std::optional<std::chrono::milliseconds> limit);
+  // What the locks taken come to: the set's folder unusable (kNoFolder) or
+  // another run's (kBusy), each holding nothing, else the set's to use
+  // (kLocked, or kUnsupported where some folder gives no lock).
+  FolderLock::Result Settle(FolderLock::Result taken);
   // Locks the open folder `dir` too, when it is not yet: waiting no longer
   // than kSetLockWait, as the order of the locks is not kept then.
   bool AlsoLock(int dir, const std::filesystem::path& shown);
@@ -243,9 +259,11 @@ class SetFolder {
   bool lockless_ = false;  // some folder's file system gives no lock
   bool ownLock_ = false;   // the set's own folder is locked
   int fd_ = -1;            // the set's folder, once locked
-  std::filesystem::path reached_;  // its path without links
+  // Its path without links; where the walk to it stopped when it could not
+  // be opened.
+  std::filesystem::path reached_;
   // Why nothing may be written there: a link of another user's on the way
-  // to it, which a read may follow, but no write.
+  // to it, which a read may follow, but no write and no recovery.
   std::string refusal_;
   int openError_ = 0;      // why it could not be opened and looked at
   struct stat stat_ {};    // what it is

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/file_ops.h"
+#include "platform/write_target.h"
 
 namespace velk::set_journal {
 
@@ -244,10 +245,12 @@ class OpenFolders {
     for (auto& [path, fd] : fds_) ::close(fd);
     for (int fd : kept_) ::close(fd);
   }
-  // -1 (errno set) when `dir` cannot be opened without following a link.
+  // The folder `dir`, reached as a writer would reach it: through links of
+  // the user's own or of root's, which lead where a write there would go,
+  // never through another user's. -1 (errno set) when it cannot be.
   int Open(const fs::path& dir) {
     if (auto it = fds_.find(dir); it != fds_.end()) return it->second;
-    const int fd = OpenFolderNoLinks(dir);
+    const int fd = OpenFolderAsWritten(dir);
     if (fd >= 0) fds_.emplace(dir, fd);
     return fd;
   }

@@ -763,6 +763,19 @@ SetRecovery SetFolder::Recover() {
     r.attention = r.unfinished = true;
     return r;
   }
+  // Nothing is carried through a link of another user's on the way, as no
+  // writer goes through it: a journal there stays in force, its set unread,
+  // until a run that reaches the folder otherwise carries it through.
+  if (!refusal_.empty()) {
+    for (std::string_view mark : kProgramMarks) {
+      const std::string name = JournalName(mark);
+      if (LookAt(fd_, name, r.folder / name).kind == Look::Kind::kAbsent) continue;
+      r.lines.push_back("An interrupted replacement of files in the folder '" + r.folder.native() +
+                        "' is not carried through there (" + refusal_ + "): nothing was changed.");
+      r.attention = r.unfinished = true;
+      return r;
+    }
+  }
   const Place at{r.folder, reached_, fd_, stat_, ownLock_,
                  [this](int dir, const fs::path& shown) { return AlsoLock(dir, shown); }};
   for (std::string_view mark : kProgramMarks) {

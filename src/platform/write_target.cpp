@@ -71,7 +71,8 @@ void WriteTarget::Close() {
   folder_ = -1;
 }
 
-bool WriteTarget::Walk(int start, fs::path reached, const fs::path& rest, bool follow, std::string* why) {
+bool WriteTarget::Walk(int start, fs::path reached, const fs::path& rest, bool follow, std::string* why,
+                       std::string* crossed) {
   Close();
   name_.clear();
   file_.clear();
@@ -126,10 +127,13 @@ bool WriteTarget::Walk(int start, fs::path reached, const fs::path& rest, bool f
     }
     if (S_ISLNK(st.st_mode) && (follow || !last)) {
       if (!MayFollowLinkOf(st.st_uid)) {
-        ::close(fd);
-        return refuse("the symbolic link '" + next.string() + "' belongs to the user " + UserName(st.st_uid) +
-                          ", not to you",
-                      EPERM);
+        const std::string reason =
+            "the symbolic link '" + next.string() + "' belongs to the user " + UserName(st.st_uid) + ", not to you";
+        if (!crossed) {
+          ::close(fd);
+          return refuse(reason, EPERM);
+        }
+        if (crossed->empty()) *crossed = reason;
       }
       if (++hops > kMaxLinks) {
         ::close(fd);
@@ -228,6 +232,14 @@ bool WriteTarget::OpenIn(int folder, const fs::path& shown, const std::string& n
   return Walk(OpenPlace(folder, ".", O_DIRECTORY), shown, name, follow, why);
 }
 
+bool WriteTarget::OpenToRead(const fs::path& path, std::string& crossed) {
+  crossed.clear();
+  const fs::path p = path.empty() ? fs::path(".") : path;
+  fs::path reached;
+  const int start = WalkStart(p, reached);
+  return Walk(start, reached, p, true, nullptr, &crossed);
+}
+
 bool WriteTarget::OpenBeside(const WriteTarget& other, const std::string& name) {
   Close();
   folder_ = other.folder_ < 0 ? -1 : ::fcntl(other.folder_, F_DUPFD_CLOEXEC, 0);
@@ -249,22 +261,53 @@ bool WriteTarget::RemoveLeftover() const {
   return RemoveAt(folder_, name_, file_);
 }
 
-int OpenFolderAsWritten(const fs::path& dir, fs::path* reached, std::string* why) {
-  if (dir.is_absolute() && !dir.has_relative_path()) {
-    if (reached) *reached = "/";
-    return ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  }
-  WriteTarget target;
-  if (!target.Open(dir, why)) {
-    errno = target.refused() ? EPERM : target.error();
+namespace {
+
+// The folder that `target` was opened to (its name, a folder in the folder
+// reached), or where the walk stopped.
+int OpenFolderAt(const WriteTarget& target, bool opened, fs::path* reached) {
+  if (!opened) {
+    // A refusal leaves its own reason: a link of another user's, or a loop.
+    const int err = target.refused() ? errno : target.error();
+    if (reached && !target.refused()) *reached = target.file();
+    errno = err;
     return -1;
   }
   const int place = OpenPlace(target.folder(), target.name().c_str(), O_DIRECTORY | O_NOFOLLOW);
-  if (place < 0) return -1;
-  const int folder = OpenFolderForUse(place);
+  const int folder = place < 0 ? -1 : OpenFolderForUse(place);
   CloseKeepingErrno(place);
-  if (folder >= 0 && reached) *reached = target.file();
+  if (reached) {
+    const int err = errno;
+    *reached = target.file();
+    errno = err;
+  }
   return folder;
+}
+
+// The root, which no walk reaches as a name in a folder.
+bool IsRoot(const fs::path& dir, fs::path* reached) {
+  if (!dir.is_absolute() || dir.has_relative_path()) return false;
+  if (reached) *reached = "/";
+  return true;
+}
+
+}  // namespace
+
+int OpenFolderAsWritten(const fs::path& dir, fs::path* reached, std::string* why) {
+  if (IsRoot(dir, reached)) return ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  WriteTarget target;
+  const bool opened = target.Open(dir, why);
+  return OpenFolderAt(target, opened, reached);
+}
+
+int OpenFolderToRead(const fs::path& dir, fs::path* reached, std::string* crossed) {
+  std::string unused;
+  std::string& links = crossed ? *crossed : unused;
+  links.clear();
+  if (IsRoot(dir, reached)) return ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  WriteTarget target;
+  const bool opened = target.OpenToRead(dir, links);
+  return OpenFolderAt(target, opened, reached);
 }
 
 std::optional<fs::path> ResolveWriteTarget(const fs::path& path, std::string* error) {

@@ -43,6 +43,11 @@ class WriteTarget {
               std::string* why = nullptr);
   // The name `name` in the folder of `other`.
   bool OpenBeside(const WriteTarget& other, const std::string& name);
+  // Open as a reader walks the path, who may follow any link: a link of
+  // another user's on the way is followed too, and `crossed` receives what
+  // Open would refuse the first such link with (empty when there is none,
+  // and a write may go there).
+  bool OpenToRead(const std::filesystem::path& path, std::string& crossed);
 
   int folder() const { return folder_; }
   const std::string& name() const { return name_; }
@@ -63,8 +68,9 @@ class WriteTarget {
   bool RemoveLeftover() const;
 
  private:
+  // `crossed` (when given) lets links of other users' be followed.
   bool Walk(int start, std::filesystem::path reached, const std::filesystem::path& rest, bool follow,
-            std::string* why);
+            std::string* why, std::string* crossed = nullptr);
   void Close();
 
   int folder_ = -1;
@@ -78,10 +84,16 @@ class WriteTarget {
 // The folder `dir`, reached as WriteTarget reaches a file's folder (every
 // link on the way judged and followed in one look): its open descriptor,
 // to be closed by the caller, with its path without links in `reached`.
-// -1 with errno set when it cannot be opened, and with the reason in `why`
-// (and errno EPERM) when a link on the way may not be followed.
+// -1 with errno set when it cannot be opened (`reached` then names where
+// the walk stopped), and with the reason in `why` (and errno EPERM, or
+// ELOOP for a loop) when a link on the way may not be followed.
 int OpenFolderAsWritten(const std::filesystem::path& dir, std::filesystem::path* reached = nullptr,
                         std::string* why = nullptr);
+// The same as a reader reaches it (WriteTarget::OpenToRead): a link of
+// another user's on the way is followed too, and `crossed` (when given)
+// receives why nothing may be written there.
+int OpenFolderToRead(const std::filesystem::path& dir, std::filesystem::path* reached = nullptr,
+                     std::string* crossed = nullptr);
 
 // The file a write to `path` lands in (WriteTarget::Open), as a path without
 // any symbolic link; nothing, with the reason in `error`, when a link may
