@@ -358,12 +358,12 @@ TEST(FileSet, ACommitThatFailsSaysSo) {
   TempDir dir;
   WriteFile(dir / "a.txt", "old a");
   g_journalSyncs = 0;
-  SetFileStepHook([](std::string_view step, const fs::path& path) {
+  test::ScopedFileStepHook hook([](std::string_view step, const fs::path& path) {
     return step == "fsync" && path.filename() == ".velk.journal" && ++g_journalSyncs == 2;
   });
   SetFailure failure;
   const bool done = ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "b.txt", "new b"}}, &failure);
-  SetFileStepHook(nullptr);
+  hook.Off();
   EXPECT_FALSE(done);
   EXPECT_EQ(SetFailureText(failure), "Could not record the replacement in the journal '" +
                                          (dir / ".velk.journal").string() +
