@@ -115,6 +115,10 @@ std::string UserName(uid_t uid) {
 
 bool MayFollowLinkOf(uid_t owner) { return owner == ::geteuid() || owner == 0; }
 
+std::string LinkRefusal(const std::filesystem::path& link, uid_t owner) {
+  return "the symbolic link '" + link.string() + "' belongs to the user " + UserName(owner) + ", not to you";
+}
+
 bool FinishNewFile(int fd, mode_t mode, const std::filesystem::path& shown, struct stat* status) {
   int err = 0;
   if (::fchmod(fd, mode) != 0) err = errno;

@@ -59,6 +59,10 @@ std::string UserName(uid_t uid);
 // owns what every user may follow anyway. Anyone else could point the link
 // at any file of this user's.
 bool MayFollowLinkOf(uid_t owner);
+// Why the link `link` of `owner`, whom MayFollowLinkOf refuses, is not
+// followed: "the symbolic link '<link>' belongs to the user <owner>, not to
+// you".
+std::string LinkRefusal(const std::filesystem::path& link, uid_t owner);
 // Gives the new file `fd` its `mode`, flushes it to disk and closes it
 // (always); `status`, when given, receives what it is once whole. False
 // (errno set) on any failure.

@@ -76,10 +76,7 @@ bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, 
 // another link of his in its place between the two.
 bool CopyLink(int link, const struct stat& st, int to, const std::string& name, const fs::path& shown,
               const fs::path& rel, FolderCopy& copy) {
-  if (!MayFollowLinkOf(st.st_uid))
-    return Failed(copy, rel,
-                  "the symbolic link '" + Under(copy.from, rel).string() + "' belongs to the user " +
-                      UserName(st.st_uid) + ", not to you");
+  if (!MayFollowLinkOf(st.st_uid)) return Failed(copy, rel, LinkRefusal(Under(copy.from, rel), st.st_uid));
   if (FileStepFails("readlink", shown)) return Unreadable(copy, rel);
   std::string target(std::max<std::size_t>(static_cast<std::size_t>(st.st_size), 255) + 1, '\0');
   for (;;) {

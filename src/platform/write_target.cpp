@@ -127,8 +127,7 @@ bool WriteTarget::Walk(int start, fs::path reached, const fs::path& rest, bool f
     }
     if (S_ISLNK(st.st_mode) && (follow || !last)) {
       if (!MayFollowLinkOf(st.st_uid)) {
-        const std::string reason =
-            "the symbolic link '" + next.string() + "' belongs to the user " + UserName(st.st_uid) + ", not to you";
+        const std::string reason = LinkRefusal(next, st.st_uid);
         if (!crossed) {
           ::close(fd);
           return refuse(reason, EPERM);
