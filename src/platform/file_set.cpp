@@ -706,9 +706,10 @@ struct Replacing {
     for (const Planned& p : planned) {
       auto fingerprint = [&p]() -> std::optional<std::uint64_t> {
         FileBytes bytes;
-        if (ReadRegularFileBytes(p.entry.file, bytes, ReadLimits{p.entry.dir, false}) != RegularReadResult::kOk)
+        std::uint64_t hash = 0;
+        if (ReadRegularFileBytes(p.entry.file, bytes, ReadLimits{p.entry.dir, false}, &hash) != RegularReadResult::kOk)
           return std::nullopt;
-        return TextFingerprint(bytes.view());
+        return hash;
       };
       for (const KnownFile& k : *options.known) {
         if (k.file != p.now.file) continue;

@@ -126,7 +126,8 @@ int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, i
   return fd;
 }
 
-RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out, const ReadLimits& limits) {
+RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out, const ReadLimits& limits,
+                                       std::uint64_t* fingerprint) {
   out = FileBytes{};
   RegularReadResult why;
   struct stat st {};
@@ -136,7 +137,7 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
   int fd = OpenRegularFile(path, why, nullptr, opening);
   if (fd < 0) return why;
   if (limits.status) *limits.status = st;
-  why = ReadOpenFile(fd, st, out);
+  why = ReadOpenFile(fd, st, out, fingerprint);
   ::close(fd);
   return why;
 }

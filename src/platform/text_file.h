@@ -49,9 +49,10 @@ enum class RegularReadResult { kOk, kCannotOpen, kNotRegular, kReadFailed };
 // also behind a link) is refused before it is opened for reading, so that
 // nothing waits on it or reads it without end. A file that grows while it
 // is read is read up to the size it had; one that shrinks is kReadFailed.
-// `limits` as for ReadFileBytes (its maxBytes aside).
+// `limits` as for ReadFileBytes (its maxBytes aside); `fingerprint`, when
+// given, receives TextFingerprint of the bytes read (see ReadOpenFile).
 RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBytes& out,
-                                       const ReadLimits& limits = {});
+                                       const ReadLimits& limits = {}, std::uint64_t* fingerprint = nullptr);
 // The same for the regular file open as `fd`, of the status `status` taken
 // once it was open: read from its start, up to that size. `fingerprint`,
 // when given, receives TextFingerprint of the very bytes read, each block

@@ -565,9 +565,8 @@ int ParseFileWithProgress(const std::filesystem::path& folder, TrafficFile which
   std::filesystem::path unlisted;
   const std::filesystem::path file = FindFileNoCase(folder, info.name, &unlisted);
   if (file.empty()) return ReportFileError(kErrListFolder, unlisted.string());
-  if (velk::ReadRegularFileBytes(file, bytes) != velk::RegularReadResult::kOk)
+  if (velk::ReadRegularFileBytes(file, bytes, {}, fingerprint) != velk::RegularReadResult::kOk)
     return ReportFileError(kErrOpenInput, info.name);
-  if (fingerprint) *fingerprint = TextFingerprint(bytes.view());
   ParseError e = ParseRecords(bytes.view(), out, parse_line, leg_memory);
   // The counter stood before every record line read, the failing one too.
   const std::size_t lines_read = out.size() + (e.code ? 1 : 0);
