@@ -490,9 +490,7 @@ class Run {
   bool Spare(size_t i) const {
     const Entry& e = j_.entries[i];
     const Look target = LookAt(e.dir, e.file, e.Shown(e.file)), kept = LookAt(e.dir, e.kept, e.Shown(e.kept));
-    return Matches(target, e.oldId, devices_[i]) ||
-           (target.kind == Look::Kind::kFile && kept.kind == Look::Kind::kFile &&
-            target.st.st_dev == kept.st.st_dev && target.st.st_ino == kept.st.st_ino);
+    return Matches(target, e.oldId, devices_[i]) || SameFile(target, kept);
   }
   // `l` passes `test`; else errno says why not.
   template <typename Test>
@@ -732,14 +730,10 @@ struct Replacing {
     return true;
   }
 
-  bool JournalThere(std::string_view mark) const {
-    return LookAt(fd, JournalName(mark), folder / JournalName(mark)).kind != Look::Kind::kAbsent;
-  }
-
   // No new set goes into a folder whose last one is not carried through.
   bool NoneUnfinished() {
     for (std::string_view mark : kProgramMarks)
-      if (JournalThere(mark)) return Fails(SetFailure::Step::kUnfinished, Absolute(folder), EEXIST);
+      if (JournalIn(fd, folder, mark)) return Fails(SetFailure::Step::kUnfinished, Absolute(folder), EEXIST);
     return true;
   }
 
@@ -769,7 +763,8 @@ struct Replacing {
     // Without locks, two runs can begin at once: the later one backs off.
     if (lockless) {
       for (std::string_view mark : kProgramMarks)
-        if (mark != ProgramMark() && JournalThere(mark)) return Fails(SetFailure::Step::kBusy, Absolute(folder), EBUSY);
+        if (mark != ProgramMark() && JournalIn(fd, folder, mark))
+          return Fails(SetFailure::Step::kBusy, Absolute(folder), EBUSY);
     }
     return true;
   }

@@ -398,6 +398,16 @@ bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t devic
   return Matches(l, id, device) && l.st.st_uid == user;
 }
 
+bool SameFile(const Look& a, const Look& b) {
+  return a.kind == Look::Kind::kFile && b.kind == Look::Kind::kFile && a.st.st_dev == b.st.st_dev &&
+         a.st.st_ino == b.st.st_ino;
+}
+
+bool JournalIn(int folder, const fs::path& shown, std::string_view mark) {
+  const std::string name = JournalName(mark);
+  return LookAt(folder, name, shown / name).kind != Look::Kind::kAbsent;
+}
+
 std::string Printable(std::string_view name) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;

@@ -227,6 +227,11 @@ std::string IsAre(const std::vector<std::string>& names, std::string_view what);
 bool Matches(const Look& l, const std::optional<FileIdentity>& id, dev_t device);
 // The same, and `user`'s own: the run's new file.
 bool IsNewFile(const Look& l, const std::optional<FileIdentity>& id, dev_t device, uid_t user = ::geteuid());
+// `a` and `b` are one regular file: two names of it.
+bool SameFile(const Look& a, const Look& b);
+// Something (a journal, or what cannot be looked at) stands at the name of
+// the journal of `mark` in the open folder `folder`, shown as `shown`.
+bool JournalIn(int folder, const fs::path& shown, std::string_view mark);
 // Where the names of a journal stand.
 struct SetState {
   std::vector<std::string> targets, newer, older, kept, waiting;

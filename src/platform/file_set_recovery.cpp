@@ -585,11 +585,6 @@ bool SameBytes(int dir, const std::string& a, const Look& la, const std::string&
   return x && ReadFileBytes(b, nullptr, ReadLimits{dir, false}) == x;
 }
 
-bool SameFile(const Look& a, const Look& b) {
-  return a.kind == Look::Kind::kFile && b.kind == Look::Kind::kFile && a.st.st_dev == b.st.st_dev &&
-         a.st.st_ino == b.st.st_ino;
-}
-
 // A journal that names no file of its run, while files of such runs lie in
 // the folder: each of them, what it holds and which file it stands for,
 // told by the set's fixed names (ulvane's texts, in the order it writes
@@ -768,8 +763,7 @@ SetRecovery SetFolder::Recover() {
   // until a run that reaches the folder otherwise carries it through.
   if (!refusal_.empty()) {
     for (std::string_view mark : kProgramMarks) {
-      const std::string name = JournalName(mark);
-      if (LookAt(fd_, name, r.folder / name).kind == Look::Kind::kAbsent) continue;
+      if (!JournalIn(fd_, r.folder, mark)) continue;
       r.lines.push_back("An interrupted replacement of files in the folder '" + r.folder.native() +
                         "' is not carried through there (" + refusal_ + "): nothing was changed.");
       r.attention = r.unfinished = true;
