@@ -326,15 +326,11 @@ namespace {
 // never removed.
 class Run {
  public:
-  // `checkOwn`: the folder gives no lock.
-  Run(Journal journal, int folder, fs::path shown, bool checkOwn)
+  // `devices`: the file system of each entry's folder. `checkOwn`: the
+  // folder gives no lock.
+  Run(Journal journal, int folder, fs::path shown, std::vector<dev_t> devices, bool checkOwn)
       : j_(std::move(journal)), folder_(folder), name_(JournalName(j_.mark)), shown_(std::move(shown)),
-        made_(j_.entries.size()), devices_(j_.entries.size()), checkOwn_(checkOwn) {
-    for (size_t i = 0; i < j_.entries.size(); ++i) {
-      struct stat st {};
-      if (::fstat(j_.entries[i].dir, &st) == 0) devices_[i] = st.st_dev;
-    }
-  }
+        made_(j_.entries.size()), devices_(std::move(devices)), checkOwn_(checkOwn) {}
   // The file system of entry `i`'s folder.
   dev_t device(size_t i) const { return devices_[i]; }
   ~Run() {
@@ -750,11 +746,15 @@ struct Replacing {
   // Makes the journal that names the targets and the run's files.
   bool Begin() {
     Journal j{ProgramMark(), NewRunName(), ThisWriter(), BootId(), {}, Journal::Records::kFirst, ThisSpace()};
-    for (const Planned& p : planned) j.entries.push_back(p.entry);
+    std::vector<dev_t> devices;
+    for (const Planned& p : planned) {
+      j.entries.push_back(p.entry);
+      devices.push_back(static_cast<dev_t>(p.in.first));
+    }
     NameFiles(j);
     if (StagedRecord(j).size() + CommittedRecord(j).size() + 64 * j.entries.size() > kMaxJournalBytes)
       return Fails(SetFailure::Step::kRefused, planned.front().given, ENAMETOOLONG);
-    run = std::make_unique<Run>(std::move(j), fd, folder / JournalName(ProgramMark()), lockless);
+    run = std::make_unique<Run>(std::move(j), fd, folder / JournalName(ProgramMark()), std::move(devices), lockless);
     if (!run->Begin()) {
       const int err = errno;
       if (err != EEXIST) return Fails(SetFailure::Step::kCreate, run->shown(), err);
