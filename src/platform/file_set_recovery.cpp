@@ -621,29 +621,28 @@ std::string RunFilesNotice(const Place& at, const std::string& aside, const stru
     s.waiting = waiting;
     const Look k = kept.empty() ? Look{} : LookAt(at.fd, kept, kept);
     const Look w = waiting.empty() ? Look{} : LookAt(at.fd, waiting, waiting);
-    Look t;
+    // A run file that is not there looks like nothing, which is the same as
+    // no other file.
     size_t number = 0;
     std::from_chars(base.data() + base.rfind('-') + 1, base.data() + base.size(), number);
     for (const std::string& n : names) {
-      if (!kept.empty() && SameFile(k, t = LookAt(at.fd, n, n))) s.target = n;
-      if (!s.target.empty()) break;
+      if (!SameFile(k, LookAt(at.fd, n, n))) continue;
+      s.target = n;
+      break;
     }
     if (s.target.empty() && number >= 1 && number <= fixed.size()) {
       s.target = std::string(fixed[number - 1]);
       for (const std::string& n : names)
         if (EqualsNoCase(n, s.target)) s.target = n;
     }
-    for (size_t i = 0; i < names.size() && s.target.empty(); ++i) {
-      t = LookAt(at.fd, names[i], names[i]);
-      if ((!kept.empty() && SameBytes(at.fd, kept, k, names[i], t)) ||
-          (!waiting.empty() && SameBytes(at.fd, waiting, w, names[i], t)))
-        s.target = names[i];
+    for (const std::string& n : names) {
+      if (!s.target.empty()) break;
+      const Look o = LookAt(at.fd, n, n);
+      if (SameBytes(at.fd, kept, k, n, o) || SameBytes(at.fd, waiting, w, n, o)) s.target = n;
     }
-    if (!s.target.empty()) {
-      t = LookAt(at.fd, s.target, s.target);
-      s.keptDup = SameFile(k, t) || (!kept.empty() && SameBytes(at.fd, kept, k, s.target, t));
-      s.waitingDup = !waiting.empty() && SameBytes(at.fd, waiting, w, s.target, t);
-    }
+    const Look t = s.target.empty() ? Look{} : LookAt(at.fd, s.target, s.target);
+    s.keptDup = SameFile(k, t) || SameBytes(at.fd, kept, k, s.target, t);
+    s.waitingDup = SameBytes(at.fd, waiting, w, s.target, t);
     const std::string target = Printable(s.target);
     const bool there = t.kind == Look::Kind::kFile;
     const std::string now = !there ? ", which is not there" : ", which holds another file of " +
