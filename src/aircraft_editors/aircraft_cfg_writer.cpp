@@ -43,16 +43,15 @@ bool WriteCfgKeys(const std::filesystem::path& cfgFile, const std::vector<CfgKey
   if (keys.empty()) return true;
   // A folder or a device in place of the file is never read or replaced.
   if (!MayRewrite(cfgFile, error)) return false;
-  std::optional<std::string> bytes = ReadFileBytes(cfgFile, error);
-  if (!bytes) return false;
-  ProfileFile cfg(*bytes);
+  std::optional<ProfileFile> cfg = ProfileFile::Load(cfgFile, error);
+  if (!cfg) return false;
   for (const CfgKeyValue& k : keys) {
-    if (cfg.SetString(k.section, k.key, k.value)) continue;
+    if (cfg->SetString(k.section, k.key, k.value)) continue;
     if (error) *error = "the value of " + k.key + " holds a line break";
     return false;
   }
   if (backup && !MakeBackupOnce(cfgFile, error)) return false;
-  return WriteFileAtomic(cfgFile, cfg.Bytes(), error);
+  return cfg->Save(cfgFile, error);
 }
 
 }  // namespace velk

@@ -72,8 +72,8 @@ ProfileFile::ProfileFile(std::string_view bytes) {
   Index();
 }
 
-std::optional<ProfileFile> ProfileFile::Load(const std::filesystem::path& path) {
-  auto bytes = ReadFileBytes(path);
+std::optional<ProfileFile> ProfileFile::Load(const std::filesystem::path& path, std::string* error) {
+  auto bytes = ReadFileBytes(path, error);
   if (!bytes) return std::nullopt;
   return ProfileFile(*bytes);
 }
@@ -241,8 +241,8 @@ std::string ProfileFile::Bytes() const {
   return out;
 }
 
-bool ProfileFile::Save(const std::filesystem::path& path) const {
-  return WriteFileAtomic(path, Bytes());
+bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) const {
+  return WriteFileAtomic(path, Bytes(), error);
 }
 
 std::string ReadProfileValue(const std::filesystem::path& file, std::string_view section,

@@ -28,9 +28,9 @@ class ProfileFile {
   ProfileFile() = default;
   explicit ProfileFile(std::string_view bytes);
 
-  // The file's contents; nothing when it cannot be read (missing, a folder,
-  // no permission).
-  static std::optional<ProfileFile> Load(const std::filesystem::path& path);
+  // The file's contents; nothing, with the reason in `error` (when given),
+  // when it cannot be read (missing, a folder, no permission).
+  static std::optional<ProfileFile> Load(const std::filesystem::path& path, std::string* error = nullptr);
 
   // The value of `key` in the first section named `section` (trimmed, one
   // pair of enclosing quotes dropped); nothing when the section or the key
@@ -59,8 +59,9 @@ class ProfileFile {
 
   // The whole file as it would be written.
   std::string Bytes() const;
-  // Replaces the file atomically with Bytes(); false when it could not.
-  bool Save(const std::filesystem::path& path) const;
+  // Replaces the file atomically with Bytes(); false, with the reason in
+  // `error` (when given), when it could not.
+  bool Save(const std::filesystem::path& path, std::string* error = nullptr) const;
 
  private:
   struct Line {
