@@ -366,12 +366,18 @@ class Run {
     j_.records = Journal::Records::kBoth;
     if (Append(CommittedRecord(j_))) return true;
     const int err = errno;
-    j_.records = Journal::Records::kFirst;
-    if (FileStepFails("write", shown_) || ::ftruncate(fd_, first_) != 0 || FileStepFails("fsync", shown_) ||
-        ::fsync(fd_) != 0)
-      keep_ = true;
+    if (!TakeBack()) keep_ = true;
     errno = err;
     return false;
+  }
+  // Takes the second record back, before any target is replaced: the run's
+  // files then go as after a failure before the commit, and a kill on the
+  // way leaves what the next run clears. False (errno set) when the
+  // journal cannot be cut back to its first record.
+  bool TakeBack() {
+    j_.records = Journal::Records::kFirst;
+    return Mine() && !FileStepFails("write", shown_) && ::ftruncate(fd_, first_) == 0 && !FileStepFails("fsync", shown_) &&
+           ::fsync(fd_) == 0;
   }
   // Whether the journal at its name is still the one this run wrote: yes,
   // no (another run carried it through), or nothing when it cannot be
@@ -410,16 +416,21 @@ class Run {
   // Target `i` holds the run's new file, though the run has not renamed it
   // there: another run is carrying the journal through.
   bool TakenOver(size_t i) const { return checkOwn_ && NewAt(i, j_.entries[i].file); }
-  // Removes the new file and the kept file of target `i`, which the run has
-  // not replaced: only those still as the run made them, and only while no
-  // other run has replaced the target. False when any of them stays.
-  bool Clear(size_t i) {
+  // Removes the kept file of target `i`, which the run has not replaced:
+  // only as the run made it, and only while no other run has replaced the
+  // target. False when it stays.
+  bool ClearKept(size_t i) {
+    const Entry& e = j_.entries[i];
+    if (made_[i].second && !(Mine() && !TakenOver(i) && KeptOurs(i) && Remove(e, e.kept))) return false;
+    made_[i].second = false;
+    return true;
+  }
+  // The same for its new file.
+  bool ClearNew(size_t i) {
     const Entry& e = j_.entries[i];
     if (made_[i].first && !(Mine() && !TakenOver(i) && Ours(i, e.temporary) && Remove(e, e.temporary)))
       return false;
     made_[i].first = false;
-    if (made_[i].second && !(Mine() && !TakenOver(i) && KeptOurs(i) && Remove(e, e.kept))) return false;
-    made_[i].second = false;
     return true;
   }
   // Removes the kept files, then the journal, once every target holds its
@@ -582,6 +593,7 @@ struct Planned {
   KnownFile now;      // the file a write lands in, as it is
   const std::string* bytes;
   mode_t mode;
+  struct stat written {};  // the new file, as it was once written
 };
 
 // One replacement of a set in the folder of a SetFolder, step by step; each
@@ -603,18 +615,23 @@ struct Replacing {
   // change: a replacement that fails after that must not make the next one
   // take the file for another program's. (Declared before the run, so that
   // it looks once the run has removed what it made.)
+  // Only a file that still holds the bytes the caller knew is known anew:
+  // one that another program edited meanwhile stays a change.
   struct Refresh {
     const std::vector<const Planned*>& files;
-    std::vector<KnownFile>* written;
+    const SetOptions& options;
     bool done = false;
     ~Refresh() {
-      if (done || !written) return;
+      if (done || !options.written || !options.known) return;
       for (const Planned* p : files) {
         KnownFile now = KnowFile(p->now.file);
-        if (now.identity == p->now.identity) Remember(*written, std::move(now));
+        const bool same = std::any_of(options.known->begin(), options.known->end(), [&](const KnownFile& k) {
+          return k.file == p->now.file && k.fingerprint && k.fingerprint == now.fingerprint;
+        });
+        if (now.identity == p->now.identity && same) Remember(*options.written, std::move(now));
       }
     }
-  } refresh{asKnown, options.written};
+  } refresh{asKnown, options};
   std::unique_ptr<Run> run{};
 
   bool Fails(SetFailure::Step step, const fs::path& file, int err) { return Fail(failure, step, file, err); }
@@ -680,6 +697,7 @@ struct Replacing {
         if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fails(SetFailure::Step::kRefused, path, EACCES);
         p.mode = l.st.st_mode & 07777;
       }
+      e.earlier = l.kind == Look::Kind::kFile;
       p.now = Known(p.place.file(), l.kind == Look::Kind::kFile ? &l.st : nullptr);
       // One name of one folder reached through two paths (a folder mounted
       // twice) is one target.
@@ -780,6 +798,7 @@ struct Replacing {
       }
       run->made(i).first = true;
       e.newId = IdentityOf(st);
+      planned[i].written = st;
     }
     return true;
   }
@@ -790,6 +809,11 @@ struct Replacing {
       Entry& e = entries()[i];
       const Look old = LookAt(e.dir, e.file, e.Shown(e.file));
       if (old.kind == Look::Kind::kError) return Fails(SetFailure::Step::kCreate, planned[i].given, old.error);
+      // The names of the run's files say whether the target had an earlier
+      // file: one that came or went since it was looked at (another program,
+      // which takes no lock) ends the replacement.
+      if ((old.kind != Look::Kind::kAbsent) != e.earlier.value_or(false))
+        return Fails(SetFailure::Step::kCreate, planned[i].given, EAGAIN);
       if (old.kind == Look::Kind::kAbsent) continue;
       if (old.kind != Look::Kind::kFile) return Fails(SetFailure::Step::kRefused, planned[i].given, EINVAL);
       e.oldId = IdentityOf(old.st);
@@ -826,19 +850,28 @@ struct Replacing {
     return true;
   }
 
-  // After the rename of target `k` failed: the targets replaced so far get
-  // their old files back, the last first; then what is left of the run
-  // goes, the new files (from the last) before the kept ones: once a new
-  // file is gone, a kill leaves a set that the next run turns back too.
-  // Each only while it is still the run's own; a target it did not reach
-  // that holds its new file says that another run is carrying the journal
+  // After the rename of target `k` failed: when it was the first, the
+  // second record is taken back and the run's files go as after a failure
+  // before the commit. Else the targets replaced so far get their old files
+  // back, the last first; then, only once they all have, what is left of
+  // the run goes: the kept files before the new ones, and those from the
+  // last. Even with the journal lost, the files left then tell which
+  // targets were put back: a new file gone only before one that is still
+  // there, and the kept file of each target still replaced. Each step only
+  // while the file is still the run's own; a target it did not reach that
+  // holds its new file says that another run is carrying the journal
   // through, and is left to it. Always false.
   bool PutBack(size_t k) {
     for (size_t i = k; i < entries().size(); ++i)
       if (run->TakenOver(i)) return Overtaken();
+    if (k == 0) {
+      if (!run->TakeBack()) run->Keep();
+      return false;
+    }
     bool back = true;
     for (size_t i = k; i-- > 0;) back = run->PutBack(i) && back;
-    for (size_t i = entries().size(); i-- > k;) back = run->Clear(i) && back;
+    for (size_t i = entries().size(); back && i-- > k;) back = run->ClearKept(i);
+    for (size_t i = entries().size(); back && i-- > k;) back = run->ClearNew(i);
     if (back && run->End()) return false;
     // What is left is the next run's to carry through.
     run->Keep();
@@ -848,16 +881,16 @@ struct Replacing {
     return false;
   }
 
-  // Each target as it stands now: the new file holds the bytes just
-  // written, which need not be read again; anything else is looked at anew.
+  // What the save knows of each target is what it wrote: the new file as
+  // its status was once written, and the fingerprint of the bytes written,
+  // never a look taken later. Whatever another program made of the target
+  // since (an append, an edit that puts the time back) is then a change
+  // that the next save asks about.
   void RememberWritten() {
     if (!options.written) return;
-    for (size_t i = 0; i < planned.size(); ++i) {
-      const Entry& e = entries()[i];
-      const Look now = LookAt(e.dir, e.file, e.Shown(e.file));
-      KnownFile known = Known(planned[i].now.file, now.kind == Look::Kind::kFile ? &now.st : nullptr);
-      if (IsNewFile(now, e.newId, run->device(i))) known.fingerprint = TextFingerprint(*planned[i].bytes);
-      else known = KnowFile(planned[i].now.file);
+    for (const Planned& p : planned) {
+      KnownFile known = Known(p.now.file, &p.written);
+      known.fingerprint = TextFingerprint(*p.bytes);
       Remember(*options.written, std::move(known));
     }
   }

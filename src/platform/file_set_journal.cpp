@@ -19,13 +19,15 @@ namespace velk::set_journal {
 // writing program's mark, the run's name, its writer (process and start
 // time), the boot it runs in, its process-number space, the number of
 // targets, each target's name with the file its link leads to ("-" for a
-// name that is no link), "staged" and the check sum of all of it. Added in
+// name that is no link) and whether it had an earlier file ("e", or "n"
+// for none), "staged" and the check sum of all of it. Added in
 // one write once every new file is ready, as its second record:
 // "committed", the identities of each target's old file, new file and kept
 // old file ("-" for none), the check sum of both records, and "end".
-// Journals of version 3 lack the space, those of version 2 the check sums
-// as well; both are carried through as their own versions would.
-constexpr std::string_view kHeads[] = {"velk file set 2", "velk file set 3", "velk file set 4"};
+// Journals of version 4 lack whether a target had an earlier file, those of
+// version 3 the space too, those of version 2 the check sums as well; all
+// are carried through as their own versions would.
+constexpr std::string_view kHeads[] = {"velk file set 2", "velk file set 3", "velk file set 4", "velk file set 5"};
 constexpr int kFirstVersion = 2;
 constexpr std::string_view kStaged = "staged";
 constexpr std::string_view kCommitted = "committed";
@@ -129,6 +131,56 @@ std::string TemporaryName(std::string_view mark, std::string_view run, size_t in
   return "." + std::string(mark) + "-set-" + std::string(run) + "-" + std::to_string(index + 1);
 }
 
+std::string NameSum(std::string_view name) { return CheckSum(name).substr(0, kNameSumLength); }
+
+std::string TemporaryName(std::string_view mark, std::string_view run, size_t index, std::string_view flags,
+                          std::string_view sums) {
+  return TemporaryName(mark, run, index) + "of" + std::to_string(flags.size()) + "-" + std::string(flags) + "-" +
+         std::string(sums);
+}
+
+std::optional<RunFileName> ParseRunFileName(std::string_view name, std::string_view mark) {
+  const std::string head = "." + std::string(mark) + "-set-";
+  if (!name.starts_with(head)) return std::nullopt;
+  name.remove_prefix(head.size());
+  RunFileName r;
+  if (name.size() < kRunLength + 2 || !IsRunName(name.substr(0, kRunLength)) || name[kRunLength] != '-')
+    return std::nullopt;
+  r.run = std::string(name.substr(0, kRunLength));
+  name.remove_prefix(kRunLength + 1);
+  r.kept = name.ends_with(".old");
+  if (r.kept) name.remove_suffix(4);
+  auto number = [](std::string_view text, size_t& out) {
+    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && p == text.data() + text.size() && !text.empty() && text.size() <= 2 &&
+           text.front() != '+' && text.front() != '-';
+  };
+  size_t index = 0;
+  const size_t of = name.find("of");
+  if (of == std::string_view::npos) {
+    // The names of runs before version 5: the number alone.
+    if (!number(name, index) || index == 0) return std::nullopt;
+    r.index = index - 1;
+    return r;
+  }
+  size_t count = 0;
+  const std::string_view rest = name.substr(of + 2);
+  const size_t dash = rest.find('-');
+  if (!number(name.substr(0, of), index) || dash == std::string_view::npos || !number(rest.substr(0, dash), count) ||
+      index == 0 || index > count || count > kMaxSetFiles)
+    return std::nullopt;
+  const std::string_view flags = rest.substr(dash + 1, count);
+  const std::string_view sums = rest.substr(std::min(rest.size(), dash + 1 + count));
+  if (flags.size() != count || !std::all_of(flags.begin(), flags.end(), [](char c) { return c == 'e' || c == 'n'; }) ||
+      sums.size() != 1 + count * kNameSumLength || sums.front() != '-' ||
+      !std::all_of(sums.begin() + 1, sums.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }))
+    return std::nullopt;
+  r.index = index - 1;
+  r.flags = std::string(flags);
+  r.sums = std::string(sums.substr(1));
+  return r;
+}
+
 fs::path Absolute(const fs::path& path) {
   std::error_code ec;
   fs::path absolute = fs::absolute(path.empty() ? fs::path(".") : path, ec);
@@ -202,7 +254,10 @@ std::string StagedRecord(const Journal& j) {
   std::string text = Fields({kHeads[j.version - kFirstVersion], j.mark, j.run, j.writer, j.boot});
   if (j.version >= 4) text += Fields({j.space.empty() ? kNone : std::string_view(j.space)});
   text += Fields({std::to_string(j.entries.size())});
-  for (const Entry& e : j.entries) text += Fields({e.name, e.via.empty() ? kNone : e.via.native()});
+  for (const Entry& e : j.entries) {
+    text += Fields({e.name, e.via.empty() ? kNone : e.via.native()});
+    if (j.version >= 5) text += Fields({e.earlier.value_or(e.oldId.has_value()) ? "e" : "n"});
+  }
   text += Fields({kStaged});
   return j.version >= 3 ? text + Fields({CheckSum(text)}) : text;
 }
@@ -289,7 +344,8 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
   };
   if (auto stop = end(k, k < n && counted())) return *stop;
   ++k;
-  for (size_t i = 0; i < count; ++i, k += 2) {
+  const size_t perEntry = version >= 5 ? 3 : 2;
+  for (size_t i = 0; i < count; ++i, k += perEntry) {
     Entry e;
     if (auto stop = end(k, k < n && IsPlainName(f[k]))) return *stop;
     e.name = std::string(f[k]);
@@ -299,6 +355,10 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
       return e.via.is_absolute() && e.via == e.via.lexically_normal() && IsPlainName(e.via.filename().native());
     };
     if (auto stop = end(k + 1, k + 1 < n && via())) return *stop;
+    if (version >= 5) {
+      if (auto stop = end(k + 2, k + 2 < n && (f[k + 2] == "e" || f[k + 2] == "n"))) return *stop;
+      e.earlier = f[k + 2] == "e";
+    }
     for (const Entry& other : j.entries) {
       if (other.name == e.name) {
         why = "it names a file twice";
@@ -335,7 +395,9 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
     const auto oldId = ParseIdentity(f[first + 1 + 3 * i]);
     const auto newId = ParseIdentity(f[first + 2 + 3 * i]);
     const auto keptId = ParseIdentity(f[first + 3 + 3 * i]);
-    if (!oldId || !newId || !keptId || !*newId || oldId->has_value() != keptId->has_value()) return j;
+    if (!oldId || !newId || !keptId || !*newId || oldId->has_value() != keptId->has_value() ||
+        (entries[i].earlier && *entries[i].earlier != oldId->has_value()))
+      return j;
     entries[i].oldId = *oldId;
     entries[i].newId = *newId;
     entries[i].keptId = *keptId;
@@ -348,11 +410,16 @@ std::optional<Journal> ParseJournal(std::string_view text, std::string_view mark
 // Names the run's files of each entry, in the folder `dir` unless a link
 // led elsewhere.
 void NameFiles(Journal& j) {
+  std::string flags, sums;
+  for (const Entry& e : j.entries) {
+    flags += e.earlier.value_or(e.oldId.has_value()) ? 'e' : 'n';
+    sums += NameSum(e.name);
+  }
   for (size_t i = 0; i < j.entries.size(); ++i) {
     Entry& e = j.entries[i];
     e.file = e.via.empty() ? e.name : e.via.filename().native();
     e.shownDir = e.via.empty() ? fs::path() : e.via.parent_path();
-    e.temporary = TemporaryName(j.mark, j.run, i);
+    e.temporary = j.version >= 5 ? TemporaryName(j.mark, j.run, i, flags, sums) : TemporaryName(j.mark, j.run, i);
     e.kept = e.temporary + ".old";
   }
 }
@@ -363,14 +430,8 @@ std::vector<std::string_view> FixedTargets(std::string_view mark) {
 }
 
 bool IsRunFileName(std::string_view name, std::string_view mark, std::string_view run) {
-  const std::string head = "." + std::string(mark) + "-set-";
-  if (!name.starts_with(head)) return false;
-  name.remove_prefix(head.size());
-  if (name.size() < kRunLength + 2 || !IsRunName(name.substr(0, kRunLength)) || name[kRunLength] != '-') return false;
-  if (!run.empty() && name.substr(0, kRunLength) != run) return false;
-  name.remove_prefix(kRunLength + 1);
-  if (name.ends_with(".old")) name.remove_suffix(4);
-  return !name.empty() && name.size() <= 2 && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const std::optional<RunFileName> r = ParseRunFileName(name, mark);
+  return r && (run.empty() || r->run == run);
 }
 
 // ---- What the lines say ----------------------------------------------------

@@ -32,8 +32,33 @@ inline constexpr size_t kMaxJournalBytes = 64 * 1024;
 // ".<mark>.journal".
 std::string JournalName(std::string_view mark);
 // The run's new file for its target number `index`, and with ".old" its
-// second name of the old one: of one length whatever the target's name.
+// second name of the old one, as runs before journal version 5 named them:
+// of one length whatever the target's name.
 std::string TemporaryName(std::string_view mark, std::string_view run, size_t index);
+// The same since version 5, where each name also carries what a notice
+// needs when the journal is lost: the number of the target and of targets,
+// which targets had an earlier file ('e') or none ('n'), and a check sum of
+// the name of each target in the set's folder (`sums`, NameSum of each, in
+// the order of the targets), still of a length that does not grow with the
+// targets' names: ".<mark>-set-<run>-<index+1>of<count>-<flags>-<sums>".
+std::string TemporaryName(std::string_view mark, std::string_view run, size_t index, std::string_view flags,
+                          std::string_view sums);
+// The check sum of a target's name that the names of its run's files carry.
+inline constexpr size_t kNameSumLength = 12;
+std::string NameSum(std::string_view name);
+// What the name of a run's file says (TemporaryName, with or without
+// ".old"); nothing for any other name.
+struct RunFileName {
+  std::string run;
+  size_t index = 0;   // from 0
+  bool kept = false;  // ".old": the second name of an earlier file
+  // Since version 5 (else empty): one letter a target, 'e' where it had an
+  // earlier file, 'n' where it had none; and the check sums of their names.
+  std::string flags, sums;
+  size_t Count() const { return flags.size(); }
+  std::string_view Sum(size_t i) const { return std::string_view(sums).substr(i * kNameSumLength, kNameSumLength); }
+};
+std::optional<RunFileName> ParseRunFileName(std::string_view name, std::string_view mark);
 // `path` made absolute and plain, without a last separator.
 fs::path Absolute(const fs::path& path);
 // A fresh name for a run's files.
@@ -61,6 +86,8 @@ Look LookAt(int folder, const std::string& name, const fs::path& shown);
 struct Entry {
   std::string name;  // in the journal's folder
   fs::path via;      // when the name is a link: the file it leads to
+  // It had an earlier file when the run began: recorded since version 5.
+  std::optional<bool> earlier;
   std::optional<FileIdentity> oldId, newId, keptId;
   // Where the files lie: the folder (open), the target's own name there, the
   // run's new file and kept old file, and the folder as the user sees it
@@ -73,8 +100,9 @@ struct Entry {
 };
 
 // The journals of this version, and those of earlier ones that a run killed
-// before an update leaves: 2 has no check sums, 3 no process-number space.
-inline constexpr int kJournalVersion = 4;
+// before an update leaves: 2 has no check sums, 3 no process-number space, 4
+// neither which targets had an earlier file nor the run files' longer names.
+inline constexpr int kJournalVersion = 5;
 
 struct Journal {
   // How far the run got in writing it: its first record cut short (the run

@@ -21,6 +21,7 @@
 #include "platform/ascii_text.h"
 #include "platform/file_set.h"
 #include "platform/file_set_journal.h"
+#include "platform/file_set_notice.h"
 #include "platform/folder_list.h"
 #include "platform/text_file.h"
 
@@ -62,44 +63,6 @@ struct JournalOutcome {
 JournalOutcome TryAgain(const std::string& what, int err) {
   return JournalOutcome::InForce("Could not " + what + " (" + std::strerror(err) +
                                  "): nothing was changed, and the next run tries again.");
-}
-
-// When the file `name` of the open folder `dir`, the very file `st`, was
-// made; nothing where its file system does not keep that.
-std::optional<struct timespec> MadeAt(int dir, const std::string& name, const struct stat& st) {
-  struct statx sx {};
-  if (::statx(dir, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &sx) != 0 ||
-      !(sx.stx_mask & STATX_BTIME) || sx.stx_ino != st.st_ino)
-    return std::nullopt;
-  return timespec{sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec};
-}
-
-// The names in the open folder `dir` of the regular files that runs of
-// `mark` make (of the run `run`, when given) and that changed since the
-// journal `journal` (of the name `name`) was made, sorted; nothing (errno
-// set) when the folder cannot be listed whole. A run makes its files, and
-// gives the old ones their second names, after it makes its journal; a file
-// of such a name from before is no file of that run. Its last write to the
-// journal comes after them all, so the journal's time of change says
-// nothing: where its file system does not tell when it was made, every
-// such file counts.
-std::optional<std::vector<std::string>> RunFilesIn(int dir, std::string_view mark, std::string_view run,
-                                                   const std::string& name, const struct stat& journal) {
-  const std::optional<struct timespec> made = MadeAt(dir, name, journal);
-  const auto since = [](const struct timespec& a, const struct timespec& b) {
-    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec >= b.tv_nsec;
-  };
-  std::vector<std::string> names;
-  const bool listed = !FileStepFails("open", ".") && ForEachEntry(dir, [&](const std::string& entry) {
-    struct stat st {};
-    if (IsRunFileName(entry, mark, run) && ::fstatat(dir, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(st.st_mode) && (!made || since(st.st_ctim, *made)))
-      names.push_back(entry);
-    return true;
-  });
-  if (!listed) return std::nullopt;
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // ---- Look ---------------------------------------------------------------------
@@ -214,12 +177,17 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
     f.writerMayRun = life == WriterLife::kRuns || (life == WriterLife::kCannotTell && Young(f.journal.st));
     if (f.writerMayRun) return f;
   }
-  // A journal that names no file: are files of its run there all the same?
+  // A journal that names no file: are files of such a run there all the
+  // same, beside it or where its folder's links lead? A first record cut
+  // short or damaged says nothing of its run, so files of any run made
+  // since the journal count.
   if (!f.parsed || f.parsed->records == Journal::Records::kFirstCut) {
-    const std::optional<std::vector<std::string>> files =
-        RunFilesIn(at.fd, mark, f.parsed ? f.parsed->run : "", name, f.journal.st);
-    if (!files) return TryAgain("list the folder of the journal " + name + " of " + by, errno);
-    f.runFiles = *files;
+    bool busy = false;
+    const std::optional<std::vector<RunFileAt>> files =
+        RunFilesAround(SetPlace{at.folder, at.reached, at.fd}, mark, folders, at.alsoLock, busy, name, f.journal.st);
+    if (busy) return JournalOutcome::Busy();
+    if (!files) return TryAgain("list the folders of the journal " + name + " of " + by, errno);
+    for (const RunFileAt& file : *files) f.runFiles.push_back(file.Shown().native());
     return f;
   }
   Journal& j = *f.parsed;
@@ -313,10 +281,13 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
     case W::kNamesNothing: {
       std::vector<std::string> files;
       for (const std::string& file : f.runFiles) files.push_back(Printable(file));
+      const bool here = std::none_of(f.runFiles.begin(), f.runFiles.end(), [](const std::string& file) {
+        return file.find('/') != std::string::npos;
+      });
       return "The journal " + name + " of " + by + " names no file (" +
              (f.empty ? "it is empty" : "its first record is cut short") + "), but " + NameList(files) +
              (files.size() == 1 ? " of such a run lies" : " of such runs lie") +
-             " in the folder: nothing was changed; check them";
+             (here ? " in the folder" : " beside the files of its folder") + ": nothing was changed; check them";
     }
     default: break;
   }
@@ -432,261 +403,6 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   return JournalOutcome::Done("Put back the earlier " + list + ", which " + by + " had left half replaced.");
 }
 
-// ---- What a journal set aside asks of the user ---------------------------------
-
-// One target of a set that a run left half done, as a notice gives it: the
-// version its name holds, and the run's files beside it.
-struct Standing {
-  enum class Holds { kEarlier, kNew, kGone, kOther };
-  std::string target;         // as the steps name it; empty: it cannot be told
-  std::string kept, waiting;  // the run's kept earlier file and new file, empty where none
-  Holds holds = Holds::kOther;
-  bool keptDup = false;     // the kept file is the target, or holds its bytes
-  bool waitingDup = false;  // the new file holds the target's bytes
-  bool noneBefore = false;  // there was no earlier file
-};
-
-// The steps that make the set whole one way or the other, each a file at a
-// time, and that delete nothing but the journal and the run's files that
-// hold no version of their own: a file that may be the only copy of a
-// version is renamed, or kept, never replaced. Where a target cannot be
-// told, every version is kept and the user is told to check the set.
-std::string Steps(const std::vector<Standing>& set, const std::string& journal) {
-  using H = Standing::Holds;
-  const bool known = std::all_of(set.begin(), set.end(), [](const Standing& s) { return !s.target.empty(); });
-  // The renames of one direction, and the run's files that still hold no
-  // version of their own after them.
-  auto way = [&](bool back, std::vector<std::string>& renames, std::vector<std::string>& dups) {
-    for (const Standing& s : set) {
-      const bool asWanted = back ? s.holds == H::kEarlier : s.holds == H::kNew || s.waitingDup;
-      const std::string aside = "rename " + s.target + " to a name of your own";
-      if (!asWanted) {
-        const bool ready = back ? !s.kept.empty() && !s.keptDup : !s.waiting.empty() && !s.waitingDup;
-        if (!ready && !(back && s.noneBefore)) return false;
-        // What the target holds goes to a name of the user's own where no
-        // other copy of it is left.
-        if (s.holds != H::kGone && !(back ? s.waitingDup : s.keptDup)) renames.push_back(aside);
-        if (ready) renames.push_back("rename " + (back ? s.kept : s.waiting) + " onto " + s.target);
-        continue;
-      }
-      if (s.keptDup) dups.push_back(s.kept);
-      if (s.waitingDup) dups.push_back(s.waiting);
-    }
-    return !renames.empty();
-  };
-  auto then = [&](std::vector<std::string> dups) {
-    dups.insert(dups.begin(), journal);
-    return "delete " + NameList(dups);
-  };
-  std::string text;
-  std::vector<std::string> backRenames, backDups, newRenames, newDups;
-  const bool back = known && way(true, backRenames, backDups);
-  const bool forward = known && way(false, newRenames, newDups);
-  const bool allEarlier = std::all_of(set.begin(), set.end(), [](const Standing& s) { return s.holds == H::kEarlier; });
-  const bool allNew = std::all_of(set.begin(), set.end(), [](const Standing& s) { return s.holds == H::kNew; });
-  if (known && (allEarlier || allNew)) {
-    std::vector<std::string> dups;
-    for (const Standing& s : set) {
-      if (s.keptDup) dups.push_back(s.kept);
-      if (s.waitingDup) dups.push_back(s.waiting);
-    }
-    text += "\nTo keep the files as they stand, " + then(dups) + ".";
-  }
-  if (back && !allEarlier)
-    text += "\nTo go back to the earlier files, " + NameList(backRenames) + ", then " + then(backDups) + ".";
-  if (forward && !allNew) text += "\nTo make them all new, " + NameList(newRenames) + ", then " + then(newDups) + ".";
-  if (!text.empty()) return text + "\nThe files of its runs left after that hold only versions not chosen.";
-  // Neither way can be told whole: every version is kept.
-  std::vector<std::string> keep, dups;
-  for (const Standing& s : set) {
-    for (const auto& [file, dup] : {std::pair{&s.kept, s.keptDup}, {&s.waiting, s.waitingDup}}) {
-      if (file->empty()) continue;
-      (dup ? dups : keep).push_back(*file);
-    }
-  }
-  return "\nWhat to do cannot be told" + std::string(known ? "" : " for every file") + ": to keep every version, " +
-         (keep.empty() ? "" : "rename " + NameList(keep) + " to names of your own, then ") + then(dups) +
-         ", and check the files of the set: they may not belong together.";
-}
-
-// For each file of a journal set aside in the folder: which version stands
-// under its name and where the other one is kept, and how to keep either.
-std::string AsideNotice(const Place& at, const std::string& aside, Journal& j) {
-  using T = EntryState::Target;
-  using S = EntryState::Slot;
-  using H = Standing::Holds;
-  NameFiles(j);
-  OpenFolders folders;
-  const bool both = j.records == Journal::Records::kBoth;
-  std::vector<std::string> targets, now;
-  std::vector<Standing> set;
-  bool replaced = false;
-  for (Entry& e : j.entries) {
-    e.dir = e.via.empty() ? at.fd : folders.Open(e.via.parent_path());
-    const int openError = e.dir < 0 ? errno : 0;
-    const std::string name = Printable(e.name);
-    const fs::path dir = e.via.empty() ? at.folder : e.via.parent_path();
-    // Full names where the version stands; plain names in the steps, for
-    // the files of the folder itself.
-    const std::string kept = "'" + Printable((dir / e.kept).native()) + "'";
-    const std::string waits = "'" + Printable((dir / e.temporary).native()) + "'";
-    targets.push_back(name);
-    Standing& st = set.emplace_back();
-    Facts::File x = LookAtEntry(e);
-    if (x.lost || x.target.kind == Look::Kind::kError) {
-      const int err = x.lost ? openError : x.target.error;
-      now.push_back(name + " could not be looked at (" + std::strerror(err) + ").");
-      continue;
-    }
-    // Before the second record, a kept file holds what its target does not
-    // unless it is a second name or a copy of it.
-    if (!both && x.kept.kind == Look::Kind::kFile && x.target.kind == Look::Kind::kFile)
-      x.keptInTarget = KeptInTarget(e.dir, e.kept, e.file, x.kept.st, x.target.st).value_or(false);
-    const EntryState c = Classify(e, x, j.records);
-    const bool hasKept = c.kept == S::kRun || c.kept == S::kOnlyCopy;
-    const bool hasNew = c.waiting == S::kRun;
-    const bool isNew = c.target == T::kNew;
-    const bool isOld = both ? c.target == T::kOld : c.target == T::kOld && c.kept != S::kOnlyCopy;
-    replaced = replaced || isNew || c.kept == S::kOnlyCopy;
-    std::string line = name + (isNew                   ? " is the new file"
-                               : isOld && both         ? " is the earlier file"
-                               : c.target == T::kAbsent ? " is not there"
-                               : both                  ? " was changed since"
-                                                       : " stands as it is");
-    if (hasKept && !(isOld && both)) line += "; the earlier one is kept as " + kept;
-    else if (isNew && e.oldId) line += "; its earlier one is gone";
-    if (hasNew) line += "; the new one waits as " + waits;
-    now.push_back(line + ".");
-    st.target = e.via.empty() ? name : "'" + Printable(e.via.native()) + "'";
-    if (hasKept) st.kept = e.via.empty() ? e.kept : kept;
-    if (hasNew) st.waiting = e.via.empty() ? e.temporary : waits;
-    // A target that is not there holds its earlier version where it had none.
-    const bool had = both ? e.oldId.has_value() : hasKept;
-    st.holds = isNew                     ? H::kNew
-               : isOld                   ? H::kEarlier
-               : c.target == T::kAbsent ? (had ? H::kGone : H::kEarlier)
-                                         : H::kOther;
-    st.keptDup = hasKept && isOld;
-    st.noneBefore = both && !e.oldId;
-  }
-  std::string text = "An interrupted run " + std::string(replaced ? "left " : "had begun to replace ") +
-                     NameList(targets) + " in the folder '" + Printable(at.folder.native()) + "'" +
-                     (replaced ? " half replaced" : "") + ", and what to do could not be told. Now:";
-  for (const std::string& line : now) text += "\n" + line;
-  return text + Steps(set, Printable(aside));
-}
-
-// The files `a` and `b` of the open folder `dir`, looked at as `la` and
-// `lb`, hold the same bytes; a file that cannot be read is the same as no
-// other.
-bool SameBytes(int dir, const std::string& a, const Look& la, const std::string& b, const Look& lb) {
-  if (la.kind != Look::Kind::kFile || lb.kind != Look::Kind::kFile || la.st.st_size != lb.st.st_size) return false;
-  const std::optional<std::string> x = ReadFileBytes(a, nullptr, ReadLimits{dir, false});
-  return x && ReadFileBytes(b, nullptr, ReadLimits{dir, false}) == x;
-}
-
-// A journal that names no file of its run, while files of such runs lie in
-// the folder: each of them, what it holds and which file it stands for,
-// told by the set's fixed names (ulvane's texts, in the order it writes
-// them), by a second name of a file of the folder, or by the same bytes.
-std::string RunFilesNotice(const Place& at, const std::string& aside, const struct stat& journal, std::string_view mark,
-                           std::string_view run) {
-  using H = Standing::Holds;
-  const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
-  const std::optional<std::vector<std::string>> files = RunFilesIn(at.fd, mark, run, aside, journal);
-  if (!files || files->empty())
-    return "An interrupted run may have left files" + where + " half replaced, and what to do could not be told; "
-           "its journal " + Printable(aside) + " names them. Check them, then delete " + Printable(aside) + ".";
-  // The other files of the folder, which a run file may stand for.
-  std::vector<std::string> names;
-  ForEachEntry(at.fd, [&](const std::string& n) {
-    if (!n.starts_with(".")) names.push_back(n);
-    return true;
-  });
-  std::sort(names.begin(), names.end());
-  const std::vector<std::string_view> fixed = FixedTargets(mark);
-  // The run's files of each target, by their names without ".old".
-  std::map<std::string, std::pair<std::string, std::string>> groups;
-  for (const std::string& file : *files) {
-    if (file.ends_with(".old")) groups[file.substr(0, file.size() - 4)].first = file;
-    else groups[file].second = file;
-  }
-  std::map<std::string, std::string> lines;
-  std::vector<Standing> set;
-  bool replaced = false, unknown = false;
-  for (const auto& [base, pair] : groups) {
-    const auto& [kept, waiting] = pair;
-    Standing& s = set.emplace_back();
-    s.kept = kept;
-    s.waiting = waiting;
-    const Look k = kept.empty() ? Look{} : LookAt(at.fd, kept, kept);
-    const Look w = waiting.empty() ? Look{} : LookAt(at.fd, waiting, waiting);
-    // A run file that is not there looks like nothing, which is the same as
-    // no other file.
-    size_t number = 0;
-    std::from_chars(base.data() + base.rfind('-') + 1, base.data() + base.size(), number);
-    for (const std::string& n : names) {
-      if (!SameFile(k, LookAt(at.fd, n, n))) continue;
-      s.target = n;
-      break;
-    }
-    if (s.target.empty() && number >= 1 && number <= fixed.size()) {
-      s.target = std::string(fixed[number - 1]);
-      for (const std::string& n : names)
-        if (EqualsNoCase(n, s.target)) s.target = n;
-    }
-    for (const std::string& n : names) {
-      if (!s.target.empty()) break;
-      const Look o = LookAt(at.fd, n, n);
-      if (SameBytes(at.fd, kept, k, n, o) || SameBytes(at.fd, waiting, w, n, o)) s.target = n;
-    }
-    const Look t = s.target.empty() ? Look{} : LookAt(at.fd, s.target, s.target);
-    s.keptDup = SameFile(k, t) || SameBytes(at.fd, kept, k, s.target, t);
-    s.waitingDup = SameBytes(at.fd, waiting, w, s.target, t);
-    const std::string target = Printable(s.target);
-    const bool there = t.kind == Look::Kind::kFile;
-    const std::string now = !there ? ", which is not there" : ", which holds another file of " +
-                                                                  std::to_string(t.st.st_size) + " bytes";
-    // A kept file that its target no longer holds: the target was replaced.
-    const bool gone = !kept.empty() && !s.target.empty() && !s.keptDup;
-    replaced = replaced || gone;
-    unknown = unknown || s.target.empty();
-    s.holds = s.target.empty() ? H::kOther
-              : gone           ? (!waiting.empty() && !s.waitingDup ? H::kOther : there ? H::kNew : H::kGone)
-              : s.waitingDup   ? H::kNew
-                               : H::kEarlier;
-    for (const auto& [file, look, earlier] : {std::tuple{&kept, &k, true}, {&waiting, &w, false}}) {
-      if (file->empty()) continue;
-      std::string line = Printable(*file);
-      if (look->kind != Look::Kind::kFile) {
-        lines[*file] = line + " is no regular file";
-        continue;
-      }
-      line += std::string(" holds ") + (earlier ? "an earlier file" : "a new file") + " of " +
-              std::to_string(look->st.st_size) + " bytes";
-      const bool dup = earlier ? s.keptDup : s.waitingDup;
-      if (s.target.empty()) line += "; which file it stands for cannot be told";
-      else if (dup && earlier && SameFile(k, t)) line += ", which is " + target + " itself";
-      else if (dup) line += ", the same as " + target;
-      else if (earlier) line += " for " + target + now;
-      else line += " for " + target + (s.keptDup ? ", which holds its earlier one" : now);
-      lines[*file] = line;
-    }
-  }
-  std::string text = "An interrupted run " +
-                     std::string(replaced  ? "left files" + where + " half replaced"
-                                 : unknown ? "may have left files" + where + " half replaced"
-                                           : "left files of its runs" + where) +
-                     ", and its journal " + Printable(aside) + " names none of them. Files of its runs there:";
-  for (const auto& [file, line] : lines) text += "\n" + line + ".";
-  for (Standing& s : set) {
-    s.target = Printable(s.target);
-    s.kept = Printable(s.kept);
-    s.waiting = Printable(s.waiting);
-  }
-  return text + Steps(set, Printable(aside));
-}
-
 // What each journal that a recovery set aside, and that still lies in the
 // folder, asks of the user; `error` receives the system's reason when the
 // folder could not be listed.
@@ -711,15 +427,7 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
                         "of the folder can remove it.");
       continue;
     }
-    const std::optional<std::string> text =
-        ReadFileBytes(aside, nullptr, ReadLimits{at.fd, false, kMaxJournalBytes, nullptr});
-    std::string why;
-    std::optional<Journal> journal = text ? ParseJournal(*text, mark, why) : std::nullopt;
-    if (journal && journal->records != Journal::Records::kFirstCut) {
-      notices.push_back(AsideNotice(at, aside, *journal));
-    } else {
-      notices.push_back(RunFilesNotice(at, aside, look.st, mark, journal ? journal->run : ""));
-    }
+    notices.push_back(AsideNotice(SetPlace{at.folder, at.reached, at.fd}, aside, mark));
   }
   return notices;
 }

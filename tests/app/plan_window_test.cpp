@@ -363,9 +363,9 @@ TEST_F(PlanWindowTest, APlanIsReadWholeUnderItsFolderLock) {
   boxes_.Clear();
   w_.LoadFlightplan(other.string());
   ASSERT_EQ(Prompts().size(), 1u);
-  EXPECT_EQ(Prompts()[0], "An interrupted run may have left files in the folder '" + other.parent_path().string() +
-                              "' half replaced, and what to do could not be told; its journal .ulvane.journal.aside "
-                              "names them. Check them, then delete .ulvane.journal.aside.");
+  EXPECT_EQ(Prompts()[0], "An interrupted run of ulvane left none of its files in the folder '" +
+                              other.parent_path().string() + "'; the set is whole. Now:\nTo keep the files as they "
+                              "stand, delete .ulvane.journal.aside.");
   EXPECT_EQ(Plan().FlightplanPath, main_.string());
   EXPECT_TRUE(Plan().PlanLoaded);
 }

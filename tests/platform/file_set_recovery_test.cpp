@@ -193,16 +193,18 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
        {"To go back to the earlier files, ", "To make them all new, "}},
       {"before the renames", "ulvane", "rename Airports.txt", true, {},
        {"To keep the files as they stand, ", "To make them all new, "}},
-      {"velk's, among the renames", "velk", "rename FlightPlans.txt", true, {}, {}},
+      {"velk's, among the renames", "velk", "rename FlightPlans.txt", true, {},
+       {"To go back to the earlier files, ", "To make them all new, "}},
       {"edited", "velk", "rename FlightPlans.txt", false,
-       [](const fs::path& f) { WriteFile(f / "Aircraft.txt", "the user's"); }, {"To go back to the earlier files, "}},
+       [](const fs::path& f) { WriteFile(f / "Aircraft.txt", "the user's"); },
+       {"To go back to the earlier files, ", "To make them all new, "}},
       {"the second record lost", "velk", "rename Aircraft.txt", false,
        [](const fs::path& f) {
          std::string text = *ReadFile(f / ".velk.journal");
          text.resize(text.find("committed"));
          WriteFile(f / ".velk.journal", text);
        },
-       {"To go back to the earlier files, "}},
+       {"To go back to the earlier files, ", "To make them all new, "}},
   };
   for (const Case& c : cases) {
     const fs::path folder = dir / c.name;
@@ -238,7 +240,9 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
       EXPECT_TRUE(r.Readable()) << c.name << ", " << way << "\n" << r.Text() << r.Refusal();
       if (way == all.back()) continue;
       std::set<std::string> held;
-      for (const std::string& t : texts) held.insert(ReadFile(*copy / t).value_or("-").substr(0, 4));
+      // The user's change of a file stands for the version it was made of.
+      for (const std::string& t : texts)
+        if (ReadFile(*copy / t) != "the user's") held.insert(ReadFile(*copy / t).value_or("-").substr(0, 4));
       EXPECT_TRUE(held == std::set<std::string>{"old "} || held == std::set<std::string>{"new "})
           << c.name << ", " << way << "\n" << notice;
     }

@@ -48,9 +48,11 @@ std::vector<std::string> RunFiles(const fs::path& folder, bool keptOnly = false)
 // the run whose journal lies in `folder`.
 std::string NewFileOf(const fs::path& folder, size_t index) {
   std::string why;
-  const std::optional<set_journal::Journal> j =
+  std::optional<set_journal::Journal> j =
       set_journal::ParseJournal(ReadFile(folder / ".velk.journal").value_or(""), "velk", why);
-  return j ? set_journal::TemporaryName("velk", j->run, index) : "no journal: " + why;
+  if (!j) return "no journal: " + why;
+  set_journal::NameFiles(*j);
+  return j->entries.at(index).temporary;
 }
 
 const char* g_failRename = nullptr;  // a target whose rename fails
@@ -95,15 +97,18 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
 
   // Putting a back fails as well: the failure says what is new and where
-  // the old a lies, and the next run puts it back.
+  // the old a lies, and the next run puts it back. Nothing else of the run
+  // goes meanwhile, so that its files still tell which target is new.
   g_failPutBack = true;
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   g_failPutBack = false;
   hook.Off();
-  const std::vector<std::string> kept = RunFiles(dir.path(), true);
-  ASSERT_EQ(kept.size(), 1u);
+  const std::vector<std::string> kept = RunFiles(dir.path(), true), made = RunFiles(dir.path());
+  ASSERT_EQ(kept.size(), 2u);
+  ASSERT_EQ(made.size(), 3u);
   EXPECT_EQ(failure.mixed, "Could not put the earlier files back: a.txt is new, c.txt and b.txt are old; the "
-                           "earlier files are kept as " + kept[0] + " for a.txt.");
+                           "earlier files are kept as " + kept[0] + " for a.txt and " + kept[1] + " for b.txt; the "
+                           "new ones wait as " + made[1] + " for b.txt.");
   EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
   const SetRecovery r = RecoverSet(dir.path());
   EXPECT_EQ(r.lines, std::vector<std::string>{"Put back the earlier a.txt, c.txt and b.txt, which an interrupted "
@@ -278,18 +283,19 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     if (c.name == "zeroed"s)
       for (const std::string& file : runFiles) {
         EXPECT_NE(r.lines[0].find(file), std::string::npos) << file << "\n" << r.lines[0];
-        EXPECT_NE(again.Refusal().find("\n" + file + " holds "), std::string::npos) << file << "\n" << again.Refusal();
+        EXPECT_NE(again.Refusal().find("/" + file + "'"), std::string::npos) << file << "\n" << again.Refusal();
       }
     // Which version stands under each name, where the other one is kept,
     // and how to keep either: never the kept files deleted on their own.
     if (c.name == "edited"s) {
       const std::string notice = again.Refusal();
       for (const std::string& part : std::vector<std::string>
-           {"Now:\na.txt is the new file; the earlier one is kept as '" + folder.string() + "/.velk-set-",
-            "\nb.txt was changed since; the earlier one is kept as '",
-            "\nc.txt is the earlier file; the new one waits as '",
+           {"Now:\na.txt holds the new file; its earlier file is kept as '" + folder.string() + "/.velk-set-",
+            "\nb.txt was replaced by the new file, but it was changed since; its earlier file is kept as '",
+            "\nc.txt holds its earlier file; '",
+            "' is a second name of it; the new file waits as '",
             "\nTo go back to the earlier files, rename a.txt to a name of your own, rename .velk-set-",
-            ", rename b.txt to a name of your own and rename .velk-set-"})
+            ", rename b.txt to a name of your own, rename .velk-set-"})
         EXPECT_NE(notice.find(part), std::string::npos) << part << "\n" << notice;
     }
     fs::permissions(folder / "c.txt", fs::perms::owner_write, fs::perm_options::add);
@@ -346,7 +352,7 @@ TEST(FileSet, AJournalOthersCouldHaveWrittenIsLeftAsItIs) {
   const std::string line = RecoverSet(folder).Text();
   const std::string refusal = RecoverSet(folder).Refusal();
   EXPECT_NE(line.find("\\x1B[31mFATAL\\x0Adelete.txt changed after"), std::string::npos) << line;
-  EXPECT_NE(refusal.find("\n\\x1B[31mFATAL\\x0Adelete.txt was changed since"), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("\n\\x1B[31mFATAL\\x0Adelete.txt was not replaced, but it was changed since"), std::string::npos) << refusal;
   EXPECT_EQ(line.find_first_of("\x1b\n"), line.size() - 1) << line;
   EXPECT_EQ(refusal.find('\x1b'), std::string::npos) << refusal;
 }
@@ -460,7 +466,8 @@ TEST(FileSet, ARunThatTouchedNoTargetLeavesTheSetAsItWas) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir / "stat" / name, std::string("old ") + name[0]);
   g_failStep = "stat .velk-set-";
   hook.Set([](std::string_view step, const fs::path& path) {
-    return !g_failStep.empty() && step == "stat" && path.filename().string().ends_with("-2.old");
+    const auto run = set_journal::ParseRunFileName(path.filename().string(), "velk");
+    return !g_failStep.empty() && step == "stat" && run && run->kept && run->index == 1;
   });
   SetFailure failure;
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "stat/a.txt", "new a"}, {dir / "stat/b.txt", "new b"}}, &failure));
@@ -601,12 +608,22 @@ TEST(FileSet, AKillThroughALinkThatClimbsIsFinishedWhereTheLinkLeads) {
 // a disk gave back as zeros from some byte on.
 TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeepsTheRunsFiles) {
   TempDir dir;
-  for (const int version : {2, 3}) {
+  for (const int version : {2, 3, 4}) {
     const fs::path folder = dir / ("v" + std::to_string(version));
     KillWriting(folder, "rename c.txt");
     std::string why;
     std::optional<set_journal::Journal> j = set_journal::ParseJournal(*ReadFile(folder / ".velk.journal"), "velk", why);
     ASSERT_TRUE(j) << why;
+    // What a run of that release left: its journal, and its files under
+    // the names of that time.
+    set_journal::NameFiles(*j);
+    for (size_t i = 0; i < j->entries.size(); ++i) {
+      const std::string was = set_journal::TemporaryName("velk", j->run, i);
+      for (const std::string& tail : {"", ".old"})
+        if (fs::exists(folder / (j->entries[i].temporary + tail)))
+          fs::rename(folder / (j->entries[i].temporary + tail), folder / (was + tail));
+      j->entries[i].earlier.reset();
+    }
     j->version = version;
     WriteFile(folder / ".velk.journal", set_journal::StagedRecord(*j) + set_journal::CommittedRecord(*j));
     EXPECT_EQ(RecoverSet(folder).lines, std::vector<std::string>{"Finished replacing a.txt, b.txt and c.txt, which an "
@@ -634,9 +651,11 @@ TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeep
   const SetRecovery again = RecoverSet(zeroed);
   EXPECT_FALSE(again.Readable());
   const std::string notice = again.Refusal();
-  EXPECT_NE(notice.find("names none of them. Files of its runs there:\n.velk-set-"), std::string::npos) << notice;
-  EXPECT_NE(notice.find("-1.old holds an earlier file of 5 bytes, which is a.txt itself."), std::string::npos) << notice;
-  EXPECT_NE(notice.find("-1 holds a new file of 5 bytes for a.txt, which holds its earlier one."), std::string::npos) << notice;
+  // The names of the run's files tell what each stands for.
+  for (const std::string part : {"; the set is whole. Now:\na.txt holds its earlier file; '", "\nc.txt holds its "
+                                 "earlier file; '", "\nTo keep the files as they stand, rename .velk-set-",
+                                 "\nTo make them all new, rename .velk-set-"})
+    EXPECT_NE(notice.find(part), std::string::npos) << part << "\n" << notice;
   // Without them, the run had not begun: only the journal goes.
   for (const std::string& name : RunFiles(zeroed)) fs::remove(zeroed / name);
   fs::rename(zeroed / ".velk.journal.aside", journal);
@@ -738,6 +757,11 @@ TEST(FileSetJournals, AFailingLookThroughALinkIsTriedAgain) {
 const char* g_pauseAt = nullptr;  // the step where the writer waits to be let go on
 int g_held = -1, g_release = -1;
 
+bool IsKeptFileOfTheFirst(const std::string& name) {
+  const std::optional<set_journal::RunFileName> run = set_journal::ParseRunFileName(name, "velk");
+  return run && run->kept && run->index == 0;
+}
+
 TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
   TempDir dir;
   test::ScopedFileStepHook hook;
@@ -761,7 +785,7 @@ TEST(FileSetJournals, AWriterWithoutLocksKeepsItsOwnOrStops) {
         if (step == "lock") return true;
         const bool kept = std::string_view(g_pauseAt).ends_with(".old");
         if ((step == "rename" && !kept && path.filename() == g_pauseAt) ||
-            (step == "link" && kept && path.filename().native().ends_with("-1.old"))) {
+            (step == "link" && kept && IsKeptFileOfTheFirst(path.filename().native()))) {
           char c = 'x';
           if (::write(g_held, &c, 1) != 1 || ::read(g_release, &c, 1) != 1) ::_exit(3);
         }

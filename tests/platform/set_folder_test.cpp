@@ -96,7 +96,8 @@ TEST(SetFolderWay, AJournalSetAsideIsToldThroughTheUsersOwnLinkToTheFolderItsLin
   fs::create_directory_symlink(dir / "moved", other);
   const SetRecovery r = RecoverSet(set);
   ASSERT_EQ(r.asides.size(), 1u);
-  EXPECT_NE(r.asides[0].find("a.txt is the new file; the earlier one is kept as '" + (other / ".velk-set-").string()),
+  EXPECT_NE(r.asides[0].find("'" + (other / "a.txt").string() + "' holds the new file; its earlier file is kept as '" +
+                                (other / ".velk-set-").string()),
             std::string::npos)
       << r.asides[0];
 }

@@ -588,9 +588,10 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
   WriteFile(scenery() / "traffic.bgl", kUsersDatabase);
   r = Compile();
   EXPECT_EQ(r.exit, 1);
-  EXPECT_NE(r.out.find("\nERROR: An interrupted run left Airports.txt, Aircraft.txt and FlightPlans.txt in the "
-                       "folder '" + work().string() + "' half replaced, and what to do could not be told. Now:\n"
-                       "Airports.txt is the new file; the earlier one is kept as '" + work().string() + "/.ulvane-set-"),
+  EXPECT_NE(r.out.find("\nERROR: An interrupted run of ulvane left Airports.txt, Aircraft.txt and FlightPlans.txt in "
+                       "the folder '" + work().string() + "' half replaced. Now:\n"
+                       "Airports.txt holds the new file; its earlier file is kept as '" + work().string() +
+                       "/.ulvane-set-"),
             std::string::npos)
       << r.out;
   EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), kUsersDatabase);
