@@ -97,6 +97,7 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   // Putting a back fails as well: the failure says what is new and where
   // the old a lies, and the next run puts it back.
   g_failPutBack = true;
+  g_renamesOfA = 0;
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   g_failPutBack = false;
   hook.Off();
