@@ -100,6 +100,7 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   // the old a lies, and the next run puts it back. Nothing else of the run
   // goes meanwhile, so that its files still tell which target is new.
   g_failPutBack = true;
+  g_renamesOfA = 0;
   EXPECT_FALSE(ReplaceFilesInTurn({{dir / "a.txt", "new a"}, {dir / "c.txt", "c"}, {dir / "b.txt", "new b"}}, &failure));
   g_failPutBack = false;
   hook.Off();

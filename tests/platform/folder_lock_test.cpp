@@ -35,8 +35,11 @@ TEST(FolderLock, ASecondHolderWaitsForTheFirstOrIsToldItIsBusy) {
   EXPECT_EQ(tried.TryLock(dir.path()), FolderLock::Result::kBusy);
   EXPECT_EQ(tried.LockWithin(dir.path(), std::chrono::milliseconds(120)), FolderLock::Result::kBusy);
   EXPECT_FALSE(tried.Held());
-  static int release_fd = release[1];
-  static bool waited = false;
+  // Set on each run: a hook without captures reaches them only as statics.
+  static int release_fd;
+  static bool waited;
+  release_fd = release[1];
+  waited = false;
   FolderLock lock;
   // Told to wait, this holder asks the first one to finish.
   EXPECT_EQ(lock.Lock(dir.path(),
