@@ -144,7 +144,7 @@ bool CopyFolderWhole(const fs::path& from, const fs::path& to, FolderCopy* repor
     return false;
   }
   bool ok = CopyFolderContents(in, out, dir / temporary, copy) &&
-            ((::fstat(in, &st) == 0 && ::fchmod(out, st.st_mode & 07777) == 0) || refuse({}));
+            ((::fstat(in, &st) == 0 && ::fchmod(out, CopyMode(st.st_mode)) == 0) || refuse({}));
   ::close(in);
   ::close(out);
   // Never over a folder that appeared meanwhile: the user's, or another run's.

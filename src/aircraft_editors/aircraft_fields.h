@@ -65,7 +65,8 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text);
 // anything but files, folders and links is left out. False when anything
 // could not be copied, and when a link of another user's leads to either
 // folder. `report`, when given, receives what was left out, and on failure
-// the file that could not be made and why.
+// the file that could not be made and why. Files and folders get the
+// permissions of new ones (CopyMode).
 bool CopyFolderWhole(const std::filesystem::path& from, const std::filesystem::path& to,
                      FolderCopy* report = nullptr);
 

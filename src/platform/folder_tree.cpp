@@ -50,7 +50,7 @@ bool Unreadable(FolderCopy& copy, const fs::path& rel) {
   return Failed(copy, rel, "'" + Under(copy.from, rel).string() + "' could not be read: " + std::strerror(errno));
 }
 
-bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel, mode_t mask,
               FolderCopy& copy) {
   struct stat st {};
   RegularReadResult why;
@@ -68,7 +68,7 @@ bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, 
   bool ok = out >= 0 && !FileStepFails("write", shown) && CopyBytes(in, out);
   if (!ok) CloseKeepingErrno(out);
   CloseKeepingErrno(in);
-  return (ok && FinishNewFile(out, st.st_mode & 07777, shown)) || Failed(copy, rel);
+  return (ok && FinishNewFile(out, CopyMode(st.st_mode, mask), shown)) || Failed(copy, rel);
 }
 
 // The link open (not followed) as `link`, whose status is `st`: its owner
@@ -92,9 +92,9 @@ bool CopyLink(int link, const struct stat& st, int to, const std::string& name, 
          Failed(copy, rel);
 }
 
-bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, FolderCopy& copy);
+bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, mode_t mask, FolderCopy& copy);
 
-bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel, mode_t mask,
                 FolderCopy& copy) {
   const int source = ::openat(from, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (source < 0) return Unreadable(copy, rel);
@@ -102,8 +102,8 @@ bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown
   if (!FileStepFails("create", shown) && ::mkdirat(to, name.c_str(), 0700) == 0)
     made = ::openat(to, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};
-  const bool ok = (made >= 0 || Failed(copy, rel)) && CopyEntries(source, made, shown, rel, copy) &&
-                  ((::fstat(source, &st) == 0 && ::fchmod(made, st.st_mode & 07777) == 0) || Failed(copy, rel));
+  const bool ok = (made >= 0 || Failed(copy, rel)) && CopyEntries(source, made, shown, rel, mask, copy) &&
+                  ((::fstat(source, &st) == 0 && ::fchmod(made, CopyMode(st.st_mode, mask)) == 0) || Failed(copy, rel));
   CloseKeepingErrno(made);
   CloseKeepingErrno(source);
   return ok;
@@ -115,7 +115,7 @@ const char* Kind(mode_t mode) {
   return "a device";
 }
 
-bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel, mode_t mask,
                FolderCopy& copy) {
   const int entry = ::openat(from, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};
@@ -128,18 +128,18 @@ bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown,
   if (S_ISLNK(st.st_mode))
     ok = CopyLink(entry, st, to, name, shown, rel, copy);
   else if (S_ISDIR(st.st_mode))
-    ok = CopyFolder(from, to, name, shown, rel, copy);
+    ok = CopyFolder(from, to, name, shown, rel, mask, copy);
   else if (S_ISREG(st.st_mode))
-    ok = CopyFile(from, to, name, shown, rel, copy);
+    ok = CopyFile(from, to, name, shown, rel, mask, copy);
   else
     copy.leftOut.push_back("'" + Under(copy.from, rel).string() + "' (" + Kind(st.st_mode) + ")");
   CloseKeepingErrno(entry);
   return ok;
 }
 
-bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, FolderCopy& copy) {
+bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, mode_t mask, FolderCopy& copy) {
   const bool listed = ForEachEntry(
-      from, [&](const std::string& name) { return CopyEntry(from, to, name, shown / name, rel / name, copy); });
+      from, [&](const std::string& name) { return CopyEntry(from, to, name, shown / name, rel / name, mask, copy); });
   // A listing that stopped at an entry has said why.
   return listed || (copy.reason.empty() && Unreadable(copy, rel));
 }
@@ -166,7 +166,7 @@ int MakeFreshFolderIn(int folder, const std::string& prefix, std::string& name, 
 }
 
 bool CopyFolderContents(int from, int to, const fs::path& shown, FolderCopy& copy) {
-  return CopyEntries(from, to, shown, {}, copy);
+  return CopyEntries(from, to, shown, {}, CurrentUmask(), copy);
 }
 
 bool RemoveTreeAt(int folder, const std::string& name, const fs::path& shown) {

@@ -31,7 +31,8 @@ struct FolderCopy {
 };
 
 // Copies what the open folder `from` holds into the open, empty folder `to`:
-// regular files and folders with their modes, and the symbolic links of the
+// regular files and folders with the modes of new ones (CopyMode: the
+// source's permission bits less the umask), and the symbolic links of the
 // user's own and root's as links (never followed). A link of another user's
 // fails the copy: copied, it would become a link of the user's own, which
 // every writer follows, leading wherever the other user chose. Anything else

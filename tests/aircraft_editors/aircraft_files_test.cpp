@@ -309,8 +309,13 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   ASSERT_EQ(::mkfifo((from / "pipe").c_str(), 0600), 0);
   ::chmod((from / "model.cfg").c_str(), 0640);
   ::chmod((from / "sub").c_str(), 0750);
+  // The folder itself is the user's new folder too: no setgid, nor open to all.
+  ::chmod(from.c_str(), 02777);
   FolderCopy report;
-  ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new", &report));
+  {
+    const test::ScopedUmask mask(022);
+    ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new", &report));
+  }
   EXPECT_EQ(report.leftOut, (std::vector<std::string>{"'" + (from / "pipe").string() + "' (a pipe)"}));
   const fs::path copy = dir / "model.new";
   EXPECT_EQ(test::Names(copy), (std::set<std::string>{"model.cfg", "notes", "sub"}));
@@ -318,6 +323,9 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   EXPECT_EQ(*ReadFile(copy / "model.cfg"), "[models]\r\nnormal=m\r\n");
   EXPECT_EQ(fs::status(copy / "model.cfg").permissions(), fs::perms(0640));
   EXPECT_EQ(fs::status(copy / "sub").permissions(), fs::perms(0750));
+  struct stat st {};
+  ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
   // A link is copied as the link, never followed.
   EXPECT_TRUE(fs::is_symlink(copy / "notes"));
   EXPECT_EQ(fs::read_symlink(copy / "notes"), dir / "notes.txt");
