@@ -1,11 +1,13 @@
 #include "platform/folder_tree.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string_view>
@@ -14,6 +16,7 @@
 #include "platform/file_ops.h"
 #include "platform/folder_list.h"
 #include "platform/text_file.h"
+#include "platform/write_target.h"
 
 namespace velk {
 namespace fs = std::filesystem;
@@ -144,6 +147,24 @@ bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, m
   return listed || (copy.reason.empty() && Unreadable(copy, rel));
 }
 
+// Removes the folder `name` of `folder`, open as `at` (as a place will do)
+// with the status `st`, and everything in it: a folder of the user's own
+// that the user may not list or change is opened up first. What cannot go
+// is passed over, so that as much as can goes. True when nothing of the
+// name is left.
+bool RemoveOpenTree(int folder, const std::string& name, int at, const struct stat& st, const fs::path& shown) {
+  if (st.st_uid == ::geteuid() && (st.st_mode & 0700) != 0700) ::fchmodat(at, ".", (st.st_mode & 07777) | 0700, 0);
+  bool emptied = true;
+  ForEachEntry(at, [&](const std::string& entry) {
+    emptied = RemoveTreeAt(at, entry, shown / entry) && emptied;
+    return true;
+  });
+  if (!emptied || FileStepFails("unlink", shown)) return false;
+  return ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+bool SameEntry(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
 }  // namespace
 
 int MakeFreshFolderIn(int folder, const std::string& prefix, std::string& name, const fs::path& shown) {
@@ -175,16 +196,71 @@ bool RemoveTreeAt(int folder, const std::string& name, const fs::path& shown) {
   if (!S_ISDIR(st.st_mode)) return RemoveAt(folder, name, shown);
   const int at = ::openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (at < 0) return false;
-  if (st.st_uid == ::geteuid() && (st.st_mode & 0700) != 0700) ::fchmodat(at, ".", (st.st_mode & 07777) | 0700, 0);
-  // What cannot go is passed over, so that as much as can goes.
-  bool emptied = true;
-  ForEachEntry(at, [&](const std::string& entry) {
-    emptied = RemoveTreeAt(at, entry, shown / entry) && emptied;
+  const bool removed = RemoveOpenTree(folder, name, at, st, shown);
+  CloseKeepingErrno(at);
+  return removed;
+}
+
+int MakeCopyFolderIn(int folder, const std::string& target, std::string& name, FolderLock& lock,
+                     const fs::path& shown) {
+  const std::string prefix = "." + target + "." + ProgramMark() + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int made = MakeFreshFolderIn(folder, prefix, name, shown);
+    if (made < 0) return -1;
+    const FolderLock::Result locked = lock.LockWithin(made, shown / name, std::chrono::milliseconds(0));
+    // Without locks nothing is ever swept, and the copy goes on unheld.
+    if (locked == FolderLock::Result::kLocked || locked == FolderLock::Result::kUnsupported) return made;
+    // A sweep took the folder between its making and the lock, and removes
+    // it: the copy goes to another one.
+    const int err = errno;
+    ::close(made);
+    if (locked == FolderLock::Result::kNoFolder) {
+      errno = err;
+      return -1;
+    }
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+std::size_t RemoveLeftoverCopies(int folder, const fs::path& shown) {
+  // What a listing that fails part way did list is still looked at.
+  std::vector<std::string> names;
+  ForEachEntry(folder, [&](const std::string& name) {
+    if (TemporaryTargetName(name)) names.push_back(name);
     return true;
   });
-  CloseKeepingErrno(at);
-  if (!emptied || FileStepFails("unlink", shown)) return false;
-  return ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+  std::size_t removed = 0;
+  for (const std::string& name : names) {
+    struct stat seen {};
+    if (::fstatat(folder, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) ||
+        seen.st_uid != ::geteuid())
+      continue;
+    const int held = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (held < 0) continue;
+    // The lock is taken on a descriptor of its own, not through FolderLock,
+    // which counts a folder that this thread holds already as locked: a
+    // copy at work in this very process keeps its folder too. Once the lock
+    // is held, the folder must still be the one looked at and still have
+    // its name: a copy that finished between the look and the lock has
+    // given it the name it was made for.
+    struct stat st {}, named {};
+    if (!FileStepFails("lock", shown / name) && ::flock(held, LOCK_EX | LOCK_NB) == 0 && ::fstat(held, &st) == 0 &&
+        st.st_uid == ::geteuid() && SameEntry(st, seen) &&
+        ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameEntry(named, st) &&
+        RemoveOpenTree(folder, name, held, st, shown / name))
+      ++removed;
+    ::close(held);
+  }
+  return removed;
+}
+
+std::size_t RemoveLeftoverCopies(const fs::path& folder) {
+  const int open = OpenFolderAsWritten(folder);
+  if (open < 0) return 0;
+  const std::size_t removed = RemoveLeftoverCopies(open, folder);
+  ::close(open);
+  return removed;
 }
 
 }  // namespace velk
