@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <system_error>
 
 #include "data/class_config.h"
@@ -136,15 +137,19 @@ bool CopyFolderWhole(const fs::path& from, const fs::path& to, FolderCopy* repor
   const int in = ::openat(source.folder(), source.name().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (in < 0) return unreadable();
   const fs::path dir = place.file().parent_path();
+  // What copies killed here before left goes first; the folder of this
+  // one is held until it has its name or is gone.
+  RemoveLeftoverCopies(place.folder(), dir);
   std::string temporary;
-  const int out = MakeFreshFolderIn(place.folder(), "." + place.name() + "." + ProgramMark() + "-", temporary, dir);
+  FolderLock held;
+  const int out = MakeCopyFolderIn(place.folder(), place.name(), temporary, held, dir);
   if (out < 0) {
     refuse({});
     ::close(in);
     return false;
   }
   bool ok = CopyFolderContents(in, out, dir / temporary, copy) &&
-            ((::fstat(in, &st) == 0 && ::fchmod(out, st.st_mode & 07777) == 0) || refuse({}));
+            ((::fstat(in, &st) == 0 && ::fchmod(out, CopyMode(st.st_mode)) == 0) || refuse({}));
   ::close(in);
   ::close(out);
   // Never over a folder that appeared meanwhile: the user's, or another run's.
@@ -155,6 +160,13 @@ bool CopyFolderWhole(const fs::path& from, const fs::path& to, FolderCopy* repor
   }
   if (!ok) RemoveTreeAt(place.folder(), temporary, dir / temporary);
   return ok;
+}
+
+void RemoveLeftoverFolderCopies(const std::vector<FSAircraft>& list) {
+  std::set<fs::path> folders;
+  for (const FSAircraft& aircraft : list)
+    if (!aircraft.CfgFile.empty()) folders.insert(AircraftFolder(aircraft));
+  for (const fs::path& folder : folders) RemoveLeftoverCopies(folder);
 }
 
 }  // namespace velk

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/plan_records.h"
 #include "platform/folder_tree.h"
@@ -65,8 +66,15 @@ RenameOnDisk AirFileRename(const FSAircraft& aircraft, const std::string& text);
 // anything but files, folders and links is left out. False when anything
 // could not be copied, and when a link of another user's leads to either
 // folder. `report`, when given, receives what was left out, and on failure
-// the file that could not be made and why.
+// the file that could not be made and why. Files and folders get the
+// permissions of new ones (CopyMode). What copies killed part way left
+// beside `to` goes first (RemoveLeftoverCopies).
 bool CopyFolderWhole(const std::filesystem::path& from, const std::filesystem::path& to,
                      FolderCopy* report = nullptr);
+
+// Removes what folder copies killed part way left in the folders of the
+// aircraft of `list` (RemoveLeftoverCopies): the folders the editor copies
+// model and texture folders into.
+void RemoveLeftoverFolderCopies(const std::vector<FSAircraft>& list);
 
 }  // namespace velk

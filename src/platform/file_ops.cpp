@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
+#include <system_error>
 #include <vector>
 
 
@@ -183,11 +186,37 @@ RenameResult RenameNoReplace(const std::filesystem::path& from, const std::files
   return RenameDurably(folder, from, folder, to, to) ? RenameResult::kRenamed : RenameResult::kFailed;
 }
 
-mode_t NewFileMode() {
+mode_t CurrentUmask() {
+  // The kernel shows the umask in the process's status ("Umask:\t0022").
+  const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    std::string status;
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      status.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    const size_t at = status.find("\nUmask:");
+    if (at != std::string::npos) {
+      const size_t digits = status.find_first_of("01234567", at + 7);
+      unsigned mask = 0;
+      if (digits != std::string::npos &&
+          std::from_chars(status.data() + digits, status.data() + status.size(), mask, 8).ec == std::errc())
+        return static_cast<mode_t>(mask & 0777);
+    }
+  }
+  // Without it (no /proc mounted): set and put back, one thread at a time.
+  static std::mutex taking;
+  const std::lock_guard guard(taking);
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  return 0666 & ~mask;
+  return mask;
 }
+
+mode_t NewFileMode() { return 0666 & ~CurrentUmask(); }
 
 int ReplaceRefusal(int folder, const std::filesystem::path& name, const struct stat& st) {
   if ((st.st_mode & 0222) == 0) return EACCES;

@@ -89,8 +89,18 @@ enum class RenameResult { kRenamed, kExists, kFailed };
 RenameResult RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
                              int folder = AT_FDCWD);
 
+// The umask of the process, read without changing it: umask() can only
+// read it by setting another one for a moment, and a file another thread
+// makes in that moment would get every permission.
+mode_t CurrentUmask();
 // The permissions of a new file: read and write for all, less the umask.
 mode_t NewFileMode();
+// The permissions a copy of a file or folder of the mode `source` gets, as
+// a new file of the user's would: the source's read, write and execute
+// bits less the umask `mask`, never setuid, setgid or sticky. Another
+// user's setuid program copied would otherwise become the user's own.
+inline mode_t CopyMode(mode_t source, mode_t mask) { return source & 0777 & ~mask; }
+inline mode_t CopyMode(mode_t source) { return CopyMode(source, CurrentUmask()); }
 
 // Why the regular file `name` (relative to the open `folder`, or AT_FDCWD),
 // whose status is `st`, may not be replaced: 0 when it may. A file marked

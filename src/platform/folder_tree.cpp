@@ -1,11 +1,13 @@
 #include "platform/folder_tree.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string_view>
@@ -14,6 +16,7 @@
 #include "platform/file_ops.h"
 #include "platform/folder_list.h"
 #include "platform/text_file.h"
+#include "platform/write_target.h"
 
 namespace velk {
 namespace fs = std::filesystem;
@@ -50,7 +53,7 @@ bool Unreadable(FolderCopy& copy, const fs::path& rel) {
   return Failed(copy, rel, "'" + Under(copy.from, rel).string() + "' could not be read: " + std::strerror(errno));
 }
 
-bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel, mode_t mask,
               FolderCopy& copy) {
   struct stat st {};
   RegularReadResult why;
@@ -68,7 +71,7 @@ bool CopyFile(int from, int to, const std::string& name, const fs::path& shown, 
   bool ok = out >= 0 && !FileStepFails("write", shown) && CopyBytes(in, out);
   if (!ok) CloseKeepingErrno(out);
   CloseKeepingErrno(in);
-  return (ok && FinishNewFile(out, st.st_mode & 07777, shown)) || Failed(copy, rel);
+  return (ok && FinishNewFile(out, CopyMode(st.st_mode, mask), shown)) || Failed(copy, rel);
 }
 
 // The link open (not followed) as `link`, whose status is `st`: its owner
@@ -92,9 +95,9 @@ bool CopyLink(int link, const struct stat& st, int to, const std::string& name, 
          Failed(copy, rel);
 }
 
-bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, FolderCopy& copy);
+bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, mode_t mask, FolderCopy& copy);
 
-bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel, mode_t mask,
                 FolderCopy& copy) {
   const int source = ::openat(from, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (source < 0) return Unreadable(copy, rel);
@@ -102,8 +105,8 @@ bool CopyFolder(int from, int to, const std::string& name, const fs::path& shown
   if (!FileStepFails("create", shown) && ::mkdirat(to, name.c_str(), 0700) == 0)
     made = ::openat(to, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};
-  const bool ok = (made >= 0 || Failed(copy, rel)) && CopyEntries(source, made, shown, rel, copy) &&
-                  ((::fstat(source, &st) == 0 && ::fchmod(made, st.st_mode & 07777) == 0) || Failed(copy, rel));
+  const bool ok = (made >= 0 || Failed(copy, rel)) && CopyEntries(source, made, shown, rel, mask, copy) &&
+                  ((::fstat(source, &st) == 0 && ::fchmod(made, CopyMode(st.st_mode, mask)) == 0) || Failed(copy, rel));
   CloseKeepingErrno(made);
   CloseKeepingErrno(source);
   return ok;
@@ -115,7 +118,7 @@ const char* Kind(mode_t mode) {
   return "a device";
 }
 
-bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel,
+bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown, const fs::path& rel, mode_t mask,
                FolderCopy& copy) {
   const int entry = ::openat(from, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};
@@ -128,21 +131,39 @@ bool CopyEntry(int from, int to, const std::string& name, const fs::path& shown,
   if (S_ISLNK(st.st_mode))
     ok = CopyLink(entry, st, to, name, shown, rel, copy);
   else if (S_ISDIR(st.st_mode))
-    ok = CopyFolder(from, to, name, shown, rel, copy);
+    ok = CopyFolder(from, to, name, shown, rel, mask, copy);
   else if (S_ISREG(st.st_mode))
-    ok = CopyFile(from, to, name, shown, rel, copy);
+    ok = CopyFile(from, to, name, shown, rel, mask, copy);
   else
     copy.leftOut.push_back("'" + Under(copy.from, rel).string() + "' (" + Kind(st.st_mode) + ")");
   CloseKeepingErrno(entry);
   return ok;
 }
 
-bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, FolderCopy& copy) {
+bool CopyEntries(int from, int to, const fs::path& shown, const fs::path& rel, mode_t mask, FolderCopy& copy) {
   const bool listed = ForEachEntry(
-      from, [&](const std::string& name) { return CopyEntry(from, to, name, shown / name, rel / name, copy); });
+      from, [&](const std::string& name) { return CopyEntry(from, to, name, shown / name, rel / name, mask, copy); });
   // A listing that stopped at an entry has said why.
   return listed || (copy.reason.empty() && Unreadable(copy, rel));
 }
+
+// Removes the folder `name` of `folder`, open as `at` (as a place will do)
+// with the status `st`, and everything in it: a folder of the user's own
+// that the user may not list or change is opened up first. What cannot go
+// is passed over, so that as much as can goes. True when nothing of the
+// name is left.
+bool RemoveOpenTree(int folder, const std::string& name, int at, const struct stat& st, const fs::path& shown) {
+  if (st.st_uid == ::geteuid() && (st.st_mode & 0700) != 0700) ::fchmodat(at, ".", (st.st_mode & 07777) | 0700, 0);
+  bool emptied = true;
+  ForEachEntry(at, [&](const std::string& entry) {
+    emptied = RemoveTreeAt(at, entry, shown / entry) && emptied;
+    return true;
+  });
+  if (!emptied || FileStepFails("unlink", shown)) return false;
+  return ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+bool SameEntry(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 }  // namespace
 
@@ -166,7 +187,7 @@ int MakeFreshFolderIn(int folder, const std::string& prefix, std::string& name, 
 }
 
 bool CopyFolderContents(int from, int to, const fs::path& shown, FolderCopy& copy) {
-  return CopyEntries(from, to, shown, {}, copy);
+  return CopyEntries(from, to, shown, {}, CurrentUmask(), copy);
 }
 
 bool RemoveTreeAt(int folder, const std::string& name, const fs::path& shown) {
@@ -175,16 +196,71 @@ bool RemoveTreeAt(int folder, const std::string& name, const fs::path& shown) {
   if (!S_ISDIR(st.st_mode)) return RemoveAt(folder, name, shown);
   const int at = ::openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (at < 0) return false;
-  if (st.st_uid == ::geteuid() && (st.st_mode & 0700) != 0700) ::fchmodat(at, ".", (st.st_mode & 07777) | 0700, 0);
-  // What cannot go is passed over, so that as much as can goes.
-  bool emptied = true;
-  ForEachEntry(at, [&](const std::string& entry) {
-    emptied = RemoveTreeAt(at, entry, shown / entry) && emptied;
+  const bool removed = RemoveOpenTree(folder, name, at, st, shown);
+  CloseKeepingErrno(at);
+  return removed;
+}
+
+int MakeCopyFolderIn(int folder, const std::string& target, std::string& name, FolderLock& lock,
+                     const fs::path& shown) {
+  const std::string prefix = "." + target + "." + ProgramMark() + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int made = MakeFreshFolderIn(folder, prefix, name, shown);
+    if (made < 0) return -1;
+    const FolderLock::Result locked = lock.LockWithin(made, shown / name, std::chrono::milliseconds(0));
+    // Without locks nothing is ever swept, and the copy goes on unheld.
+    if (locked == FolderLock::Result::kLocked || locked == FolderLock::Result::kUnsupported) return made;
+    // A sweep took the folder between its making and the lock, and removes
+    // it: the copy goes to another one.
+    const int err = errno;
+    ::close(made);
+    if (locked == FolderLock::Result::kNoFolder) {
+      errno = err;
+      return -1;
+    }
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+std::size_t RemoveLeftoverCopies(int folder, const fs::path& shown) {
+  // What a listing that fails part way did list is still looked at.
+  std::vector<std::string> names;
+  ForEachEntry(folder, [&](const std::string& name) {
+    if (TemporaryTargetName(name)) names.push_back(name);
     return true;
   });
-  CloseKeepingErrno(at);
-  if (!emptied || FileStepFails("unlink", shown)) return false;
-  return ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+  std::size_t removed = 0;
+  for (const std::string& name : names) {
+    struct stat seen {};
+    if (::fstatat(folder, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) ||
+        seen.st_uid != ::geteuid())
+      continue;
+    const int held = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (held < 0) continue;
+    // The lock is taken on a descriptor of its own, not through FolderLock,
+    // which counts a folder that this thread holds already as locked: a
+    // copy at work in this very process keeps its folder too. Once the lock
+    // is held, the folder must still be the one looked at and still have
+    // its name: a copy that finished between the look and the lock has
+    // given it the name it was made for.
+    struct stat st {}, named {};
+    if (!FileStepFails("lock", shown / name) && ::flock(held, LOCK_EX | LOCK_NB) == 0 && ::fstat(held, &st) == 0 &&
+        st.st_uid == ::geteuid() && SameEntry(st, seen) &&
+        ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameEntry(named, st) &&
+        RemoveOpenTree(folder, name, held, st, shown / name))
+      ++removed;
+    ::close(held);
+  }
+  return removed;
+}
+
+std::size_t RemoveLeftoverCopies(const fs::path& folder) {
+  const int open = OpenFolderAsWritten(folder);
+  if (open < 0) return 0;
+  const std::size_t removed = RemoveLeftoverCopies(open, folder);
+  ::close(open);
+  return removed;
 }
 
 }  // namespace velk

@@ -329,15 +329,15 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
   int err = 0;
   // The original is read through no link of another user's either: his
   // link at its name would copy a file of the user's that he may not read
-  // into a folder where he may. The copy gets the mode of the very file it
-  // was read from.
+  // into a folder where he may. The copy gets the permissions of a new file
+  // (CopyMode) from the very file it was read from.
   WriteTarget original;
   if (!OpenTarget(original, from, error)) return false;
   struct stat source {};
   ReadLimits reading{original.folder(), false, SIZE_MAX, &source};
   std::optional<std::string> bytes = ReadFileBytes(original.name(), error, reading, &err);
   if (!bytes) return false;
-  const mode_t mode = source.st_mode & 07777;
+  const mode_t mode = CopyMode(source.st_mode);
   std::string temporary;
   const int fd = CreateTemporaryIn(folder, name, temporary, target.file().parent_path());
   if (fd < 0) return Fail(error, errno);
@@ -346,7 +346,8 @@ bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path
     return false;
   }
   // The finished copy gets its name only while the name is free: a copy
-  // that lost a race to another one is dropped.
+  // that lost a race to another one is dropped, and what won counts as the
+  // copy only when it is a file of the user's own.
   const RenameResult given = RenameNoReplace(temporary, name, folder);
   err = errno;
   if (given != RenameResult::kRenamed) RemoveAt(folder, temporary, target.file().parent_path() / temporary);

@@ -115,7 +115,8 @@ std::string JoinCrLf(const std::vector<std::string>& lines);
 // `error`, when it cannot be made, and when a link of another user's, a
 // folder or anything but a file of this user's stands at `to`: nothing is
 // then made through it. `from` too is read through no link of another
-// user's (nor anything but a regular file).
+// user's (nor anything but a regular file). The copy gets the permissions
+// of a new file (CopyMode): the original's permission bits less the umask.
 bool CopyFileOnce(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error = nullptr);
 
 }  // namespace velk

@@ -4,11 +4,15 @@
 // when a model, texture or flight-model name changes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +24,7 @@
 #include "aircraft_editors/sim_files.h"
 #include "aircraft_editors/sample_sim_fixture.h"
 #include "platform/file_ops.h"
+#include "platform/folder_lock.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -309,8 +314,13 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   ASSERT_EQ(::mkfifo((from / "pipe").c_str(), 0600), 0);
   ::chmod((from / "model.cfg").c_str(), 0640);
   ::chmod((from / "sub").c_str(), 0750);
+  // The folder itself is the user's new folder too: no setgid, nor open to all.
+  ::chmod(from.c_str(), 02777);
   FolderCopy report;
-  ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new", &report));
+  {
+    const test::ScopedUmask mask(022);
+    ASSERT_TRUE(CopyFolderWhole(from, dir / "model.new", &report));
+  }
   EXPECT_EQ(report.leftOut, (std::vector<std::string>{"'" + (from / "pipe").string() + "' (a pipe)"}));
   const fs::path copy = dir / "model.new";
   EXPECT_EQ(test::Names(copy), (std::set<std::string>{"model.cfg", "notes", "sub"}));
@@ -318,6 +328,9 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
   EXPECT_EQ(*ReadFile(copy / "model.cfg"), "[models]\r\nnormal=m\r\n");
   EXPECT_EQ(fs::status(copy / "model.cfg").permissions(), fs::perms(0640));
   EXPECT_EQ(fs::status(copy / "sub").permissions(), fs::perms(0750));
+  struct stat st {};
+  ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
   // A link is copied as the link, never followed.
   EXPECT_TRUE(fs::is_symlink(copy / "notes"));
   EXPECT_EQ(fs::read_symlink(copy / "notes"), dir / "notes.txt");
@@ -349,6 +362,60 @@ TEST(AircraftFields, FolderCopiesAppearWholeOrNotAtAll) {
     EXPECT_EQ(report.reason, std::strerror(EIO));
   }
   EXPECT_EQ(test::Names(dir.path()), (std::set<std::string>{"model", "model.new", "notes.txt", "theirs"}));
+}
+
+// Whether the folder a copy was building was held while it wrote into it.
+bool g_copyHeld = false;
+
+TEST(AircraftFields, WhatAKilledFolderCopyLeftIsSweptButNoHeldForeignOrLinkedFolder) {
+  TempDir dir;
+  const fs::path from = dir / "model";
+  WriteFile(from / "model.cfg", "[models]");
+  WriteFile(from / "m.mdl", "bytes");
+  test::KillAtFileStep("write m.mdl", [&] { CopyFolderWhole(from, dir / "model.new"); });
+  std::set<std::string> left = test::Names(dir.path());
+  left.erase("model");
+  ASSERT_EQ(left.size(), 1u);
+  ASSERT_EQ(left.begin()->rfind(".model.new.velk-", 0), 0u) << *left.begin();
+  ASSERT_TRUE(fs::is_directory(dir / *left.begin()));
+
+  // A copy still at work holds its folder; another user's folder, another
+  // program's name and a link of that name are no leftovers of the user's.
+  const std::string held = ".texture.held.velk-Ab12Cd", theirs = ".texture.theirs.velk-Ab12Cd",
+                    other = ".texture.orvane-Ab12Cd", link = ".texture.link.velk-Ab12Cd";
+  for (const std::string& name : {held, theirs, other}) WriteFile(dir / name / "t.bmp", "texture");
+  WriteFile(dir / "kept" / "t.bmp", "kept");
+  fs::create_symlink(dir / "kept", dir / link);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown((dir / theirs).c_str(), 65534, 65534), 0);
+  }
+  auto lock = std::make_unique<FolderLock>();
+  ASSERT_EQ(lock->TryLock(dir / held), FolderLock::Result::kLocked);
+  test::ScopedFileStepHook probe([](std::string_view step, const fs::path& path) {
+    if (step == "write" && path.filename() == "m.mdl") {
+      const int copy = ::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      g_copyHeld = ::flock(copy, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+      ::close(copy);
+    }
+    return false;
+  });
+  ASSERT_TRUE(CopyFolderWhole(from, dir / "texture.new"));
+  probe.Off();
+  EXPECT_TRUE(g_copyHeld);
+  const std::set<std::string> kept = {"model", "texture.new", held, theirs, other, link, "kept"};
+  EXPECT_EQ(test::Names(dir.path()), kept);
+  EXPECT_EQ(test::Names(dir / held), std::set<std::string>{"t.bmp"});
+  EXPECT_EQ(ReadFile(dir / "kept" / "t.bmp"), "kept");
+
+  // Once the copy that held it is gone, opening the aircraft sweeps it.
+  lock.reset();
+  FSAircraft aircraft;
+  aircraft.CfgFile = (dir / "aircraft.cfg").string();
+  RemoveLeftoverFolderCopies({aircraft});
+  std::set<std::string> swept = kept;
+  swept.erase(held);
+  if (::geteuid() != 0) swept.erase(theirs);
+  EXPECT_EQ(test::Names(dir.path()), swept);
 }
 
 }  // namespace

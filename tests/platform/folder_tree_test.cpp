@@ -65,6 +65,35 @@ TEST(FolderTree, CopiesFilesFoldersAndOwnLinksAndSaysWhatItLeavesOut) {
   EXPECT_TRUE(copy.reason.empty());
 }
 
+TEST(FolderTree, CopiesGetThePermissionsOfNewFilesOfTheUsers) {
+  test::TempDir dir;
+  const fs::path from = dir / "model";
+  test::WriteFile(from / "shared" / "setup", "program");
+  test::WriteFile(from / "private.cfg", "private");
+  test::WriteFile(from / "tex.bmp", "texture");
+  // Another user's setuid program in his world-writable folder, where root
+  // can arrange it; the modes last, as a change of owner takes setuid away.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown((from / "shared").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown((from / "shared" / "setup").c_str(), 65534, 65534), 0);
+  }
+  ASSERT_EQ(::chmod((from / "shared" / "setup").c_str(), 06755), 0);
+  ASSERT_EQ(::chmod((from / "shared").c_str(), 02777), 0);
+  ASSERT_EQ(::chmod((from / "private.cfg").c_str(), 0600), 0);
+  ASSERT_EQ(::chmod((from / "tex.bmp").c_str(), 0666), 0);
+  const test::ScopedUmask mask(022);
+  FolderCopy copy;
+  ASSERT_TRUE(Copy(from, dir / "copy", copy)) << copy.reason;
+  const std::pair<const char*, mode_t> modes[] = {
+      {"shared", 0755}, {"shared/setup", 0755}, {"private.cfg", 0600}, {"tex.bmp", 0644}};
+  for (const auto& [name, mode] : modes) {
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "copy" / name).c_str(), &st), 0) << name;
+    EXPECT_EQ(st.st_mode & 07777, mode) << name;
+    EXPECT_EQ(st.st_uid, ::geteuid()) << name;
+  }
+}
+
 TEST(FolderTree, ACopyThatFailsNamesTheFileAndTheReasonAndMakesNoLinkOfAnotherUsers) {
   if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
   struct Row {

@@ -257,6 +257,55 @@ TEST(CopyFileOnce, CopiesRacingLeaveTheFirstWholeCopy) {
   EXPECT_EQ(Names(dir.path()).size(), 9u);  // the sources and one backup
 }
 
+TEST(CopyFileOnce, ACopyGetsThePermissionsOfANewFileOfTheUsers) {
+  TempDir dir;
+  const struct {
+    mode_t mask, source;
+    bool theirs;  // another user's, where root can arrange it
+    mode_t copy;
+  } rows[] = {{022, 06755, true, 0755}, {022, 0600, false, 0600}, {027, 0666, false, 0640}};
+  int n = 0;
+  for (const auto& r : rows) {
+    const fs::path from = dir / ("source" + std::to_string(n));
+    const fs::path to = dir / ("copy" + std::to_string(n++));
+    WriteFile(from, "bytes");
+    // The mode last: a change of owner takes setuid and setgid away.
+    if (r.theirs && ::geteuid() == 0) {
+      ASSERT_EQ(::chown(from.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod(from.c_str(), r.source), 0);
+    const test::ScopedUmask mask(r.mask);
+    ASSERT_TRUE(CopyFileOnce(from, to));
+    struct stat st {};
+    ASSERT_EQ(::stat(to.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, r.copy) << std::oct << r.source << " under " << r.mask;
+  }
+}
+
+// The backup name that another user's file takes while the copy is made.
+fs::path g_planted;
+
+TEST(CopyFileOnce, ACopyThatLosesItsNameToAnotherUsersFileTakesNothingForItsCopy) {
+  if (::geteuid() != 0) GTEST_SKIP() << "another user's file needs root";
+  TempDir dir;
+  WriteFile(dir / "Aircraft.txt", "plan");
+  g_planted = dir / "Aircraft.txt.velk.bak";
+  // Once the copy is whole, just before it is given its name.
+  test::ScopedFileStepHook hook([](std::string_view step, const fs::path& path) {
+    if (step == "rename" && path.filename() == g_planted.filename()) {
+      WriteFile(g_planted, "theirs");
+      EXPECT_EQ(::chown(g_planted.c_str(), 65534, 65534), 0);
+    }
+    return false;
+  });
+  std::string why;
+  EXPECT_FALSE(CopyFileOnce(dir / "Aircraft.txt", g_planted, &why));
+  hook.Off();
+  EXPECT_NE(why.find("(65534), not to you"), std::string::npos) << why;
+  EXPECT_EQ(ReadFile(g_planted), "theirs");
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"Aircraft.txt", "Aircraft.txt.velk.bak"}));
+}
+
 // A link that another user could have planted in a shared folder is never
 // written through, by any writer, wherever it stands on the way: the old
 // files stay and nothing outside the folder changes. The user's own links

@@ -1,5 +1,6 @@
 #pragma once
 // Fixtures shared by all test programs.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <filesystem>
@@ -67,6 +68,19 @@ class ScopedCurrentDir {
 
  private:
   std::filesystem::path old_;
+};
+
+// Sets the umask for a scope, for tests of the permissions that new files
+// and copies get.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(old_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t old_;
 };
 
 // The writers' file-step seam (platform/file_ops.h) for a scope: whatever

@@ -211,8 +211,17 @@ TEST(ToolFiles, ExclusiveCopyNeverOverwrites) {
   WriteFile(dir / "b", "old");
   EXPECT_EQ(CopyFileExclusive(dir / "a", dir / "b"), CopyResult::kTargetExists);
   EXPECT_EQ(ReadFile(dir / "b"), "old");
-  EXPECT_EQ(CopyFileExclusive(dir / "a", dir / "c"), CopyResult::kCopied);
+  // The copy is a new file of the user's: no setuid, setgid, nor what the
+  // umask takes.
+  ASSERT_EQ(::chmod((dir / "a").c_str(), 06755), 0);
+  {
+    const velk::test::ScopedUmask mask(027);
+    EXPECT_EQ(CopyFileExclusive(dir / "a", dir / "c"), CopyResult::kCopied);
+  }
   EXPECT_EQ(ReadFile(dir / "c"), "new");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "c").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0750u);
   EXPECT_EQ(CopyFileExclusive(dir / "missing", dir / "d"), CopyResult::kFailed);
   EXPECT_FALSE(std::filesystem::exists(dir / "d"));
   // Made under another name first: nothing but the two files is left.

@@ -277,6 +277,9 @@ bool frmFSAircraftEdit::Load() {
   LongOperation op(host_, "Detecting FS2002 Aircraft...", 3, 1);
   std::filesystem::path unlisted;
   LoadFSAircraft(plan, true, &unlisted);
+  // A model or texture folder copy killed part way left its unfinished
+  // copy hidden in the aircraft's folder.
+  RemoveLeftoverFolderCopies(plan.FSAircraftList);
   // The trees and the shuffle address installed aircraft by their place in
   // the list: a list read differently must make them be built again.
   listChanged_ = Identities(plan.FSAircraftList) != before;

@@ -230,7 +230,7 @@ CopyResult CopyFileExclusive(const WriteTarget& from, const WriteTarget& to) {
   const int in = OpenRegularAt(from.folder(), from.name(), &st);
   if (in < 0) return CopyResult::kFailed;
   OutputFile out;
-  if (!out.CreateBeside(to, st.st_mode & 07777)) {
+  if (!out.CreateBeside(to, velk::CopyMode(st.st_mode))) {
     ::close(in);
     return CopyResult::kFailed;
   }

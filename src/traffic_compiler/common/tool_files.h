@@ -137,8 +137,9 @@ enum class CopyResult { kCopied, kTargetExists, kFailed };
 // Copies the regular file of `from` to `to` only when nothing has the name
 // of `to` yet, each through its open folder. The copy is made under a fresh
 // name beside `to`, flushed to disk and only then given its name, so that
-// `to` never exists half written; a failed copy leaves nothing behind.
-// kFailed also when `from` is not a regular file.
+// `to` never exists half written; a failed copy leaves nothing behind. The
+// copy gets the permissions of a new file (velk::CopyMode). kFailed also
+// when `from` is not a regular file.
 CopyResult CopyFileExclusive(const WriteTarget& from, const WriteTarget& to);
 // The same by path (WriteTarget::Open), kFailed when either is refused.
 CopyResult CopyFileExclusive(const fs::path& from, const fs::path& to);

@@ -239,10 +239,13 @@ TEST_F(FSAircraftEditWindowTest, LeavingARefusedFieldKeepsTheFocusAndTheRow) {
 }
 
 TEST_F(FSAircraftEditWindowTest, ModelTextureAndAirNamesOfferTheirCopies) {
+  const fs::path plane = sim_ / "Aircraft" / "VELK_B738";
+  // What a copy killed part way left goes when the editor opens.
+  test::WriteFile(plane / ".model.b739.velk-Ab12Cd" / "velk_b738.mdl", "half");
   frmFSAircraftEdit w(host_);
   ASSERT_TRUE(w.Load());
+  EXPECT_FALSE(fs::exists(plane / ".model.b739.velk-Ab12Cd"));
   Select(w, kRed);
-  const fs::path plane = sim_ / "Aircraft" / "VELK_B738";
 
   // Cancel keeps the old name; a name with a path in it is refused.
   boxes_.Answer(kIdCancel);
