@@ -33,14 +33,29 @@ std::string WithSetFailure(const std::string& message, const SetFailure& failure
   return detail.empty() ? message : message + "\n\n" + Utf8ToCp1252(detail);
 }
 
-std::string WithWriteFailure(const std::string& message, const std::filesystem::path& file,
-                             const std::string& reason) {
+namespace {
+
+std::string WithFileFailure(const std::string& message, SetFailure::Step step, const std::filesystem::path& file,
+                            const std::string& reason) {
   if (reason.empty()) return message;
   SetFailure failure;
-  failure.step = SetFailure::Step::kWrite;
+  failure.step = step;
   failure.file = file;
   failure.reason = reason;
   return WithSetFailure(message, failure);
+}
+
+}  // namespace
+
+std::string WithWriteFailure(const std::string& message, const std::filesystem::path& file,
+                             const std::string& reason) {
+  return WithFileFailure(message, SetFailure::Step::kWrite, file, reason);
+}
+
+std::string WithReadFailure(const std::string& missing, const std::string& unreadable,
+                            const std::filesystem::path& file, const KnownRead& read) {
+  if (read.Missing()) return missing;
+  return WithFileFailure(unreadable, SetFailure::Step::kRead, file, read.Reason());
 }
 
 bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner) {
