@@ -40,7 +40,7 @@ std::string KnownRead::Reason() const {
       if (S_ISFIFO(type)) return "is a pipe, not a file";
       if (S_ISDIR(type)) return "is a folder";
       if (S_ISCHR(type) || S_ISBLK(type)) return "is a device, not a file";
-      if (type != 0 && !S_ISREG(type)) return "is not a file";
+      if (!S_ISREG(type)) return "is not a file";  // a link, where none may stand now, too
       break;
     case RegularReadResult::kReadFailed:
       static_assert(kMaxReads == 3, "the reason counts the reads in words");
@@ -76,6 +76,7 @@ KnownRead ReadKnownFile(const fs::path& path, FileBytes& bytes, KnownFile& known
   // that changed meanwhile is read again from its start.
   std::uint64_t fingerprint = 0;
   for (int reads = 1;; ++reads) {
+    read = {};
     if (FileStepFails("read", known.file)) read = {RegularReadResult::kReadFailed, errno};
     else read.result = ReadOpenFile(fd, st, bytes, &fingerprint, &read.error);
     struct stat after {};

@@ -91,7 +91,7 @@ struct KnownRead {
   // EINVAL for kNotRegular.
   int error = 0;
   // For kNotRegular, the type (S_IFMT bits) of what stands there; 0 when
-  // it could not be told.
+  // it could not be told (a link put in the file's place meanwhile).
   mode_t type = 0;
   // For kReadFailed: the file changed during every one of the reads.
   bool changing = false;
