@@ -250,6 +250,7 @@ AircraftSaveResult FSAircraftEditor::Save(const fs::path& programFolder, bool ba
     if (!list_[i].Changed || written.count(list_[i].CfgFile)) continue;
     written.insert(list_[i].CfgFile);
     if (!WriteCfgFile(list_[i].CfgFile, backup, result.reason)) return failed(list_[i].CfgFile);
+    result.saved.emplace_back(list_[i].CfgFile);
   }
 
   for (auto it = pendingRadius_.begin(); it != pendingRadius_.end();) {
@@ -259,6 +260,8 @@ AircraftSaveResult FSAircraftEditor::Save(const fs::path& programFolder, bool ba
       result.missingModelFiles.push_back(it->first);
     } else if (patched != ModelPatchResult::Patched) {
       return failed(it->first);
+    } else {
+      result.saved.emplace_back(it->first);
     }
     it = pendingRadius_.erase(it);
   }

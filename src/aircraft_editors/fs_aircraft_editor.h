@@ -32,9 +32,11 @@ struct AircraftSaveResult {
   bool ok = false;
   // Model files whose radius change was dropped because the file was gone.
   std::vector<std::string> missingModelFiles;
-  // When the save failed: the file that could not be written, and why.
+  // When the save failed: the file that could not be written, and why, and
+  // the files this save wrote before it, in order (they stay written).
   std::filesystem::path file;
   std::string reason;
+  std::vector<std::filesystem::path> saved;
 };
 
 class FSAircraftEditor {

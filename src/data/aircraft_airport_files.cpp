@@ -7,6 +7,7 @@
 #include "data/text_number.h"
 #include "platform/folder_list.h"
 #include "platform/message_box.h"
+#include "platform/set_messages.h"
 #include "platform/sim_location.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
@@ -34,13 +35,16 @@ void LineFields(std::string_view raw, std::vector<std::string_view>& fields) {
 
 // Reads the file `name` beside the plan once, and notes what is known of it
 // from that read in Plan().KnownFiles.
-bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, FileBytes& bytes) {
+bool ReadPlanFolderFile(const char* name, const char* notFoundMessage, const char* unreadableMessage,
+                        FileBytes& bytes) {
   std::filesystem::path unlisted;
   const std::filesystem::path path = PlanFolderFile(name, &unlisted);
   KnownFile known;
-  if (path.empty() || ReadKnownFile(path, bytes, known) != RegularReadResult::kOk) {
-    ShowMessageBox(path.empty() ? ListFailedMessage(unlisted) : notFoundMessage, kMbOk | kMbIconCritical,
-                   kProgramTitle, MainWindowOwner());
+  const KnownRead read = path.empty() ? KnownRead{} : ReadKnownFile(path, bytes, known);
+  if (path.empty() || read != RegularReadResult::kOk) {
+    ShowMessageBox(path.empty() ? ListFailedMessage(unlisted)
+                                : WithReadFailure(notFoundMessage, unreadableMessage, path, read),
+                   kMbOk | kMbIconCritical, kProgramTitle, MainWindowOwner());
     return false;
   }
   Remember(Plan().KnownFiles, std::move(known));
@@ -97,7 +101,7 @@ bool ReadAircraftTxt() {
   plan.PlanAircraftList.clear();
   plan.HighestAircraftNumber = 0;
   FileBytes bytes;
-  if (!ReadPlanFolderFile(kAircraftFileName, kAircraftNotFoundMessage, bytes)) return false;
+  if (!ReadPlanFolderFile(kAircraftFileName, kAircraftNotFoundMessage, kAircraftUnreadableMessage, bytes)) return false;
   plan.PlanAircraftList = ParseAircraftTxt(bytes.view(), plan.HighestAircraftNumber);
   return true;
 }
@@ -134,7 +138,7 @@ bool ReadAirportsTxt() {
   plan.Airports.clear();
   plan.AirportIndex.Clear();
   FileBytes bytes;
-  if (!ReadPlanFolderFile(kAirportsFileName, kAirportsNotFoundMessage, bytes)) return false;
+  if (!ReadPlanFolderFile(kAirportsFileName, kAirportsNotFoundMessage, kAirportsUnreadableMessage, bytes)) return false;
   plan.Airports = ParseAirportsTxt(bytes.view());
   for (size_t i = 0; i < plan.Airports.size(); ++i) {
     // A second airport of the same code keeps its place but is not indexed.

@@ -21,6 +21,10 @@ inline constexpr const char* kAircraftNotFoundMessage =
     "File 'AIRCRAFT.TXT' not found.  Please copy the file to the Flightplan folder.";
 inline constexpr const char* kAirportsNotFoundMessage =
     "File 'AIRPORTS.TXT' not found. Please copy the file to the Flightplan folder.";
+// For a file that is there but cannot be read: copying one there would
+// replace it (see WithReadFailure).
+inline constexpr const char* kAircraftUnreadableMessage = "File 'AIRCRAFT.TXT' could not be read.";
+inline constexpr const char* kAirportsUnreadableMessage = "File 'AIRPORTS.TXT' could not be read.";
 
 // The file `name` in the folder of the loaded plan, under the spelling it has
 // there when only its letter case differs (plans copied from Windows often
@@ -36,8 +40,9 @@ std::vector<Airport> ParseAirportsTxt(std::string_view text);
 
 // Fills Plan().PlanAircraftList and HighestAircraftNumber from Aircraft.txt
 // beside the plan, read once, and notes in Plan().KnownFiles what that read
-// knew of it (ReadKnownFile). A file that cannot be read gives kAircraftNotFoundMessage
-// (a folder that cannot be listed, its ListFailedMessage) and false, with no
+// knew of it (ReadKnownFile). A file that is not there gives kAircraftNotFoundMessage,
+// one that cannot be read kAircraftUnreadableMessage with the reason (a
+// folder that cannot be listed, its ListFailedMessage), and false, with no
 // aircraft.
 bool ReadAircraftTxt();
 
@@ -57,8 +62,9 @@ bool StageAircraftTxt(FileSet& files, FileCopies& copies, std::filesystem::path*
 bool WriteAircraftTxt(std::vector<std::string>* copiesNotMade = nullptr);
 
 // Fills Plan().Airports and rebuilds Plan().AirportIndex from Airports.txt
-// beside the plan, noting what is known of it as ReadAircraftTxt does. A file that cannot be read gives kAirportsNotFoundMessage
-// and false, with no airports.
+// beside the plan, noting what is known of it as ReadAircraftTxt does. A file that is not there gives
+// kAirportsNotFoundMessage, one that cannot be read kAirportsUnreadableMessage
+// with the reason, and false, with no airports.
 bool ReadAirportsTxt();
 
 }  // namespace velk

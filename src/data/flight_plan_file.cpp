@@ -16,6 +16,7 @@
 
 #include "platform/message_box.h"
 #include "platform/parallel.h"
+#include "platform/set_messages.h"
 #include "platform/text_codec.h"
 #include "platform/text_file.h"
 #include "platform/text_lines.h"
@@ -236,10 +237,13 @@ bool ReadFlightPlans(const ReadProgress& progress) {
   // that very read, and the bytes go once they are parsed.
   FileBytes bytes;
   KnownFile known;
-  if (ReadKnownFile(plan.FlightplanPath, bytes, known) != RegularReadResult::kOk) {
+  const KnownRead read = ReadKnownFile(plan.FlightplanPath, bytes, known);
+  if (read != RegularReadResult::kOk) {
     if (progress) progress(0);
-    ShowMessageBox(kFlightplanNotFoundMessage, kMbOk | kMbIconCritical, kProgramTitle,
-                   MainWindowOwner());
+    // The message's own words already cover a file one may not read.
+    const char* first = read.error == EACCES ? kFlightplanNotFoundMessage : kFlightplanUnreadableMessage;
+    ShowMessageBox(WithReadFailure(kFlightplanNotFoundMessage, first, plan.FlightplanPath, read), kMbOk | kMbIconCritical,
+                   kProgramTitle, MainWindowOwner());
     return false;
   }
   Remember(plan.KnownFiles, std::move(known));

@@ -20,9 +20,11 @@ inline constexpr const char* kRemovedFlightsFileName = "Removed Flights.txt";
 // Appended to a plan or aircraft file's name for its one-time backup.
 inline constexpr const char* kBackupSuffix = ".velk.bak";
 
-// Shown when the plan file cannot be read.
+// Shown when the plan file is not there or may not be read, and when it
+// cannot be read for another reason (see WithReadFailure).
 inline constexpr const char* kFlightplanNotFoundMessage =
     "Flightplan file not found or access denied.";
+inline constexpr const char* kFlightplanUnreadableMessage = "Flightplan file could not be read.";
 
 // Progress of a long read: the value of a bar that runs from 0 to 100. It is
 // called once with 0 before the first line and then every 202 lines; the
@@ -45,8 +47,10 @@ std::vector<Flight> ParseFlightPlans(std::string_view text, const ReadProgress& 
 
 // Reads Plan().FlightplanPath into Plan().Flights (emptied first), and notes
 // in Plan().KnownFiles what that read knew of the file (ReadKnownFile). When the
-// file cannot be read it shows kFlightplanNotFoundMessage and returns false
-// with no flights; the caller judges the result by the number of flights.
+// file cannot be read it says why (kFlightplanNotFoundMessage alone for a
+// file that is not there, with the reason for one that may not be read,
+// else kFlightplanUnreadableMessage with the reason) and returns false with
+// no flights; the caller judges the result by the number of flights.
 bool ReadFlightPlans(const ReadProgress& progress = {});
 
 // The line of a flight as it is written, without its line end.

@@ -33,9 +33,28 @@ constexpr int kMaxReads = 3;
 
 }  // namespace
 
-RegularReadResult ReadKnownFile(const fs::path& path, FileBytes& bytes, KnownFile& known) {
+std::string KnownRead::Reason() const {
+  switch (result) {
+    case RegularReadResult::kOk: return {};
+    case RegularReadResult::kNotRegular:
+      if (S_ISFIFO(type)) return "is a pipe, not a file";
+      if (S_ISDIR(type)) return "is a folder";
+      if (S_ISCHR(type) || S_ISBLK(type)) return "is a device, not a file";
+      if (!S_ISREG(type)) return "is not a file";  // a link, where none may stand now, too
+      break;
+    case RegularReadResult::kReadFailed:
+      static_assert(kMaxReads == 3, "the reason counts the reads in words");
+      if (changing) return "changed while it was read, three times: try again when the program writing it has finished";
+      break;
+    case RegularReadResult::kCannotOpen: break;
+  }
+  return std::strerror(error != 0 ? error : EIO);
+}
+
+KnownRead ReadKnownFile(const fs::path& path, FileBytes& bytes, KnownFile& known) {
   bytes = FileBytes{};
   known = Known(Absolute(path), nullptr);
+  KnownRead read;
   WriteTarget place;
   fs::path name = path;
   struct stat st {};
@@ -46,38 +65,43 @@ RegularReadResult ReadKnownFile(const fs::path& path, FileBytes& bytes, KnownFil
     name = place.name();
     known.file = place.file();
   } else if (!place.refused()) {
-    return RegularReadResult::kCannotOpen;
+    return {RegularReadResult::kCannotOpen, place.error()};
   }
-  RegularReadResult result;
-  const int fd = OpenRegularFile(name, result, nullptr, limits);
-  if (fd < 0) return result;
+  const int fd = OpenRegularFile(name, read.result, &read.error, limits);
+  if (fd < 0) {
+    if (read.result == RegularReadResult::kNotRegular) read.type = st.st_mode & S_IFMT;
+    return read;
+  }
   // The status before and after each read, of the very file read: one
   // that changed meanwhile is read again from its start.
   std::uint64_t fingerprint = 0;
   for (int reads = 1;; ++reads) {
-    result = ReadOpenFile(fd, st, bytes, &fingerprint);
+    read = {};
+    if (FileStepFails("read", known.file)) read = {RegularReadResult::kReadFailed, errno};
+    else read.result = ReadOpenFile(fd, st, bytes, &fingerprint, &read.error);
     struct stat after {};
     if (::fstat(fd, &after) != 0) {
-      result = RegularReadResult::kReadFailed;
+      read = {RegularReadResult::kReadFailed, errno};
       break;
     }
     const bool same = IdentityOf(after) == IdentityOf(st) && after.st_ctim.tv_sec == st.st_ctim.tv_sec &&
                       after.st_ctim.tv_nsec == st.st_ctim.tv_nsec;
-    if (result == RegularReadResult::kOk && same) break;
+    // A file that stood still is not read again: it would fail alike.
+    if (same) break;
     if (reads == kMaxReads) {
-      result = RegularReadResult::kReadFailed;
+      read = {RegularReadResult::kReadFailed, 0, 0, true};
       break;
     }
     st = after;
   }
   ::close(fd);
-  if (result != RegularReadResult::kOk) {
+  if (read.result != RegularReadResult::kOk) {
     bytes = FileBytes{};
-    return result;
+    return read;
   }
   known = Known(known.file, &st);
   known.fingerprint = fingerprint;
-  return result;
+  return read;
 }
 
 KnownFile KnowFile(const fs::path& path) {
@@ -134,6 +158,7 @@ std::string SetFailureText(const SetFailure& failure) {
     case SetFailure::Step::kRefused: text = "'" + file + "' may not be replaced" + because; break;
     case SetFailure::Step::kCreate: text = "Could not make a new file beside '" + file + "'" + because; break;
     case SetFailure::Step::kWrite: text = "Could not write '" + file + "'" + because; break;
+    case SetFailure::Step::kRead: text = "Could not read '" + file + "'" + because; break;
     case SetFailure::Step::kReplace: text = "Could not replace '" + file + "'" + because; break;
     case SetFailure::Step::kCommit:
       text = "Could not record the replacement in the journal '" + file + "' (" + failure.reason +

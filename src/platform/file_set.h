@@ -34,6 +34,7 @@
 // still the one it made, and stops when another run carries it through.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -81,14 +82,39 @@ struct KnownFile {
   std::optional<std::uint64_t> fingerprint;
   bool operator==(const KnownFile&) const = default;
 };
+// What a ReadKnownFile came to: its result, and what tells one failure from
+// another for the user. Compares equal to its result.
+struct KnownRead {
+  RegularReadResult result = RegularReadResult::kOk;
+  // The system's error number: for kCannotOpen (ENOENT: nothing there),
+  // for a kReadFailed of the system (EIO when it gave none), and EFBIG or
+  // EINVAL for kNotRegular.
+  int error = 0;
+  // For kNotRegular, the type (S_IFMT bits) of what stands there; 0 when
+  // it could not be told (a link put in the file's place meanwhile).
+  mode_t type = 0;
+  // For kReadFailed: the file changed during every one of the reads.
+  bool changing = false;
+
+  bool operator==(RegularReadResult r) const { return result == r; }
+  // Nothing is there, which a message may advise to put there.
+  bool Missing() const { return result == RegularReadResult::kCannotOpen && error == ENOENT; }
+  // Why, to follow the file's name in a message: "is a pipe, not a file",
+  // "is a folder", "changed while it was read, three times: try again when
+  // the program writing it has finished", or the system's reason. Empty for
+  // kOk.
+  std::string Reason() const;
+};
 // Reads the file a write to `path` lands in once, for its bytes and for what
 // is known of it: opened once at the end of the walk (WriteTarget; through
 // another user's link, which a read may follow, by the path), its identity
 // and status taken from that descriptor before and after the read, and its
 // fingerprint from the very bytes read. A file that changed while it was
-// read is read again, and after a few such reads is kReadFailed. Anything
-// but kOk leaves `bytes` empty and `known` without an identity.
-RegularReadResult ReadKnownFile(const std::filesystem::path& path, FileBytes& bytes, KnownFile& known);
+// read is read again, and after three such reads is kReadFailed (changing);
+// one that did not change but could not be read is not read again. Each
+// read passes the file step "read" (FileStepFails) first. Anything but kOk
+// leaves `bytes` empty and `known` without an identity.
+KnownRead ReadKnownFile(const std::filesystem::path& path, FileBytes& bytes, KnownFile& known);
 // What is known of the file at `path` now (ReadKnownFile, the bytes
 // dropped); a file that cannot be read is known by its status alone.
 KnownFile KnowFile(const std::filesystem::path& path);
@@ -144,6 +170,7 @@ struct SetFailure {
     kCommit,      // the journal's record of the new files could not be written
     kReplace,     // a rename over a target failed
     kOvertaken,   // without locks, another run carried this one's journal through
+    kRead,        // a file could not be read (a reader's failure, never a replacement's)
   };
   Step step = Step::kNone;
   // The file concerned: a target as given, the journal, or for kBusy and

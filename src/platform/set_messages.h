@@ -34,6 +34,19 @@ std::string WithSetFailure(const std::string& message, const SetFailure& failure
 std::string WithWriteFailure(const std::string& message, const std::filesystem::path& file,
                              const std::string& reason);
 
+// `message`, followed on a line of its own by the files a save that
+// stopped part way had already written: "'<a>' was already saved." or
+// "'<a>' and '<b>' were already saved."; `message` alone when there are
+// none.
+std::string WithAlreadySaved(const std::string& message, const std::vector<std::filesystem::path>& saved);
+
+// What to tell of the file `file` that could not be read (`read`): `missing`
+// alone when nothing is there, for only then may a message advise to put
+// it there; else `unreadable`, followed after an empty line by the file and
+// the reason (KnownRead::Reason), as WithWriteFailure gives them.
+std::string WithReadFailure(const std::string& missing, const std::string& unreadable,
+                            const std::filesystem::path& file, const KnownRead& read);
+
 // Asks whether to replace `changed`, which another program changed since
 // velk read or wrote them; true for yes.
 bool AskOverwriteChanged(const std::vector<std::filesystem::path>& changed, QWidget* owner);

@@ -67,11 +67,16 @@ namespace {
 // read, and its fingerprint hashed, in blocks of this size.
 constexpr size_t kBlock = size_t{1} << 20;
 
-bool PreadAll(int fd, char* to, size_t length, off_t offset) {
+// False when a read failed (`error` gets its errno) or the file ended
+// first (0).
+bool PreadAll(int fd, char* to, size_t length, off_t offset, int& error) {
   while (length > 0) {
     ssize_t n = ::pread(fd, to, length, offset);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      error = n < 0 ? errno : 0;
+      return false;
+    }
     to += n;
     length -= static_cast<size_t>(n);
     offset += n;
@@ -105,6 +110,8 @@ int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, i
   };
   const int follow = limits.followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
   if (::fstatat(limits.folder, path.c_str(), &st, follow) != 0) return refuse(RegularReadResult::kCannotOpen, errno);
+  if (limits.status && (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > limits.maxBytes))
+    *limits.status = st;
   if (!S_ISREG(st.st_mode)) return refuse(RegularReadResult::kNotRegular, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   if (static_cast<std::uintmax_t>(st.st_size) > limits.maxBytes) return refuse(RegularReadResult::kNotRegular, EFBIG);
   // Checked again once open, in case the name was given to something else
@@ -119,6 +126,7 @@ int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, i
       static_cast<std::uintmax_t>(st.st_size) > limits.maxBytes) {
     const int e = !S_ISREG(st.st_mode) ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : EFBIG;
     ::close(fd);
+    if (limits.status) *limits.status = st;
     return refuse(RegularReadResult::kNotRegular, e);
   }
   if (limits.status) *limits.status = st;
@@ -142,7 +150,8 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
   return why;
 }
 
-RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out, std::uint64_t* fingerprint) {
+RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out, std::uint64_t* fingerprint,
+                               int* error) {
   out = FileBytes{};
   out.size = status.st_size > 0 ? static_cast<size_t>(status.st_size) : 0;
   const size_t blocks = (out.size + kBlock - 1) / kBlock;
@@ -153,6 +162,7 @@ RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out
     const size_t n = std::clamp<size_t>(out.size / kBlock, 1,
                                         std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
     std::vector<char> good(n, 0);
+    std::vector<int> errors(n, 0);
     // Each thread reads whole blocks, and hashes each one while it is
     // still fresh in the cache.
     RunParallel(n, [&](size_t k) {
@@ -160,12 +170,13 @@ RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out
       for (size_t b = blocks * k / n; b < blocks * (k + 1) / n; ++b) {
         const size_t begin = b * kBlock;
         const size_t length = std::min(kBlock, out.size - begin);
-        if (!PreadAll(fd, out.data.get() + begin, length, static_cast<off_t>(begin))) return;
+        if (!PreadAll(fd, out.data.get() + begin, length, static_cast<off_t>(begin), errors[k])) return;
         if (fingerprint) hashes[b] = BlockHash(text, b);
       }
       good[k] = 1;
     });
     ok = std::all_of(good.begin(), good.end(), [](char g) { return g != 0; });
+    if (!ok && error) *error = *std::max_element(errors.begin(), errors.end());
   }
   if (!ok) {
     out = FileBytes{};

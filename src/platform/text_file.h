@@ -56,14 +56,18 @@ RegularReadResult ReadRegularFileBytes(const std::filesystem::path& path, FileBy
 // The same for the regular file open as `fd`, of the status `status` taken
 // once it was open: read from its start, up to that size. `fingerprint`,
 // when given, receives TextFingerprint of the very bytes read, each block
-// hashed by the thread that read it while it is fresh in the cache.
+// hashed by the thread that read it while it is fresh in the cache. On
+// kReadFailed `error`, when given, receives the system's error number of a
+// read it refused, 0 when the file ended before that size.
 RegularReadResult ReadOpenFile(int fd, const struct stat& status, FileBytes& out,
-                               std::uint64_t* fingerprint = nullptr);
+                               std::uint64_t* fingerprint = nullptr, int* error = nullptr);
 
 // Opens a regular file for reading (the descriptor, to be closed by the
 // caller), refusing anything else as ReadRegularFileBytes does; -1, with
 // the reason in `why` (and the system's error number in `error`, EINVAL
-// for a pipe or a device), when it cannot.
+// for a pipe or a device), when it cannot. `limits.status` receives the
+// status of what was refused as kNotRegular, too (its type says what it is;
+// untouched when the name is a link not to be followed).
 int OpenRegularFile(const std::filesystem::path& path, RegularReadResult& why, int* error = nullptr,
                     const ReadLimits& limits = {});
 

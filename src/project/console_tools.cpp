@@ -40,12 +40,16 @@ fs::path FileInFolder(const fs::path& folder, const std::string& name, fs::path*
   return ResolvePathNoCase(folder, name, unlisted);
 }
 
-bool CopyInputFile(const fs::path& from, const fs::path& to) {
-  std::optional<std::string> bytes = ReadFileBytes(from);
+bool CopyInputFile(const fs::path& from, const fs::path& to, KnownRead* read) {
+  FileBytes bytes;
+  KnownFile known;
+  const KnownRead got = ReadKnownFile(from, bytes, known);
+  if (read) *read = got;
   // The run folder is ours alone and new; a file already there is not one
   // of ours to replace.
   WriteTarget copy;
-  return bytes && copy.OpenName(to) && WriteNewFile(copy.folder(), copy.name(), *bytes, 0600, to);
+  return got == RegularReadResult::kOk && copy.OpenName(to) &&
+         WriteNewFile(copy.folder(), copy.name(), bytes.view(), 0600, to);
 }
 
 int RunCompiler(const fs::path& programFolder, const fs::path& workFolder, bool showConsole) {
@@ -62,33 +66,42 @@ namespace {
 // that they come from one set. Nothing when all three were copied, else
 // why the plan is not compiled.
 std::optional<CompileOutcome> CopyPlanFiles(const fs::path& planFile, const fs::path& run, SetRecovery* recovered,
-                             fs::path* unlisted) {
+                                            fs::path* unlisted, UnreadInput* unread) {
   const fs::path folder = planFile.parent_path();
   SetFolder set(folder, {planFile, folder / kAircraftName, folder / kAirportsName});
   set.LockWithin(kSetLockWait);
   const SetRecovery r = set.Recover();
   if (recovered) *recovered = r;
   if (!r.Readable()) return CompileOutcome::kNotRead;
-  std::error_code ec;
-  fs::path aircraft = FileInFolder(folder, kAircraftName, unlisted);
-  if (aircraft.empty()) return CompileOutcome::kFailed;
-  if (!fs::is_regular_file(aircraft, ec)) return CompileOutcome::kAircraftMissing;
-  fs::path airports = FileInFolder(folder, kAirportsName, unlisted);
-  if (airports.empty()) return CompileOutcome::kFailed;
-  if (!fs::is_regular_file(airports, ec)) return CompileOutcome::kAirportsMissing;
-  // A copy that did not come whole must not be compiled as if it had.
-  if (run.empty() || !CopyInputFile(planFile, run / kFlightPlansName) || !CopyInputFile(aircraft, run / kAircraftName) ||
-      !CopyInputFile(airports, run / kAirportsName))
-    return CompileOutcome::kFailed;
+  const fs::path aircraft = FileInFolder(folder, kAircraftName, unlisted);
+  const fs::path airports = aircraft.empty() ? fs::path() : FileInFolder(folder, kAirportsName, unlisted);
+  if (airports.empty() || run.empty()) return CompileOutcome::kFailed;
+  // Aircraft.txt first, then Airports.txt: the first that cannot be read
+  // is the one named. A copy that did not come whole must not be compiled
+  // as if it had.
+  const struct {
+    const fs::path& from;
+    const char* name;
+    CompileOutcome missing;
+  } inputs[] = {{aircraft, kAircraftName, CompileOutcome::kAircraftMissing},
+                {airports, kAirportsName, CompileOutcome::kAirportsMissing}};
+  for (const auto& [input, name, missing] : inputs) {
+    KnownRead read;
+    if (CopyInputFile(input, run / name, &read)) continue;
+    if (read == RegularReadResult::kOk) return CompileOutcome::kFailed;
+    if (unread) *unread = {input, read};
+    return missing;
+  }
+  if (!CopyInputFile(planFile, run / kFlightPlansName)) return CompileOutcome::kFailed;
   return std::nullopt;
 }
 
 }  // namespace
 
 CompileOutcome CompilePlanFile(const fs::path& programFolder, const fs::path& planFile, bool showConsole,
-                               SetRecovery* recovered, fs::path* unlisted) {
+                               SetRecovery* recovered, fs::path* unlisted, UnreadInput* unread) {
   RunFolder run;
-  if (const std::optional<CompileOutcome> notCopied = CopyPlanFiles(planFile, run.Path(), recovered, unlisted))
+  if (const std::optional<CompileOutcome> notCopied = CopyPlanFiles(planFile, run.Path(), recovered, unlisted, unread))
     return *notCopied;
   return RunCompiler(programFolder, run.Path(), showConsole) == 0 ? CompileOutcome::kCompiled
                                                                   : CompileOutcome::kFailed;

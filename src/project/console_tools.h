@@ -56,9 +56,10 @@ bool ToolPresent(const std::filesystem::path& programFolder, const char* tool);
 std::filesystem::path FileInFolder(const std::filesystem::path& folder, const std::string& name,
                                    std::filesystem::path* unlisted = nullptr);
 
-// Copies the bytes of `from` to a new file `to`; false when `from` cannot be
-// read or `to` cannot be written whole.
-bool CopyInputFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// Copies the bytes of `from` (read once, ReadKnownFile) to a new file `to`;
+// false when `from` cannot be read (`read`, when given, then says why) or
+// `to` cannot be written whole (`read` then kOk).
+bool CopyInputFile(const std::filesystem::path& from, const std::filesystem::path& to, KnownRead* read = nullptr);
 
 // Runs the compiler of the program folder in `workFolder`: "/EP" with its
 // console shown, else "/NP" hidden. Returns its exit code; -1 when it could
@@ -70,8 +71,8 @@ int RunCompiler(const std::filesystem::path& programFolder, const std::filesyste
 
 enum class CompileOutcome {
   kCompiled,          // the compiler ended with 0
-  kAircraftMissing,   // no Aircraft.txt beside the plan
-  kAirportsMissing,   // no Airports.txt beside the plan
+  kAircraftMissing,   // Aircraft.txt beside the plan cannot be read (`unread` says why)
+  kAirportsMissing,   // Airports.txt beside the plan cannot be read (`unread` says why)
   kFailed,            // the inputs could not be prepared, or the compiler failed
   kNotRead,           // the folder's set may not be read now (`recovered` says why)
 };
@@ -84,10 +85,16 @@ enum class CompileOutcome {
 // interrupted run left half replaced is made whole first (`recovered`, when
 // given, says how), and one that cannot be, or that another run holds, is
 // not compiled (kNotRead). The tool's presence is the caller's check. kFailed when the
-// plan's folder could not be listed, with `unlisted` naming it.
+// plan's folder could not be listed, with `unlisted` naming it. For
+// kAircraftMissing and kAirportsMissing `unread`, when given, names the file
+// and why it could not be read.
+struct UnreadInput {
+  std::filesystem::path file;
+  KnownRead read;
+};
 CompileOutcome CompilePlanFile(const std::filesystem::path& programFolder, const std::filesystem::path& planFile,
                                bool showConsole, SetRecovery* recovered = nullptr,
-                               std::filesystem::path* unlisted = nullptr);
+                               std::filesystem::path* unlisted = nullptr, UnreadInput* unread = nullptr);
 
 // ---- Decompiling -----------------------------------------------------------
 

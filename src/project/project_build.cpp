@@ -21,6 +21,7 @@ namespace {
 constexpr const char* kNotSavedMessage = "Please save the VELK Project before you start compiling/merging.";
 constexpr const char* kNoAircraftFileMessage = "At least one Aircraft file should be assigned to the Project.";
 constexpr const char* kAirportsMissingMessage = "File 'AIRPORTS.TXT' not found in Project folder.";
+constexpr const char* kAirportsUnreadableMessage = "File 'AIRPORTS.TXT' in Project folder could not be read.";
 constexpr const char* kVelkFolderCompilerMissingMessage = "File 'orvane' not found in VELK folder.";
 constexpr const char* kMergeFailedMessage = "Errors occured during merging Project.";
 constexpr const char* kProjectCompileFailedMessage = "Errors occured during compiling Project.";
@@ -53,10 +54,11 @@ void Merge(SetRecovery& into, const SetRecovery& r) {
 // lock, after a recovery there: never one file of a set with another of
 // the set that replaced it. `texts` receives them in the order of `files`;
 // false, with `recovered` saying why, when a folder's set may not be read,
-// or with `failed` naming the file that could not be read.
-bool ReadEntryFiles(const std::vector<fs::path>& files, std::vector<std::string>& texts, SetRecovery& recovered,
-                    fs::path& failed) {
-  texts.assign(files.size(), {});
+// or with `failed` naming the file that could not be read and `unread` why.
+bool ReadEntryFiles(const std::vector<fs::path>& files, std::vector<FileBytes>& texts, SetRecovery& recovered,
+                    fs::path& failed, KnownRead& unread) {
+  texts.clear();
+  texts.resize(files.size());
   std::vector<bool> done(files.size(), false);
   for (size_t i = 0; i < files.size(); ++i) {
     if (done[i]) continue;
@@ -71,12 +73,12 @@ bool ReadEntryFiles(const std::vector<fs::path>& files, std::vector<std::string>
     if (!r.Readable()) return false;
     for (size_t k = i; k < files.size(); ++k) {
       if (done[k] || files[k].parent_path() != folder) continue;
-      std::optional<std::string> text = ReadFileBytes(files[k]);
-      if (!text) {
+      KnownFile known;
+      unread = ReadKnownFile(files[k], texts[k], known);
+      if (unread != RegularReadResult::kOk) {
         failed = files[k];
         return false;
       }
-      texts[k] = std::move(*text);
       done[k] = true;
     }
   }
@@ -91,14 +93,19 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
   bool anyAircraft = false;
   for (const ProjectEntry& e : request.Entries) anyAircraft = anyAircraft || !e.AircraftFile.empty();
   if (!anyAircraft) return {BuildOutcome::kNoAircraftFile, {}};
-  std::error_code ec;
   // A merge leaves the project's Airports.txt where it is; it only has to be
-  // there. A folder that could not be listed tells nothing about whether it
+  // there, a file that can be read. A folder that could not be listed tells nothing about whether it
   // is.
   fs::path unlisted;
   const fs::path airports = FileInFolder(projectFolder, kAirportsName, &unlisted);
   if (airports.empty()) return {BuildOutcome::kFolderUnlisted, unlisted.string()};
-  if (!fs::is_regular_file(airports, ec)) return {BuildOutcome::kAirportsMissing, {}};
+  {
+    FileBytes bytes;
+    KnownFile known;
+    BuildResult missing{BuildOutcome::kAirportsMissing, airports.string()};
+    missing.Unread = ReadKnownFile(airports, bytes, known);
+    if (missing.Unread != RegularReadResult::kOk) return missing;
+  }
   if (!request.MergeOnly && !ToolPresent(request.ProgramFolder, kCompilerProgram))
     return {BuildOutcome::kCompilerMissing, {}};
 
@@ -112,17 +119,19 @@ BuildResult BuildProject(const BuildRequest& request, BuildProgress& progress) {
     merger.BeginEntry();
     std::vector<fs::path> files{fs::path(e.PlanFile)};
     if (!e.AircraftFile.empty()) files.push_back(fs::path(e.AircraftFile));
-    std::vector<std::string> texts;
+    std::vector<FileBytes> texts;
     fs::path failed;
-    if (!ReadEntryFiles(files, texts, recovered, failed)) {
+    KnownRead unread;
+    if (!ReadEntryFiles(files, texts, recovered, failed, unread)) {
       BuildResult result{BuildOutcome::kEntryNotRead, {}, recovered, {}};
       if (failed.empty()) return result;
       result.Outcome = failed == files[0] ? BuildOutcome::kPlanFileMissing : BuildOutcome::kAircraftFileMissing;
       result.File = failed.string();
+      result.Unread = unread;
       return result;
     }
-    if (!e.AircraftFile.empty()) merger.AddAircraftText(texts[1]);
-    merger.AddFlightPlanText(texts[0]);
+    if (!e.AircraftFile.empty()) merger.AddAircraftText(texts[1].view());
+    merger.AddFlightPlanText(texts[0].view());
   }
 
   if (request.MergeOnly) {
@@ -163,13 +172,16 @@ BuildMessage BuildFailureMessage(const BuildResult& result) {
     case BuildOutcome::kDone: return {};
     case BuildOutcome::kNotSaved: return {kNotSavedMessage, warn};
     case BuildOutcome::kNoAircraftFile: return {kNoAircraftFileMessage, warn};
-    case BuildOutcome::kAirportsMissing: return {kAirportsMissingMessage, warn};
+    case BuildOutcome::kAirportsMissing:
+      return {WithReadFailure(kAirportsMissingMessage, kAirportsUnreadableMessage, result.File, result.Unread), warn};
     case BuildOutcome::kFolderUnlisted: return {ListFailedMessage(result.File), warn};
     case BuildOutcome::kCompilerMissing: return {kVelkFolderCompilerMissingMessage, warn};
     case BuildOutcome::kAircraftFileMissing:
     case BuildOutcome::kPlanFileMissing:
       // Paths are the file system's bytes; messages are Windows-1252.
-      return {"File '" + Utf8ToCp1252(result.File) + "' not found.", warn};
+      return {WithReadFailure("File '" + Utf8ToCp1252(result.File) + "' not found.", kMergeFailedMessage, result.File,
+                              result.Unread),
+              warn};
     case BuildOutcome::kEntryNotRead: return {Utf8ToCp1252(result.Recovered.Refusal()), warn};
     case BuildOutcome::kWriteFailed: return {WithSetFailure(kMergeFailedMessage, result.Failure), stop};
     case BuildOutcome::kCompileFailed: return {kProjectCompileFailedMessage, stop};

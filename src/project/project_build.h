@@ -31,7 +31,7 @@ enum class BuildOutcome {
   kDone,               // merged; for a compile, the compiler ended with 0
   kNotSaved,           // the project has no file yet
   kNoAircraftFile,     // no entry names an aircraft file
-  kAirportsMissing,    // no Airports.txt in the project folder
+  kAirportsMissing,    // Airports.txt in the project folder cannot be read
   kFolderUnlisted,     // the project folder could not be listed to find its files
   kCompilerMissing,    // compile: no compiler in the program folder
   kAircraftFileMissing,  // an entry's aircraft file cannot be read
@@ -43,7 +43,7 @@ enum class BuildOutcome {
 
 struct BuildResult {
   BuildOutcome Outcome = BuildOutcome::kDone;
-  std::string File;  // the entry's file for the two "missing" outcomes; the folder for kFolderUnlisted
+  std::string File;  // the file for the three "missing" outcomes; the folder for kFolderUnlisted
   // What was done about sets in the entries' folders and the project folder
   // that an interrupted run had left half replaced (for kEntryNotRead, why
   // an entry's files may not be read now), and why the merged files could
@@ -51,6 +51,9 @@ struct BuildResult {
   // them names only its outcome and file.
   SetRecovery Recovered{};
   SetFailure Failure{};
+  // For kAirportsMissing and the two "missing" outcomes of an entry, why the
+  // file could not be read.
+  KnownRead Unread{};
   // The one-time backups of the merged files that could not be made, a
   // line each; the merge went on without them.
   std::vector<std::string> CopiesNotMade{};

@@ -1,5 +1,7 @@
 #include "data/aircraft_airport_files.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -123,6 +125,18 @@ TEST_F(PlanFolderFilesTest, MissingFilesShowTheirOwnMessages) {
   EXPECT_EQ(boxes_.Shown()[1].prompt,
             "File 'AIRPORTS.TXT' not found. Please copy the file to the Flightplan folder.");
   EXPECT_EQ(boxes_.Shown()[1].buttons, kMbOk | kMbIconCritical);
+
+  // A file that is there but cannot be read says why, and never asks for
+  // one to be copied over it.
+  ASSERT_EQ(::mkfifo((dir_ / "Aircraft.txt").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir_ / "Airports.txt");
+  EXPECT_FALSE(ReadAircraftTxt());
+  EXPECT_FALSE(ReadAirportsTxt());
+  ASSERT_EQ(boxes_.Shown().size(), 4u);
+  EXPECT_EQ(boxes_.Shown()[2].prompt, "File 'AIRCRAFT.TXT' could not be read.\n\nCould not read '" +
+                                          (dir_ / "Aircraft.txt").string() + "' (is a pipe, not a file).");
+  EXPECT_EQ(boxes_.Shown()[3].prompt, "File 'AIRPORTS.TXT' could not be read.\n\nCould not read '" +
+                                          (dir_ / "Airports.txt").string() + "' (is a folder).");
 }
 
 TEST_F(PlanFolderFilesTest, FilesAreFoundWhateverTheirLetterCase) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "data/aircraft_airport_files.h"
 #include "platform/message_box.h"
@@ -203,7 +206,19 @@ TEST_F(FlightPlanFileTest, ReadsOnlyTheFlightsOfAFileWithComments) {
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
-TEST_F(FlightPlanFileTest, MissingFileShowsTheMessageAndLeavesNoFlights) {
+// Another program's write into the plan before each read, the first
+// `g_changes` of them.
+int g_changes = 0;
+bool ChangeBeforeRead(std::string_view step, const std::filesystem::path& path) {
+  if (step != "read" || path.filename() != "FlightPlans.txt" || g_changes == 0) return false;
+  --g_changes;
+  // Past a tick of the file system's clock, so that the change shows.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::ofstream(path, std::ios::binary | std::ios::app) << "; more\r\n";
+  return false;
+}
+
+TEST_F(FlightPlanFileTest, AFileThatCannotBeReadSaysWhyAndLeavesNoFlights) {
   Plan().Flights.resize(2);
   EXPECT_FALSE(ReadFlightPlans());
   EXPECT_TRUE(Plan().Flights.empty());
@@ -211,10 +226,31 @@ TEST_F(FlightPlanFileTest, MissingFileShowsTheMessageAndLeavesNoFlights) {
   EXPECT_EQ(boxes_.Shown()[0].prompt, "Flightplan file not found or access denied.");
   EXPECT_EQ(boxes_.Shown()[0].buttons, kMbOk | kMbIconCritical);
   EXPECT_EQ(boxes_.Shown()[0].title, "VELK");
-  // A folder in place of the file cannot be read either.
+  // A folder in place of the file is there, and says so.
   std::filesystem::create_directory(PlanPath());
   EXPECT_FALSE(ReadFlightPlans());
-  EXPECT_EQ(boxes_.Shown().size(), 2u);
+  const std::string unreadable = "Flightplan file could not be read.\n\nCould not read '" + PlanPath().string() + "' (";
+  EXPECT_EQ(boxes_.Shown().back().prompt, unreadable + "is a folder).");
+  std::filesystem::remove(PlanPath());
+
+  // A file that another program keeps writing is read again, twice, before
+  // it is given up with a word on what to do.
+  WriteFile(PlanPath(), std::string(kTwoLegs) + "\r\n");
+  test::ScopedFileStepHook hook(ChangeBeforeRead);
+  g_changes = 2;
+  ASSERT_TRUE(ReadFlightPlans());
+  EXPECT_EQ(Plan().Flights.size(), 1u);
+  g_changes = 3;
+  EXPECT_FALSE(ReadFlightPlans());
+  EXPECT_TRUE(Plan().Flights.empty());
+  EXPECT_EQ(boxes_.Shown().back().prompt, unreadable +
+                                              "changed while it was read, three times: try again when the program "
+                                              "writing it has finished).");
+  // A read the system refuses gives its reason.
+  hook.Set([](std::string_view step, const std::filesystem::path&) { return step == "read"; });
+  EXPECT_FALSE(ReadFlightPlans());
+  EXPECT_EQ(boxes_.Shown().back().prompt, unreadable + "Input/output error).");
+  EXPECT_EQ(boxes_.Shown().size(), 4u);
 }
 
 TEST_F(FlightPlanFileTest, RemovedFlightsGoToTheirOwnFile) {

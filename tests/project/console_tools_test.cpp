@@ -87,7 +87,17 @@ TEST_F(ToolRuns, CompileOutcomes) {
   fs::remove(plans_ / "Airports.txt");
   EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kAirportsMissing);
   fs::remove(plans_ / "AIRCRAFT.TXT");
-  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false), CompileOutcome::kAircraftMissing);
+  UnreadInput unread;
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false, nullptr, nullptr, &unread),
+            CompileOutcome::kAircraftMissing);
+  EXPECT_TRUE(unread.read.Missing());
+  // One that is there but cannot be read is told apart from a missing one.
+  fs::create_directory(plans_ / "Aircraft.txt");
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "MyPlan.txt", false, nullptr, nullptr, &unread),
+            CompileOutcome::kAircraftMissing);
+  EXPECT_EQ(unread.file, plans_ / "Aircraft.txt");
+  EXPECT_EQ(unread.read.Reason(), "is a folder");
+  fs::remove(plans_ / "Aircraft.txt");
   // A plan file that cannot be read is not handed over as an empty one.
   WriteFile(plans_ / "Aircraft.txt", "x");
   WriteFile(plans_ / "Airports.txt", "x");

@@ -160,6 +160,7 @@ TEST_F(ProjectBuild, AMissingEntryFileStopsTheMergeAndKeepsTheUsersFiles) {
   BuildResult r = Build(true);
   EXPECT_EQ(r.Outcome, BuildOutcome::kPlanFileMissing);
   EXPECT_EQ(r.File, (folder_ / "gone/FlightPlans.txt").string());
+  EXPECT_EQ(BuildFailureMessage(r).Text, "File '" + (folder_ / "gone/FlightPlans.txt").string() + "' not found.");
   EXPECT_EQ(progress_.log, "M3 E0 E1 E2 F");
   EXPECT_EQ(ReadFile(folder_ / "Aircraft.txt"), aircraft);
   EXPECT_EQ(ReadFile(folder_ / "FlightPlans.txt"), plans);
@@ -170,8 +171,10 @@ TEST_F(ProjectBuild, AMissingEntryFileStopsTheMergeAndKeepsTheUsersFiles) {
   EXPECT_EQ(r.File, (folder_ / "europe").string());
   EXPECT_EQ(ReadFile(folder_ / "FlightPlans.txt"), plans);
 
+  // It is there, so it is not called missing.
   BuildMessage m = BuildFailureMessage(r);
-  EXPECT_EQ(m.Text, "File '" + (folder_ / "europe").string() + "' not found.");
+  EXPECT_EQ(m.Text, "Errors occured during merging Project.\n\nCould not read '" + (folder_ / "europe").string() +
+                        "' (is a folder).");
   EXPECT_EQ(m.Style, kMbOk | kMbIconExclamation);
 }
 

@@ -769,7 +769,8 @@ bool frmFSAircraftEdit::SaveChanges() {
     result = editor_.Save(host_.ProgramFolder(), Program().BackupAircraft);
   }
   if (!result.ok) {
-    Ask(WithWriteFailure(kSaveFailedMessage, result.file, result.reason), kMbOk | kMbIconCritical);
+    Ask(WithAlreadySaved(WithWriteFailure(kSaveFailedMessage, result.file, result.reason), result.saved),
+        kMbOk | kMbIconCritical);
     cmdUndo->setEnabled(true);
     cmdSave->setEnabled(true);
     return false;

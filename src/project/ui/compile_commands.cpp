@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 
+#include "data/aircraft_airport_files.h"
 #include "data/program_state.h"
 #include "gui/plan_host.h"
 #include "platform/folder_list.h"
@@ -64,8 +65,9 @@ void CompileCommands::Compile(const std::string& planFile) {
   QCoreApplication::processEvents();
   SetRecovery recovered;
   std::filesystem::path unlisted;
+  UnreadInput unread;
   CompileOutcome outcome = CompilePlanFile(host_.ProgramFolder(), std::filesystem::path(planFile),
-                                           c_.mnuToolsShowCompiler->isChecked(), &recovered, &unlisted);
+                                           c_.mnuToolsShowCompiler->isChecked(), &recovered, &unlisted, &unread);
   if (!ShowSetReading(recovered, host_.Window())) return;
   if (!unlisted.empty()) {
     ShowMessageBox(ListFailedMessage(unlisted), kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
@@ -73,10 +75,12 @@ void CompileCommands::Compile(const std::string& planFile) {
   }
   switch (outcome) {
     case CompileOutcome::kAircraftMissing:
-      ShowMessageBox(kAircraftTxtMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+      ShowMessageBox(WithReadFailure(kAircraftTxtMissingMessage, kAircraftUnreadableMessage, unread.file, unread.read),
+                     kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
       break;
     case CompileOutcome::kAirportsMissing:
-      ShowMessageBox(kAirportsTxtMissingMessage, kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+      ShowMessageBox(WithReadFailure(kAirportsTxtMissingMessage, kAirportsUnreadableMessage, unread.file, unread.read),
+                     kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
       break;
     case CompileOutcome::kNotRead: break;
     case CompileOutcome::kFailed:

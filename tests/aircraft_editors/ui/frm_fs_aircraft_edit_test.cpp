@@ -323,12 +323,14 @@ TEST_F(FSAircraftEditWindowTest, AnotherUsersLinkIsNeitherCopiedNorWrittenThroug
                                          (plane / "model.b739" / "velk_b738.mdl").string() + "' (" + link + ").");
   for (const std::string& name : test::Names(plane)) EXPECT_EQ(name.find("model.b739"), std::string::npos) << name;
 
-  // Nor is the radius written through the link in the old folder.
+  // Nor is the radius written through the link in the old folder; the
+  // aircraft.cfg with the new texture, written first, is said to be saved.
   w.txtRadius->setText("25");
   ASSERT_TRUE(w.CommitField(w.txtRadius));
   EXPECT_FALSE(w.SaveChanges());
   EXPECT_EQ(boxes_.Prompts().back(), std::string(frmFSAircraftEdit::kSaveFailedMessage) + "\n\nCould not write '" +
-                                         Entry(kRed).ModelFile + "' (" + link + ").");
+                                         Entry(kRed).ModelFile + "' (" + link + ").\n'" + Entry(kRed).CfgFile +
+                                         "' was already saved.");
   EXPECT_EQ(ReadFile(home / "private.mdl"), sample::ModelFileBytes(1, 20));
   EXPECT_EQ(test::Names(home), (std::set<std::string>{"private.mdl"}));
 }
