@@ -620,7 +620,7 @@ TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeep
     set_journal::NameFiles(*j);
     for (size_t i = 0; i < j->entries.size(); ++i) {
       const std::string was = set_journal::TemporaryName("velk", j->run, i);
-      for (const std::string& tail : {"", ".old"})
+      for (const std::string tail : {"", ".old"})
         if (fs::exists(folder / (j->entries[i].temporary + tail)))
           fs::rename(folder / (j->entries[i].temporary + tail), folder / (was + tail));
       j->entries[i].earlier.reset();
