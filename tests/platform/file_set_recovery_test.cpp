@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,6 +16,7 @@
 
 #include "platform/file_ops.h"
 #include "platform/file_set.h"
+#include "support/notice_judge.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -122,56 +123,6 @@ std::multiset<std::string> Versions(const fs::path& folder) {
   return out;
 }
 
-// Carries out in a copy of `folder` the way of `notice` that begins with
-// `way` ("To go back to the earlier files, "), word for word: its renames
-// onto a name or to a name of the user's own, its deletions. The copy, or
-// nothing when the notice gives no such way.
-std::optional<fs::path> Follow(const fs::path& folder, const std::string& notice, const std::string& way) {
-  const size_t at = notice.find("\n" + way);
-  if (at == std::string::npos) return std::nullopt;
-  const size_t end = notice.find('\n', at + 1);
-  std::string text = notice.substr(at + 1 + way.size(), end == std::string::npos ? std::string::npos : end - at - 1 - way.size());
-  if (text.ends_with(".")) text.pop_back();
-  const fs::path copy = folder.string() + "-followed";
-  fs::remove_all(copy);
-  fs::copy(folder, copy);
-  // The steps, split where NameList joins them.
-  std::vector<std::string> words;
-  for (size_t from = 0;;) {
-    size_t next = std::min(text.find(", ", from), text.find(" and ", from));
-    words.push_back(text.substr(from, next - from));
-    if (next == std::string::npos) break;
-    from = next + (text.compare(next, 2, ", ") == 0 ? 2 : 5);
-  }
-  int own = 0;
-  std::string verb;
-  for (std::string w : words) {
-    if (w.starts_with("and ")) w.erase(0, 4);
-    if (w.starts_with("check ")) break;
-    for (const char* v : {"then ", "rename ", "delete "})
-      if (w.starts_with(v)) {
-        w.erase(0, std::string(v).size());
-        if (std::string(v) != "then ") verb = v;
-        if (w.starts_with("rename ") || w.starts_with("delete ")) verb = w.substr(0, 7), w.erase(0, 7);
-      }
-    for (const char* tail : {" to a name of your own", " to names of your own"})
-      if (w.ends_with(tail)) {
-        w.erase(w.size() - std::string(tail).size());
-        fs::rename(copy / w, copy / ("mine-" + std::to_string(++own)));
-        w.clear();
-      }
-    if (w.empty()) continue;
-    if (const size_t onto = w.find(" onto "); onto != std::string::npos) {
-      fs::rename(copy / w.substr(0, onto), copy / w.substr(onto + 6));
-    } else if (verb == "delete ") {
-      EXPECT_TRUE(fs::remove(copy / w)) << w;
-    } else if (verb == "rename ") {
-      fs::rename(copy / w, copy / ("mine-" + std::to_string(++own)));  // one of a list "to names of your own"
-    }
-  }
-  return copy;
-}
-
 // Every notice of a journal set aside, followed word for word, keeps every
 // version and, in each way that it offers, leaves the set whole: all earlier
 // files, or all new. A first record lost to a power cut while the run's
@@ -222,14 +173,16 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
     // Half replaced only where a target was.
     EXPECT_EQ(notice.find("half replaced") != std::string::npos, c.killedAt != "rename Airports.txt"s)
         << c.name << "\n" << notice;
-    const std::vector<std::string> all = {"To keep the files as they stand, ", "To go back to the earlier files, ",
-                                          "To make them all new, ", "What to do cannot be told"};
+    const std::vector<std::string> all(std::begin(test::kWays), std::end(test::kWays));
     for (const std::string& way : all) {
-      const std::optional<fs::path> copy = Follow(folder, notice, way);
+      const test::FollowedWay followed = test::Follow(folder, folder, notice, way);
       const bool wanted = std::find(c.ways.begin(), c.ways.end(), way) != c.ways.end();
-      EXPECT_EQ(copy.has_value(), wanted || (c.ways.empty() && way == all.back())) << c.name << ", " << way << "\n"
+      EXPECT_EQ(followed.offered, wanted || (c.ways.empty() && way == all.back())) << c.name << ", " << way << "\n"
                                                                                   << notice;
-      if (!copy) continue;
+      if (!followed.offered) continue;
+      EXPECT_TRUE(followed.unreadable.empty() && followed.AllPossible()) << c.name << ", " << way << ": "
+                                                                         << followed.unreadable << "\n" << notice;
+      const fs::path* copy = &followed.folder;
       // Nothing that held a version of its own is gone.
       std::multiset<std::string> now = Versions(*copy);
       for (const std::string& v : versions)
