@@ -292,8 +292,14 @@ std::optional<std::string_view> TemporaryTargetName(std::string_view name) {
 void SetFileStepHook(FileStepHook hook) { g_stepHook = hook; }
 
 bool FileStepFails(std::string_view step, const std::filesystem::path& path) {
-  if (!g_stepHook || !g_stepHook(step, path)) return false;
-  errno = EIO;
+  if (!g_stepHook) return false;
+  const int before = errno;
+  errno = 0;
+  if (!g_stepHook(step, path)) {
+    errno = before;
+    return false;
+  }
+  if (errno == 0) errno = EIO;
   return true;
 }
 

@@ -168,11 +168,14 @@ std::optional<std::string_view> TemporaryTargetName(std::string_view name);
 // read of ReadKnownFile; "lock" for a folder lock,
 // whose failure stands for a file system without locks) and the path
 // concerned; when it returns true the step fails as if the system
-// had refused it. A test may also end the process inside it to stand for a
-// crash at that step. Null (the default) in the programs.
+// had refused it, with the errno the hook set (EIO when it left errno 0),
+// so that a test can stand for a given refusal (EACCES). A test may also
+// end the process inside it to stand for a crash at that step. Null (the
+// default) in the programs.
 using FileStepHook = bool (*)(std::string_view step, const std::filesystem::path& path);
 void SetFileStepHook(FileStepHook hook);
-// True when the seam makes this step fail (errno is then EIO).
+// True when the seam makes this step fail (errno is then the hook's, or
+// EIO); a step that goes on keeps the errno it had.
 bool FileStepFails(std::string_view step, const std::filesystem::path& path);
 
 }  // namespace velk

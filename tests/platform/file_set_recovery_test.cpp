@@ -5,8 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,6 +17,8 @@
 
 #include "platform/file_ops.h"
 #include "platform/file_set.h"
+#include "support/notice_judge.h"
+#include "support/set_walk.h"
 #include "support/test_support.h"
 
 namespace velk {
@@ -122,56 +125,6 @@ std::multiset<std::string> Versions(const fs::path& folder) {
   return out;
 }
 
-// Carries out in a copy of `folder` the way of `notice` that begins with
-// `way` ("To go back to the earlier files, "), word for word: its renames
-// onto a name or to a name of the user's own, its deletions. The copy, or
-// nothing when the notice gives no such way.
-std::optional<fs::path> Follow(const fs::path& folder, const std::string& notice, const std::string& way) {
-  const size_t at = notice.find("\n" + way);
-  if (at == std::string::npos) return std::nullopt;
-  const size_t end = notice.find('\n', at + 1);
-  std::string text = notice.substr(at + 1 + way.size(), end == std::string::npos ? std::string::npos : end - at - 1 - way.size());
-  if (text.ends_with(".")) text.pop_back();
-  const fs::path copy = folder.string() + "-followed";
-  fs::remove_all(copy);
-  fs::copy(folder, copy);
-  // The steps, split where NameList joins them.
-  std::vector<std::string> words;
-  for (size_t from = 0;;) {
-    size_t next = std::min(text.find(", ", from), text.find(" and ", from));
-    words.push_back(text.substr(from, next - from));
-    if (next == std::string::npos) break;
-    from = next + (text.compare(next, 2, ", ") == 0 ? 2 : 5);
-  }
-  int own = 0;
-  std::string verb;
-  for (std::string w : words) {
-    if (w.starts_with("and ")) w.erase(0, 4);
-    if (w.starts_with("check ")) break;
-    for (const char* v : {"then ", "rename ", "delete "})
-      if (w.starts_with(v)) {
-        w.erase(0, std::string(v).size());
-        if (std::string(v) != "then ") verb = v;
-        if (w.starts_with("rename ") || w.starts_with("delete ")) verb = w.substr(0, 7), w.erase(0, 7);
-      }
-    for (const char* tail : {" to a name of your own", " to names of your own"})
-      if (w.ends_with(tail)) {
-        w.erase(w.size() - std::string(tail).size());
-        fs::rename(copy / w, copy / ("mine-" + std::to_string(++own)));
-        w.clear();
-      }
-    if (w.empty()) continue;
-    if (const size_t onto = w.find(" onto "); onto != std::string::npos) {
-      fs::rename(copy / w.substr(0, onto), copy / w.substr(onto + 6));
-    } else if (verb == "delete ") {
-      EXPECT_TRUE(fs::remove(copy / w)) << w;
-    } else if (verb == "rename ") {
-      fs::rename(copy / w, copy / ("mine-" + std::to_string(++own)));  // one of a list "to names of your own"
-    }
-  }
-  return copy;
-}
-
 // Every notice of a journal set aside, followed word for word, keeps every
 // version and, in each way that it offers, leaves the set whole: all earlier
 // files, or all new. A first record lost to a power cut while the run's
@@ -224,14 +177,16 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
     // Half replaced only where a target was.
     EXPECT_EQ(notice.find("half replaced") != std::string::npos, c.killedAt != "rename Airports.txt"s)
         << c.name << "\n" << notice;
-    const std::vector<std::string> all = {"To keep the files as they stand, ", "To go back to the earlier files, ",
-                                          "To make them all new, ", "What to do cannot be told"};
+    const std::vector<std::string> all(std::begin(test::kWays), std::end(test::kWays));
     for (const std::string& way : all) {
-      const std::optional<fs::path> copy = Follow(folder, notice, way);
+      const test::FollowedWay followed = test::Follow(folder, folder, notice, way);
       const bool wanted = std::find(c.ways.begin(), c.ways.end(), way) != c.ways.end();
-      EXPECT_EQ(copy.has_value(), wanted || (c.ways.empty() && way == all.back())) << c.name << ", " << way << "\n"
+      EXPECT_EQ(followed.offered, wanted || (c.ways.empty() && way == all.back())) << c.name << ", " << way << "\n"
                                                                                   << notice;
-      if (!copy) continue;
+      if (!followed.offered) continue;
+      EXPECT_TRUE(followed.unreadable.empty() && followed.AllPossible()) << c.name << ", " << way << ": "
+                                                                         << followed.unreadable << "\n" << notice;
+      const fs::path* copy = &followed.folder;
       // Nothing that held a version of its own is gone.
       std::multiset<std::string> now = Versions(*copy);
       for (const std::string& v : versions)
@@ -246,6 +201,152 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
       EXPECT_TRUE(held == std::set<std::string>{"old "} || held == std::set<std::string>{"new "})
           << c.name << ", " << way << "\n" << notice;
     }
+  }
+  SetProgramMark("velk");
+}
+
+const std::vector<std::string> kTexts = {"Airports.txt", "Aircraft.txt", "FlightPlans.txt"};
+
+// ulvane's three texts in `folder`, each with its earlier bytes (in `share`,
+// when given, with the texts the user's own links there), ulvane killed at
+// `step` as it replaces them.
+test::SetWalk KillUlvane(const fs::path& folder, const std::string& step, const fs::path& share = {}) {
+  test::SetWalk walk;
+  walk.root = folder.parent_path();
+  walk.folders = {folder};
+  if (!share.empty()) walk.folders.push_back(share);
+  FileSet files;
+  fs::create_directories(folder);
+  for (const std::string& t : kTexts) {
+    WriteFile((share.empty() ? folder : share) / t, "old " + t);
+    if (!share.empty()) fs::create_symlink(fs::relative(share / t, folder), folder / t);
+    walk.targets.push_back({folder / t, "old " + t, "new " + t});
+    files.emplace_back(folder / t, "new " + t);
+  }
+  test::KillAtFileStep(step, [&] {
+    SetProgramMark("ulvane");
+    ReplaceFilesInTurn(files);
+  });
+  return walk;
+}
+
+// The file of that name whose look the seam refuses, as a folder the user
+// may not search would.
+std::string g_unlookable;
+bool LookRefused(std::string_view step, const fs::path& path) {
+  if (step != "stat" || path.filename() != g_unlookable) return false;
+  errno = EACCES;
+  return true;
+}
+
+// A target that cannot be looked at while the notice is made is told so,
+// and nothing is claimed of it: no way is offered but keeping every
+// version. A journal whole, whose set the user changed, and ulvane's lost
+// to zeros.
+TEST(FileSetNotices, ATargetThatCannotBeLookedAtIsClaimedNothingOf) {
+  TempDir dir;
+  for (const bool zeroed : {false, true}) {
+    const fs::path folder = dir / (zeroed ? "zeroed" : "changed");
+    KillUlvane(folder, "rename Aircraft.txt");
+    if (zeroed) WriteFile(folder / ".ulvane.journal", std::string(fs::file_size(folder / ".ulvane.journal"), '\0'));
+    else WriteFile(folder / "FlightPlans.txt", "the user's");
+    ASSERT_TRUE(RecoverSet(folder).attention) << folder;
+    g_unlookable = "Aircraft.txt";
+    std::string notice;
+    {
+      const test::ScopedFileStepHook hook(LookRefused);
+      notice = RecoverSet(folder).Refusal();
+    }
+    EXPECT_NE(notice.find("\nAircraft.txt could not be looked at (Permission denied)"), std::string::npos)
+        << folder << "\n" << notice;
+    for (const char* claim : {" holds", " was replaced", " was not replaced"})
+      EXPECT_EQ(notice.find("\nAircraft.txt" + std::string(claim)), std::string::npos) << folder << "\n" << notice;
+    for (const char* way : {test::kKeepWay, test::kBackWay, test::kNewWay})
+      EXPECT_EQ(notice.find("\n" + std::string(way)), std::string::npos) << folder << "\n" << notice;
+    EXPECT_NE(notice.find("\n" + std::string(test::kUntoldWay)), std::string::npos) << folder << "\n" << notice;
+  }
+  SetProgramMark("velk");
+}
+
+// The failures of a judged state, but `allowed`, each with its notice.
+std::string Failures(const test::NoticeJudgement& j, const std::string& allowed = {}) {
+  std::string text;
+  for (const test::NoticeFailure& f : j.failures)
+    if (f.kind != allowed) text += f.kind + "\n" + f.detail + "\n" + f.notice + "\n\n";
+  return text;
+}
+
+// The files that a run of the release before leaves, killed at its third
+// rename with its journal lost to zeros, are still read: ulvane's by the
+// numbers of its texts, every way followed leaving the set whole; velk's,
+// whose targets its files do not name, with every version kept.
+TEST(FileSetNotices, FilesOfTheReleaseBeforeAreStillTold) {
+  TempDir dir;
+  for (const std::string mark : {"ulvane", "velk"}) {
+    const fs::path folder = dir / mark;
+    const std::string run = "." + mark + "-set-ABCD1234-";
+    WriteFile(folder / ("." + mark + ".journal"), std::string(300, '\0'));
+    test::SetWalk walk;
+    walk.root = folder;
+    walk.folders = {folder};
+    for (size_t k = 0; k < kTexts.size(); ++k) {
+      const std::string& t = kTexts[k];
+      walk.targets.push_back({folder / t, "old " + t, "new " + t});
+      const std::string n = std::to_string(k + 1);
+      if (k < 2) {
+        WriteFile(folder / t, "new " + t);
+        WriteFile(folder / (run + n + ".old"), "old " + t);
+      } else {
+        WriteFile(folder / t, "old " + t);
+        WriteFile(folder / (run + n), "new " + t);
+        fs::create_hard_link(folder / t, folder / (run + n + ".old"));
+      }
+    }
+    const test::NoticeJudgement j = test::JudgeState(walk, std::nullopt, mark);
+    const std::string notice = RecoverSet(folder).Refusal();
+    if (mark == "ulvane") {
+      EXPECT_EQ(Failures(j), "");
+      for (const std::string& file : {run + "3", run + "3.old"}) {
+        const size_t line = notice.find("\n" + file + " ");
+        ASSERT_NE(line, std::string::npos) << file << "\n" << notice;
+        EXPECT_NE(notice.substr(line, notice.find('\n', line + 1) - line).find("FlightPlans.txt"), std::string::npos)
+            << file << "\n" << notice;
+      }
+    } else {
+      EXPECT_EQ(Failures(j, "no way offered but \"cannot be told\""), "");
+      EXPECT_NE(notice.substr(0, notice.find('\n')).find("may have left"), std::string::npos) << notice;
+      EXPECT_NE(notice.find("\n" + std::string(test::kUntoldWay)), std::string::npos) << notice;
+    }
+    EXPECT_EQ(j.notices, 1u) << notice;
+  }
+}
+
+// "Had not begun" is said, and the set read, only where the journal proves
+// that no file was made: not of ulvane's journal whose first record is cut
+// short with a byte of its run's letters changed, nor of one lost to zeros
+// whose run's files lie where the texts' links lead.
+TEST(FileSetNotices, HadNotBegunOnlyWhereNothingWasBegun) {
+  TempDir dir;
+  for (const bool linked : {false, true}) {
+    const fs::path folder = dir / (linked ? "linked" : "cut") / "work";
+    KillUlvane(folder, "rename FlightPlans.txt", linked ? folder.parent_path() / "share/x" : fs::path());
+    const fs::path journal = folder / ".ulvane.journal";
+    std::string text = *ReadFile(journal);
+    if (linked) {
+      text.assign(text.size(), '\0');
+    } else {
+      // The run's letters are the third field; the last target's name is
+      // cut in the middle.
+      const size_t run = text.find('\0', text.find('\0') + 1) + 1;
+      text[run + 3] = text[run + 3] == 'a' ? 'b' : 'a';
+      const size_t last = text.rfind(std::string(1, '\0') + "FlightPlans.txt" + '\0');
+      ASSERT_NE(last, std::string::npos);
+      text.resize(last + 8);
+    }
+    WriteFile(journal, text);
+    const SetRecovery r = RecoverSet(folder);
+    EXPECT_EQ(r.Text().find("which had not begun"), std::string::npos) << folder << "\n" << r.Text();
+    EXPECT_FALSE(r.Readable()) << folder << "\n" << r.Text();
   }
   SetProgramMark("velk");
 }

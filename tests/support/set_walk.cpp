@@ -175,7 +175,11 @@ JournalLook LookAtJournal(const fs::path& file) {
   if (!text) return {"none", {}, 0};
   if (text->empty()) return {"empty", {}, 0};
   std::string why;
-  j.parsed = set_journal::ParseJournal(*text, ProgramMark(), why);
+  // The journal of another program's run is read with its mark.
+  std::string_view mark = ProgramMark();
+  for (std::string_view m : kProgramMarks)
+    if (file.filename().native().starts_with(set_journal::JournalName(m))) mark = m;
+  j.parsed = set_journal::ParseJournal(*text, mark, why);
   if (!j.parsed) return {"unreadable", {}, 0};
   j.what = j.parsed->records == Journal::Records::kBoth    ? "both"
            : j.parsed->records == Journal::Records::kFirst ? "first"
@@ -244,8 +248,8 @@ std::map<ino_t, std::string> Inodes(const SetWalk& walk) {
   return inodes;
 }
 
-// What the folders hold, in a line: "a.txt=new1 b.txt=old2 .velk-set-*-3=new3
-// .velk.journal(both)".
+}  // namespace
+
 std::string Describe(const SetWalk& walk) {
   std::string text;
   for (size_t f = 0; f < walk.folders.size(); ++f) {
@@ -260,6 +264,8 @@ std::string Describe(const SetWalk& walk) {
   }
   return text;
 }
+
+namespace {
 
 std::string Lines(const SetRecovery& r) {
   if (r.lines.empty()) return "(none)";
@@ -579,6 +585,12 @@ WalkRoot::~WalkRoot() {
   std::error_code ec;
   fs::remove_all(path_, ec);
 }
+
+bool RunStopped(int failAt, int killAt, const std::function<bool()>& run, std::vector<std::string>* steps) {
+  return Stopped({failAt, killAt}, false, steps, run);
+}
+
+std::string WithoutRunLetters(std::string name) { return Normal(std::move(name)); }
 
 WalkResult WalkSetStates(const SetWalk& walk) {
   WalkResult result;

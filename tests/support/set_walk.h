@@ -92,6 +92,18 @@ class WalkRoot {
 
 WalkResult WalkSetStates(const SetWalk& walk);
 
+// Runs `run` in this process stopped as the walk stops a writer: step
+// `failAt` alone fails, and from step `killAt` on every step fails, so that
+// it changes nothing on disk any more, exactly like a dead process (-1: no
+// such stop). `steps`, when given, receives the name and file of each step
+// ("rename b.txt"). Returns what `run` returns.
+bool RunStopped(int failAt, int killAt, const std::function<bool()>& run, std::vector<std::string>* steps = nullptr);
+// A name or step without the letters a run picks: ".velk-set-*-2".
+std::string WithoutRunLetters(std::string name);
+// What the folders of `walk` hold, in a line: "a.txt=new1 b.txt=old2
+// .velk-set-*-3=new3 .velk.journal(both)".
+std::string Describe(const SetWalk& walk);
+
 // For each step given (its name and file, the run's letters left out:
 // "rename b.txt", "unlink .velk-set-"), stops the writer there in this
 // process as WalkSetStates does and kills it in a child process
