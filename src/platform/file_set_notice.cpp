@@ -103,7 +103,7 @@ std::vector<Judged> Judge(const std::vector<Member>& set, bool committed, bool i
                 : m.target.kind == Look::Kind::kAbsent && !m.oldId                           ? Exact::kEarlier
                 : m.target.Exists()                                                          ? Exact::kChanged
                                                                                              : Exact::kUnknown;
-    } else if (j.keptIsTarget || (m.earlier == false && m.target.kind == Look::Kind::kAbsent)) {
+    } else if (m.earlier == false && m.target.kind == Look::Kind::kAbsent) {
       j.exact = Exact::kEarlier;
     }
   }
@@ -114,6 +114,15 @@ std::vector<Judged> Judge(const std::vector<Member>& set, bool committed, bool i
   complete = committed || anyKept || renamed;
   const bool noRunFiles = !anyWaiting && !anyKept && !anyOther;
   const bool ended = !anyWaiting && anyKept && !anyOther;
+  // With none of its files left, a run had made nothing, or had ended one
+  // way or the other: every target holds the version of any target whose
+  // file is known exactly.
+  std::set<Lineage> votes;
+  for (const Judged& j : out) {
+    if (j.exact == Exact::kEarlier) votes.insert(Lineage::kEarlier);
+    if (j.exact == Exact::kNew) votes.insert(Lineage::kNew);
+  }
+  const Lineage whole = votes.size() == 1 ? *votes.begin() : Lineage::kUnknown;
   for (size_t i = 0; i < set.size(); ++i) {
     const Member& m = set[i];
     Judged& j = out[i];
@@ -127,9 +136,9 @@ std::vector<Judged> Judge(const std::vector<Member>& set, bool committed, bool i
       l = Lineage::kUnknown;
     else if (j.exact == Exact::kEarlier) l = Lineage::kEarlier;
     else if (j.exact == Exact::kNew) l = Lineage::kNew;
-    else if (j.waitingRun || waitsBefore || !complete) l = Lineage::kEarlier;
-    else if (noRunFiles) l = m.earlier == false ? (file ? Lineage::kNew : absent ? Lineage::kEarlier : Lineage::kUnknown)
-                                                : Lineage::kUnknown;
+    // A second name of its earlier file: the very file, maybe edited since.
+    else if (j.waitingRun || waitsBefore || !complete || j.keptIsTarget) l = Lineage::kEarlier;
+    else if (noRunFiles) l = whole;
     else if (ended) l = Lineage::kNew;
     else if (m.earlier == true) l = j.keptRun ? Lineage::kNew : Lineage::kEarlier;
     else if (m.earlier == false) l = file ? Lineage::kNew : absent ? Lineage::kEarlier : Lineage::kUnknown;
@@ -212,9 +221,13 @@ void Rest(const std::vector<Member>& set, const std::vector<Judged>& judged, con
 // the folder proves, or, where none can be proved, how to keep every
 // version. `others`: files of runs that stand for none of the targets
 // (earlier runs'), as steps name them; `extra`: lines said first.
-std::string Notice(const SetPlace& at, std::string_view mark, const std::string& aside, const std::vector<Member>& set,
+std::string Notice(const SetPlace& at, std::string_view mark, const std::string& aside, std::vector<Member> set,
                    bool committed, bool identitiesUsable, const std::vector<std::string>& others,
                    const std::vector<std::string>& otherLines, const std::vector<std::string>& extra) {
+  // Where the names do not say whether a target had an earlier file (an
+  // earlier release's), a kept file says that it had.
+  for (Member& m : set)
+    if (!m.earlier && m.kept.kind == Look::Kind::kFile && m.kept.st.st_dev == m.device) m.earlier = true;
   bool complete = false;
   const std::vector<Judged> judged = Judge(set, committed, identitiesUsable, complete, ::geteuid());
   const size_t n = set.size();

@@ -653,8 +653,8 @@ TEST(FileSetJournals, EarlierVersionsAreCarriedThroughAndOneThatNamesNothingKeep
   EXPECT_FALSE(again.Readable());
   const std::string notice = again.Refusal();
   // The names of the run's files tell what each stands for.
-  for (const std::string part : {"; the set is whole. Now:\na.txt holds its earlier file; '", "\nc.txt holds its "
-                                 "earlier file; '", "\nTo keep the files as they stand, rename .velk-set-",
+  for (const std::string part : {"; the set is whole. Now:\na.txt was not replaced; '", "\nc.txt was not "
+                                 "replaced; '", "\nTo keep the files as they stand, rename .velk-set-",
                                  "\nTo make them all new, rename .velk-set-"})
     EXPECT_NE(notice.find(part), std::string::npos) << part << "\n" << notice;
   // Without them, the run had not begun: only the journal goes.
