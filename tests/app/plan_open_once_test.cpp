@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -121,6 +122,34 @@ TEST_F(PlanOpenOnceTest, AChangeMadeWhileThePlanOpensIsAskedAboutAtTheNextSave) 
     EXPECT_EQ(Save(kIdNo), std::vector<std::string>{Asked({main_, aircraft_})}) << c.kind;
     EXPECT_EQ(ReadFile(main_), theirPlan) << c.kind;
     EXPECT_EQ(ReadFile(aircraft_), theirAircraft) << c.kind;
+  }
+}
+
+std::function<void()> g_atTheEnd;  // run once, as the save removes its journal
+
+bool ChangeAtTheEnd(std::string_view step, const fs::path& path) {
+  if (step == "unlink" && path.filename() == ".velk.journal" && g_atTheEnd) std::exchange(g_atTheEnd, nullptr)();
+  return false;
+}
+
+// A save knows of the files it wrote only what it wrote: another program's
+// change made between its renames and its end is asked about at the next
+// save, and declined, it stays.
+TEST_F(PlanOpenOnceTest, AChangeMadeAsASaveEndsIsAskedAboutAtTheNextSave) {
+  for (const auto& change : {EditInPlaceKeepingSizeAndTime, Append}) {
+    Open();
+    std::string theirs;
+    g_atTheEnd = [&] {
+      change(main_);
+      theirs = *ReadFile(main_);
+    };
+    {
+      const test::ScopedFileStepHook hook(ChangeAtTheEnd);
+      ASSERT_EQ(Save(kIdNo), std::vector<std::string>{kSaved});
+    }
+    ASSERT_FALSE(theirs.empty());
+    EXPECT_EQ(Save(kIdNo), std::vector<std::string>{Asked({main_})});
+    EXPECT_EQ(ReadFile(main_), theirs);
   }
 }
 

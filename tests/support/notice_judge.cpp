@@ -67,6 +67,16 @@ std::set<std::string> Versions(const SetWalk& walk) {
   return versions;
 }
 
+// The bytes of the files of runs in the folders.
+std::set<std::string> RunFileBytes(const SetWalk& walk) {
+  std::set<std::string> bytes;
+  for (const fs::path& folder : walk.folders)
+    for (const std::string& name : Names(folder))
+      if (IsRunFile(name))
+        if (const std::optional<std::string> b = ReadFile(folder / name)) bytes.insert(*b);
+  return bytes;
+}
+
 // The names in the folders that a run gave its files.
 std::string RunFilesLeft(const SetWalk& walk) {
   std::string left;
@@ -452,6 +462,17 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
     for (const Claim& c : kClaims)
       if (HasLine(notice, shown[k] + c.words) && (c.exactly ? exact[k] : h[k]) != c.holds)
         fail("claim untrue: \"<T>" + std::string(c.words) + "\"", shown[k] + c.words, notice);
+  // Going back is there to be had where every target that holds its new
+  // file had none before or still has its earlier one among the run's files:
+  // the names of the run's files prove that, so the notice offers it.
+  const std::set<std::string> runBytes = RunFileBytes(walk);
+  bool back = std::any_of(h.begin(), h.end(), [](Held v) { return v != Held::kEarlier; });
+  for (size_t k = 0; k < walk.targets.size(); ++k) {
+    const WalkTarget& t = walk.targets[k];
+    back = back && (h[k] == Held::kEarlier || (h[k] == Held::kNew && (!t.before || runBytes.count(*t.before))));
+  }
+  if (back && notice.find("\n" + std::string(kBackWay)) == std::string::npos)
+    fail(ShortWay(kBackWay) + " is there to be had, but not offered", "", notice);
   // Each way, followed.
   bool offered = false;
   for (const std::string way : kWays) {
