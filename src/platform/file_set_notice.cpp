@@ -170,7 +170,7 @@ std::string MemberLine(const Member& m, const Judged& j, bool complete, size_t i
            : j.exact == Exact::kChanged    ? m.shown + " was replaced by the new file, but it was changed since"
                                            : m.shown + " was replaced by the new file";
   } else {
-    line = "Which file " + m.shown + " holds cannot be told";
+    line = absent ? m.shown + " is not there" : "Which file " + m.shown + " holds cannot be told";
   }
   if (j.keptRun) {
     line += j.keptIsTarget ? "; " + m.Line(m.keptName) + " is a second name of it"

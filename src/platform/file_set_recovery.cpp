@@ -206,10 +206,21 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
     const bool open = place.OpenIn(at.fd, at.reached, e.name, true);
     const int err = place.error();
     const bool missing = err == ENOENT || err == ENOTDIR;
-    if (!open && !place.refused() && missing && OnTheWay(place.file(), e.via))
-      return TryAgain("reach the folder '" + Printable(place.file().native()) + "' on the way to " +
-                          Printable(e.name) + " after " + by,
-                      err);
+    if (!open && !place.refused() && missing && OnTheWay(place.file(), e.via)) {
+      // A share deleted or a disk that stays away would be tried for ever:
+      // the way out is said too.
+      std::vector<std::string> links;
+      for (const Entry& other : j.entries)
+        if (!other.via.empty() && OnTheWay(place.file(), other.via)) links.push_back(Printable(other.name));
+      JournalOutcome out = TryAgain("reach the folder '" + Printable(place.file().native()) + "' on the way to " +
+                                        Printable(e.name) + " after " + by,
+                                    err);
+      out.line += " If that folder is gone for good, remove the " +
+                  std::string(links.size() == 1 ? "link that leads" : "links that lead") + " there (" +
+                  NameList(links) + ") or make the folder again: the next run then sets the journal aside, keeps "
+                  "every file that is left, and says what it can tell of each.";
+      return out;
+    }
     if (!open && !place.refused() && !missing) return TryAgain("look at " + Printable(e.name) + " after " + by, err);
     if (!open || !place.followed() || place.file() != e.via) {
       e.dir = -1;

@@ -63,12 +63,34 @@ TEST(FileSetThroughLinks, AFolderMissingOnTheWayIsTriedAgain) {
     const SetRecovery r = RecoverSet(set);
     EXPECT_EQ(r.lines, std::vector<std::string>{"Could not reach the folder '" + share.string() + "' on the way to "
                                                 "a.txt after an interrupted run of velk (" + std::strerror(err) +
-                                                "): nothing was changed, and the next run tries again."});
+                                                "): nothing was changed, and the next run tries again. If that "
+                                                "folder is gone for good, remove the links that lead there (a.txt "
+                                                "and b.txt) or make the folder again: the next run then sets the "
+                                                "journal aside, keeps every file that is left, and says what it can "
+                                                "tell of each."});
     EXPECT_TRUE(r.unfinished && !r.Readable());
     EXPECT_EQ(Names(set), (std::set<std::string>{".velk.journal", "a.txt", "b.txt"}));
     EXPECT_EQ(Names(away), left);
   }
   fs::remove(share);
+  // Either way out of a folder gone for good does as the line says.
+  for (const bool unlinked : {true, false}) {
+    const fs::path gone = dir / (unlinked ? "unlinked" : "made again");
+    KillThroughLinks(gone / "set", gone / "share/x", "rename b.txt");
+    fs::remove_all(gone / "share");
+    if (unlinked) {
+      fs::remove(gone / "set/a.txt");
+      fs::remove(gone / "set/b.txt");
+    } else {
+      fs::create_directories(gone / "share/x");
+    }
+    const SetRecovery r = RecoverSet(gone / "set");
+    ASSERT_EQ(r.lines.size(), 1u) << gone;
+    EXPECT_TRUE(r.lines[0].ends_with("; the journal is kept as .velk.journal.aside.")) << r.lines[0];
+    const SetRecovery after = RecoverSet(gone / "set");
+    ASSERT_EQ(after.asides.size(), 1u) << gone;
+    EXPECT_NE(after.asides[0].find("\nWhat to do cannot be told"), std::string::npos) << after.asides[0];
+  }
   fs::rename(away, share);
   const SetRecovery back = RecoverSet(set);
   EXPECT_EQ(back.lines, std::vector<std::string>{"Finished replacing a.txt and b.txt, which an interrupted run of "
