@@ -381,5 +381,69 @@ TEST(FileSetNotices, HadNotBegunOnlyWhereNothingWasBegun) {
   SetProgramMark("velk");
 }
 
+// Run files and journals that no run of ours left so (names that disagree,
+// another run's file among them, a folder or a link at a run file's name,
+// another user's file, a journal of stray bytes, names with any byte
+// changed) give a notice or a refusal, never a crash, and never a way that
+// mixes the set or loses a version.
+TEST(FileSetNotices, StrayRunFilesAndJournalsGiveNoWayThatMixesTheSet) {
+  TempDir dir;
+  using Plant = std::function<void(const fs::path& folder, const std::string& file)>;
+  auto renamed = [](auto change) {
+    return [change](const fs::path& f, const std::string& file) {
+      std::string name = file;
+      change(name);
+      fs::rename(f / file, f / name);
+    };
+  };
+  std::vector<std::pair<std::string, Plant>> plants = {
+      {"flags that disagree", renamed([](std::string& n) { n[n.find("of3-") + 4] ^= 'e' ^ 'n'; })},
+      {"sums that name nothing", renamed([](std::string& n) { n[n.rfind('-') + 3] ^= 1; })},
+      {"another run's file", [](const fs::path& f, const std::string& file) {
+         std::string other = file;
+         other.replace(other.find("-set-") + 5, 8, "ZZZZ9999");
+         fs::copy_file(f / file, f / other);
+       }},
+      {"a folder", [](const fs::path& f, const std::string& file) {
+         fs::remove(f / file);
+         fs::create_directory(f / file);
+       }},
+      {"a link", [](const fs::path& f, const std::string& file) {
+         fs::remove(f / file);
+         fs::create_symlink("Aircraft.txt", f / file);
+       }},
+      {"stray bytes for the journal", [](const fs::path& f, const std::string&) {
+         WriteFile(f / ".ulvane.journal", "velk file set 5\0ulvane\0\x01\x02 not what a run writes\0"s);
+       }},
+  };
+  if (::geteuid() == 0)
+    plants.push_back({"another user's file", [](const fs::path& f, const std::string& file) {
+                        ASSERT_EQ(::chown((f / file).c_str(), 65534, 65534), 0);
+                      }});
+  for (size_t k = 0; k < 24; ++k)
+    plants.push_back({"byte " + std::to_string(k) + " of a name changed", renamed([k](std::string& n) {
+                        n[1 + (k * 7) % (n.size() - 1)] = "-.0aZ/"[k % 5];
+                      })});
+  const std::vector<std::string> allowed = {"no way offered but \"cannot be told\"", "no way offered",
+                                            "way 'To go back to the earlier files' is there to be had, but not offered"};
+  size_t judged = 0;
+  for (const char* step : {"rename Airports.txt", "rename Aircraft.txt", "unlink .ulvane-set-"}) {
+    for (const auto& [what, plant] : plants) {
+      const fs::path folder = dir / (std::to_string(judged++) + " " + what) / "work";
+      const test::SetWalk walk = KillUlvane(folder, step);
+      const fs::path journal = folder / ".ulvane.journal";
+      WriteFile(journal, std::string(fs::file_size(journal), '\0'));
+      std::vector<std::string> runFiles;
+      for (const std::string& name : Names(folder))
+        if (name.find("-set-") != std::string::npos) runFiles.push_back(name);
+      ASSERT_FALSE(runFiles.empty()) << step;
+      plant(folder, runFiles.back());
+      const test::NoticeJudgement j = test::JudgeState(walk, std::nullopt, std::string(step) + ", " + what);
+      EXPECT_EQ(Failures(j, allowed), "") << step << ", " << what;
+    }
+  }
+  SetProgramMark("velk");
+}
+
 }  // namespace
 }  // namespace velk

@@ -70,10 +70,13 @@ std::set<std::string> Versions(const SetWalk& walk) {
 // The bytes of the files of runs in the folders.
 std::set<std::string> RunFileBytes(const SetWalk& walk) {
   std::set<std::string> bytes;
-  for (const fs::path& folder : walk.folders)
-    for (const std::string& name : Names(folder))
-      if (IsRunFile(name))
-        if (const std::optional<std::string> b = ReadFile(folder / name)) bytes.insert(*b);
+  for (const fs::path& folder : walk.folders) {
+    for (const std::string& name : Names(folder)) {
+      std::error_code ec;
+      if (!IsRunFile(name) || !fs::is_regular_file(fs::symlink_status(folder / name, ec))) continue;
+      if (const std::optional<std::string> b = ReadFile(folder / name)) bytes.insert(*b);
+    }
+  }
   return bytes;
 }
 

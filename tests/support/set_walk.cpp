@@ -257,7 +257,9 @@ std::string Describe(const SetWalk& walk) {
     for (const std::string& n : Entries(walk.folders[f])) {
       const fs::path path = walk.folders[f] / n;
       text += (text.empty() ? "" : " ") + Normal(n);
+      std::error_code ec;
       if (fs::is_symlink(path)) text += "->" + fs::read_symlink(path).filename().string();
+      else if (!fs::is_regular_file(path, ec)) text += "(no file)";
       else if (IsJournal(n)) text += "(" + LookAtJournal(path).what + ")";
       else text += "=" + Label(walk, ReadFile(path).value_or("?"));
     }
