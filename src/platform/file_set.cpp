@@ -401,8 +401,8 @@ class Run {
   // journal cannot be cut back to its first record.
   bool TakeBack() {
     j_.records = Journal::Records::kFirst;
-    return Mine() && !FileStepFails("write", shown_) && ::ftruncate(fd_, first_) == 0 && !FileStepFails("fsync", shown_) &&
-           ::fsync(fd_) == 0;
+    return Mine() && !FileStepFails("write", shown_) && ::ftruncate(fd_, first_) == 0 &&
+           !FileStepFails("fsync", shown_) && ::fsync(fd_) == 0;
   }
   // Whether the journal at its name is still the one this run wrote: yes,
   // no (another run carried it through), or nothing when it cannot be

@@ -7,13 +7,17 @@
 // ".<mark>.journal", named after the program that writes it and readable by
 // its user alone. First it names its writer (process and boot), the targets
 // (plain names in that folder; for a name that is a symbolic link, also the
-// file it leads to) and so the run's temporary files; then every new file is
-// written whole beside its target as ".<mark>-set-<run>-<n>", and every old
-// one gets a second name, the same with ".old"; then the journal records the
+// file it leads to; and whether each had an earlier file) and so the run's
+// temporary files; then every new file is written whole beside its target
+// as ".<mark>-set-<run>-<n>of<count>-<flags>-<sums>", and every old one gets
+// a second name, the same with ".old"; then the journal records the
 // identity of each old, new and kept file (inode, size and modification
 // time), and only then are the new files renamed over their targets, one
-// after the other. The run ends by removing the kept old files and the
-// journal. The names of the run's files do not grow with the targets' names.
+// after the other. The run ends by removing the kept old files, from the
+// last, and the journal. A run that turns back gives its targets their old
+// files first and only then removes its own. The names of the run's files
+// do not grow with the targets' names, yet say what a notice needs when the
+// journal is lost (file_set_notice.h).
 //
 // Whoever next takes the folder's lock reads a journal left by a kill and
 // makes the set whole: the new set when every new file is in place or still

@@ -173,7 +173,8 @@ std::optional<RunFileName> ParseRunFileName(std::string_view name, std::string_v
   const std::string_view sums = rest.substr(std::min(rest.size(), dash + 1 + count));
   if (flags.size() != count || !std::all_of(flags.begin(), flags.end(), [](char c) { return c == 'e' || c == 'n'; }) ||
       sums.size() != 1 + count * kNameSumLength || sums.front() != '-' ||
-      !std::all_of(sums.begin() + 1, sums.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }))
+      !std::all_of(sums.begin() + 1, sums.end(),
+                   [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }))
     return std::nullopt;
   r.index = index - 1;
   r.flags = std::string(flags);

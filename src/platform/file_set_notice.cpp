@@ -157,9 +157,10 @@ std::string MemberLine(const Member& m, const Judged& j, bool complete, size_t i
   std::string line;
   if (m.name.empty()) {
     const std::string number = "File " + std::to_string(index + 1) + " of " + std::to_string(count) + " of the set";
-    line = m.earlier == false ? number + " is not there, as before the run" : "Which file " + number + " is cannot be told";
+    line = m.earlier == false ? number + " is not there, as before the run"
+                              : "Which file " + number + " is cannot be told";
   } else if (j.lineage == Lineage::kEarlier) {
-    line = j.exact == Exact::kEarlier ? (absent ? m.shown + " is not there, as before the run" : m.shown + " holds its earlier file")
+    line = j.exact == Exact::kEarlier ? m.shown + (absent ? " is not there, as before the run" : " holds its earlier file")
            : absent && m.earlier != false ? m.shown + " is not there now"
            : !absent && m.earlier == false ? m.shown + " holds a file that was put there since"
            : j.exact == Exact::kChanged    ? m.shown + " was not replaced, but it was changed since"
@@ -189,7 +190,8 @@ std::string MemberLine(const Member& m, const Judged& j, bool complete, size_t i
 }
 
 // "To <way>, <steps>, then delete <deletes>."
-std::string Way(const std::string& way, const std::vector<std::string>& steps, const std::vector<std::string>& deletes) {
+std::string Way(const std::string& way, const std::vector<std::string>& steps,
+                const std::vector<std::string>& deletes) {
   return "\nTo " + way + ", " + (steps.empty() ? "" : NameList(steps) + ", then ") + "delete " + NameList(deletes) +
          ".";
 }
@@ -215,6 +217,57 @@ void Rest(const std::vector<Member>& set, const std::vector<Judged>& judged, con
     }
   }
   for (const std::string& o : others) steps.push_back("rename " + o + " to a name of your own");
+}
+
+// The steps of a way target by target, the run's files they use, and the
+// targets that keep what they hold.
+struct WayPlan {
+  std::vector<std::string> steps;
+  std::set<std::string> used;
+  std::vector<bool> stays;
+};
+
+// Back: each replaced target gets its kept file again, or, where it had
+// none, its name back; what it holds goes to a name of the user's own.
+std::optional<WayPlan> Back(const std::vector<Member>& set, const std::vector<Judged>& judged) {
+  WayPlan plan{{}, {}, std::vector<bool>(set.size(), true)};
+  for (size_t i = 0; i < set.size(); ++i) {
+    const Member& m = set[i];
+    const Judged& j = judged[i];
+    const bool file = m.target.kind == Look::Kind::kFile;
+    const bool wantsKept = m.earlier == true && (j.lineage == Lineage::kNew || !file);
+    const bool goesAside = file && (j.lineage == Lineage::kNew || m.earlier == false);
+    if (!m.earlier || (wantsKept && !j.keptRun) || !m.failed.empty() || ((goesAside || wantsKept) && m.name.empty()))
+      return std::nullopt;
+    if (goesAside) plan.steps.push_back("rename " + m.shown + " to a name of your own");
+    if (wantsKept) {
+      plan.steps.push_back("rename " + m.Step(m.keptName) + " onto " + m.shown);
+      plan.used.insert(m.Step(m.keptName));
+    }
+    plan.stays[i] = !goesAside && !wantsKept;
+  }
+  return plan;
+}
+
+// New: each target not replaced gets its waiting new file; what it holds
+// goes to a name of the user's own unless its kept file keeps it.
+std::optional<WayPlan> Forward(const std::vector<Member>& set, const std::vector<Judged>& judged) {
+  WayPlan plan{{}, {}, std::vector<bool>(set.size(), true)};
+  for (size_t i = 0; i < set.size(); ++i) {
+    const Member& m = set[i];
+    const Judged& j = judged[i];
+    const bool file = m.target.kind == Look::Kind::kFile;
+    if (j.lineage == Lineage::kNew) {
+      if (!file) return std::nullopt;
+      continue;
+    }
+    if (!j.waitingRun || !m.failed.empty() || m.name.empty()) return std::nullopt;
+    if (file && !j.keptIsTarget) plan.steps.push_back("rename " + m.shown + " to a name of your own");
+    plan.steps.push_back("rename " + m.Step(m.waitingName) + " onto " + m.shown);
+    plan.used.insert(m.Step(m.waitingName));
+    plan.stays[i] = false;
+  }
+  return plan;
 }
 
 // The notice: what the set is, what each target holds, and each way that
@@ -256,69 +309,17 @@ std::string Notice(const SetPlace& at, std::string_view mark, const std::string&
   for (const std::string& line : otherLines) text += "\n" + line;
 
   const std::vector<std::string> journal = {Printable(aside)};
+  auto way = [&](const std::string& name, const std::optional<WayPlan>& plan) {
+    if (!plan) return std::string();
+    std::vector<std::string> steps = plan->steps, deletes = journal;
+    Rest(set, judged, plan->stays, plan->used, others, steps, deletes);
+    return Way(name, steps, deletes);
+  };
   std::string ways;
-  if (known && holding && (allEarlier || allNew)) {
-    std::vector<std::string> steps, deletes = journal;
-    Rest(set, judged, std::vector<bool>(n, true), {}, others, steps, deletes);
-    ways += Way("keep the files as they stand", steps, deletes);
-  }
-  // Back: each replaced target gets its kept file again, or, where it had
-  // none, its name back; what it holds goes to a name of the user's own.
-  if (known && !allEarlier) {
-    std::vector<std::string> steps, deletes = journal;
-    std::set<std::string> used;
-    std::vector<bool> stays(n, true);
-    bool possible = true;
-    for (size_t i = 0; i < n && possible; ++i) {
-      const Member& m = set[i];
-      const Judged& j = judged[i];
-      const bool file = m.target.kind == Look::Kind::kFile;
-      const bool wantsKept = m.earlier == true && (j.lineage == Lineage::kNew || !file);
-      const bool goesAside = file && (j.lineage == Lineage::kNew || m.earlier == false);
-      if (!m.earlier || (wantsKept && !j.keptRun) || !m.failed.empty() || ((goesAside || wantsKept) && m.name.empty()))
-        possible = false;
-      if (!possible) break;
-      if (goesAside) steps.push_back("rename " + m.shown + " to a name of your own");
-      if (wantsKept) {
-        steps.push_back("rename " + m.Step(m.keptName) + " onto " + m.shown);
-        used.insert(m.Step(m.keptName));
-      }
-      stays[i] = !goesAside && !wantsKept;
-    }
-    if (possible) {
-      Rest(set, judged, stays, used, others, steps, deletes);
-      ways += Way("go back to the earlier files", steps, deletes);
-    }
-  }
-  // New: each target not replaced gets its waiting new file; what it holds
-  // goes to a name of the user's own unless its kept file keeps it.
-  if (known && complete && !allNew) {
-    std::vector<std::string> steps, deletes = journal;
-    std::set<std::string> used;
-    std::vector<bool> stays(n, true);
-    bool possible = true;
-    for (size_t i = 0; i < n && possible; ++i) {
-      const Member& m = set[i];
-      const Judged& j = judged[i];
-      const bool file = m.target.kind == Look::Kind::kFile;
-      if (j.lineage == Lineage::kNew) {
-        possible = file;
-        continue;
-      }
-      if (!j.waitingRun || !m.failed.empty() || m.name.empty()) {
-        possible = false;
-        break;
-      }
-      if (file && !j.keptIsTarget) steps.push_back("rename " + m.shown + " to a name of your own");
-      steps.push_back("rename " + m.Step(m.waitingName) + " onto " + m.shown);
-      used.insert(m.Step(m.waitingName));
-      stays[i] = false;
-    }
-    if (possible) {
-      Rest(set, judged, stays, used, others, steps, deletes);
-      ways += Way("make them all new", steps, deletes);
-    }
-  }
+  if (known && holding && (allEarlier || allNew))
+    ways += way("keep the files as they stand", WayPlan{{}, {}, std::vector<bool>(n, true)});
+  if (known && !allEarlier) ways += way("go back to the earlier files", Back(set, judged));
+  if (known && complete && !allNew) ways += way("make them all new", Forward(set, judged));
   if (!ways.empty()) return text + ways;
   // Nothing proves a way: every version is kept.
   std::vector<std::string> keep, deletes = journal;
@@ -487,11 +488,13 @@ std::optional<std::vector<Member>> MembersByNames(const SetPlace& at, const Arou
   // there yet.
   std::vector<std::string> entries;
   ForEachEntry(at.fd, [&](const std::string& n) {
-    if (!n.starts_with(".") || (!IsRunFileName(n, mark) && n.find(".journal") == std::string::npos)) entries.push_back(n);
+    if (!n.starts_with(".") || (!IsRunFileName(n, mark) && n.find(".journal") == std::string::npos))
+      entries.push_back(n);
     return true;
   });
   for (std::string_view f : fixed)
-    if (std::none_of(entries.begin(), entries.end(), [&](const std::string& n) { return EqualsNoCase(n, std::string(f)); }))
+    if (std::none_of(entries.begin(), entries.end(),
+                     [&](const std::string& n) { return EqualsNoCase(n, std::string(f)); }))
       entries.emplace_back(f);
   std::sort(entries.begin(), entries.end());
   std::vector<Member> set(count);
