@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -378,6 +379,27 @@ TEST(FileSetNotices, HadNotBegunOnlyWhereNothingWasBegun) {
     EXPECT_EQ(r.Text().find("which had not begun"), std::string::npos) << folder << "\n" << r.Text();
     EXPECT_FALSE(r.Readable()) << folder << "\n" << r.Text();
   }
+  SetProgramMark("velk");
+}
+
+// A folder copied while a journal was pending (a backup, "cp -a"): every
+// file has another identity than the journal records, and the names of
+// the run's files, with the second names the copy kept, still tell what
+// each holds and prove the ways.
+TEST(FileSetNotices, AFolderCopiedWhileAJournalWasPendingIsToldByItsNames) {
+  TempDir dir;
+  const test::SetWalk killed = KillUlvane(dir / "killed" / "work", "rename FlightPlans.txt");
+  ASSERT_EQ(std::system(("cp -a '" + (dir / "killed").string() + "' '" + (dir / "copy").string() + "'").c_str()), 0);
+  test::SetWalk copy = killed;
+  copy.root = dir / "copy";
+  copy.folders = {dir / "copy" / "work"};
+  for (test::WalkTarget& t : copy.targets) t.path = copy.folders[0] / t.path.filename();
+  const test::NoticeJudgement j = test::JudgeState(copy, std::nullopt, "copied");
+  EXPECT_EQ(Failures(j), "");
+  const std::string notice = RecoverSet(copy.folders[0]).Refusal();
+  for (const char* part : {"\nNo file has the identity that the journal records for it", "\nFlightPlans.txt was not "
+                           "replaced; '", "\nTo go back to the earlier files, ", "\nTo make them all new, "})
+    EXPECT_NE(notice.find(part), std::string::npos) << part << "\n" << notice;
   SetProgramMark("velk");
 }
 
