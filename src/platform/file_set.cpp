@@ -837,8 +837,11 @@ struct Replacing {
       // The names of the run's files say whether the target had an earlier
       // file: one that came or went since it was looked at (another program,
       // which takes no lock) ends the replacement.
-      if ((old.kind != Look::Kind::kAbsent) != e.earlier.value_or(false))
-        return Fails(SetFailure::Step::kCreate, planned[i].given, EAGAIN);
+      if ((old.kind != Look::Kind::kAbsent) != e.earlier.value_or(false)) {
+        failure = SetFailure{SetFailure::Step::kRefused, planned[i].given,
+                             "another program made or removed it meanwhile", {}};
+        return false;
+      }
       if (old.kind == Look::Kind::kAbsent) continue;
       if (old.kind != Look::Kind::kFile) return Fails(SetFailure::Step::kRefused, planned[i].given, EINVAL);
       e.oldId = IdentityOf(old.st);

@@ -724,6 +724,22 @@ TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
     EXPECT_TRUE(r.unfinished) << c.name;
     EXPECT_EQ(ReadFile(folder / c.file), c.holds) << c.name;
   }
+  // The writer's own second look: a target that another program made while
+  // the new files were written is not replaced, since the names of the
+  // run's files say that it had no earlier file.
+  const fs::path made = dir / "made";
+  WriteFile(made / "a.txt", "old a");
+  g_looks = 0;
+  g_lookedAt = "b.txt";
+  g_change = [&] { WriteFile(made / "b.txt", "theirs"); };
+  hook.Set(ChangeAtSecondLook);
+  SetFailure failure;
+  EXPECT_FALSE(ReplaceFilesInTurn({{made / "a.txt", "new a"}, {made / "b.txt", "new b"}}, &failure));
+  hook.Off();
+  EXPECT_EQ(SetFailureText(failure), "'" + (made / "b.txt").string() + "' may not be replaced (another program made "
+                                     "or removed it meanwhile).");
+  EXPECT_EQ(ReadFile(made / "b.txt"), "theirs");
+  EXPECT_EQ(Names(made), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
 // A look on the way through a link that fails is no verdict on where it
