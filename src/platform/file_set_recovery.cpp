@@ -10,15 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <functional>
-#include <map>
-#include <tuple>
 #include <variant>
 
-#include "platform/ascii_text.h"
 #include "platform/file_set.h"
 #include "platform/file_set_journal.h"
 #include "platform/file_set_notice.h"
@@ -405,6 +401,10 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
     if (rename || s.from == Decision::File::kTarget) ++moved;
   }
   if (!removeJournal()) return failed();
+  // With none of its files left, a run whose identities were never recorded
+  // may as well have ended as not have begun: which, nothing tells.
+  if (d.kind == K::kClear && d.steps.empty())
+    return JournalOutcome::Done("Removed the journal of " + by + ", which left none of its files beside " + list + ".");
   if (d.kind == K::kClear) return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre + " as before.");
   if (moved == 0)
     return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre +

@@ -541,6 +541,7 @@ class Walker {
       const bool saysOld = line.find("as before.") != std::string::npos ||
                            line.find("Put back the earlier") != std::string::npos ||
                            line.find("which had not begun.") != std::string::npos ||
+                           line.find(", which left none of its files beside ") != std::string::npos ||
                            line.find("Removed the empty journal") != std::string::npos;
       if (saysNew != s.dueNew || saysOld == s.dueNew)
         fail(saysNew   ? "a line says new where old was due"
