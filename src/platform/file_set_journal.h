@@ -162,8 +162,8 @@ struct Facts {
   std::string why;           // why it could not be parsed
   bool locks = true;         // the folder's lock is held
   bool writerMayRun = false; // only asked where there is no lock
-  // Files of runs of `mark` in the folder (of the journal's run, when it
-  // names it): asked only when the journal names no file.
+  // Files of runs of `mark` (any run) made since the journal, in its folder
+  // and in those its links lead to: asked only when it names no file.
   std::vector<std::string> runFiles;
   struct File {
     bool lost = false;       // the name is no longer the link it was

@@ -556,8 +556,7 @@ std::string FromNames(const SetPlace& at, const std::string& aside, std::string_
                              " half replaced, and what to do could not be told: ";
   OpenFolders folders;
   bool busy = false;
-  // The folders were locked when the journal was set aside; a look now
-  // takes no lock of its own.
+  // A notice only looks: it takes no lock of the folders the links lead to.
   const std::optional<Around> around = FoldersAround(at, folders, [](int, const fs::path&) { return true; }, busy);
   const std::optional<std::vector<RunFileAt>> files = around ? RunFilesIn(*around, mark) : std::nullopt;
   if (!files)

@@ -53,31 +53,23 @@ SetWalk InCopy(const SetWalk& walk, const fs::path& copy) {
   return moved;
 }
 
-// The bytes of every regular file of the folders but the journals: each a
-// version of some file.
-std::set<std::string> Versions(const SetWalk& walk) {
-  std::set<std::string> versions;
-  for (const fs::path& folder : walk.folders) {
-    for (const std::string& name : Names(folder)) {
-      std::error_code ec;
-      if (IsJournalName(name) || !fs::is_regular_file(fs::symlink_status(folder / name, ec))) continue;
-      if (const std::optional<std::string> bytes = ReadFile(folder / name)) versions.insert(*bytes);
-    }
-  }
-  return versions;
-}
-
-// The bytes of the files of runs in the folders.
-std::set<std::string> RunFileBytes(const SetWalk& walk) {
+// The bytes of the regular files of the folders whose names pass `take`.
+std::set<std::string> BytesOf(const SetWalk& walk, bool (*take)(const std::string& name)) {
   std::set<std::string> bytes;
   for (const fs::path& folder : walk.folders) {
     for (const std::string& name : Names(folder)) {
       std::error_code ec;
-      if (!IsRunFile(name) || !fs::is_regular_file(fs::symlink_status(folder / name, ec))) continue;
+      if (!take(name) || !fs::is_regular_file(fs::symlink_status(folder / name, ec))) continue;
       if (const std::optional<std::string> b = ReadFile(folder / name)) bytes.insert(*b);
     }
   }
   return bytes;
+}
+
+// The bytes of every regular file of the folders but the journals: each a
+// version of some file.
+std::set<std::string> Versions(const SetWalk& walk) {
+  return BytesOf(walk, [](const std::string& name) { return !IsJournalName(name); });
 }
 
 // The names in the folders that a run gave its files.
@@ -468,7 +460,7 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
   // Going back is there to be had where every target that holds its new
   // file had none before or still has its earlier one among the run's files:
   // the names of the run's files prove that, so the notice offers it.
-  const std::set<std::string> runBytes = RunFileBytes(walk);
+  const std::set<std::string> runBytes = BytesOf(walk, IsRunFile);
   bool back = std::any_of(h.begin(), h.end(), [](Held v) { return v != Held::kEarlier; });
   for (size_t k = 0; k < walk.targets.size(); ++k) {
     const WalkTarget& t = walk.targets[k];
