@@ -152,9 +152,15 @@ bool WriteNewFile(int folder, const std::filesystem::path& name, std::string_vie
 }
 
 bool RenameDurably(int fromFolder, const std::filesystem::path& from, int toFolder,
-                   const std::filesystem::path& to, const std::filesystem::path& shown) {
-  if (FileStepFails("rename", shown) || ::renameat(fromFolder, from.c_str(), toFolder, to.c_str()) != 0)
-    return false;
+                   const std::filesystem::path& to, const std::filesystem::path& shown, bool noReplace) {
+  if (FileStepFails("rename", shown)) return false;
+  bool renamed = false;
+  if (noReplace) {
+    renamed = ::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) == 0;
+    // A file system that cannot refuse in the rename gets the plain one.
+    if (!renamed && errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  }
+  if (!renamed && ::renameat(fromFolder, from.c_str(), toFolder, to.c_str()) != 0) return false;
   if (toFolder == AT_FDCWD) SyncFolderOf(to);
   else ::fsync(toFolder);
   return true;

@@ -73,9 +73,12 @@ bool WriteNewFile(int folder, const std::filesystem::path& name, std::string_vie
                   const std::filesystem::path& shown, struct stat* status = nullptr);
 
 // Renames `from` over `to` (each relative to its open folder, or AT_FDCWD)
-// and makes it durable; false (errno set) when the system refuses.
+// and makes it durable; false (errno set) when the system refuses. With
+// `noReplace`, a file that stands at `to` is not replaced (EEXIST), where
+// the file system can refuse that in the rename itself; where it cannot,
+// the rename replaces as without.
 bool RenameDurably(int fromFolder, const std::filesystem::path& from, int toFolder,
-                   const std::filesystem::path& to, const std::filesystem::path& shown);
+                   const std::filesystem::path& to, const std::filesystem::path& shown, bool noReplace = false);
 inline bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
   return RenameDurably(AT_FDCWD, from, AT_FDCWD, to, to);
 }

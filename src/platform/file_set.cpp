@@ -156,6 +156,10 @@ std::string SetFailureText(const SetFailure& failure) {
              "and carried it through while it was under way: check the files there.";
     case SetFailure::Step::kNoFolder: text = "Could not open the folder '" + file + "'" + because; break;
     case SetFailure::Step::kRefused: text = "'" + file + "' may not be replaced" + because; break;
+    case SetFailure::Step::kChangedMeanwhile:
+      text = "'" + file + "' was " + failure.reason + " by another program while the new files were written: " +
+             (failure.mixed.empty() ? "no file was replaced." : "it was not replaced.");
+      break;
     case SetFailure::Step::kCreate: text = "Could not make a new file beside '" + file + "'" + because; break;
     case SetFailure::Step::kWrite: text = "Could not write '" + file + "'" + because; break;
     case SetFailure::Step::kRead: text = "Could not read '" + file + "'" + because; break;
@@ -423,7 +427,7 @@ class Run {
   bool Replace(size_t i) {
     const Entry& e = j_.entries[i];
     if (!Mine() || !Ours(i, e.temporary)) return false;
-    if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file))) return false;
+    if (!RenameDurably(e.dir, e.temporary, e.dir, e.file, e.Shown(e.file), !e.oldId)) return false;
     made_[i].first = false;
     return true;
   }
@@ -577,10 +581,11 @@ bool Fail(SetFailure& failure, SetFailure::Step step, const fs::path& file, int 
 // Gives the old file `e.file` the second name `e.kept`: a hard link, or on
 // a file system without them a copy with the file's permissions. The
 // identity of what was made goes to `e.keptId`, also when it is not the
-// old file (another run replaced the target meanwhile), so that it can be
-// told for the run's own; false (errno set) when anything fails, `made`
-// then true when a file was made all the same.
-bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
+// old file (another program replaced the target meanwhile), so that it can
+// be told for the run's own; false (errno set) when anything fails, `made`
+// then true when a file was made all the same, and `change` says what
+// another program did to the old file meanwhile when that is why.
+bool KeepOldFile(Entry& e, const struct stat& old, bool& made, const char*& change) {
   struct stat st {};
   if (!FileStepFails("link", e.Shown(e.kept)) && ::linkat(e.dir, e.file.c_str(), e.dir, e.kept.c_str(), 0) == 0) {
     made = true;
@@ -591,12 +596,17 @@ bool KeepOldFile(Entry& e, const struct stat& old, bool& made) {
     }
     if (kept.kind == Look::Kind::kFile) e.keptId = IdentityOf(kept.st);
     if (kept.kind != Look::Kind::kFile || IdentityOf(kept.st) != IdentityOf(old)) {
-      errno = EAGAIN;  // the old file was replaced meanwhile
+      change = kept.kind == Look::Kind::kFile && kept.st.st_ino == old.st_ino ? "changed" : "replaced";
+      errno = EAGAIN;
       return false;
     }
     return true;
   }
   if (errno == EEXIST) return false;
+  if (errno == ENOENT) {
+    change = "removed";
+    return false;
+  }
   int err = 0;
   std::optional<std::string> bytes = ReadFileBytes(e.file, nullptr, ReadLimits{e.dir, false}, &err);
   if (!bytes) {
@@ -619,6 +629,37 @@ struct Planned {
   const std::string* bytes;
   mode_t mode;
   struct stat written {};  // the new file, as it was once written
+  struct stat first {};    // the target at the first look, when it had a file
+};
+
+// What another program did to a target since the first look saw it as
+// `was` (nothing there when it `had` no file), by what stands there `now`:
+// nothing, or what to say of it. Its identity, as a save's question knows
+// it: the second name that keeping the old file gives it changes none.
+const char* ChangeSince(const Look& now, bool had, const struct stat& was) {
+  if (now.kind == Look::Kind::kAbsent) return had ? "removed" : nullptr;
+  if (!had) return "made";
+  if (now.kind != Look::Kind::kFile || now.st.st_dev != was.st_dev || now.st.st_ino != was.st_ino) return "replaced";
+  return IdentityOf(now.st) == IdentityOf(was) ? nullptr : "changed";
+}
+
+// The fingerprint of the bytes of what stands at target `p` now; nothing
+// when they cannot be read.
+std::optional<std::uint64_t> FingerprintOf(const Planned& p) {
+  FileBytes bytes;
+  std::uint64_t hash = 0;
+  if (ReadRegularFileBytes(p.entry.file, bytes, ReadLimits{p.entry.dir, false}, &hash) != RegularReadResult::kOk)
+    return std::nullopt;
+  return hash;
+}
+
+// What a replacement that turned back for a target changed meanwhile hands
+// to the next try: those found so, and the files that the caller has said
+// may be replaced, as they were then, so that it is not asked again of a
+// file that stayed so.
+struct Retry {
+  std::vector<fs::path> changed;
+  std::vector<KnownFile> approved;
 };
 
 // One replacement of a set in the folder of a SetFolder, step by step; each
@@ -633,6 +674,7 @@ struct Replacing {
   const struct stat& status;
   bool lockless;
   std::function<bool(int, const fs::path&)> alsoLock;
+  Retry& retry;
 
   std::vector<Planned> planned{};
   std::vector<const Planned*> asKnown{};  // the targets still as the caller knew them
@@ -721,6 +763,7 @@ struct Replacing {
         // marked read-only.
         if (ReplaceRefusal(e.dir, e.file, l.st) != 0) return Fails(SetFailure::Step::kRefused, path, EACCES);
         p.mode = l.st.st_mode & 07777;
+        p.first = l.st;
       }
       e.earlier = l.kind == Look::Kind::kFile;
       p.now = Known(p.place.file(), l.kind == Look::Kind::kFile ? &l.st : nullptr);
@@ -734,37 +777,44 @@ struct Replacing {
     return true;
   }
 
-  // A file that another program changed since the caller read or wrote it
-  // is replaced only when the caller says so.
+  // A file that another program changed since the caller read or wrote it,
+  // or while an earlier try wrote the new files, is replaced only when the
+  // caller says so.
   bool AskAboutChanged() {
     if (!options.known) return true;
     std::vector<fs::path> changed;
+    std::vector<const Planned*> asked;
     std::vector<KnownFile> renewed;
     for (const Planned& p : planned) {
-      auto fingerprint = [&p]() -> std::optional<std::uint64_t> {
-        FileBytes bytes;
-        std::uint64_t hash = 0;
-        if (ReadRegularFileBytes(p.entry.file, bytes, ReadLimits{p.entry.dir, false}, &hash) != RegularReadResult::kOk)
-          return std::nullopt;
-        return hash;
-      };
-      for (const KnownFile& k : *options.known) {
-        if (k.file != p.now.file) continue;
-        if (!StillAsKnown(k, p.now, fingerprint)) {
-          changed.push_back(p.given);
-          continue;
-        }
+      auto fingerprint = [&p] { return FingerprintOf(p); };
+      const auto k = std::find_if(options.known->begin(), options.known->end(),
+                                  [&](const KnownFile& known) { return known.file == p.now.file; });
+      if (k != options.known->end() && StillAsKnown(*k, p.now, fingerprint)) {
         asKnown.push_back(&p);
         // The same bytes under a new identity are known by that from now on.
         renewed.push_back(p.now);
-        renewed.back().fingerprint = k.fingerprint;
+        renewed.back().fingerprint = k->fingerprint;
+        continue;
       }
+      if (k == options.known->end() && std::find(retry.changed.begin(), retry.changed.end(), p.given) == retry.changed.end())
+        continue;
+      const bool approved = std::any_of(retry.approved.begin(), retry.approved.end(), [&](const KnownFile& a) {
+        return a.file == p.now.file && StillAsKnown(a, p.now, fingerprint);
+      });
+      if (approved) continue;
+      changed.push_back(p.given);
+      asked.push_back(&p);
     }
     if (options.written)
       for (KnownFile& k : renewed) Remember(*options.written, std::move(k));
     if (!changed.empty() && !(options.overwriteChanged && options.overwriteChanged(changed))) {
       failure = SetFailure{SetFailure::Step::kDeclined, changed.front(), {}, {}};
       return false;
+    }
+    for (const Planned* p : asked) {
+      KnownFile a = p->now;
+      a.fingerprint = FingerprintOf(*p);
+      Remember(retry.approved, std::move(a));
     }
     return true;
   }
@@ -828,25 +878,29 @@ struct Replacing {
     return true;
   }
 
+  // Target `i` was found changed since the first look: nothing is replaced.
+  bool ChangedMeanwhile(size_t i, const char* change) {
+    failure = SetFailure{SetFailure::Step::kChangedMeanwhile, planned[i].given, change, {}};
+    return false;
+  }
+
   // Every old file gets its second name, and its identity is recorded.
   bool KeepOldFiles() {
     for (size_t i = 0; i < entries().size(); ++i) {
       Entry& e = entries()[i];
       const Look old = LookAt(e.dir, e.file, e.Shown(e.file));
       if (old.kind == Look::Kind::kError) return Fails(SetFailure::Step::kCreate, planned[i].given, old.error);
-      // The names of the run's files say whether the target had an earlier
-      // file: one that came or went since it was looked at (another program,
-      // which takes no lock) ends the replacement.
-      if ((old.kind != Look::Kind::kAbsent) != e.earlier.value_or(false)) {
-        failure = SetFailure{SetFailure::Step::kRefused, planned[i].given,
-                             "another program made or removed it meanwhile", {}};
-        return false;
-      }
+      // What is kept must be what the first look saw, and the names of the
+      // run's files say whether the target had an earlier file: another
+      // program (which takes no lock) that changed it since ends the
+      // replacement.
+      if (const char* change = ChangeSince(old, e.earlier.value_or(false), planned[i].first))
+        return ChangedMeanwhile(i, change);
       if (old.kind == Look::Kind::kAbsent) continue;
-      if (old.kind != Look::Kind::kFile) return Fails(SetFailure::Step::kRefused, planned[i].given, EINVAL);
       e.oldId = IdentityOf(old.st);
-      if (!KeepOldFile(e, old.st, run->made(i).second))
-        return Fails(SetFailure::Step::kCreate, planned[i].given, errno);
+      const char* change = nullptr;
+      if (!KeepOldFile(e, old.st, run->made(i).second, change))
+        return change ? ChangedMeanwhile(i, change) : Fails(SetFailure::Step::kCreate, planned[i].given, errno);
     }
     return true;
   }
@@ -863,13 +917,32 @@ struct Replacing {
     return true;
   }
 
-  // The new files over their targets, one after the other.
+  // The targets from `from` to before `to` are as the first look saw them.
+  bool StillAsFirstSeen(size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      const Entry& e = entries()[i];
+      const Look now = LookAt(e.dir, e.file, e.Shown(e.file));
+      if (now.kind == Look::Kind::kError) return Fails(SetFailure::Step::kReplace, planned[i].given, now.error);
+      if (const char* change = ChangeSince(now, e.oldId.has_value(), planned[i].first)) return ChangedMeanwhile(i, change);
+    }
+    return true;
+  }
+
+  // The new files over their targets, one after the other, each target
+  // looked at again just before: before the first rename all of them, so
+  // that a change found then replaces nothing. A target that had no file
+  // gets its new one by a rename that refuses to replace one made since.
   bool RenameAll() {
     for (size_t k = 0; k < entries().size(); ++k) {
+      if (!StillAsFirstSeen(k, k == 0 ? entries().size() : k + 1)) {
+        if (run->Own() == false) return Overtaken();
+        return PutBack(k);
+      }
       if (run->Replace(k)) continue;
       const int err = errno;
       if (run->Own() == false) return Overtaken();
-      Fails(SetFailure::Step::kReplace, planned[k].given, err);
+      if (err == EEXIST && !entries()[k].oldId) ChangedMeanwhile(k, "made");
+      else Fails(SetFailure::Step::kReplace, planned[k].given, err);
       return PutBack(k);
     }
     // A journal that cannot be removed is finished by the next run.
@@ -940,15 +1013,26 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     failure = SetFailure{SetFailure::Step::kRefused, folder_, refusal_, {}};
     return false;
   }
-  Replacing r{options, failure, folder_, fd_, reached_, stat_, lockless_,
-              [this](int dir, const fs::path& shown) { return AlsoLock(dir, shown); }};
-  if (!r.Plan(files)) return false;
-  if (r.planned.empty()) return true;
-  if (!r.AskAboutChanged() || !r.NoneUnfinished()) return false;
-  r.MakeCopies();
-  if (!r.Begin() || !r.WriteNewFiles() || !r.KeepOldFiles() || !r.Commit() || !r.RenameAll()) return false;
-  r.RememberWritten();
-  return true;
+  Retry retry;
+  for (bool copied = false;; copied = true) {
+    Replacing r{options, failure, folder_, fd_, reached_, stat_, lockless_,
+                [this](int dir, const fs::path& shown) { return AlsoLock(dir, shown); }, retry};
+    if (!r.Plan(files)) return false;
+    if (r.planned.empty()) return true;
+    if (!r.AskAboutChanged() || !r.NoneUnfinished()) return false;
+    if (!copied) r.MakeCopies();
+    if (r.Begin() && r.WriteNewFiles() && r.KeepOldFiles() && r.Commit() && r.RenameAll()) {
+      r.RememberWritten();
+      return true;
+    }
+    // A change that another program made meanwhile, once every target is as
+    // it was, is asked about as one found at the start; without a question,
+    // the failure says what happened.
+    if (failure.step != SetFailure::Step::kChangedMeanwhile || !failure.mixed.empty() || !options.known ||
+        !options.overwriteChanged)
+      return false;
+    retry.changed.push_back(failure.file);
+  }
 }
 
 bool ReplaceFilesInTurn(const FileSet& files, SetFailure* failure, SetRecovery* recovered, const SetOptions& options) {

@@ -169,6 +169,10 @@ struct SetFailure {
     kNoFolder,    // the set's folder could not be reached or opened
     kDeclined,    // a file changed since it was read, and was not to be replaced
     kRefused,     // a target is no regular file, or is read-only
+    // Another program changed, replaced, made or removed a target after the
+    // first look (`reason` says which: "changed", "replaced", "made",
+    // "removed"), while the new files were written: the run turned back.
+    kChangedMeanwhile,
     kCreate,      // a new file, a kept old file or the journal could not be made
     kWrite,       // a new file could not be written whole
     kCommit,      // the journal's record of the new files could not be written
@@ -249,8 +253,16 @@ class SetFolder {
   // user's, see WriteTarget) as one set: a failure before the renames leaves
   // every target as it was; one during them gives the targets already
   // replaced their old files back; a kill at any step is put right by
-  // Recover. Old files keep their permissions. A target named twice gets
-  // its last contents. False, with `failure` filled in, on any failure,
+  // Recover. Each target is looked at again just before its new file goes
+  // there: one that another program changed, replaced, made or removed
+  // since the first look is not replaced, and the run turns back (the
+  // targets it had replaced get their old files first); where the caller
+  // asks about changed files (`overwriteChanged` with `known`), it then
+  // starts again and asks about that file as about one found changed at
+  // the start. A target that had no file is put in place by a rename that
+  // refuses to replace one another program made meanwhile, where the file
+  // system gives one. Old files keep their permissions. A target named
+  // twice gets its last contents. False, with `failure` filled in, on any failure,
   // when another run holds the lock, and when a journal is still in force.
   // Only after Lock or LockWithin.
   bool Replace(const FileSet& files, SetFailure& failure, const SetOptions& options = {});

@@ -736,8 +736,8 @@ TEST(FileSetJournals, WhatChangedSinceTheLookIsNeitherReplacedNorRemoved) {
   SetFailure failure;
   EXPECT_FALSE(ReplaceFilesInTurn({{made / "a.txt", "new a"}, {made / "b.txt", "new b"}}, &failure));
   hook.Off();
-  EXPECT_EQ(SetFailureText(failure), "'" + (made / "b.txt").string() + "' may not be replaced (another program made "
-                                     "or removed it meanwhile).");
+  EXPECT_EQ(SetFailureText(failure), "'" + (made / "b.txt").string() + "' was made by another program while the new "
+                                     "files were written: no file was replaced.");
   EXPECT_EQ(ReadFile(made / "b.txt"), "theirs");
   EXPECT_EQ(Names(made), (std::set<std::string>{"a.txt", "b.txt"}));
 }

@@ -551,7 +551,9 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
         }
       }
     }
-    EXPECT_EQ(finished, 2) << "kills between the three renames";
+    // Between the three renames: at the look at the next target, and at its
+    // rename.
+    EXPECT_EQ(finished, 4) << "kills between the three renames";
   }
 
   // Killed between the renames, then the user changes a file that is

@@ -129,6 +129,7 @@ int WriteTrafficFiles(const TrafficDatabase& db, velk::SetFolder& folder) {
     case velk::SetFailure::Step::kUnfinished:
     case velk::SetFailure::Step::kOvertaken:
     case velk::SetFailure::Step::kCommit:
+    case velk::SetFailure::Step::kChangedMeanwhile:
       return traffic::ReportFileError(traffic::kErrSetFolder, velk::SetFailureText(failure));
     default: break;
   }
