@@ -150,10 +150,12 @@ std::optional<RunFileName> ParseRunFileName(std::string_view name, std::string_v
   name.remove_prefix(kRunLength + 1);
   r.kept = name.ends_with(".old");
   if (r.kept) name.remove_suffix(4);
+  // A number only as the writer writes it: digits alone, with no leading
+  // zero, so that no two names stand for one file of a run.
   auto number = [](std::string_view text, size_t& out) {
+    if (text.empty() || text.size() > 2 || text.front() < '1' || text.front() > '9') return false;
     const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && p == text.data() + text.size() && !text.empty() && text.size() <= 2 &&
-           text.front() != '+' && text.front() != '-';
+    return ec == std::errc() && p == text.data() + text.size();
   };
   size_t index = 0;
   const size_t of = name.find("of");

@@ -521,7 +521,8 @@ TEST(RecoveryDecision, WhatTheJournalIsComesBeforeAnyFileItNames) {
 // kill or a power cut ended early reads as far as its records are whole.
 // A first record cut short, or zeros from any byte on, is cut (its run had
 // made nothing), never damaged nor foreign; a second one so is no second
-// record. A whole first record with a byte changed is damaged.
+// record. A whole first record with a byte changed is damaged. The names
+// of a run's files read only in the one form their writer gives them.
 TEST(RecoveryDecision, AJournalOfEveryVersionReadsAsFarAsItsRecordsAreWhole) {
   auto records = [](const std::string& text) -> std::optional<Records> {
     std::string why;
@@ -599,6 +600,25 @@ TEST(RecoveryDecision, AJournalOfEveryVersionReadsAsFarAsItsRecordsAreWhole) {
       }
     }
   }
+  // A run's file is read only by the name its writer gives it: the same
+  // name with a leading zero, a sign or a field of another length is no
+  // file of a run, so that no two names stand for one.
+  const std::string sums = NameSum("a.txt") + NameSum("b.txt");
+  const std::string v5 = TemporaryName("velk", "AbCdEfGh", 1, "en", sums), v4 = TemporaryName("velk", "AbCdEfGh", 1);
+  for (const std::string& name : {v5, v5 + ".old", v4, v4 + ".old"}) {
+    const std::optional<RunFileName> r = ParseRunFileName(name, "velk");
+    EXPECT_TRUE(r && r->index == 1 && r->kept == name.ends_with(".old") && r->run == "AbCdEfGh") << name;
+  }
+  auto changed = [](std::string name, const std::string& from, const std::string& to) {
+    return name.replace(name.find(from), from.size(), to);
+  };
+  for (const std::string& name :
+       {changed(v5, "-2of", "-02of"), changed(v5, "-2of", "-02of") + ".old", changed(v5, "of2-", "of02-"),
+        changed(v5, "-2of", "-+2of"), changed(v5, "-en-", "-e-"), changed(v5, "AbCdEfGh", "AbCdEfGhi"), v5 + "0",
+        v5.substr(0, v5.size() - 1), v5 + ".old.old", changed(v4, "-2", "-02"), changed(v4, "-2", "-02") + ".old",
+        changed(v4, "-2", "-+2"), changed(v4, "-2", "-0")})
+    EXPECT_FALSE(ParseRunFileName(name, "velk")) << name;
+
   // A set larger than a writer may make is no journal of ours.
   Journal j = TwoTargets(Kept::kNone, Kept::kNone);
   j.records = Records::kFirst;
