@@ -243,8 +243,10 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
         return TryAgain("look at " + Printable(e.Shown(*file).native()) + " after " + by, look->error);
     }
     if (x.target.kind == Look::Kind::kFile) {
-      const int refusal = ReplaceRefusal(e.dir, e.file, x.target.st);
+      const int refusal =
+          FileStepFails("access", e.Shown(e.file)) ? errno : ReplaceRefusal(e.dir, e.file, x.target.st);
       x.writable = refusal == 0;
+      x.readOnlyFileSystem = refusal == EROFS;
       if (refusal != 0 && refusal != EACCES && refusal != EPERM && refusal != EROFS)
         return TryAgain("look at " + Printable(e.Shown(e.file).native()) + " after " + by, refusal);
     }
@@ -341,6 +343,14 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
                                      Printable(shown.native()) + "'); otherwise check the files it names, then "
                                      "delete it.");
     case K::kSetAside: return SetAsideWith(at.fd, name, SetAsideLine(f, d, name, by));
+    case K::kHold: {
+      std::vector<std::string> held, targets;
+      for (const std::string& n : d.names) held.push_back(Printable(n));
+      for (const Entry& e : f.parsed->entries) targets.push_back(Printable(e.name));
+      return JournalOutcome::InForce(IsAre(held, "on a file system that is read-only now") + ": nothing was "
+                                     "changed, and the next run on a writable one carries through the replacement "
+                                     "of " + NameList(targets) + " that " + by + " had begun.");
+    }
     default: break;
   }
   auto removeJournal = [&] {
