@@ -112,8 +112,8 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
                            "new ones wait as " + made[1] + " for b.txt.");
   EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
   const SetRecovery r = RecoverSet(dir.path());
-  EXPECT_EQ(r.lines, std::vector<std::string>{"Put back the earlier a.txt, c.txt and b.txt, which an interrupted "
-                                              "run of velk had left half replaced."});
+  EXPECT_EQ(r.lines, std::vector<std::string>{"Put back the earlier a.txt and b.txt, which an interrupted run of "
+                                              "velk had left half replaced; c.txt is as before."});
   EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
 
