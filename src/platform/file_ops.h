@@ -167,7 +167,8 @@ std::optional<std::string_view> TemporaryTargetName(std::string_view name);
 
 // Test seam: called before each file step of the writers with the step's
 // name ("create", "write", "fsync", "close", "link", "rename", "unlink", and
-// in the recovery of sets "open", "read", "stat"; "read" also before each
+// in the recovery of sets "open", "read", "stat", and "access" for whether
+// a target may be replaced; "read" also before each
 // read of ReadKnownFile; "lock" for a folder lock,
 // whose failure stands for a file system without locks) and the path
 // concerned; when it returns true the step fails as if the system

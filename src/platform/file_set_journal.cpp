@@ -150,10 +150,12 @@ std::optional<RunFileName> ParseRunFileName(std::string_view name, std::string_v
   name.remove_prefix(kRunLength + 1);
   r.kept = name.ends_with(".old");
   if (r.kept) name.remove_suffix(4);
+  // A number only as the writer writes it: digits alone, with no leading
+  // zero, so that no two names stand for one file of a run.
   auto number = [](std::string_view text, size_t& out) {
+    if (text.empty() || text.size() > 2 || text.front() < '1' || text.front() > '9') return false;
     const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && p == text.data() + text.size() && !text.empty() && text.size() <= 2 &&
-           text.front() != '+' && text.front() != '-';
+    return ec == std::errc() && p == text.data() + text.size();
   };
   size_t index = 0;
   const size_t of = name.find("of");
@@ -640,12 +642,16 @@ Decision AfterCommit(const Facts& f, const std::vector<EntryState>& c) {
   for (size_t i = 0; i < n && !forward; ++i)
     if (c[i].target == T::kNew && j.entries[i].oldId && c[i].kept != S::kRun) changed.names.push_back(j.entries[i].name);
   if (!changed.names.empty()) return changed;
-  // A target that was made read-only since is not replaced.
-  Decision locked{K::kSetAside, W::kReadOnly};
+  // A target that was made read-only since is not replaced. One on a file
+  // system that is read-only now waits, with its journal, for a run on a
+  // writable one.
+  Decision locked{K::kSetAside, W::kReadOnly}, held{K::kHold};
   for (size_t i = 0; i < n; ++i) {
     const bool touched = forward ? c[i].target != T::kNew : c[i].target == T::kNew;
-    if (touched && f.files[i].target.Exists() && !f.files[i].writable) locked.names.push_back(j.entries[i].name);
+    if (!touched || !f.files[i].target.Exists() || f.files[i].writable) continue;
+    (f.files[i].readOnlyFileSystem ? held : locked).names.push_back(j.entries[i].name);
   }
+  if (!held.names.empty()) return held;
   if (!locked.names.empty()) return locked;
 
   // Forward: the waiting files in place, first to last. Back: every new

@@ -172,6 +172,9 @@ struct Facts {
     dev_t device = 0;
     Look target, temporary, kept;
     bool writable = true;    // the target may be replaced
+    // It may not, as its file system is mounted read-only (after a crash,
+    // say): no change of the user's, and one that a later run may undo.
+    bool readOnlyFileSystem = false;
     // The kept file holds nothing that the target does not: a second name
     // of it, or a copy of its bytes, maybe cut short by a kill. Asked only
     // before the second record.
@@ -212,6 +215,7 @@ struct Decision {
     kFinish,         // every new file is there: the set is made new
     kPutBack,        // the earlier set is put back
     kSetAside,       // nothing is touched, the journal is set aside
+    kHold,           // a file to replace lies on a read-only file system: nothing is done, and it stays in force
   };
   enum class Why {
     kNone,

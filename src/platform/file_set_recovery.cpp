@@ -243,8 +243,10 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
         return TryAgain("look at " + Printable(e.Shown(*file).native()) + " after " + by, look->error);
     }
     if (x.target.kind == Look::Kind::kFile) {
-      const int refusal = ReplaceRefusal(e.dir, e.file, x.target.st);
+      const int refusal =
+          FileStepFails("access", e.Shown(e.file)) ? errno : ReplaceRefusal(e.dir, e.file, x.target.st);
       x.writable = refusal == 0;
+      x.readOnlyFileSystem = refusal == EROFS;
       if (refusal != 0 && refusal != EACCES && refusal != EPERM && refusal != EROFS)
         return TryAgain("look at " + Printable(e.Shown(e.file).native()) + " after " + by, refusal);
     }
@@ -323,6 +325,35 @@ JournalOutcome SetAsideWith(int folder, const std::string& journal, const std::s
                                  std::strerror(errno) + ").");
 }
 
+// What the targets of `j` hold where a recovery left them as they stood
+// (`looks`, one for each): "A, B and C are as before", or, for each that
+// does not hold what it held before the run as far as the journal tells,
+// what it holds. A target that had no earlier file is as before when it
+// is not there.
+std::string Standing(const Journal& j, const std::vector<Facts::File>& looks) {
+  std::vector<std::string> before, removed, absent, since, odd;
+  for (size_t i = 0; i < j.entries.size(); ++i) {
+    const Entry& e = j.entries[i];
+    const Look& l = looks[i].target;
+    const std::optional<bool> earlier =
+        j.records == Journal::Records::kBoth ? std::optional<bool>(e.oldId.has_value()) : e.earlier;
+    const std::string name = Printable(e.name);
+    if (l.kind == Look::Kind::kFile) (earlier == false ? since : before).push_back(name);
+    else if (l.kind == Look::Kind::kAbsent) (earlier == false ? before : earlier ? removed : absent).push_back(name);
+    else odd.push_back(name);
+  }
+  std::string out;
+  auto add = [&out](const std::vector<std::string>& names, const std::string& one, const std::string& many) {
+    if (!names.empty()) out += (out.empty() ? "" : "; ") + NameList(names) + (names.size() == 1 ? one : many);
+  };
+  add(before, " is as before", " are as before");
+  add(removed, " is not there: it was removed since the run", " are not there: they were removed since the run");
+  add(absent, " is not there", " are not there");
+  add(since, " holds a file that was put there since the run", " hold files that were put there since the run");
+  add(odd, " is not a regular file now", " are not regular files now");
+  return out;
+}
+
 // Carries out what was decided about the journal of `f` (see Decide).
 JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   const std::string name = JournalName(f.mark);
@@ -341,6 +372,14 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
                                      Printable(shown.native()) + "'); otherwise check the files it names, then "
                                      "delete it.");
     case K::kSetAside: return SetAsideWith(at.fd, name, SetAsideLine(f, d, name, by));
+    case K::kHold: {
+      std::vector<std::string> held, targets;
+      for (const std::string& n : d.names) held.push_back(Printable(n));
+      for (const Entry& e : f.parsed->entries) targets.push_back(Printable(e.name));
+      return JournalOutcome::InForce(IsAre(held, "on a file system that is read-only now") + ": nothing was "
+                                     "changed, and the next run on a writable one carries through the replacement "
+                                     "of " + NameList(targets) + " that " + by + " had begun.");
+    }
     default: break;
   }
   auto removeJournal = [&] {
@@ -405,13 +444,20 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   // may as well have ended as not have begun: which, nothing tells.
   if (d.kind == K::kClear && d.steps.empty())
     return JournalOutcome::Done("Removed the journal of " + by + ", which left none of its files beside " + list + ".");
-  if (d.kind == K::kClear) return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre + " as before.");
-  if (moved == 0)
-    return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre +
-                                (d.kind == K::kFinish ? " new." : " as before."));
+  // No target was touched: each stands as the look found it.
+  if (d.kind == K::kClear || (moved == 0 && d.kind == K::kPutBack))
+    return JournalOutcome::Done("Removed what " + by + " left; " + Standing(j, f.files) + ".");
+  if (moved == 0) return JournalOutcome::Done("Removed what " + by + " left; " + list + isAre + " new.");
   if (d.kind == K::kFinish)
     return JournalOutcome::Done("Finished replacing " + list + ", which " + by + " had left half done.");
-  return JournalOutcome::Done("Put back the earlier " + list + ", which " + by + " had left half replaced.");
+  // Each target that had an earlier file holds it again; one that had none
+  // is not there, as before.
+  std::vector<std::string> earlier, none;
+  for (const Entry& e : j.entries) (e.oldId ? earlier : none).push_back(Printable(e.name));
+  const std::string rest = none.empty() ? "" : "; " + IsAre(none, "as before");
+  if (earlier.empty()) return JournalOutcome::Done("Removed what " + by + " had left half replaced" + rest + ".");
+  return JournalOutcome::Done("Put back the earlier " + NameList(earlier) + ", which " + by + " had left half replaced" +
+                              rest + ".");
 }
 
 // What each journal that a recovery set aside, and that still lies in the

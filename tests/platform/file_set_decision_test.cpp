@@ -68,6 +68,7 @@ enum class At {
 struct Slot {
   At at = At::kMissing;
   bool readOnly = false;
+  bool mountedReadOnly = false;  // and so is its file system
 };
 bool Odd(const Slot& s) { return s.at >= At::kOthersOld; }
 // The three names of one target: itself, its new file and its kept file;
@@ -89,7 +90,8 @@ std::vector<EntrySlots> Cross(const std::vector<Slot>& targets, const std::vecto
 
 std::vector<Slot> PlainTargets(Kept kept) {
   std::vector<Slot> t = {{At::kMissing},      {At::kOld},          {At::kNew},       {At::kChanged},
-                         {At::kOldElsewhere}, {At::kNewElsewhere}, {At::kOld, true}, {At::kNew, true}};
+                         {At::kOldElsewhere}, {At::kNewElsewhere}, {At::kOld, true}, {At::kNew, true},
+                         {At::kOld, true, true}, {At::kNew, true, true}};
   if (kept == Kept::kCopied) t.push_back({At::kCopy});
   return t;
 }
@@ -137,7 +139,7 @@ bool IsNew(int v) { return v == 3 || v == 4; }
 struct Name {
   Look look;
   int version = 0;
-  bool readOnly = false;
+  bool readOnly = false, mountedReadOnly = false;
 };
 // a.txt, its new file, its kept file; then b.txt's.
 struct State {
@@ -151,6 +153,7 @@ Name NameOf(const Slot& s, const Entry& e, size_t slot) {
   const size_t i = slot / 3;
   const int own = static_cast<int>(i);
   n.readOnly = s.readOnly;
+  n.mountedReadOnly = s.mountedReadOnly;
   Look& l = n.look;
   l.kind = Look::Kind::kFile;
   l.st.st_mode = S_IFREG | 0644;
@@ -223,6 +226,7 @@ Facts FactsOf(const Case& c, const State& s) {
     x.temporary = s.at[3 * i + 1].look;
     x.kept = kept.look;
     x.writable = !target.readOnly;
+    x.readOnlyFileSystem = target.mountedReadOnly;
     // A second name of the target, or a copy of its bytes.
     x.keptInTarget = kept.look.kind == Look::Kind::kFile && target.look.kind == Look::Kind::kFile &&
                      kept.version == target.version;
@@ -244,14 +248,14 @@ std::string Show(const State& s) {
     if (n.look.kind == Look::Kind::kOther) text += S_ISDIR(n.look.st.st_mode) ? "(folder)" : "(fifo)";
     if (n.look.st.st_dev != kDevice) text += "(elsewhere)";
     if (n.look.st.st_uid != kUser) text += "(another user's)";
-    if (n.readOnly) text += "(ro)";
+    if (n.readOnly) text += n.mountedReadOnly ? "(ro mount)" : "(ro)";
   }
   return text;
 }
 
 std::string Show(const Decision& d) {
   static const char* const kKinds[] = {"nothing", "leave",  "refuse foreign", "refuse open", "drop",
-                                       "clear",   "finish", "put back",       "set aside"};
+                                       "clear",   "finish", "put back",       "set aside",   "hold"};
   std::string text = kKinds[static_cast<int>(d.kind)];
   if (d.why != W::kNone) text += " (why " + std::to_string(static_cast<int>(d.why)) + ")";
   for (const Decision::Step& s : d.steps)
@@ -412,6 +416,7 @@ TEST(RecoveryDecision, EveryJournalAgainstEveryStateOfItsFilesEndsWholeOrUntouch
                                                       {K::kSetAside, W::kChanged},
                                                       {K::kSetAside, W::kReplaced},
                                                       {K::kSetAside, W::kReadOnly},
+                                                      {K::kHold, W::kNone},
                                                       {K::kSetAside, W::kNoneAsLeft}})
     EXPECT_GT(walked.ways[way], 0u) << static_cast<int>(way.first) << " " << static_cast<int>(way.second);
   RecordProperty("cases", static_cast<int>(walked.cases));
@@ -521,7 +526,8 @@ TEST(RecoveryDecision, WhatTheJournalIsComesBeforeAnyFileItNames) {
 // kill or a power cut ended early reads as far as its records are whole.
 // A first record cut short, or zeros from any byte on, is cut (its run had
 // made nothing), never damaged nor foreign; a second one so is no second
-// record. A whole first record with a byte changed is damaged.
+// record. A whole first record with a byte changed is damaged. The names
+// of a run's files read only in the one form their writer gives them.
 TEST(RecoveryDecision, AJournalOfEveryVersionReadsAsFarAsItsRecordsAreWhole) {
   auto records = [](const std::string& text) -> std::optional<Records> {
     std::string why;
@@ -599,6 +605,25 @@ TEST(RecoveryDecision, AJournalOfEveryVersionReadsAsFarAsItsRecordsAreWhole) {
       }
     }
   }
+  // A run's file is read only by the name its writer gives it: the same
+  // name with a leading zero, a sign or a field of another length is no
+  // file of a run, so that no two names stand for one.
+  const std::string sums = NameSum("a.txt") + NameSum("b.txt");
+  const std::string v5 = TemporaryName("velk", "AbCdEfGh", 1, "en", sums), v4 = TemporaryName("velk", "AbCdEfGh", 1);
+  for (const std::string& name : {v5, v5 + ".old", v4, v4 + ".old"}) {
+    const std::optional<RunFileName> r = ParseRunFileName(name, "velk");
+    EXPECT_TRUE(r && r->index == 1 && r->kept == name.ends_with(".old") && r->run == "AbCdEfGh") << name;
+  }
+  auto changed = [](std::string name, const std::string& from, const std::string& to) {
+    return name.replace(name.find(from), from.size(), to);
+  };
+  for (const std::string& name :
+       {changed(v5, "-2of", "-02of"), changed(v5, "-2of", "-02of") + ".old", changed(v5, "of2-", "of02-"),
+        changed(v5, "-2of", "-+2of"), changed(v5, "-en-", "-e-"), changed(v5, "AbCdEfGh", "AbCdEfGhi"), v5 + "0",
+        v5.substr(0, v5.size() - 1), v5 + ".old.old", changed(v4, "-2", "-02"), changed(v4, "-2", "-02") + ".old",
+        changed(v4, "-2", "-+2"), changed(v4, "-2", "-0")})
+    EXPECT_FALSE(ParseRunFileName(name, "velk")) << name;
+
   // A set larger than a writer may make is no journal of ours.
   Journal j = TwoTargets(Kept::kNone, Kept::kNone);
   j.records = Records::kFirst;

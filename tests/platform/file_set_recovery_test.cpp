@@ -163,12 +163,17 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
     bool zeroed;  // the journal's first record lost
     std::function<void(const fs::path& folder)> change;
     std::vector<std::string> ways;  // that the notice must give
+    // A copy of the first kept file under its name with a leading zero
+    // ("-01of3-"): no file of a run, which no way touches or loses.
+    bool forged = false;
   };
   const std::vector<Case> cases = {
       {"among the renames", "ulvane", "rename FlightPlans.txt", true, {},
        {"To go back to the earlier files, ", "To make them all new, "}},
       {"before the renames", "ulvane", "rename Airports.txt", true, {},
        {"To keep the files as they stand, ", "To make them all new, "}},
+      {"beside a forged name", "ulvane", "rename Aircraft.txt", true, {},
+       {"To go back to the earlier files, ", "To make them all new, "}, true},
       {"velk's, among the renames", "velk", "rename FlightPlans.txt", true, {},
        {"To go back to the earlier files, ", "To make them all new, "}},
       {"edited", "velk", "rename FlightPlans.txt", false,
@@ -193,10 +198,19 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
     const fs::path journal = folder / ("." + std::string(c.mark) + ".journal");
     if (c.zeroed) WriteFile(journal, std::string(fs::file_size(journal), '\0'));
     if (c.change) c.change(folder);
+    std::string forged;
+    for (const std::string& n : Names(folder))
+      if (c.forged && n.find("-1of3-") != std::string::npos && n.ends_with(".old"))
+        fs::copy_file(folder / n, folder / (forged = n.substr(0, n.find("-1of3-")) + "-01of3-" + n.substr(n.find("-1of3-") + 6)));
+    ASSERT_EQ(forged.empty(), !c.forged) << c.name;
     ASSERT_TRUE(RecoverSet(folder).attention) << c.name;
     const std::multiset<std::string> versions = Versions(folder);
     const std::string notice = RecoverSet(folder).Refusal();
     ASSERT_NE(notice.find(".journal.aside"), std::string::npos) << c.name << "\n" << notice;
+    if (c.forged) {
+      EXPECT_TRUE(fs::exists(folder / forged)) << notice;
+      EXPECT_EQ(notice.find(forged), std::string::npos) << notice;
+    }
     // Half replaced only where a target was.
     EXPECT_EQ(notice.find("half replaced") != std::string::npos, c.killedAt != "rename Airports.txt"s)
         << c.name << "\n" << notice;
@@ -210,6 +224,9 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
       EXPECT_TRUE(followed.unreadable.empty() && followed.AllPossible()) << c.name << ", " << way << ": "
                                                                          << followed.unreadable << "\n" << notice;
       const fs::path* copy = &followed.folder;
+      if (c.forged) {
+        EXPECT_TRUE(fs::exists(*copy / forged)) << way;
+      }
       // Nothing that held a version of its own is gone.
       std::multiset<std::string> now = Versions(*copy);
       for (const std::string& v : versions)

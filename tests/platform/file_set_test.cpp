@@ -112,8 +112,8 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
                            "new ones wait as " + made[1] + " for b.txt.");
   EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
   const SetRecovery r = RecoverSet(dir.path());
-  EXPECT_EQ(r.lines, std::vector<std::string>{"Put back the earlier a.txt, c.txt and b.txt, which an interrupted "
-                                              "run of velk had left half replaced."});
+  EXPECT_EQ(r.lines, std::vector<std::string>{"Put back the earlier a.txt and b.txt, which an interrupted run of "
+                                              "velk had left half replaced; c.txt is as before."});
   EXPECT_EQ(ReadFile(dir / "a.txt"), "old a");
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt", "blocked"}));
 
@@ -404,6 +404,28 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
     EXPECT_EQ(Set(folder), kNew) << steps[i];
     EXPECT_EQ(Names(folder), (std::set<std::string>{"a.txt", "b.txt", "c.txt"})) << steps[i];
   }
+  // A file system that went read-only (after a crash) is no change of the
+  // user's: the journal stays in force, and a run on a writable one
+  // finishes the set.
+  const fs::path mounted = dir / "read-only file system";
+  KillWriting(mounted, "rename c.txt");
+  const std::set<std::string> left = Names(mounted);
+  hook.Set([](std::string_view step, const fs::path&) {
+    if (step != "access") return false;
+    errno = EROFS;
+    return true;
+  });
+  const SetRecovery held = RecoverSet(mounted);
+  hook.Off();
+  EXPECT_EQ(held.lines, std::vector<std::string>{"c.txt is on a file system that is read-only now: nothing was "
+                                                 "changed, and the next run on a writable one carries through the "
+                                                 "replacement of a.txt, b.txt and c.txt that an interrupted run of "
+                                                 "velk had begun."});
+  EXPECT_TRUE(held.unfinished && !held.Readable());
+  EXPECT_EQ(Names(mounted), left);
+  EXPECT_EQ(RecoverSet(mounted).lines, std::vector<std::string>{"Finished replacing a.txt, b.txt and c.txt, which an "
+                                                                "interrupted run of velk had left half done."});
+  EXPECT_EQ(Set(mounted), kNew);
 }
 
 // What a power cut or a failing look leaves before any target was touched:
