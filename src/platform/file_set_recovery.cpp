@@ -456,8 +456,8 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   for (const Entry& e : j.entries) (e.oldId ? earlier : none).push_back(Printable(e.name));
   const std::string rest = none.empty() ? "" : "; " + IsAre(none, "as before");
   if (earlier.empty()) return JournalOutcome::Done("Removed what " + by + " had left half replaced" + rest + ".");
-  return JournalOutcome::Done("Put back the earlier " + NameList(earlier) + ", which " + by + " had left half replaced" +
-                              rest + ".");
+  return JournalOutcome::Done("Put back the earlier " + NameList(earlier) + ", which " + by +
+                              " had left half replaced" + rest + ".");
 }
 
 // The journal is the user's own, and its writer gone: the recovery
