@@ -474,29 +474,59 @@ std::optional<std::vector<RunFileAt>> RunFilesIn(const Around& around, std::stri
   return files;
 }
 
-// The members of the one run whose files are `files`, where their names
-// tell the set; nothing where they do not agree with each other.
-std::optional<std::vector<Member>> MembersByNames(const SetPlace& at, const Around& around, std::string_view mark,
-                                                  const std::vector<const RunFileAt*>& files) {
-  const RunFileName& first = files.front()->parsed;
-  const bool v5 = !first.flags.empty();
-  const std::vector<std::string_view> fixed = FixedTargets(mark);
-  size_t count = v5 ? first.Count() : fixed.size();
-  if (count == 0) return std::nullopt;  // an earlier release's velk: how many files its set had cannot be told
-  // The names a target may have: those of the set's folder, and the fixed
-  // names of a program that always writes the same set, which may not be
-  // there yet.
+// The names a target of a run of `mark` may have: those of the set's
+// folder, and the fixed names of a program that always writes the same set,
+// which may not be there yet.
+std::vector<std::string> TargetNames(const SetPlace& at, std::string_view mark) {
   std::vector<std::string> entries;
   ForEachEntry(at.fd, [&](const std::string& n) {
     if (!n.starts_with(".") || (!IsRunFileName(n, mark) && n.find(".journal") == std::string::npos))
       entries.push_back(n);
     return true;
   });
-  for (std::string_view f : fixed)
+  for (std::string_view f : FixedTargets(mark))
     if (std::none_of(entries.begin(), entries.end(),
                      [&](const std::string& n) { return EqualsNoCase(n, std::string(f)); }))
       entries.emplace_back(f);
   std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+// The one of `names` that is the target number `i` of the run whose file's
+// name is `r`: the one whose check sum the name carries, or for an earlier
+// release's ulvane its fixed name; empty where not exactly one is.
+std::string TargetName(const std::vector<std::string>& names, const RunFileName& r, size_t i, std::string_view mark) {
+  const bool v5 = !r.flags.empty();
+  const std::vector<std::string_view> fixed = FixedTargets(mark);
+  if (v5 ? i >= r.Count() : i >= fixed.size()) return {};
+  std::vector<std::string> named;
+  for (const std::string& n : names)
+    if (v5 ? NameSum(n) == r.Sum(i) : EqualsNoCase(n, std::string(fixed[i]))) named.push_back(n);
+  if (!v5 && named.size() > 1) {
+    const auto exact = std::find(named.begin(), named.end(), std::string(fixed[i]));
+    if (exact != named.end()) named = {*exact};
+  }
+  return named.size() == 1 ? named.front() : std::string();
+}
+
+// What the run's file `f` holds, as its name tells: "'<path>' holds an
+// earlier Aircraft.txt of 120 bytes", or "... an earlier file ..." where
+// its target `target` is not known.
+std::string HoldsLine(const RunFileAt& f, const fs::path& folder, const std::string& target) {
+  return Quoted((f.shownDir.empty() ? folder : f.shownDir) / f.name) + " holds " +
+         (f.parsed.kept ? "an earlier " : "a new ") + (target.empty() ? "file" : Printable(target)) + " of " +
+         std::to_string(f.look.st.st_size) + " bytes";
+}
+
+// The members of the one run whose files are `files`, where their names
+// tell the set; nothing where they do not agree with each other.
+std::optional<std::vector<Member>> MembersByNames(const SetPlace& at, const Around& around, std::string_view mark,
+                                                  const std::vector<const RunFileAt*>& files) {
+  const RunFileName& first = files.front()->parsed;
+  const bool v5 = !first.flags.empty();
+  size_t count = v5 ? first.Count() : FixedTargets(mark).size();
+  if (count == 0) return std::nullopt;  // an earlier release's velk: how many files its set had cannot be told
+  const std::vector<std::string> entries = TargetNames(at, mark);
   std::vector<Member> set(count);
   std::vector<const RunFileAt*> waiting(count), kept(count);
   for (const RunFileAt* f : files) {
@@ -510,18 +540,8 @@ std::optional<std::vector<Member>> MembersByNames(const SetPlace& at, const Arou
   for (size_t i = 0; i < count; ++i) {
     Member& m = set[i];
     if (v5) m.earlier = first.flags[i] == 'e';
-    // The target's name in the set's folder: the one whose check sum the
-    // names carry, or for an earlier release's ulvane its fixed name.
-    std::vector<std::string> named;
-    for (const std::string& n : entries) {
-      if (v5 ? NameSum(n) == first.Sum(i) : EqualsNoCase(n, std::string(fixed[i]))) named.push_back(n);
-    }
-    if (!v5 && named.size() > 1) {
-      const auto exact = std::find(named.begin(), named.end(), std::string(fixed[i]));
-      if (exact != named.end()) named = {*exact};
-    }
     const RunFileAt* any = waiting[i] ? waiting[i] : kept[i];
-    if (named.size() == 1) m.name = named.front();
+    m.name = TargetName(entries, first, i, mark);
     // Where its files lie: beside the file the name's link leads to, or in
     // the set's folder.
     int dir = at.fd;
@@ -595,9 +615,7 @@ std::string FromNames(const SetPlace& at, const std::string& aside, std::string_
   std::vector<std::string> keep;
   for (const auto& [run, group] : runs) {
     for (const RunFileAt* f : group) {
-      text += "\n" + Quoted((f->shownDir.empty() ? at.folder : f->shownDir) / f->name) + " holds " +
-              (f->parsed.kept ? "an earlier file" : "a new file") + " of " + std::to_string(f->look.st.st_size) +
-              " bytes.";
+      text += "\n" + HoldsLine(*f, at.folder, {}) + ".";
       keep.push_back(f->shownDir.empty() ? Printable(f->name) : Quoted(f->Shown()));
     }
   }
@@ -619,6 +637,31 @@ std::optional<std::vector<RunFileAt>> RunFilesAround(const SetPlace& at, std::st
   const std::optional<struct timespec> made = MadeAt(at.fd, journal, st);
   std::erase_if(*files, [&](const RunFileAt& f) { return MadeBefore(f, made); });
   return files;
+}
+
+std::string OtherRunsLine(const SetPlace& at, std::string_view mark, const std::string& run,
+                          const std::string& journal, const struct stat& st) {
+  OpenFolders folders;
+  bool busy = false;
+  // It only looks: it takes no lock of the folders the links lead to.
+  const std::optional<Around> around = FoldersAround(at, folders, [](int, const fs::path&) { return true; }, busy);
+  std::optional<std::vector<RunFileAt>> files = around ? RunFilesIn(*around, mark) : std::nullopt;
+  if (!files)
+    return "Could not look for files of other runs of " + std::string(mark) + " in the folder (" +
+           std::strerror(errno) + ").";
+  const std::optional<struct timespec> made = run.empty() ? MadeAt(at.fd, journal, st) : std::nullopt;
+  std::erase_if(*files, [&](const RunFileAt& f) { return run.empty() ? !MadeBefore(f, made) : f.parsed.run == run; });
+  if (files->empty()) return {};
+  const std::vector<std::string> names = TargetNames(at, mark);
+  std::set<std::string> runs;
+  std::string held;
+  for (const RunFileAt& f : *files) {
+    runs.insert(f.parsed.run);
+    held += (held.empty() ? "" : "; ") + HoldsLine(f, at.folder, TargetName(names, f.parsed, f.parsed.index, mark));
+  }
+  const bool one = files->size() == 1;
+  return std::string(one ? "A file" : "Files") + " of " + (runs.size() == 1 ? "another run" : "other runs") + " of " +
+         std::string(mark) + (one ? " was left as it is: " : " were left as they are: ") + held + ".";
 }
 
 std::string AsideNotice(const SetPlace& at, const std::string& aside, std::string_view mark) {

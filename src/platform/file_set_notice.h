@@ -54,6 +54,14 @@ std::optional<std::vector<RunFileAt>> RunFilesAround(const SetPlace& at, std::st
                                                      const std::function<bool(int, const fs::path&)>& lock, bool& busy,
                                                      const std::string& journal, const struct stat& st);
 
+// The sentence that names the files of other runs of `mark` than the one
+// whose journal `journal` (of the status `st`) a recovery handles, in the
+// set's folder and in those its links lead to, and what each holds as its
+// name tells: those not of the run `run`, or, where the journal does not
+// name its run (empty), those made before it. Empty when there are none.
+std::string OtherRunsLine(const SetPlace& at, std::string_view mark, const std::string& run,
+                          const std::string& journal, const struct stat& st);
+
 // The notice of the journal set aside as `aside` in the folder, for a run
 // of `mark`: from the journal when it still names the set, else from the
 // names of the run's files around.

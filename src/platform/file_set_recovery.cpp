@@ -456,8 +456,15 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   for (const Entry& e : j.entries) (e.oldId ? earlier : none).push_back(Printable(e.name));
   const std::string rest = none.empty() ? "" : "; " + IsAre(none, "as before");
   if (earlier.empty()) return JournalOutcome::Done("Removed what " + by + " had left half replaced" + rest + ".");
-  return JournalOutcome::Done("Put back the earlier " + NameList(earlier) + ", which " + by + " had left half replaced" +
-                              rest + ".");
+  return JournalOutcome::Done("Put back the earlier " + NameList(earlier) + ", which " + by +
+                              " had left half replaced" + rest + ".");
+}
+
+// The journal is the user's own, and its writer gone: the recovery
+// decided about it.
+bool Handled(Decision::Kind kind) {
+  return kind == K::kDrop || kind == K::kClear || kind == K::kFinish || kind == K::kPutBack ||
+         kind == K::kSetAside || kind == K::kHold;
 }
 
 // What each journal that a recovery set aside, and that still lies in the
@@ -539,9 +546,22 @@ SetRecovery SetFolder::Recover() {
   for (std::string_view mark : kProgramMarks) {
     OpenFolders folders;
     std::variant<Facts, JournalOutcome> looked = Gather(at, mark, folders);
-    JournalOutcome out = std::holds_alternative<JournalOutcome>(looked)
-                             ? std::get<JournalOutcome>(looked)
-                             : Act(at, std::get<Facts>(looked), Decide(std::get<Facts>(looked)));
+    JournalOutcome out;
+    if (const Facts* f = std::get_if<Facts>(&looked)) {
+      const Decision d = Decide(*f);
+      // The files of other runs that lie around are told in the line of
+      // the journal handled, whatever was decided; nothing is done to them.
+      std::string others;
+      if (Handled(d.kind)) {
+        const bool named = f->parsed && f->parsed->records != Journal::Records::kFirstCut;
+        others = OtherRunsLine(SetPlace{at.folder, at.reached, at.fd}, mark, named ? f->parsed->run : std::string(),
+                               JournalName(mark), f->journal.st);
+      }
+      out = Act(at, *f, d);
+      if (!others.empty() && !out.line.empty()) out.line += " " + others;
+    } else {
+      out = std::get<JournalOutcome>(looked);
+    }
     if (out.busy) {
       r.busy = true;
       return r;

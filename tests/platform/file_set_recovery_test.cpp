@@ -199,9 +199,11 @@ TEST(FileSetNotices, EachWayOfANoticeFollowedWordForWordKeepsTheSetWhole) {
     if (c.zeroed) WriteFile(journal, std::string(fs::file_size(journal), '\0'));
     if (c.change) c.change(folder);
     std::string forged;
-    for (const std::string& n : Names(folder))
-      if (c.forged && n.find("-1of3-") != std::string::npos && n.ends_with(".old"))
-        fs::copy_file(folder / n, folder / (forged = n.substr(0, n.find("-1of3-")) + "-01of3-" + n.substr(n.find("-1of3-") + 6)));
+    for (const std::string& n : Names(folder)) {
+      const size_t at = n.find("-1of3-");
+      if (c.forged && at != std::string::npos && n.ends_with(".old"))
+        fs::copy_file(folder / n, folder / (forged = n.substr(0, at) + "-01of3-" + n.substr(at + 6)));
+    }
     ASSERT_EQ(forged.empty(), !c.forged) << c.name;
     ASSERT_TRUE(RecoverSet(folder).attention) << c.name;
     const std::multiset<std::string> versions = Versions(folder);

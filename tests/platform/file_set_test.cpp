@@ -262,7 +262,9 @@ TEST(FileSet, NothingIsTouchedWhenAFileChangedOrTheJournalCannotBeTrusted) {
     const SetRecovery r = RecoverSet(folder);
     ASSERT_EQ(r.lines.size(), 1u) << c.name;
     EXPECT_EQ(r.lines[0].rfind(c.line, 0), 0u) << c.name << ": " << r.lines[0];
-    EXPECT_TRUE(r.lines[0].ends_with("; the journal is kept as .velk.journal.aside.")) << r.lines[0];
+    // A journal that does not name the run's files may be followed by the
+    // line of those files, as of another run.
+    EXPECT_NE(r.lines[0].find("; the journal is kept as .velk.journal.aside."), std::string::npos) << r.lines[0];
     EXPECT_TRUE(r.attention && !r.unfinished) << c.name;
     EXPECT_EQ(Set(folder), before) << c.name;
     std::set<std::string> aside = names;

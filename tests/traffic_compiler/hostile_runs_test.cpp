@@ -544,8 +544,11 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
         if (mixed) {
           ++finished;
           EXPECT_EQ(set(), new_set) << when;
+          // The stranger named like a file of a run is told as one, and stays.
           EXPECT_NE(r.out.find("\nFinished replacing Airports.txt, Aircraft.txt and FlightPlans.txt, which an "
-                               "interrupted run of ulvane had left half done.\n"),
+                               "interrupted run of ulvane had left half done. A file of another run of ulvane was "
+                               "left as it is: '" + work().string() + "/.ulvane-set-Ab12Cd12-2' holds a new "
+                               "Aircraft.txt of 4 bytes.\n"),
                     std::string::npos)
               << when << "\n" << r.out;
         }
@@ -580,7 +583,8 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
                        "and FlightPlans.txt; the earlier files are kept as .ulvane-set-"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("the journal is kept as .ulvane.journal.aside.\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the journal is kept as .ulvane.journal.aside. A file of another run"), std::string::npos)
+      << r.out;
   // The journal set aside is never tried again, and its files stay; orvane
   // compiles nothing from the folder until the user has checked it.
   const std::vector<std::string> kept = Names(work());
@@ -599,6 +603,75 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
   EXPECT_EQ(ReadFile(scenery() / "traffic.bgl"), kUsersDatabase);
   fs::remove(work() / ".ulvane.journal.aside");
   EXPECT_EQ(Compile().out.find(".journal.aside"), std::string::npos);
+}
+
+// The line of the next run is true of every file it names: of a text that
+// the user renamed away after ulvane was killed at its first or second
+// link, and of the files of an earlier run whose journal the user deleted
+// before a second run was killed, which it leaves as they are.
+TEST_F(HostileRuns, TheLineAfterAKilledDecompileIsTrueOfEveryFileItNames) {
+  auto prepare = [&] {
+    Reset();
+    WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
+  };
+  prepare();
+  UseHook(Act::kRecord, -1);
+  ASSERT_EQ(Decompile(work()).exit, 0);
+  const std::vector<std::string> steps = g_steps;
+  // A run killed at its nth step that begins with `step`.
+  auto killedAt = [&](const std::string& step, int nth) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+      if (!steps[i].starts_with(step) || --nth > 0) continue;
+      UseHook(Act::kKill, static_cast<int>(i));
+      const bool killed = DecompileInChild();
+      SetFileStepHook(nullptr);
+      return killed;
+    }
+    return false;
+  };
+  // Without a database the next run does nothing but the recovery.
+  auto recover = [&] {
+    fs::remove(scenery() / "traffic.bgl");
+    return Decompile(work()).out;
+  };
+  for (const int nth : {1, 2}) {
+    prepare();
+    ASSERT_TRUE(killedAt("link ", nth)) << nth;
+    fs::rename(work() / "Aircraft.txt", work() / "Aircraft mine.txt");
+    const std::string out = recover();
+    EXPECT_NE(out.find("\nRemoved what an interrupted run of ulvane left; Airports.txt and FlightPlans.txt are as "
+                       "before; Aircraft.txt is not there: it was removed since the run.\n"),
+              std::string::npos)
+        << nth << "\n" << out;
+    EXPECT_EQ(Names(work()), (std::vector<std::string>{"Aircraft mine.txt", "Airports.txt", "FlightPlans.txt"}));
+    EXPECT_EQ(ReadFile(work() / "Aircraft mine.txt"), kAircraft);
+  }
+  // Killed between its renames, its journal deleted by hand, then a second
+  // run killed at its first link: the first run's files, one of them the
+  // only copy of the earlier Airports.txt, are named and stay.
+  prepare();
+  ASSERT_TRUE(killedAt("rename Aircraft.txt", 1));
+  fs::remove(work() / ".ulvane.journal");
+  std::vector<std::string> left = Names(work());
+  std::string held;
+  for (const std::string& n : left) {
+    if (!n.starts_with(".ulvane-set-")) continue;
+    const std::string target = n.find("-1of3-") != std::string::npos   ? "Airports.txt"
+                               : n.find("-2of3-") != std::string::npos ? "Aircraft.txt"
+                                                                       : "FlightPlans.txt";
+    held += (held.empty() ? "'" : "; '") + (work() / n).string() + "' holds " +
+            (n.ends_with(".old") ? "an earlier " : "a new ") + target + " of " +
+            std::to_string(fs::file_size(work() / n)) + " bytes";
+  }
+  ASSERT_EQ(left.size(), 8u);
+  ASSERT_TRUE(killedAt("link ", 1));
+  const std::string out = recover();
+  EXPECT_NE(out.find("\nRemoved what an interrupted run of ulvane left; Airports.txt, Aircraft.txt and "
+                     "FlightPlans.txt are as before. Files of another run of ulvane were left as they are: " +
+                     held + ".\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(Names(work()), left);
 }
 
 TEST_F(HostileRuns, DecompilesOfTwoSimulatorsIntoOneFolderTakeTurns) {
