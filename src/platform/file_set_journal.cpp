@@ -540,7 +540,11 @@ SetState StateOf(const Journal& j) {
     const EntryState c = Classify(e, LookAtEntry(e), j.records);
     const std::string name = Printable(e.name);
     s.targets.push_back(name);
-    (c.target == EntryState::Target::kNew ? s.newer : s.older).push_back(name);
+    (c.target == EntryState::Target::kNew      ? s.newer
+     : c.target == EntryState::Target::kOld    ? s.older
+     : c.target == EntryState::Target::kAbsent ? s.absent
+                                               : s.other)
+        .push_back(name);
     if (c.kept == EntryState::Slot::kRun || c.kept == EntryState::Slot::kOnlyCopy)
       s.kept.push_back(Printable(e.Shown(e.kept).native()) + " for " + name);
     if (c.waiting == EntryState::Slot::kRun) s.waiting.push_back(Printable(e.Shown(e.temporary).native()) + " for " + name);
@@ -557,8 +561,13 @@ std::string KeptClause(const SetState& s) {
 
 std::string NewOldClause(const SetState& s) {
   std::string out;
-  if (!s.newer.empty()) out += IsAre(s.newer, "new");
-  if (!s.older.empty()) out += (out.empty() ? "" : ", ") + IsAre(s.older, "old");
+  auto add = [&](const std::vector<std::string>& names, const std::string& clause) {
+    if (!names.empty()) out += (out.empty() ? "" : ", ") + clause;
+  };
+  add(s.newer, IsAre(s.newer, "new"));
+  add(s.older, IsAre(s.older, "old"));
+  add(s.absent, IsAre(s.absent, "not there"));
+  add(s.other, NameList(s.other) + (s.other.size() == 1 ? " holds" : " hold") + " a file that another program put there");
   return out;
 }
 

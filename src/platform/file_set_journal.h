@@ -266,7 +266,9 @@ bool SameFile(const Look& a, const Look& b);
 bool JournalIn(int folder, const fs::path& shown, std::string_view mark);
 // Where the names of a journal stand.
 struct SetState {
-  std::vector<std::string> targets, newer, older, kept, waiting;
+  // The targets holding the new file, the earlier one, nothing, and a file
+  // that is neither.
+  std::vector<std::string> targets, newer, older, absent, other, kept, waiting;
 };
 
 SetState StateOf(const Journal& j);

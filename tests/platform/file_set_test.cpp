@@ -107,7 +107,7 @@ TEST(FileSet, AFailureLeavesTheSetAsItWasOrSaysWhatIsNew) {
   const std::vector<std::string> kept = RunFiles(dir.path(), true), made = RunFiles(dir.path());
   ASSERT_EQ(kept.size(), 2u);
   ASSERT_EQ(made.size(), 3u);
-  EXPECT_EQ(failure.mixed, "Could not put the earlier files back: a.txt is new, c.txt and b.txt are old; the "
+  EXPECT_EQ(failure.mixed, "Could not put the earlier files back: a.txt is new, b.txt is old, c.txt is not there; the "
                            "earlier files are kept as " + kept[0] + " for a.txt and " + kept[1] + " for b.txt; the "
                            "new ones wait as " + made[1] + " for b.txt.");
   EXPECT_EQ(ReadFile(dir / "a.txt"), "new a");
