@@ -409,8 +409,11 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
     const int err = errno;
     if (d.kind == K::kClear) return TryAgain(doing, err);
     const SetState state = StateOf(j);
+    // A file system that went read-only on the way (a disk with errors)
+    // is no verdict either: a run where it may be written goes on.
+    const std::string after = err == EROFS ? " The next run on a file system that may be written carries it through." : "";
     return JournalOutcome::InForce("Could not " + doing + " (" + std::strerror(err) + "): " + NewOldClause(state) +
-                                   KeptClause(state) + ".");
+                                   KeptClause(state) + "." + after);
   };
   // Only the very file that was decided on: another program (one that
   // takes no lock) may have changed it since the look. What is left

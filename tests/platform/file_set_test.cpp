@@ -425,6 +425,22 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
                                                  "velk had begun."});
   EXPECT_TRUE(held.unfinished && !held.Readable());
   EXPECT_EQ(Names(mounted), left);
+  // One that turns read-only on the way says so too.
+  hook.Set([](std::string_view step, const fs::path&) {
+    if (step != "rename") return false;
+    errno = EROFS;
+    return true;
+  });
+  const SetRecovery stopped = RecoverSet(mounted);
+  hook.Off();
+  ASSERT_EQ(stopped.lines.size(), 1u);
+  EXPECT_TRUE(stopped.lines[0].starts_with("Could not finish replacing a.txt, b.txt and c.txt after an interrupted run "
+                                           "of velk (Read-only file system): "))
+      << stopped.lines[0];
+  EXPECT_TRUE(stopped.lines[0].ends_with(" The next run on a file system that may be written carries it through."))
+      << stopped.lines[0];
+  EXPECT_TRUE(stopped.unfinished);
+  EXPECT_EQ(Names(mounted), left);
   EXPECT_EQ(RecoverSet(mounted).lines, std::vector<std::string>{"Finished replacing a.txt, b.txt and c.txt, which an "
                                                                 "interrupted run of velk had left half done."});
   EXPECT_EQ(Set(mounted), kNew);
