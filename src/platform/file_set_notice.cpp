@@ -136,9 +136,11 @@ std::vector<Judged> Judge(const std::vector<Member>& set, bool committed, bool i
       l = Lineage::kUnknown;
     else if (j.exact == Exact::kEarlier) l = Lineage::kEarlier;
     else if (j.exact == Exact::kNew) l = Lineage::kNew;
+    // With none of its files left, a run may have ended as well as not got
+    // so far as a kept file: only what is known exactly tells.
+    else if (noRunFiles) l = whole;
     // A second name of its earlier file: the very file, maybe edited since.
     else if (j.waitingRun || waitsBefore || !complete || j.keptIsTarget) l = Lineage::kEarlier;
-    else if (noRunFiles) l = whole;
     else if (ended) l = Lineage::kNew;
     else if (m.earlier == true) l = j.keptRun ? Lineage::kNew : Lineage::kEarlier;
     else if (m.earlier == false) l = file ? Lineage::kNew : absent ? Lineage::kEarlier : Lineage::kUnknown;
@@ -156,9 +158,9 @@ std::string MemberLine(const Member& m, const Judged& j, bool complete, size_t i
   const bool absent = m.target.kind == Look::Kind::kAbsent;
   std::string line;
   if (m.name.empty()) {
-    const std::string number = "File " + std::to_string(index + 1) + " of " + std::to_string(count) + " of the set";
-    line = m.earlier == false ? number + " is not there, as before the run"
-                              : "Which file " + number + " is cannot be told";
+    const std::string number = std::to_string(index + 1) + " of " + std::to_string(count) + " of the set";
+    line = m.earlier == false ? "File " + number + " is not there, as before the run"
+                              : "Which file is file " + number + " cannot be told";
   } else if (j.lineage == Lineage::kEarlier) {
     line = j.exact == Exact::kEarlier ? m.shown + (absent ? " is not there, as before the run" : " holds its earlier file")
            : absent && m.earlier != false ? m.shown + " is not there now"
