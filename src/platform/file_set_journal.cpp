@@ -472,12 +472,17 @@ bool JournalIn(int folder, const fs::path& shown, std::string_view mark) {
   return LookAt(folder, name, shown / name).kind != Look::Kind::kAbsent;
 }
 
-std::string Printable(std::string_view name) {
+namespace {
+
+// `text` with each character that cannot be typed written as \xNN; in
+// quotes a backslash too, and a quote twice.
+std::string Escaped(std::string_view text, bool quoted) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (unsigned char c : name) {
-    if (c >= 0x20 && c != 0x7f) {
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c != 0x7f && !(quoted && c == '\\')) {
       out.push_back(static_cast<char>(c));
+      if (quoted && c == '\'') out.push_back('\'');
       continue;
     }
     out += "\\x";
@@ -485,6 +490,21 @@ std::string Printable(std::string_view name) {
     out.push_back(kHex[c & 15]);
   }
   return out;
+}
+
+}  // namespace
+
+std::string Printable(std::string_view name) { return Escaped(name, false); }
+
+std::string Quoted(std::string_view text) { return "'" + Escaped(text, true) + "'"; }
+
+std::string ShownName(std::string_view name) {
+  const std::string spaced = " " + std::string(name) + " ";
+  bool plain = !name.empty() && name.front() != ' ' && name.back() != ' ' && Printable(name) == name &&
+               name.find_first_of("'\"`\\") == std::string_view::npos;
+  for (const char* joint : {", ", "; ", " and ", " or ", " then ", " onto "})
+    plain = plain && spaced.find(joint) == std::string::npos;
+  return plain ? std::string(name) : Quoted(name);
 }
 
 Facts::File LookAtEntry(const Entry& e) {
@@ -538,7 +558,10 @@ SetState StateOf(const Journal& j) {
   SetState s;
   for (const Entry& e : j.entries) {
     const EntryState c = Classify(e, LookAtEntry(e), j.records);
-    const std::string name = Printable(e.name);
+    const std::string name = ShownName(e.name);
+    // A run's file beside the target: by its name, or where a link leads
+    // elsewhere, by its full path.
+    auto file = [&](const std::string& n) { return e.shownDir.empty() ? ShownName(n) : Quoted(e.Shown(n).native()); };
     s.targets.push_back(name);
     (c.target == EntryState::Target::kNew      ? s.newer
      : c.target == EntryState::Target::kOld    ? s.older
@@ -546,8 +569,8 @@ SetState StateOf(const Journal& j) {
                                                : s.other)
         .push_back(name);
     if (c.kept == EntryState::Slot::kRun || c.kept == EntryState::Slot::kOnlyCopy)
-      s.kept.push_back(Printable(e.Shown(e.kept).native()) + " for " + name);
-    if (c.waiting == EntryState::Slot::kRun) s.waiting.push_back(Printable(e.Shown(e.temporary).native()) + " for " + name);
+      s.kept.push_back(file(e.kept) + " for " + name);
+    if (c.waiting == EntryState::Slot::kRun) s.waiting.push_back(file(e.temporary) + " for " + name);
   }
   return s;
 }

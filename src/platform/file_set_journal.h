@@ -252,6 +252,17 @@ Decision Decide(const Facts& f);
 // `name` with its control characters (a terminal's escapes, new lines)
 // written as \xNN: names from a journal are shown only so.
 std::string Printable(std::string_view name);
+// `text` in single quotes, as a full path is always shown: a quote inside
+// is written twice (''), a backslash and each character that cannot be
+// typed as \xNN.
+std::string Quoted(std::string_view text);
+// A file's name as a line or a step shows it: plain, or in quotes (Quoted)
+// where it holds what the sentences join their parts with (", ", "; ",
+// " and ", " or ", " then ", " onto "), a quote, a backslash, a space at
+// either end or a character that cannot be typed: so that a step names
+// the file word for word. A quoted name never begins with '/', a full
+// path always does.
+std::string ShownName(std::string_view name);
 // "A", "A and B", "A, B and C".
 std::string NameList(const std::vector<std::string>& names);
 std::string IsAre(const std::vector<std::string>& names, std::string_view what);

@@ -18,7 +18,7 @@
 namespace velk::set_journal {
 namespace {
 
-std::string Quoted(const fs::path& path) { return "'" + Printable(path.native()) + "'"; }
+std::string Quoted(const fs::path& path) { return set_journal::Quoted(path.native()); }
 
 // When the file `name` of the open folder `dir`, the very file `st`, was
 // made; nothing where its file system does not keep that.
@@ -55,7 +55,7 @@ struct Member {
   bool identities = false;
   std::optional<FileIdentity> oldId, newId, keptId;
 
-  std::string Step(const std::string& file) const { return own ? Printable(file) : Quoted(dirShown / file); }
+  std::string Step(const std::string& file) const { return own ? ShownName(file) : Quoted(dirShown / file); }
   std::string Line(const std::string& file) const { return Quoted(dirShown / file); }
 };
 
@@ -136,9 +136,11 @@ std::vector<Judged> Judge(const std::vector<Member>& set, bool committed, bool i
       l = Lineage::kUnknown;
     else if (j.exact == Exact::kEarlier) l = Lineage::kEarlier;
     else if (j.exact == Exact::kNew) l = Lineage::kNew;
+    // With none of its files left, a run may have ended as well as not got
+    // so far as a kept file: only what is known exactly tells.
+    else if (noRunFiles) l = whole;
     // A second name of its earlier file: the very file, maybe edited since.
     else if (j.waitingRun || waitsBefore || !complete || j.keptIsTarget) l = Lineage::kEarlier;
-    else if (noRunFiles) l = whole;
     else if (ended) l = Lineage::kNew;
     else if (m.earlier == true) l = j.keptRun ? Lineage::kNew : Lineage::kEarlier;
     else if (m.earlier == false) l = file ? Lineage::kNew : absent ? Lineage::kEarlier : Lineage::kUnknown;
@@ -156,9 +158,9 @@ std::string MemberLine(const Member& m, const Judged& j, bool complete, size_t i
   const bool absent = m.target.kind == Look::Kind::kAbsent;
   std::string line;
   if (m.name.empty()) {
-    const std::string number = "File " + std::to_string(index + 1) + " of " + std::to_string(count) + " of the set";
-    line = m.earlier == false ? number + " is not there, as before the run"
-                              : "Which file " + number + " is cannot be told";
+    const std::string number = std::to_string(index + 1) + " of " + std::to_string(count) + " of the set";
+    line = m.earlier == false ? "File " + number + " is not there, as before the run"
+                              : "Which file is file " + number + " cannot be told";
   } else if (j.lineage == Lineage::kEarlier) {
     line = j.exact == Exact::kEarlier ? m.shown + (absent ? " is not there, as before the run" : " holds its earlier file")
            : absent && m.earlier != false ? m.shown + " is not there now"
@@ -296,7 +298,7 @@ std::string Notice(const SetPlace& at, std::string_view mark, const std::string&
   const bool named = all([](const Member& m, const Judged&) { return !m.name.empty(); });
   std::vector<std::string> names;
   for (const Member& m : set)
-    if (!m.name.empty()) names.push_back(Printable(m.name));
+    if (!m.name.empty()) names.push_back(ShownName(m.name));
   const std::string what = named ? NameList(names) : "files";
   const std::string where = " in the folder " + Quoted(at.folder);
   const std::string by = "An interrupted run of " + std::string(mark);
@@ -308,7 +310,7 @@ std::string Notice(const SetPlace& at, std::string_view mark, const std::string&
   for (size_t i = 0; i < n; ++i) text += "\n" + MemberLine(set[i], judged[i], complete, i, n);
   for (const std::string& line : otherLines) text += "\n" + line;
 
-  const std::vector<std::string> journal = {Printable(aside)};
+  const std::vector<std::string> journal = {ShownName(aside)};
   auto way = [&](const std::string& name, const std::optional<WayPlan>& plan) {
     if (!plan) return std::string();
     std::vector<std::string> steps = plan->steps, deletes = journal;
@@ -367,7 +369,7 @@ std::string FromJournal(const SetPlace& at, const std::string& aside, Journal& j
     m.name = e.name;
     m.own = e.via.empty();
     m.dirShown = m.own ? at.folder : e.via.parent_path();
-    m.shown = m.own ? Printable(e.name) : Quoted(e.via);
+    m.shown = m.own ? ShownName(e.name) : Quoted(e.via);
     m.earlier = e.earlier ? e.earlier : committed ? std::optional<bool>(e.oldId.has_value()) : std::nullopt;
     m.waitingName = e.temporary;
     m.keptName = e.kept;
@@ -514,7 +516,7 @@ std::string TargetName(const std::vector<std::string>& names, const RunFileName&
 // its target `target` is not known.
 std::string HoldsLine(const RunFileAt& f, const fs::path& folder, const std::string& target) {
   return Quoted((f.shownDir.empty() ? folder : f.shownDir) / f.name) + " holds " +
-         (f.parsed.kept ? "an earlier " : "a new ") + (target.empty() ? "file" : Printable(target)) + " of " +
+         (f.parsed.kept ? "an earlier " : "a new ") + (target.empty() ? "file" : ShownName(target)) + " of " +
          std::to_string(f.look.st.st_size) + " bytes";
 }
 
@@ -562,7 +564,7 @@ std::optional<std::vector<Member>> MembersByNames(const SetPlace& at, const Arou
       m.own = any->shownDir.empty();
       m.dirShown = m.own ? at.folder : any->shownDir;
     }
-    m.shown = m.name.empty() ? std::string() : m.own ? Printable(m.name) : Quoted(m.dirShown / file);
+    m.shown = m.name.empty() ? std::string() : m.own ? ShownName(m.name) : Quoted(m.dirShown / file);
     if (waiting[i]) m.waitingName = waiting[i]->name;
     if (kept[i]) m.keptName = kept[i]->name;
     LookAtMember(m, dir, m.name.empty() ? std::string() : file);
@@ -581,7 +583,7 @@ std::string FromNames(const SetPlace& at, const std::string& aside, std::string_
   const std::optional<std::vector<RunFileAt>> files = around ? RunFilesIn(*around, mark) : std::nullopt;
   if (!files)
     return cannot + "the files around it could not be looked at (" + std::strerror(errno) + "). Check them, then " +
-           "delete " + Printable(aside) + ".";
+           "delete " + ShownName(aside) + ".";
   // Files older than the journal are no files of its run.
   struct stat journal {};
   std::optional<struct timespec> made;
@@ -593,7 +595,7 @@ std::string FromNames(const SetPlace& at, const std::string& aside, std::string_
       runs[f.parsed.run].push_back(&f);
       continue;
     }
-    const std::string step = f.shownDir.empty() ? Printable(f.name) : Quoted(f.Shown());
+    const std::string step = f.shownDir.empty() ? ShownName(f.name) : Quoted(f.Shown());
     others.push_back(step);
     otherLines.push_back(Quoted((f.shownDir.empty() ? at.folder : f.shownDir) / f.name) +
                          " is a file of an earlier run, made before the journal.");
@@ -604,7 +606,7 @@ std::string FromNames(const SetPlace& at, const std::string& aside, std::string_
     std::string text = "An interrupted run of " + std::string(mark) + " left none of its files" + where +
                        "; the set is whole. Now:";
     for (const std::string& line : otherLines) text += "\n" + line;
-    return text + Way("keep the files as they stand", steps, {Printable(aside)});
+    return text + Way("keep the files as they stand", steps, {ShownName(aside)});
   }
   std::optional<std::vector<Member>> set;
   if (runs.size() == 1) set = MembersByNames(at, *around, mark, runs.begin()->second);
@@ -616,13 +618,13 @@ std::string FromNames(const SetPlace& at, const std::string& aside, std::string_
   for (const auto& [run, group] : runs) {
     for (const RunFileAt* f : group) {
       text += "\n" + HoldsLine(*f, at.folder, {}) + ".";
-      keep.push_back(f->shownDir.empty() ? Printable(f->name) : Quoted(f->Shown()));
+      keep.push_back(f->shownDir.empty() ? ShownName(f->name) : Quoted(f->Shown()));
     }
   }
   for (const std::string& line : otherLines) text += "\n" + line;
   keep.insert(keep.end(), others.begin(), others.end());
   return text + "\nWhat to do cannot be told: to keep every version, rename " + NameList(keep) +
-         (keep.size() == 1 ? " to a name" : " to names") + " of your own, then delete " + Printable(aside) +
+         (keep.size() == 1 ? " to a name" : " to names") + " of your own, then delete " + ShownName(aside) +
          ", and check the files of the set: they may not belong together.";
 }
 

@@ -207,9 +207,9 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
       // the way out is said too.
       std::vector<std::string> links;
       for (const Entry& other : j.entries)
-        if (!other.via.empty() && OnTheWay(place.file(), other.via)) links.push_back(Printable(other.name));
-      JournalOutcome out = TryAgain("reach the folder '" + Printable(place.file().native()) + "' on the way to " +
-                                        Printable(e.name) + " after " + by,
+        if (!other.via.empty() && OnTheWay(place.file(), other.via)) links.push_back(ShownName(other.name));
+      JournalOutcome out = TryAgain("reach the folder " + Quoted(place.file().native()) + " on the way to " +
+                                        ShownName(e.name) + " after " + by,
                                     err);
       out.line += " If that folder is gone for good, remove the " +
                   std::string(links.size() == 1 ? "link that leads" : "links that lead") + " there (" +
@@ -217,14 +217,14 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
                   "every file that is left, and says what it can tell of each.";
       return out;
     }
-    if (!open && !place.refused() && !missing) return TryAgain("look at " + Printable(e.name) + " after " + by, err);
+    if (!open && !place.refused() && !missing) return TryAgain("look at " + ShownName(e.name) + " after " + by, err);
     if (!open || !place.followed() || place.file() != e.via) {
       e.dir = -1;
       continue;
     }
     if (!at.alsoLock(place.folder(), e.shownDir)) return JournalOutcome::Busy();
     e.dir = folders.Keep(::fcntl(place.folder(), F_DUPFD_CLOEXEC, 0));
-    if (e.dir < 0) return TryAgain("open the folder of " + Printable(e.name) + " after " + by, errno);
+    if (e.dir < 0) return TryAgain("open the folder of " + ShownName(e.name) + " after " + by, errno);
   }
   for (Entry& e : j.entries) {
     Facts::File x;
@@ -235,7 +235,7 @@ std::variant<Facts, JournalOutcome> Gather(const Place& at, std::string_view mar
     }
     struct stat folder {};
     if (::fstat(e.dir, &folder) != 0)
-      return TryAgain("look at the folder of " + Printable(e.name) + " after " + by, errno);
+      return TryAgain("look at the folder of " + ShownName(e.name) + " after " + by, errno);
     x.device = folder.st_dev;
     for (const auto& [look, file] : {std::pair{&x.target, &e.file}, {&x.temporary, &e.temporary}, {&x.kept, &e.kept}}) {
       *look = LookAt(e.dir, *file, e.Shown(*file));
@@ -289,7 +289,7 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
     case W::kNoneAsLeft: return unused("none of the files it names is as that run left it");
     case W::kNamesNothing: {
       std::vector<std::string> files;
-      for (const std::string& file : f.runFiles) files.push_back(Printable(file));
+      for (const std::string& file : f.runFiles) files.push_back(ShownName(file));
       const bool here = std::none_of(f.runFiles.begin(), f.runFiles.end(), [](const std::string& file) {
         return file.find('/') != std::string::npos;
       });
@@ -302,8 +302,8 @@ std::string SetAsideLine(const Facts& f, const Decision& d, const std::string& n
   }
   const Journal& j = *f.parsed;
   std::vector<std::string> targets, names;
-  for (const Entry& e : j.entries) targets.push_back(Printable(e.name));
-  for (const std::string& n : d.names) names.push_back(Printable(n));
+  for (const Entry& e : j.entries) targets.push_back(ShownName(e.name));
+  for (const std::string& n : d.names) names.push_back(ShownName(n));
   const std::string list = NameList(targets);
   const std::string check = "check " + list + KeptClause(StateOf(j));
   const std::string begun = by + " had begun to replace " + list;
@@ -337,7 +337,7 @@ std::string Standing(const Journal& j, const std::vector<Facts::File>& looks) {
     const Look& l = looks[i].target;
     const std::optional<bool> earlier =
         j.records == Journal::Records::kBoth ? std::optional<bool>(e.oldId.has_value()) : e.earlier;
-    const std::string name = Printable(e.name);
+    const std::string name = ShownName(e.name);
     if (l.kind == Look::Kind::kFile) (earlier == false ? since : before).push_back(name);
     else if (l.kind == Look::Kind::kAbsent) (earlier == false ? before : earlier ? removed : absent).push_back(name);
     else odd.push_back(name);
@@ -374,8 +374,8 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
     case K::kSetAside: return SetAsideWith(at.fd, name, SetAsideLine(f, d, name, by));
     case K::kHold: {
       std::vector<std::string> held, targets;
-      for (const std::string& n : d.names) held.push_back(Printable(n));
-      for (const Entry& e : f.parsed->entries) targets.push_back(Printable(e.name));
+      for (const std::string& n : d.names) held.push_back(ShownName(n));
+      for (const Entry& e : f.parsed->entries) targets.push_back(ShownName(e.name));
       return JournalOutcome::InForce(IsAre(held, "on a file system that is read-only now") + ": nothing was "
                                      "changed, and the next run on a writable one carries through the replacement "
                                      "of " + NameList(targets) + " that " + by + " had begun.");
@@ -399,7 +399,7 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   }
   const Journal& j = *f.parsed;
   std::vector<std::string> targets;
-  for (const Entry& e : j.entries) targets.push_back(Printable(e.name));
+  for (const Entry& e : j.entries) targets.push_back(ShownName(e.name));
   const std::string list = NameList(targets);
   const std::string isAre = j.entries.size() == 1 ? " is" : " are";
   const std::string doing = d.kind == K::kClear    ? "remove what " + by + " left beside " + list
@@ -456,7 +456,7 @@ JournalOutcome Act(const Place& at, const Facts& f, const Decision& d) {
   // Each target that had an earlier file holds it again; one that had none
   // is not there, as before.
   std::vector<std::string> earlier, none;
-  for (const Entry& e : j.entries) (e.oldId ? earlier : none).push_back(Printable(e.name));
+  for (const Entry& e : j.entries) (e.oldId ? earlier : none).push_back(ShownName(e.name));
   const std::string rest = none.empty() ? "" : "; " + IsAre(none, "as before");
   if (earlier.empty()) return JournalOutcome::Done("Removed what " + by + " had left half replaced" + rest + ".");
   return JournalOutcome::Done("Put back the earlier " + NameList(earlier) + ", which " + by +
@@ -486,7 +486,7 @@ std::vector<std::string> AsideNotices(const Place& at, int& error) {
   error = listed ? 0 : errno;
   std::sort(names.begin(), names.end());
   for (const auto& [aside, mark] : names) {
-    const std::string where = " in the folder '" + Printable(at.folder.native()) + "'";
+    const std::string where = " in the folder " + Quoted(at.folder.native());
     const Look look = LookAt(at.fd, aside, at.folder / aside);
     if (look.Exists() && look.st.st_uid != ::geteuid()) {
       notices.push_back("A run of the user " + UserName(look.st.st_uid) + " set its journal " + Printable(aside) +

@@ -121,6 +121,12 @@ TEST(NoticeJudge, EveryWayOfANoticeAfterAKilledWriterLeavesTheSetWholeAndKeepsEv
          return test::PlanSaveWalk(r, "velk's later save, with Removed Flights.txt", true, true);
        }},
       {"later", [](const fs::path& r) { return test::PlanSaveWalk(r, "velk's later save", true, false); }},
+      // A name that holds what the sentences join their parts with.
+      {"summer",
+       [](const fs::path& r) {
+         return test::PlanSaveWalk(r, "velk's first save of 'Summer, winter and more.txt'", false, true,
+                                   "Summer, winter and more.txt");
+       }},
   };
   // Each writer's states in three parts, each part in a process and a copy
   // of its folders of its own, all at once.

@@ -354,8 +354,10 @@ TEST(FileSet, AJournalOthersCouldHaveWrittenIsLeftAsItIs) {
   WriteFile(folder / name, "the user's");
   const std::string line = RecoverSet(folder).Text();
   const std::string refusal = RecoverSet(folder).Refusal();
-  EXPECT_NE(line.find("\\x1B[31mFATAL\\x0Adelete.txt changed after"), std::string::npos) << line;
-  EXPECT_NE(refusal.find("\n\\x1B[31mFATAL\\x0Adelete.txt was not replaced, but it was changed since"), std::string::npos) << refusal;
+  EXPECT_NE(line.find("'\\x1B[31mFATAL\\x0Adelete.txt' changed after"), std::string::npos) << line;
+  EXPECT_NE(refusal.find("\n'\\x1B[31mFATAL\\x0Adelete.txt' was not replaced, but it was changed since"),
+            std::string::npos)
+      << refusal;
   EXPECT_EQ(line.find_first_of("\x1b\n"), line.size() - 1) << line;
   EXPECT_EQ(refusal.find('\x1b'), std::string::npos) << refusal;
 }

@@ -1,13 +1,19 @@
 #include "support/notice_judge.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <functional>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -86,32 +92,86 @@ bool AsideLies(const SetWalk& walk) {
   return std::any_of(names.begin(), names.end(), IsAside);
 }
 
-// Which version a target holds: its file before the run (or no file, where
-// it had none), the run's new file, or another.
-enum class Held { kEarlier, kNew, kOther };
-
-// What target `k` of `walk` holds; with `change`, the user's change of a
-// version counts as that version.
-Held HeldBy(const SetWalk& walk, size_t k, const std::optional<UserChange>& change) {
-  const WalkTarget& t = walk.targets[k];
-  const std::optional<std::string> bytes = ReadFile(t.path);
-  if (change && change->target == k && bytes == change->bytes)
-    return !change->ofNew ? Held::kOther : *change->ofNew ? Held::kNew : Held::kEarlier;
+bool Exists(const fs::path& path) {
   std::error_code ec;
-  if (!bytes) return !t.before && !fs::exists(fs::symlink_status(t.path, ec)) ? Held::kEarlier : Held::kOther;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+
+// Something stands where `path` leads, through a link too.
+bool Reached(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(fs::status(path, ec));
+}
+
+// Which version a file holds: its target's file before the run (or no file,
+// where it had none), the run's new file, or another; or no file where the
+// target had none and the user took its new file away, which is either.
+enum class Held { kEarlier, kNew, kOther, kEither };
+
+Held VersionOf(const std::optional<bool>& ofNew) {
+  return !ofNew ? Held::kOther : *ofNew ? Held::kNew : Held::kEarlier;
+}
+
+// What `path` holds as a version of `t`; the user's edit `edit` of a
+// version counts as that version.
+Held HeldAt(const fs::path& path, const WalkTarget& t, const UserChange* edit) {
+  const std::optional<std::string> bytes = ReadFile(path);
+  if (edit && !edit->gone && bytes == edit->bytes) return VersionOf(edit->ofNew);
+  if (!bytes) return !t.before && !Exists(path) ? Held::kEarlier : Held::kOther;
   if (*bytes == t.after) return Held::kNew;
   return bytes == t.before ? Held::kEarlier : Held::kOther;
 }
 
-std::vector<Held> HeldBy(const SetWalk& walk, const std::optional<UserChange>& change) {
+// The user's change of target `k`, if `change` is one.
+const UserChange* ChangeOf(const std::optional<UserChange>& change, size_t k) {
+  return change && change->target == k ? &*change : nullptr;
+}
+
+// What target `k` of `walk` holds, the user's change counting as the
+// version it was made of. Where the user took the target away, no file is
+// the earlier version of one that had none (and the new one too, where the
+// user took that away), and counts as the version taken away of one that
+// had a file, unless `proven` says that the folder tells it had one: then a
+// way must leave a file there.
+Held HeldBy(const SetWalk& walk, size_t k, const std::optional<UserChange>& change,
+            const std::vector<bool>* proven = nullptr) {
+  const WalkTarget& t = walk.targets[k];
+  const UserChange* c = ChangeOf(change, k);
+  if (c && c->gone && !Reached(t.path)) {
+    if (!t.before) return c->ofNew == true ? Held::kEither : Held::kEarlier;
+    return proven && (*proven)[k] ? Held::kOther : VersionOf(c->ofNew);
+  }
+  return HeldAt(t.path, t, c);
+}
+
+std::vector<Held> HeldBy(const SetWalk& walk, const std::optional<UserChange>& change,
+                         const std::vector<bool>* proven = nullptr) {
   std::vector<Held> held;
-  for (size_t k = 0; k < walk.targets.size(); ++k) held.push_back(HeldBy(walk, k, change));
+  for (size_t k = 0; k < walk.targets.size(); ++k) held.push_back(HeldBy(walk, k, change, proven));
   return held;
 }
 
-bool Whole(const std::vector<Held>& held) {
-  return std::all_of(held.begin(), held.end(), [](Held h) { return h == Held::kEarlier; }) ||
-         std::all_of(held.begin(), held.end(), [](Held h) { return h == Held::kNew; });
+bool All(const std::vector<Held>& held, Held version) {
+  return std::all_of(held.begin(), held.end(), [&](Held h) { return h == version || h == Held::kEither; });
+}
+
+bool Whole(const std::vector<Held>& held) { return All(held, Held::kEarlier) || All(held, Held::kNew); }
+
+// Some target holds `version`, and the others may hold the other one.
+bool Mixed(const std::vector<Held>& held) {
+  auto has = [&](Held v) { return std::find(held.begin(), held.end(), v) != held.end(); };
+  return (has(Held::kEarlier) || has(Held::kNew)) && (has(Held::kEarlier) || has(Held::kEither)) &&
+         (has(Held::kNew) || has(Held::kEither));
+}
+
+// The user's change is kept in `walk` (the walk it was made in, or a copy
+// of it), whose files' bytes are `now`: an edited file's bytes, and a file
+// renamed away at the user's name.
+bool ChangeKept(const SetWalk& walk, const fs::path& madeIn, const std::optional<UserChange>& change,
+                const std::set<std::string>& now) {
+  if (!change) return true;
+  if (!change->gone) return now.count(change->bytes) > 0;
+  return change->renamed.empty() || ReadFile(Moved(change->renamed, madeIn, walk.root)) == change->bytes;
 }
 
 // The targets that should be the user's links and are not any more.
@@ -123,37 +183,407 @@ std::string LinksLost(const SetWalk& walk, const std::vector<bool>& links) {
   return lost;
 }
 
-// How a notice names target `k` of `walk`: by its name in the set's folder,
-// or for a link by the full path of the file it leads to, in quotes.
-std::string Shown(const SetWalk& walk, size_t k, bool link) {
-  const fs::path& path = walk.targets[k].path;
-  if (!link) return path.filename().string();
-  std::error_code ec;
-  const fs::path file = fs::weakly_canonical(path, ec);
-  return "'" + (ec ? path : file).string() + "'";
+// What the folders of `walk` tell of the set but by bytes: from the journal
+// set aside, where its first record is whole; from the program's fixed
+// names; and from the names of the run's files, which carry since journal
+// version 5 the targets' count and which of them had an earlier file.
+struct Told {
+  std::vector<bool> name;     // the name of each target: it stands, or the journal or fixed names tell it
+  std::vector<bool> earlier;  // that the target had an earlier file
+  bool files = false;         // which target each of the run's files stands for
+  std::optional<set_journal::Journal> journal;  // the journal set aside, where it names the set
+};
+
+Told Tell(const SetWalk& walk) {
+  const size_t n = walk.targets.size();
+  Told told{std::vector<bool>(n), std::vector<bool>(n), false, std::nullopt};
+  std::optional<set_journal::Journal>& journal = told.journal;
+  std::vector<std::string_view> fixed;
+  const fs::path& folder = walk.folders.front();
+  for (const std::string& name : Names(folder)) {
+    for (std::string_view mark : kProgramMarks) {
+      if (!IsAside(name) || !name.starts_with(set_journal::JournalName(mark))) continue;
+      std::string why;
+      const std::optional<std::string> text = ReadFile(folder / name);
+      journal = text ? set_journal::ParseJournal(*text, mark, why) : std::nullopt;
+      if (journal && (journal->records == set_journal::Journal::Records::kFirstCut || journal->entries.size() != n))
+        journal.reset();
+      fixed = set_journal::FixedTargets(mark);
+    }
+  }
+  for (const fs::path& f : walk.folders) {
+    for (const std::string& name : Names(f)) {
+      for (std::string_view mark : kProgramMarks) {
+        const std::optional<set_journal::RunFileName> r = set_journal::ParseRunFileName(name, mark);
+        if (!r || r->flags.size() != n) continue;
+        told.files = true;
+        for (size_t k = 0; k < n; ++k) told.earlier[k] = told.earlier[k] || r->flags[k] == 'e';
+      }
+    }
+  }
+  told.files = told.files || journal || !fixed.empty();
+  for (size_t k = 0; k < n; ++k) {
+    const fs::path& path = walk.targets[k].path;
+    told.name[k] = Exists(path) || journal ||
+                   std::find(fixed.begin(), fixed.end(), path.filename().native()) != fixed.end();
+    if (journal) told.earlier[k] = told.earlier[k] || journal->entries[k].earlier == true || journal->entries[k].oldId;
+  }
+  return told;
 }
 
-// What a notice claims of a target, and what must then be true of it: the
-// very file of that version, or that version or the user's change of it.
-struct Claim {
-  const char* words;
-  bool exactly;
-  Held holds;
-};
-constexpr Claim kClaims[] = {
-    {" holds its earlier file", true, Held::kEarlier},
-    {" holds the new file", true, Held::kNew},
-    {" was not replaced", false, Held::kEarlier},
-    {" was replaced by the new file", false, Held::kNew},
-};
-// The headline's claims about the whole set.
-constexpr const char* kHalfReplaced = " half replaced";
-constexpr const char* kMayHave = "may have";
-constexpr const char* kSetWhole = "the set is whole";
+// Only where the folder tells every target's name can what the set holds be
+// told: a file that cannot be named cannot be said to hold anything, but
+// where no file stands for a target that had none, it holds its earlier
+// version.
+bool AllTold(const SetWalk& walk, const Told& told) {
+  for (size_t k = 0; k < told.name.size(); ++k)
+    if (!told.name[k] && (walk.targets[k].before || Reached(walk.targets[k].path))) return false;
+  return true;
+}
 
-// `text` holds a line that begins with `words`.
-bool HasLine(const std::string& text, const std::string& words) {
-  return text.starts_with(words) || text.find("\n" + words) != std::string::npos;
+// A file of the folders has an identity that the journal set aside records.
+bool IdentityKnown(const SetWalk& walk, const Told& told) {
+  if (!told.journal || told.journal->records != set_journal::Journal::Records::kBoth) return false;
+  for (const fs::path& folder : walk.folders) {
+    for (const std::string& name : Names(folder)) {
+      struct stat st {};
+      if (::lstat((folder / name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+      for (const set_journal::Entry& e : told.journal->entries)
+        for (const std::optional<FileIdentity>& id : {e.oldId, e.newId, e.keptId})
+          if (id == IdentityOf(st)) return true;
+    }
+  }
+  return false;
+}
+
+// ---- What a notice claims --------------------------------------------------------
+
+// Where the quoted text that begins at `at` of `text` ends; npos where none
+// begins there or it does not end.
+size_t QuoteEnd(const std::string& text, size_t at) {
+  if (at >= text.size() || text[at] != '\'') return std::string::npos;
+  for (size_t i = at + 1; i < text.size(); ++i) {
+    if (text[i] != '\'') continue;
+    if (i + 1 < text.size() && text[i + 1] == '\'') ++i;
+    else return i + 1;
+  }
+  return std::string::npos;
+}
+
+// The text of `token`, a name or path in single quotes ('' a quote, \xNN the
+// byte NN); nothing when it is not one.
+std::optional<std::string> Unquoted(const std::string& token) {
+  if (QuoteEnd(token, 0) != token.size()) return std::nullopt;
+  std::string out;
+  for (size_t i = 1; i + 1 < token.size(); ++i) {
+    if (token[i] == '\'') ++i;
+    if (token[i] != '\\') {
+      out += token[i];
+      continue;
+    }
+    unsigned byte = 0;
+    const char* from = token.data() + i + 2;
+    if (i + 4 >= token.size() || token[i + 1] != 'x' || std::from_chars(from, from + 2, byte, 16).ptr != from + 2)
+      return std::nullopt;
+    out += static_cast<char>(byte);
+    i += 3;
+  }
+  return out;
+}
+
+// `text` split at each of `joints` that stands outside quotes.
+std::vector<std::string> SplitOutsideQuotes(const std::string& text, std::initializer_list<std::string_view> joints) {
+  std::vector<std::string> parts(1);
+  for (size_t i = 0; i < text.size();) {
+    const auto joint = std::find_if(joints.begin(), joints.end(),
+                                    [&](std::string_view j) { return text.compare(i, j.size(), j) == 0; });
+    if (const size_t end = QuoteEnd(text, i); end != std::string::npos) {
+      parts.back() += text.substr(i, end - i);
+      i = end;
+    } else if (joint != joints.end()) {
+      parts.emplace_back();
+      i += joint->size();
+    } else {
+      parts.back() += text[i++];
+    }
+  }
+  return parts;
+}
+
+// A notice's words about one target, and what the folders must hold for
+// them to be true.
+struct Subject {
+  const WalkTarget& t;
+  fs::path file;  // the file the words are of: the target, or where its link leads
+  const UserChange* edit;  // the user's edit of it, if any
+  Held Edited() const { return HeldAt(file, t, edit); }
+  std::optional<std::string> Bytes() const { return ReadFile(file); }
+};
+
+// What `s` says of its target before any "; ", and whether that is true.
+// Nothing where the judge does not know the words.
+std::optional<bool> MainClaim(const Subject& s, const std::string& words) {
+  const bool there = Exists(s.file);
+  const std::optional<std::string> bytes = s.Bytes();
+  if (words == " holds its earlier file") return s.t.before && bytes == s.t.before;
+  if (words == " holds the new file") return bytes == s.t.after;
+  if (words == " is not there, as before the run") return !s.t.before && !there;
+  if (words == " is not there now" || words == " is not there") return !there;
+  if (words == " holds a file that was put there since") return !s.t.before && there && bytes != s.t.after;
+  if (words == " was not replaced, but it was changed since")
+    return s.Edited() == Held::kEarlier && there && bytes != s.t.before;
+  if (words == " was not replaced") return s.Edited() == Held::kEarlier;
+  if (words == " was replaced by the new file, but it was changed since")
+    return s.Edited() == Held::kNew && bytes != s.t.after;
+  if (words == " was replaced by the new file") return s.Edited() == Held::kNew;
+  if (words.starts_with(" could not be looked at (") && words.ends_with(")")) {
+    struct stat st {};
+    return ::lstat(s.file.c_str(), &st) != 0 && errno != ENOENT;
+  }
+  return std::nullopt;
+}
+
+// The regular file `path`, made by this user: a file a run of ours makes.
+bool OursAt(const fs::path& path, const fs::path& beside) {
+  struct stat st {}, folder {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+         ::stat(beside.parent_path().c_str(), &folder) == 0 && st.st_dev == folder.st_dev;
+}
+
+bool IsRunFileAt(const fs::path& path) { return IsRunFile(path.filename().string()) && Exists(path); }
+
+// What `s` says after a "; " of the run's files, and whether that is true;
+// `gone` tells whether a version's bytes are nowhere among the folders'
+// files. Nothing where the judge does not know the words.
+std::optional<bool> RunFileClaim(const Subject& s, const std::string& words,
+                                 const std::function<bool(const std::string&)>& gone) {
+  const size_t end = QuoteEnd(words, 0);
+  const std::optional<std::string> quoted =
+      end == std::string::npos ? std::nullopt : Unquoted(words.substr(0, end));
+  const std::string rest = end == std::string::npos ? words : words.substr(end);
+  // A clause that begins so names a run's file after it.
+  auto named = [&](const std::string& lead) -> std::optional<fs::path> {
+    if (!words.starts_with(lead)) return std::nullopt;
+    const std::string token = words.substr(lead.size());
+    const std::optional<std::string> path = Unquoted(token.substr(0, token.find(", but ")));
+    if (!path || !fs::path(*path).is_absolute()) return std::nullopt;
+    return fs::path(*path);
+  };
+  if (quoted && fs::path(*quoted).is_absolute()) {
+    const fs::path path = *quoted;
+    if (rest == " is a second name of it") {
+      struct stat a {}, b {};
+      return ::lstat(path.c_str(), &a) == 0 && S_ISREG(a.st_mode) && ::stat(s.file.c_str(), &b) == 0 &&
+             a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    }
+    if (rest == " is not a file of the run") return Exists(path) && !OursAt(path, s.file);
+    return std::nullopt;
+  }
+  if (words == "its earlier file is gone") return s.t.before && gone(*s.t.before);
+  if (words == "it had no earlier file") return !s.t.before;
+  if (const auto kept = named("its earlier file is kept as "))
+    return IsRunFileAt(*kept) && s.t.before && ReadFile(*kept) == s.t.before;
+  if (const auto waiting = named("the new file waits as ")) {
+    if (words.ends_with(", but may not be whole")) return IsRunFileAt(*waiting) && OursAt(*waiting, s.file);
+    if (words.find(", but ") != std::string::npos) return std::nullopt;
+    return IsRunFileAt(*waiting) && ReadFile(*waiting) == s.t.after;
+  }
+  return std::nullopt;
+}
+
+// When `path` was made, where its file system keeps that.
+std::optional<struct timespec> Born(const fs::path& path) {
+  struct statx sx {};
+  if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME))
+    return std::nullopt;
+  return timespec{sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec};
+}
+
+// What a line of a run's file that stands for no target says of it, and
+// whether that is true; `aside` is the journal set aside. Nothing where the
+// judge does not know the words.
+std::optional<bool> OtherFileClaim(const SetWalk& walk, const std::string& line, const fs::path& aside,
+                                   const std::optional<UserChange>& change) {
+  const size_t end = QuoteEnd(line, 0);
+  const std::optional<std::string> path = end == std::string::npos ? std::nullopt : Unquoted(line.substr(0, end));
+  if (!path || !fs::path(*path).is_absolute()) return std::nullopt;
+  const std::string rest = line.substr(end);
+  if (rest == " is a file of an earlier run, made before the journal.") {
+    struct stat st {};
+    const std::optional<struct timespec> made = Born(aside);
+    return IsRunFileAt(*path) && made && ::lstat(path->c_str(), &st) == 0 &&
+           (st.st_ctim.tv_sec != made->tv_sec ? st.st_ctim.tv_sec < made->tv_sec : st.st_ctim.tv_nsec < made->tv_nsec);
+  }
+  for (const bool kept : {true, false}) {
+    const std::string lead = kept ? " holds an earlier file of " : " holds a new file of ";
+    if (!rest.starts_with(lead) || !rest.ends_with(" bytes.")) continue;
+    const std::string number = rest.substr(lead.size(), rest.size() - lead.size() - 7);
+    size_t size = 0;
+    if (std::from_chars(number.data(), number.data() + number.size(), size).ptr != number.data() + number.size())
+      return std::nullopt;
+    const std::optional<std::string> bytes = ReadFile(*path);
+    // A new file may be cut short where the run was killed writing it.
+    bool version = false;
+    for (const WalkTarget& t : walk.targets)
+      version = version || (kept ? bytes == t.before : bytes && t.after.starts_with(*bytes));
+    if (change && !change->gone && bytes == change->bytes) version = true;
+    return IsRunFileAt(*path) && bytes && bytes->size() == size && version;
+  }
+  return std::nullopt;
+}
+
+// How a notice may name a target, and the file its words are then of.
+using Naming = std::vector<std::pair<std::string, fs::path>>;
+
+// The lines of `notice` before its ways, each claim against the folders of
+// `walk`: the headline, one line a target (named as one of `shown`) and the
+// lines of run files that stand for no target. Each untrue claim, and each
+// line the judge cannot read, goes to `fail`.
+void JudgeWords(const SetWalk& walk, const std::optional<UserChange>& change, const std::vector<Naming>& shown,
+                const Told& told, const std::string& notice,
+                const std::function<void(const std::string& kind, const std::string& what)>& fail) {
+  const size_t n = walk.targets.size();
+  // No name in quotes holds a line break: the notice writes it as \x0A.
+  std::vector<std::string> lines;
+  for (size_t at = 0; at <= notice.size();) {
+    const size_t end = std::min(notice.find('\n', at), notice.size());
+    lines.push_back(notice.substr(at, end - at));
+    at = end + 1;
+  }
+  auto untrue = [&](const std::string& claim, const std::string& line) {
+    fail("claim untrue: \"" + claim + "\"", line);
+  };
+  // The bytes of the set's files and the run's (and of the file the user
+  // renamed away): a version none of them holds is gone. The journal set
+  // aside lies in the set's folder.
+  std::set<std::string> held;
+  fs::path aside;
+  for (const WalkTarget& t : walk.targets)
+    if (const std::optional<std::string> b = ReadFile(t.path)) held.insert(*b);
+  if (change && !change->renamed.empty())
+    if (const std::optional<std::string> b = ReadFile(change->renamed)) held.insert(*b);
+  for (const fs::path& folder : walk.folders) {
+    for (const std::string& name : Names(folder)) {
+      if (IsAside(name) && folder == walk.folders.front()) aside = folder / name;
+      for (std::string_view mark : kProgramMarks)
+        if (set_journal::IsRunFileName(name, mark))
+          if (const std::optional<std::string> b = ReadFile(folder / name)) held.insert(*b);
+    }
+  }
+  const auto gone = [&](const std::string& bytes) { return !held.count(bytes); };
+
+  // The headline: what the run left, and of which files.
+  const std::vector<Held> h = HeldBy(walk, change);
+  const std::string& head = lines.front();
+  const std::string where = " in the folder " + set_journal::Quoted(walk.folders.front().native());
+  const size_t in = head.find(where);
+  const std::string lead = head.substr(0, in), tail = in == std::string::npos ? "" : head.substr(in + where.size());
+  const std::string by = "An interrupted run of ";
+  const size_t verb = lead.find(' ', by.size());
+  const std::string said = verb == std::string::npos ? "" : lead.substr(verb);
+  std::vector<std::string> names;
+  for (const WalkTarget& t : walk.targets) names.push_back(set_journal::ShownName(t.path.filename().native()));
+  const std::string set = set_journal::NameList(names);
+  bool perTarget = true, noneLeft = false;
+  if (!lead.starts_with(by) || in == std::string::npos) {
+    fail("a headline the judge cannot read", head);
+  } else if (tail == " half replaced. Now:" && (said == " may have left " + set || said == " may have left files")) {
+  } else if (tail == " half replaced. Now:" && (said == " left " + set || said == " left files")) {
+    if (!Mixed(h) || !AllTold(walk, told)) untrue("left <set> half replaced", head);
+  } else if (tail == "; the set is whole. Now:" &&
+             (said == " left files of its own beside " + set || said == " left files of its own beside files")) {
+    if (!Whole(h) || !AllTold(walk, told)) untrue("left files of its own beside <set>; the set is whole", head);
+  } else if (tail == "; the set is whole. Now:" && said == " left none of its files") {
+    perTarget = false;
+    noneLeft = true;
+    if (!Whole(h)) untrue("left none of its files; the set is whole", head);
+  } else if (said == " may have left files" &&
+             (tail == " half replaced, and which file of the set each of its files stands for cannot be told. Now:" ||
+              tail.starts_with(" half replaced, and what to do could not be told: "))) {
+    perTarget = false;
+  } else {
+    fail("a headline the judge cannot read", head);
+  }
+
+  // A line for each target, what its name holds, then what its run's files
+  // do; and the run's files that stand for none.
+  std::vector<size_t> lined(n, 0);
+  std::set<fs::path> earlierRuns;  // the files named as an earlier run's
+  for (size_t i = 1; i < lines.size() && !lines[i].starts_with("To ") && !lines[i].starts_with(kUntoldWay); ++i) {
+    const std::string& line = lines[i];
+    if (line.starts_with("No file has the identity that the journal records for it")) {
+      if (IdentityKnown(walk, told)) untrue("No file has the identity that the journal records for it", line);
+      continue;
+    }
+    // Whose line it is: a target's by the name the notice gives it, or by
+    // its number where the notice cannot tell its name ("File 2 of 3 of the
+    // set"); and what it says of that target.
+    std::optional<size_t> k;
+    std::string rest;
+    fs::path file;
+    size_t longest = 0;
+    for (size_t t = 0; t < n; ++t) {
+      for (const auto& [name, of] : shown[t]) {
+        for (const std::string& subject : {name, "Which file " + name + " holds"}) {
+          if (line.starts_with(subject + " ") && subject.size() > longest) {
+            k = t, longest = subject.size(), file = of;
+            rest = line.substr(subject.size());
+          }
+        }
+      }
+    }
+    for (const std::string lead : {"File ", "Which file is file "}) {
+      if (k || !line.starts_with(lead)) continue;
+      size_t number = 0, count = 0;
+      const char* end = line.data() + line.size();
+      auto [p, e] = std::from_chars(line.data() + lead.size(), end, number);
+      if (e != std::errc() || std::string_view(p, end - p).substr(0, 4) != " of ") continue;
+      auto [q, e2] = std::from_chars(p + 4, end, count);
+      if (e2 == std::errc() && count == n && number >= 1 && number <= n &&
+          std::string_view(q, end - q).starts_with(" of the set ")) {
+        k = number - 1;
+        rest = std::string(q + 11, end);
+        file = walk.targets[*k].path;
+      }
+    }
+    if (!k) {
+      const std::optional<bool> claim = OtherFileClaim(walk, line, aside, change);
+      if (claim && line.ends_with(" is a file of an earlier run, made before the journal."))
+        earlierRuns.insert(*Unquoted(line.substr(0, QuoteEnd(line, 0))));
+      if (!claim) fail("a line the judge cannot read", line);
+      else if (!*claim) untrue("<F>" + line.substr(QuoteEnd(line, 0)), line);
+      continue;
+    }
+    ++lined[*k];
+    if (!rest.ends_with(".")) {
+      fail("a line the judge cannot read", line);
+      continue;
+    }
+    const std::vector<std::string> clauses = SplitOutsideQuotes(rest.substr(0, rest.size() - 1), {"; "});
+    const Subject s{walk.targets[*k], file, ChangeOf(change, *k)};
+    // "Which file ... cannot be told" claims nothing of the file.
+    const std::optional<bool> main = clauses[0] == " cannot be told" ? true : MainClaim(s, clauses[0]);
+    if (!main) fail("a line the judge cannot read", line);
+    else if (!*main) untrue("<T>" + clauses[0], line);
+    for (size_t c = 1; c < clauses.size(); ++c) {
+      const std::optional<bool> claim = RunFileClaim(s, clauses[c], gone);
+      if (!claim) fail("a line the judge cannot read", line);
+      // The claim's kind without the file it names.
+      else if (!*claim) untrue("<T>...; " + (QuoteEnd(clauses[c], 0) == std::string::npos
+                                                ? clauses[c].substr(0, clauses[c].find(" '"))
+                                                : "<F>" + clauses[c].substr(QuoteEnd(clauses[c], 0))),
+                               line);
+    }
+  }
+  for (size_t k = 0; k < n && perTarget; ++k)
+    if (lined[k] != 1)
+      fail(lined[k] == 0 ? "no line for a target" : "more than one line for a target", walk.targets[k].path.filename());
+  if (!perTarget && std::find(lined.begin(), lined.end(), 1) != lined.end())
+    fail("a target's line where the headline says its files tell none", "");
+  for (const fs::path& folder : walk.folders)
+    for (const std::string& name : Names(folder))
+      if (noneLeft && IsRunFileAt(folder / name) && !earlierRuns.count(folder / name))
+        untrue("left none of its files", head + "\n      " + name + " is left");
 }
 
 std::string ShortWay(const std::string& way) {
@@ -162,44 +592,9 @@ std::string ShortWay(const std::string& way) {
   return "way '" + s + "'";
 }
 
-// ---- Following a way -------------------------------------------------------------
-
-// The sentence split where NameList and the steps join their parts, never
-// inside a name in quotes.
-std::vector<std::string> Parts(const std::string& text) {
-  std::vector<std::string> parts;
-  std::string part;
-  bool quoted = false;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\'') quoted = !quoted;
-    if (!quoted && text.compare(i, 2, ", ") == 0) {
-      parts.push_back(part), part.clear(), i += 2;
-    } else if (!quoted && text.compare(i, 5, " and ") == 0) {
-      parts.push_back(part), part.clear(), i += 5;
-    } else {
-      part += text[i++];
-    }
-  }
-  parts.push_back(part);
-  return parts;
-}
-
-// Where ` onto ` splits a part, outside quotes.
-size_t Onto(const std::string& part) {
-  bool quoted = false;
-  for (size_t i = 0; i < part.size(); ++i) {
-    if (part[i] == '\'') quoted = !quoted;
-    if (!quoted && part.compare(i, 6, " onto ") == 0) return i;
-  }
-  return std::string::npos;
-}
-
-bool Exists(const fs::path& path) {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
-}
-
 }  // namespace
+
+// ---- Following a way -------------------------------------------------------------
 
 bool FollowedWay::AllPossible() const {
   return std::all_of(steps.begin(), steps.end(), [](const Step& s) { return s.possible; });
@@ -234,19 +629,30 @@ FollowedWay Follow(const fs::path& root, const fs::path& setFolder, const std::s
     f.unreadable = "the copy of " + root.string() + " failed: " + ec.message();
     return f;
   }
-  auto place = [&](const std::string& name, fs::path& path) {
-    if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') {
-      const fs::path full = name.substr(1, name.size() - 2);
-      const fs::path inside = full.lexically_relative(root);
-      if (!full.is_absolute() || inside.empty() || *inside.begin() == "..") {
-        f.unreadable = "the name " + name + " is no full path beneath " + root.string();
+  auto place = [&](const std::string& words, fs::path& path) {
+    std::string name = words;
+    if (words.starts_with("'")) {
+      const std::optional<std::string> text = Unquoted(words);
+      if (!text) {
+        f.unreadable = words + " is not in quotes as a name is";
         return false;
       }
-      path = f.root / inside;
-      return true;
+      const fs::path full = *text;
+      const fs::path inside = full.lexically_relative(root);
+      if (full.is_absolute() && (inside.empty() || *inside.begin() == "..")) {
+        f.unreadable = "the name " + words + " is no full path beneath " + root.string();
+        return false;
+      }
+      if (full.is_absolute()) {
+        path = f.root / inside;
+        return true;
+      }
+      name = *text;
+    } else if (name.find('\'') != std::string::npos) {
+      name.clear();
     }
-    if (name.empty() || name.find('/') != std::string::npos || name.find('\'') != std::string::npos) {
-      f.unreadable = "\"" + name + "\" is no name of a file";
+    if (name.empty() || name.find('/') != std::string::npos) {
+      f.unreadable = "\"" + words + "\" is no name of a file";
       return false;
     }
     path = f.folder / name;
@@ -275,7 +681,8 @@ FollowedWay Follow(const fs::path& root, const fs::path& setFolder, const std::s
   };
   std::string verb;
   std::vector<std::string> pending;  // renamed "to names of your own" at the end of their list
-  for (std::string part : Parts(text)) {
+  // The sentence split where NameList and the steps join their parts.
+  for (std::string part : SplitOutsideQuotes(text, {", ", " and "})) {
     for (const std::string lead : {"and ", "then "})
       if (part.starts_with(lead)) part.erase(0, lead.size());
     if (part.starts_with("check ")) break;
@@ -298,10 +705,9 @@ FollowedWay Follow(const fs::path& root, const fs::path& setFolder, const std::s
       step("delete " + part, from, std::nullopt);
       continue;
     }
-    if (const size_t onto = Onto(part); onto != std::string::npos) {
+    if (const std::vector<std::string> onto = SplitOutsideQuotes(part, {" onto "}); onto.size() == 2) {
       fs::path to;
-      const std::string a = part.substr(0, onto), b = part.substr(onto + 6);
-      if (!pending.empty() || !place(a, from) || !place(b, to)) {
+      if (!pending.empty() || !place(onto[0], from) || !place(onto[1], to)) {
         if (f.unreadable.empty()) f.unreadable = "\"rename " + pending.front() + "\" says not where to";
         return f;
       }
@@ -404,15 +810,60 @@ std::vector<JournalDamage> JournalDamages(const std::string& journal) {
 
 // ---- Judging a state ---------------------------------------------------------------
 
+namespace {
+
+// The ways that what the folders of `walk` hold proves, each of them
+// whole, by the writer's order and the names of the run's files: to keep
+// the files as they stand, where each stands holding one version; to go
+// back, where each target that does not hold its earlier file had none or
+// still has it among the run's files; to make them all new, where a kept
+// file or a target already replaced says that every new file was written
+// whole, and each target holds its new file or has it among the run's
+// files. A step on a target whose name is not there needs that name told:
+// by the journal set aside, or by the fixed names of the program.
+std::vector<std::string> WaysToBeHad(const SetWalk& walk, const std::optional<UserChange>& change, const Told& told) {
+  // What no file proves is its earlier version, though the user may have
+  // taken the new one away.
+  std::vector<Held> h = HeldBy(walk, change);
+  std::replace(h.begin(), h.end(), Held::kEither, Held::kEarlier);
+  const std::set<std::string> runBytes = BytesOf(walk, IsRunFile);
+  if (!told.files) return {};
+  bool keptFile = false, replaced = false;
+  for (const fs::path& f : walk.folders)
+    for (const std::string& name : Names(f)) keptFile = keptFile || (IsRunFile(name) && name.ends_with(".old"));
+  bool keep = Whole(h), back = !All(h, Held::kEarlier), forward = !All(h, Held::kNew);
+  for (size_t k = 0; k < walk.targets.size(); ++k) {
+    const WalkTarget& t = walk.targets[k];
+    const bool stands = Reached(t.path) || (!t.before && h[k] == Held::kEarlier);
+    replaced = replaced || HeldAt(t.path, t, nullptr) == Held::kNew;
+    keep = keep && stands;
+    back = back && ((stands && h[k] == Held::kEarlier) || (told.name[k] && (!t.before || runBytes.count(*t.before))));
+    forward = forward && ((stands && h[k] == Held::kNew) || (told.name[k] && runBytes.count(t.after)));
+  }
+  std::vector<std::string> ways;
+  if (keep) ways.push_back(kKeepWay);
+  if (back) ways.push_back(kBackWay);
+  if (forward && (keptFile || replaced)) ways.push_back(kNewWay);
+  return ways;
+}
+
+}  // namespace
+
 NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>& change, const std::string& where) {
   NoticeJudgement j;
   j.scenarios = 1;
   const fs::path& folder = walk.folders.front();
+  // Each target as the notice names it: by its name in the set's folder,
+  // or, where that is a link, by the full path of the file it leads to.
   std::vector<bool> links;
-  std::vector<std::string> shown;
+  std::vector<Naming> shown;
   for (size_t k = 0; k < walk.targets.size(); ++k) {
-    links.push_back(fs::is_symlink(walk.targets[k].path));
-    shown.push_back(Shown(walk, k, links.back()));
+    const fs::path& path = walk.targets[k].path;
+    const UserChange* c = ChangeOf(change, k);
+    std::error_code ec;
+    links.push_back(fs::is_symlink(path));
+    const fs::path file = c ? c->file : links.back() ? fs::weakly_canonical(path, ec) : path;
+    shown.push_back({{links.back() ? set_journal::Quoted(file.native()) : set_journal::ShownName(path.filename().native()), file}});
   }
   const std::string held = Describe(walk);
   const std::set<std::string> before = Versions(walk);
@@ -424,9 +875,6 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
   auto fail = [&](const std::string& kind, const std::string& what, const std::string& notice) {
     j.failures.push_back({kind, where, what + (what.empty() ? "" : "\n      ") + report, notice});
   };
-  auto kept = [&](const std::set<std::string>& now) {
-    return !change || now.count(change->bytes) > 0;
-  };
   if (r.Readable() && !AsideLies(walk)) {
     const std::vector<Held> h = HeldBy(walk, change);
     if (!Whole(h)) fail("read as it stands, but not whole", "", "");
@@ -434,7 +882,7 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
       fail("read as it stands, but a link of the user's is a file now", lost, "");
     if (const std::string left = RunFilesLeft(walk); !left.empty())
       fail("read as it stands, but a file of a run is left", left, "");
-    if (!kept(Versions(walk))) fail("read as it stands, but the user's change is lost", "", "");
+    if (!ChangeKept(walk, walk.root, change, Versions(walk))) fail("read as it stands, but the user's change is lost", "", "");
     return j;
   }
   ++j.notices;
@@ -444,30 +892,12 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
          notice, notice);
     return j;
   }
-  // What the notice claims.
-  const std::vector<Held> exact = HeldBy(walk, std::nullopt), h = HeldBy(walk, change);
-  const std::string headline = notice.substr(0, notice.find('\n'));
-  const std::set<Held> versions(h.begin(), h.end());
-  if (headline.find(kHalfReplaced) != std::string::npos && headline.find(kMayHave) == std::string::npos &&
-      versions.size() < 2)
-    fail("claim untrue: \"" + std::string(kHalfReplaced) + "\" of a set that holds one version", "", notice);
-  if (headline.find(kSetWhole) != std::string::npos && !Whole(h))
-    fail("claim untrue: \"" + std::string(kSetWhole) + "\" of a set that is not", "", notice);
-  for (size_t k = 0; k < walk.targets.size(); ++k)
-    for (const Claim& c : kClaims)
-      if (HasLine(notice, shown[k] + c.words) && (c.exactly ? exact[k] : h[k]) != c.holds)
-        fail("claim untrue: \"<T>" + std::string(c.words) + "\"", shown[k] + c.words, notice);
-  // Going back is there to be had where every target that holds its new
-  // file had none before or still has its earlier one among the run's files:
-  // the names of the run's files prove that, so the notice offers it.
-  const std::set<std::string> runBytes = BytesOf(walk, IsRunFile);
-  bool back = std::any_of(h.begin(), h.end(), [](Held v) { return v != Held::kEarlier; });
-  for (size_t k = 0; k < walk.targets.size(); ++k) {
-    const WalkTarget& t = walk.targets[k];
-    back = back && (h[k] == Held::kEarlier || (h[k] == Held::kNew && (!t.before || runBytes.count(*t.before))));
-  }
-  if (back && notice.find("\n" + std::string(kBackWay)) == std::string::npos)
-    fail(ShortWay(kBackWay) + " is there to be had, but not offered", "", notice);
+  const Told told = Tell(walk);
+  JudgeWords(walk, change, shown, told, notice,
+             [&](const std::string& kind, const std::string& what) { fail(kind, what, notice); });
+  for (const std::string& way : WaysToBeHad(walk, change, told))
+    if (notice.find("\n" + way) == std::string::npos)
+      fail(ShortWay(way) + " is there to be had, but not offered", "", notice);
   // Each way, followed.
   bool offered = false;
   for (const std::string way : kWays) {
@@ -493,8 +923,8 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
       if (!now.count(v))
         lost += "\n        " + std::to_string(v.size()) + " bytes \"" + set_journal::Printable(v.substr(0, 40)) + "\"";
     if (!lost.empty()) fail(name + ": a version is lost", "lost:" + lost + "\n      " + followed, notice);
-    if (!kept(now)) fail(name + ": the user's change is lost", followed, notice);
-    const bool whole = Whole(HeldBy(copy, change));
+    if (!ChangeKept(copy, walk.root, change, now)) fail(name + ": the user's change is lost", followed, notice);
+    const bool whole = Whole(HeldBy(copy, change, &told.earlier));
     if (!untold && whole) ++j.whole;
     if (!untold && !whole) fail(name + ": the set is not whole after it", followed, notice);
     const SetRecovery next = RecoverSet(f.folder);
@@ -502,7 +932,8 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
       fail(name + ": the next run does not read the set without a word",
            followed + "\n      the next run: " + next.Text() + next.Refusal(), notice);
   }
-  if (!offered)
+  // Only a target deleted or renamed away can take every way's proof.
+  if (!offered && !(change && change->gone))
     fail(notice.find("\n" + std::string(kUntoldWay)) != std::string::npos ? "no way offered but \"cannot be told\""
                                                                           : "no way offered",
          "", notice);
@@ -546,31 +977,48 @@ void Overwrite(const fs::path& path, const std::string& bytes) {
 
 // The changes a user may make after the kill: none, the first target
 // edited in place (through its link, as an editor that saves in place),
-// the last one saved over by a new file renamed onto it.
-enum class Change { kNone, kInPlace, kRenamed };
-constexpr Change kChanges[] = {Change::kNone, Change::kInPlace, Change::kRenamed};
+// the last one saved over by a new file renamed onto it, the first one
+// deleted, the second one renamed away to a name of the user's own beside
+// it (each the file its link leads to).
+enum class Change { kNone, kInPlace, kRenamed, kDeleted, kRenamedAway };
+constexpr Change kChanges[] = {Change::kNone, Change::kInPlace, Change::kRenamed, Change::kDeleted,
+                               Change::kRenamedAway};
+
+size_t TargetOf(const SetWalk& walk, Change c) {
+  return c == Change::kRenamed ? walk.targets.size() - 1 : c == Change::kRenamedAway ? 1 : 0;
+}
 
 // Makes `c` to the target it changes, which must be there.
 std::optional<UserChange> Make(const SetWalk& walk, Change c) {
   if (c == Change::kNone) return std::nullopt;
   UserChange u;
-  u.target = c == Change::kInPlace ? 0 : walk.targets.size() - 1;
+  u.target = TargetOf(walk, c);
   const WalkTarget& t = walk.targets[u.target];
   const std::optional<std::string> bytes = ReadFile(t.path);
   if (bytes == t.after) u.ofNew = true;
   else if (bytes == t.before) u.ofNew = false;
-  u.what = c == Change::kInPlace ? "the first target edited in place" : "the last target saved over by a new file";
+  std::error_code ec;
+  u.file = fs::is_symlink(t.path) ? fs::weakly_canonical(t.path, ec) : t.path;
+  u.what = c == Change::kInPlace  ? "the first target edited in place"
+           : c == Change::kRenamed ? "the last target saved over by a new file"
+           : c == Change::kDeleted ? "the first target deleted"
+                                   : "the second target renamed away";
   u.what += !u.ofNew ? " (it held another file)" : *u.ofNew ? " (it held the new file)" : " (it held its earlier file)";
-  u.bytes = "the user's own " + t.path.filename().string() + (u.ofNew && *u.ofNew ? ", once new" : ", once earlier") +
-            "\r\n";
+  u.gone = c == Change::kDeleted || c == Change::kRenamedAway;
+  u.bytes = u.gone ? *bytes
+                   : "the user's own " + t.path.filename().string() +
+                         (u.ofNew && *u.ofNew ? ", once new" : ", once earlier") + "\r\n";
   if (c == Change::kInPlace) {
     Overwrite(t.path, u.bytes);
-  } else {
-    std::error_code ec;
-    const fs::path file = fs::is_symlink(t.path) ? fs::weakly_canonical(t.path, ec) : t.path;
-    const fs::path saved = file.parent_path() / ".saved by the user";
+  } else if (c == Change::kRenamed) {
+    const fs::path saved = u.file.parent_path() / ".saved by the user";
     WriteFile(saved, u.bytes);
-    fs::rename(saved, file);
+    fs::rename(saved, u.file);
+  } else if (c == Change::kDeleted) {
+    fs::remove(u.file);
+  } else {
+    u.renamed = u.file.parent_path() / (u.file.stem().string() + " (mine)" + u.file.extension().string());
+    fs::rename(u.file, u.renamed);
   }
   return u;
 }
@@ -651,7 +1099,7 @@ NoticeJudgement JudgeNotices(const SetWalk& walk, size_t putBack, size_t part, s
     bool first = true;
     for (size_t d = 0; d <= damages; ++d) {
       for (const Change c : kChanges) {
-        if ((c == Change::kInPlace && !there.front()) || (c == Change::kRenamed && !there.back())) continue;
+        if (c != Change::kNone && !there[TargetOf(walk, c)]) continue;
         if (!first) make();
         first = false;
         std::string damage = "undamaged";

@@ -45,9 +45,10 @@ struct FollowedWay {
 // way of `notice` that begins with `way`, word for word: "rename A to a name
 // of your own" (and "rename A and B to names of your own") gives A a fresh
 // name "mine-N" in its own folder, "rename A onto B" renames it over B,
-// "delete A" removes it. A plain name is a file of the set's folder
-// `setFolder`, a name in single quotes a full path, which must lie beneath
-// `root` and is taken in the copy. `root` holds the set's folder and every
+// "delete A" removes it. A plain name, or one in single quotes that is no
+// full path, is a file of the set's folder `setFolder`; a full path, always
+// in single quotes, must lie beneath `root` and is taken in the copy (in
+// quotes a quote stands twice, and \xNN for the byte NN). `root` holds the set's folder and every
 // folder its links lead to; links within it keep leading there in the copy.
 FollowedWay Follow(const std::filesystem::path& root, const std::filesystem::path& setFolder,
                    const std::string& notice, const std::string& way);
@@ -66,14 +67,21 @@ struct JournalDamage {
 // of them is the journal itself.
 std::vector<JournalDamage> JournalDamages(const std::string& journal);
 
-// What the user changed after the kill: the bytes the target `target` of
-// the walk holds now, and the version it held when the user changed it
-// (nothing when it held neither).
+// What the user changed after the kill: the target `target` of the walk,
+// the version it held when the user changed it (nothing when it held
+// neither), and the bytes of the user's file: the target edited in place or
+// saved over by a new file, or the file it held before the user deleted it
+// or renamed it away to a name of the user's own. The user's change counts
+// as that version of the target: an edited file where it stands, a target
+// deleted or renamed away while nothing stands at its name.
 struct UserChange {
   std::string what;  // "the first target edited in place"
   size_t target = 0;
   std::string bytes;
   std::optional<bool> ofNew;
+  bool gone = false;              // its name was deleted or renamed away
+  std::filesystem::path renamed;  // the user's name for it, when renamed away
+  std::filesystem::path file;     // the file its name led to before
 };
 
 // A thing the judge found wrong.
@@ -105,11 +113,16 @@ struct NoticeJudgement {
 // scenario in its failures: the first run after a kill recovers them. A set
 // that may be read then must be whole (each target holding one version's
 // file, or the user's change of it), with no file of a run left and the
-// user's change kept. Otherwise the notice must offer at least one of the
-// three ways, each followed on a copy must leave the set whole, every way
-// must keep every version and the user's change and leave a folder that the
-// next run reads without a word, and what the notice claims of the files
-// must be true.
+// user's change kept. Otherwise every line of the notice must be one the
+// judge reads, and each claim in it true of the folders: its headline, a
+// line for each target (what its name holds, where its run's files are and
+// what they hold) and the lines of run files that stand for none. The
+// notice must offer each way that the folders prove (by the writer's order,
+// the names of the run's files and the journal, never bytes that happen to
+// match), and at least one of the three unless the user took a target
+// away; each way followed on a copy must leave the set whole ("What to do
+// cannot be told" aside), and every way must keep every version and the
+// user's change and leave a folder that the next run reads without a word.
 NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>& change, const std::string& where);
 
 // Every state that `walk`'s writer leaves when it is killed at each of its
@@ -117,7 +130,8 @@ NoticeJudgement JudgeState(const SetWalk& walk, const std::optional<UserChange>&
 // putting things back is killed at each later step; each state made afresh
 // from the files before for every damage of its journal (and none) and
 // every change of the user's (none; the first target edited in place; the
-// last saved over by a new file), and judged (JudgeState). Of the states
+// last saved over by a new file; the first deleted; the second renamed
+// away), and judged (JudgeState). Of the states
 // (each told once, in the order they are reached), only those whose number
 // leaves `part` when divided by `parts`: the other parts may be judged at
 // the same time in copies of the walk (JudgeApart).
