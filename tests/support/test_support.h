@@ -74,8 +74,8 @@ class ScopedCurrentDir {
 // and copies get.
 class ScopedUmask {
  public:
-  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(old_); }
+  explicit ScopedUmask(mode_t mask) : old_(SetUmask(mask)) {}
+  ~ScopedUmask() { SetUmask(old_); }
   ScopedUmask(const ScopedUmask&) = delete;
   ScopedUmask& operator=(const ScopedUmask&) = delete;
 
