@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -192,6 +192,29 @@ RenameResult RenameNoReplace(const std::filesystem::path& from, const std::files
   return RenameDurably(folder, from, folder, to, to) ? RenameResult::kRenamed : RenameResult::kFailed;
 }
 
+namespace {
+
+// The umask as the program last set it, for where /proc cannot be read.
+// Reading it otherwise means setting another for a moment, and a file that
+// another thread made in that moment would get every permission: so it is
+// taken once, before main, while the program runs no thread yet (before
+// any static initialiser of the program's too), and SetUmask keeps it.
+std::atomic<mode_t> g_umask{022};
+
+[[gnu::constructor(101)]] void TakeUmaskAtStart() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  g_umask = mask;
+}
+
+}  // namespace
+
+mode_t SetUmask(mode_t mask) {
+  const mode_t old = ::umask(mask);
+  g_umask = mask & 0777;
+  return old;
+}
+
 mode_t CurrentUmask() {
   // The kernel shows the umask in the process's status ("Umask:\t0022").
   const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
@@ -214,12 +237,8 @@ mode_t CurrentUmask() {
         return static_cast<mode_t>(mask & 0777);
     }
   }
-  // Without it (no /proc mounted): set and put back, one thread at a time.
-  static std::mutex taking;
-  const std::lock_guard guard(taking);
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
+  // Without it (no /proc mounted): as the program last set it.
+  return g_umask;
 }
 
 mode_t NewFileMode() { return 0666 & ~CurrentUmask(); }

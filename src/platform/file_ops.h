@@ -94,8 +94,13 @@ RenameResult RenameNoReplace(const std::filesystem::path& from, const std::files
 
 // The umask of the process, read without changing it: umask() can only
 // read it by setting another one for a moment, and a file another thread
-// makes in that moment would get every permission.
+// makes in that moment would get every permission. From /proc; where that
+// cannot be read, the umask taken once as the program began, before any
+// thread, or the one set since through SetUmask.
 mode_t CurrentUmask();
+// Sets the umask of the process (the program's one way to change it, so
+// that CurrentUmask knows it without /proc); returns the one before.
+mode_t SetUmask(mode_t mask);
 // The permissions of a new file: read and write for all, less the umask.
 mode_t NewFileMode();
 // The permissions a copy of a file or folder of the mode `source` gets, as

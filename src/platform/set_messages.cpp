@@ -65,6 +65,12 @@ std::string WithReadFailure(const std::string& missing, const std::string& unrea
   return WithFileFailure(unreadable, SetFailure::Step::kRead, file, read.Reason());
 }
 
+std::string WithChosenFileReadFailure(const std::string& unreadable, const std::filesystem::path& file,
+                                      const KnownRead& read) {
+  // Paths are the file system's bytes; messages are Windows-1252.
+  return WithReadFailure("File '" + Utf8ToCp1252(file.string()) + "' not found.", unreadable, file, read);
+}
+
 std::string WithAlreadySaved(const std::string& message, const std::vector<std::filesystem::path>& saved) {
   if (saved.empty()) return message;
   return message + "\n" + Utf8ToCp1252(QuotedWasWere(saved) + " already saved.");

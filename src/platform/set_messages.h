@@ -46,6 +46,11 @@ std::string WithAlreadySaved(const std::string& message, const std::vector<std::
 // the reason (KnownRead::Reason), as WithWriteFailure gives them.
 std::string WithReadFailure(const std::string& missing, const std::string& unreadable,
                             const std::filesystem::path& file, const KnownRead& read);
+// The same for a file the user chose or named (a project entry's plan or
+// aircraft file, a plan to compile): "File '<file>' not found." when
+// nothing is there.
+std::string WithChosenFileReadFailure(const std::string& unreadable, const std::filesystem::path& file,
+                                      const KnownRead& read);
 
 // Asks whether to replace `changed`, which another program changed since
 // velk read or wrote them; true for yes.

@@ -76,15 +76,16 @@ std::optional<CompileOutcome> CopyPlanFiles(const fs::path& planFile, const fs::
   const fs::path aircraft = FileInFolder(folder, kAircraftName, unlisted);
   const fs::path airports = aircraft.empty() ? fs::path() : FileInFolder(folder, kAirportsName, unlisted);
   if (airports.empty() || run.empty()) return CompileOutcome::kFailed;
-  // Aircraft.txt first, then Airports.txt: the first that cannot be read
-  // is the one named. A copy that did not come whole must not be compiled
-  // as if it had.
+  // Aircraft.txt first, then Airports.txt, then the plan: the first that
+  // cannot be read is the one named. A copy that did not come whole must
+  // not be compiled as if it had.
   const struct {
     const fs::path& from;
     const char* name;
     CompileOutcome missing;
   } inputs[] = {{aircraft, kAircraftName, CompileOutcome::kAircraftMissing},
-                {airports, kAirportsName, CompileOutcome::kAirportsMissing}};
+                {airports, kAirportsName, CompileOutcome::kAirportsMissing},
+                {planFile, kFlightPlansName, CompileOutcome::kPlanMissing}};
   for (const auto& [input, name, missing] : inputs) {
     KnownRead read;
     if (CopyInputFile(input, run / name, &read)) continue;
@@ -92,7 +93,6 @@ std::optional<CompileOutcome> CopyPlanFiles(const fs::path& planFile, const fs::
     if (unread) *unread = {input, read};
     return missing;
   }
-  if (!CopyInputFile(planFile, run / kFlightPlansName)) return CompileOutcome::kFailed;
   return std::nullopt;
 }
 

@@ -73,6 +73,7 @@ enum class CompileOutcome {
   kCompiled,          // the compiler ended with 0
   kAircraftMissing,   // Aircraft.txt beside the plan cannot be read (`unread` says why)
   kAirportsMissing,   // Airports.txt beside the plan cannot be read (`unread` says why)
+  kPlanMissing,       // the plan file itself cannot be read (`unread` says why)
   kFailed,            // the inputs could not be prepared, or the compiler failed
   kNotRead,           // the folder's set may not be read now (`recovered` says why)
 };
@@ -86,8 +87,8 @@ enum class CompileOutcome {
 // given, says how), and one that cannot be, or that another run holds, is
 // not compiled (kNotRead). The tool's presence is the caller's check. kFailed when the
 // plan's folder could not be listed, with `unlisted` naming it. For
-// kAircraftMissing and kAirportsMissing `unread`, when given, names the file
-// and why it could not be read.
+// kAircraftMissing, kAirportsMissing and kPlanMissing `unread`, when given,
+// names the file and why it could not be read.
 struct UnreadInput {
   std::filesystem::path file;
   KnownRead read;

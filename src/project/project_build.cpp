@@ -178,10 +178,7 @@ BuildMessage BuildFailureMessage(const BuildResult& result) {
     case BuildOutcome::kCompilerMissing: return {kVelkFolderCompilerMissingMessage, warn};
     case BuildOutcome::kAircraftFileMissing:
     case BuildOutcome::kPlanFileMissing:
-      // Paths are the file system's bytes; messages are Windows-1252.
-      return {WithReadFailure("File '" + Utf8ToCp1252(result.File) + "' not found.", kMergeFailedMessage, result.File,
-                              result.Unread),
-              warn};
+      return {WithChosenFileReadFailure(kMergeFailedMessage, result.File, result.Unread), warn};
     case BuildOutcome::kEntryNotRead: return {Utf8ToCp1252(result.Recovered.Refusal()), warn};
     case BuildOutcome::kWriteFailed: return {WithSetFailure(kMergeFailedMessage, result.Failure), stop};
     case BuildOutcome::kCompileFailed: return {kProjectCompileFailedMessage, stop};

@@ -5,12 +5,10 @@
 #include <QProgressBar>
 #include <QTimer>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -36,7 +34,7 @@ constexpr const char* kSaved = "Successfully saved modified Flightplan.";
 void EditInPlaceKeepingSizeAndTime(const fs::path& file) {
   // Past a tick of the file system's clock, so that the time of the
   // change of status moves.
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  test::WaitForLaterFileTime(file);
   const fs::file_time_type modified = fs::last_write_time(file);
   std::string bytes = *ReadFile(file);
   bytes[bytes.size() / 2] = bytes[bytes.size() / 2] == 'X' ? 'Y' : 'X';

@@ -16,12 +16,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -312,6 +310,8 @@ TEST_F(PlanWindowTest, ASaveAsksBeforeReplacingWhatAnotherProgramWroteSince) {
   EXPECT_EQ(Prompts(), std::vector<std::string>{kSaved});
   // A second name (a backup tool's snapshot) and a mode set and set back
   // change the status alone, not the bytes: no question.
+  test::WaitForLaterFileTime(main_);
+  test::WaitForLaterFileTime(aircraft);
   fs::create_hard_link(main_, main_.parent_path() / "snapshot.txt");
   fs::permissions(aircraft, fs::perms::group_write, fs::perm_options::add);
   fs::permissions(aircraft, fs::perms::group_write, fs::perm_options::remove);
@@ -321,7 +321,7 @@ TEST_F(PlanWindowTest, ASaveAsksBeforeReplacingWhatAnotherProgramWroteSince) {
   EXPECT_EQ(Prompts(), std::vector<std::string>{kSaved});
   // An edit in place that keeps the size and puts the modification time
   // back is seen all the same (past a tick of the file system's clock).
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  test::WaitForLaterFileTime(main_);
   const fs::file_time_type modified = fs::last_write_time(main_);
   std::string theirPlan = *ReadFile(main_);
   theirPlan[theirPlan.find("N-AGAIN")] = 'X';

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "data/aircraft_airport_files.h"
 #include "platform/message_box.h"
@@ -213,7 +211,7 @@ bool ChangeBeforeRead(std::string_view step, const std::filesystem::path& path) 
   if (step != "read" || path.filename() != "FlightPlans.txt" || g_changes == 0) return false;
   --g_changes;
   // Past a tick of the file system's clock, so that the change shows.
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  test::WaitForLaterFileTime(path);
   std::ofstream(path, std::ios::binary | std::ios::app) << "; more\r\n";
   return false;
 }

@@ -3,12 +3,10 @@
 // large file, and a file put in its place with the same bytes is as known.
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +41,7 @@ TEST(KnownFile, AnEditAnywhereInALargeFileIsSeenByItsBytes) {
     ASSERT_EQ(ReadKnownFile(file, bytes, known), RegularReadResult::kOk);
     ASSERT_EQ(bytes.view(), text);
     EXPECT_EQ(known.fingerprint, TextFingerprint(text));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    test::WaitForLaterFileTime(file);
     const fs::file_time_type modified = fs::last_write_time(file);
     std::string edited = text;
     edited[at] = edited[at] == 'Z' ? 'Y' : 'Z';
@@ -91,7 +89,7 @@ TEST(KnownFile, WhatStandsThereLaterIsAsKnownWhenItHoldsTheSameBytes) {
     if (c.before) WriteFile(file, bytes);
     const KnownFile known = KnowFile(file);
     ASSERT_EQ(known.identity.has_value(), c.before) << c.what;
-    std::this_thread::sleep_for(std::chrono::milliseconds(c.before ? 20 : 0));
+    if (c.before) test::WaitForLaterFileTime(file);
     c.change(file);
     EXPECT_EQ(AsKnown(known, KnowFile(file)), c.asKnown) << c.what;
   }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -280,6 +282,28 @@ TEST(CopyFileOnce, ACopyGetsThePermissionsOfANewFileOfTheUsers) {
     ASSERT_EQ(::stat(to.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, r.copy) << std::oct << r.source << " under " << r.mask;
   }
+}
+
+// Where /proc cannot be read (hidden in a child's own mount namespace), a
+// copy still gets the umask the program set last, and the copy leaves it
+// as it was.
+TEST(CopyFileOnce, WithoutProcACopyGetsTheUmaskSetLast) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a mount needs root";
+  TempDir dir;
+  WriteFile(dir / "source", "bytes");
+  ASSERT_EQ(::chmod((dir / "source").c_str(), 0666), 0);
+  test::Child hidden([&] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0 || fs::exists("/proc/self/status"))
+      return 2;
+    const test::ScopedUmask mask(037);
+    struct stat st {};
+    const bool copied = CopyFileOnce(dir / "source", dir / "copy") && ::stat((dir / "copy").c_str(), &st) == 0;
+    return copied && (st.st_mode & 07777) == 0640 && ::umask(0) == 037 ? 0 : 1;
+  });
+  const int status = hidden.Wait();
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 2) GTEST_SKIP() << "no mount namespace here";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // The backup name that another user's file takes while the copy is made.

@@ -101,7 +101,9 @@ TEST_F(ToolRuns, CompileOutcomes) {
   // A plan file that cannot be read is not handed over as an empty one.
   WriteFile(plans_ / "Aircraft.txt", "x");
   WriteFile(plans_ / "Airports.txt", "x");
-  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "Gone.txt", false), CompileOutcome::kFailed);
+  EXPECT_EQ(CompilePlanFile(tools_.ProgramFolder(), plans_ / "Gone.txt", false, nullptr, nullptr, &unread),
+            CompileOutcome::kPlanMissing);
+  EXPECT_EQ(unread.file, plans_ / "Gone.txt");
   EXPECT_EQ(tools_.Runs().size(), before);
 }
 

@@ -1,17 +1,22 @@
 #include "support/test_support.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/file_ops.h"
 
@@ -88,6 +93,36 @@ std::set<std::string> Names(const std::filesystem::path& folder) {
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(folder, ec)) names.insert(e.path().filename().string());
   return names;
+}
+
+void WaitForLaterFileTime(const std::filesystem::path& earlier) {
+  struct stat was {};
+  if (::lstat(earlier.c_str(), &was) != 0)
+    throw std::runtime_error("cannot look at " + earlier.string() + ": " + std::strerror(errno));
+  const std::filesystem::path folder = earlier.has_parent_path() ? earlier.parent_path() : ".";
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  for (;;) {
+    // A file without a name where the file system makes those, so that
+    // the folder shows nothing of the wait; else one removed at once.
+    std::string probe;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      probe = (folder / ".clock-probe-XXXXXX").string();
+      fd = ::mkstemp(probe.data());
+    }
+    if (fd < 0) throw std::runtime_error("cannot make a file in " + folder.string() + ": " + std::strerror(errno));
+    struct stat now {};
+    const bool looked = ::fstat(fd, &now) == 0;
+    ::close(fd);
+    if (!probe.empty()) ::unlink(probe.c_str());
+    if (!looked) throw std::runtime_error("cannot look at a file made in " + folder.string());
+    if (now.st_ctim.tv_sec != was.st_ctim.tv_sec ? now.st_ctim.tv_sec > was.st_ctim.tv_sec
+                                                 : now.st_ctim.tv_nsec > was.st_ctim.tv_nsec)
+      return;
+    if (std::chrono::steady_clock::now() > until)
+      throw std::runtime_error("the file clock of " + folder.string() + " did not move for 10 seconds");
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
 }
 
 std::vector<std::string> KillAtEveryFileStep(const std::function<void()>& reset, const std::function<void()>& write,

@@ -74,8 +74,8 @@ class ScopedCurrentDir {
 // and copies get.
 class ScopedUmask {
  public:
-  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(old_); }
+  explicit ScopedUmask(mode_t mask) : old_(SetUmask(mask)) {}
+  ~ScopedUmask() { SetUmask(old_); }
   ScopedUmask(const ScopedUmask&) = delete;
   ScopedUmask& operator=(const ScopedUmask&) = delete;
 
@@ -118,6 +118,13 @@ class Child {
 
 // The names in `folder`.
 std::set<std::string> Names(const std::filesystem::path& folder);
+
+// Waits until a file made afresh beside `earlier` gets a later change time
+// than `earlier` has: whatever is made or changed on that file system from
+// then on is later than it. The file clock is coarse (files made back to
+// back often share one time), and no fixed pause is long enough on a
+// loaded machine. Throws when the clock does not move for seconds.
+void WaitForLaterFileTime(const std::filesystem::path& earlier);
 
 // Kills a writer at each of its file steps in turn: `reset` puts the files
 // back as they were before, `write` runs in a child process that is killed

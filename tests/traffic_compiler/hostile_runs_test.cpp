@@ -496,6 +496,9 @@ TEST_F(HostileRuns, AKilledDecompileIsMadeWholeByTheNextRunWithoutCostingAChange
     WriteFile(scenery() / "traffic.bgl", ulvane::test::SampleDatabase());
     for (const std::string& name : strangers) WriteFile(work() / name, "mine");
     fs::create_directories(work() / ".ulvane-set-Ab12Cd12-1");
+    // Made before any journal of the run, on the clock too: a stranger of
+    // the journal's time would count as a file of its run.
+    velk::test::WaitForLaterFileTime(work() / ".ulvane-set-Ab12Cd12-1");
   };
   std::vector<std::string> names = strangers;
   names.insert(names.end(), {".ulvane-set-Ab12Cd12-1", "Aircraft.txt", "Airports.txt", "FlightPlans.txt"});

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "data/aircraft_airport_files.h"
+#include "data/flight_plan_file.h"
 #include "data/program_state.h"
 #include "gui/plan_host.h"
 #include "platform/folder_list.h"
@@ -80,6 +81,10 @@ void CompileCommands::Compile(const std::string& planFile) {
       break;
     case CompileOutcome::kAirportsMissing:
       ShowMessageBox(WithReadFailure(kAirportsTxtMissingMessage, kAirportsUnreadableMessage, unread.file, unread.read),
+                     kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
+      break;
+    case CompileOutcome::kPlanMissing:
+      ShowMessageBox(WithChosenFileReadFailure(kFlightplanUnreadableMessage, unread.file, unread.read),
                      kMbOk | kMbIconExclamation, kProgramTitle, host_.Window());
       break;
     case CompileOutcome::kNotRead: break;

@@ -2,6 +2,8 @@
 // fake main window and stub tools: every message and every way out.
 #include "project/ui/compile_commands.h"
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <filesystem>
 #include <string>
@@ -92,6 +94,25 @@ TEST_F(CompileCommandsTest, CompileAChosenPlan) {
   mnuToolsCompile_.trigger();
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Errors occured during compiling AI Traffic."});
   EXPECT_EQ(Icon(0), kMbOk | kMbIconCritical);
+
+  // A chosen plan that cannot be read is named, and why; the compiler
+  // never starts.
+  const size_t runs = tools_.Runs().size();
+  ASSERT_EQ(::mkfifo((plans_ / "Pipe.txt").c_str(), 0600), 0);
+  fs::create_directory(plans_ / "Folder.txt");
+  const std::string unreadable = "Flightplan file could not be read.\n\nCould not read '";
+  const std::pair<const char*, std::string> unread[] = {
+      {"Pipe.txt", unreadable + (plans_ / "Pipe.txt").string() + "' (is a pipe, not a file)."},
+      {"Folder.txt", unreadable + (plans_ / "Folder.txt").string() + "' (is a folder)."},
+      {"Gone.txt", "File '" + (plans_ / "Gone.txt").string() + "' not found."}};
+  for (const auto& [name, said] : unread) {
+    boxes_.Clear();
+    dialogs_.Answer((plans_ / name).string());
+    mnuToolsCompile_.trigger();
+    EXPECT_EQ(Prompts(), std::vector<std::string>{said}) << name;
+    EXPECT_EQ(Icon(0), kMbOk | kMbIconExclamation) << name;
+  }
+  EXPECT_EQ(tools_.Runs().size(), runs);
 }
 
 TEST_F(CompileCommandsTest, MissingFilesBesideThePlan) {
