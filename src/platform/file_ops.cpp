@@ -197,8 +197,8 @@ namespace {
 // The umask as the program last set it, for where /proc cannot be read.
 // Reading it otherwise means setting another for a moment, and a file that
 // another thread made in that moment would get every permission: so it is
-// taken once, before main, while the program runs no thread yet (before
-// any static initialiser of the program's too), and SetUmask keeps it.
+// taken once, before main and the program's static initialisers, while no
+// thread of the program runs yet, and SetUmask keeps it since.
 std::atomic<mode_t> g_umask{022};
 
 [[gnu::constructor(101)]] void TakeUmaskAtStart() {
