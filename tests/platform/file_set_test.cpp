@@ -375,6 +375,14 @@ bool RecordOrFail(std::string_view step, const fs::path& path) {
 
 // A look, read or change of the recovery that fails is no verdict: the
 // journal stays in force, the line says so, and the next run finishes.
+// The step of the file-step seam that fails as on a read-only file system.
+std::string_view g_readOnlyAt;
+bool FailsAsReadOnly(std::string_view step, const fs::path&) {
+  if (step != g_readOnlyAt) return false;
+  errno = EROFS;
+  return true;
+}
+
 TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
   TempDir dir;
   test::ScopedFileStepHook hook;
@@ -414,11 +422,8 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
   const fs::path mounted = dir / "read-only file system";
   KillWriting(mounted, "rename c.txt");
   const std::set<std::string> left = Names(mounted);
-  hook.Set([](std::string_view step, const fs::path&) {
-    if (step != "access") return false;
-    errno = EROFS;
-    return true;
-  });
+  g_readOnlyAt = "access";
+  hook.Set(FailsAsReadOnly);
   const SetRecovery held = RecoverSet(mounted);
   hook.Off();
   EXPECT_EQ(held.lines, std::vector<std::string>{"c.txt is on a file system that is read-only now: nothing was "
@@ -428,11 +433,8 @@ TEST(FileSet, AFailingStepOfTheRecoveryIsTriedAgainByTheNextRun) {
   EXPECT_TRUE(held.unfinished && !held.Readable());
   EXPECT_EQ(Names(mounted), left);
   // One that turns read-only on the way says so too.
-  hook.Set([](std::string_view step, const fs::path&) {
-    if (step != "rename") return false;
-    errno = EROFS;
-    return true;
-  });
+  g_readOnlyAt = "rename";
+  hook.Set(FailsAsReadOnly);
   const SetRecovery stopped = RecoverSet(mounted);
   hook.Off();
   ASSERT_EQ(stopped.lines.size(), 1u);
