@@ -923,7 +923,8 @@ struct Replacing {
       const Entry& e = entries()[i];
       const Look now = LookAt(e.dir, e.file, e.Shown(e.file));
       if (now.kind == Look::Kind::kError) return Fails(SetFailure::Step::kReplace, planned[i].given, now.error);
-      if (const char* change = ChangeSince(now, e.oldId.has_value(), planned[i].first)) return ChangedMeanwhile(i, change);
+      if (const char* change = ChangeSince(now, e.earlier.value_or(false), planned[i].first))
+        return ChangedMeanwhile(i, change);
     }
     return true;
   }
