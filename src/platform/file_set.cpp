@@ -1015,7 +1015,11 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     return false;
   }
   Retry retry;
-  for (bool copied = false;; copied = true) {
+  // A file that another program keeps replacing with the bytes the caller
+  // knows would be asked about never: the tries end all the same.
+  constexpr int kMaxTries = 3;
+  for (int tries = 1;; ++tries) {
+    const bool copied = tries > 1;
     Replacing r{options, failure, folder_, fd_, reached_, stat_, lockless_,
                 [this](int dir, const fs::path& shown) { return AlsoLock(dir, shown); }, retry};
     if (!r.Plan(files)) return false;
@@ -1030,7 +1034,7 @@ bool SetFolder::Replace(const FileSet& files, SetFailure& failure, const SetOpti
     // it was, is asked about as one found at the start; without a question,
     // the failure says what happened.
     if (failure.step != SetFailure::Step::kChangedMeanwhile || !failure.mixed.empty() || !options.known ||
-        !options.overwriteChanged)
+        !options.overwriteChanged || tries == kMaxTries)
       return false;
     retry.changed.push_back(failure.file);
   }

@@ -190,6 +190,27 @@ TEST(PlanSaveWalk, AChangeAnotherProgramMakesAtAnyStepOfTheSaveIsAskedAboutAndKe
     if (t.path == plan) {
       EXPECT_EQ(test::ReadFile(plan), t.after);
     }
+  // A plan that another program puts back with the very bytes velk knows
+  // at every last look is no change to ask about, yet may not be replaced:
+  // the save gives up after a few tries and says why.
+  fresh();
+  static const fs::path* meddled;
+  meddled = &plan;
+  {
+    const test::ScopedFileStepHook hook([](std::string_view step, const fs::path& path) {
+      if (step == "stat" && path == "FlightPlans.txt" && fs::exists(meddled->parent_path() / ".velk.journal")) {
+        const std::optional<std::string> bytes = test::ReadFile(*meddled);
+        test::WriteFile(meddled->parent_path() / "same.tmp", *bytes);
+        fs::rename(meddled->parent_path() / "same.tmp", *meddled);
+      }
+      return false;
+    });
+    SetFailure failure;
+    EXPECT_FALSE(WritePlanFiles(Plan(), [&](const std::vector<fs::path>&) { return ++yes, true; }, &failure));
+    EXPECT_EQ(failure.step, SetFailure::Step::kChangedMeanwhile) << SetFailureText(failure);
+  }
+  EXPECT_EQ(yes, 1u) << "asked about a file with the bytes velk knows";
+  for (const test::WalkTarget& t : walk.targets) EXPECT_EQ(test::ReadFile(t.path), t.before) << t.path;
 }
 
 // The line of the next run is true of every file of the set after the user
